@@ -1,0 +1,1 @@
+// Anchor source for libraries made only of component objects.
