@@ -1,0 +1,33 @@
+// Finding functions by name in loaded modules: the host executable, whose
+// exported helper functions the plug-ins call, and other libraries such as
+// the host's script bridge. Mirrors GetModuleFileNameA, LoadLibraryA,
+// GetProcAddress and FreeLibrary.
+#pragma once
+
+#include <cstddef>
+
+namespace Halvane::Platform {
+
+using ModuleHandle = void*;
+
+// Writes the path of the process's main executable into buffer (at most
+// size - 1 characters and a terminating zero, cut short when longer) and
+// returns the number of characters written, 0 on failure.
+std::size_t GetMainExecutablePath(char* buffer, std::size_t size);
+
+// Loads a module by path or bare name (the platform's normal search order),
+// adding a reference; null when it cannot be loaded. Loading the main
+// executable's own path only adds a reference to the running program.
+ModuleHandle LoadModule(const char* pathOrName);
+
+// The address of an exported function of a loaded module, or null.
+void* FindModuleFunction(ModuleHandle module, const char* name);
+
+// Drops the reference taken by LoadModule.
+void FreeModule(ModuleHandle module);
+
+// The platform's file name of a library given by its base name: "vmlua"
+// becomes "vmlua.dll" on Windows and "libvmlua.so" on Linux.
+const char* LibraryFileName(const char* baseName);
+
+}  // namespace Halvane::Platform
