@@ -1,0 +1,27 @@
+// The four functions the host calls, exported under their plain names with
+// the platform's caller-cleans convention. They take the same arguments as
+// every layer plug-in's exports, so the host calls all plug-ins alike; the
+// arguments this effect has no use for are never read. There is no
+// Finalize: the effect owns nothing that would need releasing.
+#include <cstdint>
+
+#include "undula/Exports.h"
+#include "undula/WaveEffect.h"
+#include "undula/WaveMessage.h"
+
+namespace Undula = Halvane::Undula;
+
+extern "C" {
+
+void Initialize(int /*unused*/) { Undula::BindScreen(); }
+
+void Draw(void* pixels, int /*unused*/) { Undula::DrawRows(static_cast<std::uint8_t*>(pixels)); }
+
+int Timer() { return Undula::Tick(); }
+
+int Message(const char* text, int* /*intResult*/, char* /*textResult*/) {
+  Undula::Apply(Undula::ParseWaveMessage(text));
+  return 1;
+}
+
+}  // extern "C"
