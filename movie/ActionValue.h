@@ -36,6 +36,7 @@ enum class BuiltinObject {
   FlashPackage,       // flash
   ExternalPackage,    // flash.external
   ExternalInterface,  // flash.external.ExternalInterface
+  Global,             // _global, through which the package chain is also reached
 };
 
 class ActionValue {
