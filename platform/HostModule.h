@@ -30,4 +30,8 @@ void FreeModule(ModuleHandle module);
 // becomes "vmlua.dll" on Windows and "libvmlua.so" on Linux.
 const char* LibraryFileName(const char* baseName);
 
+// Test hook: while refused, LoadModule fails for the main executable's path,
+// as for a host executable that cannot be loaded.
+void RefuseMainExecutableForTesting(bool refuse);
+
 }  // namespace Halvane::Platform

@@ -19,6 +19,8 @@ std::string MainExecutable() {
   if (n <= 0) return {};
   return std::string(path, static_cast<std::size_t>(n));
 }
+
+bool mainExecutableRefused = false;
 }  // namespace
 
 std::size_t GetMainExecutablePath(char* buffer, std::size_t size) {
@@ -38,7 +40,10 @@ ModuleHandle LoadModule(const char* pathOrName) {
   if (pathOrName == nullptr || *pathOrName == 0) return nullptr;
   // The dynamic loader refuses to open a position-independent executable a
   // second time; the running program itself is reached through a null path.
-  if (MainExecutable() == pathOrName) return dlopen(nullptr, RTLD_NOW);
+  if (MainExecutable() == pathOrName) {
+    if (mainExecutableRefused) return nullptr;
+    return dlopen(nullptr, RTLD_NOW);
+  }
   return dlopen(pathOrName, RTLD_NOW | RTLD_LOCAL);
 }
 
@@ -56,5 +61,7 @@ const char* LibraryFileName(const char* baseName) {
   name = std::string("lib") + (baseName ? baseName : "") + ".so";
   return name.c_str();
 }
+
+void RefuseMainExecutableForTesting(bool refuse) { mainExecutableRefused = refuse; }
 
 }  // namespace Halvane::Platform
