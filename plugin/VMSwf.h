@@ -1,0 +1,71 @@
+// The movie plug-in object. Exactly one exists per process (Instance), built
+// by the first call of any export and destroyed when the library unloads.
+// Everything here runs on the host's thread only: the host calls every export
+// from its user-interface thread, so nothing is locked.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "plugin/LayerPlugIn.h"
+
+namespace Halvane::ActiveX {
+class SwfPlayer;
+}
+namespace Halvane::Graphics {
+class DIBSection;
+}
+
+namespace Halvane::VlmPlugIn {
+
+class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
+ public:
+  // The process-wide instance, constructed on first use.
+  static VMSwf& Instance();
+
+  VMSwf() = default;
+  VMSwf(const VMSwf&) = delete;
+  VMSwf& operator=(const VMSwf&) = delete;
+
+  // Releases only the two names; the player and the frame bitmap belong to
+  // Finalize, which library unload does not run.
+  ~VMSwf() override;
+
+  // Set-up, done once until Finalize: binds the host functions (an error box
+  // without owner when the host executable cannot be loaded), asks the host
+  // for the screen size and empties both names. A host without
+  // VlmGetWindowSize gives a screen of 0 x 0. The value is ignored.
+  void Initialize(std::int32_t value) override;
+
+  // Tear-down: deletes what set-up created and clears initialised, so that
+  // the next Draw, Timer or Message sets the plug-in up again.
+  void Finalize() override;
+
+  // Records the tick of this call in lastDrawTick.
+  void Draw(void* pixels, std::int32_t second) override;
+
+  // 1 once interval milliseconds have passed since the end of the last Draw.
+  std::int32_t Timer() override;
+
+  // Parses the command text and runs its command (see CommandTable.h). A
+  // null text is a syntax error; null result channels are not written.
+  std::int32_t Message(const char* text, std::int32_t* intResult,
+                       char* textResult) override;
+
+  // Fields, with the values the constructor gives them.
+  std::int32_t initialised = 0;
+  ActiveX::SwfPlayer* player = nullptr;        // owned; null without a player
+  std::int32_t screenWidth = 0;
+  std::int32_t screenHeight = 0;
+  Graphics::DIBSection* frameBitmap = nullptr;  // owned; screen-sized frame
+  std::int32_t posX = 0;
+  std::int32_t posY = 0;
+  std::int32_t visible = 1;
+  std::int32_t successResult = 1;
+  std::int32_t interval = 50;
+  std::string fileName;
+  std::string pendingFileName;
+  std::uint32_t lastDrawTick = 0;
+};
+
+}  // namespace Halvane::VlmPlugIn
