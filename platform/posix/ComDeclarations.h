@@ -203,3 +203,38 @@ BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
+
+// Drawing of an object's picture into a device context (OleDraw and the
+// IViewObject it calls), as the movie control is drawn.
+using ULONG_PTR = std::uintptr_t;
+struct DVTARGETDEVICE;
+struct LOGPALETTE;
+struct IAdviseSink;
+using LPCRECT = const RECT*;
+using LPCRECTL = const RECTL*;
+
+struct IViewObject : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Draw(DWORD drawAspect, LONG index, void* aspect,
+                                         DVTARGETDEVICE* targetDevice, HDC targetDC,
+                                         HDC drawDC, LPCRECTL bounds, LPCRECTL windowBounds,
+                                         BOOL(STDMETHODCALLTYPE* shouldContinue)(ULONG_PTR),
+                                         ULONG_PTR continueValue) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetColorSet(DWORD drawAspect, LONG index, void* aspect,
+                                                DVTARGETDEVICE* targetDevice, HDC targetDC,
+                                                LOGPALETTE** colorSet) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Freeze(DWORD drawAspect, LONG index, void* aspect,
+                                           DWORD* freeze) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unfreeze(DWORD freeze) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags,
+                                              IAdviseSink** sink) = 0;
+
+ protected:
+  ~IViewObject() = default;
+};
+
+extern const IID IID_IViewObject;
+
+// Queries the object for IViewObject and draws its aspect into the bounds of
+// the device context; E_NOINTERFACE when it has no picture to draw.
+HRESULT OleDraw(IUnknown* object, DWORD aspect, HDC drawDC, LPCRECT bounds);
