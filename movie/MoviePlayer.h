@@ -1,0 +1,91 @@
+// A loaded movie in play: its definition, the root timeline instance with
+// the sprite instances below it, the queue of frame actions and what the
+// actions share (their context and the functions registered for external
+// calls). The control owns one per loaded movie.
+//
+// Frame actions run after the display-list changes of a step or a goto, in
+// the order the frames were entered; a goto made by an action applies at
+// once and queues the actions of its target frame. The number of action
+// blocks per run is capped, so movies that jump back and forth from their
+// frame actions still end the run.
+//
+// Worker thread only.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "movie/ActionInterpreter.h"
+#include "movie/ExternalCall.h"
+#include "movie/MovieClip.h"
+#include "movie/SwfRecords.h"
+
+namespace Halvane::Movie {
+
+class MoviePlayer {
+ public:
+  // Deepest sprite nesting that gets its own instance; a sprite placed
+  // deeper is shown as an inert entry without a timeline.
+  static constexpr int MaxNesting = 32;
+  // Live timeline instances per movie, the root included.
+  static constexpr std::size_t MaxInstances = 8192;
+  // Action blocks run per step or goto.
+  static constexpr std::size_t MaxBlocksPerRun = 4096;
+
+  explicit MoviePlayer(std::shared_ptr<const MovieDefinition> movie);
+  ~MoviePlayer();
+  MoviePlayer(const MoviePlayer&) = delete;
+  MoviePlayer& operator=(const MoviePlayer&) = delete;
+
+  const MovieDefinition& Definition() const { return *movie_; }
+  MovieClip& Root() { return *root_; }
+  const MovieClip& Root() const { return *root_; }
+
+  // Enters frame 0 (its display list and actions). Call once, after setting
+  // the root variables that frame 0's actions may read.
+  void Start();
+
+  // One frame step of the whole movie: the root (when playing; at its last
+  // frame it goes back to frame 0 when loop is set, else it stops) and every
+  // sprite instance, then the queued actions.
+  void Step();
+
+  // The host's goto on the root; false and no change when out of range.
+  bool GotoFrame(int frame);
+
+  bool Loop() const { return loop_; }
+  void SetLoop(bool loop) { loop_ = loop; }
+
+  ActionContext& Context() { return context_; }
+  ExternalCallbacks& Callbacks() { return callbacks_; }
+
+  // Runs the queued frame actions (refilling the instruction budget first)
+  // and then destroys the instances removed meanwhile.
+  void RunActions();
+
+  // For MovieClip.
+  const SpriteDefinition* FindSprite(std::uint16_t id) const;
+  bool TakeInstance();
+  void ReturnInstance() { --instances_; }
+  void QueueActions(MovieClip& clip, const FrameRecord& frame);
+  void Bury(std::unique_ptr<MovieClip> clip);
+
+ private:
+  struct QueuedBlock {
+    MovieClip* clip;
+    const ByteBlock* code;
+  };
+
+  std::shared_ptr<const MovieDefinition> movie_;
+  ExternalCallbacks callbacks_;
+  ActionContext context_;
+  std::size_t instances_ = 0;
+  bool loop_ = true;
+  bool running_ = false;
+  std::vector<QueuedBlock> queue_;
+  std::vector<std::unique_ptr<MovieClip>> removed_;
+  std::unique_ptr<MovieClip> root_;
+};
+
+}  // namespace Halvane::Movie
