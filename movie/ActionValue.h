@@ -62,8 +62,8 @@ class ActionValue {
   // Raw parts; meaningful only for the matching type.
   bool BooleanValue() const { return boolean_; }
   double NumberValue() const { return number_; }
-  const std::string& StringValue() const { return text_; }   // String
-  const std::string& TargetPath() const { return text_; }    // MovieClip
+  const std::string& StringValue() const;  // String
+  const std::string& TargetPath() const { return StringValue(); }  // MovieClip
   const std::shared_ptr<const ActionFunction>& FunctionValue() const { return function_; }
   BuiltinObject ObjectValue() const { return object_; }
 
@@ -84,7 +84,9 @@ class ActionValue {
   ActionValueType type_ = ActionValueType::Undefined;
   bool boolean_ = false;
   double number_ = 0.0;
-  std::string text_;
+  // Shared, so that copying a value (onto the stack, into a variable) never
+  // copies the text: the interpreter's memory caps count each text once.
+  std::shared_ptr<const std::string> text_;
   std::shared_ptr<const ActionFunction> function_;
   BuiltinObject object_ = BuiltinObject::FlashPackage;
 };

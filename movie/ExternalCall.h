@@ -66,7 +66,8 @@ class ExternalCallbacks {
 // with the decoded arguments on the timeline tree of root, and encodes its
 // return value into response. False, with response unchanged, for a
 // malformed request or a name the movie has not registered (or when
-// context.callbacks is null).
+// context.callbacks is null). The call runs on an instruction budget of its
+// own and leaves the frame's budget as it was.
 bool InvokeExternal(const std::string& request, ActionTarget& root, ActionContext& context,
                     std::string& response);
 
