@@ -137,9 +137,11 @@ int Tick() {
       state.divisor = state.amplitude;
       if (state.tableLength > 0) {
         state.active = 0;
-        // Zero, so that a Draw between the next draw message and its first
-        // tick leaves the screen as it is.
-        std::memset(state.shiftTable, 0, static_cast<std::size_t>(state.tableLength));
+        // Zero, and the whole table: a Draw between the next draw message
+        // and its first tick then leaves the screen as it is, even when the
+        // next wave has more entries than this one and an older, longer
+        // wave left its shifts beyond this one's end.
+        std::memset(state.shiftTable, 0, sizeof state.shiftTable);
       }
     }
   }

@@ -152,6 +152,18 @@ TEST(WaveDraw, NewWaveAfterDyingAwayDoesNotShiftBeforeItsFirstTick) {
   ExpectDrawShifts(ticked, {0, 1, 0, -1});
 }
 
+TEST(WaveDraw, LongerWaveAfterDyingAwayDoesNotPickUpOlderShifts) {
+  UseScreen(16, 40);
+  Send("draw/4,1,0");  // 360 entries
+  TickUntilFull();
+  Send("draw/4,90,0");  // 4 entries: only those are rescaled from now on
+  TickUntilFull();
+  SwitchOff();
+  Send("draw/4,1,0");
+  Image image(16, 40);
+  ExpectDrawShifts(image, std::vector<int>(40, 0));
+}
+
 TEST(WaveDraw, EveryRowOfALargeScreenMovesAndTheRestStays) {
   UseScreen(2046, 2046);
   Send("draw/127,1,7");
