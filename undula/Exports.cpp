@@ -13,13 +13,13 @@ namespace Undula = Halvane::Undula;
 
 extern "C" {
 
-void Initialize(int /*unused*/) { Undula::BindScreen(); }
+void Initialize(std::int32_t /*unused*/) { Undula::BindScreen(); }
 
-void Draw(void* pixels, int /*unused*/) { Undula::DrawRows(static_cast<std::uint8_t*>(pixels)); }
+void Draw(void* pixels, std::int32_t /*unused*/) { Undula::DrawRows(static_cast<std::uint8_t*>(pixels)); }
 
-int Timer() { return Undula::Tick(); }
+std::int32_t Timer() { return Undula::Tick(); }
 
-int Message(const char* text, int* /*intResult*/, char* /*textResult*/) {
+std::int32_t Message(const char* text, std::int32_t* /*intResult*/, char* /*textResult*/) {
   Undula::Apply(Undula::ParseWaveMessage(text));
   return 1;
 }

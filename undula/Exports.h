@@ -7,9 +7,11 @@
 // uses for every layer plug-in.
 #pragma once
 
+#include <cstdint>
+
 extern "C" {
-void Initialize(int unused);
-void Draw(void* pixels, int unused);
-int Timer();
-int Message(const char* text, int* intResult, char* textResult);
+void Initialize(std::int32_t unused);
+void Draw(void* pixels, std::int32_t unused);
+std::int32_t Timer();
+std::int32_t Message(const char* text, std::int32_t* intResult, char* textResult);
 }
