@@ -1,0 +1,51 @@
+// Feeds arbitrary bytes, up to their first zero, to the exported Message as
+// a command text: once with both result channels, once with none. Error
+// boxes go to a sink that only counts them. The text result is an exact
+// 261-byte allocation, so a write past it is caught at once.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "plugin/PlugInExports.h"
+
+extern "C" std::int32_t VlmGetWindowSize(std::int32_t* width, std::int32_t* height) {
+  *width = 640;
+  *height = 480;
+  return 1;
+}
+
+extern "C" void* VlmGetWindow() { return reinterpret_cast<void*>(0x1234); }
+
+namespace {
+
+int CountBox(void* context, Halvane::Platform::WindowHandle, const char* text,
+             const char* caption, std::uint32_t) {
+  if (text == nullptr || caption == nullptr || std::strcmp(caption, "vmswf") != 0) std::abort();
+  ++*static_cast<std::size_t*>(context);
+  return Halvane::Platform::IDOK;
+}
+
+std::size_t boxes = 0;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool sinkInstalled = [] {
+    Halvane::Platform::SetMessageBoxSink(&CountBox, &boxes);
+    return true;
+  }();
+  (void)sinkInstalled;
+
+  const std::string text(reinterpret_cast<const char*>(data),
+                         strnlen(reinterpret_cast<const char*>(data), size));
+  std::vector<char> textResult(261, 'x');
+  std::int32_t intResult = 0x5A5A5A5A;
+  const std::int32_t result = Message(text.c_str(), &intResult, textResult.data());
+  if (result != 0 && result != 1) std::abort();
+  Message(text.c_str(), nullptr, nullptr);
+  return 0;
+}

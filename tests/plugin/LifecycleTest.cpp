@@ -1,0 +1,214 @@
+// Lazy set-up through the exports, binding of the host functions once per
+// process, the tick source and Timer, all with driven clocks.
+#include "TestHost.h"
+#include "platform/HostModule.h"
+#include "platform/Ticks.h"
+#include "plugin/HostFunctions.h"
+#include "plugin/TickSource.h"
+
+namespace Halvane::VlmPlugIn::Testing {
+namespace {
+
+using LifecycleTest = PlugInTest;
+
+TEST_F(LifecycleTest, FirstMessageSetsThePlugInUpAsInitializeWould) {
+  ASSERT_EQ(plugin().initialised, 0);
+  std::int32_t intResult = 0;
+  EXPECT_EQ(Send("SwfGetInterval()", &intResult), 0);
+  EXPECT_EQ(plugin().initialised, 1);
+  EXPECT_EQ(plugin().screenWidth, 800);
+  EXPECT_EQ(plugin().screenHeight, 600);
+  EXPECT_EQ(plugin().fileName, "");
+  EXPECT_EQ(plugin().pendingFileName, "");
+  EXPECT_EQ(HostEntries().hostBound, 1);
+  EXPECT_EQ(intResult, 50);
+}
+
+TEST_F(LifecycleTest, TimerAndDrawSetUpFirstTooButFinalizeDoesNot) {
+  ::Finalize();
+  EXPECT_EQ(plugin().initialised, 0);
+  EXPECT_EQ(HostEntries().hostBound, 0);
+  ::Timer();
+  EXPECT_EQ(plugin().initialised, 1);
+  ::Finalize();
+  ::Draw(nullptr, 0);
+  EXPECT_EQ(plugin().initialised, 1);
+  EXPECT_TRUE(Host().boxes.empty());
+}
+
+TEST_F(LifecycleTest, SetUpAfterFinalizeAsksTheScreenAgainAndKeepsTheCommandFields) {
+  std::int32_t intResult = 0;
+  Send("SwfMove(7,8)", &intResult);
+  Send("SwfHide()", &intResult);
+  Send("SwfSetInterval(120)", &intResult);
+  ::Finalize();
+  EXPECT_EQ(plugin().initialised, 0);
+  plugin().fileName = "left.swf";
+  plugin().pendingFileName = "left.swf";
+  Host().screenWidth = 320;
+  Host().screenHeight = 240;
+  ::Timer();
+  EXPECT_EQ(plugin().screenWidth, 320);
+  EXPECT_EQ(plugin().screenHeight, 240);
+  EXPECT_EQ(plugin().posX, 7);
+  EXPECT_EQ(plugin().posY, 8);
+  EXPECT_EQ(plugin().visible, 0);
+  EXPECT_EQ(plugin().interval, 120);
+  EXPECT_EQ(plugin().fileName, "");
+  EXPECT_EQ(plugin().pendingFileName, "");
+}
+
+TEST_F(LifecycleTest, InitializeWhileSetUpDoesNothing) {
+  ::Initialize(0);
+  Host().screenWidth = 1;
+  plugin().fileName = "kept.swf";
+  ::Initialize(5);
+  EXPECT_EQ(plugin().screenWidth, 800);
+  EXPECT_EQ(plugin().fileName, "kept.swf");
+}
+
+TEST_F(LifecycleTest, BindingHappensOncePerProcess) {
+  EXPECT_EQ(BindHostFunctions(), 1);
+  const HostEntryPoints first = HostEntries();
+  EXPECT_NE(first.VlmGetWindowSize(), nullptr);
+  EXPECT_NE(first.VlmGetWindow(), nullptr);
+  // This test program exports no file look-up and none of the other names.
+  EXPECT_EQ(first.VM2GetFile(), nullptr);
+  EXPECT_EQ(first.VMAGetFile(), nullptr);
+  for (std::size_t i = 4; i < kHostFunctionCount; ++i) EXPECT_EQ(first.host[i], nullptr);
+  // Once bound, an executable that could no longer be loaded changes nothing:
+  // nothing is looked up again.
+  Platform::RefuseMainExecutableForTesting(true);
+  EXPECT_EQ(BindHostFunctions(), 1);
+  EXPECT_EQ(HostEntries().VlmGetWindowSize(), first.VlmGetWindowSize());
+  // Finalize keeps the binding for the next set-up.
+  ::Finalize();
+  ::Timer();
+  EXPECT_TRUE(Host().boxes.empty());
+  EXPECT_EQ(plugin().screenWidth, 800);
+}
+
+TEST_F(LifecycleTest, AbsentBridgeLibraryIsNotAnError) {
+  EXPECT_EQ(BindHostFunctions(), 1);
+  EXPECT_EQ(HostEntries().bridgeBound, 0);
+  for (void* entry : HostEntries().bridge) EXPECT_EQ(entry, nullptr);
+}
+
+TEST_F(LifecycleTest, UnloadableHostFailsSetUpOnceUntilFinalize) {
+  Platform::RefuseMainExecutableForTesting(true);
+  std::int32_t intResult = kUntouched;
+  EXPECT_EQ(Send("SwfMove(1,2)", &intResult), 1);  // plug-in commands still work
+  ASSERT_EQ(Host().boxes.size(), 1u);
+  EXPECT_EQ(Host().boxes[0].text, "プラグインの初期化に失敗しました.");
+  EXPECT_EQ(Host().boxes[0].caption, "vmswf");
+  EXPECT_EQ(Host().boxes[0].style, Platform::MB_ICONERROR);
+  EXPECT_EQ(Host().boxes[0].owner, nullptr);
+  EXPECT_EQ(Host().windowQueries, 0);
+  EXPECT_EQ(plugin().initialised, 1);
+  EXPECT_EQ(HostEntries().hostBound, 0);
+  EXPECT_EQ(plugin().screenWidth, 0);
+  EXPECT_EQ(plugin().fileName, "stale");  // set-up stopped before the names
+
+  // Not retried by later calls...
+  ::Timer();
+  Send("SwfPlay()", &intResult);
+  EXPECT_EQ(Host().boxes.size(), 1u);
+  // ...only after Finalize, and then the whole step is repeated.
+  Platform::RefuseMainExecutableForTesting(false);
+  ::Finalize();
+  ::Timer();
+  EXPECT_EQ(Host().boxes.size(), 1u);
+  EXPECT_EQ(HostEntries().hostBound, 1);
+  EXPECT_EQ(plugin().screenWidth, 800);
+}
+
+TEST_F(LifecycleTest, MissingWindowSizeFunctionGivesAnEmptyScreen) {
+  ::Initialize(0);
+  ASSERT_EQ(plugin().screenWidth, 800);
+  HostEntries().host[0] = nullptr;
+  HostEntries().host[1] = nullptr;
+  ::Finalize();
+  ::Initialize(0);
+  EXPECT_EQ(plugin().screenWidth, 0);
+  EXPECT_EQ(plugin().screenHeight, 0);
+  // Without VlmGetWindow the command error boxes have no owner.
+  std::int32_t intResult = 0;
+  Send("SwfPlay", &intResult);
+  ASSERT_EQ(Host().boxes.size(), 1u);
+  EXPECT_EQ(Host().boxes[0].owner, nullptr);
+}
+
+TEST_F(LifecycleTest, TimerAnswersOnceTheIntervalHasPassedSinceTheLastDraw) {
+  Platform::DriveTicks(1000);
+  ::Draw(nullptr, 0);
+  EXPECT_EQ(plugin().lastDrawTick, 1000u);
+  Platform::DriveTicks(1049);
+  EXPECT_EQ(::Timer(), 0);
+  Platform::DriveTicks(1050);
+  EXPECT_EQ(::Timer(), 1);
+  EXPECT_EQ(::Timer(), 1);  // Timer itself does not restart the interval
+  ::Draw(nullptr, 0);
+  EXPECT_EQ(::Timer(), 0);
+
+  plugin().interval = 0;
+  EXPECT_EQ(::Timer(), 1);
+}
+
+TEST_F(LifecycleTest, FirstTimerWithoutDrawAnswersOnceTheClockReachesTheInterval) {
+  Platform::DriveTicks(49);
+  EXPECT_EQ(::Timer(), 0);
+  Platform::DriveTicks(50);
+  EXPECT_EQ(::Timer(), 1);
+}
+
+TEST_F(LifecycleTest, TimerIsUndisturbedByTheClockWrapping) {
+  Platform::DriveTicks(0xFFFFFFF0u);
+  ::Draw(nullptr, 0);
+  Platform::AdvanceDrivenTicks(0x30);  // wraps to 0x20: 48 ms later
+  EXPECT_EQ(::Timer(), 0);
+  Platform::AdvanceDrivenTicks(2);
+  EXPECT_EQ(::Timer(), 1);
+}
+
+TEST_F(LifecycleTest, DrawRecordsTheTickAlsoWhenNothingIsComposed) {
+  plugin().visible = 0;
+  Platform::DriveTicks(777);
+  std::uint8_t pixels[3 * 4] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  ::Draw(pixels, 99);
+  EXPECT_EQ(plugin().lastDrawTick, 777u);
+  EXPECT_EQ(pixels[0], 1);
+  EXPECT_EQ(pixels[11], 12);
+}
+
+struct CapsRow {
+  bool available;
+  std::uint32_t periodMin;
+  bool begun;
+  std::uint32_t period;
+};
+
+TEST(TickSourceTest, BeginsTheFinestPeriodBelowTenMillisecondsAndEndsIt) {
+  const CapsRow rows[] = {
+      {true, 1, true, 1},   {true, 0, true, 1},    {true, 9, true, 9},
+      {true, 10, false, 10}, {true, 16, false, 16}, {false, 1, false, 0},
+  };
+  for (const CapsRow& row : rows) {
+    Platform::DriveTimerCaps(row.available, row.periodMin, 1000000);
+    const int before = Platform::OpenTimerPeriods();
+    {
+      TickSource source;
+      EXPECT_EQ(source.periodBegun, row.begun ? 1 : 0) << row.periodMin;
+      EXPECT_EQ(source.caps.wPeriodMin, row.period) << row.periodMin;
+      EXPECT_EQ(Platform::OpenTimerPeriods(), before + (row.begun ? 1 : 0));
+      EXPECT_EQ(source.now, row.begun ? &Platform::TimeGetTime : &Platform::GetTickCount);
+      Platform::DriveTicks(4242);
+      EXPECT_EQ(source.Now(), 4242u);
+    }
+    EXPECT_EQ(Platform::OpenTimerPeriods(), before);
+  }
+  Platform::ReleaseTimerCaps();
+  Platform::ReleaseTicks();
+}
+
+}  // namespace
+}  // namespace Halvane::VlmPlugIn::Testing
