@@ -1,0 +1,263 @@
+#include "host/HostSession.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "host/PngWriter.h"
+
+namespace Halvane::Host {
+
+namespace {
+
+HostSession* current = nullptr;
+
+constexpr std::size_t kLargestSnapshotCount = 64;
+constexpr long kLongestWait = 60000;
+
+bool ReadNumber(const std::string& word, long lowest, long highest, long& value) {
+  if (word.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(word.c_str(), &end, 10);
+  if (errno != 0 || end == nullptr || *end != 0 || v < lowest || v > highest) return false;
+  value = v;
+  return true;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+}  // namespace
+
+HostSession::HostSession(std::ostream& out, std::ostream& err)
+    : out_(out), err_(err), window_(reinterpret_cast<Platform::WindowHandle>(0x1001)) {
+  screen_.Resize(640, 480);
+  current = this;
+}
+
+HostSession::~HostSession() {
+  if (current == this) current = nullptr;
+}
+
+HostSession* HostSession::Current() { return current; }
+
+bool HostSession::AddPlugIn(const PlugInLibrary& library) {
+  if (library.name.empty() || FindPlugIn(library.name) != nullptr) return false;
+  plugIns_.push_back(library);
+  return true;
+}
+
+PlugInLibrary* HostSession::FindPlugIn(const std::string& name) {
+  for (PlugInLibrary& p : plugIns_) {
+    if (p.name == name) return &p;
+  }
+  return nullptr;
+}
+
+std::string HostSession::InputPath(const std::string& path) const {
+  if (inputFolder_.empty() || std::filesystem::path(path).is_absolute()) return path;
+  return (std::filesystem::path(inputFolder_) / path).string();
+}
+
+std::string HostSession::OutputPath(const std::string& path) const {
+  if (outputFolder_.empty() || std::filesystem::path(path).is_absolute()) return path;
+  return (std::filesystem::path(outputFolder_) / path).string();
+}
+
+std::string HostSession::Quote(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (c == '\n') {
+      quoted += "\\n";
+    } else if (b < 0x20 || b == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", b);
+      quoted += hex;
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+bool HostSession::Fail(int lineNumber, const std::string& message) {
+  out_.flush();
+  err_ << "vmhost: line " << lineNumber << ": " << message << "\n";
+  err_.flush();
+  return false;
+}
+
+bool HostSession::RunFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    err_ << "vmhost: cannot read " << path << "\n";
+    return false;
+  }
+  std::string line;
+  for (int number = 1; std::getline(file, line); ++number) {
+    if (!RunLine(line, number)) return false;
+  }
+  return true;
+}
+
+bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
+  std::string line = rawLine;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos || line[first] == '#') return true;
+  line.erase(0, first);
+
+  // A message: "NAME: TEXT". The text keeps everything after the blanks that
+  // follow the colon, trailing blanks included.
+  const std::size_t colon = line.find(':');
+  const std::size_t blank = line.find_first_of(" \t");
+  if (colon != std::string::npos && (blank == std::string::npos || colon < blank)) {
+    const std::string name = line.substr(0, colon);
+    PlugInLibrary* plugIn = FindPlugIn(name);
+    if (plugIn == nullptr) return Fail(lineNumber, "no plug-in named \"" + name + "\"");
+    std::size_t start = colon + 1;
+    while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+    const std::string text = line.substr(start);
+    std::int32_t intResult = preset_;
+    char textResult[HostFiles::kPathBufferSize] = {};
+    out_.flush();  // boxes go to standard error; keep the order on a terminal
+    const std::int32_t result = plugIn->message(text.c_str(), &intResult, textResult);
+    textResult[sizeof textResult - 1] = 0;
+    out_ << name << ": " << text << " -> return " << result << ", int " << intResult
+         << ", text " << Quote(textResult) << "\n";
+    out_.flush();
+    return true;
+  }
+
+  const std::vector<std::string> words = Words(line);
+  const std::string& step = words[0];
+  const std::string argument = words.size() > 1 ? words[1] : "";
+  auto each = [&](auto action) -> bool {
+    if (words.size() > 2) return Fail(lineNumber, step + " takes at most one plug-in name");
+    if (!argument.empty()) {
+      PlugInLibrary* p = FindPlugIn(argument);
+      if (p == nullptr) return Fail(lineNumber, "no plug-in named \"" + argument + "\"");
+      action(*p);
+      return true;
+    }
+    for (PlugInLibrary& p : plugIns_) action(p);
+    return true;
+  };
+
+  if (step == "echo") {
+    const std::size_t at = line.find_first_not_of(" \t", 4);
+    out_ << (at == std::string::npos ? "" : line.substr(at)) << "\n";
+    return true;
+  }
+  out_ << "host: " << line << "\n";
+  out_.flush();
+  if (step == "initialize") {
+    return each([](PlugInLibrary& p) { p.initialize(0); });
+  }
+  if (step == "finalize") {
+    return each([this](PlugInLibrary& p) {
+      if (p.finalize != nullptr) {
+        p.finalize();
+      } else {
+        out_ << "  " << p.name << " has no Finalize\n";
+      }
+    });
+  }
+  if (step == "draw") {
+    return each([this](PlugInLibrary& p) { p.draw(screen_.Pixels(), 0); });
+  }
+  if (step == "timer") {
+    return each([this](PlugInLibrary& p) {
+      out_ << "  " << p.name << " timer " << p.timer() << "\n";
+    });
+  }
+  if (step == "wait") {
+    long ms = 0;
+    if (words.size() != 2 || !ReadNumber(argument, 0, kLongestWait, ms)) {
+      return Fail(lineNumber, "wait needs milliseconds from 0 to 60000");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return true;
+  }
+  if (step == "screen") {
+    long w = 0, h = 0;
+    if (words.size() != 3 || !ReadNumber(words[1], 1, HostScreen::kLargestSide, w) ||
+        !ReadNumber(words[2], 1, HostScreen::kLargestSide, h)) {
+      return Fail(lineNumber, "screen needs a width and a height from 1 to 4096");
+    }
+    screen_.Resize(static_cast<int>(w), static_cast<int>(h));
+    return true;
+  }
+  if (step == "fill") {
+    if (words.size() != 2 || !screen_.Fill(argument)) {
+      return Fail(lineNumber, "fill needs gradient, checker or R,G,B");
+    }
+    return true;
+  }
+  if (step == "png" || step == "sheet") {
+    if (words.size() != 2) return Fail(lineNumber, step + " needs a file name");
+    const RgbImage image = step == "png" ? screen_.ToRgb() : ContactSheet(snapshots_);
+    if (!WritePng(OutputPath(argument), image)) {
+      return Fail(lineNumber, "cannot write " + OutputPath(argument));
+    }
+    out_ << "  wrote " << argument << " (" << image.width << "x" << image.height << ")\n";
+    return true;
+  }
+  if (step == "snapshot") {
+    if (snapshots_.size() >= kLargestSnapshotCount) {
+      return Fail(lineNumber, "more than 64 snapshots");
+    }
+    snapshots_.push_back(screen_.ToRgb());
+    return true;
+  }
+  if (step == "archive" || step == "datadir") {
+    if (words.size() != 2) return Fail(lineNumber, step + " needs a path");
+    const std::string path = InputPath(argument);
+    const bool added = step == "archive" ? files_.AddArchive(path) : files_.AddFolder(path);
+    if (!added) return Fail(lineNumber, "cannot use " + argument);
+    return true;
+  }
+  if (step == "lookup") {
+    if (words.size() != 2) return Fail(lineNumber, "lookup needs a file name");
+    for (const bool archives : {true, false}) {
+      FileAnswer answer;
+      const bool found = archives ? files_.FindInArchives(argument, answer)
+                                  : files_.FindInFolders(argument, answer);
+      out_ << "  " << (archives ? "VM2GetFile " : "VMAGetFile ") << (found ? 1 : 0);
+      if (found) {
+        out_ << " " << std::filesystem::path(answer.path).filename().string() << " offset "
+             << answer.offset << " length " << answer.length;
+      }
+      out_ << "\n";
+    }
+    return true;
+  }
+  if (step == "preset") {
+    long value = 0;
+    if (words.size() != 2 || !ReadNumber(argument, INT32_MIN, INT32_MAX, value)) {
+      return Fail(lineNumber, "preset needs a 32-bit integer");
+    }
+    preset_ = static_cast<std::int32_t>(value);
+    return true;
+  }
+  return Fail(lineNumber, "unknown step \"" + step + "\"");
+}
+
+}  // namespace Halvane::Host

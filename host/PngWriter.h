@@ -1,0 +1,25 @@
+// PNG pictures of 8-bit RGB images (colour type 2, no interlace), written
+// with zlib: one filter byte 0 per row, the rows deflated into one IDAT.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/HostScreen.h"
+
+namespace Halvane::Host {
+
+// The complete file; empty for an image without pixels or with a pixel
+// buffer of the wrong size.
+std::vector<std::uint8_t> EncodePng(const RgbImage& image);
+
+// Writes EncodePng's bytes to path; false when encoding or writing fails.
+bool WritePng(const std::string& path, const RgbImage& image);
+
+// Many pictures side by side, up to `columns` in a row, each in a cell of
+// the largest picture's size, on a dark grey ground with 8-pixel gaps.
+// Empty when there is nothing to show or the sheet would pass 2^26 pixels.
+RgbImage ContactSheet(const std::vector<RgbImage>& pictures, int columns = 4);
+
+}  // namespace Halvane::Host
