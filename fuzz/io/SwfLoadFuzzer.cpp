@@ -1,0 +1,126 @@
+// Arbitrary bytes as a movie file: through GetSwfFileLength and the player's
+// sizing and BuildSwfLoadStreamFromFile from a file, and through
+// BuildSwfLoadStream from a memory stream, with a property stream and a
+// window taken from the input's first bytes. Checks the promises that must
+// hold for any input: positions restored, and a successful build leaves a
+// load stream of S + L + 4 bytes starting with the marker.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "io/FileStreamReader.h"
+#include "io/MemoryStream.h"
+#include "io/SwfHeader.h"
+#include "io/SwfLoadStream.h"
+
+using namespace Halvane::IO;
+
+namespace {
+
+// Movies claiming more than this are skipped unless the build must refuse
+// them before allocating anything, so that inputs cannot make each run fill
+// hundreds of MiB.
+constexpr ULONG kLargestFuzzedLength = 1u << 20;
+
+bool WorthBuilding(ULONG length, ULONGLONG propertyBytes) {
+  return length <= kLargestFuzzedLength ||
+         propertyBytes + length + kLoadStreamPropertyPrefix > kMemoryStreamLimit;
+}
+
+const std::string& TempPath() {
+  static const std::string path = [] {
+    char name[] = "/tmp/fuzz_swf_load_XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) close(fd);
+    return std::string(name);
+  }();
+  return path;
+}
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckLoadStream(MemoryStream* destination, ULONG expectedSize) {
+  Check(destination->GetPosition() == 0);
+  Check(destination->GetSize() == expectedSize);
+  BYTE first = 0;
+  ULONG got = 0;
+  destination->Read(&first, 1, &got);
+  Check(got == 1 && first == kLoadStreamMarker);
+}
+
+MemoryStream* StreamOf(const std::uint8_t* data, std::size_t size) {
+  MemoryStream* s = nullptr;
+  if (FAILED(CreateMemoryStream(0, &s))) return nullptr;
+  if (size > 0) s->Write(data, static_cast<ULONG>(size), nullptr);
+  LARGE_INTEGER zero;
+  zero.QuadPart = 0;
+  s->Seek(zero, STREAM_SEEK_SET, nullptr);
+  return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Byte 0: property stream length (0..63); byte 1: window offset into the
+  // movie file (low 4 bits) and how many bytes the window stops short of the
+  // file's end (high 4 bits, 0: to the end); the rest is the movie file, with
+  // the property bytes taken from its start.
+  if (size < 2) return 0;
+  const std::size_t propertyBytes = data[0] & 0x3F;
+  const ULONGLONG windowOffset = data[1] & 0x0F;
+  const std::uint8_t* movie = data + 2;
+  const std::size_t movieSize = size - 2;
+
+  MemoryStream* properties =
+      StreamOf(movie, propertyBytes < movieSize ? propertyBytes : movieSize);
+  if (properties == nullptr) return 0;
+
+  // From a memory stream, into a fresh, too small destination.
+  if (MemoryStream* source = StreamOf(movie, movieSize)) {
+    MemoryStream* destination = nullptr;
+    if (SUCCEEDED(CreateMemoryStream(0, &destination))) {
+      ULONG length = 0;
+      if (FAILED(PeekSwfHeader(source, nullptr, nullptr, &length)) ||
+          WorthBuilding(length, properties->GetSize())) {
+        const HRESULT result = BuildSwfLoadStream(source, properties, destination);
+        Check(source->GetPosition() == 0 && properties->GetPosition() == 0);
+        Check(destination->GetPosition() == 0);
+        if (SUCCEEDED(result)) {
+          CheckLoadStream(destination, static_cast<ULONG>(properties->GetSize() + length + 4));
+        }
+      }
+      destination->Release();
+    }
+    source->Release();
+  }
+
+  // From a file window, sized as the player sizes it.
+  if (FILE* f = std::fopen(TempPath().c_str(), "wb")) {
+    if (movieSize > 0) std::fwrite(movie, 1, movieSize, f);
+    std::fclose(f);
+    ULONG length = 0;
+    const ULONGLONG cut = data[1] >> 4;
+    const ULONGLONG rest = movieSize > windowOffset ? movieSize - windowOffset : 0;
+    // A window of 1 byte past the end must not open.
+    const ULONGLONG windowLength = cut == 0 ? 0 : rest > cut ? rest - cut : rest + 1;
+    if (SUCCEEDED(GetSwfFileLength(TempPath().c_str(), windowOffset, windowLength, &length)) &&
+        WorthBuilding(length, properties->GetSize())) {
+      MemoryStream* destination = nullptr;
+      if (SUCCEEDED(CreateSwfLoadDestination(properties, length, &destination))) {
+        const ULONG sized = static_cast<ULONG>(destination->GetSize());
+        const HRESULT result = BuildSwfLoadStreamFromFile(TempPath().c_str(), windowOffset,
+                                                          windowLength, properties, destination);
+        Check(properties->GetPosition() == 0);
+        if (SUCCEEDED(result)) CheckLoadStream(destination, sized + 4);
+        destination->Release();
+      }
+    }
+  }
+  properties->Release();
+  return 0;
+}
