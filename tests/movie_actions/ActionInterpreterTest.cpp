@@ -1,0 +1,532 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "movie/ActionCodes.h"
+#include "movie/ActionInterpreter.h"
+#include "tests/movie_actions/FakeTimeline.h"
+#include "tools/ActionWriter.h"
+
+namespace Halvane::Movie {
+namespace {
+
+using Testing::FakeTimeline;
+using Tools::ActionWriter;
+namespace Op = ActionCode;
+
+// A movie of one version: a root timeline with a child "mc", the context,
+// and the trace output of what ran.
+struct Movie {
+  explicit Movie(int version = 10) : root("", 10, version >= 7) {
+    root.AddChild("mc");
+    context.swfVersion = version;
+    context.trace = [this](const std::string& text) { traces.push_back(text); };
+  }
+  ActionRunResult Run(const ActionWriter& program, ActionTarget* on = nullptr) {
+    const Tools::Bytes code = program.Build();
+    return RunActions(code.data(), code.size(), on ? *on : root, context);
+  }
+  ActionRunResult RunBytes(const Tools::Bytes& code) {
+    return RunActions(code.data(), code.size(), root, context);
+  }
+  FakeTimeline& Child() { return static_cast<FakeTimeline&>(*root.ChildByName("mc", false)); }
+  std::string Variable(const std::string& name) {
+    const ActionValue* v = root.Variables().Find(name);
+    return v ? v->ToString(context.swfVersion) : "<none>";
+  }
+
+  FakeTimeline root;
+  ActionContext context;
+  std::vector<std::string> traces;
+};
+
+struct ExpressionRow {
+  const char* name;
+  int version;
+  std::function<void(ActionWriter&)> build;  // leaves one value on the stack
+  const char* traced;
+};
+
+void RunExpressionRows(const std::vector<ExpressionRow>& rows) {
+  for (const auto& row : rows) {
+    Movie movie(row.version);
+    ActionWriter w;
+    row.build(w);
+    w.Op(Op::Trace);
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Completed) << row.name;
+    ASSERT_EQ(movie.traces.size(), 1u) << row.name;
+    EXPECT_EQ(movie.traces[0], row.traced) << row.name;
+  }
+}
+
+auto Int(std::int32_t v) { return [v](ActionWriter& w) { w.PushInteger(v); }; }
+auto Dbl(double v) { return [v](ActionWriter& w) { w.PushDouble(v); }; }
+auto Str(const char* s) { return [s](ActionWriter& w) { w.PushString(s); }; }
+auto Undef() { return [](ActionWriter& w) { w.PushUndefined(); }; }
+auto Null() { return [](ActionWriter& w) { w.PushNull(); }; }
+auto Bool(bool b) { return [b](ActionWriter& w) { w.PushBoolean(b); }; }
+
+// "left op right" as one expression row.
+std::function<void(ActionWriter&)> Bin(std::function<void(ActionWriter&)> l,
+                                       std::function<void(ActionWriter&)> r, std::uint8_t op) {
+  return [l, r, op](ActionWriter& w) {
+    l(w);
+    r(w);
+    w.Op(op);
+  };
+}
+std::function<void(ActionWriter&)> Un(std::function<void(ActionWriter&)> v, std::uint8_t op) {
+  return [v, op](ActionWriter& w) {
+    v(w);
+    w.Op(op);
+  };
+}
+
+TEST(ActionArithmetic, OperatorsConvertAsTheMovieVersionDoes) {
+  RunExpressionRows({
+      {"Add2 numbers", 6, Bin(Int(2), Int(3), Op::Add2), "5"},
+      {"Add2 string and number concatenate", 6, Bin(Str("a"), Int(1), Op::Add2), "a1"},
+      {"Add2 number and numeric string concatenate", 6, Bin(Int(1), Str("2"), Op::Add2), "12"},
+      {"Add2 undefined and string v6", 6, Bin(Undef(), Str("x"), Op::Add2), "x"},
+      {"Add2 undefined and string v7", 7, Bin(Undef(), Str("x"), Op::Add2), "undefinedx"},
+      {"Add2 booleans are numbers", 6, Bin(Bool(true), Bool(true), Op::Add2), "2"},
+      {"Add2 timeline and number concatenate", 6,
+       Bin([](ActionWriter& w) { w.PushString("_root").Op(Op::GetVariable); }, Int(1), Op::Add2),
+       "_level01"},
+      {"Add of numeric strings", 4, Bin(Str("2"), Str("3"), Op::Add), "5"},
+      {"Add of text is 0 in version 4", 4, Bin(Str("abc"), Int(1), Op::Add), "1"},
+      {"Add of text is NaN in version 5", 5, Bin(Str("abc"), Int(1), Op::Add), "NaN"},
+      {"0.1 + 0.2", 6, Bin(Dbl(0.1), Dbl(0.2), Op::Add2), "0.3"},
+      {"Subtract", 6, Bin(Int(10), Int(4), Op::Subtract), "6"},
+      {"Multiply", 6, Bin(Dbl(1.5), Int(4), Op::Multiply), "6"},
+      {"Divide", 6, Bin(Int(1), Int(3), Op::Divide), "0.333333333333333"},
+      {"Divide by zero in version 4", 4, Bin(Int(1), Int(0), Op::Divide), "#ERROR#"},
+      {"Divide by zero in version 5", 5, Bin(Int(1), Int(0), Op::Divide), "Infinity"},
+      {"Divide zero by zero", 6, Bin(Int(0), Int(0), Op::Divide), "NaN"},
+      {"Modulo", 6, Bin(Int(7), Int(3), Op::Modulo), "1"},
+      {"Modulo of a negative", 6, Bin(Int(-7), Int(3), Op::Modulo), "-1"},
+      {"Increment", 6, Un(Str("41"), Op::Increment), "42"},
+      {"Decrement", 6, Un(Int(0), Op::Decrement), "-1"},
+      {"ToInteger truncates", 6, Un(Dbl(-3.7), Op::ToInteger), "-3"},
+      {"ToInteger of NaN", 6, Un(Str("x"), Op::ToInteger), "0"},
+      {"ToNumber of hexadecimal", 6, Un(Str("0x10"), Op::ToNumber), "16"},
+      {"ToNumber of undefined v6", 6, Un(Undef(), Op::ToNumber), "0"},
+      {"ToNumber of undefined v7", 7, Un(Undef(), Op::ToNumber), "NaN"},
+      {"ToString", 6, Un(Dbl(1e21), Op::ToString), "1e+21"},
+      {"BitAnd", 6, Bin(Int(5), Int(3), Op::BitAnd), "1"},
+      {"BitLShift into the sign", 6, Bin(Int(1), Int(31), Op::BitLShift), "-2147483648"},
+      {"BitURShift of -1", 6, Bin(Int(-1), Int(28), Op::BitURShift), "15"},
+      {"BitOr wraps modulo 2^32", 6, Bin(Dbl(4294967297.0), Int(0), Op::BitOr), "1"},
+      {"BitXor of infinity is 0", 6, Bin(Dbl(std::numeric_limits<double>::infinity()), Int(6), Op::BitXor), "6"},
+      {"typeof number", 6, Un(Int(1), Op::TypeOf), "number"},
+      {"typeof undefined", 6, Un(Undef(), Op::TypeOf), "undefined"},
+      {"typeof timeline", 6, [](ActionWriter& w) { w.PushString("_root").Op(Op::GetVariable).Op(Op::TypeOf); },
+       "movieclip"},
+  });
+}
+
+TEST(ActionComparison, ComparisonsFollowTheirOwnRules) {
+  RunExpressionRows({
+      {"Equals gives 1 before version 5", 4, Bin(Int(1), Str("1"), Op::Equals), "1"},
+      {"Equals gives a boolean from version 5", 5, Bin(Int(1), Str("1"), Op::Equals), "true"},
+      {"Less", 6, Bin(Int(1), Int(2), Op::Less), "true"},
+      {"Less2 compares strings as strings", 6, Bin(Str("10"), Str("9"), Op::Less2), "true"},
+      {"Less2 compares numbers as numbers", 6, Bin(Int(10), Int(9), Op::Less2), "false"},
+      {"Less2 with NaN is undefined", 6, Bin(Str("a"), Int(1), Op::Less2), "undefined"},
+      {"Greater", 6, Bin(Int(3), Int(2), Op::Greater), "true"},
+      {"Greater of strings", 6, Bin(Str("a"), Str("b"), Op::Greater), "false"},
+      {"Equals2 number and string", 6, Bin(Int(1), Str("1"), Op::Equals2), "true"},
+      {"Equals2 null and undefined", 6, Bin(Null(), Undef(), Op::Equals2), "true"},
+      {"Equals2 false and 0", 6, Bin(Bool(false), Int(0), Op::Equals2), "true"},
+      {"Equals2 text and 0", 6, Bin(Str("abc"), Int(0), Op::Equals2), "false"},
+      {"Equals2 undefined and 0", 6, Bin(Undef(), Int(0), Op::Equals2), "false"},
+      {"Equals2 same strings", 6, Bin(Str("x"), Str("x"), Op::Equals2), "true"},
+      {"StrictEquals across types", 6, Bin(Int(1), Str("1"), Op::StrictEquals), "false"},
+      {"StrictEquals same", 6, Bin(Int(1), Dbl(1.0), Op::StrictEquals), "true"},
+      {"StringEquals", 6, Bin(Str("a"), Str("a"), Op::StringEquals), "true"},
+      {"StringLess", 6, Bin(Str("a"), Str("b"), Op::StringLess), "true"},
+      {"StringGreater", 6, Bin(Str("a"), Str("b"), Op::StringGreater), "false"},
+      {"And", 6, Bin(Int(1), Int(0), Op::And), "false"},
+      {"Or", 6, Bin(Int(1), Int(0), Op::Or), "true"},
+      {"Not of text \"0\" in version 6", 6, Un(Str("0"), Op::Not), "true"},
+      {"Not of text \"0\" in version 7", 7, Un(Str("0"), Op::Not), "false"},
+      {"Not gives 1 or 0 before version 5", 4, Un(Int(0), Op::Not), "1"},
+  });
+}
+
+TEST(ActionStrings, StringOperationsCountBytesOrCharacters) {
+  RunExpressionRows({
+      {"StringAdd", 6, Bin(Str("ab"), Str("cd"), Op::StringAdd), "abcd"},
+      {"StringLength counts bytes", 6, Un(Str("h\xC3\xA9llo"), Op::StringLength), "6"},
+      {"MBStringLength counts characters", 6, Un(Str("h\xC3\xA9llo"), Op::MBStringLength), "5"},
+      {"MBStringLength of a broken sequence", 6, Un(Str("a\xC3"), Op::MBStringLength), "2"},
+      {"StringExtract counts from 1", 6,
+       [](ActionWriter& w) { w.PushString("hello").PushInteger(2).PushInteger(3).Op(Op::StringExtract); }, "ell"},
+      {"StringExtract from 0 starts at the start", 6,
+       [](ActionWriter& w) { w.PushString("hello").PushInteger(0).PushInteger(2).Op(Op::StringExtract); }, "he"},
+      {"StringExtract with negative count takes the rest", 6,
+       [](ActionWriter& w) { w.PushString("hello").PushInteger(2).PushInteger(-1).Op(Op::StringExtract); }, "ello"},
+      {"StringExtract past the end is empty", 6,
+       [](ActionWriter& w) { w.PushString("hello").PushInteger(10).PushInteger(2).Op(Op::StringExtract); }, ""},
+      {"StringExtract with a huge count", 6,
+       [](ActionWriter& w) { w.PushString("hello").PushInteger(4).PushDouble(1e300).Op(Op::StringExtract); }, "lo"},
+      {"MBStringExtract takes characters", 6,
+       [](ActionWriter& w) {
+         w.PushString("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E").PushInteger(2).PushInteger(1).Op(Op::MBStringExtract);
+       },
+       "\xE6\x9C\xAC"},
+      {"CharToAscii", 6, Un(Str("A"), Op::CharToAscii), "65"},
+      {"CharToAscii of empty", 6, Un(Str(""), Op::CharToAscii), "0"},
+      {"AsciiToChar", 6, Un(Int(66), Op::AsciiToChar), "B"},
+      {"MBCharToAscii", 6, Un(Str("\xC3\xA9"), Op::MBCharToAscii), "233"},
+      {"MBAsciiToChar", 6, Un(Int(0x65E5), Op::MBAsciiToChar), "\xE6\x97\xA5"},
+      {"MBAsciiToChar of a surrogate is empty", 6, Un(Int(0xD800), Op::MBAsciiToChar), ""},
+  });
+}
+
+TEST(ActionPush, EveryPushTypeGivesItsValue) {
+  std::vector<std::string> pool;
+  for (int i = 0; i < 300; ++i) pool.push_back("c" + std::to_string(i));
+  RunExpressionRows({
+      {"float", 6, [](ActionWriter& w) { w.PushFloat(1.5f); }, "1.5"},
+      {"null", 6, Null(), "null"},
+      {"undefined", 6, Undef(), "undefined"},
+      {"boolean", 6, Bool(true), "true"},
+      {"double", 6, Dbl(-2.25), "-2.25"},
+      {"integer", 6, Int(-123456), "-123456"},
+      {"register", 6, [](ActionWriter& w) { w.PushInteger(9).StoreRegister(2).Op(Op::Pop).PushRegister(2); }, "9"},
+      {"register out of range", 6, [](ActionWriter& w) { w.PushRegister(200); }, "undefined"},
+      {"constant8", 6, [&](ActionWriter& w) { w.ConstantPool(pool).PushConstant(7); }, "c7"},
+      {"constant16", 6, [&](ActionWriter& w) { w.ConstantPool(pool).PushConstant16(299); }, "c299"},
+      {"constant out of the pool", 6, [&](ActionWriter& w) { w.ConstantPool({"a"}).PushConstant(3); }, "undefined"},
+      {"pop of an empty stack", 6, [](ActionWriter& w) { w.Op(Op::Pop); }, "undefined"},
+      {"duplicate and swap", 6,
+       [](ActionWriter& w) { w.PushString("a").PushString("b").Op(Op::StackSwap).Op(Op::PushDuplicate).Op(Op::StringAdd); },
+       "aa"},
+  });
+}
+
+TEST(ActionVariables, SetAndGetThroughThePoolAndPaths) {
+  Movie movie(6);
+  ActionWriter w;
+  w.ConstantPool({"x", "hello"}).PushConstant(0).PushConstant(1).Op(Op::SetVariable);
+  w.PushString("mc.y").PushInteger(3).Op(Op::SetVariable);
+  w.PushString("/mc:z").PushInteger(4).Op(Op::SetVariable);
+  w.PushString("_root.mc.y").Op(Op::GetVariable).Op(Op::Trace);
+  w.PushString("X").Op(Op::GetVariable).Op(Op::Trace);  // no case in version 6
+  w.PushString("mc:z").Op(Op::GetVariable).Op(Op::Trace);
+  w.PushString("missing").Op(Op::GetVariable).Op(Op::TypeOf).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"3", "hello", "4", "undefined"}));
+  EXPECT_EQ(movie.Variable("x"), "hello");
+  ASSERT_NE(movie.Child().Variables().Find("y"), nullptr);
+}
+
+TEST(ActionVariables, DeleteAndDefineLocalOnTheTimeline) {
+  Movie movie(6);
+  ActionWriter w;
+  w.PushString("a").PushInteger(1).Op(Op::DefineLocal);
+  w.PushString("b").Op(Op::DefineLocal2);
+  w.PushString("a").Op(Op::Delete2).Op(Op::Trace);
+  w.PushString("a").Op(Op::Delete2).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"true", "false"}));
+  EXPECT_EQ(movie.Variable("a"), "<none>");
+  EXPECT_NE(movie.root.Variables().Find("b"), nullptr);
+}
+
+TEST(ActionControlFlow, LoopsAndBranchesFollowTheirLabels) {
+  Movie movie(6);
+  ActionWriter w;
+  // i = 0; while (i < 5) i++; trace(i); if (i == 5) trace("five") else trace("other")
+  w.PushString("i").PushInteger(0).Op(Op::SetVariable);
+  w.Label("loop");
+  w.PushString("i").Op(Op::GetVariable).PushInteger(5).Op(Op::Less2).Op(Op::Not).If("done");
+  w.PushString("i").PushString("i").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable);
+  w.Jump("loop");
+  w.Label("done");
+  w.PushString("i").Op(Op::GetVariable).Op(Op::Trace);
+  w.PushString("i").Op(Op::GetVariable).PushInteger(5).Op(Op::Equals2).If("five");
+  w.PushString("other").Op(Op::Trace).Jump("end");
+  w.Label("five");
+  w.PushString("five").Op(Op::Trace);
+  w.Label("end");
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"5", "five"}));
+}
+
+TEST(ActionControlFlow, JumpOutOfTheBlockEndsIt) {
+  for (const std::int16_t offset : {std::int16_t(-100), std::int16_t(200), std::int16_t(-32768)}) {
+    Movie movie;
+    ActionWriter w;
+    w.PushString("before").Op(Op::Trace);
+    w.Op(Op::Jump, {static_cast<std::uint8_t>(offset & 0xFF), static_cast<std::uint8_t>((offset >> 8) & 0xFF)});
+    w.PushString("after").Op(Op::Trace);
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Completed) << offset;
+    EXPECT_EQ(movie.traces, std::vector<std::string>{"before"}) << offset;
+  }
+}
+
+TEST(ActionControlFlow, EndActionStopsTheBlock) {
+  Movie movie;
+  ActionWriter w;
+  w.PushString("a").Op(Op::Trace).End().PushString("b").Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"a"});
+}
+
+TEST(ActionBudget, EndlessLoopStopsWhenTheBudgetIsSpent) {
+  Movie movie;
+  movie.context.instructionBudget = 1000;
+  ActionWriter w;
+  w.PushString("n").PushInteger(0).Op(Op::SetVariable);
+  w.Label("top").PushString("n").PushString("n").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable).Jump("top");
+  EXPECT_EQ(movie.Run(w), ActionRunResult::BudgetExhausted);
+  EXPECT_EQ(movie.context.instructionBudget, 0u);
+  EXPECT_EQ(movie.Variable("n"), "166");  // three to start, then six per round
+
+  // The frame's budget is shared: a second block of the same frame runs nothing.
+  ActionWriter second;
+  second.Op(Op::Stop);
+  EXPECT_EQ(movie.Run(second), ActionRunResult::BudgetExhausted);
+  EXPECT_TRUE(movie.root.Calls().empty());
+}
+
+TEST(ActionBudget, EndlessRecursionEndsAtTheCallDepthCap) {
+  Movie movie;
+  ActionWriter body;
+  body.PushString("/:n").PushString("/:n").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable);
+  body.PushInteger(0).PushString("f").Op(Op::CallFunction).Op(Op::Return);
+  ActionWriter w;
+  w.PushString("n").PushInteger(0).Op(Op::SetVariable);
+  w.DefineFunction("f", {}, body);
+  w.PushInteger(0).PushString("f").Op(Op::CallFunction).Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.Variable("n"), std::to_string(ActionContext::MaxCallDepth));
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"undefined"});
+}
+
+TEST(ActionCaps, StackAndStringGrowthFaultInsteadOfExhaustingMemory) {
+  {
+    Movie movie;
+    ActionWriter w;
+    w.Label("top").PushInteger(1).Jump("top");
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Faulted);
+  }
+  {
+    Movie movie;
+    ActionWriter w;
+    w.PushString("s").PushString("xy").Op(Op::SetVariable);
+    w.Label("top");
+    w.PushString("s").PushString("s").Op(Op::GetVariable).PushString("s").Op(Op::GetVariable).Op(Op::Add2);
+    w.Op(Op::SetVariable).Jump("top");
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Faulted);
+    const ActionValue* s = movie.root.Variables().Find("s");
+    ASSERT_NE(s, nullptr);
+    EXPECT_LE(s->StringValue().size(), ActionContext::MaxStringLength);
+  }
+}
+
+TEST(ActionMalformed, BrokenBytecodeFaultsAfterWhatRan) {
+  const struct {
+    const char* name;
+    Tools::Bytes tail;
+  } rows[] = {
+      {"length past the end", {Op::Push, 0x05, 0x00, 0x00, 'a'}},
+      {"length field cut", {Op::Push, 0x05}},
+      {"string without terminator", {Op::Push, 0x03, 0x00, 0x00, 'a', 'b'}},
+      {"double cut short", {Op::Push, 0x03, 0x00, 0x06, 0x00, 0x00}},
+      {"unknown push type", {Op::Push, 0x02, 0x00, 0x0C, 0x00}},
+      {"constant pool short of strings", {Op::ConstantPool, 0x04, 0x00, 0x03, 0x00, 'a', 0x00}},
+      {"goto frame without payload", {Op::GotoFrame, 0x00, 0x00}},
+      {"function body past the end", {Op::DefineFunction, 0x06, 0x00, 'f', 0x00, 0x00, 0x00, 0x40, 0x00}},
+      {"jump payload cut", {Op::Jump, 0x01, 0x00, 0x05}},
+  };
+  for (const auto& row : rows) {
+    Movie movie;
+    ActionWriter w;
+    w.PushString("ran").Op(Op::Trace);
+    Tools::Bytes code = w.Build();
+    code.insert(code.end(), row.tail.begin(), row.tail.end());
+    EXPECT_EQ(movie.RunBytes(code), ActionRunResult::Faulted) << row.name;
+    EXPECT_EQ(movie.traces, std::vector<std::string>{"ran"}) << row.name;
+  }
+}
+
+TEST(ActionMalformed, UnknownActionsAreSkippedByTheirLength) {
+  Movie movie;
+  ActionWriter w;
+  w.Op(0x70).Op(0xF0, {1, 2, 3}).Op(Op::GetUrl, {}).PushString("after").Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"after"});
+}
+
+TEST(ActionMalformed, ArbitraryBytesNeverEscapeTheBlock) {
+  // A cheap stand-in for the fuzzer in every test run: whatever the bytes,
+  // the run ends and touches nothing out of bounds (checked under ASan).
+  std::uint32_t seed = 12345;
+  for (int round = 0; round < 3000; ++round) {
+    Tools::Bytes code(1 + round % 97);
+    for (auto& b : code) {
+      seed = seed * 1103515245u + 12345u;
+      b = static_cast<std::uint8_t>(seed >> 16);
+      if (round % 3 == 0 && (seed & 0x700) == 0) b = Op::Push;
+    }
+    Movie movie(round % 10 + 1);
+    movie.context.instructionBudget = 5000;
+    movie.RunBytes(code);
+  }
+}
+
+TEST(ActionFunctions, DefinedFunctionsTakeArgumentsAndReturn) {
+  Movie movie(6);
+  ActionWriter add;
+  add.PushString("a").Op(Op::GetVariable).PushString("b").Op(Op::GetVariable).Op(Op::Add2).Op(Op::Return);
+  ActionWriter noReturn;
+  noReturn.PushString("local").PushInteger(1).Op(Op::DefineLocal);
+  ActionWriter readsTimeline;
+  readsTimeline.PushString("outer").Op(Op::GetVariable).Op(Op::Return);
+
+  ActionWriter w;
+  w.PushString("outer").PushString("timeline").Op(Op::SetVariable);
+  w.DefineFunction("add", {"a", "b"}, add);
+  w.PushString("anon").DefineFunction("", {}, readsTimeline).Op(Op::SetVariable);
+  w.DefineFunction("quiet", {}, noReturn);
+  w.PushInteger(4).PushInteger(3).PushInteger(2).PushString("add").Op(Op::CallFunction).Op(Op::Trace);
+  w.PushInteger(3).PushInteger(1).PushString("add").Op(Op::CallFunction).Op(Op::Trace);  // b missing
+  w.PushInteger(0).PushString("anon").Op(Op::CallFunction).Op(Op::Trace);
+  w.PushInteger(0).PushString("quiet").Op(Op::CallFunction).Op(Op::TypeOf).Op(Op::Trace);
+  w.PushInteger(0).PushString("nothing").Op(Op::CallFunction).Op(Op::TypeOf).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"7", "3", "timeline", "undefined", "undefined"}));
+  EXPECT_EQ(movie.Variable("local"), "<none>");  // locals stay in the call
+  EXPECT_EQ(movie.Variable("a"), "<none>");
+}
+
+TEST(ActionFunctions, SecondFormPutsParametersAndPreloadsInRegisters) {
+  Movie movie(7);
+  ActionWriter multiply;
+  multiply.PushRegister(2).PushRegister(3).Op(Op::Multiply).Op(Op::Return);
+  ActionWriter root;
+  root.PushRegister(1).Op(Op::TargetPath).Op(Op::Return);
+  ActionWriter w;
+  w.DefineFunction2("mul", 4, 0, {{2, "a"}, {3, "b"}}, multiply);
+  w.DefineFunction2("where", 2, ActionCode::FunctionFlag::PreloadRoot, {}, root);
+  w.PushInteger(4).PushInteger(3).PushInteger(2).PushString("mul").Op(Op::CallFunction).Op(Op::Trace);
+  w.PushInteger(0).PushString("where").Op(Op::CallFunction).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"12", "_level0"}));
+}
+
+TEST(ActionFunctions, FunctionsOutliveTheBlockThatDefinedThem) {
+  Movie movie;
+  {
+    ActionWriter body;
+    body.PushString("kept").Op(Op::Return);
+    ActionWriter w;
+    w.ConstantPool({"f"}).DefineFunction("f", {}, body);
+    movie.Run(w);  // the code buffer is gone after this
+  }
+  const ActionValue* f = movie.root.Variables().Find("f");
+  ASSERT_NE(f, nullptr);
+  const ActionValue result = CallActionFunction(*f, ActionValue(), {}, movie.root, movie.context);
+  EXPECT_EQ(result.ToString(10), "kept");
+  EXPECT_TRUE(CallActionFunction(ActionValue::Number(1), ActionValue(), {}, movie.root, movie.context).IsUndefined());
+}
+
+TEST(ActionTimeline, TimelineActionsReachTheirTimeline) {
+  Movie movie(6);
+  movie.root.AddLabel("intro", 6);
+  ActionWriter w;
+  w.Op(Op::Stop).Op(Op::Play).Op(Op::NextFrame).Op(Op::PreviousFrame);
+  w.GotoFrame(3);
+  w.GotoLabel("intro");
+  w.PushInteger(5).GotoFrame2(true);
+  w.PushInteger(2).GotoFrame2(false, 10);
+  w.PushString("intro").GotoFrame2(true);
+  w.PushString("mc:3").GotoFrame2(true);
+  w.PushString("/mc:start").GotoFrame2(false);
+  w.PushString("missing:3").GotoFrame2(false);
+  w.PushDouble(-4).GotoFrame2(false);
+  w.PushDouble(1e300).GotoFrame2(false);
+  w.PushInteger(3).PushInteger(1).PushString("mc").Op(Op::GetVariable).PushString("gotoAndStop").Op(Op::CallMethod);
+  w.PushInteger(0).PushString("_root").Op(Op::GetVariable).PushString("play").Op(Op::CallMethod);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{
+                                    "Stop", "Play", "NextFrame", "PreviousFrame", "GotoFrame 3 stop",
+                                    "GotoLabel intro stop", "GotoFrame 4 play", "GotoFrame 11 stop",
+                                    "GotoLabel intro play", "mc: GotoFrame 2 play", "mc: GotoLabel start stop",
+                                    "mc: GotoFrame 2 stop", "Play"}));
+}
+
+TEST(ActionTimeline, SetTargetRedirectsUntilReset) {
+  Movie movie(6);
+  ActionWriter w;
+  w.SetTarget("mc").Op(Op::Stop).PushString("v").PushInteger(1).Op(Op::SetVariable);
+  w.SetTarget("").Op(Op::Play);
+  w.SetTarget("/nothing").Op(Op::Stop);  // a target that is not there takes nothing
+  w.SetTarget("");
+  w.PushString("/mc").Op(Op::SetTarget2).Op(Op::NextFrame);
+  w.PushString("_root").Op(Op::GetVariable).Op(Op::SetTarget2).Op(Op::PreviousFrame);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{"mc: Stop", "Play", "mc: NextFrame", "PreviousFrame"}));
+  EXPECT_NE(movie.Child().Variables().Find("v"), nullptr);
+  EXPECT_EQ(movie.Variable("v"), "<none>");
+}
+
+TEST(ActionTimeline, PropertiesReadAndWriteInTheLanguagesUnits) {
+  Movie movie(6);
+  FakeTimeline& mc = movie.Child();
+  movie.root.frame = 2;
+  ActionWriter w;
+  w.PushString("").PushInteger(4).Op(Op::GetProperty).Op(Op::Trace);     // _currentframe
+  w.PushString("mc").PushInteger(5).Op(Op::GetProperty).Op(Op::Trace);   // _totalframes
+  w.PushString("mc").PushInteger(11).Op(Op::GetProperty).Op(Op::Trace);  // _target
+  w.PushString("mc").PushInteger(0).PushInteger(15).Op(Op::SetProperty);
+  w.PushString("mc").PushInteger(1).PushDouble(std::numeric_limits<double>::infinity()).Op(Op::SetProperty);  // ignored
+  w.PushString("mc").PushInteger(7).PushBoolean(false).Op(Op::SetProperty);
+  w.PushString("mc").PushInteger(99).Op(Op::GetProperty).Op(Op::TypeOf).Op(Op::Trace);
+  w.PushString("nothing").PushInteger(0).Op(Op::GetProperty).Op(Op::TypeOf).Op(Op::Trace);
+  w.PushString("mc._x").Op(Op::GetVariable).Op(Op::Trace);
+  w.PushString("mc").Op(Op::GetVariable).PushString("_visible").Op(Op::GetMember).Op(Op::Trace);
+  w.PushString("mc").PushInteger(13).PushString("renamed").Op(Op::SetProperty);
+  w.PushString("renamed").Op(Op::GetVariable).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"3", "5", "/mc", "undefined", "undefined", "15", "false",
+                                                    "_level0.renamed"}));
+  EXPECT_EQ(mc.properties.count(TargetProperty::Y), 0u);
+  EXPECT_EQ(mc.Name(), "renamed");
+}
+
+TEST(ActionTimeline, WaitForFrameSkipsWhileFramesAreMissing) {
+  Movie movie;
+  movie.root.framesLoaded = 2;
+  ActionWriter w;
+  w.WaitForFrame(5, 1).Op(Op::Stop).Op(Op::Play);
+  w.WaitForFrame(1, 1).Op(Op::NextFrame);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{"Play", "NextFrame"}));
+}
+
+TEST(ActionServices, TraceTimeAndRandomUseTheContext) {
+  Movie movie;
+  movie.context.elapsedMilliseconds = [] { return 1234u; };
+  ActionWriter w;
+  w.Op(Op::GetTime).Op(Op::Trace);
+  for (int i = 0; i < 50; ++i) w.PushInteger(6).Op(Op::RandomNumber).Op(Op::Trace);
+  w.PushInteger(0).Op(Op::RandomNumber).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  ASSERT_EQ(movie.traces.size(), 52u);
+  EXPECT_EQ(movie.traces[0], "1234");
+  for (int i = 1; i <= 50; ++i) {
+    EXPECT_TRUE(movie.traces[i].size() == 1 && movie.traces[i][0] >= '0' && movie.traces[i][0] <= '5')
+        << movie.traces[i];
+  }
+  EXPECT_EQ(movie.traces[51], "0");
+}
+
+}  // namespace
+}  // namespace Halvane::Movie
