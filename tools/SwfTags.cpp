@@ -112,6 +112,13 @@ Bytes PlaceObject(std::uint16_t characterId, std::uint16_t depth, const MatrixSp
   return w.Take();
 }
 
+PlaceSpec PlaceCharacter(std::uint16_t depth, std::uint16_t characterId) {
+  PlaceSpec p;
+  p.depth = depth;
+  p.characterId = characterId;
+  return p;
+}
+
 Bytes PlaceObject2(const PlaceSpec& place) { return PlaceFields(place, 2); }
 
 Bytes PlaceObject3(const PlaceSpec& place) { return PlaceFields(place, 3); }

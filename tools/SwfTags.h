@@ -63,6 +63,9 @@ struct PlaceSpec {
   bool withFilterList = false;  // writes an empty filter list
 };
 
+// A new placement of a character at a depth, no other fields.
+PlaceSpec PlaceCharacter(std::uint16_t depth, std::uint16_t characterId);
+
 Bytes PlaceObject(std::uint16_t characterId, std::uint16_t depth, const MatrixSpec& m,
                   const std::optional<ColorTransformSpec>& cx = std::nullopt);
 Bytes PlaceObject2(const PlaceSpec& place);
