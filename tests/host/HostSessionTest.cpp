@@ -1,0 +1,130 @@
+// The script runner and the exported host functions, with two plug-ins made
+// of this test's own functions.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/HostSession.h"
+
+extern "C" std::int32_t VlmGetWindowSize(std::int32_t* width, std::int32_t* height);
+extern "C" void* VlmGetWindow();
+extern "C" std::int32_t VM2GetFile(const char*, char*, std::int32_t*, std::int32_t*);
+extern "C" std::int32_t VMAGetFile(const char*, char*, std::int32_t*, std::int32_t*);
+
+namespace Halvane::Host {
+namespace {
+
+std::vector<std::string> calls;
+void* drawnPixels = nullptr;
+
+void InitA(std::int32_t) { calls.push_back("A init"); }
+void FinalA() { calls.push_back("A final"); }
+void DrawA(void* pixels, std::int32_t) {
+  calls.push_back("A draw");
+  drawnPixels = pixels;
+}
+std::int32_t TimerA() { return 1; }
+std::int32_t MessageA(const char* text, std::int32_t* intResult, char* textResult) {
+  calls.push_back(std::string("A message ") + text);
+  *intResult += 1;
+  std::strcpy(textResult, "say \"hi\"\\\x01");
+  return 7;
+}
+
+void InitB(std::int32_t) { calls.push_back("B init"); }
+void DrawB(void*, std::int32_t) { calls.push_back("B draw"); }
+std::int32_t TimerB() { return 0; }
+std::int32_t MessageB(const char*, std::int32_t*, char*) { return 0; }
+
+class HostSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    calls.clear();
+    PlugInLibrary a;
+    a.name = "a";
+    a.initialize = &InitA;
+    a.finalize = &FinalA;
+    a.draw = &DrawA;
+    a.timer = &TimerA;
+    a.message = &MessageA;
+    PlugInLibrary b{};
+    b.name = "b";
+    b.initialize = &InitB;
+    b.draw = &DrawB;
+    b.timer = &TimerB;
+    b.message = &MessageB;
+    ASSERT_TRUE(session.AddPlugIn(a));
+    ASSERT_TRUE(session.AddPlugIn(b));
+    ASSERT_FALSE(session.AddPlugIn(a));
+  }
+
+  bool Run(const std::string& line) { return session.RunLine(line, 3); }
+
+  std::ostringstream out, err;
+  HostSession session{out, err};
+};
+
+TEST_F(HostSessionTest, MessageLinePrintsTheThreeResults) {
+  ASSERT_TRUE(Run("preset 41"));
+  out.str("");
+  ASSERT_TRUE(Run("a:   SwfPlay() \r"));
+  EXPECT_EQ(calls.back(), "A message SwfPlay() ");  // trailing blank kept, \r dropped
+  EXPECT_EQ(out.str(), "a: SwfPlay()  -> return 7, int 42, text \"say \\\"hi\\\"\\\\\\x01\"\n");
+}
+
+TEST_F(HostSessionTest, StepsReachEveryPlugInInLoadOrderOrTheNamedOne) {
+  ASSERT_TRUE(Run("initialize"));
+  ASSERT_TRUE(Run("draw"));
+  ASSERT_TRUE(Run("finalize"));
+  ASSERT_TRUE(Run("initialize b"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"A init", "B init", "A draw", "B draw", "A final",
+                                             "B init"}));
+  EXPECT_EQ(drawnPixels, session.Screen().Pixels());
+  EXPECT_NE(out.str().find("  b has no Finalize\n"), std::string::npos);
+  out.str("");
+  ASSERT_TRUE(Run("timer"));
+  EXPECT_EQ(out.str(), "host: timer\n  a timer 1\n  b timer 0\n");
+}
+
+TEST_F(HostSessionTest, ScriptErrorsStopWithTheLineNumber) {
+  const char* bad[] = {"c: SwfPlay()", "jump", "screen 0 10", "screen 10", "wait -1",
+                       "wait 60001", "fill plaid", "preset 1x", "draw c", "timer a b",
+                       "archive nothing.zip", "datadir nowhere", "png"};
+  for (const char* line : bad) {
+    err.str("");
+    EXPECT_FALSE(Run(line)) << line;
+    EXPECT_EQ(err.str().rfind("vmhost: line 3: ", 0), 0u) << line << ": " << err.str();
+  }
+  EXPECT_TRUE(Run("   # comment"));
+  EXPECT_TRUE(Run(""));
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(HostSessionTest, ExportedFunctionsAnswerFromTheSession) {
+  ASSERT_TRUE(Run("screen 123 45"));
+  std::int32_t w = 0, h = 0;
+  VlmGetWindowSize(&w, &h);
+  EXPECT_EQ(w, 123);
+  EXPECT_EQ(h, 45);
+  EXPECT_EQ(VlmGetWindow(), session.Window());
+  VlmGetWindowSize(nullptr, nullptr);
+
+  session.SetInputFolder("data");
+  ASSERT_TRUE(Run("archive archive.zip"));
+  ASSERT_TRUE(Run("datadir folder"));
+  char path[261] = {};
+  std::int32_t offset = 0, length = 0;
+  EXPECT_EQ(VM2GetFile("readme.txt", path, &offset, &length), 1);
+  EXPECT_EQ(offset, 40);
+  EXPECT_EQ(length, 13);
+  EXPECT_EQ(VMAGetFile("readme.txt", path, &offset, &length), 0);
+  EXPECT_EQ(VMAGetFile("plain.txt", path, &offset, &length), 1);
+  EXPECT_EQ(VM2GetFile(nullptr, path, &offset, &length), 0);
+  EXPECT_EQ(VMAGetFile("plain.txt", nullptr, &offset, &length), 0);
+}
+
+}  // namespace
+}  // namespace Halvane::Host
