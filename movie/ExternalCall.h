@@ -56,6 +56,8 @@ class ExternalCallbacks {
   bool Register(const std::string& name, ActionValue function, ActionValue thisValue);
   const Callback* Find(const std::string& name) const;
   std::size_t Count() const { return callbacks_.size(); }
+  // In the order of first registration.
+  const std::vector<Callback>& All() const { return callbacks_; }
   void Clear() { callbacks_.clear(); }
 
  private:

@@ -1,0 +1,95 @@
+// Arbitrary bytes as action bytecode, as an external-call request and as
+// FlashVars text, against a small timeline tree.
+//
+// Input: byte 0 picks the movie version (1 to 16) and byte 1 the mode; the
+// rest is the payload. Mode bit 0 clear: the payload runs as a frame's
+// actions on a child timeline, then every function the run registered for
+// external calls is called once, and a few variable paths are read back.
+// Mode bit 0 set: the payload is an invoke request sent to a movie with one
+// registered callback, and also FlashVars text.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "movie/ActionCodes.h"
+#include "movie/ActionInterpreter.h"
+#include "movie/ActionPath.h"
+#include "movie/ExternalCall.h"
+#include "movie/FlashVars.h"
+#include "tests/movie_actions/FakeTimeline.h"
+#include "tools/ActionWriter.h"
+
+using namespace Halvane::Movie;
+using Halvane::Movie::Testing::FakeTimeline;
+
+namespace {
+
+// function (a) { return a + a; } registered as "f" through
+// flash.external.ExternalInterface.addCallback.
+const Halvane::Tools::Bytes& RegisterProgram() {
+  static const Halvane::Tools::Bytes code = [] {
+    namespace Op = ActionCode;
+    Halvane::Tools::ActionWriter body;
+    body.PushString("a").Op(Op::GetVariable).PushString("a").Op(Op::GetVariable).Op(Op::Add2).Op(Op::Return);
+    Halvane::Tools::ActionWriter w;
+    w.DefineFunction("", {"a"}, body).PushNull().PushString("f").PushInteger(3);
+    w.PushString("flash").Op(Op::GetVariable).PushString("external").Op(Op::GetMember);
+    w.PushString("ExternalInterface").Op(Op::GetMember).PushString("addCallback").Op(Op::CallMethod);
+    return w.Build();
+  }();
+  return code;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const int version = (data[0] & 15) + 1;
+  const std::uint8_t mode = data[1];
+  data += 2;
+  size -= 2;
+
+  const bool caseSensitive = VariableStore::NamesAreCaseSensitive(version);
+  FakeTimeline root("", 8, caseSensitive);
+  FakeTimeline& menu = root.AddChild("menu", 4);
+  menu.AddChild("button", 2);
+  root.AddChild("intro", 3);
+  root.AddLabel("start", 1);
+
+  ExternalCallbacks callbacks;
+  ActionContext context;
+  context.swfVersion = version;
+  context.instructionBudget = 20000;
+  context.callbacks = &callbacks;
+  std::size_t traced = 0;
+  context.trace = [&traced](const std::string& text) { traced += text.size(); };
+
+  if ((mode & 1) == 0) {
+    RunActions(data, size, (mode & 2) ? menu : root, context);
+    // Call whatever the run registered, with one argument.
+    const std::vector<ExternalCallbacks::Callback> registered = callbacks.All();
+    for (const auto& callback : registered) {
+      context.instructionBudget = 20000;
+      EncodeInvokeResult(CallActionFunction(callback.function, callback.thisValue,
+                                            {ActionValue::Number(2)}, root, context),
+                         version);
+    }
+    std::string value;
+    GetVariableText(root, "x", version, value);
+    GetVariableText(root, "/menu/button:x", version, value);
+    GetVariableText(root, "_root.menu._x", version, value);
+  } else {
+    const Halvane::Tools::Bytes& program = RegisterProgram();
+    RunActions(program.data(), program.size(), root, context);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    InvokeRequest request;
+    ParseInvokeRequest(text, request);
+    std::string response;
+    InvokeExternal(text, root, context, response);
+    ApplyFlashVars(root, text);
+    std::string value;
+    SetVariableText(root, text, text, version);
+    GetVariableText(root, text, version, value);
+  }
+  return 0;
+}
