@@ -226,7 +226,7 @@ class Interpreter {
   std::size_t Available() const { return stack_.size() - base_; }
   // A count popped from the stack, clamped to what the stack holds.
   std::size_t PopCount(std::size_t perItem = 1) {
-    const double n = Pop().ToNumber(version_);
+    const double n = Number(Pop());
     if (!(n > 0)) return 0;
     const std::size_t limit = Available() / perItem;
     return n >= static_cast<double>(limit) ? limit : static_cast<std::size_t>(n);
@@ -247,6 +247,27 @@ class Interpreter {
     allocated_ += bytes;
     return true;
   }
+  // Work that walks a text costs budget by its length as well, so that a
+  // loop over a long text cannot stretch a frame far beyond its budget.
+  void Work(std::size_t bytes) {
+    const std::size_t units = bytes / 256;
+    context_.instructionBudget = units >= context_.instructionBudget ? 0 : context_.instructionBudget - units;
+  }
+  static std::size_t TextBytes(const ActionValue& v) {
+    return v.Type() == ActionValueType::String || v.Type() == ActionValueType::MovieClip ? v.StringValue().size() : 0;
+  }
+  std::string Text(const ActionValue& v) {
+    Work(TextBytes(v));
+    return v.ToString(version_);
+  }
+  double Number(const ActionValue& v) {
+    Work(TextBytes(v));
+    return v.ToNumber(version_);
+  }
+  bool Truth(const ActionValue& v) {
+    Work(TextBytes(v));
+    return v.ToBoolean(version_);
+  }
   void PushString(std::string s) {
     if (Charge(s.size())) Push(ActionValue::String(std::move(s)));
   }
@@ -263,7 +284,7 @@ class Interpreter {
   }
   ActionTarget* TargetOf(Scope& s, const ActionValue& v) {
     if (v.Type() == ActionValueType::MovieClip) return ClipTarget(v);
-    const std::string path = v.ToString(version_);
+    const std::string path = Text(v);
     if (path.empty()) return &Base(s);
     return ResolveTarget(root_, Base(s), path, caseSensitive_);
   }
@@ -446,7 +467,7 @@ void Interpreter::GotoValue(ActionTarget& t, const ActionValue& frame, bool play
     }
     return;
   }
-  const double number = frame.ToNumber(version_);
+  const double number = Number(frame);
   if (!std::isfinite(number)) return;
   const double index = std::floor(number) - 1.0 + bias;
   if (index < 0 || index > std::numeric_limits<int>::max()) return;
@@ -476,7 +497,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const std::string
         return ActionValue::Boolean(false);
       }
       return ActionValue::Boolean(
-          context_.callbacks->Register(args[0].ToString(version_), args[2], args[1]));
+          context_.callbacks->Register(Text(args[0]), args[2], args[1]));
     }
     return ActionValue();  // call: the host answers nothing to the movie
   }
@@ -513,10 +534,10 @@ bool Interpreter::LooseEquals(const ActionValue& a, const ActionValue& b, int de
   };
   if (nullish(ta) && nullish(tb)) return true;
   if (nullish(ta) || nullish(tb) || depth > 2) return false;
-  if (ta == ActionValueType::Boolean) return LooseEquals(ActionValue::Number(a.ToNumber(version_)), b, depth + 1);
-  if (tb == ActionValueType::Boolean) return LooseEquals(a, ActionValue::Number(b.ToNumber(version_)), depth + 1);
-  if (ta == ActionValueType::Number && tb == ActionValueType::String) return a.NumberValue() == b.ToNumber(version_);
-  if (ta == ActionValueType::String && tb == ActionValueType::Number) return a.ToNumber(version_) == b.NumberValue();
+  if (ta == ActionValueType::Boolean) return LooseEquals(ActionValue::Number(Number(a)), b, depth + 1);
+  if (tb == ActionValueType::Boolean) return LooseEquals(a, ActionValue::Number(Number(b)), depth + 1);
+  if (ta == ActionValueType::Number && tb == ActionValueType::String) return a.NumberValue() == Number(b);
+  if (ta == ActionValueType::String && tb == ActionValueType::Number) return Number(a) == b.NumberValue();
   if (ta == ActionValueType::MovieClip) return LooseEquals(ActionValue::String(a.TargetPath()), b, depth + 1);
   if (tb == ActionValueType::MovieClip) return LooseEquals(a, ActionValue::String(b.TargetPath()), depth + 1);
   return false;
@@ -551,11 +572,11 @@ void Interpreter::Compare(bool greater) {
   const ActionValue& left = greater ? a : b;   // Less2: b < a; Greater: b > a == a < b
   const ActionValue& right = greater ? b : a;
   if (IsPrimitiveString(left) && IsPrimitiveString(right)) {
-    Push(ActionValue::Boolean(left.ToString(version_) < right.ToString(version_)));
+    Push(ActionValue::Boolean(Text(left) < Text(right)));
     return;
   }
-  const double l = left.ToNumber(version_);
-  const double r = right.ToNumber(version_);
+  const double l = Number(left);
+  const double r = Number(right);
   if (std::isnan(l) || std::isnan(r)) {
     Push(ActionValue());
     return;
@@ -798,7 +819,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
         if (v.Type() == ActionValueType::MovieClip) {
           s.current = ClipTarget(v);
         } else {
-          const std::string path = v.ToString(version_);
+          const std::string path = Text(v);
           s.current = path.empty() ? s.original : ResolveTarget(root_, *s.original, path, caseSensitive_);
         }
         break;
@@ -815,7 +836,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::WaitForFrame2: {
         const std::uint8_t skip = r.U8();
         if (!r.Ok()) return ActionRunResult::Faulted;
-        const double frame = Pop().ToNumber(version_);
+        const double frame = Number(Pop());
         if (timeline && !(frame - 1 < timeline->FramesLoaded()) && !SkipActions(s, pc, skip)) {
           return ActionRunResult::Completed;
         }
@@ -860,45 +881,45 @@ ActionRunResult Interpreter::Run(Scope& s) {
 
       // Variables and properties.
       case ActionCode::GetVariable: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         Push(Lookup(s, name));
         break;
       }
       case ActionCode::SetVariable: {
         ActionValue value = Pop();
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         Assign(s, name, std::move(value));
         break;
       }
       case ActionCode::DefineLocal: {
         ActionValue value = Pop();
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         if (s.locals) s.locals->Set(name, std::move(value));
         else Assign(s, name, std::move(value));
         break;
       }
       case ActionCode::DefineLocal2: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         VariableStore& store = s.locals ? *s.locals : Base(s).Variables();
         if (!store.Find(name)) store.Set(name, ActionValue());
         break;
       }
       case ActionCode::Delete: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         const ActionValue object = Pop();
         ActionTarget* t = ClipTarget(object);
         PushBool(t && t->Variables().Remove(name));
         break;
       }
       case ActionCode::Delete2: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         bool removed = s.locals && s.locals->Remove(name);
         if (!removed) removed = Base(s).Variables().Remove(name);
         PushBool(removed);
         break;
       }
       case ActionCode::GetProperty: {
-        const double index = Pop().ToNumber(version_);
+        const double index = Number(Pop());
         const ActionValue targetValue = Pop();
         ActionTarget* t = TargetOf(s, targetValue);
         if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
@@ -910,7 +931,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
       }
       case ActionCode::SetProperty: {
         const ActionValue value = Pop();
-        const double index = Pop().ToNumber(version_);
+        const double index = Number(Pop());
         const ActionValue targetValue = Pop();
         ActionTarget* t = TargetOf(s, targetValue);
         if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
@@ -919,14 +940,14 @@ ActionRunResult Interpreter::Run(Scope& s) {
         break;
       }
       case ActionCode::GetMember: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         const ActionValue object = Pop();
         Push(GetMember(object, name));
         break;
       }
       case ActionCode::SetMember: {
         ActionValue value = Pop();
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         const ActionValue object = Pop();
         SetMember(object, name, std::move(value));
         break;
@@ -943,8 +964,8 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::Multiply:
       case ActionCode::Divide:
       case ActionCode::Modulo: {
-        const double a = Pop().ToNumber(version_);
-        const double b = Pop().ToNumber(version_);
+        const double a = Number(Pop());
+        const double b = Number(Pop());
         double result = 0;
         switch (code) {
           case ActionCode::Add: result = b + a; break;
@@ -964,7 +985,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
       }
       case ActionCode::Increment:
       case ActionCode::Decrement: {
-        const double a = Pop().ToNumber(version_);
+        const double a = Number(Pop());
         Push(ActionValue::Number(code == ActionCode::Increment ? a + 1 : a - 1));
         break;
       }
@@ -972,12 +993,12 @@ ActionRunResult Interpreter::Run(Scope& s) {
         const ActionValue a = Pop();
         const ActionValue b = Pop();
         if (IsPrimitiveString(a) || IsPrimitiveString(b)) {
-          const std::string left = b.ToString(version_);
-          const std::string right = a.ToString(version_);
+          const std::string left = Text(b);
+          const std::string right = Text(a);
           if (!Charge(left.size() + right.size())) return ActionRunResult::Faulted;
           Push(ActionValue::String(left + right));
         } else {
-          Push(ActionValue::Number(b.ToNumber(version_) + a.ToNumber(version_)));
+          Push(ActionValue::Number(Number(b) + Number(a)));
         }
         break;
       }
@@ -987,8 +1008,8 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::BitLShift:
       case ActionCode::BitRShift:
       case ActionCode::BitURShift: {
-        const std::int32_t a = ToInt32(Pop().ToNumber(version_));
-        const std::int32_t b = ToInt32(Pop().ToNumber(version_));
+        const std::int32_t a = ToInt32(Number(Pop()));
+        const std::int32_t b = ToInt32(Number(Pop()));
         const std::uint32_t ub = static_cast<std::uint32_t>(b);
         const int shift = a & 31;
         double result = 0;
@@ -1006,14 +1027,14 @@ ActionRunResult Interpreter::Run(Scope& s) {
 
       // Comparison and logic.
       case ActionCode::Equals: {
-        const double a = Pop().ToNumber(version_);
-        const double b = Pop().ToNumber(version_);
+        const double a = Number(Pop());
+        const double b = Number(Pop());
         PushBool(b == a);
         break;
       }
       case ActionCode::Less: {
-        const double a = Pop().ToNumber(version_);
-        const double b = Pop().ToNumber(version_);
+        const double a = Number(Pop());
+        const double b = Number(Pop());
         PushBool(b < a);
         break;
       }
@@ -1026,54 +1047,56 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::Equals2: {
         const ActionValue a = Pop();
         const ActionValue b = Pop();
+        Work(TextBytes(a) + TextBytes(b));
         Push(ActionValue::Boolean(LooseEquals(b, a)));
         break;
       }
       case ActionCode::StrictEquals: {
         const ActionValue a = Pop();
         const ActionValue b = Pop();
+        Work(TextBytes(a) + TextBytes(b));
         Push(ActionValue::Boolean(StrictEquals(b, a)));
         break;
       }
       case ActionCode::And:
       case ActionCode::Or: {
-        const bool a = Pop().ToBoolean(version_);
-        const bool b = Pop().ToBoolean(version_);
+        const bool a = Truth(Pop());
+        const bool b = Truth(Pop());
         PushBool(code == ActionCode::And ? (b && a) : (b || a));
         break;
       }
       case ActionCode::Not:
-        PushBool(!Pop().ToBoolean(version_));
+        PushBool(!Truth(Pop()));
         break;
       case ActionCode::StringEquals:
       case ActionCode::StringLess:
       case ActionCode::StringGreater: {
-        const std::string a = Pop().ToString(version_);
-        const std::string b = Pop().ToString(version_);
+        const std::string a = Text(Pop());
+        const std::string b = Text(Pop());
         PushBool(code == ActionCode::StringEquals ? b == a : code == ActionCode::StringLess ? b < a : b > a);
         break;
       }
 
       // Strings.
       case ActionCode::StringAdd: {
-        const std::string a = Pop().ToString(version_);
-        const std::string b = Pop().ToString(version_);
+        const std::string a = Text(Pop());
+        const std::string b = Text(Pop());
         if (!Charge(a.size() + b.size())) return ActionRunResult::Faulted;
         Push(ActionValue::String(b + a));
         break;
       }
       case ActionCode::StringLength:
-        Push(ActionValue::Number(static_cast<double>(Pop().ToString(version_).size())));
+        Push(ActionValue::Number(static_cast<double>(Text(Pop()).size())));
         break;
       case ActionCode::MBStringLength:
-        Push(ActionValue::Number(static_cast<double>(Utf8Starts(Pop().ToString(version_)).size())));
+        Push(ActionValue::Number(static_cast<double>(Utf8Starts(Text(Pop())).size())));
         break;
       case ActionCode::StringExtract:
       case ActionCode::MBStringExtract: {
         // The index counts from 1; a negative count takes the rest.
-        const int count = ClampToInt(Pop().ToNumber(version_));
-        const int index = ClampToInt(Pop().ToNumber(version_));
-        const std::string text = Pop().ToString(version_);
+        const int count = ClampToInt(Number(Pop()));
+        const int index = ClampToInt(Number(Pop()));
+        const std::string text = Text(Pop());
         std::vector<std::size_t> starts;
         if (code == ActionCode::MBStringExtract) {
           starts = Utf8Starts(text);
@@ -1095,31 +1118,31 @@ ActionRunResult Interpreter::Run(Scope& s) {
         break;
       }
       case ActionCode::CharToAscii: {
-        const std::string text = Pop().ToString(version_);
+        const std::string text = Text(Pop());
         Push(ActionValue::Number(text.empty() ? 0 : static_cast<unsigned char>(text[0])));
         break;
       }
       case ActionCode::MBCharToAscii:
-        Push(ActionValue::Number(Utf8CodePoint(Pop().ToString(version_))));
+        Push(ActionValue::Number(Utf8CodePoint(Text(Pop()))));
         break;
       case ActionCode::AsciiToChar: {
-        const int c = ToInt32(Pop().ToNumber(version_)) & 0xFF;
+        const int c = ToInt32(Number(Pop())) & 0xFF;
         PushString(c == 0 ? std::string() : std::string(1, static_cast<char>(c)));
         break;
       }
       case ActionCode::MBAsciiToChar:
-        PushString(Utf8Encode(static_cast<std::uint32_t>(ToInt32(Pop().ToNumber(version_)))));
+        PushString(Utf8Encode(static_cast<std::uint32_t>(ToInt32(Number(Pop())))));
         break;
       case ActionCode::ToInteger: {
-        const double v = Pop().ToNumber(version_);
+        const double v = Number(Pop());
         Push(ActionValue::Number(std::isnan(v) ? 0.0 : std::trunc(v)));
         break;
       }
       case ActionCode::ToNumber:
-        Push(ActionValue::Number(Pop().ToNumber(version_)));
+        Push(ActionValue::Number(Number(Pop())));
         break;
       case ActionCode::ToString:
-        PushString(Pop().ToString(version_));
+        PushString(Text(Pop()));
         break;
       case ActionCode::TypeOf:
         Push(ActionValue::String(Pop().TypeOf()));
@@ -1130,7 +1153,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::If: {
         const std::int16_t offset = r.S16();
         if (!r.Ok()) return ActionRunResult::Faulted;
-        if (code == ActionCode::If && !Pop().ToBoolean(version_)) break;
+        if (code == ActionCode::If && !Truth(Pop())) break;
         const long long target = static_cast<long long>(next) + offset;
         if (target < 0 || target > static_cast<long long>(s.size)) return ActionRunResult::Completed;
         pc = static_cast<std::size_t>(target);
@@ -1146,7 +1169,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
         break;
       }
       case ActionCode::CallFunction: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         const std::vector<ActionValue> args = PopArguments();
         const ActionValue function = Lookup(s, name);
         ActionRunResult result;
@@ -1156,7 +1179,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
         break;
       }
       case ActionCode::CallMethod: {
-        const std::string name = Pop().ToString(version_);
+        const std::string name = Text(Pop());
         const ActionValue object = Pop();
         const std::vector<ActionValue> args = PopArguments();
         ActionRunResult result = ActionRunResult::Completed;
@@ -1175,14 +1198,14 @@ ActionRunResult Interpreter::Run(Scope& s) {
       // Services.
       case ActionCode::Trace: {
         const ActionValue v = Pop();
-        if (context_.trace) context_.trace(v.IsUndefined() ? "undefined" : v.ToString(version_));
+        if (context_.trace) context_.trace(v.IsUndefined() ? "undefined" : Text(v));
         break;
       }
       case ActionCode::GetTime:
         Push(ActionValue::Number(context_.elapsedMilliseconds ? context_.elapsedMilliseconds() : 0));
         break;
       case ActionCode::RandomNumber: {
-        const int max = ClampToInt(Pop().ToNumber(version_));
+        const int max = ClampToInt(Number(Pop()));
         std::uint32_t x = context_.randomState ? context_.randomState : 0x2545F491u;
         x ^= x << 13;
         x ^= x >> 17;
@@ -1210,7 +1233,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::StartDrag: {
         Pop();
         Pop();
-        if (Pop().ToBoolean(version_)) {
+        if (Truth(Pop())) {
           for (int i = 0; i < 4; ++i) Pop();
         }
         break;

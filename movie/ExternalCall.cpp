@@ -48,8 +48,11 @@ bool DecodeEntities(const std::string& raw, std::string& out) {
       out += raw[i];
       continue;
     }
-    const std::size_t semicolon = raw.find(';', i);
-    if (semicolon == std::string::npos || semicolon - i > 12) return false;
+    // Entities are short: look for the ";" close by only, so that text full
+    // of "&" costs linear time.
+    std::size_t semicolon = i + 1;
+    while (semicolon < raw.size() && semicolon - i <= 12 && raw[semicolon] != ';') ++semicolon;
+    if (semicolon >= raw.size() || raw[semicolon] != ';') return false;
     const std::string entity = raw.substr(i + 1, semicolon - i - 1);
     i = semicolon;
     if (entity == "lt") out += '<';

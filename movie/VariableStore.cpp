@@ -1,5 +1,6 @@
 #include "movie/VariableStore.h"
 
+#include <iterator>
 #include <utility>
 
 namespace Halvane::Movie {
@@ -15,36 +16,32 @@ std::string VariableStore::Key(const std::string& name) const {
 
 const ActionValue* VariableStore::Find(const std::string& name) const {
   const auto it = index_.find(Key(name));
-  return it == index_.end() ? nullptr : &entries_[it->second].value;
+  return it == index_.end() ? nullptr : &it->second->value;
 }
 
 ActionValue* VariableStore::Find(const std::string& name) {
   const auto it = index_.find(Key(name));
-  return it == index_.end() ? nullptr : &entries_[it->second].value;
+  return it == index_.end() ? nullptr : &it->second->value;
 }
 
 bool VariableStore::Set(const std::string& name, ActionValue value) {
   std::string key = Key(name);
   const auto it = index_.find(key);
   if (it != index_.end()) {
-    entries_[it->second].value = std::move(value);
+    it->second->value = std::move(value);
     return true;
   }
   if (entries_.size() >= MaxVariables) return false;
-  index_.emplace(std::move(key), entries_.size());
   entries_.push_back(Entry{name, std::move(value)});
+  index_.emplace(std::move(key), std::prev(entries_.end()));
   return true;
 }
 
 bool VariableStore::Remove(const std::string& name) {
   const auto it = index_.find(Key(name));
   if (it == index_.end()) return false;
-  const std::size_t removed = it->second;
+  entries_.erase(it->second);
   index_.erase(it);
-  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(removed));
-  for (auto& slot : index_) {
-    if (slot.second > removed) --slot.second;
-  }
   return true;
 }
 

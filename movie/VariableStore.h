@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -33,8 +34,8 @@ class VariableStore {
 
   bool CaseSensitive() const { return caseSensitive_; }
 
-  // Null when the name is not defined. The pointer stays valid until the
-  // next Set of a new name or Remove.
+  // Null when the name is not defined. The pointer stays valid until that
+  // variable is removed or the store cleared.
   const ActionValue* Find(const std::string& name) const;
   ActionValue* Find(const std::string& name);
 
@@ -55,8 +56,10 @@ class VariableStore {
     ActionValue value;
   };
   bool caseSensitive_;
-  std::vector<Entry> entries_;
-  std::unordered_map<std::string, std::size_t> index_;
+  // A list keeps the order of definition and makes Remove cheap, so that a
+  // movie deleting and defining variables in a loop stays fast.
+  std::list<Entry> entries_;
+  std::unordered_map<std::string, std::list<Entry>::iterator> index_;
 };
 
 }  // namespace Halvane::Movie

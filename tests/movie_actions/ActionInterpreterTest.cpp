@@ -295,6 +295,22 @@ TEST(ActionBudget, EndlessLoopStopsWhenTheBudgetIsSpent) {
   EXPECT_TRUE(movie.root.Calls().empty());
 }
 
+TEST(ActionBudget, WalkingLongTextsSpendsBudgetByLength) {
+  // A 60000-byte text measured over and over: each round costs its length too,
+  // so the frame ends after a few hundred rounds, not tens of thousands.
+  Movie movie;
+  ActionWriter w;
+  w.PushString("s").PushString(std::string(60000, 'x')).Op(Op::SetVariable);
+  w.PushString("n").PushInteger(0).Op(Op::SetVariable);
+  w.Label("top");
+  w.PushString("s").Op(Op::GetVariable).Op(Op::StringLength).Op(Op::Pop);
+  w.PushString("n").PushString("n").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable).Jump("top");
+  EXPECT_EQ(movie.Run(w), ActionRunResult::BudgetExhausted);
+  const double rounds = movie.root.Variables().Find("n")->NumberValue();
+  EXPECT_GT(rounds, 100);
+  EXPECT_LT(rounds, 1000);
+}
+
 TEST(ActionBudget, EndlessRecursionEndsAtTheCallDepthCap) {
   Movie movie;
   ActionWriter body;
