@@ -1,5 +1,6 @@
 #include "movie/MovieClip.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -104,16 +105,17 @@ bool MovieClip::Seek(int frame) {
 }
 
 void MovieClip::NextFrame() {
-  if (currentFrame_ + 1 < TotalFrames()) JumpTo(currentFrame_ + 1);
+  if (currentFrame_ + 1 < TotalFrames() && player_.TimelineWorkLeft()) JumpTo(currentFrame_ + 1);
   playing_ = false;
 }
 
 void MovieClip::PreviousFrame() {
-  if (currentFrame_ > 0) JumpTo(currentFrame_ - 1);
+  if (currentFrame_ > 0 && player_.TimelineWorkLeft()) JumpTo(currentFrame_ - 1);
   playing_ = false;
 }
 
 bool MovieClip::GotoFrame(int frame, bool play) {
+  if (!player_.TimelineWorkLeft()) return false;
   if (!Seek(frame)) return false;
   playing_ = play;
   return true;
@@ -299,7 +301,12 @@ void MovieClip::JumpTo(int frame) {
     }
     from = currentFrame_ + 1;
   }
-  for (int f = from; f <= frame; ++f) {
+  // Frames past the stored ones are empty and change nothing.
+  const int last = std::min(frame, static_cast<int>(timeline_.frames.size()) - 1);
+  player_.ChargeTimelineWork(static_cast<std::size_t>(last >= from ? last - from + 1 : 0) +
+                             displayList_.size());
+  for (int f = from; f <= last; ++f) {
+    player_.ChargeTimelineWork(timeline_.Frame(f).displayList.size());
     for (const DisplayListTag& tag : timeline_.Frame(f).displayList) {
       if (tag.kind == DisplayListTag::Kind::Remove) {
         target.erase(tag.remove.depth);

@@ -58,6 +58,7 @@ void MoviePlayer::RunActions() {
   if (running_) return;
   running_ = true;
   context_.instructionBudget = ActionContext::DefaultBudget;
+  timelineWork_ = 0;
   std::size_t blocks = 0;
   for (std::size_t i = 0; i < queue_.size() && blocks < MaxBlocksPerRun; ++i) {
     const QueuedBlock block = queue_[i];

@@ -32,6 +32,11 @@ class MoviePlayer {
   static constexpr std::size_t MaxInstances = 8192;
   // Action blocks run per step or goto.
   static constexpr std::size_t MaxBlocksPerRun = 4096;
+  // Frames a run's actions may make the timelines go through (each frame
+  // of a rebuild counts one, each display-list tag one more). A goto from
+  // an action beyond it is refused, so a movie jumping back and forth over
+  // a long timeline cannot hold the control for minutes.
+  static constexpr std::size_t MaxTimelineWorkPerRun = 1u << 20;
 
   explicit MoviePlayer(std::shared_ptr<const MovieDefinition> movie);
   ~MoviePlayer();
@@ -70,6 +75,8 @@ class MoviePlayer {
   void ReturnInstance() { --instances_; }
   void QueueActions(MovieClip& clip, const FrameRecord& frame);
   void Bury(std::unique_ptr<MovieClip> clip);
+  void ChargeTimelineWork(std::size_t units) { timelineWork_ += units; }
+  bool TimelineWorkLeft() const { return timelineWork_ < MaxTimelineWorkPerRun; }
 
  private:
   struct QueuedBlock {
@@ -83,6 +90,7 @@ class MoviePlayer {
   std::size_t instances_ = 0;
   bool loop_ = true;
   bool running_ = false;
+  std::size_t timelineWork_ = 0;
   std::vector<QueuedBlock> queue_;
   std::vector<std::unique_ptr<MovieClip>> removed_;
   std::unique_ptr<MovieClip> root_;

@@ -5,7 +5,9 @@
 
 #include "MovieTestSupport.h"
 #include "movie/FrameClock.h"
+#include "movie/ActionCodes.h"
 #include "movie/FrameRenderer.h"
+#include "tools/ActionWriter.h"
 #include "platform/ComClasses.h"
 
 namespace Halvane::Movie {
@@ -308,6 +310,33 @@ TEST(Control, CallFunctionOfAnUnregisteredFunctionFails) {
     SysFreeString(r);
   }
   EXPECT_EQ(control->CallFunction(nullptr, nullptr), E_POINTER);
+}
+
+TEST(Control, CallFunctionCallsWhatTheMovieRegisteredAndItsGotosTakeEffect) {
+  namespace Op = Halvane::Movie::ActionCode;
+  // Frame 0 registers "jump", which goes to frame 2 and answers "at " and
+  // its argument.
+  ActionWriter body;
+  body.GotoFrame(2).PushString("at ").PushString("where").Op(Op::GetVariable).Op(Op::Add2).Op(Op::Return);
+  ActionWriter w;
+  w.DefineFunction("", {"where"}, body).PushNull().PushString("jump").PushInteger(3);
+  w.PushString("flash.external.ExternalInterface").Op(Op::GetVariable);
+  w.PushString("addCallback").Op(Op::CallMethod).Op(Op::Pop).Op(Op::Stop);
+  SwfBuilder b;
+  b.SetVersion(8);
+  b.AddTag(kDoActionTag, DoAction(w.Build())).ShowFrame().ShowFrame();
+  b.AddTag(kDoActionTag, DoAction(Act::SetVariable("arrived", "yes"))).ShowFrame().End();
+  Ref<IShockwaveFlash> control = LoadControl(b.Build());
+  ASSERT_TRUE(control.Get());
+  BSTR request = Bstr(u"<invoke name=\"jump\" returntype=\"xml\"><arguments><string>two</string></arguments></invoke>");
+  BSTR response = nullptr;
+  ASSERT_EQ(control->CallFunction(request, &response), S_OK);
+  SysFreeString(request);
+  EXPECT_EQ(FromBstr(response), u"<string>at two</string>");
+  long frame = -1;
+  control->get_FrameNum(&frame);
+  EXPECT_EQ(frame, 2);
+  EXPECT_EQ(Get(control.Get(), u"arrived"), u"yes");  // the frame's actions ran
 }
 
 class RecordingRenderer : public FrameRenderer {

@@ -229,6 +229,30 @@ TEST(Timeline, ActionsThatJumpBackAndForthEndTheStep) {
   player->Step();  // and the movie still runs
 }
 
+TEST(Timeline, AnActionLoopJumpingAcrossALongTimelineEndsWithTheStep) {
+  // Frame 1 loops forever between the last two frames; every jump back
+  // rebuilds two thousand frames of placements.
+  SwfBuilder b;
+  b.AddTag(kDefineShapeTag, DefineShape(1, 10, 10)).ShowFrame();
+  const Bytes loop = Act::Join({Act::GotoFrame(1999), Act::GotoFrame(1998), Bytes{0x99, 0x02, 0x00,
+                                                                                  0xF1, 0xFF}});
+  b.AddTag(kDoActionTag, DoAction(loop));
+  for (int f = 1; f < 2000; ++f) {
+    b.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(static_cast<std::uint16_t>(f % 50 + 1), 1)));
+    b.ShowFrame();
+  }
+  b.End();
+  auto player = Start(b.Build());
+  player->Step();
+  const int frame = player->Root().CurrentFrame();
+  EXPECT_TRUE(frame == 1998 || frame == 1999) << frame;
+  EXPECT_FALSE(player->Root().Playing());
+  ASSERT_TRUE(player->GotoFrame(5));  // the host's goto still works
+  std::vector<int> depths;
+  for (const PlacedObject& o : Snapshot(player->Root())) depths.push_back(o.depth);
+  EXPECT_EQ(depths, (std::vector<int>{2, 3, 4, 5, 6}));
+}
+
 TEST(Timeline, SpriteTreesAreCappedInDepthAndSize) {
   struct Case {
     const char* what;
