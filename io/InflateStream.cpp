@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "io/HeapBlock.h"
+#include "io/MemoryStream.h"
 
 namespace Halvane::IO {
 
@@ -63,6 +64,7 @@ HRESULT InflateStreamChecked(Stream* source, Stream* destination, ULONGLONG outp
   z_stream& z = inflater.z;
 
   ULONGLONG room = outputLimit;  // bytes the destination may still take
+  auto* memory = dynamic_cast<MemoryStream*>(destination);
   for (;;) {
     ULONG got = 0;
     const HRESULT readResult = source->Read(buffers.input, kInflateBufferSize, &got);
@@ -71,18 +73,33 @@ HRESULT InflateStreamChecked(Stream* source, Stream* destination, ULONGLONG outp
     z.next_in = buffers.input;
     z.avail_in = got;
     for (;;) {
-      const uInt space = room < kInflateBufferSize ? static_cast<uInt>(room) : kInflateBufferSize;
-      z.next_out = buffers.output;
+      // A memory stream with room at its position takes the bytes in place,
+      // saving a copy; otherwise they go through the output buffer and Write.
+      ULONG inPlace = 0;
+      BYTE* target = memory != nullptr ? memory->WritableInPlace(&inPlace) : nullptr;
+      ULONGLONG capacity = kInflateBufferSize;
+      if (target != nullptr) {
+        capacity = inPlace;
+      } else {
+        target = buffers.output;
+      }
+      const uInt space = static_cast<uInt>(room < capacity ? room : capacity);
+      z.next_out = target;
       z.avail_out = space;
       const int status = inflate(&z, Z_NO_FLUSH);
+      if (status == Z_MEM_ERROR) return E_OUTOFMEMORY;
+      // What was inflated before a fault in the data is kept, wherever it went.
+      const uInt produced = space - z.avail_out;
+      if (target == buffers.output) {
+        const HRESULT written = WriteAll(destination, buffers.output, produced);
+        if (FAILED(written)) return written;
+      } else {
+        memory->WrittenInPlace(produced);
+      }
+      room -= produced;
       if (status == Z_NEED_DICT || status == Z_DATA_ERROR || status == Z_STREAM_ERROR) {
         return S_FALSE;
       }
-      if (status == Z_MEM_ERROR) return E_OUTOFMEMORY;
-      const uInt produced = space - z.avail_out;
-      const HRESULT written = WriteAll(destination, buffers.output, produced);
-      if (FAILED(written)) return written;
-      room -= produced;
       if (status == Z_STREAM_END) return S_OK;
       if (z.avail_out > 0) break;  // output space left: zlib wants more input
       if (room == 0) {
@@ -93,7 +110,7 @@ HRESULT InflateStreamChecked(Stream* source, Stream* destination, ULONGLONG outp
         if (z.avail_in == 0) break;
         if (status == Z_BUF_ERROR) return S_FALSE;
       }
-      // Otherwise the output buffer was filled: zlib may hold more output
+      // Otherwise the output space was filled: zlib may hold more output
       // for the same input.
     }
   }

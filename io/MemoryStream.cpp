@@ -118,6 +118,17 @@ HRESULT MemoryStream::Write(const void* data, ULONG count, ULONG* bytesWritten) 
   return S_OK;
 }
 
+BYTE* MemoryStream::WritableInPlace(ULONG* available) {
+  *available = size_ - position_;
+  return *available > 0 ? buffer_ + position_ : nullptr;
+}
+
+bool MemoryStream::WrittenInPlace(ULONG count) {
+  if (count > size_ - position_) return false;
+  position_ += count;
+  return true;
+}
+
 HRESULT MemoryStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) {
   LONGLONG base = 0;
   switch (origin) {

@@ -65,6 +65,14 @@ class MemoryStream final : public Stream {
   // Valid until the next Write or Resize.
   const BYTE* Data() const { return buffer_; }
 
+  // For producers that can write in place (the inflater), saving a copy:
+  // the bytes from the position to the size, which may be overwritten, and
+  // their count in *available (0 at the end; null then). The stream does not
+  // grow this way; WrittenInPlace then moves the position over the bytes put
+  // there (false, nothing moved, past the size).
+  BYTE* WritableInPlace(ULONG* available);
+  bool WrittenInPlace(ULONG count);
+
  private:
   std::atomic<LONG> references_{0};
   BYTE* buffer_ = nullptr;

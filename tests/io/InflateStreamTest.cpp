@@ -52,6 +52,16 @@ TEST(InflateStream, InflatesWholeStreamsOfEverySizeAndShape) {
     Held<MemoryStream> destination(NewMemoryStream());
     EXPECT_EQ(InflateStream(source.get(), destination.get()), 1);
     EXPECT_EQ(ReadAll(destination.get()), c.data);
+
+    // Into a memory stream that already has room, written in place: the same
+    // bytes, and the bytes after them untouched.
+    source->Seek(Testing::Move(0), STREAM_SEEK_SET, nullptr);
+    Held<MemoryStream> sized(NewMemoryStream(Bytes(c.data.size() + 5, 0xCC)));
+    EXPECT_EQ(InflateStream(source.get(), sized.get()), 1);
+    EXPECT_EQ(sized->GetPosition(), c.data.size());
+    Bytes expected = c.data;
+    expected.insert(expected.end(), 5, 0xCC);
+    EXPECT_EQ(ReadAll(sized.get()), expected);
   }
 }
 
@@ -156,14 +166,21 @@ TEST(InflateStream, StopsAtTheOutputLimit) {
       {"limit above the data", 5000, 9000, kInflateBufferSize, 1},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Bytes data = MixedData(c.dataSize);
-    Held<MemoryStream> inner(NewMemoryStream(Tools::Compress(data)));
-    TrickleStream source(inner.get(), c.maxRead);
-    Held<MemoryStream> destination(NewMemoryStream());
-    EXPECT_EQ(InflateStream(&source, destination.get(), c.limit), c.result);
-    const std::size_t expected = c.limit < data.size() ? c.limit : data.size();
-    EXPECT_EQ(ReadAll(destination.get()), Bytes(data.begin(), data.begin() + static_cast<long>(expected)));
+    // Through Write into an empty stream, and in place into one with room
+    // for part of the data only (the rest then goes through Write).
+    for (std::size_t room : {std::size_t{0}, c.dataSize / 2 + 1}) {
+      SCOPED_TRACE(testing::Message() << c.name << ", room " << room);
+      const Bytes data = MixedData(c.dataSize);
+      Held<MemoryStream> inner(NewMemoryStream(Tools::Compress(data)));
+      TrickleStream source(inner.get(), c.maxRead);
+      Held<MemoryStream> destination(NewMemoryStream(Bytes(room, 0xCC)));
+      EXPECT_EQ(InflateStream(&source, destination.get(), c.limit), c.result);
+      const std::size_t inflated = c.limit < data.size() ? c.limit : data.size();
+      Bytes expected(data.begin(), data.begin() + static_cast<long>(inflated));
+      if (expected.size() < room) expected.resize(room, 0xCC);
+      EXPECT_EQ(destination->GetPosition(), inflated);
+      EXPECT_EQ(ReadAll(destination.get()), expected);
+    }
   }
 }
 
