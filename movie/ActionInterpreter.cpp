@@ -1179,7 +1179,9 @@ ActionRunResult Interpreter::Run(Scope& s) {
         break;
       }
       case ActionCode::CallMethod: {
-        const std::string name = Text(Pop());
+        // An undefined method name calls the object itself (a function value).
+        const ActionValue nameValue = Pop();
+        const std::string name = nameValue.IsUndefined() ? std::string() : Text(nameValue);
         const ActionValue object = Pop();
         const std::vector<ActionValue> args = PopArguments();
         ActionRunResult result = ActionRunResult::Completed;

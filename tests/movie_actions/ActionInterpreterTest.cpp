@@ -416,8 +416,11 @@ TEST(ActionFunctions, DefinedFunctionsTakeArgumentsAndReturn) {
   w.PushInteger(0).PushString("anon").Op(Op::CallFunction).Op(Op::Trace);
   w.PushInteger(0).PushString("quiet").Op(Op::CallFunction).Op(Op::TypeOf).Op(Op::Trace);
   w.PushInteger(0).PushString("nothing").Op(Op::CallFunction).Op(Op::TypeOf).Op(Op::Trace);
+  // A function value called through CallMethod without a method name.
+  w.PushInteger(5).PushInteger(6).PushInteger(2).PushString("add").Op(Op::GetVariable).PushUndefined();
+  w.Op(Op::CallMethod).Op(Op::Trace);
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.traces, (std::vector<std::string>{"7", "3", "timeline", "undefined", "undefined"}));
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"7", "3", "timeline", "undefined", "undefined", "11"}));
   EXPECT_EQ(movie.Variable("local"), "<none>");  // locals stay in the call
   EXPECT_EQ(movie.Variable("a"), "<none>");
 }
@@ -433,8 +436,11 @@ TEST(ActionFunctions, SecondFormPutsParametersAndPreloadsInRegisters) {
   w.DefineFunction2("where", 2, ActionCode::FunctionFlag::PreloadRoot, {}, root);
   w.PushInteger(4).PushInteger(3).PushInteger(2).PushString("mul").Op(Op::CallFunction).Op(Op::Trace);
   w.PushInteger(0).PushString("where").Op(Op::CallFunction).Op(Op::Trace);
+  // In version 7 an undefined method name must not read as "undefined".
+  w.PushInteger(5).PushInteger(6).PushInteger(2).PushString("mul").Op(Op::GetVariable).PushUndefined();
+  w.Op(Op::CallMethod).Op(Op::Trace);
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.traces, (std::vector<std::string>{"12", "_level0"}));
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"12", "_level0", "30"}));
 }
 
 TEST(ActionFunctions, FunctionsOutliveTheBlockThatDefinedThem) {
