@@ -300,6 +300,10 @@ class Interpreter {
   bool TimelineMethod(ActionTarget& t, const std::string& name, const std::vector<ActionValue>& args);
   void GotoValue(ActionTarget& t, const ActionValue& frame, bool play, int bias);
 
+  // The conversion functions of the global scope (Number, String, Boolean,
+  // isNaN, isFinite, parseInt, parseFloat); false for any other name.
+  bool GlobalFunction(const std::string& name, const std::vector<ActionValue>& args, ActionValue& value);
+
   // Operations.
   bool LooseEquals(const ActionValue& a, const ActionValue& b, int depth = 0);
   static bool StrictEquals(const ActionValue& a, const ActionValue& b);
@@ -511,6 +515,94 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const std::string
     TimelineMethod(*t, name, args);
   }
   return ActionValue();
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  return 99;
+}
+
+// parseInt: leading blanks, a sign, "0x" for hexadecimal when no radix is
+// given, then as many digits of the radix as there are; none is NaN.
+double ParseIntPrefix(const std::string& text, int radix) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if ((radix == 0 || radix == 16) && i + 1 < text.size() && text[i] == '0' &&
+      (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    radix = 16;
+    i += 2;
+  }
+  if (radix == 0) radix = 10;
+  if (radix < 2 || radix > 36) return std::nan("");
+  double result = 0;
+  std::size_t digits = 0;
+  for (; i < text.size() && DigitValue(text[i]) < radix; ++i, ++digits) {
+    result = result * radix + DigitValue(text[i]);
+  }
+  if (digits == 0) return std::nan("");
+  return negative ? -result : result;
+}
+
+// parseFloat: the longest decimal number at the start of the text.
+double ParseFloatPrefix(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  const std::size_t begin = i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  }
+  if (digits == 0) return std::nan("");
+  std::size_t end = i;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    std::size_t exponentDigits = 0;
+    while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j, ++exponentDigits;
+    if (exponentDigits) end = j;
+  }
+  double value = 0;
+  ParseNumber(text.substr(begin, end - begin), 5, value);
+  return value;
+}
+
+}  // namespace
+
+bool Interpreter::GlobalFunction(const std::string& name, const std::vector<ActionValue>& args,
+                                 ActionValue& value) {
+  const ActionValue first = args.empty() ? ActionValue() : args[0];
+  if (SameName(name, "Number", caseSensitive_)) {
+    value = ActionValue::Number(Number(first));
+  } else if (SameName(name, "String", caseSensitive_)) {
+    std::string text = Text(first);
+    if (!Charge(text.size())) return false;
+    value = ActionValue::String(std::move(text));
+  } else if (SameName(name, "Boolean", caseSensitive_)) {
+    value = ActionValue::Boolean(Truth(first));
+  } else if (SameName(name, "isNaN", caseSensitive_)) {
+    value = ActionValue::Boolean(std::isnan(Number(first)));
+  } else if (SameName(name, "isFinite", caseSensitive_)) {
+    value = ActionValue::Boolean(std::isfinite(Number(first)));
+  } else if (SameName(name, "parseInt", caseSensitive_)) {
+    const int radix = args.size() > 1 ? ClampToInt(Number(args[1])) : 0;
+    value = ActionValue::Number(ParseIntPrefix(Text(first), radix));
+  } else if (SameName(name, "parseFloat", caseSensitive_)) {
+    value = ActionValue::Number(ParseFloatPrefix(Text(first)));
+  } else {
+    return false;
+  }
+  return true;
 }
 
 bool Interpreter::LooseEquals(const ActionValue& a, const ActionValue& b, int depth) {
@@ -1172,8 +1264,13 @@ ActionRunResult Interpreter::Run(Scope& s) {
         const std::string name = Text(Pop());
         const std::vector<ActionValue> args = PopArguments();
         const ActionValue function = Lookup(s, name);
+        ActionValue value;
+        if (function.Type() != ActionValueType::Function && GlobalFunction(name, args, value)) {
+          Push(std::move(value));
+          break;
+        }
         ActionRunResult result;
-        ActionValue value = Call(function, ActionValue(), args, result);
+        value = Call(function, ActionValue(), args, result);
         if (result != ActionRunResult::Completed) return result;
         Push(std::move(value));
         break;

@@ -425,6 +425,41 @@ TEST(ActionFunctions, DefinedFunctionsTakeArgumentsAndReturn) {
   EXPECT_EQ(movie.Variable("a"), "<none>");
 }
 
+TEST(ActionFunctions, GlobalConversionFunctionsAnswerWhenTheMovieDefinesNone) {
+  const auto call = [](const char* name, std::vector<std::function<void(ActionWriter&)>> args) {
+    return [name, args](ActionWriter& w) {
+      for (auto it = args.rbegin(); it != args.rend(); ++it) (*it)(w);
+      w.PushInteger(static_cast<std::int32_t>(args.size())).PushString(name).Op(Op::CallFunction);
+    };
+  };
+  RunExpressionRows({
+      {"Number", 7, call("Number", {Str(" 12 ")}), "12"},
+      {"String", 7, call("String", {Dbl(1.5)}), "1.5"},
+      {"Boolean of \"0\" in version 7", 7, call("Boolean", {Str("0")}), "true"},
+      {"isNaN", 7, call("isNaN", {Str("x")}), "true"},
+      {"isFinite", 7, call("isFinite", {Int(3)}), "true"},
+      {"parseInt stops at the first non-digit", 7, call("parseInt", {Str("  -42px")}), "-42"},
+      {"parseInt of hexadecimal", 7, call("parseInt", {Str("0x1F")}), "31"},
+      {"parseInt with a radix", 7, call("parseInt", {Str("ff"), Int(16)}), "255"},
+      {"parseInt with a bad radix", 7, call("parseInt", {Str("11"), Int(99)}), "NaN"},
+      {"parseInt of no digits", 7, call("parseInt", {Str("z")}), "NaN"},
+      {"parseFloat takes the longest number", 7, call("parseFloat", {Str("3.5e2x")}), "350"},
+      {"parseFloat ignores a bare exponent", 7, call("parseFloat", {Str("1e")}), "1"},
+      {"parseFloat of text", 7, call("parseFloat", {Str("abc")}), "NaN"},
+      {"names have case in version 7", 7, call("number", {Str("1")}), "undefined"},
+      {"names have no case in version 6", 6, call("number", {Str("1")}), "1"},
+  });
+
+  // The movie's own function of that name comes first.
+  Movie movie(7);
+  ActionWriter body;
+  body.PushString("own").Op(Op::Return);
+  ActionWriter w;
+  w.DefineFunction("Number", {}, body).PushInteger(0).PushString("Number").Op(Op::CallFunction).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"own"});
+}
+
 TEST(ActionFunctions, SecondFormPutsParametersAndPreloadsInRegisters) {
   Movie movie(7);
   ActionWriter multiply;
