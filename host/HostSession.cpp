@@ -147,6 +147,7 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
   }
 
   const std::vector<std::string> words = Words(line);
+  if (words.empty()) return true;  // only other white space, such as \v or \f
   const std::string& step = words[0];
   const std::string argument = words.size() > 1 ? words[1] : "";
   auto each = [&](auto action) -> bool {

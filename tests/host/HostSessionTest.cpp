@@ -100,6 +100,7 @@ TEST_F(HostSessionTest, ScriptErrorsStopWithTheLineNumber) {
   }
   EXPECT_TRUE(Run("   # comment"));
   EXPECT_TRUE(Run(""));
+  EXPECT_TRUE(Run(" \v\f "));
   EXPECT_TRUE(calls.empty());
 }
 
