@@ -1,5 +1,6 @@
 #include "movie/ActionInterpreter.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -277,9 +278,10 @@ class Interpreter {
   }
 
   ActionTarget& Base(Scope& s) { return s.current ? *s.current : *s.original; }
-  ActionValue ClipValue(ActionTarget& t) { return ActionValue::MovieClip(DotTargetPath(t)); }
+  ActionValue ClipValue(ActionTarget& t) { return ActionValue::MovieClip(DotTargetPath(t), &t, runId_); }
   ActionTarget* ClipTarget(const ActionValue& v) {
     if (v.Type() != ActionValueType::MovieClip) return nullptr;
+    if (ActionTarget* t = v.RunTarget(runId_)) return t;
     return ResolveTarget(root_, root_, v.TargetPath(), caseSensitive_);
   }
   ActionTarget* TargetOf(Scope& s, const ActionValue& v) {
@@ -321,6 +323,13 @@ class Interpreter {
   int depth_ = 0;
   std::size_t allocated_ = 0;
   bool failed_ = false;
+  // Tells this run's timeline references from those of earlier runs.
+  const std::uint64_t runId_ = NextRunId();
+
+  static std::uint64_t NextRunId() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+  }
 };
 
 ActionValue Interpreter::LookupPlain(Scope& s, const std::string& name) {
@@ -760,6 +769,8 @@ bool Interpreter::DefineFunction(Scope& s, PayloadReader& r, bool second, std::s
   function->body.assign(s.code + next, s.code + next + codeSize);
   function->constantPool = *s.pool;
   function->definerPath = DotTargetPath(Base(s));
+  function->definerTarget = &Base(s);
+  function->definerRun = runId_;
   after = next + codeSize;
 
   ActionValue value = ActionValue::Function(std::move(function));
@@ -800,7 +811,8 @@ ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValu
   // call even if the call overwrites the variable it came from.
   const std::shared_ptr<const ActionFunction> function = functionValue.FunctionValue();
 
-  ActionTarget* definer = ResolveTarget(root_, root_, function->definerPath, caseSensitive_);
+  ActionTarget* definer = function->definerRun == runId_ ? function->definerTarget : nullptr;
+  if (!definer) definer = ResolveTarget(root_, root_, function->definerPath, caseSensitive_);
   if (!definer) definer = &root_;
   VariableStore locals(caseSensitive_);
   Scope scope;

@@ -44,6 +44,10 @@ struct ActionFunction {
   // The timeline it was defined on (dot target path); its variables are the
   // function's outer scope. A function whose timeline is gone runs on the root.
   std::string definerPath;
+  // The same timeline, valid only for the interpreter run definerRun that
+  // defined the function (an instance without a name has no usable path).
+  ActionTarget* definerTarget = nullptr;
+  std::uint64_t definerRun = 0;
 };
 
 // What a run needs beyond its target. The control keeps one per movie.

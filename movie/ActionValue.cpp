@@ -47,6 +47,13 @@ ActionValue ActionValue::MovieClip(std::string targetPath) {
   return v;
 }
 
+ActionValue ActionValue::MovieClip(std::string targetPath, ActionTarget* target, std::uint64_t runId) {
+  ActionValue v = MovieClip(std::move(targetPath));
+  v.clipTarget_ = target;
+  v.clipRun_ = runId;
+  return v;
+}
+
 ActionValue ActionValue::Function(std::shared_ptr<const ActionFunction> function) {
   if (!function) return ActionValue();
   ActionValue v;

@@ -19,6 +19,7 @@
 namespace Halvane::Movie {
 
 struct ActionFunction;
+class ActionTarget;
 
 enum class ActionValueType {
   Undefined,
@@ -50,6 +51,9 @@ class ActionValue {
   static ActionValue String(std::string value);
   // targetPath in dot form as DotTargetPath gives it ("_level0", "_level0.a").
   static ActionValue MovieClip(std::string targetPath);
+  // The same, also remembering the timeline itself for the interpreter run
+  // runId (see RunTarget).
+  static ActionValue MovieClip(std::string targetPath, ActionTarget* target, std::uint64_t runId);
   static ActionValue Function(std::shared_ptr<const ActionFunction> function);
   static ActionValue Object(BuiltinObject object);
 
@@ -64,6 +68,13 @@ class ActionValue {
   double NumberValue() const { return number_; }
   const std::string& StringValue() const;  // String
   const std::string& TargetPath() const { return StringValue(); }  // MovieClip
+  // The timeline a MovieClip value was made from, but only when asked by
+  // the run that made it (the timeline is alive until that run returns);
+  // any later use goes by the path. This keeps references to instances
+  // without a name, whose path names nothing, working within their run.
+  ActionTarget* RunTarget(std::uint64_t runId) const {
+    return runId != 0 && runId == clipRun_ ? clipTarget_ : nullptr;
+  }
   const std::shared_ptr<const ActionFunction>& FunctionValue() const { return function_; }
   BuiltinObject ObjectValue() const { return object_; }
 
@@ -89,6 +100,8 @@ class ActionValue {
   std::shared_ptr<const std::string> text_;
   std::shared_ptr<const ActionFunction> function_;
   BuiltinObject object_ = BuiltinObject::FlashPackage;
+  ActionTarget* clipTarget_ = nullptr;
+  std::uint64_t clipRun_ = 0;
 };
 
 // Number to text as the language shows it: up to 15 significant digits,

@@ -534,6 +534,27 @@ TEST(ActionTimeline, SetTargetRedirectsUntilReset) {
   EXPECT_EQ(movie.Variable("v"), "<none>");
 }
 
+TEST(ActionTimeline, InstanceWithoutANameReachesItselfWithinItsRun) {
+  // Its path names nothing, so "this" and its functions rely on the run.
+  Movie movie(6);
+  FakeTimeline& unnamed = movie.root.AddChild("");
+  unnamed.Variables().Set("v", ActionValue::String("mine"));
+  ActionWriter body;
+  body.PushString("v").Op(Op::GetVariable).Op(Op::Return);
+  ActionWriter w;
+  w.PushInteger(0).PushString("this").Op(Op::GetVariable).PushString("stop").Op(Op::CallMethod).Op(Op::Pop);
+  w.DefineFunction("f", {}, body).PushInteger(0).PushString("f").Op(Op::CallFunction).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w, &unnamed), ActionRunResult::Completed);
+  EXPECT_FALSE(unnamed.playing);
+  EXPECT_TRUE(movie.root.playing);
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"mine"});
+
+  // A later run has only the path: the reference then names nothing.
+  const ActionValue* f = unnamed.Variables().Find("f");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(CallActionFunction(*f, ActionValue(), {}, movie.root, movie.context).IsUndefined());
+}
+
 TEST(ActionTimeline, PropertiesReadAndWriteInTheLanguagesUnits) {
   Movie movie(6);
   FakeTimeline& mc = movie.Child();
