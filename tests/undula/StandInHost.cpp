@@ -1,14 +1,14 @@
-#include "HostScreen.h"
+#include "StandInHost.h"
 
 namespace UndulaTest {
-HostScreen& Host() {
-  static HostScreen host;
+StandInHost& Host() {
+  static StandInHost host;
   return host;
 }
 }  // namespace UndulaTest
 
 extern "C" int VlmGetWindowSize(int* width, int* height) {
-  UndulaTest::HostScreen& host = UndulaTest::Host();
+  UndulaTest::StandInHost& host = UndulaTest::Host();
   ++host.calls;
   if (host.writesSize) {
     *width = host.width;

@@ -5,13 +5,13 @@
 
 namespace UndulaTest {
 
-struct HostScreen {
+struct StandInHost {
   int width = 640;
   int height = 480;
   bool writesSize = true;  // false: the host leaves both integers unwritten
   int calls = 0;
 };
 
-HostScreen& Host();
+StandInHost& Host();
 
 }  // namespace UndulaTest

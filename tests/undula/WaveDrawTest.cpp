@@ -202,7 +202,7 @@ TEST(WaveScreen, InitializeAcceptsOnlyDescribableScreens) {
   };
   for (const ScreenCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
-    Host() = HostScreen{};
+    Host() = StandInHost{};
     Host().width = c.width;
     Host().height = c.height;
     Host().writesSize = c.writesSize;

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "HostScreen.h"
+#include "StandInHost.h"
 #include "undula/Exports.h"
 #include "undula/WaveState.h"
 
@@ -21,7 +21,7 @@ inline int Send(const char* text) {
 }
 
 inline void UseScreen(int width, int height) {
-  Host() = HostScreen{};
+  Host() = StandInHost{};
   Host().width = width;
   Host().height = height;
   Initialize(0);
