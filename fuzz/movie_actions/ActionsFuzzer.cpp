@@ -3,7 +3,8 @@
 //
 // Input: byte 0 picks the movie version (1 to 16) and byte 1 the mode; the
 // rest is the payload. Mode bit 0 clear: the payload runs as a frame's
-// actions on a child timeline, then every function the run registered for
+// actions on the timeline that bits 1-2 pick (root, named child, child
+// without a name, grandchild), then every function the run registered for
 // external calls is called once, and a few variable paths are read back.
 // Mode bit 0 set: the payload is an invoke request sent to a movie with one
 // registered callback, and also FlashVars text.
@@ -52,24 +53,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool caseSensitive = VariableStore::NamesAreCaseSensitive(version);
   FakeTimeline root("", 8, caseSensitive);
   FakeTimeline& menu = root.AddChild("menu", 4);
-  menu.AddChild("button", 2);
+  FakeTimeline& button = menu.AddChild("button", 2);
   root.AddChild("intro", 3);
+  FakeTimeline& unnamed = root.AddChild("", 2);
   root.AddLabel("start", 1);
 
   ExternalCallbacks callbacks;
   ActionContext context;
   context.swfVersion = version;
-  context.instructionBudget = 20000;
+  context.instructionBudget = 4000;
   context.callbacks = &callbacks;
   std::size_t traced = 0;
   context.trace = [&traced](const std::string& text) { traced += text.size(); };
 
   if ((mode & 1) == 0) {
-    RunActions(data, size, (mode & 2) ? menu : root, context);
+    FakeTimeline* const targets[] = {&root, &menu, &unnamed, &button};
+    RunActions(data, size, *targets[(mode >> 1) & 3], context);
     // Call whatever the run registered, with one argument.
     const std::vector<ExternalCallbacks::Callback> registered = callbacks.All();
     for (const auto& callback : registered) {
-      context.instructionBudget = 20000;
+      context.instructionBudget = 4000;
       EncodeInvokeResult(CallActionFunction(callback.function, callback.thisValue,
                                             {ActionValue::Number(2)}, root, context),
                          version);
