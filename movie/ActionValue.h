@@ -5,7 +5,9 @@
 // Values never own a timeline: a timeline reference is its target path
 // ("_level0.menu.button") and is resolved again from the root each time it
 // is used, so a value kept in a variable or a registered callback can never
-// point at an instance that the timeline has since removed. Functions are
+// point at an instance that the timeline has since removed. (Within the one
+// interpreter run that made it, a reference also knows its timeline
+// directly; see RunTarget.) Functions are
 // shared and immutable, so no value can take part in a reference cycle.
 //
 // Strings are byte strings: UTF-8 in movies of version 6 and later, the
