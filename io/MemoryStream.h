@@ -67,7 +67,7 @@ class MemoryStream final : public Stream {
 
   // For producers that can write in place (the inflater), saving a copy:
   // the bytes from the position to the size, which may be overwritten, and
-  // their count in *available (0 at the end; null then). The stream does not
+  // their count in *available (not null; 0 at the end, and null returned). The stream does not
   // grow this way; WrittenInPlace then moves the position over the bytes put
   // there (false, nothing moved, past the size).
   BYTE* WritableInPlace(ULONG* available);

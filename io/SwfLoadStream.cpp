@@ -117,8 +117,11 @@ HRESULT BuildSwfLoadStream(Stream* source, Stream* properties, Stream* destinati
   if (SUCCEEDED(result) && (length < kSwfHeaderSize || propertyBytes < kLoadStreamPropertyPrefix)) {
     result = E_FAIL;
   }
-  if (SUCCEEDED(result) &&
-      destinationStart + propertyBytes + length + kLoadStreamPropertyPrefix > kMemoryStreamLimit) {
+  // The whole load stream must fit below the memory stream limit; compared
+  // so that no sum can wrap (propertyBytes is below 2^63).
+  const ULONGLONG loadStreamBytes = propertyBytes + length + kLoadStreamPropertyPrefix;
+  if (SUCCEEDED(result) && (destinationStart > kMemoryStreamLimit ||
+                            loadStreamBytes > kMemoryStreamLimit - destinationStart)) {
     result = E_OUTOFMEMORY;
   }
   if (SUCCEEDED(result)) {

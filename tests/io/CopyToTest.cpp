@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "StreamTestSupport.h"
-#include "io/FileStreamReader.h"
 #include "io/MemoryStream.h"
 
 namespace Halvane::IO {
@@ -108,20 +107,6 @@ TEST(CopyTo, RefusesNullAndItselfAndSurvivesAFailedBuffer) {
   EXPECT_EQ(written.QuadPart, 0u);
   EXPECT_EQ(s->GetPosition(), 0u);
   EXPECT_EQ(destination->GetSize(), 0u);
-}
-
-TEST(CopyTo, FromAFileWindowCopiesOnlyTheWindow) {
-  Testing::TempDir dir;
-  const Bytes file = Pattern(3000, 3);
-  const std::string path = dir.Write("archive.bin", file);
-  Held<FileStreamReader> reader;
-  ASSERT_EQ(CreateFileStreamReader(path.c_str(), 1000, 500, reader.Out()), S_OK);
-  Held<MemoryStream> destination(NewMemoryStream());
-  ULARGE_INTEGER read{}, written{};
-  EXPECT_EQ(reader->CopyTo(destination.get(), Count(reader->GetSize() + 100), &read, &written),
-            E_FAIL);
-  EXPECT_EQ(read.QuadPart, 500u);
-  EXPECT_EQ(ReadAll(destination.get()), Bytes(file.begin() + 1000, file.begin() + 1500));
 }
 
 }  // namespace

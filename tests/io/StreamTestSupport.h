@@ -123,59 +123,14 @@ class AllocationFailure {
   ~AllocationFailure() { FailAllocationsAfter(-1); }
 };
 
-// A destination that records the size of every write and can be told to
-// write short, fail, or stop taking bytes after a total; a source that reports
-// a read failure after a number of bytes.
-class FakeStream final : public Stream {
+// The operations no test stream needs.
+class TestStream : public Stream {
  public:
-  ULONG writeLimitPerCall = 0xFFFFFFFFu;  // writes longer than this are cut (S_OK)
-  ULONGLONG failWritesAfter = UINT64_MAX;  // total bytes, then STG_E_MEDIUMFULL
-  ULONGLONG readable = 0;                  // bytes Read delivers in all (pattern)
-  bool readFails = false;                  // when readable runs out: readFailure instead of S_FALSE
-  HRESULT readFailure = E_FAIL;
-  std::vector<ULONG> writes;
-  Bytes written;
-  ULONGLONG position = 0;
-
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** o) override {
     *o = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE Read(void* data, ULONG count, ULONG* got) override {
-    const ULONGLONG left = readable > position ? readable - position : 0;
-    const ULONG n = count < left ? count : static_cast<ULONG>(left);
-    auto* out = static_cast<std::uint8_t*>(data);
-    for (ULONG i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(position + i);
-    position += n;
-    if (got != nullptr) *got = n;
-    if (n == 0) return readFails ? readFailure : S_FALSE;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Write(const void* data, ULONG count, ULONG* put) override {
-    writes.push_back(count);
-    if (written.size() + count > failWritesAfter) {
-      if (put != nullptr) *put = 0;
-      return STG_E_MEDIUMFULL;
-    }
-    const ULONG n = count < writeLimitPerCall ? count : writeLimitPerCall;
-    const auto* in = static_cast<const std::uint8_t*>(data);
-    written.insert(written.end(), in, in + n);
-    if (put != nullptr) *put = n;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* at) override {
-    // Positions only matter for the writes' bookkeeping here.
-    LONGLONG base = origin == STREAM_SEEK_SET ? 0
-                    : origin == STREAM_SEEK_CUR ? static_cast<LONGLONG>(position)
-                                                : static_cast<LONGLONG>(written.size());
-    if (origin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
-    const LONGLONG target = base + move.QuadPart;
-    if (target < 0) return STG_E_INVALIDFUNCTION;
-    position = static_cast<ULONGLONG>(target);
-    if (at != nullptr) at->QuadPart = position;
-    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
@@ -190,16 +145,57 @@ class FakeStream final : public Stream {
   HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 };
 
+// A destination that records the size of every write and can be told to
+// write short or fail after a total; as a source it delivers `readable`
+// counting bytes, then S_FALSE or readFailure.
+class FakeStream final : public TestStream {
+ public:
+  ULONG writeLimitPerCall = 0xFFFFFFFFu;  // longer writes are cut (S_OK)
+  ULONGLONG failWritesAfter = UINT64_MAX;  // total bytes, then STG_E_MEDIUMFULL
+  ULONGLONG readable = 0;
+  bool readFails = false;
+  HRESULT readFailure = E_FAIL;
+  std::vector<ULONG> writes;
+  Bytes written;
+  ULONGLONG position = 0;
+
+  HRESULT STDMETHODCALLTYPE Read(void* data, ULONG count, ULONG* got) override {
+    const ULONGLONG left = readable > position ? readable - position : 0;
+    const ULONG n = count < left ? count : static_cast<ULONG>(left);
+    auto* out = static_cast<std::uint8_t*>(data);
+    for (ULONG i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(position + i);
+    position += n;
+    if (got != nullptr) *got = n;
+    if (n == 0) return readFails ? readFailure : S_FALSE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Write(const void* data, ULONG count, ULONG* put) override {
+    writes.push_back(count);
+    const ULONG n = written.size() + count > failWritesAfter ? 0
+                    : count < writeLimitPerCall             ? count
+                                                            : writeLimitPerCall;
+    const auto* in = static_cast<const std::uint8_t*>(data);
+    written.insert(written.end(), in, in + n);
+    if (put != nullptr) *put = n;
+    return n == 0 && count > 0 ? STG_E_MEDIUMFULL : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* at) override {
+    if (origin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
+    const LONGLONG base = origin == STREAM_SEEK_SET ? 0
+                          : origin == STREAM_SEEK_CUR ? static_cast<LONGLONG>(position)
+                                                      : static_cast<LONGLONG>(written.size());
+    if (base + move.QuadPart < 0) return STG_E_INVALIDFUNCTION;
+    position = static_cast<ULONGLONG>(base + move.QuadPart);
+    if (at != nullptr) at->QuadPart = position;
+    return S_OK;
+  }
+};
+
 // A memory stream seen through reads of at most maxRead bytes, as a slow
 // source would deliver them.
-class TrickleStream final : public Stream {
+class TrickleStream final : public TestStream {
  public:
   TrickleStream(MemoryStream* inner, ULONG maxRead) : inner_(inner), maxRead_(maxRead) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID r, void** o) override {
-    return inner_->QueryInterface(r, o);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE Read(void* data, ULONG count, ULONG* got) override {
     return inner_->Read(data, count < maxRead_ ? count : maxRead_, got);
   }
@@ -209,17 +205,6 @@ class TrickleStream final : public Stream {
   HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER m, DWORD o, ULARGE_INTEGER* at) override {
     return inner_->Seek(m, o, at);
   }
-  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Stat(STATSTG* s, DWORD f) override { return inner_->Stat(s, f); }
-  HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 
  private:
   MemoryStream* inner_;
