@@ -14,7 +14,7 @@ namespace Halvane::Movie {
 namespace {
 
 // The published "invalid aspect" result of IViewObject::Draw.
-constexpr HRESULT DV_E_DVASPECT = static_cast<HRESULT>(0x8004006Bu);
+constexpr HRESULT kInvalidAspect = static_cast<HRESULT>(0x8004006Bu);
 
 std::u16string FromBstr(BSTR text) {
   if (text == nullptr) return std::u16string();  // a null BSTR is the empty text
@@ -264,7 +264,7 @@ HRESULT MovieControl::InitNew() {
 HRESULT MovieControl::Draw(DWORD drawAspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawDC,
                            LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
                            ULONG_PTR) {
-  if (drawAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (drawAspect != DVASPECT_CONTENT) return kInvalidAspect;
   if (bounds == nullptr) return E_INVALIDARG;
   if (!player_) return S_OK;  // nothing to draw: the context stays as it was
   const StageGeometry geometry = ShowAllGeometry(player_->Definition().frameRect, *bounds);
