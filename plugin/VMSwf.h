@@ -23,7 +23,6 @@ class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
   // The process-wide instance, constructed on first use.
   static VMSwf& Instance();
 
-  VMSwf() = default;
   VMSwf(const VMSwf&) = delete;
   VMSwf& operator=(const VMSwf&) = delete;
 
@@ -66,6 +65,10 @@ class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
   std::string fileName;
   std::string pendingFileName;
   std::uint32_t lastDrawTick = 0;
+
+ private:
+  // Only Instance creates the object; it calls nothing in the host.
+  VMSwf() = default;
 };
 
 }  // namespace Halvane::VlmPlugIn
