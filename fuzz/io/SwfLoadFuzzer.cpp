@@ -23,21 +23,37 @@ namespace {
 // Movies claiming more than this are skipped unless the build must refuse
 // them before allocating anything, so that inputs cannot make each run fill
 // hundreds of MiB.
-constexpr ULONG kLargestFuzzedLength = 1u << 20;
+constexpr ULONG kLargestFuzzedLength = 64u << 10;
 
 bool WorthBuilding(ULONG length, ULONGLONG propertyBytes) {
   return length <= kLargestFuzzedLength ||
          propertyBytes + length + kLoadStreamPropertyPrefix > kMemoryStreamLimit;
 }
 
+std::string MakeTempPath();
+
+// The movie file written once per input, removed when the fuzzer ends.
 const std::string& TempPath() {
-  static const std::string path = [] {
-    char name[] = "/tmp/fuzz_swf_load_XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd >= 0) close(fd);
-    return std::string(name);
-  }();
-  return path;
+  static const struct TempFile {
+    std::string path = MakeTempPath();
+    ~TempFile() { std::remove(path.c_str()); }
+  } file;
+  return file.path;
+}
+
+std::string MakeTempPath() {
+  // In memory when the system has a RAM file system: rewriting a file on a
+  // disk file system once per input makes it flush, and the disk sets the pace.
+  char inMemory[] = "/dev/shm/fuzz_swf_load_XXXXXX";
+  int fd = mkstemp(inMemory);
+  if (fd >= 0) {
+    close(fd);
+    return std::string(inMemory);
+  }
+  char name[] = "/tmp/fuzz_swf_load_XXXXXX";
+  fd = mkstemp(name);
+  if (fd >= 0) close(fd);
+  return std::string(name);
 }
 
 void Check(bool condition) {
