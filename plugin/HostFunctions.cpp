@@ -89,6 +89,25 @@ Platform::WindowHandle HostWindow() {
   return getWindow != nullptr ? getWindow() : nullptr;
 }
 
+std::int32_t AskHostForFile(const std::string& name, char (&path)[kHostPathSize],
+                            std::int32_t& offset, std::int32_t& length) {
+  std::memset(path, 0, sizeof path);
+  offset = 0;
+  length = 0;
+  std::int32_t found = 0;
+  if (GetFileFunction vm2 = HostEntries().VM2GetFile()) {
+    found = vm2(name.c_str(), path, &offset, &length);
+  }
+  if (found == 0) {
+    if (GetFileFunction vma = HostEntries().VMAGetFile()) {
+      found = vma(name.c_str(), path, &offset, &length);
+    }
+  }
+  // The player reads the path as a zero-terminated text.
+  path[kHostPathSize - 1] = 0;
+  return found != 0 ? 1 : 0;
+}
+
 void UnbindHostFunctionsForTesting() { HostEntries() = HostEntryPoints{}; }
 
 }  // namespace Halvane::VlmPlugIn

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/MessageBox.h"
 
@@ -55,6 +56,18 @@ std::int32_t BindHostFunctions();
 // The owner for a command error box: the host's main window, asked anew on
 // every call; null when the host has no VlmGetWindow.
 Platform::WindowHandle HostWindow();
+
+// Size of the path buffer of the file look-ups: 260 bytes and a zero.
+constexpr std::size_t kHostPathSize = 261;
+
+// Asks the host where a movie named by the script lies: the path buffer is
+// zero-filled and offset and length zeroed, then VM2GetFile is asked and,
+// only when it answers 0, VMAGetFile with the same buffer and integers (not
+// cleared again). A look-up the host does not export counts as "not found".
+// 1 when one of them found the file. The buffer always ends with a zero,
+// whatever the host wrote into it.
+std::int32_t AskHostForFile(const std::string& name, char (&path)[kHostPathSize],
+                            std::int32_t& offset, std::int32_t& length);
 
 // Test hook: forgets the binding, as if the process had just started.
 void UnbindHostFunctionsForTesting();

@@ -1,5 +1,9 @@
 // Lazy set-up through the exports, binding of the host functions once per
 // process, the tick source and Timer, all with driven clocks.
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "TestHost.h"
 #include "platform/HostModule.h"
 #include "platform/Ticks.h"
@@ -208,6 +212,62 @@ TEST(TickSourceTest, BeginsTheFinestPeriodBelowTenMillisecondsAndEndsIt) {
   }
   Platform::ReleaseTimerCaps();
   Platform::ReleaseTicks();
+}
+
+}  // namespace
+}  // namespace Halvane::VlmPlugIn::Testing
+
+namespace Halvane::VlmPlugIn::Testing {
+namespace {
+
+std::vector<std::string> lookUps;
+
+std::int32_t Vm2NotFound(const char* name, char* path, std::int32_t* offset,
+                         std::int32_t* length) {
+  lookUps.push_back(std::string("VM2 ") + name);
+  path[0] = 'x';  // a host may scribble even when it finds nothing
+  *offset = 5;
+  return 0;
+}
+
+std::int32_t VmaFound(const char* name, char* path, std::int32_t* offset,
+                      std::int32_t* length) {
+  lookUps.push_back(std::string("VMA ") + name + " " + path + " " + std::to_string(*offset));
+  std::memset(path, 'p', 261);  // no terminating zero at all
+  *offset = 100;
+  *length = 200;
+  return 1;
+}
+
+using HostFileTest = PlugInTest;
+
+TEST_F(HostFileTest, AsksVM2GetFileFirstThenVMAGetFileWithTheSameBuffer) {
+  ASSERT_EQ(BindHostFunctions(), 1);
+  HostEntries().host[3] = reinterpret_cast<void*>(&Vm2NotFound);
+  HostEntries().host[2] = reinterpret_cast<void*>(&VmaFound);
+  lookUps.clear();
+  char path[kHostPathSize];
+  std::int32_t offset = -1, length = -1;
+  EXPECT_EQ(AskHostForFile("movie.swf", path, offset, length), 1);
+  EXPECT_EQ(lookUps, (std::vector<std::string>{"VM2 movie.swf", "VMA movie.swf x 5"}));
+  EXPECT_EQ(offset, 100);
+  EXPECT_EQ(length, 200);
+  EXPECT_EQ(std::strlen(path), 260u);  // cut to the buffer, never unterminated
+}
+
+TEST_F(HostFileTest, MissingLookUpsMeanNotFound) {
+  ASSERT_EQ(BindHostFunctions(), 1);
+  char path[kHostPathSize];
+  std::memset(path, 'g', sizeof path);
+  std::int32_t offset = -1, length = -1;
+  EXPECT_EQ(AskHostForFile("movie.swf", path, offset, length), 0);
+  EXPECT_EQ(offset, 0);
+  EXPECT_EQ(length, 0);
+  EXPECT_EQ(path[0], 0);
+  HostEntries().host[3] = reinterpret_cast<void*>(&Vm2NotFound);
+  lookUps.clear();
+  EXPECT_EQ(AskHostForFile("a.swf", path, offset, length), 0);
+  EXPECT_EQ(lookUps.size(), 1u);
 }
 
 }  // namespace
