@@ -30,7 +30,7 @@ struct InvokeRequest {
   std::vector<ActionValue> arguments;
 };
 
-// False, with request unspecified, for text that is not a well-formed
+// False, with request unchanged, for text that is not a well-formed
 // invoke request of the shape above.
 bool ParseInvokeRequest(const std::string& text, InvokeRequest& request);
 
