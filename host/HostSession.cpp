@@ -22,6 +22,7 @@ HostSession* current = nullptr;
 
 constexpr std::size_t kLargestSnapshotCount = 64;
 constexpr long kLongestWait = 60000;
+constexpr long kLongestTickRun = 1000;
 
 bool ReadNumber(const std::string& word, long lowest, long highest, long& value) {
   if (word.empty()) return false;
@@ -188,6 +189,25 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     return each([this](PlugInLibrary& p) {
       out_ << "  " << p.name << " timer " << p.timer() << "\n";
     });
+  }
+  if (step == "ticks") {
+    // ticks N [NAME]: N Timer calls in a row, their answers on one line.
+    long count = 0;
+    if (words.size() < 2 || words.size() > 3 || !ReadNumber(argument, 1, kLongestTickRun, count)) {
+      return Fail(lineNumber, "ticks needs a count from 1 to 1000 and at most one plug-in name");
+    }
+    PlugInLibrary* only = nullptr;
+    if (words.size() == 3) {
+      only = FindPlugIn(words[2]);
+      if (only == nullptr) return Fail(lineNumber, "no plug-in named \"" + words[2] + "\"");
+    }
+    for (PlugInLibrary& p : plugIns_) {
+      if (only != nullptr && &p != only) continue;
+      out_ << "  " << p.name << " timer";
+      for (long i = 0; i < count; ++i) out_ << " " << p.timer();
+      out_ << "\n";
+    }
+    return true;
   }
   if (step == "wait") {
     long ms = 0;

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR: runs the reference host over demo.vms with the plug-ins
-# built in BUILD_DIR (libvmswf.so, and libundula.so when it is there).
+# built in BUILD_DIR (libvmswf.so and libundula.so).
 # Pictures go to BUILD_DIR/demo/.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: run.sh BUILD_DIR}" && pwd)
 host="$build/host/vmhost"
-plugins=(--plugin "vmswf=$build/plugin/libvmswf.so")
-if [ -f "$build/undula/libundula.so" ]; then
-  plugins+=(--plugin "undula=$build/undula/libundula.so")
-fi
+plugins=(--plugin "vmswf=$build/plugin/libvmswf.so"
+         --plugin "undula=$build/undula/libundula.so")
 mkdir -p "$build/demo"
 echo "== vmhost ${plugins[*]} $here/demo.vms"
 echo "== results on standard output, the plug-in's error boxes on standard error"

@@ -87,12 +87,18 @@ TEST_F(HostSessionTest, StepsReachEveryPlugInInLoadOrderOrTheNamedOne) {
   out.str("");
   ASSERT_TRUE(Run("timer"));
   EXPECT_EQ(out.str(), "host: timer\n  a timer 1\n  b timer 0\n");
+  out.str("");
+  ASSERT_TRUE(Run("ticks 3"));
+  ASSERT_TRUE(Run("ticks 2 b"));
+  EXPECT_EQ(out.str(),
+            "host: ticks 3\n  a timer 1 1 1\n  b timer 0 0 0\nhost: ticks 2 b\n  b timer 0 0\n");
 }
 
 TEST_F(HostSessionTest, ScriptErrorsStopWithTheLineNumber) {
   const char* bad[] = {"c: SwfPlay()", "jump", "screen 0 10", "screen 10", "wait -1",
                        "wait 60001", "fill plaid", "preset 1x", "draw c", "timer a b",
-                       "archive nothing.zip", "datadir nowhere", "png"};
+                       "archive nothing.zip", "datadir nowhere", "png", "ticks", "ticks 0",
+                       "ticks 1001", "ticks 2 c", "ticks 2 a b"};
   for (const char* line : bad) {
     err.str("");
     EXPECT_FALSE(Run(line)) << line;
