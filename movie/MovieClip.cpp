@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -64,7 +65,10 @@ MovieClip::MovieClip(MoviePlayer& player, const TimelineDefinition& timeline, Mo
   if (parent_ == nullptr) self_ = &rootObject_;
 }
 
-MovieClip::~MovieClip() { player_.ReturnInstance(); }
+MovieClip::~MovieClip() {
+  player_.RemoveObjects(displayList_.size());
+  player_.ReturnInstance();
+}
 
 ActionTarget* MovieClip::Root() {
   MovieClip* clip = this;
@@ -78,6 +82,7 @@ void MovieClip::EnterFirstFrame() {
 }
 
 void MovieClip::Advance() {
+  if (!player_.TimelineWorkLeft()) return;
   std::vector<MovieClip*> children;
   for (auto& entry : displayList_) {
     if (entry.second.sprite) children.push_back(entry.second.sprite.get());
@@ -96,6 +101,7 @@ void MovieClip::Advance() {
   for (MovieClip* child : children) {
     if (!child->removed_) child->Advance();
   }
+  player_.ChargeTimelineWork(1);
 }
 
 bool MovieClip::Seek(int frame) {
@@ -213,6 +219,7 @@ void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
 void MovieClip::EnterFrame(int frame) {
   currentFrame_ = frame;
   const FrameRecord& record = timeline_.Frame(frame);
+  player_.ChargeTimelineWork(1 + record.displayList.size());
   // The frame's own actions run before those of sprites it places.
   player_.QueueActions(*this, record);
   for (const DisplayListTag& tag : record.displayList) {
@@ -230,6 +237,8 @@ void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
   if (place.version == 1 || !place.move || it == displayList_.end()) {
     if (!place.characterId) return;  // nothing to place
     if (it != displayList_.end()) RemoveAt(depth);
+    if (player_.ObjectsLeft() == 0) return;
+    player_.AddObjects(1);
     DisplayObject& object = displayList_[depth];
     object.characterId = *place.characterId;
     object.placedFrame = frame;
@@ -261,6 +270,7 @@ void MovieClip::RemoveAt(int depth) {
     player_.Bury(std::move(it->second.sprite));
   }
   displayList_.erase(it);
+  player_.RemoveObjects(1);
 }
 
 void MovieClip::AttachSprite(DisplayObject& object) {
@@ -332,6 +342,10 @@ void MovieClip::JumpTo(int frame) {
     }
   }
 
+  // Past the movie's cap on entries, the deepest ones are left out.
+  const std::size_t allowed = displayList_.size() + player_.ObjectsLeft();
+  while (target.size() > allowed) target.erase(std::prev(target.end()));
+
   // Instances that persist (same character placed by the same tag) keep
   // their state; everything else is removed or placed anew.
   DisplayList next;
@@ -364,6 +378,8 @@ void MovieClip::JumpTo(int frame) {
       player_.Bury(std::move(entry.second.sprite));
     }
   }
+  player_.RemoveObjects(displayList_.size() + (next.size() - fresh.size()));
+  player_.AddObjects(next.size());
   displayList_ = std::move(next);
   currentFrame_ = frame;
   player_.QueueActions(*this, timeline_.Frame(frame));

@@ -23,6 +23,7 @@ void MoviePlayer::Start() {
 }
 
 void MoviePlayer::Step() {
+  timelineWork_ = 0;
   root_->Advance();
   RunActions();
 }

@@ -30,12 +30,17 @@ class MoviePlayer {
   static constexpr int MaxNesting = 32;
   // Live timeline instances per movie, the root included.
   static constexpr std::size_t MaxInstances = 8192;
+  // Display-list entries of all instances together; placements past it are
+  // dropped, so a sprite tree cannot fill memory.
+  static constexpr std::size_t MaxDisplayObjects = 1u << 18;
   // Action blocks run per step or goto.
   static constexpr std::size_t MaxBlocksPerRun = 4096;
-  // Frames a run's actions may make the timelines go through (each frame
-  // of a rebuild counts one, each display-list tag one more). A goto from
-  // an action beyond it is refused, so a movie jumping back and forth over
-  // a long timeline cannot hold the control for minutes.
+  // Timeline work a step, and then the actions run after it, may each cause
+  // (each frame entered or rebuilt counts one, each display-list tag and
+  // each entry carried over one more). Past it, a step leaves the remaining
+  // instances where they are and a goto from an action is refused, so a
+  // large sprite tree or a movie jumping back and forth over a long
+  // timeline cannot hold the control for minutes.
   static constexpr std::size_t MaxTimelineWorkPerRun = 1u << 20;
 
   explicit MoviePlayer(std::shared_ptr<const MovieDefinition> movie);
@@ -76,6 +81,10 @@ class MoviePlayer {
   void QueueActions(MovieClip& clip, const FrameRecord& frame);
   void Bury(std::unique_ptr<MovieClip> clip);
   void ChargeTimelineWork(std::size_t units) { timelineWork_ += units; }
+  // Display-list entries that may still be added (see MaxDisplayObjects).
+  std::size_t ObjectsLeft() const { return MaxDisplayObjects - objects_; }
+  void AddObjects(std::size_t count) { objects_ += count; }
+  void RemoveObjects(std::size_t count) { objects_ -= count; }
   bool TimelineWorkLeft() const { return timelineWork_ < MaxTimelineWorkPerRun; }
 
  private:
@@ -91,6 +100,7 @@ class MoviePlayer {
   bool loop_ = true;
   bool running_ = false;
   std::size_t timelineWork_ = 0;
+  std::size_t objects_ = 0;
   std::vector<QueuedBlock> queue_;
   std::vector<std::unique_ptr<MovieClip>> removed_;
   std::unique_ptr<MovieClip> root_;

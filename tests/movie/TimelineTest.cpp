@@ -274,27 +274,47 @@ TEST(Timeline, SpriteTreesAreCappedInDepthAndSize) {
   SwfBuilder doubling;
   doubling.AddTag(kDefineSpriteTag, twice.Build(1));
   doubling.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 1))).ShowFrame().ShowFrame().End();
-  Case cases[] = {{"chain of 200", chain.Build()}, {"doubling tree", doubling.Build()}};
+  // The doubling tree again, each instance filling its list with shapes
+  // in one frame and emptying it in the next.
+  SpriteBuilder heavy;
+  heavy.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 1)));
+  heavy.AddTag(kPlaceObject2Tag, PlaceObject2(Place(2, 1)));
+  for (int d = 3; d < 400; ++d) heavy.AddTag(kPlaceObject2Tag, PlaceObject2(Place(static_cast<std::uint16_t>(d), 9)));
+  heavy.ShowFrame();
+  for (int d = 3; d < 400; ++d) heavy.AddTag(kRemoveObject2Tag, RemoveObject2(static_cast<std::uint16_t>(d)));
+  heavy.ShowFrame();
+  SwfBuilder filling;
+  filling.AddTag(kDefineShapeTag, DefineShape(9, 10, 10));
+  filling.AddTag(kDefineSpriteTag, heavy.Build(1));
+  filling.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 1))).ShowFrame().ShowFrame().End();
+  Case cases[] = {{"chain of 200", chain.Build()},
+                  {"doubling tree", doubling.Build()},
+                  {"doubling tree full of shapes", filling.Build()}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     auto player = Start(c.file);
     ASSERT_TRUE(player);
-    int deepest = 0;
-    std::size_t count = 0;
-    std::vector<const MovieClip*> work{&player->Root()};
-    while (!work.empty()) {
-      const MovieClip* clip = work.back();
-      work.pop_back();
-      ++count;
-      deepest = std::max(deepest, clip->Nesting());
-      for (const auto& entry : clip->Objects()) {
-        if (entry.second.sprite) work.push_back(entry.second.sprite.get());
+    for (int round = 0; round < 3; ++round) {
+      int deepest = 0;
+      std::size_t count = 0;
+      std::size_t objects = 0;
+      std::vector<const MovieClip*> work{&player->Root()};
+      while (!work.empty()) {
+        const MovieClip* clip = work.back();
+        work.pop_back();
+        ++count;
+        objects += clip->Objects().size();
+        deepest = std::max(deepest, clip->Nesting());
+        for (const auto& entry : clip->Objects()) {
+          if (entry.second.sprite) work.push_back(entry.second.sprite.get());
+        }
       }
+      EXPECT_LE(deepest, MoviePlayer::MaxNesting);
+      EXPECT_LE(count, MoviePlayer::MaxInstances);
+      EXPECT_LE(objects, MoviePlayer::MaxDisplayObjects);
+      if (round == 0) player->Step();
+      if (round == 1) player->GotoFrame(1);
     }
-    EXPECT_LE(deepest, MoviePlayer::MaxNesting);
-    EXPECT_LE(count, MoviePlayer::MaxInstances);
-    player->Step();
-    player->GotoFrame(0);
   }
 }
 
