@@ -4,10 +4,14 @@
 // window taken from the input's first bytes. Checks the promises that must
 // hold for any input: positions restored, and a successful build leaves a
 // load stream of S + L + 4 bytes starting with the marker.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include <zlib.h>
 
 #include <unistd.h>
 
@@ -82,15 +86,29 @@ MemoryStream* StreamOf(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // Byte 0: property stream length (0..63); byte 1: window offset into the
-  // movie file (low 4 bits) and how many bytes the window stops short of the
-  // file's end (high 4 bits, 0: to the end); the rest is the movie file, with
-  // the property bytes taken from its start.
+  // Byte 0: property stream length (low 6 bits); bit 6 set: the movie's
+  // body (after its 8 header bytes) is zlib-compressed here first, so that
+  // well-formed compressed movies with any header and length are explored
+  // too. Byte 1: window offset into the movie file (low 4 bits) and how many
+  // bytes the window stops short of the file's end (high 4 bits, 0: to the
+  // end). The rest is the movie file; the property bytes are its first bytes.
   if (size < 2) return 0;
   const std::size_t propertyBytes = data[0] & 0x3F;
   const ULONGLONG windowOffset = data[1] & 0x0F;
-  const std::uint8_t* movie = data + 2;
-  const std::size_t movieSize = size - 2;
+  std::vector<std::uint8_t> file(data + 2, data + size);
+  if ((data[0] & 0x40) != 0 && file.size() >= 8) {
+    uLongf packedSize = compressBound(static_cast<uLong>(file.size() - 8));
+    std::vector<std::uint8_t> packed(8 + packedSize);
+    std::copy(file.begin(), file.begin() + 8, packed.begin());
+    if (compress(packed.data() + 8, &packedSize, file.data() + 8,
+                 static_cast<uLong>(file.size() - 8)) != Z_OK) {
+      return 0;
+    }
+    packed.resize(8 + packedSize);
+    file.swap(packed);
+  }
+  const std::uint8_t* movie = file.data();
+  const std::size_t movieSize = file.size();
 
   MemoryStream* properties =
       StreamOf(movie, propertyBytes < movieSize ? propertyBytes : movieSize);
@@ -108,6 +126,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(destination->GetPosition() == 0);
         if (SUCCEEDED(result)) {
           CheckLoadStream(destination, static_cast<ULONG>(properties->GetSize() + length + 4));
+          // A body compressed here with a length field that matches it must
+          // come back as the very bytes: "FWS", version, length, body.
+          const std::size_t original = size - 2;
+          if ((data[0] & 0x40) != 0 && original >= 8 && length == original &&
+              std::equal(movie, movie + 3, "CWS")) {
+            const BYTE* region = destination->Data() + kLoadStreamMovieOffset;
+            Check(std::equal(region, region + 3, "FWS"));
+            Check(std::equal(region + 3, region + original, data + 2 + 3));
+          }
         }
       }
       destination->Release();
