@@ -226,6 +226,7 @@ HRESULT MovieControl::Load(IStream* stream) {
     if (!movie) return E_FAIL;
     player = std::make_unique<MoviePlayer>(std::move(movie));
     player->SetLoop(state.properties.loop);
+    player->Context().elapsedMilliseconds = [this] { return movieTime_; };
     if (!state.properties.playing) player->Root().Stop();
     ApplyFlashVars(player->Root(), Utf16ToUtf8(state.properties.flashVars));
     player->Start();
@@ -233,6 +234,7 @@ HRESULT MovieControl::Load(IStream* stream) {
   properties_ = std::move(state.properties);
   player_ = std::move(player);
   clock_.SetRate(player_ ? player_->Definition().frameRate : 0);
+  movieTime_ = 0;
   dirty_ = false;
   return S_OK;
 }
@@ -275,6 +277,7 @@ HRESULT MovieControl::Draw(DWORD drawAspect, LONG, void*, DVTARGETDEVICE*, HDC, 
 
 HRESULT MovieControl::AdvanceClock(DWORD elapsedMilliseconds) {
   if (!player_) return S_FALSE;
+  movieTime_ += elapsedMilliseconds;
   const int frames = clock_.Advance(elapsedMilliseconds);
   for (int i = 0; i < frames; ++i) player_->Step();
   return frames > 0 ? S_OK : S_FALSE;

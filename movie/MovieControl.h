@@ -117,6 +117,9 @@ class MovieControl final : public IShockwaveFlash,
   ControlProperties properties_;
   std::unique_ptr<MoviePlayer> player_;
   FrameClock clock_;
+  // Milliseconds the clock has been given since the movie was loaded, which
+  // the movie's actions read as their timer.
+  std::uint32_t movieTime_ = 0;
   bool dirty_ = false;
 };
 

@@ -255,6 +255,23 @@ HRESULT Set(IShockwaveFlash* control, const std::u16string& name, const std::u16
   return r;
 }
 
+TEST(Control, ActionsReadTheTimeTheClockWasGivenSinceTheMovieLoaded) {
+  // Frame 1 stores the movie's timer in "t".
+  SwfBuilder b;
+  b.SetFrameRate(10.0);
+  b.ShowFrame();
+  b.AddTag(kDoActionTag, DoAction(Act::Join({Act::PushString("t"), Bytes{0x34, 0x1D}})));
+  b.ShowFrame().ShowFrame().End();
+  Ref<IShockwaveFlash> control = LoadControl(b.Build());
+  ASSERT_TRUE(control.Get());
+  Ref<IMovieControlClock> clock;
+  ASSERT_EQ(control->QueryInterface(IID_IMovieControlClock, clock.OutVoid()), S_OK);
+  clock->AdvanceClock(250);  // stopped: time passes, no frame is entered
+  control->Play();
+  clock->AdvanceClock(120);
+  EXPECT_EQ(Get(control.Get(), u"t"), u"370");
+}
+
 TEST(Control, VariablesByNameAndPathAndFlashVars) {
   PlayerProperties properties;
   properties.flashVars = u"greeting=hello%20world&n=%E2%82%AC";
