@@ -279,6 +279,7 @@ void MovieClip::AttachSprite(DisplayObject& object) {
   if (!player_.TakeInstance()) return;
   object.sprite = std::make_unique<MovieClip>(player_, sprite->timeline, this, nesting_ + 1);
   object.sprite->self_ = &object;
+  if (object.name.empty()) object.name = player_.NextInstanceName();
   object.sprite->name_ = object.name;
   object.sprite->EnterFirstFrame();
 }
@@ -360,7 +361,8 @@ void MovieClip::JumpTo(int frame) {
       kept.matrix = entry.second.matrix;
       kept.colorTransform = entry.second.colorTransform;
       kept.ratio = entry.second.ratio;
-      kept.name = entry.second.name;
+      // A sprite placed without a name keeps the name it was given.
+      if (!entry.second.name.empty() || !kept.sprite) kept.name = entry.second.name;
       kept.clipDepth = entry.second.clipDepth;
       placed = &next.emplace(entry.first, std::move(kept)).first->second;
       if (placed->sprite) {

@@ -13,7 +13,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "movie/ActionInterpreter.h"
@@ -81,6 +83,10 @@ class MoviePlayer {
   void QueueActions(MovieClip& clip, const FrameRecord& frame);
   void Bury(std::unique_ptr<MovieClip> clip);
   void ChargeTimelineWork(std::size_t units) { timelineWork_ += units; }
+  // The name of a sprite instance placed without one: "instance1",
+  // "instance2", ... in the order they are created, so that actions and the
+  // host can still reach it by path.
+  std::string NextInstanceName() { return "instance" + std::to_string(++unnamedInstances_); }
   // Display-list entries that may still be added (see MaxDisplayObjects).
   std::size_t ObjectsLeft() const { return MaxDisplayObjects - objects_; }
   void AddObjects(std::size_t count) { objects_ += count; }
@@ -97,6 +103,7 @@ class MoviePlayer {
   ExternalCallbacks callbacks_;
   ActionContext context_;
   std::size_t instances_ = 0;
+  std::uint32_t unnamedInstances_ = 0;
   bool loop_ = true;
   bool running_ = false;
   std::size_t timelineWork_ = 0;

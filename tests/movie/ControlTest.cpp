@@ -272,6 +272,28 @@ TEST(Control, ActionsReadTheTimeTheClockWasGivenSinceTheMovieLoaded) {
   EXPECT_EQ(Get(control.Get(), u"t"), u"370");
 }
 
+TEST(Control, SpritesPlacedWithoutANameAreNamedInTheOrderTheyAreCreated) {
+  SpriteBuilder inner;
+  inner.AddTag(kDoActionTag, DoAction(Act::SetVariable("depth", "inner"))).ShowFrame();
+  SwfBuilder b;
+  b.SetVersion(6);
+  b.AddTag(kDefineSpriteTag, inner.Build(1));
+  for (int depth : {1, 2}) {
+    PlaceSpec p;
+    p.depth = depth;
+    p.characterId = 1;
+    b.AddTag(kPlaceObject2Tag, PlaceObject2(p));
+  }
+  b.ShowFrame().End();
+  Ref<IShockwaveFlash> control = LoadControl(b.Build());
+  ASSERT_TRUE(control.Get());
+  EXPECT_EQ(Get(control.Get(), u"instance1.depth"), u"inner");
+  EXPECT_EQ(Get(control.Get(), u"_root.instance2.depth"), u"inner");
+  HRESULT result = S_OK;
+  Get(control.Get(), u"instance3.depth", &result);
+  EXPECT_TRUE(FAILED(result));
+}
+
 TEST(Control, VariablesByNameAndPathAndFlashVars) {
   PlayerProperties properties;
   properties.flashVars = u"greeting=hello%20world&n=%E2%82%AC";
