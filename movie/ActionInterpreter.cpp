@@ -10,6 +10,7 @@
 #include "movie/ActionCodes.h"
 #include "movie/ActionPath.h"
 #include "movie/ExternalCall.h"
+#include "movie/TextConversion.h"
 
 namespace Halvane::Movie {
 
@@ -96,15 +97,6 @@ class PayloadReader {
   bool ok_ = true;
 };
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(const std::string& a, const char* b, bool caseSensitive) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    if (caseSensitive ? a[i] != b[i] : Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return i == a.size() && b[i] == 0;
-}
 
 // A double as an int, clamped into range; NaN is 0. Every conversion of an
 // action value to an integer goes through here or ToInt32, never a bare cast.
@@ -160,21 +152,7 @@ std::uint32_t Utf8CodePoint(const std::string& s) {
 std::string Utf8Encode(std::uint32_t cp) {
   std::string out;
   if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  AppendUtf8(out, cp);
   return out;
 }
 

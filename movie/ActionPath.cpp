@@ -1,4 +1,5 @@
 #include "movie/ActionPath.h"
+#include "movie/TextConversion.h"
 
 #include <cmath>
 #include <vector>
@@ -11,15 +12,6 @@ namespace {
 // building always ends.
 constexpr int MaxTreeDepth = 4096;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(const std::string& a, const char* b, bool caseSensitive) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    if (caseSensitive ? a[i] != b[i] : Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return i == a.size() && b[i] == 0;
-}
 
 ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const std::string& path,
                                 bool caseSensitive, bool allowVariables) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "movie/MoviePlayer.h"
+#include "movie/TextConversion.h"
 
 namespace Halvane::Movie {
 
@@ -30,19 +31,6 @@ std::int16_t ClampToInt16(double v) {
   return static_cast<std::int16_t>(i);
 }
 
-bool SameName(const std::string& a, const std::string& b, bool caseSensitive) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (!caseSensitive) {
-      if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-      if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    }
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // The fields of a placement record over an entry.
 void ApplyFields(DisplayObject& object, const PlaceObjectRecord& place) {

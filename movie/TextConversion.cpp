@@ -6,6 +6,10 @@ namespace Halvane::Movie {
 
 namespace {
 
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
+}  // namespace
+
 void AppendUtf8(std::string& out, std::uint32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
@@ -24,9 +28,17 @@ void AppendUtf8(std::string& out, std::uint32_t c) {
   }
 }
 
-constexpr std::uint32_t kReplacement = 0xFFFD;
-
+namespace {
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
+
+bool SameName(std::string_view a, std::string_view b, bool caseSensitive) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (caseSensitive ? a[i] != b[i] : Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
 
 std::string Utf16ToUtf8(const std::u16string& text) {
   std::string out;
