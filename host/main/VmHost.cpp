@@ -25,12 +25,12 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--plugin" && i + 1 < argc) {
-      const std::string spec = argv[++i];
-      const std::size_t eq = spec.find('=');
-      if (eq == std::string::npos || eq == 0 || eq + 1 == spec.size()) return Usage();
+      const std::string plugInArgument = argv[++i];
+      const std::size_t eq = plugInArgument.find('=');
+      if (eq == std::string::npos || eq == 0 || eq + 1 == plugInArgument.size()) return Usage();
       Halvane::Host::PlugInLibrary library;
       std::string error;
-      if (!Halvane::Host::LoadPlugInLibrary(spec.substr(0, eq), spec.substr(eq + 1), library,
+      if (!Halvane::Host::LoadPlugInLibrary(plugInArgument.substr(0, eq), plugInArgument.substr(eq + 1), library,
                                             error)) {
         std::cerr << "vmhost: " << error << "\n";
         return 1;
