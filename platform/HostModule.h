@@ -15,6 +15,12 @@ using ModuleHandle = void*;
 // returns the number of characters written, 0 on failure.
 std::size_t GetMainExecutablePath(char* buffer, std::size_t size);
 
+// The size of a buffer for GetMainExecutablePath: nativeSize where the
+// platform's paths are bounded by it (Windows: the path limit the callers
+// name), and large enough for any path where the platform's paths can be
+// longer, so that a host in a deep folder is still found.
+std::size_t ExecutablePathBufferSize(std::size_t nativeSize);
+
 // Loads a module by path or bare name (the platform's normal search order),
 // adding a reference; null when it cannot be loaded. Loading the main
 // executable's own path only adds a reference to the running program.

@@ -1,6 +1,7 @@
 #include "plugin/HostFunctions.h"
 
 #include <cstring>
+#include <vector>
 
 #include "platform/HostModule.h"
 
@@ -59,10 +60,10 @@ std::int32_t BindHostFunctions() {
   HostEntryPoints& entries = HostEntries();
   if (entries.hostBound != 0) return 1;
 
-  char path[260];
-  std::memset(path, 0, sizeof path);
-  Platform::GetMainExecutablePath(path, sizeof path);
-  Platform::ModuleHandle host = Platform::LoadModule(path);
+  // The platform's path limit: 260 bytes on Windows; longer where paths are.
+  std::vector<char> path(Platform::ExecutablePathBufferSize(260), 0);
+  Platform::GetMainExecutablePath(path.data(), path.size());
+  Platform::ModuleHandle host = Platform::LoadModule(path.data());
   if (host == nullptr) return 0;
   for (std::size_t i = 0; i < kHostFunctionCount; ++i) {
     entries.host[i] = Platform::FindModuleFunction(host, kHostFunctionNames[i]);

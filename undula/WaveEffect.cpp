@@ -1,5 +1,6 @@
 #include "undula/WaveEffect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -23,6 +24,7 @@ constexpr double kPi = static_cast<double>(3.141592f);
 // fills it may have been cut short, and loading a cut path could load some
 // other file, so such a path is not loaded.
 constexpr std::size_t kPathBufferSize = 256;
+constexpr std::size_t kLongestPathBuffer = 4097;
 
 // Screens whose image needs more bytes than a signed 32-bit count holds
 // cannot be real host screens; they are treated as no screen.
@@ -69,9 +71,12 @@ const WaveState& State() { return state; }
 
 void BindScreen() {
   state.getWindowSize = nullptr;
-  char path[kPathBufferSize];
-  const std::size_t length = Platform::GetMainExecutablePath(path, sizeof path);
-  if (length > 0 && length < sizeof path - 1) {
+  // 256 bytes where that is the platform's own limit; room for any path
+  // where paths can be longer.
+  char path[kLongestPathBuffer];
+  const std::size_t size = std::min(sizeof path, Platform::ExecutablePathBufferSize(kPathBufferSize));
+  const std::size_t length = Platform::GetMainExecutablePath(path, size);
+  if (length > 0 && length < size - 1) {
     if (Platform::ModuleHandle module = Platform::LoadModule(path)) {
       state.getWindowSize =
           reinterpret_cast<WindowSizeFunction>(Platform::FindModuleFunction(module, "VlmGetWindowSize"));

@@ -36,6 +36,11 @@ std::size_t GetMainExecutablePath(char* buffer, std::size_t size) {
   return n;
 }
 
+std::size_t ExecutablePathBufferSize(std::size_t nativeSize) {
+  constexpr std::size_t longest = PATH_MAX + 1;
+  return nativeSize > longest ? nativeSize : longest;
+}
+
 ModuleHandle LoadModule(const char* pathOrName) {
   if (pathOrName == nullptr || *pathOrName == 0) return nullptr;
   // The dynamic loader refuses to open a position-independent executable a
