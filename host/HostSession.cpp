@@ -140,9 +140,12 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     char textResult[HostFiles::kPathBufferSize] = {};
     out_.flush();  // boxes go to standard error; keep the order on a terminal
     const std::int32_t result = plugIn->message(text.c_str(), &intResult, textResult);
+    // A plug-in that leaves no zero in the buffer is shown as such, so that
+    // an end-to-end script sees the fault instead of a cut-short text.
+    const bool terminated = std::memchr(textResult, 0, sizeof textResult) != nullptr;
     textResult[sizeof textResult - 1] = 0;
     out_ << name << ": " << text << " -> return " << result << ", int " << intResult
-         << ", text " << Quote(textResult) << "\n";
+         << ", text " << Quote(textResult) << (terminated ? "" : " (unterminated)") << "\n";
     out_.flush();
     return true;
   }

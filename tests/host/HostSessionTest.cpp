@@ -37,7 +37,10 @@ std::int32_t MessageA(const char* text, std::int32_t* intResult, char* textResul
 void InitB(std::int32_t) { calls.push_back("B init"); }
 void DrawB(void*, std::int32_t) { calls.push_back("B draw"); }
 std::int32_t TimerB() { return 0; }
-std::int32_t MessageB(const char*, std::int32_t*, char*) { return 0; }
+std::int32_t MessageB(const char*, std::int32_t*, char* textResult) {
+  std::memset(textResult, 'x', 261);  // no terminating zero anywhere
+  return 0;
+}
 
 class HostSessionTest : public ::testing::Test {
  protected:
@@ -73,6 +76,12 @@ TEST_F(HostSessionTest, MessageLinePrintsTheThreeResults) {
   ASSERT_TRUE(Run("a:   SwfPlay() \r"));
   EXPECT_EQ(calls.back(), "A message SwfPlay() ");  // trailing blank kept, \r dropped
   EXPECT_EQ(out.str(), "a: SwfPlay()  -> return 7, int 42, text \"say \\\"hi\\\"\\\\\\x01\"\n");
+}
+
+TEST_F(HostSessionTest, TextResultWithoutATerminatingZeroIsMarked) {
+  ASSERT_TRUE(Run("b: SwfGetFileName()"));
+  EXPECT_EQ(out.str(), "b: SwfGetFileName() -> return 0, int 0, text \"" + std::string(260, 'x') +
+                           "\" (unterminated)\n");
 }
 
 TEST_F(HostSessionTest, StepsReachEveryPlugInInLoadOrderOrTheNamedOne) {
