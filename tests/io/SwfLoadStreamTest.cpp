@@ -183,6 +183,9 @@ TEST(BuildSwfLoadStream, RefusalsWriteNothingAndRestoreEveryPosition) {
       {"three property bytes", MakeSwfFile(body, 9, false), 3, E_FAIL},
       {"no property bytes", MakeSwfFile(body, 9, false), 0, E_FAIL},
       {"stream past 512 MiB", MakeSwfFile(body, 9, false, 0x20000000 - 12 - 3), 12, E_OUTOFMEMORY},
+      // The stream starts 2 bytes in, so S + L + 4 bytes may reach 512 MiB - 2.
+      {"stream ending one byte past 512 MiB", MakeSwfFile(body, 9, false, 0x20000000 - 12 - 4 - 1), 12,
+       E_OUTOFMEMORY},
       {"largest length", MakeSwfFile(body, 9, true, 0xFFFFFFFF), 12, E_OUTOFMEMORY},
   };
   for (const auto& c : cases) {
