@@ -126,6 +126,21 @@ void Apply(const WaveMessage& message) {
   }
 }
 
+namespace {
+
+// The end of a wave: the effect goes off and its shifts become 0. Zero, and
+// the whole table: a Draw between the next draw message and its first tick
+// then leaves the screen as it is, even when the next wave has more entries
+// than this one and an older, longer wave left its shifts beyond this one's
+// end.
+void SwitchOff() {
+  if (state.tableLength <= 0) return;
+  state.active = 0;
+  std::memset(state.shiftTable, 0, sizeof state.shiftTable);
+}
+
+}  // namespace
+
 int Tick() {
   if (state.active == 0) return 0;
   if (state.growing != 0) {
@@ -140,15 +155,13 @@ int Tick() {
       Rescale();
     } else {
       state.divisor = state.amplitude;
-      if (state.tableLength > 0) {
-        state.active = 0;
-        // Zero, and the whole table: a Draw between the next draw message
-        // and its first tick then leaves the screen as it is, even when the
-        // next wave has more entries than this one and an older, longer
-        // wave left its shifts beyond this one's end.
-        std::memset(state.shiftTable, 0, sizeof state.shiftTable);
-      }
+      SwitchOff();
     }
+  } else if (state.amplitude > 1.0f) {
+    // Stopped before its first tick: the wave never grew, so there is
+    // nothing to die away from. It ends now instead of keeping the effect
+    // (and the host's redrawing) on for ever.
+    SwitchOff();
   }
   AdvancePhase();
   return 1;

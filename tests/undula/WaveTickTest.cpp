@@ -123,6 +123,19 @@ TEST(WaveTicks, StopWhileSwellingDampsFromThePresentDivisor) {
   EXPECT_EQ(S().shiftTable[9], static_cast<int>(30.0 / static_cast<double>(S().divisor)));
 }
 
+TEST(WaveTicks, StopBeforeTheFirstTickEndsTheWaveAtTheNextTick) {
+  UseScreen(64, 8);
+  Send("draw/2,90,0");  // an earlier wave at full strength leaves its shifts
+  for (int i = 0; i < 40; ++i) Timer();
+  Send("draw/30,90,0");
+  Send("stop");
+  EXPECT_EQ(Timer(), 1);  // the tick that switches the effect off
+  EXPECT_EQ(S().active, 0);
+  EXPECT_EQ(std::vector<int>(S().shiftTable, S().shiftTable + Halvane::Undula::kMaxTableLength),
+            std::vector<int>(Halvane::Undula::kMaxTableLength, 0));
+  EXPECT_EQ(Timer(), 0);
+}
+
 TEST(WaveTicks, TimerAnswersInEachState) {
   SwitchOff();
   EXPECT_EQ(Timer(), 0);  // off
