@@ -41,6 +41,9 @@ function(vm_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   vm_warnings(${name})
+  # Tests run in their source folder; VM_TEST_DATA_DIR names the shared test
+  # data wherever the program is started from.
+  target_compile_definitions(${name} PRIVATE VM_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()

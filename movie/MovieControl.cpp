@@ -227,6 +227,7 @@ HRESULT MovieControl::Load(IStream* stream) {
     player = std::make_unique<MoviePlayer>(std::move(movie));
     player->SetLoop(state.properties.loop);
     player->Context().elapsedMilliseconds = [this] { return movieTime_; };
+    movieTime_ = 0;  // frame 0's actions already read the new movie's time
     if (!state.properties.playing) player->Root().Stop();
     ApplyFlashVars(player->Root(), Utf16ToUtf8(state.properties.flashVars));
     player->Start();

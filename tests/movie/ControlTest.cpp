@@ -270,6 +270,14 @@ TEST(Control, ActionsReadTheTimeTheClockWasGivenSinceTheMovieLoaded) {
   control->Play();
   clock->AdvanceClock(120);
   EXPECT_EQ(Get(control.Get(), u"t"), u"370");
+
+  // A movie loaded into the same control starts its time at 0: its first
+  // frame stores the timer in "t0".
+  SwfBuilder next;
+  next.AddTag(kDoActionTag, DoAction(Act::Join({Act::PushString("t0"), Bytes{0x34, 0x1D}})));
+  next.ShowFrame().End();
+  ASSERT_EQ(LoadBytes(control.Get(), SplicedStream(SavedProperties({}), next.Build())), S_OK);
+  EXPECT_EQ(Get(control.Get(), u"t0"), u"0");
 }
 
 TEST(Control, SpritesPlacedWithoutANameAreNamedInTheOrderTheyAreCreated) {

@@ -43,7 +43,7 @@ const Reference kReferences[] = {
 TEST(ReferenceMovies, LoadReportTheirFramesAndPlayThroughEveryFrame) {
   for (const Reference& r : kReferences) {
     SCOPED_TRACE(r.folder);
-    const Bytes file = ReadFile(std::string("../data/visual/") + r.folder + "/movie.swf");
+    const Bytes file = ReadFile(std::string(VM_TEST_DATA_DIR "/visual/") + r.folder + "/movie.swf");
     ASSERT_GT(file.size(), 8u);
 
     Bytes plain;
