@@ -67,3 +67,14 @@ function(vm_benchmark name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   vm_warnings(${name})
 endfunction()
+
+# vm_add_group_folders(): adds every subfolder of the current folder that has
+# a CMakeLists.txt; tests/, bench/ and fuzz/ hold one such group per subsystem.
+function(vm_add_group_folders)
+  file(GLOB subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(sub ${subdirs})
+    if(IS_DIRECTORY ${sub} AND EXISTS ${sub}/CMakeLists.txt)
+      add_subdirectory(${sub})
+    endif()
+  endforeach()
+endfunction()

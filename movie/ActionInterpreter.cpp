@@ -595,19 +595,7 @@ bool Interpreter::GlobalFunction(const std::string& name, const std::vector<Acti
 bool Interpreter::LooseEquals(const ActionValue& a, const ActionValue& b, int depth) {
   const ActionValueType ta = a.Type();
   const ActionValueType tb = b.Type();
-  if (ta == tb) {
-    switch (ta) {
-      case ActionValueType::Undefined:
-      case ActionValueType::Null:
-        return true;
-      case ActionValueType::Boolean:
-        return a.BooleanValue() == b.BooleanValue();
-      case ActionValueType::Number:
-        return a.NumberValue() == b.NumberValue();
-      default:
-        return StrictEquals(a, b);
-    }
-  }
+  if (ta == tb) return StrictEquals(a, b);
   const auto nullish = [](ActionValueType t) {
     return t == ActionValueType::Undefined || t == ActionValueType::Null;
   };
