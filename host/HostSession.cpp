@@ -13,6 +13,9 @@
 #include <thread>
 
 #include "host/PngWriter.h"
+#include "movie/TextConversion.h"
+#include "platform/CodePage.h"
+#include "platform/HostWindow.h"
 
 namespace Halvane::Host {
 
@@ -41,16 +44,58 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
+// Scripts are UTF-8 text, while the engine hands its plug-ins text in the
+// system code page (Shift-JIS on the users' systems) and gets text back in
+// it. The host converts both ways, so that one script runs alike on every
+// system; bytes that are not UTF-8, or that the code page cannot hold, go
+// through as they are.
+std::string FromSystemCodePage(const std::string& text) {
+  if (text.empty()) return text;
+  const int needed = Platform::MultiByteToWide(text.c_str(), -1, nullptr, 0);
+  if (needed <= 0) return text;
+  Platform::WideString units(static_cast<std::size_t>(needed), 0);
+  Platform::MultiByteToWide(text.c_str(), -1, &units[0], needed);
+  units.resize(static_cast<std::size_t>(needed) - 1);
+  return Movie::Utf16ToUtf8(std::u16string(units.begin(), units.end()));
+}
+
+std::string InSystemCodePage(const std::string& utf8) {
+  const std::u16string wide = Movie::Utf8ToUtf16(utf8);
+  if (utf8.empty() || Movie::Utf16ToUtf8(wide) != utf8) return utf8;
+  const Platform::WideString units(wide.begin(), wide.end());
+  const int needed = Platform::WideToMultiByte(units.c_str(), -1, nullptr, 0);
+  if (needed <= 0) return utf8;
+  std::string out(static_cast<std::size_t>(needed), '\0');
+  Platform::WideToMultiByte(units.c_str(), -1, &out[0], needed);
+  out.resize(static_cast<std::size_t>(needed) - 1);
+  const std::string back = FromSystemCodePage(out);
+  return back == utf8 ? out : utf8;
+}
+
 }  // namespace
 
 HostSession::HostSession(std::ostream& out, std::ostream& err)
-    : out_(out), err_(err), window_(reinterpret_cast<Platform::WindowHandle>(0x1001)) {
+    : out_(out),
+      err_(err),
+      window_(Platform::CreateHiddenWindow("vmhost")),
+      boxWatch_(&HostSession::ReportBox, this) {
   screen_.Resize(640, 480);
   current = this;
 }
 
 HostSession::~HostSession() {
   if (current == this) current = nullptr;
+  Platform::DestroyHiddenWindow(window_);
+}
+
+// The host runs unattended: every box a plug-in shows is printed on the
+// error stream, caption in brackets, and closed with OK at once.
+void HostSession::ReportBox(void* context, const Platform::WatchedBox& box) {
+  HostSession& session = *static_cast<HostSession*>(context);
+  session.out_.flush();
+  session.err_ << "[" << Movie::Utf16ToUtf8(box.caption) << "] " << Movie::Utf16ToUtf8(box.text)
+               << "\n";
+  session.err_.flush();
 }
 
 HostSession* HostSession::Current() { return current; }
@@ -139,13 +184,15 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     std::int32_t intResult = preset_;
     char textResult[HostFiles::kPathBufferSize] = {};
     out_.flush();  // boxes go to standard error; keep the order on a terminal
-    const std::int32_t result = plugIn->message(text.c_str(), &intResult, textResult);
+    const std::int32_t result =
+        plugIn->message(InSystemCodePage(text).c_str(), &intResult, textResult);
     // A plug-in that leaves no zero in the buffer is shown as such, so that
     // an end-to-end script sees the fault instead of a cut-short text.
     const bool terminated = std::memchr(textResult, 0, sizeof textResult) != nullptr;
     textResult[sizeof textResult - 1] = 0;
     out_ << name << ": " << text << " -> return " << result << ", int " << intResult
-         << ", text " << Quote(textResult) << (terminated ? "" : " (unterminated)") << "\n";
+         << ", text " << Quote(FromSystemCodePage(textResult))
+         << (terminated ? "" : " (unterminated)") << "\n";
     out_.flush();
     return true;
   }

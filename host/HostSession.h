@@ -22,6 +22,7 @@
 #include "host/HostFiles.h"
 #include "host/HostScreen.h"
 #include "host/PlugInLibrary.h"
+#include "platform/BoxWatch.h"
 #include "platform/MessageBox.h"
 
 namespace Halvane::Host {
@@ -58,6 +59,7 @@ class HostSession {
   static std::string Quote(const std::string& text);
 
  private:
+  static void ReportBox(void* context, const Platform::WatchedBox& box);
   bool Fail(int lineNumber, const std::string& message);
   PlugInLibrary* FindPlugIn(const std::string& name);
   std::string InputPath(const std::string& path) const;
@@ -70,6 +72,7 @@ class HostSession {
   HostScreen screen_;
   HostFiles files_;
   Platform::WindowHandle window_;
+  Platform::BoxWatch boxWatch_;
   std::vector<PlugInLibrary> plugIns_;
   std::vector<RgbImage> snapshots_;
   std::int32_t preset_ = 0;

@@ -27,7 +27,7 @@ bool LoadPlugInLibrary(const std::string& name, const std::string& path,
   loaded.message = Find<PlugInLibrary::MessageFunction>(module, "Message");
   if (!loaded.initialize || !loaded.draw || !loaded.timer || !loaded.message) {
     error = path + " lacks one of Initialize, Draw, Timer, Message";
-    Platform::FreeModule(module);
+    Platform::ReleaseModule(module);
     return false;
   }
   library = loaded;

@@ -16,17 +16,10 @@ namespace {
 // The published "invalid aspect" result of IViewObject::Draw.
 constexpr HRESULT kInvalidAspect = static_cast<HRESULT>(0x8004006Bu);
 
-std::u16string FromBstr(BSTR text) {
-  if (text == nullptr) return std::u16string();  // a null BSTR is the empty text
-  return std::u16string(text, SysStringLen(text));
-}
+// A null BSTR is the empty text.
+std::string Utf8FromBstr(BSTR text) { return Utf16ToUtf8(Platform::FromBstr(text)); }
 
-std::string Utf8FromBstr(BSTR text) { return Utf16ToUtf8(FromBstr(text)); }
-
-BSTR NewBstr(const std::string& utf8) {
-  const std::u16string wide = Utf8ToUtf16(utf8);
-  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-}
+BSTR NewBstr(const std::string& utf8) { return Platform::NewBstr(Utf8ToUtf16(utf8)); }
 
 HRESULT WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
   ULONG written = 0;
@@ -118,7 +111,7 @@ HRESULT MovieControl::get_Playing(VARIANT_BOOL* playing) {
 }
 
 HRESULT MovieControl::put_WMode(BSTR mode) {
-  properties_.windowMode = FromBstr(mode);
+  properties_.windowMode = Platform::FromBstr(mode);
   dirty_ = true;
   return S_OK;
 }
@@ -162,7 +155,7 @@ HRESULT MovieControl::Stop() {
 }
 
 HRESULT MovieControl::put_FlashVars(BSTR vars) {
-  properties_.flashVars = FromBstr(vars);
+  properties_.flashVars = Platform::FromBstr(vars);
   dirty_ = true;
   if (player_) ApplyFlashVars(player_->Root(), Utf16ToUtf8(properties_.flashVars));
   return S_OK;
@@ -270,7 +263,8 @@ HRESULT MovieControl::Draw(DWORD drawAspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   if (drawAspect != DVASPECT_CONTENT) return kInvalidAspect;
   if (bounds == nullptr) return E_INVALIDARG;
   if (!player_) return S_OK;  // nothing to draw: the context stays as it was
-  const StageGeometry geometry = ShowAllGeometry(player_->Definition().frameRect, *bounds);
+  const RECT box{bounds->left, bounds->top, bounds->right, bounds->bottom};
+  const StageGeometry geometry = ShowAllGeometry(player_->Definition().frameRect, box);
   const std::shared_ptr<FrameRenderer> renderer = CurrentFrameRenderer();
   if (!renderer || geometry.scale <= 0) return S_OK;
   return renderer->DrawFrame(*player_, drawDC, geometry);

@@ -6,13 +6,12 @@
 
 #include <string>
 
-#include "platform/Com.h"
+#include "PlatformTypes.h"
 
 namespace Halvane::Platform {
 
-// One UTF-16 code unit and a string of them: the platform's wide character
-// (wchar_t on Windows, char16_t elsewhere), the same type as OLECHAR.
-using WideChar = OLECHAR;
+// A string of the platform's wide characters (PlatformTypes.h: wchar_t on
+// Windows, char16_t elsewhere; the same type as OLECHAR).
 using WideString = std::basic_string<WideChar>;
 
 // Converts length bytes of text (length -1: up to and including the

@@ -30,14 +30,23 @@ ModuleHandle LoadModule(const char* pathOrName);
 void* FindModuleFunction(ModuleHandle module, const char* name);
 
 // Drops the reference taken by LoadModule.
-void FreeModule(ModuleHandle module);
+void ReleaseModule(ModuleHandle module);
 
 // The platform's file name of a library given by its base name: "vmlua"
 // becomes "vmlua.dll" on Windows and "libvmlua.so" on Linux.
 const char* LibraryFileName(const char* baseName);
 
-// Test hook: while refused, LoadModule fails for the main executable's path,
-// as for a host executable that cannot be loaded.
-void RefuseMainExecutableForTesting(bool refuse);
+// The four module calls as one set of routines, so that code that binds to
+// the host can be handed another look-up (a test's) instead of the
+// platform's.
+struct ModuleServices {
+  std::size_t (*getMainExecutablePath)(char* buffer, std::size_t size);
+  ModuleHandle (*loadModule)(const char* pathOrName);
+  void* (*findFunction)(ModuleHandle module, const char* name);
+  void (*releaseModule)(ModuleHandle module);
+};
+
+// The platform's own look-up.
+const ModuleServices& SystemModuleServices();
 
 }  // namespace Halvane::Platform

@@ -1,10 +1,13 @@
-// Modal error message boxes, shaped after MessageBoxA: an owner window, the
-// text, the caption and a style. On Windows the box is the platform's; on
-// Linux the caption and the text go to standard error. Tests install a sink
-// of their own to observe every box that would be shown.
+// Modal error message boxes, shaped after MessageBoxW: an owner window, the
+// text, the caption and a style. The text is UTF-16, so a box reads the same
+// whatever the system's code page. On Windows the box is the platform's; on
+// Linux the caption and the text go to standard error as UTF-8 (see
+// posix/MessageBoxSink.h for how tests there observe the boxes).
 #pragma once
 
 #include <cstdint>
+
+#include "PlatformTypes.h"
 
 namespace Halvane::Platform {
 
@@ -12,28 +15,17 @@ namespace Halvane::Platform {
 // passed on, never dereferenced.
 using WindowHandle = void*;
 
-// Style bits (the values of the platform's MB_* flags).
-constexpr std::uint32_t MB_OK = 0x00000000u;
-constexpr std::uint32_t MB_ICONERROR = 0x00000010u;
+// Style bits, with the values of the platform's flags of the same meaning.
+constexpr std::uint32_t kBoxOkButton = 0x00000000u;  // only an OK button
+constexpr std::uint32_t kBoxErrorIcon = 0x00000010u;  // the error icon
 
-// Button identifiers that a box returns.
-constexpr int IDOK = 1;
+// The button that closed a box: OK.
+constexpr int kBoxClosedWithOk = 1;
 
-// Shows a modal box and returns the button that closed it (IDOK), after the
-// box has been closed. Text and caption are zero-terminated 8-bit text in the
-// system code page; a null pointer stands for an empty text.
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption,
+// Shows a modal box and returns the button that closed it, after the box has
+// been closed; 0 when no box could be shown. Text and caption are
+// zero-terminated UTF-16; a null pointer stands for an empty text.
+int ShowMessageBox(WindowHandle owner, const WideChar* text, const WideChar* caption,
                    std::uint32_t style);
-
-// A replacement for the box, called instead of it with the same arguments;
-// its result is the box's result. The context is passed back unchanged.
-using MessageBoxSink = int (*)(void* context, WindowHandle owner, const char* text,
-                               const char* caption, std::uint32_t style);
-
-// Installs a sink (null restores the platform's box) and returns the sink
-// that was installed before, with its context in *previousContext when that
-// pointer is not null. Not thread-safe: install sinks before boxes can show.
-MessageBoxSink SetMessageBoxSink(MessageBoxSink sink, void* context,
-                                 void** previousContext = nullptr);
 
 }  // namespace Halvane::Platform

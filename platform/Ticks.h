@@ -2,9 +2,6 @@
 // timeGetDevCaps, timeBeginPeriod, timeEndPeriod, timeGetTime and
 // GetTickCount. Both clocks count milliseconds in 32 unsigned bits and wrap
 // after about 49.7 days.
-//
-// Tests drive the clocks and the timer capabilities through the hooks at the
-// end, so that no test has to sleep.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +14,12 @@ struct TimerCaps {
   std::uint32_t wPeriodMax;
 };
 
-// Result codes of the timer calls (MMRESULT values).
-constexpr std::uint32_t TIMERR_NOERROR = 0;
-constexpr std::uint32_t TIMERR_NOCANDO = 97;
+// Result codes of the timer calls, with the platform's values.
+constexpr std::uint32_t kTimerOk = 0;         // no error
+constexpr std::uint32_t kTimerCannotDo = 97;  // refused
 
-// Fills caps (size must be sizeof(TimerCaps), 8 bytes); TIMERR_NOERROR on
-// success, TIMERR_NOCANDO for a null record or a wrong size.
+// Fills caps (size must be sizeof(TimerCaps), 8 bytes); kTimerOk on
+// success, kTimerCannotDo for a null record or a wrong size.
 std::uint32_t TimeGetDevCaps(TimerCaps* caps, std::uint32_t size);
 
 // Asks for (and later gives back) a finer timer period; every successful
@@ -34,22 +31,17 @@ std::uint32_t TimeEndPeriod(std::uint32_t period);
 std::uint32_t TimeGetTime();
 std::uint32_t GetTickCount();
 
-// --- Test hooks -------------------------------------------------------------
+// The five calls above as one set of routines, so that code that keeps time
+// can be handed another clock (a test's) instead of the platform's.
+struct TimerServices {
+  std::uint32_t (*getDevCaps)(TimerCaps* caps, std::uint32_t size);
+  std::uint32_t (*beginPeriod)(std::uint32_t period);
+  std::uint32_t (*endPeriod)(std::uint32_t period);
+  std::uint32_t (*timeGetTime)();
+  std::uint32_t (*getTickCount)();
+};
 
-// From now on both clocks read the given value until it is changed again.
-void DriveTicks(std::uint32_t now);
-// Moves the driven clocks on (wrapping at 2^32); starts driving at 0 + ms
-// when they were not driven.
-void AdvanceDrivenTicks(std::uint32_t milliseconds);
-// Back to the real clocks.
-void ReleaseTicks();
-
-// Makes TimeGetDevCaps answer as given (available false: the query fails)
-// until ReleaseTimerCaps.
-void DriveTimerCaps(bool available, std::uint32_t periodMin, std::uint32_t periodMax);
-void ReleaseTimerCaps();
-
-// Number of periods begun and not yet ended; 0 when every begin was matched.
-int OpenTimerPeriods();
+// The platform's own clocks.
+const TimerServices& SystemTimerServices();
 
 }  // namespace Halvane::Platform

@@ -8,35 +8,34 @@ namespace Halvane::VlmPlugIn {
 
 namespace {
 
-constexpr const char* kCaption = "vmswf";
-
-// The messages are kept as UTF-16 and converted to the system code page
-// when shown, so that they reach the user in the code page of their system.
+// The texts are assembled and shown as UTF-16, so that the Japanese
+// messages read correctly on a system of any code page; only the command
+// text, which the host gives in its code page, is converted.
+constexpr const char16_t* kCaption = u"vmswf";
 constexpr const char16_t* kSyntaxError = u"構文エラー：";
 constexpr const char16_t* kUnknownCommand = u"該当する命令がありません：";
 constexpr const char16_t* kArgumentCount = u"引数の数が一致しません：";
 constexpr const char16_t* kInitializationFailed = u"プラグインの初期化に失敗しました.";
 constexpr const char16_t* kOutOfMemory = u"メモリ不足です.";
 
-std::string InSystemCodePage(const char16_t* message) {
+Platform::WideString Wide(const char16_t* text) {
   Platform::WideString wide;
-  for (const char16_t* p = message; *p != 0; ++p) {
-    wide.push_back(static_cast<Platform::WideChar>(*p));
-  }
-  std::string text;
-  WideToAnsi(wide, text);
-  return text;
+  for (const char16_t* p = text; *p != 0; ++p) wide.push_back(static_cast<Platform::WideChar>(*p));
+  return wide;
+}
+
+void Show(Platform::WindowHandle owner, const Platform::WideString& text) {
+  Platform::ShowMessageBox(owner, text.c_str(), Wide(kCaption).c_str(),
+                           Platform::kBoxOkButton | Platform::kBoxErrorIcon);
 }
 
 std::int32_t ShowCommandError(const char16_t* message, const std::string& commandText) {
-  const std::string text = InSystemCodePage(message) + "\n\n" + commandText;
-  Platform::ShowMessageBox(HostWindow(), text.c_str(), kCaption, Platform::MB_ICONERROR);
+  Platform::WideString command;
+  // An empty command text converts to nothing; the box then ends after the
+  // line feeds.
+  if (!commandText.empty()) AnsiToWide(commandText, command);
+  Show(HostWindow(), Wide(message) + Wide(u"\n\n") + command);
   return 0;
-}
-
-void ShowSetUpError(const char16_t* message) {
-  const std::string text = InSystemCodePage(message);
-  Platform::ShowMessageBox(nullptr, text.c_str(), kCaption, Platform::MB_ICONERROR);
 }
 
 }  // namespace
@@ -53,7 +52,7 @@ std::int32_t ShowArgumentCountError(const std::string& commandText) {
   return ShowCommandError(kArgumentCount, commandText);
 }
 
-void ShowInitializationError() { ShowSetUpError(kInitializationFailed); }
-void ShowOutOfMemoryError() { ShowSetUpError(kOutOfMemory); }
+void ShowInitializationError() { Show(nullptr, Wide(kInitializationFailed)); }
+void ShowOutOfMemoryError() { Show(nullptr, Wide(kOutOfMemory)); }
 
 }  // namespace Halvane::VlmPlugIn

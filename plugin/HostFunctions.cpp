@@ -56,29 +56,29 @@ HostEntryPoints& HostEntries() {
   return entries;
 }
 
-std::int32_t BindHostFunctions() {
+std::int32_t BindHostFunctions(const Platform::ModuleServices& modules) {
   HostEntryPoints& entries = HostEntries();
   if (entries.hostBound != 0) return 1;
 
   // The platform's path limit: 260 bytes on Windows; longer where paths are.
   std::vector<char> path(Platform::ExecutablePathBufferSize(260), 0);
-  Platform::GetMainExecutablePath(path.data(), path.size());
-  Platform::ModuleHandle host = Platform::LoadModule(path.data());
+  modules.getMainExecutablePath(path.data(), path.size());
+  Platform::ModuleHandle host = modules.loadModule(path.data());
   if (host == nullptr) return 0;
   for (std::size_t i = 0; i < kHostFunctionCount; ++i) {
-    entries.host[i] = Platform::FindModuleFunction(host, kHostFunctionNames[i]);
+    entries.host[i] = modules.findFunction(host, kHostFunctionNames[i]);
   }
   // The entries stay valid: the module is the running executable itself.
-  Platform::FreeModule(host);
+  modules.releaseModule(host);
 
-  Platform::ModuleHandle bridge = Platform::LoadModule(Platform::LibraryFileName("vmlua"));
+  Platform::ModuleHandle bridge = modules.loadModule(Platform::LibraryFileName("vmlua"));
   if (bridge != nullptr) {
     for (std::size_t i = 0; i < kBridgeFunctionCount; ++i) {
-      entries.bridge[i] = Platform::FindModuleFunction(bridge, kBridgeFunctionNames[i]);
+      entries.bridge[i] = modules.findFunction(bridge, kBridgeFunctionNames[i]);
     }
     // None of them is called; they stay usable while the host keeps the
     // bridge loaded.
-    Platform::FreeModule(bridge);
+    modules.releaseModule(bridge);
     entries.bridgeBound = 1;
   }
   entries.hostBound = 1;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/HostModule.h"
 #include "platform/MessageBox.h"
 
 namespace Halvane::VlmPlugIn {
@@ -50,8 +51,10 @@ HostEntryPoints& HostEntries();
 // Binds the table once per process: 1 when bound (now or before), 0 when the
 // host executable could not be loaded (then nothing is bound and the next
 // call tries again). Names the host does not export stay null; a missing
-// bridge library is not an error.
-std::int32_t BindHostFunctions();
+// bridge library is not an error. The look-up goes through the given module
+// services (the platform's own unless a test hands in its own).
+std::int32_t BindHostFunctions(
+    const Platform::ModuleServices& modules = Platform::SystemModuleServices());
 
 // The owner for a command error box: the host's main window, asked anew on
 // every call; null when the host has no VlmGetWindow.

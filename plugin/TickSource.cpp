@@ -3,25 +3,24 @@
 namespace Halvane::VlmPlugIn {
 
 TickSource& TickSource::Instance() {
-  static TickSource source;
+  static TickSource source(Platform::SystemTimerServices());
   return source;
 }
 
-TickSource::TickSource() {
-  if (Platform::TimeGetDevCaps(&caps, sizeof caps) == Platform::TIMERR_NOERROR &&
-      caps.wPeriodMin < 10) {
+TickSource::TickSource(const Platform::TimerServices& services) : services_(services) {
+  if (services_.getDevCaps(&caps, sizeof caps) == Platform::kTimerOk && caps.wPeriodMin < 10) {
     if (caps.wPeriodMin == 0) caps.wPeriodMin = 1;
-    Platform::TimeBeginPeriod(caps.wPeriodMin);
-    now = &Platform::TimeGetTime;
+    services_.beginPeriod(caps.wPeriodMin);
+    now = services_.timeGetTime;
     periodBegun = 1;
   } else {
-    now = &Platform::GetTickCount;
+    now = services_.getTickCount;
     periodBegun = 0;
   }
 }
 
 TickSource::~TickSource() {
-  if (periodBegun != 0) Platform::TimeEndPeriod(caps.wPeriodMin);
+  if (periodBegun != 0) services_.endPeriod(caps.wPeriodMin);
 }
 
 }  // namespace Halvane::VlmPlugIn

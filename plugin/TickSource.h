@@ -12,12 +12,13 @@ namespace Halvane::VlmPlugIn {
 
 class TickSource {
  public:
-  // The process-wide source, created on first use and ended at library
-  // unload. Host thread only.
+  // The process-wide source over the platform's clocks, created on first
+  // use and ended at library unload. Host thread only.
   static TickSource& Instance();
 
-  // Queries the timer capabilities and picks the clock (see above).
-  TickSource();
+  // Queries the timer capabilities of the given clocks and picks the clock
+  // (see above). The services must outlive the source.
+  explicit TickSource(const Platform::TimerServices& services);
   ~TickSource();
   TickSource(const TickSource&) = delete;
   TickSource& operator=(const TickSource&) = delete;
@@ -28,6 +29,9 @@ class TickSource {
   std::uint32_t (*now)() = nullptr;
   Platform::TimerCaps caps{0, 0};  // wPeriodMin holds the period begun
   std::int32_t periodBegun = 0;
+
+ private:
+  const Platform::TimerServices& services_;
 };
 
 }  // namespace Halvane::VlmPlugIn

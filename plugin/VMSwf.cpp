@@ -15,12 +15,14 @@ VMSwf& VMSwf::Instance() {
 
 VMSwf::~VMSwf() = default;
 
+TickSource& VMSwf::Ticks() { return ticks != nullptr ? *ticks : TickSource::Instance(); }
+
 void VMSwf::Initialize(std::int32_t) {
   if (initialised != 0) return;
   // From here on a failed set-up stays failed until Finalize.
   initialised = 1;
 
-  if (BindHostFunctions() == 0) {
+  if (BindHostFunctions(*modules) == 0) {
     ShowInitializationError();
     return;
   }
@@ -42,11 +44,11 @@ void VMSwf::Finalize() {
 }
 
 void VMSwf::Draw(void*, std::int32_t) {
-  lastDrawTick = TickSource::Instance().Now();
+  lastDrawTick = Ticks().Now();
 }
 
 std::int32_t VMSwf::Timer() {
-  const std::uint32_t now = TickSource::Instance().Now();
+  const std::uint32_t now = Ticks().Now();
   // Unsigned difference: the wrap of the tick count does not disturb it.
   return now - lastDrawTick >= static_cast<std::uint32_t>(interval) ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/HostModule.h"
 #include "plugin/LayerPlugIn.h"
 
 namespace Halvane::ActiveX {
@@ -17,6 +18,8 @@ class DIBSection;
 }
 
 namespace Halvane::VlmPlugIn {
+
+class TickSource;
 
 class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
  public:
@@ -66,7 +69,15 @@ class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
   std::string pendingFileName;
   std::uint32_t lastDrawTick = 0;
 
+  // Where set-up and timing reach outside the plug-in: the host look-up of
+  // set-up and the clock of Draw and Timer. The platform's own unless a test
+  // hands in its own; null tick source: the process's (TickSource::Instance).
+  const Platform::ModuleServices* modules = &Platform::SystemModuleServices();
+  TickSource* ticks = nullptr;
+
  private:
+  TickSource& Ticks();
+
   // Only Instance creates the object; it calls nothing in the host.
   VMSwf() = default;
 };

@@ -81,7 +81,7 @@ void BindScreen() {
       state.getWindowSize =
           reinterpret_cast<WindowSizeFunction>(Platform::FindModuleFunction(module, "VlmGetWindowSize"));
       // The function lives in the main executable, which stays loaded.
-      Platform::FreeModule(module);
+      Platform::ReleaseModule(module);
     }
   }
   int width = 0;

@@ -8,6 +8,7 @@
 
 #include "host/HostSession.h"
 #include "host/PlugInLibrary.h"
+#include "platform/ConsoleOutput.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  Halvane::Platform::UseByteExactStandardStreams();
   using Halvane::Host::HostSession;
   HostSession session(std::cout, std::cerr);
   std::string script;

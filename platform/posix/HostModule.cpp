@@ -19,8 +19,6 @@ std::string MainExecutable() {
   if (n <= 0) return {};
   return std::string(path, static_cast<std::size_t>(n));
 }
-
-bool mainExecutableRefused = false;
 }  // namespace
 
 std::size_t GetMainExecutablePath(char* buffer, std::size_t size) {
@@ -46,7 +44,6 @@ ModuleHandle LoadModule(const char* pathOrName) {
   // The dynamic loader refuses to open a position-independent executable a
   // second time; the running program itself is reached through a null path.
   if (MainExecutable() == pathOrName) {
-    if (mainExecutableRefused) return nullptr;
     return dlopen(nullptr, RTLD_NOW);
   }
   return dlopen(pathOrName, RTLD_NOW | RTLD_LOCAL);
@@ -57,7 +54,7 @@ void* FindModuleFunction(ModuleHandle module, const char* name) {
   return dlsym(module, name);
 }
 
-void FreeModule(ModuleHandle module) {
+void ReleaseModule(ModuleHandle module) {
   if (module != nullptr) dlclose(module);
 }
 
@@ -66,7 +63,5 @@ const char* LibraryFileName(const char* baseName) {
   name = std::string("lib") + (baseName ? baseName : "") + ".so";
   return name.c_str();
 }
-
-void RefuseMainExecutableForTesting(bool refuse) { mainExecutableRefused = refuse; }
 
 }  // namespace Halvane::Platform

@@ -1,35 +1,62 @@
-// Without a window system the box becomes two lines on standard error: the
-// caption in brackets, then the text. The user "closes" it at once.
+// Without a window system the box becomes one line on standard error: the
+// caption in brackets, then the text, both as UTF-8. The user "closes" it at
+// once. A watch of the thread takes the place of that line.
 #include "platform/MessageBox.h"
 
 #include <cstdio>
+#include <string>
+
+#include "platform/BoxWatch.h"
+#include "platform/CodePage.h"
 
 namespace Halvane::Platform {
 
 namespace {
-MessageBoxSink installedSink = nullptr;
-void* installedContext = nullptr;
+thread_local BoxWatch* currentWatch = nullptr;
+
+std::u16string Units(const WideChar* text) {
+  std::u16string out;
+  for (const WideChar* p = text; p != nullptr && *p != 0; ++p) out.push_back(*p);
+  return out;
+}
+
+std::string Utf8(const WideChar* text) {
+  if (text == nullptr || text[0] == 0) return std::string();
+  const int needed = WideToMultiByte(text, -1, nullptr, 0);
+  if (needed <= 0) return std::string();
+  std::string out(static_cast<std::size_t>(needed), '\0');
+  WideToMultiByte(text, -1, &out[0], needed);
+  out.resize(static_cast<std::size_t>(needed) - 1);
+  return out;
+}
 }  // namespace
 
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption,
+int ShowMessageBox(WindowHandle owner, const WideChar* text, const WideChar* caption,
                    std::uint32_t style) {
-  if (installedSink != nullptr) {
-    return installedSink(installedContext, owner, text, caption, style);
+  if (currentWatch != nullptr) {
+    WatchedBox box;
+    box.owner = owner;
+    box.caption = Units(caption);
+    box.text = Units(text);
+    box.style = style;
+    currentWatch->Deliver(box);
+    return kBoxClosedWithOk;
   }
   std::fflush(stdout);
-  std::fprintf(stderr, "[%s] %s\n", caption != nullptr ? caption : "",
-               text != nullptr ? text : "");
+  std::fprintf(stderr, "[%s] %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
   std::fflush(stderr);
-  return IDOK;
+  return kBoxClosedWithOk;
 }
 
-MessageBoxSink SetMessageBoxSink(MessageBoxSink sink, void* context,
-                                 void** previousContext) {
-  MessageBoxSink previous = installedSink;
-  if (previousContext != nullptr) *previousContext = installedContext;
-  installedSink = sink;
-  installedContext = context;
-  return previous;
+BoxWatch::BoxWatch(Report report, void* context)
+    : report_(report), context_(context), previous_(currentWatch), active_(true) {
+  currentWatch = this;
 }
+
+BoxWatch::~BoxWatch() {
+  if (currentWatch == this) currentWatch = previous_;
+}
+
+BoxWatch* BoxWatch::Current() { return currentWatch; }
 
 }  // namespace Halvane::Platform

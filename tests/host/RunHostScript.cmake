@@ -1,10 +1,11 @@
 # Runs vmhost with one plug-in over a script and compares what it prints on
 # standard output (the results) and standard error (the error boxes) with
 # the expected files. Called by CTest with HOST, PLUGIN, SCRIPT, EXPECTED,
-# EXPECTED_BOXES and OUTPUT (a folder for pictures).
+# EXPECTED_BOXES and OUTPUT (a folder for pictures), and EMULATOR (how to
+# run a Windows host, empty for a native one).
 file(MAKE_DIRECTORY ${OUTPUT})
 execute_process(
-  COMMAND ${HOST} --plugin vmswf=${PLUGIN} --output ${OUTPUT} ${SCRIPT}
+  COMMAND ${EMULATOR} ${HOST} --plugin vmswf=${PLUGIN} --output ${OUTPUT} ${SCRIPT}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "vmhost failed (${rc}):\n${out}\n${err}")

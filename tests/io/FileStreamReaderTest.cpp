@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 
 #include <cstring>
 
 #include "StreamTestSupport.h"
+#include "support/Handles.h"
 #include "io/FileStreamReader.h"
 #include "platform/File.h"
 
@@ -19,14 +19,7 @@ using Testing::Pattern;
 using Testing::ReadAll;
 using Testing::TempDir;
 
-int OpenDescriptors() {
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d) != nullptr) ++n;
-    closedir(d);
-  }
-  return n;
-}
+using Halvane::Testing::FileIsHeldOpen;
 
 class FileStreamReaderTest : public ::testing::Test {
  protected:
@@ -57,13 +50,12 @@ TEST_F(FileStreamReaderTest, WindowsOpenOnlyWhenTheyFitInTheFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const int before = OpenDescriptors();
     Held<FileStreamReader> r;
     const HRESULT result = CreateFileStreamReader(path.c_str(), c.offset, c.length, r.Out());
     if (!c.opens) {
       EXPECT_EQ(result, E_FAIL);
       EXPECT_EQ(r.get(), nullptr);
-      EXPECT_EQ(OpenDescriptors(), before);  // no file stays open
+      EXPECT_FALSE(FileIsHeldOpen(path));
       continue;
     }
     ASSERT_EQ(result, S_OK);
@@ -154,7 +146,6 @@ TEST(FileStreamReaderOpen, MissingPathsDirectoriesAndFailedAllocationsGiveEFail)
   TempDir dir;
   const std::string file = dir.Write("a.swf", Pattern(10));
   const std::string missing = dir.Path() + "/missing.swf";
-  const int before = OpenDescriptors();
   FileStreamReader* r = reinterpret_cast<FileStreamReader*>(0x1);
   EXPECT_EQ(CreateFileStreamReader(missing.c_str(), 0, 0, &r), E_FAIL);
   EXPECT_EQ(CreateFileStreamReader(dir.Path().c_str(), 0, 0, &r), E_FAIL);
@@ -165,7 +156,7 @@ TEST(FileStreamReaderOpen, MissingPathsDirectoriesAndFailedAllocationsGiveEFail)
     EXPECT_EQ(CreateFileStreamReader(file.c_str(), 0, 0, &r), E_FAIL);
   }
   EXPECT_EQ(r, reinterpret_cast<FileStreamReader*>(0x1));
-  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_FALSE(FileIsHeldOpen(file));
 
   EXPECT_TRUE(Platform::PathExists(file.c_str()));
   EXPECT_TRUE(Platform::PathExists(dir.Path().c_str()));
@@ -176,15 +167,15 @@ TEST(FileStreamReaderOpen, MissingPathsDirectoriesAndFailedAllocationsGiveEFail)
 TEST(FileStreamReaderOpen, ReleasingTheLastReferenceClosesTheFile) {
   TempDir dir;
   const std::string file = dir.Write("a.swf", Pattern(10));
-  const int before = OpenDescriptors();
+  EXPECT_FALSE(FileIsHeldOpen(file));
   FileStreamReader* r = nullptr;
   ASSERT_EQ(CreateFileStreamReader(file.c_str(), 0, 0, &r), S_OK);
-  EXPECT_EQ(OpenDescriptors(), before + 1);
+  EXPECT_TRUE(FileIsHeldOpen(file));
   EXPECT_EQ(r->AddRef(), 2u);
   EXPECT_EQ(r->Release(), 1u);
-  EXPECT_EQ(OpenDescriptors(), before + 1);
+  EXPECT_TRUE(FileIsHeldOpen(file));
   EXPECT_EQ(r->Release(), 0u);
-  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_FALSE(FileIsHeldOpen(file));
 }
 
 }  // namespace

@@ -11,11 +11,10 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "io/HeapBlock.h"
 #include "io/MemoryStream.h"
 #include "io/Stream.h"
+#include "support/TempFolder.h"
 
 namespace Halvane::IO::Testing {
 
@@ -87,33 +86,7 @@ inline MemoryStream* NewMemoryStream(const Bytes& content = {}) {
 }
 
 // A per-test directory for files; removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/io_test_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made != nullptr) path_ = made;
-  }
-  ~TempDir() {
-    for (const auto& f : files_) std::remove(f.c_str());
-    rmdir(path_.c_str());
-  }
-  std::string Write(const std::string& name, const Bytes& content) {
-    const std::string file = path_ + "/" + name;
-    FILE* f = std::fopen(file.c_str(), "wb");
-    if (f != nullptr) {
-      if (!content.empty()) std::fwrite(content.data(), 1, content.size(), f);
-      std::fclose(f);
-    }
-    files_.push_back(file);
-    return file;
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-  std::vector<std::string> files_;
-};
+using TempDir = Halvane::Testing::TempFolder;
 
 // Makes simulated allocation failures start after `allowed` allocations for
 // the scope.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "StreamTestSupport.h"
 #include "io/FileStreamReader.h"
 #include "io/InflateStream.h"
@@ -329,8 +331,8 @@ TEST(SwfFileLoading, GetSwfFileLengthReadsAnyHeaderOfTheWindow) {
   window[4] = 0x10;
   window[5] = window[6] = window[7] = 0;
   Bytes file = Pattern(1000, 2);
-  file.insert(file.end(), window.begin(), window.end());
-  file.insert(file.end(), 50, 0xEE);
+  file.resize(1150, 0xEE);
+  std::copy(window.begin(), window.end(), file.begin() + 1000);
   const std::string path = dir.Write("data.bin", file);
   const std::string small = dir.Write("small.swf", Bytes{'F', 'W', 'S', 1, 2, 3, 4});
 

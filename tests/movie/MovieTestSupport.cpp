@@ -144,12 +144,10 @@ std::ostream& operator<<(std::ostream& out, const PlacedObject& o) {
              << "," << o.matrix.translateY << " ratio " << o.ratio << " name '" << o.name << "'}";
 }
 
-BSTR Bstr(const std::u16string& text) {
-  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
+BSTR Bstr(const std::u16string& text) { return Platform::NewBstr(text); }
 
 std::u16string FromBstr(BSTR text) {
-  std::u16string out = text != nullptr ? std::u16string(text, SysStringLen(text)) : u"";
+  std::u16string out = Platform::FromBstr(text);
   SysFreeString(text);
   return out;
 }

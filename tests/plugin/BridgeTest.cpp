@@ -20,7 +20,7 @@ TEST(BridgeBindingTest, PresentBridgeIsBoundNameByName) {
               Platform::FindModuleFunction(bridge, kBridgeFunctionNames[i]))
         << kBridgeFunctionNames[i];
   }
-  Platform::FreeModule(bridge);
+  Platform::ReleaseModule(bridge);
   // This program exports no host functions: all host entries stay null.
   for (void* entry : HostEntries().host) EXPECT_EQ(entry, nullptr);
 }

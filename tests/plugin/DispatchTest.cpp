@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TestHost.h"
+#include "platform/HostWindow.h"
 #include "plugin/CommandTable.h"
 
 namespace Halvane::VlmPlugIn::Testing {
@@ -97,7 +98,7 @@ TEST_F(CommandErrorTest, EachErrorShowsItsTextAndLeavesChannelsAndStateAlone) {
     const Box& box = Host().boxes[0];
     EXPECT_EQ(box.text, row.message + row.text);
     EXPECT_EQ(box.caption, "vmswf");
-    EXPECT_EQ(box.style, Platform::MB_ICONERROR);
+    EXPECT_EQ(box.style, Platform::kBoxOkButton | Platform::kBoxErrorIcon);
     EXPECT_EQ(box.owner, Host().window);
     EXPECT_EQ(Host().windowQueries, 1) << row.text;
     EXPECT_EQ(intResult, kUntouched) << row.text;
@@ -109,12 +110,16 @@ TEST_F(CommandErrorTest, EachErrorShowsItsTextAndLeavesChannelsAndStateAlone) {
 
 TEST_F(CommandErrorTest, OwnerWindowIsAskedAnewForEveryBox) {
   std::int32_t intResult = 0;
+  const Platform::WindowHandle first = Host().window;
   Send("SwfPlay", &intResult);
-  Host().window = reinterpret_cast<Platform::WindowHandle>(0x7777);
+  Platform::WindowHandle second = Platform::CreateHiddenWindow("second");
+  ASSERT_NE(second, nullptr);
+  Host().window = second;
   Send("SwfShow(x)", &intResult);
+  Platform::DestroyHiddenWindow(second);
   ASSERT_EQ(Host().boxes.size(), 2u);
-  EXPECT_EQ(Host().boxes[0].owner, reinterpret_cast<Platform::WindowHandle>(0x5150));
-  EXPECT_EQ(Host().boxes[1].owner, reinterpret_cast<Platform::WindowHandle>(0x7777));
+  EXPECT_EQ(Host().boxes[0].owner, first);
+  EXPECT_EQ(Host().boxes[1].owner, second);
   EXPECT_EQ(Host().windowQueries, 2);
 }
 

@@ -82,7 +82,7 @@ TEST_F(LifecycleTest, BindingHappensOncePerProcess) {
   for (std::size_t i = 4; i < kHostFunctionCount; ++i) EXPECT_EQ(first.host[i], nullptr);
   // Once bound, an executable that could no longer be loaded changes nothing:
   // nothing is looked up again.
-  Platform::RefuseMainExecutableForTesting(true);
+  TestModules::refuseMainExecutable = true;
   EXPECT_EQ(BindHostFunctions(), 1);
   EXPECT_EQ(HostEntries().VlmGetWindowSize(), first.VlmGetWindowSize());
   // Finalize keeps the binding for the next set-up.
@@ -99,13 +99,13 @@ TEST_F(LifecycleTest, AbsentBridgeLibraryIsNotAnError) {
 }
 
 TEST_F(LifecycleTest, UnloadableHostFailsSetUpOnceUntilFinalize) {
-  Platform::RefuseMainExecutableForTesting(true);
+  TestModules::refuseMainExecutable = true;
   std::int32_t intResult = kUntouched;
   EXPECT_EQ(Send("SwfMove(1,2)", &intResult), 1);  // plug-in commands still work
   ASSERT_EQ(Host().boxes.size(), 1u);
   EXPECT_EQ(Host().boxes[0].text, "プラグインの初期化に失敗しました.");
   EXPECT_EQ(Host().boxes[0].caption, "vmswf");
-  EXPECT_EQ(Host().boxes[0].style, Platform::MB_ICONERROR);
+  EXPECT_EQ(Host().boxes[0].style, Platform::kBoxOkButton | Platform::kBoxErrorIcon);
   EXPECT_EQ(Host().boxes[0].owner, nullptr);
   EXPECT_EQ(Host().windowQueries, 0);
   EXPECT_EQ(plugin().initialised, 1);
@@ -118,7 +118,7 @@ TEST_F(LifecycleTest, UnloadableHostFailsSetUpOnceUntilFinalize) {
   Send("SwfPlay()", &intResult);
   EXPECT_EQ(Host().boxes.size(), 1u);
   // ...only after Finalize, and then the whole step is repeated.
-  Platform::RefuseMainExecutableForTesting(false);
+  TestModules::refuseMainExecutable = false;
   ::Finalize();
   ::Timer();
   EXPECT_EQ(Host().boxes.size(), 1u);
@@ -143,12 +143,12 @@ TEST_F(LifecycleTest, MissingWindowSizeFunctionGivesAnEmptyScreen) {
 }
 
 TEST_F(LifecycleTest, TimerAnswersOnceTheIntervalHasPassedSinceTheLastDraw) {
-  Platform::DriveTicks(1000);
+  TestClock::now = 1000;
   ::Draw(nullptr, 0);
   EXPECT_EQ(plugin().lastDrawTick, 1000u);
-  Platform::DriveTicks(1049);
+  TestClock::now = 1049;
   EXPECT_EQ(::Timer(), 0);
-  Platform::DriveTicks(1050);
+  TestClock::now = 1050;
   EXPECT_EQ(::Timer(), 1);
   EXPECT_EQ(::Timer(), 1);  // Timer itself does not restart the interval
   ::Draw(nullptr, 0);
@@ -159,24 +159,24 @@ TEST_F(LifecycleTest, TimerAnswersOnceTheIntervalHasPassedSinceTheLastDraw) {
 }
 
 TEST_F(LifecycleTest, FirstTimerWithoutDrawAnswersOnceTheClockReachesTheInterval) {
-  Platform::DriveTicks(49);
+  TestClock::now = 49;
   EXPECT_EQ(::Timer(), 0);
-  Platform::DriveTicks(50);
+  TestClock::now = 50;
   EXPECT_EQ(::Timer(), 1);
 }
 
 TEST_F(LifecycleTest, TimerIsUndisturbedByTheClockWrapping) {
-  Platform::DriveTicks(0xFFFFFFF0u);
+  TestClock::now = 0xFFFFFFF0u;
   ::Draw(nullptr, 0);
-  Platform::AdvanceDrivenTicks(0x30);  // wraps to 0x20: 48 ms later
+  TestClock::now += 0x30;  // wraps to 0x20: 48 ms later
   EXPECT_EQ(::Timer(), 0);
-  Platform::AdvanceDrivenTicks(2);
+  TestClock::now += 2;
   EXPECT_EQ(::Timer(), 1);
 }
 
 TEST_F(LifecycleTest, DrawRecordsTheTickAlsoWhenNothingIsComposed) {
   plugin().visible = 0;
-  Platform::DriveTicks(777);
+  TestClock::now = 777;
   std::uint8_t pixels[3 * 4] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   ::Draw(pixels, 99);
   EXPECT_EQ(plugin().lastDrawTick, 777u);
@@ -196,22 +196,33 @@ TEST(TickSourceTest, BeginsTheFinestPeriodBelowTenMillisecondsAndEndsIt) {
       {true, 1, true, 1},   {true, 0, true, 1},    {true, 9, true, 9},
       {true, 10, false, 10}, {true, 16, false, 16}, {false, 1, false, 0},
   };
+  const Platform::TimerServices& clock = TestClock::Services();
   for (const CapsRow& row : rows) {
-    Platform::DriveTimerCaps(row.available, row.periodMin, 1000000);
-    const int before = Platform::OpenTimerPeriods();
+    TestClock::Reset();
+    TestClock::capsAvailable = row.available;
+    TestClock::caps = Platform::TimerCaps{row.periodMin, 1000000};
+    const int before = TestClock::openPeriods;
     {
-      TickSource source;
+      TickSource source(clock);
       EXPECT_EQ(source.periodBegun, row.begun ? 1 : 0) << row.periodMin;
       EXPECT_EQ(source.caps.wPeriodMin, row.period) << row.periodMin;
-      EXPECT_EQ(Platform::OpenTimerPeriods(), before + (row.begun ? 1 : 0));
-      EXPECT_EQ(source.now, row.begun ? &Platform::TimeGetTime : &Platform::GetTickCount);
-      Platform::DriveTicks(4242);
+      EXPECT_EQ(TestClock::openPeriods, before + (row.begun ? 1 : 0));
+      EXPECT_EQ(source.now, row.begun ? clock.timeGetTime : clock.getTickCount);
+      TestClock::now = 4242;
       EXPECT_EQ(source.Now(), 4242u);
     }
-    EXPECT_EQ(Platform::OpenTimerPeriods(), before);
+    EXPECT_EQ(TestClock::openPeriods, before);
   }
-  Platform::ReleaseTimerCaps();
-  Platform::ReleaseTicks();
+}
+
+TEST(TickSourceTest, PlatformClocksAdvanceAndMatchTheirPeriods) {
+  TickSource source(Platform::SystemTimerServices());
+  const std::uint32_t first = source.Now();
+  std::uint32_t later = first;
+  // Either clock ticks at least every 16 ms; spin until it moves.
+  for (int i = 0; i < 100000000 && later == first; ++i) later = source.Now();
+  EXPECT_NE(later, first);
+  EXPECT_LT(later - first, 1000u);
 }
 
 }  // namespace

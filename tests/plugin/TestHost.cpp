@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "platform/HostModule.h"
-#include "platform/Ticks.h"
+#include "platform/HostWindow.h"
 #include "plugin/HostFunctions.h"
+#include "support/TestText.h"
 
 using Halvane::VlmPlugIn::Testing::Host;
 
@@ -26,22 +26,78 @@ FakeHost& Host() {
   return host;
 }
 
+std::uint32_t TestClock::now = 0;
+bool TestClock::capsAvailable = true;
+Platform::TimerCaps TestClock::caps{1, 1000000};
+int TestClock::openPeriods = 0;
+
+void TestClock::Reset() {
+  now = 0;
+  capsAvailable = true;
+  caps = Platform::TimerCaps{1, 1000000};
+}
+
+const Platform::TimerServices& TestClock::Services() {
+  static const Platform::TimerServices services{
+      [](Platform::TimerCaps* out, std::uint32_t size) -> std::uint32_t {
+        if (out == nullptr || size != sizeof *out || !capsAvailable) return Platform::kTimerCannotDo;
+        *out = caps;
+        return Platform::kTimerOk;
+      },
+      [](std::uint32_t) -> std::uint32_t {
+        ++openPeriods;
+        return Platform::kTimerOk;
+      },
+      [](std::uint32_t) -> std::uint32_t {
+        --openPeriods;
+        return Platform::kTimerOk;
+      },
+      []() { return now; },
+      []() { return now; },
+  };
+  return services;
+}
+
+bool TestModules::refuseMainExecutable = false;
+
+const Platform::ModuleServices& TestModules::Services() {
+  static const Platform::ModuleServices services{
+      &Platform::GetMainExecutablePath,
+      [](const char* path) -> Platform::ModuleHandle {
+        if (refuseMainExecutable) {
+          std::vector<char> own(Platform::ExecutablePathBufferSize(260), 0);
+          Platform::GetMainExecutablePath(own.data(), own.size());
+          if (path != nullptr && std::strcmp(path, own.data()) == 0) return nullptr;
+        }
+        return Platform::LoadModule(path);
+      },
+      &Platform::FindModuleFunction,
+      &Platform::ReleaseModule,
+  };
+  return services;
+}
+
 namespace {
-int RecordBox(void*, Platform::WindowHandle owner, const char* text, const char* caption,
-              std::uint32_t style) {
-  Host().boxes.push_back(Box{owner, text ? text : "", caption ? caption : "", style});
-  return Platform::IDOK;
+void RecordBox(void*, const Platform::WatchedBox& box) {
+  Host().boxes.push_back(
+      Box{box.owner, Halvane::Testing::Utf8(box.text), Halvane::Testing::Utf8(box.caption), box.style});
 }
 }  // namespace
 
 void PlugInTest::SetUp() {
+  static Platform::WindowHandle window = Platform::CreateHiddenWindow("test host");
   Host() = FakeHost{};
-  Platform::SetMessageBoxSink(&RecordBox, nullptr);
-  Platform::RefuseMainExecutableForTesting(false);
-  Platform::DriveTicks(0);
+  Host().window = window;
+  TestClock::Reset();
+  TestModules::refuseMainExecutable = false;
+  watch_ = std::make_unique<Platform::BoxWatch>(&RecordBox, nullptr);
+  ASSERT_TRUE(watch_->Active());
   UnbindHostFunctionsForTesting();
   ::Finalize();
   VMSwf& p = plugin();
+  ticks_ = std::make_unique<TickSource>(TestClock::Services());
+  p.ticks = ticks_.get();
+  p.modules = &TestModules::Services();
   p.screenWidth = p.screenHeight = 0;
   p.posX = p.posY = 0;
   p.visible = 1;
@@ -53,9 +109,12 @@ void PlugInTest::SetUp() {
 }
 
 void PlugInTest::TearDown() {
-  Platform::SetMessageBoxSink(nullptr, nullptr);
-  Platform::RefuseMainExecutableForTesting(false);
-  Platform::ReleaseTicks();
+  ::Finalize();
+  VMSwf& p = plugin();
+  p.ticks = nullptr;
+  p.modules = &Platform::SystemModuleServices();
+  ticks_.reset();
+  watch_.reset();
 }
 
 std::int32_t PlugInTest::Send(const char* text, std::int32_t* intResult) {

@@ -3,12 +3,14 @@
 // host functions).
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
+#include "platform/HostModule.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace {
+
+namespace Platform = Halvane::Platform;
 
 using InitializeFunction = void (*)(int);
 using DrawFunction = void (*)(void*, int);
@@ -19,19 +21,19 @@ class UndulaLibrary : public ::testing::Test {
  protected:
   void SetUp() override {
     // Loaded afresh for every test so that each one sees the state at load.
-    library = dlopen(UNDULA_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    initialize = reinterpret_cast<InitializeFunction>(dlsym(library, "Initialize"));
-    draw = reinterpret_cast<DrawFunction>(dlsym(library, "Draw"));
-    timer = reinterpret_cast<TimerFunction>(dlsym(library, "Timer"));
-    message = reinterpret_cast<MessageFunction>(dlsym(library, "Message"));
+    library = Platform::LoadModule(UNDULA_LIBRARY_PATH);
+    ASSERT_NE(library, nullptr) << UNDULA_LIBRARY_PATH;
+    initialize = reinterpret_cast<InitializeFunction>(Platform::FindModuleFunction(library, "Initialize"));
+    draw = reinterpret_cast<DrawFunction>(Platform::FindModuleFunction(library, "Draw"));
+    timer = reinterpret_cast<TimerFunction>(Platform::FindModuleFunction(library, "Timer"));
+    message = reinterpret_cast<MessageFunction>(Platform::FindModuleFunction(library, "Message"));
     ASSERT_NE(initialize, nullptr);
     ASSERT_NE(draw, nullptr);
     ASSERT_NE(timer, nullptr);
     ASSERT_NE(message, nullptr);
   }
   void TearDown() override {
-    if (library != nullptr) dlclose(library);
+    Platform::ReleaseModule(library);
   }
   int Send(const char* text) {
     int intResult = 0;
@@ -39,7 +41,7 @@ class UndulaLibrary : public ::testing::Test {
     return message(text, &intResult, textResult);
   }
 
-  void* library = nullptr;
+  Platform::ModuleHandle library = nullptr;
   InitializeFunction initialize = nullptr;
   DrawFunction draw = nullptr;
   TimerFunction timer = nullptr;
@@ -47,7 +49,7 @@ class UndulaLibrary : public ::testing::Test {
 };
 
 TEST_F(UndulaLibrary, ExportsTheFourFunctionsAndNoFinalize) {
-  EXPECT_EQ(dlsym(library, "Finalize"), nullptr);
+  EXPECT_EQ(Platform::FindModuleFunction(library, "Finalize"), nullptr);
 }
 
 TEST_F(UndulaLibrary, IsOffAtLoad) {

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "WaveTestSupport.h"
+#include "../WaveTestSupport.h"
 #include "platform/HostModule.h"
 
 namespace {

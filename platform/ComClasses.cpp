@@ -1,4 +1,5 @@
-// The in-process class table.
+// The in-process class table: the classes this program provides itself, found
+// by class identifier.
 #include "platform/ComClasses.h"
 
 #include <mutex>
