@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes, up to their first zero, to the exported Message as
 // a command text: once with both result channels, once with none. Error
-// boxes go to a sink that only counts them. The text result is an exact
+// boxes are watched: each one is checked and closed at once. The text result is an exact
 // 261-byte allocation, so a write past it is caught at once.
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessageBox.h"
+#include "platform/BoxWatch.h"
 #include "plugin/PlugInExports.h"
 
 extern "C" std::int32_t VlmGetWindowSize(std::int32_t* width, std::int32_t* height) {
@@ -22,11 +22,9 @@ extern "C" void* VlmGetWindow() { return reinterpret_cast<void*>(0x1234); }
 
 namespace {
 
-int CountBox(void* context, Halvane::Platform::WindowHandle, const char* text,
-             const char* caption, std::uint32_t) {
-  if (text == nullptr || caption == nullptr || std::strcmp(caption, "vmswf") != 0) std::abort();
+void CountBox(void* context, const Halvane::Platform::WatchedBox& box) {
+  if (box.caption != u"vmswf" || box.text.empty()) std::abort();
   ++*static_cast<std::size_t*>(context);
-  return Halvane::Platform::IDOK;
 }
 
 std::size_t boxes = 0;
@@ -34,11 +32,7 @@ std::size_t boxes = 0;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool sinkInstalled = [] {
-    Halvane::Platform::SetMessageBoxSink(&CountBox, &boxes);
-    return true;
-  }();
-  (void)sinkInstalled;
+  static const Halvane::Platform::BoxWatch watch(&CountBox, &boxes);
 
   const std::string text(reinterpret_cast<const char*>(data),
                          strnlen(reinterpret_cast<const char*>(data), size));

@@ -10,8 +10,11 @@
 #define STDMETHODCALLTYPE
 #define STDAPI extern "C" HRESULT
 
+// LONG is long, as on Windows, so that code passing an int where the shapes
+// take a LONG (or the reverse) fails here as it fails there. It is wider
+// than 32 bits on this target; nothing stores it in a file or a record.
 using HRESULT = std::int32_t;
-using LONG = std::int32_t;
+using LONG = long;
 using ULONG = std::uint32_t;
 using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
@@ -32,7 +35,7 @@ constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 union LARGE_INTEGER {
   struct {
     DWORD LowPart;
-    LONG HighPart;
+    std::int32_t HighPart;
   } u;
   LONGLONG QuadPart;
 };
@@ -76,13 +79,19 @@ struct STATSTG {
   DWORD reserved;
 };
 
+// Two distinct types, as on Windows.
 struct RECT {
   LONG left;
   LONG top;
   LONG right;
   LONG bottom;
 };
-using RECTL = RECT;
+struct RECTL {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
 
 // A device context: on this target a small object of the graphics seam that
 // knows the bitmap selected into it. Opaque to everything else.

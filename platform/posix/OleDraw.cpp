@@ -10,7 +10,7 @@ HRESULT OleDraw(IUnknown* object, DWORD aspect, HDC drawDC, LPCRECT bounds) {
   const HRESULT queried = object->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view));
   if (FAILED(queried) || view == nullptr) return E_NOINTERFACE;
   RECTL rect{};
-  if (bounds != nullptr) rect = *bounds;
+  if (bounds != nullptr) rect = RECTL{bounds->left, bounds->top, bounds->right, bounds->bottom};
   const HRESULT result = view->Draw(aspect, -1, nullptr, nullptr, nullptr, drawDC,
                                     bounds != nullptr ? &rect : nullptr, nullptr, nullptr, 0);
   view->Release();
