@@ -51,7 +51,6 @@ class BoxWatch {
   Report report_;
   void* context_;
   BoxWatch* previous_ = nullptr;
-  void* native_ = nullptr;  // the platform's handle of the watch
   bool active_ = false;
 };
 

@@ -12,6 +12,8 @@ namespace Halvane::Platform {
 
 namespace {
 thread_local BoxWatch* currentWatch = nullptr;
+// One hook per thread, for as long as the thread has a watch.
+thread_local HHOOK hook = nullptr;
 
 constexpr const wchar_t* kSeenProperty = L"HalvaneBoxSeen";
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static control with the text
@@ -66,15 +68,20 @@ LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
 
 BoxWatch::BoxWatch(Report report, void* context)
     : report_(report), context_(context), previous_(currentWatch) {
-  native_ = ::SetWindowsHookExW(WH_CBT, &WatchBoxes, nullptr, ::GetCurrentThreadId());
-  active_ = native_ != nullptr;
+  if (hook == nullptr) {
+    hook = ::SetWindowsHookExW(WH_CBT, &WatchBoxes, nullptr, ::GetCurrentThreadId());
+  }
+  active_ = hook != nullptr;
   if (active_) currentWatch = this;
 }
 
 BoxWatch::~BoxWatch() {
   if (!active_) return;
-  ::UnhookWindowsHookEx(static_cast<HHOOK>(native_));
   if (currentWatch == this) currentWatch = previous_;
+  if (currentWatch == nullptr && hook != nullptr) {
+    ::UnhookWindowsHookEx(hook);
+    hook = nullptr;
+  }
 }
 
 BoxWatch* BoxWatch::Current() { return currentWatch; }

@@ -94,7 +94,7 @@ TEST(InflateStream, TruncatedAndCorruptDataYieldZeroKeepingWhatWasInflated) {
   Bytes truncated(compressed.begin(), compressed.begin() + static_cast<long>(compressed.size() / 2));
   Bytes noTrailer(compressed.begin(), compressed.end() - 4);
   Bytes badChecksum = compressed;
-  badChecksum.back() ^= 0xFF;
+  if (!badChecksum.empty()) badChecksum[badChecksum.size() - 1] ^= 0xFF;
   Bytes badHeader = compressed;
   badHeader[0] = 0x00;
   // A header asking for a preset dictionary (0x78 0x20 passes the check).

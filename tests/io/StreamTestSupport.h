@@ -20,6 +20,16 @@ namespace Halvane::IO::Testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The parts one after another. Sized before copying: GCC 12 warns wrongly
+// about inserts that grow small vectors.
+template <class... Parts>
+Bytes Join(const Parts&... parts) {
+  Bytes out;
+  out.reserve((parts.size() + ... + 0));
+  (out.insert(out.end(), parts.begin(), parts.end()), ...);
+  return out;
+}
+
 // Holds one reference and drops it at the end of the scope.
 template <typename T>
 class Held {
