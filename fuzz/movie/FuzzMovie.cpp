@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "io/MemoryStream.h"
-#include "movie/ControlPersistence.h"
-#include "movie/MovieControl.h"
+#include "movie/control/ControlPersistence.h"
+#include "movie/control/MovieControl.h"
 
 using namespace Halvane;
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "movie/ActionCodes.h"
-#include "movie/ActionInterpreter.h"
+#include "movie/actions/ActionCodes.h"
+#include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
 #include "tools/ActionWriter.h"
 
