@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "movie/swf/MovieFile.h"
 #include "platform/Com.h"
 
 namespace Halvane::Movie {
@@ -32,8 +33,8 @@ struct ControlProperties {
   std::u16string flashVars;
 };
 
-// Largest movie the loader accepts, and largest property block.
-constexpr std::uint32_t kMaxMovieBytes = 128u << 20;
+// Largest property block the loader accepts (the largest movie:
+// kMaxMovieBytes).
 constexpr std::uint32_t kMaxPropertyBytes = 16u << 20;
 
 // The whole property stream for properties.
@@ -50,10 +51,5 @@ struct LoadedControlState {
 // filled; E_POINTER for a null stream; E_FAIL for a stream of neither shape,
 // a truncated one, or sizes over the caps (state then unspecified).
 HRESULT ReadControlStream(IStream* stream, LoadedControlState& state);
-
-// The movie as an uncompressed file: FWS as it is, CWS inflated (at most
-// kMaxMovieBytes, stopping at the first fault of the compressed data). False
-// for any other signature or a file shorter than its header.
-bool UncompressMovie(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& out);
 
 }  // namespace Halvane::Movie

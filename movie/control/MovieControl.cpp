@@ -6,6 +6,7 @@
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/FlashVars.h"
 #include "movie/actions/TextConversion.h"
+#include "movie/swf/MovieFile.h"
 #include "movie/swf/SwfParser.h"
 #include "platform/ComClasses.h"
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "movie/swf/ShapeReader.h"
 #include "movie/swf/SwfReader.h"
 
 namespace Halvane::Movie {
@@ -10,52 +11,6 @@ namespace Halvane::Movie {
 namespace {
 
 const FrameRecord kEmptyFrame{};
-
-TwipsRect ReadRect(SwfReader& r) {
-  TwipsRect rect;
-  const int bits = static_cast<int>(r.UBits(5));
-  rect.xMin = r.SBits(bits);
-  rect.xMax = r.SBits(bits);
-  rect.yMin = r.SBits(bits);
-  rect.yMax = r.SBits(bits);
-  r.Align();
-  return rect;
-}
-
-Matrix ReadMatrix(SwfReader& r) {
-  Matrix m;
-  if (r.Flag()) {
-    const int bits = static_cast<int>(r.UBits(5));
-    m.scaleX = r.SBits(bits);
-    m.scaleY = r.SBits(bits);
-  }
-  if (r.Flag()) {
-    const int bits = static_cast<int>(r.UBits(5));
-    m.rotateSkew0 = r.SBits(bits);
-    m.rotateSkew1 = r.SBits(bits);
-  }
-  const int bits = static_cast<int>(r.UBits(5));
-  m.translateX = r.SBits(bits);
-  m.translateY = r.SBits(bits);
-  r.Align();
-  return m;
-}
-
-ColorTransform ReadColorTransform(SwfReader& r, bool withAlpha) {
-  ColorTransform cx;
-  const bool hasAdd = r.Flag();
-  const bool hasMult = r.Flag();
-  const int bits = static_cast<int>(r.UBits(4));
-  const int channels = withAlpha ? 4 : 3;
-  if (hasMult) {
-    for (int i = 0; i < channels; ++i) cx.mult[i] = static_cast<std::int16_t>(r.SBits(bits));
-  }
-  if (hasAdd) {
-    for (int i = 0; i < channels; ++i) cx.add[i] = static_cast<std::int16_t>(r.SBits(bits));
-  }
-  r.Align();
-  return cx;
-}
 
 bool ReadPlaceObject1(SwfReader& r, PlaceObjectRecord& p) {
   p.version = 1;
@@ -98,6 +53,7 @@ struct Budget {
   const ParseLimits& limits;
   std::size_t records = 0;
   std::size_t storedFrames = 0;
+  ShapeBudget shapes{limits.maxShapeElements};
   bool TakeRecord() {
     if (records >= limits.maxRecords) return false;
     ++records;
@@ -175,6 +131,9 @@ class TimelineReader {
       case kTagDefineShape3:
       case kTagDefineShape4:
         return ReadShape(code, body);
+      case kTagDefineMorphShape:
+      case kTagDefineMorphShape2:
+        return ReadMorphShape(code, body);
       case kTagDefineSprite:
         return ReadSprite(body);
       default:
@@ -227,28 +186,53 @@ class TimelineReader {
     }
   }
 
-  bool ReadShape(std::uint16_t code, SwfReader& body) {
-    if (movie_.shapes.size() + movie_.sprites.size() >= budget_.limits.maxCharacters) return false;
-    auto shape = std::make_shared<ShapeDefinition>();
-    shape->id = body.U16();
-    shape->version = code == kTagDefineShape    ? 1
-                     : code == kTagDefineShape2 ? 2
-                     : code == kTagDefineShape3 ? 3
-                                                : 4;
-    shape->bounds = ReadRect(body);
-    shape->edgeBounds = shape->bounds;
-    if (shape->version == 4) {
-      shape->edgeBounds = ReadRect(body);
-      shape->flags = body.U8();
+  std::size_t CharacterCount() const {
+    return movie_.shapes.size() + movie_.morphShapes.size() + movie_.sprites.size() +
+           movie_.malformedShapes.size();
+  }
+  bool IdTaken(std::uint16_t id) const {
+    return movie_.shapes.count(id) != 0 || movie_.morphShapes.count(id) != 0 ||
+           movie_.sprites.count(id) != 0;
+  }
+
+  // Reads one shape definition with read and files it in into: a malformed
+  // one is noted and left out, one with bytes to spare is noted and kept.
+  // False only when the movie's budget for shapes ran out, which ends the
+  // movie.
+  template <class Definition, class Reader>
+  bool FileShape(SwfReader& body, std::map<std::uint16_t, std::shared_ptr<const Definition>>& into,
+                 Reader read) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto definition = std::make_shared<Definition>();
+    if (!read(*definition)) {
+      if (budget_.shapes.Exhausted()) return false;
+      movie_.malformedShapes.push_back(definition->id);
+      return true;
     }
-    if (body.Failed()) return true;
-    shape->records.assign(body.Current(), body.Current() + body.Remaining());
-    if (movie_.sprites.count(shape->id) == 0) movie_.shapes.emplace(shape->id, std::move(shape));
+    if (body.Remaining() > 0) movie_.shapesWithTrailingBytes.push_back(definition->id);
+    if (!IdTaken(definition->id)) into.emplace(definition->id, std::move(definition));
     return true;
   }
 
+  bool ReadShape(std::uint16_t code, SwfReader& body) {
+    const int version = code == kTagDefineShape    ? 1
+                        : code == kTagDefineShape2 ? 2
+                        : code == kTagDefineShape3 ? 3
+                                                   : 4;
+    return FileShape(body, movie_.shapes, [&](ShapeDefinition& shape) {
+      return ReadShapeDefinition(body, version, budget_.shapes, shape);
+    });
+  }
+
+  bool ReadMorphShape(std::uint16_t code, SwfReader& body) {
+    const int version = code == kTagDefineMorphShape ? 1 : 2;
+    return FileShape(body, movie_.morphShapes, [&](MorphShapeDefinition& morph) {
+      return ReadMorphShapeDefinition(body, version, budget_.shapes, morph);
+    });
+  }
+
   bool ReadSprite(SwfReader& body) {
-    if (movie_.shapes.size() + movie_.sprites.size() >= budget_.limits.maxCharacters) return false;
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
     auto sprite = std::make_shared<SpriteDefinition>();
     sprite->id = body.U16();
     const std::uint16_t frames = body.U16();
@@ -260,7 +244,7 @@ class TimelineReader {
     if (!ok && budget_.records >= budget_.limits.maxRecords) return false;
     if (!ok && budget_.storedFrames >= budget_.limits.maxStoredFrames) return false;
     if (!ok) movie_.outcome = ParseOutcome::Truncated;
-    if (movie_.shapes.count(sprite->id) == 0) movie_.sprites.emplace(sprite->id, std::move(sprite));
+    if (!IdTaken(sprite->id)) movie_.sprites.emplace(sprite->id, std::move(sprite));
     return true;
   }
 

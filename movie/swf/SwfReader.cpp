@@ -99,4 +99,64 @@ std::int32_t SwfReader::SBits(int count) {
   return static_cast<std::int32_t>((v ^ sign) - sign);
 }
 
+TwipsRect ReadRect(SwfReader& r) {
+  TwipsRect rect;
+  const int bits = static_cast<int>(r.UBits(5));
+  rect.xMin = r.SBits(bits);
+  rect.xMax = r.SBits(bits);
+  rect.yMin = r.SBits(bits);
+  rect.yMax = r.SBits(bits);
+  r.Align();
+  return r.Failed() ? TwipsRect() : rect;
+}
+
+Matrix ReadMatrix(SwfReader& r) {
+  Matrix m;
+  if (r.Flag()) {
+    const int bits = static_cast<int>(r.UBits(5));
+    m.scaleX = r.SBits(bits);
+    m.scaleY = r.SBits(bits);
+  }
+  if (r.Flag()) {
+    const int bits = static_cast<int>(r.UBits(5));
+    m.rotateSkew0 = r.SBits(bits);
+    m.rotateSkew1 = r.SBits(bits);
+  }
+  const int bits = static_cast<int>(r.UBits(5));
+  m.translateX = r.SBits(bits);
+  m.translateY = r.SBits(bits);
+  r.Align();
+  return r.Failed() ? Matrix() : m;
+}
+
+ColorTransform ReadColorTransform(SwfReader& r, bool withAlpha) {
+  ColorTransform cx;
+  const bool hasAdd = r.Flag();
+  const bool hasMult = r.Flag();
+  const int bits = static_cast<int>(r.UBits(4));
+  const int channels = withAlpha ? 4 : 3;
+  if (hasMult) {
+    for (int i = 0; i < channels; ++i) cx.mult[i] = static_cast<std::int16_t>(r.SBits(bits));
+  }
+  if (hasAdd) {
+    for (int i = 0; i < channels; ++i) cx.add[i] = static_cast<std::int16_t>(r.SBits(bits));
+  }
+  r.Align();
+  return r.Failed() ? ColorTransform() : cx;
+}
+
+Rgba ReadRgb(SwfReader& r) {
+  Rgba c;
+  c.red = r.U8();
+  c.green = r.U8();
+  c.blue = r.U8();
+  return r.Failed() ? Rgba() : c;
+}
+
+Rgba ReadRgba(SwfReader& r) {
+  Rgba c = ReadRgb(r);
+  c.alpha = r.U8();
+  return r.Failed() ? Rgba() : c;
+}
+
 }  // namespace Halvane::Movie

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "movie/swf/SwfRecords.h"
+
 namespace Halvane::Movie {
 
 class SwfReader {
@@ -54,5 +56,14 @@ class SwfReader {
   int bitsLeft_ = 0;
   bool failed_ = false;
 };
+
+// The basic records, read with the same checks (a record cut short fails
+// the reader and reads as its default values). Colours of the three-channel
+// form read with alpha 255.
+TwipsRect ReadRect(SwfReader& r);
+Matrix ReadMatrix(SwfReader& r);
+ColorTransform ReadColorTransform(SwfReader& r, bool withAlpha);
+Rgba ReadRgb(SwfReader& r);
+Rgba ReadRgba(SwfReader& r);
 
 }  // namespace Halvane::Movie

@@ -20,8 +20,10 @@ enum TagCode : std::uint16_t {
   kTagDefineShape3 = 32,
   kTagDefineSprite = 39,
   kTagFrameLabel = 43,
+  kTagDefineMorphShape = 46,
   kTagPlaceObject3 = 70,
   kTagDefineShape4 = 83,
+  kTagDefineMorphShape2 = 84,
 };
 
 }  // namespace Halvane::Movie

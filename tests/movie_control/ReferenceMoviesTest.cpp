@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "movie/control/ControlPersistence.h"
+#include "movie/swf/MovieFile.h"
 #include "movie/swf/SwfParser.h"
 #include "tests/movie_control/ControlTestSupport.h"
 
