@@ -10,7 +10,8 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/ExternalCall.h"
-#include "movie/actions/TextConversion.h"
+#include "movie/actions/Numbers.h"
+#include "movie/swf/Text.h"
 
 namespace Halvane::Movie {
 
@@ -98,61 +99,11 @@ class PayloadReader {
 };
 
 
-// A double as an int, clamped into range; NaN is 0. Every conversion of an
-// action value to an integer goes through here or ToInt32, never a bare cast.
-int ClampToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
-}
-
-// The 32-bit integer of a number as bit operations see it: truncated and
-// wrapped modulo 2^32; NaN and infinities are 0.
-std::int32_t ToInt32(double v) {
-  if (!std::isfinite(v)) return 0;
-  double t = std::trunc(v);
-  t = std::fmod(t, 4294967296.0);
-  if (t < 0) t += 4294967296.0;
-  const std::uint32_t u = static_cast<std::uint32_t>(t);
-  return static_cast<std::int32_t>(u);
-}
-
-// UTF-8 character boundaries; a byte that starts no valid sequence counts
-// as one character, so every byte string has a well-defined length.
-std::size_t Utf8CharLength(const std::string& s, std::size_t pos) {
-  const unsigned char c = static_cast<unsigned char>(s[pos]);
-  std::size_t n = 1;
-  if (c >= 0xF0 && c < 0xF8) n = 4;
-  else if (c >= 0xE0) n = (c < 0xF0) ? 3 : 1;
-  else if (c >= 0xC0) n = 2;
-  if (pos + n > s.size()) return 1;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
-  }
-  return n;
-}
-
-std::vector<std::size_t> Utf8Starts(const std::string& s) {
-  std::vector<std::size_t> starts;
-  for (std::size_t pos = 0; pos < s.size(); pos += Utf8CharLength(s, pos)) starts.push_back(pos);
-  return starts;
-}
-
-std::uint32_t Utf8CodePoint(const std::string& s) {
-  if (s.empty()) return 0;
-  const std::size_t n = Utf8CharLength(s, 0);
-  const unsigned char c = static_cast<unsigned char>(s[0]);
-  if (n == 1) return c;
-  std::uint32_t cp = c & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
-  for (std::size_t i = 1; i < n; ++i) cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-  return cp;
-}
-
-std::string Utf8Encode(std::uint32_t cp) {
+// The language's chr of a character code: no text for 0 or for what is
+// no character.
+std::string CharacterText(std::uint32_t code) {
   std::string out;
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return out;
-  AppendUtf8(out, cp);
+  if (code != 0) AppendUtf8(out, code);
   return out;
 }
 
@@ -504,68 +455,6 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const std::string
   return ActionValue();
 }
 
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  return 99;
-}
-
-// parseInt: leading blanks, a sign, "0x" for hexadecimal when no radix is
-// given, then as many digits of the radix as there are; none is NaN.
-double ParseIntPrefix(const std::string& text, int radix) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if ((radix == 0 || radix == 16) && i + 1 < text.size() && text[i] == '0' &&
-      (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    radix = 16;
-    i += 2;
-  }
-  if (radix == 0) radix = 10;
-  if (radix < 2 || radix > 36) return std::nan("");
-  double result = 0;
-  std::size_t digits = 0;
-  for (; i < text.size() && DigitValue(text[i]) < radix; ++i, ++digits) {
-    result = result * radix + DigitValue(text[i]);
-  }
-  if (digits == 0) return std::nan("");
-  return negative ? -result : result;
-}
-
-// parseFloat: the longest decimal number at the start of the text.
-double ParseFloatPrefix(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  const std::size_t begin = i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-  }
-  if (digits == 0) return std::nan("");
-  std::size_t end = i;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    std::size_t exponentDigits = 0;
-    while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j, ++exponentDigits;
-    if (exponentDigits) end = j;
-  }
-  double value = 0;
-  ParseNumber(text.substr(begin, end - begin), 5, value);
-  return value;
-}
-
-}  // namespace
-
 bool Interpreter::GlobalFunction(const std::string& name, const std::vector<ActionValue>& args,
                                  ActionValue& value) {
   const ActionValue first = args.empty() ? ActionValue() : args[0];
@@ -582,7 +471,7 @@ bool Interpreter::GlobalFunction(const std::string& name, const std::vector<Acti
   } else if (SameName(name, "isFinite", caseSensitive_)) {
     value = ActionValue::Boolean(std::isfinite(Number(first)));
   } else if (SameName(name, "parseInt", caseSensitive_)) {
-    const int radix = args.size() > 1 ? ClampToInt(Number(args[1])) : 0;
+    const int radix = args.size() > 1 ? TruncateToInt32(Number(args[1])) : 0;
     value = ActionValue::Number(ParseIntPrefix(Text(first), radix));
   } else if (SameName(name, "parseFloat", caseSensitive_)) {
     value = ActionValue::Number(ParseFloatPrefix(Text(first)));
@@ -1078,8 +967,8 @@ ActionRunResult Interpreter::Run(Scope& s) {
       case ActionCode::BitLShift:
       case ActionCode::BitRShift:
       case ActionCode::BitURShift: {
-        const std::int32_t a = ToInt32(Number(Pop()));
-        const std::int32_t b = ToInt32(Number(Pop()));
+        const std::int32_t a = WrapToInt32(Number(Pop()));
+        const std::int32_t b = WrapToInt32(Number(Pop()));
         const std::uint32_t ub = static_cast<std::uint32_t>(b);
         const int shift = a & 31;
         double result = 0;
@@ -1159,17 +1048,17 @@ ActionRunResult Interpreter::Run(Scope& s) {
         Push(ActionValue::Number(static_cast<double>(Text(Pop()).size())));
         break;
       case ActionCode::MBStringLength:
-        Push(ActionValue::Number(static_cast<double>(Utf8Starts(Text(Pop())).size())));
+        Push(ActionValue::Number(static_cast<double>(Utf8CharacterStarts(Text(Pop())).size())));
         break;
       case ActionCode::StringExtract:
       case ActionCode::MBStringExtract: {
         // The index counts from 1; a negative count takes the rest.
-        const int count = ClampToInt(Number(Pop()));
-        const int index = ClampToInt(Number(Pop()));
+        const int count = TruncateToInt32(Number(Pop()));
+        const int index = TruncateToInt32(Number(Pop()));
         const std::string text = Text(Pop());
         std::vector<std::size_t> starts;
         if (code == ActionCode::MBStringExtract) {
-          starts = Utf8Starts(text);
+          starts = Utf8CharacterStarts(text);
         } else {
           starts.resize(text.size());
           for (std::size_t i = 0; i < text.size(); ++i) starts[i] = i;
@@ -1192,16 +1081,18 @@ ActionRunResult Interpreter::Run(Scope& s) {
         Push(ActionValue::Number(text.empty() ? 0 : static_cast<unsigned char>(text[0])));
         break;
       }
-      case ActionCode::MBCharToAscii:
-        Push(ActionValue::Number(Utf8CodePoint(Text(Pop()))));
+      case ActionCode::MBCharToAscii: {
+        const std::string text = Text(Pop());
+        Push(ActionValue::Number(text.empty() ? 0 : DecodeUtf8(text, 0).codePoint));
         break;
+      }
       case ActionCode::AsciiToChar: {
-        const int c = ToInt32(Number(Pop())) & 0xFF;
+        const int c = WrapToInt32(Number(Pop())) & 0xFF;
         PushString(c == 0 ? std::string() : std::string(1, static_cast<char>(c)));
         break;
       }
       case ActionCode::MBAsciiToChar:
-        PushString(Utf8Encode(static_cast<std::uint32_t>(ToInt32(Number(Pop())))));
+        PushString(CharacterText(static_cast<std::uint32_t>(WrapToInt32(Number(Pop())))));
         break;
       case ActionCode::ToInteger: {
         const double v = Number(Pop());
@@ -1282,7 +1173,7 @@ ActionRunResult Interpreter::Run(Scope& s) {
         Push(ActionValue::Number(context_.elapsedMilliseconds ? context_.elapsedMilliseconds() : 0));
         break;
       case ActionCode::RandomNumber: {
-        const int max = ClampToInt(Number(Pop()));
+        const int max = TruncateToInt32(Number(Pop()));
         std::uint32_t x = context_.randomState ? context_.randomState : 0x2545F491u;
         x ^= x << 13;
         x ^= x >> 17;

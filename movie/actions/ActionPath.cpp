@@ -1,5 +1,5 @@
 #include "movie/actions/ActionPath.h"
-#include "movie/actions/TextConversion.h"
+#include "movie/swf/Text.h"
 
 #include <cmath>
 #include <vector>

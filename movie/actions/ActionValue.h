@@ -18,6 +18,8 @@
 #include <memory>
 #include <string>
 
+#include "movie/actions/Numbers.h"
+
 namespace Halvane::Movie {
 
 struct ActionFunction;
@@ -105,16 +107,5 @@ class ActionValue {
   ActionTarget* clipTarget_ = nullptr;
   std::uint64_t clipRun_ = 0;
 };
-
-// Number to text as the language shows it: up to 15 significant digits,
-// integers without a decimal point, "NaN", "Infinity", "-Infinity";
-// exponent form ("1e+21", "1e-7") for magnitudes from 1e15 and below 1e-5.
-// So 0.1 + 0.2 reads "0.3", 1/3 "0.333333333333333", -0 "0".
-std::string FormatNumber(double value);
-
-// Text to number: optional surrounding white space, decimal with optional
-// sign, fraction and exponent; from version 5 also "0x" hexadecimal.
-// Answers false when the whole text is not a number.
-bool ParseNumber(const std::string& text, int swfVersion, double& value);
 
 }  // namespace Halvane::Movie

@@ -5,7 +5,8 @@
 #include <utility>
 
 #include "movie/actions/ActionPath.h"
-#include "movie/actions/TextConversion.h"
+#include "movie/actions/Numbers.h"
+#include "movie/swf/Text.h"
 
 namespace Halvane::Movie {
 
@@ -16,10 +17,8 @@ namespace {
 constexpr std::size_t MaxRequestLength = 1u << 20;
 constexpr std::size_t MaxArguments = 256;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '-' || c == ':' || c == '.';
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '-' || c == ':' || c == '.';
 }
 
 
@@ -51,16 +50,12 @@ bool DecodeEntities(const std::string& raw, std::string& out) {
       std::uint32_t cp = 0;
       for (std::size_t k = start; k < entity.size(); ++k) {
         const char c = entity[k];
-        int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        if (d < 0) return false;
+        const int d = DigitValue(c);
+        if (d < 0 || d >= (hex ? 16 : 10)) return false;
         cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
         if (cp > 0x10FFFF) return false;
       }
-      if (cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-      AppendUtf8(out, cp);
+      if (cp == 0 || !AppendUtf8(out, cp)) return false;  // no text holds U+0000 or a surrogate
     } else {
       return false;
     }
@@ -92,7 +87,7 @@ class Cursor {
   explicit Cursor(const std::string& text) : text_(text) {}
 
   void SkipSpace() {
-    while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && IsXmlSpace(text_[pos_])) ++pos_;
   }
   bool AtEnd() const { return pos_ >= text_.size(); }
   bool Take(const char* literal) {
@@ -177,8 +172,8 @@ class Cursor {
 bool ParseNumberText(const std::string& text, double& value) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && IsSpace(text[begin])) ++begin;
-  while (end > begin && IsSpace(text[end - 1])) --end;
+  while (begin < end && IsXmlSpace(text[begin])) ++begin;
+  while (end > begin && IsXmlSpace(text[end - 1])) --end;
   const std::string trimmed = text.substr(begin, end - begin);
   if (trimmed == "NaN") {
     value = std::numeric_limits<double>::quiet_NaN();

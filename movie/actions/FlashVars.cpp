@@ -1,14 +1,14 @@
 #include "movie/actions/FlashVars.h"
 
+#include "movie/swf/Text.h"
+
 namespace Halvane::Movie {
 
 namespace {
 
 int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+  const int d = DigitValue(c);
+  return d < 16 ? d : -1;
 }
 
 }  // namespace

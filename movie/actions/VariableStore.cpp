@@ -3,15 +3,12 @@
 #include <iterator>
 #include <utility>
 
+#include "movie/swf/Text.h"
+
 namespace Halvane::Movie {
 
 std::string VariableStore::Key(const std::string& name) const {
-  if (caseSensitive_) return name;
-  std::string key = name;
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
+  return caseSensitive_ ? name : AsciiLowerCase(name);
 }
 
 const ActionValue* VariableStore::Find(const std::string& name) const {

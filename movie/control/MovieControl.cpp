@@ -5,9 +5,9 @@
 
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/FlashVars.h"
-#include "movie/actions/TextConversion.h"
 #include "movie/swf/MovieFile.h"
 #include "movie/swf/SwfParser.h"
+#include "movie/swf/Text.h"
 #include "platform/ComClasses.h"
 
 namespace Halvane::Movie {

@@ -1,10 +1,10 @@
 #include "movie/swf/SwfParser.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "movie/swf/ShapeReader.h"
 #include "movie/swf/SwfReader.h"
+#include "movie/swf/Text.h"
 
 namespace Halvane::Movie {
 
@@ -175,9 +175,7 @@ class TimelineReader {
       case kTagFrameLabel: {
         std::string label = body.String();
         if (body.Failed()) return true;
-        std::string key = label;
-        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        timeline.labels.emplace(key, frame);
+        timeline.labels.emplace(AsciiLowerCase(label), frame);
         record->labels.push_back(std::move(label));
         return true;
       }
@@ -260,9 +258,7 @@ const FrameRecord& TimelineDefinition::Frame(int n) const {
 }
 
 int TimelineDefinition::FindLabel(const std::string& label) const {
-  std::string key = label;
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const auto it = labels.find(key);
+  const auto it = labels.find(AsciiLowerCase(label));
   return it == labels.end() ? -1 : it->second;
 }
 

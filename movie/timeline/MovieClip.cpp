@@ -6,7 +6,8 @@
 #include <limits>
 #include <vector>
 
-#include "movie/actions/TextConversion.h"
+#include "movie/actions/Numbers.h"
+#include "movie/swf/Text.h"
 #include "movie/timeline/MoviePlayer.h"
 
 namespace Halvane::Movie {
@@ -14,23 +15,6 @@ namespace Halvane::Movie {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-// Actions may hand any number, NaN and infinities included; the records keep
-// 32-bit and 16-bit integers, so convert without overflow.
-std::int32_t ClampToInt32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-  if (v >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::lround(v));
-}
-
-std::int16_t ClampToInt16(double v) {
-  const std::int32_t i = ClampToInt32(v);
-  if (i < -32768) return -32768;
-  if (i > 32767) return 32767;
-  return static_cast<std::int16_t>(i);
-}
-
 
 // The fields of a placement record over an entry.
 void ApplyFields(DisplayObject& object, const PlaceObjectRecord& place) {
@@ -172,17 +156,17 @@ void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
   const double yScale = GetDisplayProperty(TargetProperty::YScale) / 100.0;
   const double rotation = GetDisplayProperty(TargetProperty::Rotation) * kPi / 180.0;
   auto compose = [&m](double sx, double sy, double r) {
-    m.scaleX = ClampToInt32(sx * std::cos(r) * 65536.0);
-    m.rotateSkew0 = ClampToInt32(sx * std::sin(r) * 65536.0);
-    m.rotateSkew1 = ClampToInt32(-sy * std::sin(r) * 65536.0);
-    m.scaleY = ClampToInt32(sy * std::cos(r) * 65536.0);
+    m.scaleX = RoundToInt32(sx * std::cos(r) * 65536.0);
+    m.rotateSkew0 = RoundToInt32(sx * std::sin(r) * 65536.0);
+    m.rotateSkew1 = RoundToInt32(-sy * std::sin(r) * 65536.0);
+    m.scaleY = RoundToInt32(sy * std::cos(r) * 65536.0);
   };
   switch (property) {
     case TargetProperty::X:
-      m.translateX = ClampToInt32(value * 20.0);
+      m.translateX = RoundToInt32(value * 20.0);
       break;
     case TargetProperty::Y:
-      m.translateY = ClampToInt32(value * 20.0);
+      m.translateY = RoundToInt32(value * 20.0);
       break;
     case TargetProperty::XScale:
       compose(value / 100.0, yScale, rotation);
@@ -194,7 +178,7 @@ void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
       compose(xScale, yScale, value * kPi / 180.0);
       break;
     case TargetProperty::Alpha:
-      self_->colorTransform.mult[3] = ClampToInt16(value / 100.0 * 256.0);
+      self_->colorTransform.mult[3] = RoundToInt16(value / 100.0 * 256.0);
       break;
     case TargetProperty::Visible:
       self_->visible = value != 0.0;
