@@ -29,6 +29,14 @@ BSTR NewBstr(const std::string& utf8) {
   return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
+// The pixels of the bitmap selected into dc. The platform seam does not tell
+// a device context's bitmap to the movie control yet, so the target stays
+// empty and renderers leave it alone.
+PixelTarget PixelTargetOf(HDC dc) {
+  (void)dc;
+  return PixelTarget();
+}
+
 HRESULT WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
   ULONG written = 0;
   const HRESULT result = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
@@ -271,10 +279,19 @@ HRESULT MovieControl::Draw(DWORD drawAspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   if (drawAspect != DVASPECT_CONTENT) return kInvalidAspect;
   if (bounds == nullptr) return E_INVALIDARG;
   if (!player_) return S_OK;  // nothing to draw: the context stays as it was
-  const StageGeometry geometry = ShowAllGeometry(player_->Definition().frameRect, *bounds);
-  const std::shared_ptr<FrameRenderer> renderer = CurrentFrameRenderer();
-  if (!renderer || geometry.scale <= 0) return S_OK;
-  return renderer->DrawFrame(*player_, drawDC, geometry);
+  const PixelRect box{static_cast<std::int32_t>(bounds->left), static_cast<std::int32_t>(bounds->top),
+                      static_cast<std::int32_t>(bounds->right),
+                      static_cast<std::int32_t>(bounds->bottom)};
+  const StageGeometry geometry = ShowAllGeometry(player_->Definition().frameRect, box);
+  if (geometry.scale <= 0) return S_OK;
+  PixelTarget target = PixelTargetOf(drawDC);
+  FrameRenderer& renderer = renderer_ ? *renderer_ : nothingDrawn_;
+  renderer.DrawFrame(*player_, target, geometry);
+  return S_OK;
+}
+
+void MovieControl::SetRenderer(std::unique_ptr<FrameRenderer> renderer) {
+  renderer_ = std::move(renderer);
 }
 
 HRESULT MovieControl::AdvanceClock(DWORD elapsedMilliseconds) {

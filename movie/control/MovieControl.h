@@ -1,7 +1,8 @@
 // The project's movie control: created by the control's class identifier,
 // driven through IShockwaveFlash, persisted through IPersistStreamInit (see
-// ControlPersistence.h for the stream), drawn through IViewObject (OleDraw),
-// and moved on by its own clock through IMovieControlClock.
+// ControlPersistence.h for the stream), drawn through IViewObject (OleDraw)
+// by a renderer of its own, and moved on by its own clock through
+// IMovieControlClock.
 //
 // Reference counted; created with one reference by MovieControl::Create and
 // destroyed by the last Release. Not thread-safe: everything but AddRef and
@@ -84,7 +85,9 @@ class MovieControl final : public IShockwaveFlash,
   HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
   HRESULT STDMETHODCALLTYPE InitNew() override;
 
-  // IViewObject: Draw of DVASPECT_CONTENT into bounds; the rest E_NOTIMPL.
+  // IViewObject: Draw of DVASPECT_CONTENT paints the current frame into
+  // bounds of drawDC through the control's renderer, the stage shown whole;
+  // S_OK also when there is no movie or nothing to paint. The rest E_NOTIMPL.
   HRESULT STDMETHODCALLTYPE Draw(DWORD drawAspect, LONG index, void* aspect,
                                  DVTARGETDEVICE* targetDevice, HDC targetDC, HDC drawDC,
                                  LPCRECTL bounds, LPCRECTL windowBounds,
@@ -105,9 +108,13 @@ class MovieControl final : public IShockwaveFlash,
   HRESULT STDMETHODCALLTYPE AdvanceClock(DWORD elapsedMilliseconds) override;
   HRESULT STDMETHODCALLTYPE GetFrameInterval(DWORD* milliseconds) override;
 
-  // The movie in play, null without one; for the renderer and for tests
-  // that look at the display list.
+  // The movie in play, null without one; for tests that look at the
+  // display list.
   const MoviePlayer* Player() const { return player_.get(); }
+
+  // The renderer this control draws with from its next Draw on; null puts
+  // back the one that paints nothing, which a new control starts with.
+  void SetRenderer(std::unique_ptr<FrameRenderer> renderer);
 
  private:
   MovieControl() = default;
@@ -116,6 +123,8 @@ class MovieControl final : public IShockwaveFlash,
   std::atomic<ULONG> references_{1};
   ControlProperties properties_;
   std::unique_ptr<MoviePlayer> player_;
+  std::unique_ptr<FrameRenderer> renderer_;  // null: the control draws with nothingDrawn_
+  NullRenderer nothingDrawn_;
   FrameClock clock_;
   // Milliseconds the clock has been given since the movie was loaded, which
   // the movie's actions read as their timer.

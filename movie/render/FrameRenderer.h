@@ -1,42 +1,33 @@
-// Where the control's drawing meets the renderer. The control works out how
-// the stage maps into the rectangle it is asked to draw into ("show all":
-// the whole stage, scaled uniformly to fit, centred) and hands the current
-// frame with that geometry to the process's frame renderer. Until a
-// renderer is installed nothing is painted, which leaves the device
-// context as it was: the whole movie reads as transparent.
+// What draws a frame. Each control owns its renderer and hands it the movie
+// in play, the pixels to draw into and where the stage lands among them;
+// nothing about drawing is shared between controls.
 #pragma once
 
-#include <memory>
-
-#include "movie/swf/SwfRecords.h"
-#include "platform/Com.h"
+#include "movie/render/PixelTarget.h"
+#include "movie/render/StageGeometry.h"
 
 namespace Halvane::Movie {
 
 class MoviePlayer;
 
-// Stage twips to device pixels: device = origin + (twips - stage min) / 20 * scale.
-struct StageGeometry {
-  RECT bounds{};          // the rectangle drawn into
-  double scale = 0.0;     // device pixels per stage pixel; 0 for an empty stage or rectangle
-  double originX = 0.0;   // device position of the stage's top left corner
-  double originY = 0.0;
-  double width = 0.0;     // device size of the scaled stage
-  double height = 0.0;
-};
-
-StageGeometry ShowAllGeometry(const TwipsRect& stage, const RECT& bounds);
-
 class FrameRenderer {
  public:
   virtual ~FrameRenderer() = default;
-  // Paints the movie's current frame; pixels where the movie is transparent
-  // stay untouched. Called on the control's thread, inside its Draw.
-  virtual HRESULT DrawFrame(const MoviePlayer& movie, HDC dc, const StageGeometry& geometry) = 0;
+  // Paints the movie's current frame into target, the stage placed by
+  // geometry (whose device pixels are the target's). Pixels where the movie
+  // is transparent, and every pixel outside the target, stay untouched; an
+  // empty target is left alone. Called on the control's thread, inside its
+  // Draw.
+  virtual void DrawFrame(const MoviePlayer& movie, PixelTarget& target,
+                         const StageGeometry& geometry) = 0;
 };
 
-// The renderer every control uses from its next Draw on; null removes it.
-void SetFrameRenderer(std::shared_ptr<FrameRenderer> renderer);
-std::shared_ptr<FrameRenderer> CurrentFrameRenderer();
+// The renderer that paints nothing: every pixel stays as it was, so the
+// whole movie reads as transparent. A control draws with it until it is
+// given another.
+class NullRenderer final : public FrameRenderer {
+ public:
+  void DrawFrame(const MoviePlayer&, PixelTarget&, const StageGeometry&) override {}
+};
 
 }  // namespace Halvane::Movie

@@ -3,6 +3,8 @@
 // FlashVars, external calls, the clock and the drawing geometry.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "movie/actions/ActionCodes.h"
 #include "movie/render/FrameRenderer.h"
 #include "movie/timeline/FrameClock.h"
@@ -366,44 +368,57 @@ TEST(Control, CallFunctionCallsWhatTheMovieRegisteredAndItsGotosTakeEffect) {
   EXPECT_EQ(Get(control.Get(), u"arrived"), u"yes");  // the frame's actions ran
 }
 
-class RecordingRenderer : public FrameRenderer {
- public:
-  HRESULT DrawFrame(const MoviePlayer& movie, HDC, const StageGeometry& geometry) override {
-    ++calls;
-    last = geometry;
-    frame = movie.Root().CurrentFrame();
-    return S_OK;
-  }
+// What a control's renderer was asked to draw.
+struct DrawLog {
   int calls = 0;
   int frame = -1;
   StageGeometry last;
+  bool emptyTarget = false;
 };
 
-TEST(Control, DrawHandsTheCurrentFrameAndShowAllGeometryToTheRenderer) {
+class RecordingRenderer : public FrameRenderer {
+ public:
+  explicit RecordingRenderer(std::shared_ptr<DrawLog> log) : log_(std::move(log)) {}
+  void DrawFrame(const MoviePlayer& movie, PixelTarget& target, const StageGeometry& geometry) override {
+    ++log_->calls;
+    log_->last = geometry;
+    log_->frame = movie.Root().CurrentFrame();
+    log_->emptyTarget = target.Empty();
+  }
+
+ private:
+  std::shared_ptr<DrawLog> log_;
+};
+
+TEST(Control, DrawHandsTheCurrentFrameAndShowAllGeometryToItsOwnRenderer) {
   SwfBuilder b;
   b.SetFrameSize(200 * 20, 100 * 20).ShowFrame().ShowFrame().End();
   Ref<IShockwaveFlash> control = LoadControl(b.Build());
-  ASSERT_TRUE(control.Get());
+  Ref<IShockwaveFlash> other = LoadControl(b.Build());
+  ASSERT_TRUE(control.Get() && other.Get());
   control->GotoFrame(1);
   IUnknown* unknown = control.Get();
   RECT box{10, 20, 110, 220};  // 100 x 200: the stage is scaled by 0.5, centred vertically
-  EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);  // no renderer: nothing drawn
-  auto renderer = std::make_shared<RecordingRenderer>();
-  SetFrameRenderer(renderer);
+  EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);  // paints nothing
+  auto log = std::make_shared<DrawLog>();
+  static_cast<MovieControl*>(control.Get())->SetRenderer(std::make_unique<RecordingRenderer>(log));
   EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);
   EXPECT_EQ(OleDraw(unknown, 4, nullptr, &box), static_cast<HRESULT>(0x8004006Bu));
   EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, nullptr), E_INVALIDARG);
-  SetFrameRenderer(nullptr);
-  EXPECT_EQ(renderer->calls, 1);
-  EXPECT_EQ(renderer->frame, 1);
-  EXPECT_DOUBLE_EQ(renderer->last.scale, 0.5);
-  EXPECT_DOUBLE_EQ(renderer->last.originX, 10.0);
-  EXPECT_DOUBLE_EQ(renderer->last.originY, 20.0 + 75.0);
-  EXPECT_DOUBLE_EQ(renderer->last.width, 100.0);
-  EXPECT_DOUBLE_EQ(renderer->last.height, 50.0);
+  EXPECT_EQ(OleDraw(other.Get(), DVASPECT_CONTENT, nullptr, &box), S_OK);  // not this renderer
+  EXPECT_EQ(log->calls, 1);
+  EXPECT_EQ(log->frame, 1);
+  EXPECT_TRUE(log->emptyTarget);  // no bitmap behind a null context
+  EXPECT_DOUBLE_EQ(log->last.scale, 0.5);
+  EXPECT_DOUBLE_EQ(log->last.originX, 10.0);
+  EXPECT_DOUBLE_EQ(log->last.originY, 20.0 + 75.0);
+  EXPECT_DOUBLE_EQ(log->last.width, 100.0);
+  EXPECT_DOUBLE_EQ(log->last.height, 50.0);
 
-  const StageGeometry empty = ShowAllGeometry(TwipsRect{0, 0, 0, 100}, box);
-  EXPECT_EQ(empty.scale, 0.0);
+  // Given back no renderer, the control paints nothing again.
+  static_cast<MovieControl*>(control.Get())->SetRenderer(nullptr);
+  EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);
+  EXPECT_EQ(log->calls, 1);
 }
 
 }  // namespace

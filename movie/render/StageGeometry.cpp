@@ -1,25 +1,10 @@
-#include "movie/render/FrameRenderer.h"
+#include "movie/render/StageGeometry.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace Halvane::Movie {
 
-namespace {
-
-std::mutex& RendererLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-std::shared_ptr<FrameRenderer>& Renderer() {
-  static std::shared_ptr<FrameRenderer> renderer;
-  return renderer;
-}
-
-}  // namespace
-
-StageGeometry ShowAllGeometry(const TwipsRect& stage, const RECT& bounds) {
+StageGeometry ShowAllGeometry(const TwipsRect& stage, const PixelRect& bounds) {
   StageGeometry g;
   g.bounds = bounds;
   const double stageWidth = (static_cast<double>(stage.xMax) - stage.xMin) / 20.0;
@@ -37,16 +22,6 @@ StageGeometry ShowAllGeometry(const TwipsRect& stage, const RECT& bounds) {
   g.originX = bounds.left + (boxWidth - g.width) / 2.0;
   g.originY = bounds.top + (boxHeight - g.height) / 2.0;
   return g;
-}
-
-void SetFrameRenderer(std::shared_ptr<FrameRenderer> renderer) {
-  std::lock_guard<std::mutex> guard(RendererLock());
-  Renderer() = std::move(renderer);
-}
-
-std::shared_ptr<FrameRenderer> CurrentFrameRenderer() {
-  std::lock_guard<std::mutex> guard(RendererLock());
-  return Renderer();
 }
 
 }  // namespace Halvane::Movie
