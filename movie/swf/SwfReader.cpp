@@ -1,5 +1,8 @@
 #include "movie/swf/SwfReader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace Halvane::Movie {
 
 std::uint8_t SwfReader::U8() {
@@ -58,16 +61,19 @@ SwfReader SwfReader::Sub(std::size_t count) {
 
 std::string SwfReader::String(std::size_t maxLength) {
   Align();
-  std::string text;
-  while (true) {
-    if (failed_ || pos_ >= size_ || text.size() > maxLength) {
-      Fail();
-      return std::string();
-    }
-    const std::uint8_t c = data_[pos_++];
-    if (c == 0) return text;
-    text.push_back(static_cast<char>(c));
+  if (failed_) return std::string();
+  // The terminator must come within maxLength + 1 bytes.
+  const std::size_t window = std::min(size_ - pos_, maxLength < size_ ? maxLength + 1 : size_);
+  const void* zero = window > 0 ? std::memchr(data_ + pos_, 0, window) : nullptr;
+  if (zero == nullptr) {
+    Fail();
+    return std::string();
   }
+  const std::size_t length =
+      static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (data_ + pos_));
+  std::string text(reinterpret_cast<const char*>(data_ + pos_), length);
+  pos_ += length + 1;
+  return text;
 }
 
 std::uint32_t SwfReader::UBits(int count) {
