@@ -16,15 +16,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The fields of a placement record over an entry.
-void ApplyFields(DisplayObject& object, const PlaceObjectRecord& place) {
-  if (place.matrix) object.matrix = *place.matrix;
-  if (place.colorTransform) object.colorTransform = *place.colorTransform;
-  if (place.ratio) object.ratio = *place.ratio;
-  if (place.name) object.name = *place.name;
-  if (place.clipDepth) object.clipDepth = *place.clipDepth;
-}
-
 }  // namespace
 
 MovieClip::MovieClip(MoviePlayer& player, const TimelineDefinition& timeline, MovieClip* parent,
@@ -206,30 +197,26 @@ void MovieClip::EnterFrame(int frame) {
 void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
   const int depth = place.depth;
   auto it = displayList_.find(depth);
-  if (place.version == 1 || !place.move || it == displayList_.end()) {
+  if (Placement::PlacesAnew(place, it != displayList_.end())) {
     if (!place.characterId) return;  // nothing to place
     if (it != displayList_.end()) RemoveAt(depth);
     if (player_.ObjectsLeft() == 0) return;
     player_.AddObjects(1);
     DisplayObject& object = displayList_[depth];
-    object.characterId = *place.characterId;
-    object.placedFrame = frame;
-    ApplyFields(object, place);
+    object.Apply(place, frame, true);
     AttachSprite(object);
     return;
   }
   DisplayObject& object = it->second;
-  const bool replace = place.characterId && *place.characterId != object.characterId;
-  ApplyFields(object, place);
+  const std::uint16_t character = object.characterId;
+  object.Apply(place, frame, false);
   if (object.sprite && place.name) object.sprite->name_ = *place.name;
-  if (replace) {
+  if (object.characterId != character) {
     // The character changes; the placement keeps its other properties.
     if (object.sprite) {
       object.sprite->MarkRemoved();
       player_.Bury(std::move(object.sprite));
     }
-    object.characterId = *place.characterId;
-    object.placedFrame = frame;
     AttachSprite(object);
   }
 }
@@ -266,22 +253,12 @@ void MovieClip::MarkRemoved() {
 }
 
 void MovieClip::JumpTo(int frame) {
-  // The display list of the target frame, without instances: from frame 0
+  // The placements of the target frame, without instances: from frame 0
   // when going back, from the current list when going forward.
-  DisplayList target;
+  std::map<int, Placement> target;
   int from = 0;
   if (frame > currentFrame_) {
-    for (const auto& entry : displayList_) {
-      DisplayObject copy;
-      copy.characterId = entry.second.characterId;
-      copy.matrix = entry.second.matrix;
-      copy.colorTransform = entry.second.colorTransform;
-      copy.ratio = entry.second.ratio;
-      copy.name = entry.second.name;
-      copy.clipDepth = entry.second.clipDepth;
-      copy.placedFrame = entry.second.placedFrame;
-      target.emplace(entry.first, std::move(copy));
-    }
+    for (const auto& entry : displayList_) target.emplace(entry.first, entry.second);
     from = currentFrame_ + 1;
   }
   // Frames past the stored ones are empty and change nothing.
@@ -296,22 +273,9 @@ void MovieClip::JumpTo(int frame) {
         continue;
       }
       const PlaceObjectRecord& place = tag.place;
-      auto it = target.find(place.depth);
-      if (place.version == 1 || !place.move || it == target.end()) {
-        if (!place.characterId) continue;
-        DisplayObject& object = target[place.depth];
-        object = DisplayObject();
-        object.characterId = *place.characterId;
-        object.placedFrame = f;
-        ApplyFields(object, place);
-      } else {
-        DisplayObject& object = it->second;
-        ApplyFields(object, place);
-        if (place.characterId && *place.characterId != object.characterId) {
-          object.characterId = *place.characterId;
-          object.placedFrame = f;
-        }
-      }
+      const bool anew = Placement::PlacesAnew(place, target.count(place.depth) != 0);
+      if (anew && !place.characterId) continue;
+      target[place.depth].Apply(place, f, anew);
     }
   }
 
@@ -324,25 +288,25 @@ void MovieClip::JumpTo(int frame) {
   DisplayList next;
   std::vector<DisplayObject*> fresh;
   for (auto& entry : target) {
+    Placement& placement = entry.second;
     auto old = displayList_.find(entry.first);
     DisplayObject* placed = nullptr;
-    if (old != displayList_.end() && old->second.characterId == entry.second.characterId &&
-        old->second.placedFrame == entry.second.placedFrame) {
+    if (old != displayList_.end() && old->second.characterId == placement.characterId &&
+        old->second.placedFrame == placement.placedFrame) {
       DisplayObject kept = std::move(old->second);
       displayList_.erase(old);
-      kept.matrix = entry.second.matrix;
-      kept.colorTransform = entry.second.colorTransform;
-      kept.ratio = entry.second.ratio;
       // A sprite placed without a name keeps the name it was given.
-      if (!entry.second.name.empty() || !kept.sprite) kept.name = entry.second.name;
-      kept.clipDepth = entry.second.clipDepth;
+      if (placement.name.empty() && kept.sprite) placement.name = kept.name;
+      static_cast<Placement&>(kept) = std::move(placement);
       placed = &next.emplace(entry.first, std::move(kept)).first->second;
       if (placed->sprite) {
         placed->sprite->self_ = placed;
         placed->sprite->name_ = placed->name;
       }
     } else {
-      placed = &next.emplace(entry.first, std::move(entry.second)).first->second;
+      DisplayObject object;
+      static_cast<Placement&>(object) = std::move(placement);
+      placed = &next.emplace(entry.first, std::move(object)).first->second;
       fresh.push_back(placed);
     }
   }

@@ -20,22 +20,17 @@
 #include "movie/actions/ActionTarget.h"
 #include "movie/actions/VariableStore.h"
 #include "movie/swf/SwfRecords.h"
+#include "movie/timeline/Placement.h"
 
 namespace Halvane::Movie {
 
 class MoviePlayer;
 class MovieClip;
 
-// One entry of a display list.
-struct DisplayObject {
-  std::uint16_t characterId = 0;
-  Matrix matrix;
-  ColorTransform colorTransform;
-  std::uint16_t ratio = 0;
-  std::string name;
-  std::uint16_t clipDepth = 0;  // 0: not a mask
+// One entry of a display list: its placement, and what actions and the
+// timeline keep beside it.
+struct DisplayObject : Placement {
   bool visible = true;
-  int placedFrame = 0;  // frame of the tag that placed this character here
   std::unique_ptr<MovieClip> sprite;  // the instance when the character is a sprite
 };
 

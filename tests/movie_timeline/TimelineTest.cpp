@@ -104,6 +104,60 @@ TEST(Timeline, GotoGivesTheDisplayListOfPlayingThereFromAnyFrame) {
   }
 }
 
+TEST(Timeline, EveryPlacedFieldIsTheSameWhetherPlayedOrReachedByGoto) {
+  // Each field a placement can carry, set by the third placement form and
+  // changed by later moves, on a shape and on a sprite.
+  SpriteBuilder sprite;
+  sprite.ShowFrame();
+  SwfBuilder b;
+  b.AddTag(kDefineShapeTag, DefineShape(1, 100, 100));
+  b.AddTag(kDefineSpriteTag, sprite.Build(2));
+  PlaceSpec shape = Place(1, 1, 10);
+  ColorTransformSpec tint;
+  tint.mult[0] = 128;
+  tint.add[3] = -20;
+  shape.colorTransform = tint;
+  shape.ratio = 7;
+  shape.clipDepth = 4;
+  shape.blendMode = 3;
+  PlaceSpec clip = Place(2, 2, 30);
+  clip.name = "clip";
+  clip.blendMode = 12;
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(shape));
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(clip)).ShowFrame();  // 0
+  PlaceSpec blend = Move(1, 50);
+  blend.blendMode = 5;
+  blend.ratio = 9;
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(blend)).ShowFrame();  // 1
+  PlaceSpec rename = Move(2, 60);
+  rename.name = "renamed";
+  rename.clipDepth = 8;
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(rename)).ShowFrame();  // 2
+  b.ShowFrame().End();                                           // 3
+  const Bytes file = b.Build();
+
+  for (int target = 0; target < 4; ++target) {
+    const std::vector<PlacedObject> expected = PlayedTo(file, target);
+    for (int from : {0, 3}) {
+      SCOPED_TRACE("from " + std::to_string(from) + " to " + std::to_string(target));
+      auto player = Start(file);
+      ASSERT_TRUE(player->GotoFrame(from));
+      ASSERT_TRUE(player->GotoFrame(target));
+      EXPECT_EQ(Snapshot(player->Root()), expected);
+    }
+  }
+  const std::vector<PlacedObject> last = PlayedTo(file, 3);
+  ASSERT_EQ(last.size(), 2u);
+  EXPECT_EQ(last[0].blendMode, 5);
+  EXPECT_EQ(last[0].ratio, 9);
+  EXPECT_EQ(last[0].clipDepth, 4);
+  EXPECT_EQ(last[0].colorTransform, tint);
+  EXPECT_EQ(last[1].blendMode, 12);
+  EXPECT_EQ(last[1].name, "renamed");
+  EXPECT_EQ(last[1].clipDepth, 8);
+  EXPECT_TRUE(last[1].isSprite);
+}
+
 TEST(Timeline, DisplayListFollowsTheTagsOfEachFrame) {
   const Bytes file = ChangingMovie();
   auto player = Start(file);

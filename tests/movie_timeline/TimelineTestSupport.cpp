@@ -38,14 +38,14 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 bool PlacedObject::operator==(const PlacedObject& o) const {
   return depth == o.depth && characterId == o.characterId && matrix == o.matrix &&
          colorTransform == o.colorTransform && ratio == o.ratio && name == o.name &&
-         clipDepth == o.clipDepth && isSprite == o.isSprite;
+         clipDepth == o.clipDepth && blendMode == o.blendMode && isSprite == o.isSprite;
 }
 
 std::vector<PlacedObject> Snapshot(const MovieClip& clip) {
   std::vector<PlacedObject> out;
   for (const auto& [depth, object] : clip.Objects()) {
     out.push_back(PlacedObject{depth, object.characterId, object.matrix, object.colorTransform,
-                               object.ratio, object.name, object.clipDepth,
+                               object.ratio, object.name, object.clipDepth, object.blendMode,
                                object.sprite != nullptr});
   }
   return out;
@@ -53,7 +53,8 @@ std::vector<PlacedObject> Snapshot(const MovieClip& clip) {
 
 std::ostream& operator<<(std::ostream& out, const PlacedObject& o) {
   return out << "{depth " << o.depth << " char " << o.characterId << " at " << o.matrix.translateX
-             << "," << o.matrix.translateY << " ratio " << o.ratio << " name '" << o.name << "'}";
+             << "," << o.matrix.translateY << " ratio " << o.ratio << " name '" << o.name << "' clip "
+             << o.clipDepth << " blend " << int{o.blendMode} << "}";
 }
 
 }  // namespace Halvane::Movie::Testing

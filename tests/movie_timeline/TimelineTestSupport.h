@@ -36,6 +36,7 @@ struct PlacedObject {
   std::uint16_t ratio;
   std::string name;
   std::uint16_t clipDepth;
+  std::uint8_t blendMode;
   bool isSprite;
   bool operator==(const PlacedObject& o) const;
 };
