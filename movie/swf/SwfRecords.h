@@ -176,7 +176,7 @@ struct FillStyle {
   Rgba color;              // solid fills; alpha 255 in shapes without alpha
   Matrix matrix;           // gradient and bitmap fills
   Gradient gradient;       // gradient fills
-  std::uint16_t bitmapId = 0;  // bitmap fills (0xFFFF: no bitmap, as authoring tools write)
+  std::uint16_t bitmapId = 0;  // bitmap fills
   bool operator==(const FillStyle& o) const {
     return kind == o.kind && color == o.color && matrix == o.matrix &&
            gradient == o.gradient && bitmapId == o.bitmapId;
