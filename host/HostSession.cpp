@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "host/PngWriter.h"
-#include "movie/TextConversion.h"
+#include "movie/swf/Text.h"
 #include "platform/CodePage.h"
 #include "platform/HostWindow.h"
 
@@ -50,26 +50,18 @@ std::vector<std::string> Words(const std::string& text) {
 // system; bytes that are not UTF-8, or that the code page cannot hold, go
 // through as they are.
 std::string FromSystemCodePage(const std::string& text) {
-  if (text.empty()) return text;
-  const int needed = Platform::MultiByteToWide(text.c_str(), -1, nullptr, 0);
-  if (needed <= 0) return text;
-  Platform::WideString units(static_cast<std::size_t>(needed), 0);
-  Platform::MultiByteToWide(text.c_str(), -1, &units[0], needed);
-  units.resize(static_cast<std::size_t>(needed) - 1);
-  return Movie::Utf16ToUtf8(std::u16string(units.begin(), units.end()));
+  std::u16string wide;
+  if (!Platform::SystemCodePageToUtf16(text, wide)) return text;
+  return Movie::Utf16ToUtf8(wide);
 }
 
 std::string InSystemCodePage(const std::string& utf8) {
   const std::u16string wide = Movie::Utf8ToUtf16(utf8);
-  if (utf8.empty() || Movie::Utf16ToUtf8(wide) != utf8) return utf8;
-  const Platform::WideString units(wide.begin(), wide.end());
-  const int needed = Platform::WideToMultiByte(units.c_str(), -1, nullptr, 0);
-  if (needed <= 0) return utf8;
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  Platform::WideToMultiByte(units.c_str(), -1, &out[0], needed);
-  out.resize(static_cast<std::size_t>(needed) - 1);
-  const std::string back = FromSystemCodePage(out);
-  return back == utf8 ? out : utf8;
+  std::string out;
+  if (Movie::Utf16ToUtf8(wide) != utf8 || !Platform::Utf16ToSystemCodePage(wide, out)) return utf8;
+  // A character the code page cannot hold would arrive changed: send the
+  // bytes as they are instead.
+  return FromSystemCodePage(out) == utf8 ? out : utf8;
 }
 
 }  // namespace

@@ -28,4 +28,10 @@ int MultiByteToWide(const char* text, int length, WideChar* out, int outLength);
 // A lone surrogate becomes U+FFFD (or the code page's default character).
 int WideToMultiByte(const WideChar* text, int length, char* out, int outLength);
 
+// The two conversions on whole strings, each taken up to its first zero.
+// False, with out emptied, when the platform reports no convertible length;
+// an empty text converts to an empty text.
+bool SystemCodePageToUtf16(const std::string& text, std::u16string& out);
+bool Utf16ToSystemCodePage(const std::u16string& text, std::string& out);
+
 }  // namespace Halvane::Platform

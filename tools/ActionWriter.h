@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "movie/ActionCodes.h"
+#include "movie/actions/ActionCodes.h"
 #include "tools/SwfWriter.h"
 
 namespace Halvane::Tools {

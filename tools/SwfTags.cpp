@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "tools/ShapeWriter.h"
+
 namespace Halvane::Tools {
 
 namespace {
@@ -155,43 +157,17 @@ Bytes SetBackgroundColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue
 
 Bytes DefineShape(std::uint16_t id, std::int32_t width, std::int32_t height, std::uint8_t red,
                   std::uint8_t green, std::uint8_t blue) {
-  ByteWriter w;
-  w.U16(id).Append(Rect(0, width, 0, height));
-  // One solid fill style, no line styles.
-  w.U8(1).U8(0x00).U8(red).U8(green).U8(blue).U8(0);
-  BitWriter s;
-  s.UBits(1, 4);  // fill index bits
-  s.UBits(0, 4);  // line index bits
-  // Style change: move to (0, 0) and select fill 0 -> fill style 1.
-  s.UBits(0, 1);
-  s.UBits(0x03, 5);  // StateFillStyle0 | StateMoveTo
-  const int moveBits = 1;
-  s.UBits(static_cast<std::uint32_t>(moveBits), 5);
-  s.SBits(0, moveBits);
-  s.SBits(0, moveBits);
-  s.UBits(1, 1);  // fill style 0 = 1
-  // Four straight edges: right, down, left, up.
-  const std::int32_t dx[4] = {width, 0, -width, 0};
-  const std::int32_t dy[4] = {0, height, 0, -height};
-  for (int i = 0; i < 4; ++i) {
-    const int bits = std::max(2, std::max(BitWriter::SignedBitsFor(dx[i]), BitWriter::SignedBitsFor(dy[i])));
-    s.UBits(1, 1);  // edge
-    s.UBits(1, 1);  // straight
-    s.UBits(static_cast<std::uint32_t>(bits - 2), 4);
-    if (dx[i] != 0 && dy[i] != 0) {
-      s.UBits(1, 1);
-      s.SBits(dx[i], bits);
-      s.SBits(dy[i], bits);
-    } else {
-      s.UBits(0, 1);
-      s.UBits(dx[i] == 0 ? 1 : 0, 1);  // vertical line flag
-      s.SBits(dx[i] != 0 ? dx[i] : dy[i], bits);
-    }
-  }
-  s.UBits(0, 6);  // end of shape
-  s.Flush();
-  w.Append(s.Data());
-  return w.Take();
+  Movie::ShapeDefinition shape;
+  shape.id = id;
+  shape.bounds = Movie::TwipsRect{0, width, 0, height};
+  shape.edgeBounds = shape.bounds;
+  Movie::FillStyle fill;
+  fill.color = Movie::Rgba{red, green, blue, 255};
+  shape.styles.fills.push_back(fill);
+  Movie::ShapeRecord start = MoveTo(0, 0);
+  start.fillStyle0 = 1u;
+  shape.records = {start, LineBy(width, 0), LineBy(0, height), LineBy(-width, 0), LineBy(0, -height)};
+  return DefineShapeTag(shape);
 }
 
 SpriteBuilder& SpriteBuilder::AddTag(std::uint16_t code, const Bytes& payload) {

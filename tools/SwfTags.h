@@ -1,6 +1,6 @@
 // Payload builders for the tags that tests, benchmarks and fuzz seeds put in
 // movies: display-list tags, sprites, labels, actions, the background colour
-// and a minimal shape. Each returns the payload; SwfBuilder::AddTag (or Tag)
+// and a minimal shape (shapes of every kind: ShapeWriter.h). Each returns the payload; SwfBuilder::AddTag (or Tag)
 // adds the header.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "movie/swf/SwfRecords.h"
 #include "tools/SwfWriter.h"
 
 namespace Halvane::Tools {
@@ -21,30 +22,26 @@ enum SwfTagCode : std::uint16_t {
   kRemoveObjectTag = 5,
   kSetBackgroundColorTag = 9,
   kDoActionTag = 12,
+  kDefineShape2Tag = 22,
   kPlaceObject2Tag = 26,
   kRemoveObject2Tag = 28,
+  kDefineShape3Tag = 32,
   kDefineSpriteTag = 39,
   kFrameLabelTag = 43,
+  kDefineMorphShapeTag = 46,
   kPlaceObject3Tag = 70,
+  kDefineShape4Tag = 83,
+  kDefineMorphShape2Tag = 84,
 };
 
 // MATRIX record; the scale and rotate parts are written only when they
-// differ from the identity. Values in 16.16 fixed point and twips.
-struct MatrixSpec {
-  std::int32_t scaleX = 0x10000;
-  std::int32_t scaleY = 0x10000;
-  std::int32_t rotateSkew0 = 0;
-  std::int32_t rotateSkew1 = 0;
-  std::int32_t translateX = 0;
-  std::int32_t translateY = 0;
-};
+// differ from the identity. Values in 16.16 fixed point and twips. The
+// writer takes the reader's own record types.
+using MatrixSpec = Movie::Matrix;
 Bytes MatrixRecord(const MatrixSpec& m);
 
 // CXFORM (withAlpha false, three channels) or CXFORMWITHALPHA.
-struct ColorTransformSpec {
-  std::int16_t mult[4] = {256, 256, 256, 256};
-  std::int16_t add[4] = {0, 0, 0, 0};
-};
+using ColorTransformSpec = Movie::ColorTransform;
 Bytes ColorTransformRecord(const ColorTransformSpec& cx, bool withAlpha);
 
 // The fields of PlaceObject2 and PlaceObject3; absent ones are left out.

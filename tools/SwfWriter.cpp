@@ -53,6 +53,17 @@ void BitWriter::SBits(std::int32_t value, int bits) {
 
 void BitWriter::Flush() { used_ = 0; }
 
+void BitWriter::Append(const Bytes& bytes) {
+  Flush();
+  data_.insert(data_.end(), bytes.begin(), bytes.end());
+}
+
+int BitWriter::UnsignedBitsFor(std::uint32_t value) {
+  int bits = 0;
+  while (bits < 32 && (value >> bits) != 0) ++bits;
+  return bits;
+}
+
 int BitWriter::SignedBitsFor(std::int32_t value) {
   int bits = 1;
   while (bits < 32) {

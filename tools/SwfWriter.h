@@ -36,10 +36,15 @@ class BitWriter {
   void UBits(std::uint32_t value, int bits);
   void SBits(std::int32_t value, int bits);
   void Flush();
+  // Byte-aligned data inside a bit stream (the style arrays of a shape):
+  // flushes, then appends.
+  void Append(const Bytes& bytes);
   const Bytes& Data() const { return data_; }
 
-  // Number of bits needed for a signed value (at least 1).
+  // Number of bits needed for a signed value (at least 1), and for an
+  // unsigned one (0 for 0).
   static int SignedBitsFor(std::int32_t value);
+  static int UnsignedBitsFor(std::uint32_t value);
 
  private:
   Bytes data_;

@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <string>
 
-#include "movie/ActionCodes.h"
-#include "movie/ActionInterpreter.h"
-#include "movie/ActionPath.h"
-#include "movie/ExternalCall.h"
-#include "movie/FlashVars.h"
+#include "movie/actions/ActionCodes.h"
+#include "movie/actions/ActionInterpreter.h"
+#include "movie/actions/ActionPath.h"
+#include "movie/actions/ExternalCall.h"
+#include "movie/actions/FlashVars.h"
 #include "tests/movie_actions/FakeTimeline.h"
 #include "tools/ActionWriter.h"
 

@@ -20,13 +20,10 @@ std::u16string Units(const WideChar* text) {
   return out;
 }
 
+// The system code page of this target is UTF-8.
 std::string Utf8(const WideChar* text) {
-  if (text == nullptr || text[0] == 0) return std::string();
-  const int needed = WideToMultiByte(text, -1, nullptr, 0);
-  if (needed <= 0) return std::string();
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  WideToMultiByte(text, -1, &out[0], needed);
-  out.resize(static_cast<std::size_t>(needed) - 1);
+  std::string out;
+  Utf16ToSystemCodePage(Units(text), out);
   return out;
 }
 }  // namespace

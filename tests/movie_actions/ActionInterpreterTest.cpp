@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "movie/ActionCodes.h"
-#include "movie/ActionInterpreter.h"
+#include "movie/actions/ActionCodes.h"
+#include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
 #include "tools/ActionWriter.h"
 
@@ -163,6 +163,7 @@ TEST(ActionStrings, StringOperationsCountBytesOrCharacters) {
       {"StringLength counts bytes", 6, Un(Str("h\xC3\xA9llo"), Op::StringLength), "6"},
       {"MBStringLength counts characters", 6, Un(Str("h\xC3\xA9llo"), Op::MBStringLength), "5"},
       {"MBStringLength of a broken sequence", 6, Un(Str("a\xC3"), Op::MBStringLength), "2"},
+      {"MBStringLength counts an overlong form byte by byte", 6, Un(Str("\xC0\x80z"), Op::MBStringLength), "3"},
       {"StringExtract counts from 1", 6,
        [](ActionWriter& w) { w.PushString("hello").PushInteger(2).PushInteger(3).Op(Op::StringExtract); }, "ell"},
       {"StringExtract from 0 starts at the start", 6,
@@ -182,6 +183,7 @@ TEST(ActionStrings, StringOperationsCountBytesOrCharacters) {
       {"CharToAscii of empty", 6, Un(Str(""), Op::CharToAscii), "0"},
       {"AsciiToChar", 6, Un(Int(66), Op::AsciiToChar), "B"},
       {"MBCharToAscii", 6, Un(Str("\xC3\xA9"), Op::MBCharToAscii), "233"},
+      {"MBCharToAscii of a broken sequence", 6, Un(Str("\xE6\x97"), Op::MBCharToAscii), "65533"},
       {"MBAsciiToChar", 6, Un(Int(0x65E5), Op::MBAsciiToChar), "\xE6\x97\xA5"},
       {"MBAsciiToChar of a surrogate is empty", 6, Un(Int(0xD800), Op::MBAsciiToChar), ""},
   });

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "movie/ActionPath.h"
-#include "movie/FlashVars.h"
+#include "movie/actions/ActionPath.h"
+#include "movie/actions/FlashVars.h"
 #include "tests/movie_actions/FakeTimeline.h"
 
 namespace Halvane::Movie {

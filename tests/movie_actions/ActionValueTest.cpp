@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "movie/ActionValue.h"
-#include "movie/VariableStore.h"
+#include "movie/actions/ActionValue.h"
+#include "movie/actions/VariableStore.h"
 
 namespace Halvane::Movie {
 namespace {

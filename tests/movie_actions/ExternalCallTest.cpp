@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "movie/ActionCodes.h"
-#include "movie/ExternalCall.h"
+#include "movie/actions/ActionCodes.h"
+#include "movie/actions/ExternalCall.h"
 #include "tests/movie_actions/FakeTimeline.h"
 #include "tools/ActionWriter.h"
 

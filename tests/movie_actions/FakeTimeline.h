@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "movie/ActionTarget.h"
+#include "movie/actions/ActionTarget.h"
 
 namespace Halvane::Movie::Testing {
 

@@ -1,0 +1,259 @@
+#include "movie/actions/ActionPath.h"
+#include "movie/swf/Text.h"
+
+#include <cmath>
+#include <vector>
+
+namespace Halvane::Movie {
+
+namespace {
+
+// A timeline tree deeper than this is treated as broken (a cycle), so path
+// building always ends.
+constexpr int MaxTreeDepth = 4096;
+
+
+ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const std::string& path,
+                                bool caseSensitive, bool allowVariables) {
+  if (path.empty()) return &current;
+  ActionTarget* target = &current;
+  const bool slashSyntax = path.find('/') != std::string::npos;
+  const char separator = slashSyntax ? '/' : '.';
+  std::size_t i = 0;
+  if (path[0] == '/') {
+    target = &root;
+    i = 1;
+  }
+  while (i <= path.size()) {
+    std::size_t next = path.find(separator, i);
+    if (next == std::string::npos) next = path.size();
+    const std::string segment = path.substr(i, next - i);
+    i = next + 1;
+    if (segment.empty() || segment == ".") {
+      // "/a//b", a trailing "/" and "." stay where they are; an empty part of
+      // a dot path ("a..b") names nothing.
+      if (!slashSyntax && segment.empty()) return nullptr;
+      if (next == path.size()) break;
+      continue;
+    }
+    if (segment == "..") {
+      target = target->Parent();
+    } else if (SameName(segment, "_root", caseSensitive) ||
+               SameName(segment, "_level0", caseSensitive)) {
+      target = &root;
+    } else if (SameName(segment, "_parent", caseSensitive)) {
+      target = target->Parent();
+    } else if (SameName(segment, "this", caseSensitive)) {
+      // stays
+    } else {
+      ActionTarget* child = target->ChildByName(segment, caseSensitive);
+      if (!child && allowVariables) {
+        // A variable holding a timeline reference stands for that timeline.
+        const ActionValue* value = target->Variables().Find(segment);
+        if (value && value->Type() == ActionValueType::MovieClip) {
+          child = ResolveTargetImpl(root, root, value->TargetPath(), caseSensitive, false);
+        }
+      }
+      target = child;
+    }
+    if (!target) return nullptr;
+    if (next == path.size()) break;
+  }
+  return target;
+}
+
+struct PropertyName {
+  const char* name;
+  TargetProperty property;
+};
+
+const PropertyName propertyNames[] = {
+    {"_x", TargetProperty::X},
+    {"_y", TargetProperty::Y},
+    {"_xscale", TargetProperty::XScale},
+    {"_yscale", TargetProperty::YScale},
+    {"_currentframe", TargetProperty::CurrentFrame},
+    {"_totalframes", TargetProperty::TotalFrames},
+    {"_alpha", TargetProperty::Alpha},
+    {"_visible", TargetProperty::Visible},
+    {"_width", TargetProperty::Width},
+    {"_height", TargetProperty::Height},
+    {"_rotation", TargetProperty::Rotation},
+    {"_target", TargetProperty::Target},
+    {"_framesloaded", TargetProperty::FramesLoaded},
+    {"_name", TargetProperty::Name},
+    {"_droptarget", TargetProperty::DropTarget},
+    {"_url", TargetProperty::Url},
+    {"_highquality", TargetProperty::HighQuality},
+    {"_focusrect", TargetProperty::FocusRect},
+    {"_soundbuftime", TargetProperty::SoundBufTime},
+    {"_quality", TargetProperty::Quality},
+    {"_xmouse", TargetProperty::XMouse},
+    {"_ymouse", TargetProperty::YMouse},
+};
+
+std::vector<std::string> NamesToRoot(ActionTarget& target) {
+  std::vector<std::string> names;
+  ActionTarget* t = &target;
+  for (int depth = 0; t && t->Parent() && depth < MaxTreeDepth; ++depth) {
+    names.push_back(t->Name());
+    t = t->Parent();
+  }
+  return names;
+}
+
+}  // namespace
+
+ActionTarget* ResolveTarget(ActionTarget& root, ActionTarget& current, const std::string& path,
+                            bool caseSensitive) {
+  return ResolveTargetImpl(root, current, path, caseSensitive, true);
+}
+
+bool ResolveVariable(ActionTarget& root, ActionTarget& current, const std::string& path,
+                     bool caseSensitive, ResolvedVariable& result) {
+  std::size_t split = path.rfind(':');
+  if (split == std::string::npos) {
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    if (dot == std::string::npos) split = slash;
+    else if (slash == std::string::npos) split = dot;
+    else split = dot > slash ? dot : slash;
+  }
+  if (split == std::string::npos) {
+    if (path.empty()) return false;
+    result.target = &current;
+    result.name = path;
+    return true;
+  }
+  std::string targetPart = path.substr(0, split);
+  const std::string name = path.substr(split + 1);
+  if (name.empty()) return false;
+  if (targetPart.empty() && path[split] == '/') targetPart = "/";
+  ActionTarget* target = ResolveTarget(root, current, targetPart, caseSensitive);
+  if (!target) return false;
+  result.target = target;
+  result.name = name;
+  return true;
+}
+
+std::string SlashTargetPath(ActionTarget& target) {
+  const std::vector<std::string> names = NamesToRoot(target);
+  if (names.empty()) return "/";
+  std::string path;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    path += '/';
+    path += *it;
+  }
+  return path;
+}
+
+std::string DotTargetPath(ActionTarget& target) {
+  const std::vector<std::string> names = NamesToRoot(target);
+  std::string path = "_level0";
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    path += '.';
+    path += *it;
+  }
+  return path;
+}
+
+bool PropertyByName(const std::string& name, TargetProperty& property) {
+  if (name.empty() || name[0] != '_') return false;
+  for (const auto& entry : propertyNames) {
+    if (SameName(name, entry.name, false)) {
+      property = entry.property;
+      return true;
+    }
+  }
+  return false;
+}
+
+ActionValue GetTargetProperty(ActionTarget& target, TargetProperty property, int swfVersion) {
+  switch (property) {
+    case TargetProperty::CurrentFrame:
+      return ActionValue::Number(target.CurrentFrame() + 1.0);
+    case TargetProperty::TotalFrames:
+      return ActionValue::Number(target.TotalFrames());
+    case TargetProperty::FramesLoaded:
+      return ActionValue::Number(target.FramesLoaded());
+    case TargetProperty::Name:
+      return ActionValue::String(target.Name());
+    case TargetProperty::Target:
+      return ActionValue::String(SlashTargetPath(target));
+    case TargetProperty::DropTarget:
+    case TargetProperty::Url:
+      return ActionValue::String("");
+    case TargetProperty::Quality:
+      return ActionValue::String("HIGH");
+    case TargetProperty::Visible: {
+      const bool visible = target.GetDisplayProperty(property) != 0.0;
+      return swfVersion >= 5 ? ActionValue::Boolean(visible) : ActionValue::Number(visible ? 1 : 0);
+    }
+    default:
+      return ActionValue::Number(target.GetDisplayProperty(property));
+  }
+}
+
+void SetTargetProperty(ActionTarget& target, TargetProperty property, const ActionValue& value,
+                       int swfVersion) {
+  switch (property) {
+    case TargetProperty::Name:
+      target.SetName(value.ToString(swfVersion));
+      return;
+    case TargetProperty::CurrentFrame:
+    case TargetProperty::TotalFrames:
+    case TargetProperty::FramesLoaded:
+    case TargetProperty::Target:
+    case TargetProperty::DropTarget:
+    case TargetProperty::Url:
+    case TargetProperty::Quality:
+    case TargetProperty::XMouse:
+    case TargetProperty::YMouse:
+      return;
+    case TargetProperty::Visible:
+      target.SetDisplayProperty(property, value.ToBoolean(swfVersion) ? 1.0 : 0.0);
+      return;
+    default: {
+      // The timeline never sees NaN or infinities, which have no place on
+      // screen; the assignment is ignored as a nonsense value.
+      const double number = value.ToNumber(swfVersion);
+      if (std::isfinite(number)) target.SetDisplayProperty(property, number);
+      return;
+    }
+  }
+}
+
+bool GetVariableText(ActionTarget& root, const std::string& path, int swfVersion,
+                     std::string& value) {
+  ResolvedVariable resolved;
+  if (!ResolveVariable(root, root, path, VariableStore::NamesAreCaseSensitive(swfVersion),
+                       resolved)) {
+    return false;
+  }
+  TargetProperty property;
+  if (PropertyByName(resolved.name, property)) {
+    value = GetTargetProperty(*resolved.target, property, swfVersion).ToString(swfVersion);
+    return true;
+  }
+  const ActionValue* variable = resolved.target->Variables().Find(resolved.name);
+  if (!variable) return false;
+  value = variable->ToString(swfVersion);
+  return true;
+}
+
+bool SetVariableText(ActionTarget& root, const std::string& path, const std::string& value,
+                     int swfVersion) {
+  ResolvedVariable resolved;
+  if (!ResolveVariable(root, root, path, VariableStore::NamesAreCaseSensitive(swfVersion),
+                       resolved)) {
+    return false;
+  }
+  TargetProperty property;
+  if (PropertyByName(resolved.name, property)) {
+    SetTargetProperty(*resolved.target, property, ActionValue::String(value), swfVersion);
+    return true;
+  }
+  return resolved.target->Variables().Set(resolved.name, ActionValue::String(value));
+}
+
+}  // namespace Halvane::Movie

@@ -1,0 +1,289 @@
+#include "movie/swf/SwfParser.h"
+
+#include <cstring>
+
+#include "movie/swf/ShapeReader.h"
+#include "movie/swf/SwfReader.h"
+#include "movie/swf/Text.h"
+
+namespace Halvane::Movie {
+
+namespace {
+
+const FrameRecord kEmptyFrame{};
+
+bool ReadPlaceObject1(SwfReader& r, PlaceObjectRecord& p) {
+  p.version = 1;
+  p.characterId = r.U16();
+  p.depth = r.U16();
+  p.matrix = ReadMatrix(r);
+  if (!r.Failed() && r.Remaining() > 0) p.colorTransform = ReadColorTransform(r, false);
+  return !r.Failed();
+}
+
+// PlaceObject2 and PlaceObject3 share their fields up to the clip depth;
+// what follows (filters, blend mode, cache flag, clip actions) is left out
+// except for a blend mode that can be reached without reading filters.
+bool ReadPlaceObject23(SwfReader& r, PlaceObjectRecord& p, int version) {
+  p.version = version;
+  const std::uint8_t flags = r.U8();
+  std::uint8_t flags2 = 0;
+  if (version == 3) flags2 = r.U8();
+  p.move = (flags & 0x01) != 0;
+  p.depth = r.U16();
+  const bool hasCharacter = (flags & 0x02) != 0;
+  if (version == 3 && ((flags2 & 0x08) != 0 || ((flags2 & 0x10) != 0 && hasCharacter))) {
+    p.className = r.String();
+  }
+  if (hasCharacter) p.characterId = r.U16();
+  if (flags & 0x04) p.matrix = ReadMatrix(r);
+  if (flags & 0x08) p.colorTransform = ReadColorTransform(r, true);
+  if (flags & 0x10) p.ratio = r.U16();
+  if (flags & 0x20) p.name = r.String();
+  if (flags & 0x40) p.clipDepth = r.U16();
+  if (r.Failed()) return false;
+  if (version == 3 && (flags2 & 0x01) == 0 && (flags2 & 0x02) != 0) {
+    const std::uint8_t blend = r.U8();
+    if (!r.Failed()) p.blendMode = blend;
+  }
+  return true;
+}
+
+struct Budget {
+  const ParseLimits& limits;
+  std::size_t records = 0;
+  std::size_t storedFrames = 0;
+  ShapeBudget shapes{limits.maxShapeElements};
+  bool TakeRecord() {
+    if (records >= limits.maxRecords) return false;
+    ++records;
+    return true;
+  }
+};
+
+class TimelineReader {
+ public:
+  TimelineReader(MovieDefinition& movie, Budget& budget) : movie_(movie), budget_(budget) {}
+
+  // Reads tags until End or the end of the bytes; false on a fault (a tag
+  // header or length past the end, or a limit reached).
+  bool Read(SwfReader& r, TimelineDefinition& timeline, bool isRoot) {
+    int frame = 0;
+    while (r.Remaining() > 0) {
+      const std::uint16_t header = r.U16();
+      const std::uint16_t code = static_cast<std::uint16_t>(header >> 6);
+      std::size_t length = header & 0x3Fu;
+      if (length == 0x3F) length = r.U32();
+      if (r.Failed() || length > r.Remaining()) return false;
+      SwfReader body = r.Sub(length);
+      if (code == kTagEnd) return true;
+      if (code == kTagShowFrame) {
+        ++frame;
+        continue;
+      }
+      if (!ReadTag(code, body, timeline, frame, isRoot)) return false;
+    }
+    return true;
+  }
+
+ private:
+  // The frame record for tags of frame n, or null when n lies past the
+  // declared frames (such tags are dropped, as they can never be shown).
+  FrameRecord* FrameAt(TimelineDefinition& timeline, int frame, bool& limitHit) {
+    if (frame >= timeline.frameCount) return nullptr;
+    while (static_cast<int>(timeline.frames.size()) <= frame) {
+      if (budget_.storedFrames >= budget_.limits.maxStoredFrames) {
+        limitHit = true;
+        return nullptr;
+      }
+      ++budget_.storedFrames;
+      timeline.frames.emplace_back();
+    }
+    return &timeline.frames[static_cast<std::size_t>(frame)];
+  }
+
+  bool ReadTag(std::uint16_t code, SwfReader& body, TimelineDefinition& timeline, int frame,
+               bool isRoot) {
+    switch (code) {
+      case kTagPlaceObject:
+      case kTagPlaceObject2:
+      case kTagPlaceObject3:
+      case kTagRemoveObject:
+      case kTagRemoveObject2:
+      case kTagDoAction:
+      case kTagFrameLabel:
+        return ReadFrameTag(code, body, timeline, frame);
+      default:
+        break;
+    }
+    if (!isRoot) return true;  // definitions belong to the movie, not to sprites
+    switch (code) {
+      case kTagSetBackgroundColor: {
+        Rgba c;
+        c.red = body.U8();
+        c.green = body.U8();
+        c.blue = body.U8();
+        if (!body.Failed() && !movie_.backgroundColor) movie_.backgroundColor = c;
+        return true;
+      }
+      case kTagDefineShape:
+      case kTagDefineShape2:
+      case kTagDefineShape3:
+      case kTagDefineShape4:
+        return ReadShape(code, body);
+      case kTagDefineMorphShape:
+      case kTagDefineMorphShape2:
+        return ReadMorphShape(code, body);
+      case kTagDefineSprite:
+        return ReadSprite(body);
+      default:
+        return true;  // unknown and unused tags are skipped
+    }
+  }
+
+  bool ReadFrameTag(std::uint16_t code, SwfReader& body, TimelineDefinition& timeline,
+                    int frame) {
+    bool limitHit = false;
+    FrameRecord* record = FrameAt(timeline, frame, limitHit);
+    if (limitHit) return false;
+    if (record == nullptr) return true;
+    if (!budget_.TakeRecord()) return false;
+    switch (code) {
+      case kTagPlaceObject:
+      case kTagPlaceObject2:
+      case kTagPlaceObject3: {
+        DisplayListTag tag;
+        tag.kind = DisplayListTag::Kind::Place;
+        const bool ok = code == kTagPlaceObject
+                            ? ReadPlaceObject1(body, tag.place)
+                            : ReadPlaceObject23(body, tag.place, code == kTagPlaceObject2 ? 2 : 3);
+        if (ok) record->displayList.push_back(std::move(tag));
+        return true;  // a malformed record inside its tag is dropped
+      }
+      case kTagRemoveObject:
+      case kTagRemoveObject2: {
+        DisplayListTag tag;
+        tag.kind = DisplayListTag::Kind::Remove;
+        if (code == kTagRemoveObject) tag.remove.characterId = body.U16();
+        tag.remove.depth = body.U16();
+        if (!body.Failed()) record->displayList.push_back(std::move(tag));
+        return true;
+      }
+      case kTagDoAction:
+        record->actions.emplace_back(body.Current(), body.Current() + body.Remaining());
+        return true;
+      case kTagFrameLabel: {
+        std::string label = body.String();
+        if (body.Failed()) return true;
+        timeline.labels.emplace(AsciiLowerCase(label), frame);
+        record->labels.push_back(std::move(label));
+        return true;
+      }
+      default:
+        return true;
+    }
+  }
+
+  std::size_t CharacterCount() const {
+    return movie_.shapes.size() + movie_.morphShapes.size() + movie_.sprites.size() +
+           movie_.malformedShapes.size();
+  }
+  bool IdTaken(std::uint16_t id) const {
+    return movie_.shapes.count(id) != 0 || movie_.morphShapes.count(id) != 0 ||
+           movie_.sprites.count(id) != 0;
+  }
+
+  // Reads one shape definition with read and files it in into: a malformed
+  // one is noted and left out, one with bytes to spare is noted and kept.
+  // False only when the movie's budget for shapes ran out, which ends the
+  // movie.
+  template <class Definition, class Reader>
+  bool FileShape(SwfReader& body, std::map<std::uint16_t, std::shared_ptr<const Definition>>& into,
+                 Reader read) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto definition = std::make_shared<Definition>();
+    if (!read(*definition)) {
+      if (budget_.shapes.Exhausted()) return false;
+      movie_.malformedShapes.push_back(definition->id);
+      return true;
+    }
+    if (body.Remaining() > 0) movie_.shapesWithTrailingBytes.push_back(definition->id);
+    if (!IdTaken(definition->id)) into.emplace(definition->id, std::move(definition));
+    return true;
+  }
+
+  bool ReadShape(std::uint16_t code, SwfReader& body) {
+    const int version = code == kTagDefineShape    ? 1
+                        : code == kTagDefineShape2 ? 2
+                        : code == kTagDefineShape3 ? 3
+                                                   : 4;
+    return FileShape(body, movie_.shapes, [&](ShapeDefinition& shape) {
+      return ReadShapeDefinition(body, version, budget_.shapes, shape);
+    });
+  }
+
+  bool ReadMorphShape(std::uint16_t code, SwfReader& body) {
+    const int version = code == kTagDefineMorphShape ? 1 : 2;
+    return FileShape(body, movie_.morphShapes, [&](MorphShapeDefinition& morph) {
+      return ReadMorphShapeDefinition(body, version, budget_.shapes, morph);
+    });
+  }
+
+  bool ReadSprite(SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto sprite = std::make_shared<SpriteDefinition>();
+    sprite->id = body.U16();
+    const std::uint16_t frames = body.U16();
+    if (body.Failed()) return true;
+    sprite->timeline.frameCount = frames == 0 ? 1 : frames;
+    // A fault inside the sprite's tags keeps what was read before it; the
+    // sprite's own length already bounds them, so the movie reads on.
+    const bool ok = Read(body, sprite->timeline, false);
+    if (!ok && budget_.records >= budget_.limits.maxRecords) return false;
+    if (!ok && budget_.storedFrames >= budget_.limits.maxStoredFrames) return false;
+    if (!ok) movie_.outcome = ParseOutcome::Truncated;
+    if (!IdTaken(sprite->id)) movie_.sprites.emplace(sprite->id, std::move(sprite));
+    return true;
+  }
+
+  MovieDefinition& movie_;
+  Budget& budget_;
+};
+
+}  // namespace
+
+const FrameRecord& TimelineDefinition::Frame(int n) const {
+  if (n < 0 || n >= static_cast<int>(frames.size())) return kEmptyFrame;
+  return frames[static_cast<std::size_t>(n)];
+}
+
+int TimelineDefinition::FindLabel(const std::string& label) const {
+  const auto it = labels.find(AsciiLowerCase(label));
+  return it == labels.end() ? -1 : it->second;
+}
+
+std::unique_ptr<MovieDefinition> ParseMovie(const std::uint8_t* data, std::size_t size,
+                                            const ParseLimits& limits) {
+  if (data == nullptr || size < 8 || std::memcmp(data, "FWS", 3) != 0) return nullptr;
+  auto movie = std::make_unique<MovieDefinition>();
+  SwfReader header(data, size);
+  header.Skip(3);
+  movie->version = header.U8();
+  movie->fileLength = header.U32();
+  // The declared length bounds the movie when it is shorter than the bytes
+  // given; bytes past it are not part of the movie.
+  std::size_t end = size;
+  if (movie->fileLength >= 8 && movie->fileLength < size) end = movie->fileLength;
+  SwfReader r(data + 8, end - 8);
+  movie->frameRect = ReadRect(r);
+  movie->frameRate = r.U16();
+  movie->declaredFrameCount = r.U16();
+  if (r.Failed()) return nullptr;
+  movie->root.frameCount = movie->declaredFrameCount == 0 ? 1 : movie->declaredFrameCount;
+  Budget budget{limits};
+  TimelineReader reader(*movie, budget);
+  if (!reader.Read(r, movie->root, true)) movie->outcome = ParseOutcome::Truncated;
+  return movie;
+}
+
+}  // namespace Halvane::Movie

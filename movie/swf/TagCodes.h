@@ -1,0 +1,29 @@
+// The codes of the tags in a movie's tag stream that the reader understands;
+// every other tag is skipped by its length.
+#pragma once
+
+#include <cstdint>
+
+namespace Halvane::Movie {
+
+enum TagCode : std::uint16_t {
+  kTagEnd = 0,
+  kTagShowFrame = 1,
+  kTagDefineShape = 2,
+  kTagPlaceObject = 4,
+  kTagRemoveObject = 5,
+  kTagSetBackgroundColor = 9,
+  kTagDoAction = 12,
+  kTagDefineShape2 = 22,
+  kTagPlaceObject2 = 26,
+  kTagRemoveObject2 = 28,
+  kTagDefineShape3 = 32,
+  kTagDefineSprite = 39,
+  kTagFrameLabel = 43,
+  kTagDefineMorphShape = 46,
+  kTagPlaceObject3 = 70,
+  kTagDefineShape4 = 83,
+  kTagDefineMorphShape2 = 84,
+};
+
+}  // namespace Halvane::Movie

@@ -1,0 +1,38 @@
+// What the placement records of a timeline say about one entry of its
+// display list. Every field a PlaceObject tag can carry reaches an entry
+// through Placement::Apply and nowhere else, so an entry built by playing
+// and one rebuilt by a goto can never differ in a field.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "movie/swf/SwfRecords.h"
+
+namespace Halvane::Movie {
+
+struct Placement {
+  std::uint16_t characterId = 0;
+  Matrix matrix;
+  ColorTransform colorTransform;
+  std::uint16_t ratio = 0;
+  std::string name;
+  std::uint16_t clipDepth = 0;  // 0: not a mask
+  std::uint8_t blendMode = 0;   // as the third placement form numbers them; 0 and 1 are normal
+  int placedFrame = 0;          // frame of the tag that placed this character here
+
+  // Whether place puts a character anew at its depth (dropping what was
+  // there) rather than modifying the entry there; hasEntry says whether the
+  // depth holds one.
+  static bool PlacesAnew(const PlaceObjectRecord& place, bool hasEntry) {
+    return place.version == 1 || !place.move || !hasEntry;
+  }
+
+  // Sets every field that place carries and keeps the others. anew starts
+  // from a fresh entry holding place's character; otherwise a character
+  // other than this one's replaces it. Either way the character then counts
+  // as placed in frame. place must name a character when anew.
+  void Apply(const PlaceObjectRecord& place, int frame, bool anew);
+};
+
+}  // namespace Halvane::Movie
