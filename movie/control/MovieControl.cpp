@@ -9,6 +9,7 @@
 #include "movie/swf/SwfParser.h"
 #include "movie/swf/Text.h"
 #include "platform/ComClasses.h"
+#include "platform/Gdi.h"
 
 namespace Halvane::Movie {
 
@@ -25,9 +26,23 @@ BSTR NewBstr(const std::string& utf8) { return Platform::NewBstr(Utf8ToUtf16(utf
 // The pixels of the bitmap selected into dc. The platform seam does not tell
 // a device context's bitmap to the movie control yet, so the target stays
 // empty and renderers leave it alone.
+// The pixels of the DIB section selected into the context, top row first; an
+// empty target when the context has none (nothing is drawn then).
 PixelTarget PixelTargetOf(HDC dc) {
-  (void)dc;
-  return PixelTarget();
+  Platform::DibPixels dib;
+  PixelTarget target;
+  if (!Platform::SelectedDibPixels(dc, &dib) || dib.bits == nullptr) return target;
+  target.width = dib.width;
+  target.height = dib.height;
+  target.bitsPerPixel = dib.bitsPerPixel;
+  if (dib.bottomUp) {
+    target.pixels = dib.bits + static_cast<std::ptrdiff_t>(dib.height - 1) * dib.stride;
+    target.stride = -static_cast<std::ptrdiff_t>(dib.stride);
+  } else {
+    target.pixels = dib.bits;
+    target.stride = dib.stride;
+  }
+  return target;
 }
 
 HRESULT WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
