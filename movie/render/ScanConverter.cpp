@@ -35,6 +35,8 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   edges_.clear();
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
+  evenOddBits_ = ~std::uint64_t{0};
+  opaqueBits_ = ~std::uint64_t{0};
   winding_.assign(slotCount, 0);
   inside_.assign(slotCount, 0);
   if (singleSlots_.size() < slotCount) {
@@ -49,6 +51,11 @@ void ScanConverter::SetSlot(std::uint32_t slot, FillRule rule, bool opaque) {
   if (slot >= slotCount_) return;
   evenOdd_[slot] = rule == FillRule::EvenOdd ? 1 : 0;
   opaque_[slot] = opaque ? 1 : 0;
+  if (slot < 64) {
+    const std::uint64_t bit = std::uint64_t{1} << slot;
+    evenOddBits_ = rule == FillRule::EvenOdd ? evenOddBits_ | bit : evenOddBits_ & ~bit;
+    opaqueBits_ = opaque ? opaqueBits_ | bit : opaqueBits_ & ~bit;
+  }
 }
 
 const std::uint32_t* ScanConverter::StackSlots(std::uint32_t stack, std::uint32_t* count) const {
@@ -167,49 +174,53 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
 
 void ScanConverter::Run(RowSink& sink) {
   if (edges_.empty() || clip_.Empty()) return;
-  std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+  // Edges in order of their first sample row: a counting sort, linear in
+  // the edges and rows.
+  const std::int32_t firstRow = clip_.top << shift_;
+  const std::size_t rows = static_cast<std::size_t>((clip_.bottom - clip_.top) << shift_);
+  rowStarts_.assign(rows + 1, 0);
+  for (const Edge& e : edges_) ++rowStarts_[static_cast<std::size_t>(e.firstRow - firstRow) + 1];
+  for (std::size_t r = 0; r < rows; ++r) rowStarts_[r + 1] += rowStarts_[r];
+  sorted_.resize(edges_.size());
+  {
+    std::vector<std::uint32_t>& fill = rowFill_;
+    fill.assign(rowStarts_.begin(), rowStarts_.end() - 1);
+    for (const Edge& e : edges_) sorted_[fill[static_cast<std::size_t>(e.firstRow - firstRow)]++] = e;
+  }
   active_.clear();
   std::size_t next = 0;
-  const std::int32_t lastRow = clip_.bottom << shift_;
-  std::int32_t y = edges_[0].firstRow >> shift_;
+  std::int32_t y = sorted_[0].firstRow >> shift_;
+  const std::int32_t minX = clip_.left << shift_;
+  const std::int32_t maxX = clip_.right << shift_;
   while (y < clip_.bottom) {
     if (active_.empty()) {
-      if (next >= edges_.size()) break;
-      y = std::max(y, edges_[next].firstRow >> shift_);
+      if (next >= sorted_.size()) break;
+      y = std::max(y, sorted_[next].firstRow >> shift_);
       if (y >= clip_.bottom) break;
     }
     for (int j = 0; j < side_; ++j) {
       const std::int32_t row = (y << shift_) + j;
-      while (next < edges_.size() && edges_[next].firstRow <= row) {
-        if (edges_[next].endRow > row && row < lastRow) active_.push_back(static_cast<std::uint32_t>(next));
-        ++next;
+      // New edges go where their crossing belongs in the active list, which
+      // stays in crossing order.
+      for (; next < sorted_.size() && sorted_[next].firstRow <= row; ++next) {
+        const Edge& e = sorted_[next];
+        auto at = active_.end();
+        while (at != active_.begin() && (at - 1)->sample > e.sample) --at;
+        active_.insert(at, e);
       }
-      // Keep the active edges in crossing order; they move little from row
-      // to row, so insertion sort is close to linear.
-      for (std::size_t i = 1; i < active_.size(); ++i) {
-        const std::uint32_t e = active_[i];
-        const std::int32_t x = edges_[e].sample;
-        std::size_t k = i;
-        while (k > 0 && edges_[active_[k - 1]].sample > x) {
-          active_[k] = active_[k - 1];
-          --k;
-        }
-        active_[k] = e;
-      }
+      // One pass: each edge's crossing, then its step to the next sample
+      // row, dropping the edges that end.
       crossings_.clear();
-      const std::int32_t minX = clip_.left << shift_;
-      const std::int32_t maxX = clip_.right << shift_;
-      for (const std::uint32_t index : active_) {
-        const Edge& e = edges_[index];
+      bool ordered = true;
+      std::int32_t last = INT32_MIN;
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < active_.size(); ++i) {
+        Edge e = active_[i];
         const std::int32_t x = std::clamp(e.sample, minX, maxX);
+        ordered = ordered && x >= last;
+        last = x;
         if (e.positive != NoSlot) crossings_.push_back(Crossing{x, e.positive, 1});
         if (e.negative != NoSlot) crossings_.push_back(Crossing{x, e.negative, -1});
-      }
-      SweepSampleRow(transitions_[j]);
-      // Step to the next sample row and retire the edges that end.
-      std::size_t kept = 0;
-      for (const std::uint32_t index : active_) {
-        Edge& e = edges_[index];
         if (e.endRow <= row + 1) continue;
         e.sample += e.stepSamples;
         e.rem -= e.stepRem;
@@ -217,9 +228,30 @@ void ScanConverter::Run(RowSink& sink) {
           ++e.sample;
           e.rem += e.denom;
         }
-        active_[kept++] = index;
+        active_[kept++] = e;
       }
       active_.resize(kept);
+      if (!ordered) {
+        // Edges crossed each other: sort this row's crossings, and the edges
+        // for the rows to come. Rare, and nearly sorted when it happens.
+        std::stable_sort(crossings_.begin(), crossings_.end(),
+                         [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      }
+      for (std::size_t i = 1; i < active_.size(); ++i) {
+        if (active_[i - 1].sample <= active_[i].sample) continue;
+        const Edge e = active_[i];
+        std::size_t k = i;
+        do {
+          active_[k] = active_[k - 1];
+          --k;
+        } while (k > 0 && active_[k - 1].sample > e.sample);
+        active_[k] = e;
+      }
+      if (slotCount_ <= 64) {
+        SweepSmall(transitions_[j]);
+      } else {
+        SweepSampleRow(transitions_[j]);
+      }
     }
     AssembleRow(y, sink);
     ++y;
@@ -262,6 +294,73 @@ void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
   insideSlots_.clear();
 }
 
+namespace {
+
+int HighestBit(std::uint64_t v) {  // v != 0
+  int n = 0;
+  if (v >> 32) { v >>= 32; n += 32; }
+  if (v >> 16) { v >>= 16; n += 16; }
+  if (v >> 8) { v >>= 8; n += 8; }
+  if (v >> 4) { v >>= 4; n += 4; }
+  if (v >> 2) { v >>= 2; n += 2; }
+  if (v >> 1) n += 1;
+  return n;
+}
+
+}  // namespace
+
+// The sweep for shapes of at most 64 slots, the usual case: which slots are
+// inside is a bit set.
+void ScanConverter::SweepSmall(std::vector<Transition>& out) {
+  out.clear();
+  std::uint64_t inside = 0;
+  std::uint64_t touched = 0;
+  std::uint32_t current = 0;
+  std::size_t i = 0;
+  const std::size_t count = crossings_.size();
+  while (i < count) {
+    const std::int32_t x = crossings_[i].x;
+    for (; i < count && crossings_[i].x == x; ++i) {
+      const Crossing& c = crossings_[i];
+      const std::uint64_t bit = std::uint64_t{1} << c.slot;
+      if (evenOddBits_ & bit) {
+        inside ^= bit;
+      } else {
+        const std::int32_t w = winding_[c.slot] += c.delta;
+        touched |= bit;
+        inside = w != 0 ? inside | bit : inside & ~bit;
+      }
+    }
+    std::uint32_t stack = 0;
+    if (inside != 0) {
+      const int top = HighestBit(inside);
+      if (opaqueBits_ >> top & 1) {
+        stack = static_cast<std::uint32_t>(top) + 1;
+      } else {
+        stackScratch_.clear();
+        std::uint64_t rest = inside;
+        for (;;) {
+          const int slot = HighestBit(rest);
+          stackScratch_.push_back(static_cast<std::uint32_t>(slot));
+          rest &= ~(std::uint64_t{1} << slot);
+          if ((opaqueBits_ >> slot & 1) || rest == 0) break;
+        }
+        stack = stackScratch_.size() == 1 ? static_cast<std::uint32_t>(top) + 1
+                                          : Intern(stackScratch_.data(), static_cast<std::uint32_t>(stackScratch_.size()));
+      }
+    }
+    if (stack != current) {
+      out.push_back(Transition{x, stack});
+      current = stack;
+    }
+  }
+  while (touched != 0) {
+    const int slot = HighestBit(touched);
+    winding_[static_cast<std::size_t>(slot)] = 0;
+    touched &= ~(std::uint64_t{1} << slot);
+  }
+}
+
 std::uint32_t ScanConverter::CurrentStack() {
   if (insideSlots_.empty()) return 0;
   const std::uint32_t top = insideSlots_.back();
@@ -298,10 +397,11 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
   spans_.clear();
   parts_.clear();
   const int side = side_;
+  const std::uint32_t rowBits = (1u << side) - 1;
+  const std::uint32_t full = side == 4 ? 0xFFFFu : side == 2 ? 0xFu : 1u;
   std::uint32_t current[4] = {0, 0, 0, 0};
   std::size_t cursor[4] = {0, 0, 0, 0};
   std::int32_t pos = clip_.left;
-  std::uint32_t sampleStacks[16];
   for (;;) {
     std::int32_t nextX = INT32_MAX;
     for (int j = 0; j < side; ++j) {
@@ -309,52 +409,42 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
     }
     const std::int32_t px = nextX == INT32_MAX ? clip_.right : std::min(nextX >> shift_, clip_.right);
     if (px > pos) {
-      bool any = false;
-      for (int j = 0; j < side; ++j) {
-        any = any || current[j] != 0;
-        for (int i = 0; i < side; ++i) sampleStacks[j * side + i] = current[j];
+      BeginSpan(pos, px);
+      bool alike = true;
+      for (int j = 1; j < side; ++j) alike = alike && current[j] == current[0];
+      if (alike) {
+        AddSamples(current[0], full);
+      } else {
+        for (int j = 0; j < side; ++j) AddSamples(current[j], rowBits << (j * side));
       }
-      if (any) AddSpan(pos, px, sampleStacks, side * side);
+      EndSpan();
     }
     if (px >= clip_.right) break;
-    // The pixel where something changes, sample by sample.
+    // The pixel where something changes, row by row: each row's samples in
+    // runs between its transitions.
     const std::int32_t base = px << shift_;
-    bool any = false;
+    BeginSpan(px, px + 1);
     for (int j = 0; j < side; ++j) {
       std::uint32_t stack = current[j];
       const std::vector<Transition>& list = transitions_[j];
       std::size_t c = cursor[j];
-      for (int i = 0; i < side; ++i) {
-        while (c < list.size() && list[c].x <= base + i) stack = list[c++].stack;
-        sampleStacks[j * side + i] = stack;
-        any = any || stack != 0;
+      int from = 0;
+      for (; c < list.size() && list[c].x < base + side; ++c) {
+        const int at = list[c].x - base;
+        if (at > from) {
+          AddSamples(stack, (rowBits >> (side - (at - from))) << (j * side + from));
+          from = at;
+        }
+        stack = list[c].stack;
       }
-      // Transitions in this pixel past its last sample do not exist: columns
-      // are whole samples, so base + side starts the next pixel.
+      if (from < side) AddSamples(stack, (rowBits >> from) << (j * side + from));
       current[j] = stack;
       cursor[j] = c;
     }
-    if (any) AddSpan(px, px + 1, sampleStacks, side * side);
+    EndSpan();
     pos = px + 1;
   }
   if (!spans_.empty()) sink.Row(y, spans_.data(), spans_.size(), parts_.data());
-}
-
-void ScanConverter::AddSpan(std::int32_t x0, std::int32_t x1, const std::uint32_t* sampleStacks, int sampleCount) {
-  RowSpan span;
-  span.x0 = x0;
-  span.x1 = x1;
-  span.firstPart = static_cast<std::uint32_t>(parts_.size());
-  for (int s = 0; s < sampleCount; ++s) {
-    const std::uint32_t stack = sampleStacks[s];
-    if (stack == 0) continue;
-    std::size_t p = span.firstPart;
-    while (p < parts_.size() && parts_[p].stack != stack) ++p;
-    if (p == parts_.size()) parts_.push_back(CoveragePart{stack, 0});
-    parts_[p].samples |= 1u << s;
-  }
-  span.partCount = static_cast<std::uint32_t>(parts_.size()) - span.firstPart;
-  spans_.push_back(span);
 }
 
 }  // namespace Halvane::Movie::Render

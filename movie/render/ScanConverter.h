@@ -82,6 +82,7 @@ class ScanConverter {
   const std::uint32_t* StackSlots(std::uint32_t stack, std::uint32_t* count) const;
 
   int SamplesPerSide() const { return side_; }
+  std::uint32_t SlotCount() const { return slotCount_; }
 
  private:
   struct Edge {
@@ -113,10 +114,29 @@ class ScanConverter {
   void AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb, std::uint32_t positive,
                     std::uint32_t negative);
   void SweepSampleRow(std::vector<Transition>& out);
+  void SweepSmall(std::vector<Transition>& out);
   std::uint32_t CurrentStack();
   std::uint32_t Intern(const std::uint32_t* slots, std::uint32_t count);
   void AssembleRow(int y, RowSink& sink);
-  void AddSpan(std::int32_t x0, std::int32_t x1, const std::uint32_t* sampleStacks, int sampleCount);
+  void BeginSpan(std::int32_t x0, std::int32_t x1) {
+    span_.x0 = x0;
+    span_.x1 = x1;
+    span_.firstPart = static_cast<std::uint32_t>(parts_.size());
+  }
+  void AddSamples(std::uint32_t stack, std::uint32_t samples) {
+    if (stack == 0) return;
+    for (std::size_t p = span_.firstPart; p < parts_.size(); ++p) {
+      if (parts_[p].stack == stack) {
+        parts_[p].samples |= samples;
+        return;
+      }
+    }
+    parts_.push_back(CoveragePart{stack, samples});
+  }
+  void EndSpan() {
+    span_.partCount = static_cast<std::uint32_t>(parts_.size()) - span_.firstPart;
+    if (span_.partCount > 0) spans_.push_back(span_);
+  }
 
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
@@ -125,9 +145,14 @@ class ScanConverter {
   bool overflowed_ = false;
 
   std::vector<Edge> edges_;
-  std::vector<std::uint32_t> active_;
+  std::vector<Edge> sorted_;  // edges_ by first row
+  std::vector<std::uint32_t> rowStarts_;
+  std::vector<std::uint32_t> rowFill_;
+  std::vector<Edge> active_;
   std::vector<Crossing> crossings_;
 
+  std::uint64_t evenOddBits_ = 0;  // the first 64 slots' rules and opacity as bits
+  std::uint64_t opaqueBits_ = 0;
   std::vector<std::uint8_t> evenOdd_;
   std::vector<std::uint8_t> opaque_;
   std::vector<std::int32_t> winding_;
@@ -141,6 +166,7 @@ class ScanConverter {
   std::vector<StackEntry> stacks_;
 
   std::vector<Transition> transitions_[4];
+  RowSpan span_;
   std::vector<RowSpan> spans_;
   std::vector<CoveragePart> parts_;
 };

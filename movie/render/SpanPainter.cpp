@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace Halvane::Movie::Render {
 
@@ -44,15 +45,18 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return r;
 }
 
-// Composite of one sample stack (slots topmost first) at one pixel: the
-// sample becomes (c + below * t) / 65536 per channel, alpha as a fourth
-// channel whose colour is 255.
-struct StackColor {
-  std::uint32_t t;
-  std::uint32_t c[4];
-};
-
 }  // namespace
+
+// Puts col over what the stack colour holds so far.
+void SpanPainter::Over(StackColor* sc, const Rgba& col) {
+  const std::uint32_t w = Weights[col.alpha];
+  const std::uint64_t inv = 65536 - w;
+  sc->c[0] = static_cast<std::uint32_t>((sc->c[0] * inv + 32768) >> 16) + col.blue * w;
+  sc->c[1] = static_cast<std::uint32_t>((sc->c[1] * inv + 32768) >> 16) + col.green * w;
+  sc->c[2] = static_cast<std::uint32_t>((sc->c[2] * inv + 32768) >> 16) + col.red * w;
+  sc->c[3] = static_cast<std::uint32_t>((sc->c[3] * inv + 32768) >> 16) + 255 * w;
+  sc->t = static_cast<std::uint32_t>((sc->t * inv + 32768) >> 16);
+}
 
 std::uint32_t AlphaWeight(std::uint8_t alpha) { return Weights[alpha]; }
 
@@ -106,6 +110,22 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
   sampleCount_ = side * side;
   shift_ = 16 + (side == 4 ? 4 : side == 2 ? 2 : 0);
   full_ = (sampleCount_ == 32 ? 0u : (1u << sampleCount_)) - 1u;
+  slotCount_ = converter.SlotCount();
+}
+
+// True when every slot of the stack has one colour everywhere; then color
+// holds the stack's composite.
+bool SpanPainter::SolidStack(std::uint32_t stack, StackColor* color) const {
+  std::uint32_t count = 0;
+  const std::uint32_t* slots = converter_->StackSlots(stack, &count);
+  StackColor sc{65536, {0, 0, 0, 0}};
+  for (std::uint32_t q = count; q-- > 0;) {
+    const PaintShader& shader = *slots_[slots[q]].shader;
+    if (!shader.Solid()) return false;
+    Over(&sc, shader.Color());
+  }
+  *color = sc;
+  return true;
 }
 
 void SpanPainter::Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
@@ -145,7 +165,18 @@ void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintS
   if (shader.Solid()) {
     const Rgba c = shader.Color();
     if (c.alpha == 255) {
-      for (int i = 0; i < count; ++i, p += Bytes) {
+      int i = 0;
+      if (Bytes == 3) {
+        // Sixteen pixels at a time from a ready pattern.
+        std::uint8_t pattern[48];
+        for (int k = 0; k < 48; k += 3) {
+          pattern[k] = c.blue;
+          pattern[k + 1] = c.green;
+          pattern[k + 2] = c.red;
+        }
+        for (; i + 16 <= count; i += 16, p += 48) std::memcpy(p, pattern, 48);
+      }
+      for (; i < count; ++i, p += Bytes) {
         p[0] = c.blue;
         p[1] = c.green;
         p[2] = c.red;
@@ -203,8 +234,35 @@ template <int Bytes, bool Layer>
 void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const CoveragePart* parts,
                              const std::uint16_t* clip) {
   const int count = span.x1 - span.x0;
-  shadedSlots_.clear();
+  const int channels = Layer ? 4 : 3;
   const std::uint32_t bias = Bias << (shift_ - 16);
+  // Without a mask and with colours that do not vary, every pixel of the
+  // span takes the same weights.
+  if (!clip) {
+    std::uint32_t t = 0;
+    std::uint32_t c[4] = {0, 0, 0, 0};
+    int covered = 0;
+    bool solid = true;
+    for (std::uint32_t k = 0; k < span.partCount && solid; ++k) {
+      StackColor sc;
+      solid = SolidStack(parts[k].stack, &sc);
+      const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
+      covered += static_cast<int>(n);
+      t += n * sc.t;
+      for (int ch = 0; ch < 4; ++ch) c[ch] += n * sc.c[ch];
+    }
+    if (solid) {
+      t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
+      for (int i = 0; i < count; ++i, p += Bytes) {
+        for (int ch = 0; ch < channels; ++ch) {
+          const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift_;
+          p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+        }
+      }
+      return;
+    }
+  }
+  shadedSlots_.clear();
   for (int i = 0; i < count; ++i, p += Bytes) {
     const std::uint32_t inMask = clip ? clip[i] : full_;
     if (inMask == 0) continue;
@@ -212,30 +270,22 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
     std::uint32_t c[4] = {0, 0, 0, 0};
     int covered = 0;
     for (std::uint32_t k = 0; k < span.partCount; ++k) {
-      const int n = CountBits(parts[k].samples & inMask);
+      const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples & inMask));
       if (n == 0) continue;
-      covered += n;
+      covered += static_cast<int>(n);
       std::uint32_t slotCount = 0;
       const std::uint32_t* slots = converter_->StackSlots(parts[k].stack, &slotCount);
       StackColor sc{65536, {0, 0, 0, 0}};
       // Bottom of the stack first.
       for (std::uint32_t q = slotCount; q-- > 0;) {
         const PaintShader& shader = *slots_[slots[q]].shader;
-        const Rgba col = shader.Solid() ? shader.Color() : ShadedColors(slots[q], span.x0, y, count)[i];
-        const std::uint32_t w = Weights[col.alpha];
-        const std::uint64_t inv = 65536 - w;
-        sc.c[0] = static_cast<std::uint32_t>((sc.c[0] * inv + 32768) >> 16) + col.blue * w;
-        sc.c[1] = static_cast<std::uint32_t>((sc.c[1] * inv + 32768) >> 16) + col.green * w;
-        sc.c[2] = static_cast<std::uint32_t>((sc.c[2] * inv + 32768) >> 16) + col.red * w;
-        sc.c[3] = static_cast<std::uint32_t>((sc.c[3] * inv + 32768) >> 16) + 255 * w;
-        sc.t = static_cast<std::uint32_t>((sc.t * inv + 32768) >> 16);
+        Over(&sc, shader.Solid() ? shader.Color() : ShadedColors(slots[q], span.x0, y, count)[i]);
       }
       t += n * sc.t;
       for (int ch = 0; ch < 4; ++ch) c[ch] += n * sc.c[ch];
     }
     if (covered == 0) continue;
     t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
-    const int channels = Layer ? 4 : 3;
     for (int ch = 0; ch < channels; ++ch) {
       const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift_;
       p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);

@@ -84,11 +84,22 @@ class SpanPainter : public RowSink {
   void GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const CoveragePart* parts, const std::uint16_t* clip);
   const Rgba* ShadedColors(std::uint32_t slot, int x, int y, int count);
 
+  // Composite of one sample stack at one pixel: the sample becomes
+  // (c + below * t) / 65536 per channel, alpha as a fourth channel whose
+  // colour is 255.
+  struct StackColor {
+    std::uint32_t t;
+    std::uint32_t c[4];
+  };
+  static void Over(StackColor* sc, const Rgba& color);
+  bool SolidStack(std::uint32_t stack, StackColor* color) const;
+
   Surface surface_;
   const ScanConverter* converter_ = nullptr;
   const SlotPaint* slots_ = nullptr;
   const SampleMask* clipMask_ = nullptr;
   PixelRect* dirty_ = nullptr;
+  std::uint32_t slotCount_ = 0;
   int sampleCount_ = 1;
   int shift_ = 16;  // 16 + log2(sampleCount_)
   std::uint32_t full_ = 1;
