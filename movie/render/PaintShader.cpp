@@ -11,20 +11,62 @@ constexpr double SquareHalf = 16384.0;  // the gradient square is -16384 .. 1638
 
 // Ramp index of u = t * 256 by the spread mode. u is bounded first so that
 // it converts to an integer safely whatever the matrix.
-int RampIndex(double u, SpreadMode spread) {
+template <SpreadMode Spread>
+inline int RampIndex(double u) {
   if (!(u > -1e9)) u = -1e9;  // also NaN
   if (u > 1e9) u = 1e9;
-  const std::int64_t k = static_cast<std::int64_t>(std::floor(u));
-  switch (spread) {
-    case SpreadMode::Repeat:
-      return static_cast<int>(k & 255);
-    case SpreadMode::Reflect: {
-      const int m = static_cast<int>(k & 511);
-      return m < 256 ? m : 511 - m;
+  std::int64_t k = static_cast<std::int64_t>(u);  // towards zero, then down
+  if (u < static_cast<double>(k)) --k;
+  if (Spread == SpreadMode::Repeat) return static_cast<int>(k & 255);
+  if (Spread == SpreadMode::Reflect) {
+    const int m = static_cast<int>(k & 511);
+    return m < 256 ? m : 511 - m;
+  }
+  return static_cast<int>(k < 0 ? 0 : k > 255 ? 255 : k);
+}
+
+// One loop per kind and spread, so that neither is decided per pixel.
+template <SpreadMode Spread>
+void ShadeKind(PaintKind kind, double gx0, double gy0, double dgx, double dgy, double focal, const Rgba* ramp,
+               int count, Rgba* out) {
+  switch (kind) {
+    case PaintKind::LinearGradient: {
+      // t = (gx + 16384) / 32768, so u = t * 256 = (gx + 16384) / 128.
+      const double u0 = (gx0 + SquareHalf) / 128.0;
+      const double du = dgx / 128.0;
+      for (int i = 0; i < count; ++i) out[i] = ramp[RampIndex<Spread>(u0 + du * i)];
+      break;
     }
-    case SpreadMode::Pad:
-    default:
-      return static_cast<int>(std::clamp<std::int64_t>(k, 0, 255));
+    case PaintKind::RadialGradient: {
+      for (int i = 0; i < count; ++i) {
+        const double gx = gx0 + dgx * i;
+        const double gy = gy0 + dgy * i;
+        out[i] = ramp[RampIndex<Spread>(std::sqrt(gx * gx + gy * gy) / 64.0)];
+      }
+      break;
+    }
+    case PaintKind::FocalRadialGradient:
+    default: {
+      // From the focal point f on the x axis through the point to the unit
+      // circle: t is the point's share of that distance.
+      const double f = focal;
+      for (int i = 0; i < count; ++i) {
+        const double ux = (gx0 + dgx * i) / SquareHalf;
+        const double vy = (gy0 + dgy * i) / SquareHalf;
+        const double dx = f - ux;
+        const double dy = -vy;
+        const double len = std::sqrt(dx * dx + dy * dy);
+        double t = 0.0;
+        if (len > 0.0) {
+          const double nx = dx / len;
+          const double ny = dy / len;
+          const double denominator = std::sqrt(std::max(0.0, 1.0 - f * f * ny * ny)) + f * nx;
+          t = denominator > 1e-12 ? len / denominator : 1e9;
+        }
+        out[i] = ramp[RampIndex<Spread>(t * 256.0)];
+      }
+      break;
+    }
   }
 }
 
@@ -67,44 +109,16 @@ void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
   const double gy0 = toSquare_.MapY(px, py);
   const double dgx = toSquare_.a;
   const double dgy = toSquare_.b;
-  switch (kind_) {
-    case PaintKind::LinearGradient: {
-      // t = (gx + 16384) / 32768, so u = t * 256 = (gx + 16384) / 128.
-      const double u0 = (gx0 + SquareHalf) / 128.0;
-      const double du = dgx / 128.0;
-      for (int i = 0; i < count; ++i) out[i] = ramp_.colors[RampIndex(u0 + du * i, spread_)];
+  switch (spread_) {
+    case SpreadMode::Repeat:
+      ShadeKind<SpreadMode::Repeat>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
       break;
-    }
-    case PaintKind::RadialGradient: {
-      for (int i = 0; i < count; ++i) {
-        const double gx = gx0 + dgx * i;
-        const double gy = gy0 + dgy * i;
-        out[i] = ramp_.colors[RampIndex(std::sqrt(gx * gx + gy * gy) / 64.0, spread_)];
-      }
+    case SpreadMode::Reflect:
+      ShadeKind<SpreadMode::Reflect>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
       break;
-    }
-    case PaintKind::FocalRadialGradient:
-    default: {
-      // From the focal point f on the x axis through the point to the unit
-      // circle: t is the point's share of that distance.
-      const double f = focal_;
-      for (int i = 0; i < count; ++i) {
-        const double ux = (gx0 + dgx * i) / SquareHalf;
-        const double vy = (gy0 + dgy * i) / SquareHalf;
-        const double dx = f - ux;
-        const double dy = -vy;
-        const double len = std::sqrt(dx * dx + dy * dy);
-        double t = 0.0;
-        if (len > 0.0) {
-          const double nx = dx / len;
-          const double ny = dy / len;
-          const double denominator = std::sqrt(std::max(0.0, 1.0 - f * f * ny * ny)) + f * nx;
-          t = denominator > 1e-12 ? len / denominator : 1e9;
-        }
-        out[i] = ramp_.colors[RampIndex(t * 256.0, spread_)];
-      }
+    default:
+      ShadeKind<SpreadMode::Pad>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
       break;
-    }
   }
 }
 

@@ -175,6 +175,20 @@ void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintS
           pattern[k + 2] = c.red;
         }
         for (; i + 16 <= count; i += 16, p += 48) std::memcpy(p, pattern, 48);
+      } else if (!Layer) {
+        // Whole words, the fourth byte kept (words made from bytes, so the
+        // machine's byte order does not matter).
+        const std::uint8_t colorBytes[4] = {c.blue, c.green, c.red, 0};
+        const std::uint8_t keepBytes[4] = {0, 0, 0, 0xFF};
+        std::uint32_t color, keep;
+        std::memcpy(&color, colorBytes, 4);
+        std::memcpy(&keep, keepBytes, 4);
+        for (; i < count; ++i, p += 4) {
+          std::uint32_t word;
+          std::memcpy(&word, p, 4);
+          word = (word & keep) | color;
+          std::memcpy(p, &word, 4);
+        }
       }
       for (; i < count; ++i, p += Bytes) {
         p[0] = c.blue;
