@@ -210,17 +210,34 @@ void ScanConverter::Run(RowSink& sink) {
       }
       // One pass: each edge's crossing, then its step to the next sample
       // row, dropping the edges that end.
-      crossings_.clear();
+      // Written field by field through a pointer into room made first:
+      // building each crossing whole and copying it in costs a stall per
+      // crossing on common processors.
+      if (crossingRoom_.size() < 2 * active_.size()) crossingRoom_.resize(4 * active_.size());
+      Crossing* const first = crossingRoom_.data();
+      Crossing* out = first;
       bool ordered = true;
       std::int32_t last = INT32_MIN;
       std::size_t kept = 0;
-      for (std::size_t i = 0; i < active_.size(); ++i) {
-        Edge e = active_[i];
+      const std::size_t activeCount = active_.size();
+      Edge* const edges = active_.data();
+      for (std::size_t i = 0; i < activeCount; ++i) {
+        Edge& e = edges[i];
         const std::int32_t x = std::clamp(e.sample, minX, maxX);
         ordered = ordered && x >= last;
         last = x;
-        if (e.positive != NoSlot) crossings_.push_back(Crossing{x, e.positive, 1});
-        if (e.negative != NoSlot) crossings_.push_back(Crossing{x, e.negative, -1});
+        if (e.positive != NoSlot) {
+          out->x = x;
+          out->slot = e.positive;
+          out->delta = 1;
+          ++out;
+        }
+        if (e.negative != NoSlot) {
+          out->x = x;
+          out->slot = e.negative;
+          out->delta = -1;
+          ++out;
+        }
         if (e.endRow <= row + 1) continue;
         e.sample += e.stepSamples;
         e.rem -= e.stepRem;
@@ -228,14 +245,15 @@ void ScanConverter::Run(RowSink& sink) {
           ++e.sample;
           e.rem += e.denom;
         }
-        active_[kept++] = e;
+        if (kept != i) edges[kept] = e;
+        ++kept;
       }
       active_.resize(kept);
+      crossingCount_ = static_cast<std::size_t>(out - first);
       if (!ordered) {
         // Edges crossed each other: sort this row's crossings, and the edges
         // for the rows to come. Rare, and nearly sorted when it happens.
-        std::stable_sort(crossings_.begin(), crossings_.end(),
-                         [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
       }
       for (std::size_t i = 1; i < active_.size(); ++i) {
         if (active_[i - 1].sample <= active_[i].sample) continue;
@@ -262,10 +280,12 @@ void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
   out.clear();
   std::uint32_t current = 0;
   std::size_t i = 0;
-  while (i < crossings_.size()) {
-    const std::int32_t x = crossings_[i].x;
-    for (; i < crossings_.size() && crossings_[i].x == x; ++i) {
-      const Crossing& c = crossings_[i];
+  const std::size_t count = crossingCount_;
+  const Crossing* const crossings = crossingRoom_.data();
+  while (i < count) {
+    const std::int32_t x = crossings[i].x;
+    for (; i < count && crossings[i].x == x; ++i) {
+      const Crossing& c = crossings[i];
       const std::int32_t w = winding_[c.slot] += c.delta;
       if (w == c.delta) touched_.push_back(c.slot);
       const std::uint8_t in = evenOdd_[c.slot] ? static_cast<std::uint8_t>(w & 1) : static_cast<std::uint8_t>(w != 0);
@@ -296,7 +316,10 @@ void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
 
 namespace {
 
-int HighestBit(std::uint64_t v) {  // v != 0
+inline int HighestBit(std::uint64_t v) {  // v != 0
+#if defined(__GNUC__) || defined(__clang__)
+  return 63 - __builtin_clzll(v);
+#else
   int n = 0;
   if (v >> 32) { v >>= 32; n += 32; }
   if (v >> 16) { v >>= 16; n += 16; }
@@ -305,6 +328,7 @@ int HighestBit(std::uint64_t v) {  // v != 0
   if (v >> 2) { v >>= 2; n += 2; }
   if (v >> 1) n += 1;
   return n;
+#endif
 }
 
 }  // namespace
@@ -317,11 +341,12 @@ void ScanConverter::SweepSmall(std::vector<Transition>& out) {
   std::uint64_t touched = 0;
   std::uint32_t current = 0;
   std::size_t i = 0;
-  const std::size_t count = crossings_.size();
+  const std::size_t count = crossingCount_;
+  const Crossing* const crossings = crossingRoom_.data();
   while (i < count) {
-    const std::int32_t x = crossings_[i].x;
-    for (; i < count && crossings_[i].x == x; ++i) {
-      const Crossing& c = crossings_[i];
+    const std::int32_t x = crossings[i].x;
+    for (; i < count && crossings[i].x == x; ++i) {
+      const Crossing& c = crossings[i];
       const std::uint64_t bit = std::uint64_t{1} << c.slot;
       if (evenOddBits_ & bit) {
         inside ^= bit;

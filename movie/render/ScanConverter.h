@@ -149,7 +149,8 @@ class ScanConverter {
   std::vector<std::uint32_t> rowStarts_;
   std::vector<std::uint32_t> rowFill_;
   std::vector<Edge> active_;
-  std::vector<Crossing> crossings_;
+  std::vector<Crossing> crossingRoom_;  // grows only; the current sample row's crossings first
+  std::size_t crossingCount_ = 0;
 
   std::uint64_t evenOddBits_ = 0;  // the first 64 slots' rules and opacity as bits
   std::uint64_t opaqueBits_ = 0;
