@@ -21,6 +21,14 @@ constexpr double Far = 1e12;
 
 double Tame(double v) { return std::clamp(v, -Far, Far); }
 
+// The nearest integer (halves up); v is within a few million here.
+inline std::int64_t Round(double v) {
+  const double up = v + 0.5;
+  std::int64_t r = static_cast<std::int64_t>(up);  // towards zero
+  if (static_cast<double>(r) > up) --r;           // so down for negatives
+  return r;
+}
+
 }  // namespace
 
 void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32_t slotCount) {
@@ -129,8 +137,7 @@ void ScanConverter::AddClipped(double x0, double y0, double x1, double y1, std::
     const double ny = i + 1 == cutCount ? y1 : y0 + dy * t;
     const double ax = std::clamp(px, left, right);
     const double bx = std::clamp(nx, left, right);
-    AddQuantized(std::llround(ax * Unit), std::llround(py * Unit), std::llround(bx * Unit), std::llround(ny * Unit),
-                 plus, minus);
+    AddQuantized(Round(ax * Unit), Round(py * Unit), Round(bx * Unit), Round(ny * Unit), plus, minus);
     px = nx;
     py = ny;
   }

@@ -111,11 +111,26 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
   shift_ = 16 + (side == 4 ? 4 : side == 2 ? 2 : 0);
   full_ = (sampleCount_ == 32 ? 0u : (1u << sampleCount_)) - 1u;
   slotCount_ = converter.SlotCount();
+  // Each solid slot's composite, ready for the pixels where it is alone.
+  slotColors_.resize(slotCount_);
+  slotSolid_.resize(slotCount_);
+  for (std::uint32_t i = 0; i < slotCount_; ++i) {
+    const PaintShader& shader = *slots[i].shader;
+    slotSolid_[i] = shader.Solid() ? 1 : 0;
+    StackColor sc{65536, {0, 0, 0, 0}};
+    if (shader.Solid()) Over(&sc, shader.Color());
+    slotColors_[i] = sc;
+  }
 }
 
 // True when every slot of the stack has one colour everywhere; then color
 // holds the stack's composite.
 bool SpanPainter::SolidStack(std::uint32_t stack, StackColor* color) const {
+  if (stack <= slotCount_) {
+    if (!slotSolid_[stack - 1]) return false;
+    *color = slotColors_[stack - 1];
+    return true;
+  }
   std::uint32_t count = 0;
   const std::uint32_t* slots = converter_->StackSlots(stack, &count);
   StackColor sc{65536, {0, 0, 0, 0}};

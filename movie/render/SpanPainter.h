@@ -100,6 +100,8 @@ class SpanPainter : public RowSink {
   const SampleMask* clipMask_ = nullptr;
   PixelRect* dirty_ = nullptr;
   std::uint32_t slotCount_ = 0;
+  std::vector<StackColor> slotColors_;
+  std::vector<std::uint8_t> slotSolid_;
   int sampleCount_ = 1;
   int shift_ = 16;  // 16 + log2(sampleCount_)
   std::uint32_t full_ = 1;
