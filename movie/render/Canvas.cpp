@@ -246,6 +246,7 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
   const std::uint32_t lineCount = maskMode ? 0 : static_cast<std::uint32_t>(std::min(shape.lines.size(), MaxStyles));
   s.converter.Reset(s.side, area, fillCount + lineCount);
   s.flatPoints = 0;
+  s.stroker.Reset(area);
   if (maskMode) {
     for (std::uint32_t i = 0; i < fillCount; ++i) s.converter.SetSlot(i, shape.rule, true);
   } else {

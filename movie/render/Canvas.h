@@ -24,7 +24,11 @@
 // Bounds: the view and clip are limited to MaxSide pixels a side, and all
 // layer and mask buffers together to MaxBufferBytes. A layer that does not
 // fit draws straight into what lies below it, with normal blending; a mask
-// that does not fit shows nothing of what it clips.
+// that does not fit shows nothing of what it clips. One shape's work is
+// bounded too: past a budget of flattened points its curves become chords,
+// past one of arc points its round joins and caps are cut straight, and
+// edges past ScanConverter's caps (count, and sample rows crossed) are left
+// out. Geometry outside the clip costs next to nothing whatever its size.
 //
 // A Canvas is used by one thread at a time.
 #pragma once

@@ -40,6 +40,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   clip_.bottom = std::clamp(clip.bottom, clip_.top, MaxSide);
   slotCount_ = slotCount;
   overflowed_ = false;
+  edgeRows_ = 0;
   edges_.clear();
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
@@ -152,10 +153,11 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   const std::int64_t firstRow = CeilDiv(ya - half, pitch);
   const std::int64_t endRow = CeilDiv(yb - half, pitch);
   if (firstRow >= endRow) return;
-  if (edges_.size() >= MaxEdges) {
+  if (edges_.size() >= MaxEdges || edgeRows_ + (endRow - firstRow) > MaxEdgeRows) {
     overflowed_ = true;
     return;
   }
+  edgeRows_ += endRow - firstRow;
   const std::int64_t dx = xb - xa;
   const std::int64_t dy = yb - ya;
   // Sample column i (at i * pitch + half) is at or right of the crossing of

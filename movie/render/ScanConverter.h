@@ -58,8 +58,10 @@ class RowSink {
 class ScanConverter {
  public:
   static constexpr std::uint32_t NoSlot = 0xFFFFFFFFu;
-  static constexpr std::size_t MaxEdges = std::size_t{1} << 20;
-  static constexpr std::size_t MaxStacks = 4096;
+  static constexpr std::size_t MaxEdges = std::size_t{1} << 19;
+  // The sample rows all edges together may cross: the work of a drawing.
+  static constexpr std::int64_t MaxEdgeRows = std::int64_t{1} << 26;
+  static constexpr std::size_t MaxStacks = 512;
   static constexpr int MaxSide = 1 << 14;  // clip rectangle coordinates stay within 0 .. MaxSide
 
   // Starts a drawing: samplesPerSide is 1, 2 or 4; clip must lie within
@@ -72,7 +74,8 @@ class ScanConverter {
   void AddSegment(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus);
 
   bool HasEdges() const { return !edges_.empty(); }
-  // True when segments were dropped because MaxEdges was reached.
+  // True when segments were dropped because MaxEdges or MaxEdgeRows was
+  // reached.
   bool Overflowed() const { return overflowed_; }
 
   // Sweeps every row the edges reach and hands the covered ones to sink.
@@ -143,6 +146,7 @@ class ScanConverter {
   PixelRect clip_;
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
+  std::int64_t edgeRows_ = 0;
 
   std::vector<Edge> edges_;
   std::vector<Edge> sorted_;  // edges_ by first row

@@ -148,9 +148,15 @@ void Stroker::Cap(Point at, Point direction, CapStyle cap) {
 void Stroker::Arc(Point center, Point from, double sweep) {
   const double h = style_.halfWidth;
   if (!(h > FlattenTolerance)) return;
+  if (center.x + h < area_.left - 1 || center.x - h > area_.right + 1 || center.y + h < area_.top - 1 ||
+      center.y - h > area_.bottom + 1) {
+    return;
+  }
   const double step = 2.0 * std::acos(1.0 - FlattenTolerance / h);
   int count = step > 0.0 ? static_cast<int>(std::ceil(std::fabs(sweep) / step)) : MaxArcSegments;
   count = std::clamp(count, 1, MaxArcSegments);
+  if (arcPoints_ >= MaxArcPoints) count = 1;
+  arcPoints_ += static_cast<std::size_t>(count);
   const double start = std::atan2(from.y, from.x);
   for (int i = 1; i < count; ++i) {
     const double a = start + sweep * i / count;

@@ -44,6 +44,18 @@ struct StrokeStyle {
 
 class Stroker {
  public:
+  // Round joins and caps take as many points as keep them within the
+  // flattening tolerance; past this many points since the last Reset they
+  // are cut straight, so that a shape of many huge round joins stays
+  // bounded.
+  static constexpr std::size_t MaxArcPoints = std::size_t{1} << 18;
+  // Starts a drawing whose visible part is the device rectangle area (arcs
+  // wholly outside it are cut straight: nothing of them would show).
+  void Reset(const PixelRect& area) {
+    arcPoints_ = 0;
+    area_ = area;
+  }
+
   // Appends the outline of the line through path. A closed path ends where
   // it starts and gets a join there instead of caps. A path that never moves
   // is a dot: its caps only (nothing for caps None).
@@ -57,6 +69,8 @@ class Stroker {
 
   StrokeStyle style_;
   Contours* out_ = nullptr;
+  std::size_t arcPoints_ = 0;
+  PixelRect area_;
   std::vector<StrokePoint> points_;
   std::vector<Point> directions_;
 };

@@ -363,6 +363,29 @@ TEST(CanvasFillRules, TranslucentFillsOverlapPerSample) {
   EXPECT_NEAR(both.blue, 128, 1);
 }
 
+TEST(CanvasFillRules, ShapesWithManyStylesCompositeTheSame) {
+  // Past 64 styles the sweep keeps its inside set another way: stripes of
+  // 69 opaque fills under one half-transparent fill covering them all.
+  ShapeLayer shape;
+  for (int i = 0; i < 69; ++i) {
+    shape.fills.push_back(Paint::SolidColor(Rgba{static_cast<std::uint8_t>(i * 3), 0, 0, 255}));
+    shape.SetFill1(static_cast<std::uint32_t>(i + 1));
+    AddRect(shape, i, 0, i + 1, 4);
+  }
+  shape.fills.push_back(Paint::SolidColor(Rgba{0, 0, 255, 128}));
+  shape.SetFill1(70);
+  AddRect(shape, 0, 0, 70, 4);
+  TestImage image(70, 4);
+  image.Fill(Rgb{0, 255, 0});
+  Draw(image, shape, Quality::High);
+  for (int x = 0; x < 69; ++x) {
+    const Rgb c = image.At(x, 2);
+    EXPECT_NEAR(c.red, x * 3 * 127 / 255, 1) << x;
+    EXPECT_EQ(c.green, 0) << x;
+    EXPECT_EQ(c.blue, 128) << x;
+  }
+}
+
 TEST(CanvasBounds, HugeNonFiniteAndDegenerateInputDrawsSafely) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -388,6 +411,22 @@ TEST(CanvasBounds, HugeNonFiniteAndDegenerateInputDrawsSafely) {
       EXPECT_TRUE(image.GuardsIntact()) << v;
     }
   }
+}
+
+TEST(CanvasBounds, ManyHugeRoundJoinsFinish) {
+  // Round joins as wide as a million pixels at thousands of corners: past a
+  // cap the arcs are cut straight, so this stays quick and small.
+  ShapeLayer shape;
+  LineStyle line;
+  line.width = 4e7;
+  shape.lines.push_back(line);
+  shape.SetLine(1);
+  shape.MoveTo(0, 0);
+  for (int i = 0; i < 3000; ++i) shape.LineTo(Tw(i % 2 ? 30 : 0), Tw(i * 0.01));
+  TestImage image(32, 32);
+  Draw(image, shape, Quality::High);
+  EXPECT_EQ(image.At(16, 16), (Rgb{0, 0, 0}));
+  EXPECT_TRUE(image.GuardsIntact());
 }
 
 TEST(CanvasBounds, ManyEdgesAndHugeCurvesFinish) {
