@@ -32,7 +32,9 @@ Transform Unscaled() {
 // A closed wavy blob of count curves around (cx, cy) in pixels, in twips.
 Subpath Blob(Random& random, double cx, double cy, double radius, int count) {
   Subpath s;
-  auto at = [&](double angle, double r) { return Point{(cx + r * std::cos(angle)) * 20, (cy + r * std::sin(angle)) * 20}; };
+  auto at = [&](double angle, double r) {
+    return Point{(cx + r * std::cos(angle)) * 20, (cy + r * std::sin(angle)) * 20};
+  };
   s.start = at(0, radius);
   for (int k = 0; k < count; ++k) {
     const double a0 = 2 * Pi * k / count;
@@ -74,10 +76,12 @@ Subpath Rect(double x0, double y0, double x1, double y1) {
 }
 
 Rgba Color(Random& random, bool translucent) {
-  return Rgba{random.Byte(), random.Byte(), random.Byte(), translucent ? static_cast<std::uint8_t>(160) : std::uint8_t{255}};
+  return Rgba{random.Byte(), random.Byte(), random.Byte(),
+              translucent ? static_cast<std::uint8_t>(160) : std::uint8_t{255}};
 }
 
-Paint GradientPaint(Random& random, PaintKind kind, double cx, double cy, double size, double angle, SpreadMode spread) {
+Paint GradientPaint(Random& random, PaintKind kind, double cx, double cy, double size, double angle,
+                    SpreadMode spread) {
   Paint p;
   p.kind = kind;
   p.gradient.spread = spread;
@@ -168,8 +172,8 @@ Scene Gradients(std::uint32_t seed) {
   {
     SceneShape background;
     background.placement = Unscaled();
-    background.paths.push_back(
-        Fill(Rect(0, 0, Width, Height), GradientPaint(random, PaintKind::LinearGradient, 320, 240, 700, 0.4, SpreadMode::Pad)));
+    background.paths.push_back(Fill(Rect(0, 0, Width, Height), GradientPaint(random, PaintKind::LinearGradient, 320,
+                                                                             240, 700, 0.4, SpreadMode::Pad)));
     scene.shapes.push_back(std::move(background));
   }
   for (int i = 0; i < 9; ++i) {
@@ -177,8 +181,8 @@ Scene Gradients(std::uint32_t seed) {
     shape.placement = Unscaled();
     const double cx = random.Range(60, Width - 60), cy = random.Range(60, Height - 60);
     const double r = random.Range(60, 160);
-    shape.paths.push_back(Fill(Blob(random, cx, cy, r, 10),
-                               GradientPaint(random, kinds[i % 3], cx, cy, r * 1.6, random.Range(0, Pi), spreads[(i / 3) % 3])));
+    shape.paths.push_back(Fill(Blob(random, cx, cy, r, 10), GradientPaint(random, kinds[i % 3], cx, cy, r * 1.6,
+                                                                          random.Range(0, Pi), spreads[(i / 3) % 3])));
     scene.shapes.push_back(std::move(shape));
   }
   return scene;
@@ -199,8 +203,8 @@ Scene Strokes(std::uint32_t seed) {
     }
     for (int i = 0; i < 2; ++i) {
       const double x = random.Range(0, Width - 120), y = random.Range(0, Height - 100);
-      shape.paths.push_back(Stroke(Rect(x, y, x + random.Range(30, 120), y + random.Range(30, 100)), random.Range(1, 10),
-                                   Color(random, false), JoinStyle::Miter, CapStyle::Round));
+      shape.paths.push_back(Stroke(Rect(x, y, x + random.Range(30, 120), y + random.Range(30, 100)),
+                                   random.Range(1, 10), Color(random, false), JoinStyle::Miter, CapStyle::Round));
     }
     scene.shapes.push_back(std::move(shape));
   }
@@ -233,7 +237,8 @@ std::vector<std::vector<Point>> DevicePolylines(const ScenePath& path, const Tra
       if (seg.curved) {
         const Point from = points.back();
         const Point control = map(seg.control);
-        const int n = path.stroke ? StrokeCurveSegmentCount(from, control, to, halfWidth) : CurveSegmentCount(from, control, to);
+        const int n =
+            path.stroke ? StrokeCurveSegmentCount(from, control, to, halfWidth) : CurveSegmentCount(from, control, to);
         FlattenCurve(from, control, to, n, &points);
       } else {
         points.push_back(to);

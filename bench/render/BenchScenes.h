@@ -26,8 +26,8 @@ struct Subpath {
 struct ScenePath {
   std::vector<Subpath> subpaths;
   bool stroke = false;
-  Paint paint;      // fills
-  LineStyle line;   // strokes
+  Paint paint;     // fills
+  LineStyle line;  // strokes
 };
 
 struct SceneShape {

@@ -25,11 +25,15 @@ struct PreparedPath {
 };
 
 cairo_line_cap_t Cap(CapStyle cap) {
-  return cap == CapStyle::None ? CAIRO_LINE_CAP_BUTT : cap == CapStyle::Square ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_ROUND;
+  return cap == CapStyle::None     ? CAIRO_LINE_CAP_BUTT
+         : cap == CapStyle::Square ? CAIRO_LINE_CAP_SQUARE
+                                   : CAIRO_LINE_CAP_ROUND;
 }
 
 cairo_line_join_t Join(JoinStyle join) {
-  return join == JoinStyle::Bevel ? CAIRO_LINE_JOIN_BEVEL : join == JoinStyle::Miter ? CAIRO_LINE_JOIN_MITER : CAIRO_LINE_JOIN_ROUND;
+  return join == JoinStyle::Bevel   ? CAIRO_LINE_JOIN_BEVEL
+         : join == JoinStyle::Miter ? CAIRO_LINE_JOIN_MITER
+                                    : CAIRO_LINE_JOIN_ROUND;
 }
 
 cairo_pattern_t* MakePattern(const Paint& paint, const Transform& placement) {
@@ -40,9 +44,15 @@ cairo_pattern_t* MakePattern(const Paint& paint, const Transform& placement) {
   cairo_pattern_t* p = nullptr;
   const double f = paint.gradient.focalPoint * 16384.0;
   switch (paint.kind) {
-    case PaintKind::LinearGradient: p = cairo_pattern_create_linear(-16384, 0, 16384, 0); break;
-    case PaintKind::RadialGradient: p = cairo_pattern_create_radial(0, 0, 0, 0, 0, 16384); break;
-    default: p = cairo_pattern_create_radial(f, 0, 0, 0, 0, 16384); break;
+    case PaintKind::LinearGradient:
+      p = cairo_pattern_create_linear(-16384, 0, 16384, 0);
+      break;
+    case PaintKind::RadialGradient:
+      p = cairo_pattern_create_radial(0, 0, 0, 0, 0, 16384);
+      break;
+    default:
+      p = cairo_pattern_create_radial(f, 0, 0, 0, 0, 16384);
+      break;
   }
   for (const GradientStop& s : paint.gradient.stops) {
     cairo_pattern_add_color_stop_rgba(p, s.ratio / 255.0, s.color.red / 255.0, s.color.green / 255.0,

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
   for (const Scene& scene : Scenes()) {
     benchmark::RegisterBenchmark(("Rasterizer24/" + scene.name).c_str(), BM_Rasterizer, &scene, 3);
     benchmark::RegisterBenchmark(("Rasterizer32/" + scene.name).c_str(), BM_Rasterizer, &scene, 4);
-    if (TheOracle()) benchmark::RegisterBenchmark((std::string(TheOracle()->Name()) + "/" + scene.name).c_str(), BM_Oracle, &scene);
+    if (TheOracle())
+      benchmark::RegisterBenchmark((std::string(TheOracle()->Name()) + "/" + scene.name).c_str(), BM_Oracle, &scene);
   }
   // Repeated and interleaved by default so that drifts in the machine's load
   // touch both sides alike; flags on the command line override these.

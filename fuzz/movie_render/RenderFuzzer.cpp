@@ -30,12 +30,18 @@ class Input {
   double Coordinate() {
     const std::uint8_t kind = Byte();
     switch (kind) {
-      case 0: return std::numeric_limits<double>::quiet_NaN();
-      case 1: return std::numeric_limits<double>::infinity();
-      case 2: return -std::numeric_limits<double>::infinity();
-      case 3: return 1e300;
-      case 4: return -1e12;
-      default: return Short() * (kind & 0x10 ? 1.0 : 0.25);
+      case 0:
+        return std::numeric_limits<double>::quiet_NaN();
+      case 1:
+        return std::numeric_limits<double>::infinity();
+      case 2:
+        return -std::numeric_limits<double>::infinity();
+      case 3:
+        return 1e300;
+      case 4:
+        return -1e12;
+      default:
+        return Short() * (kind & 0x10 ? 1.0 : 0.25);
     }
   }
   double Factor() {
@@ -102,12 +108,22 @@ ShapeLayer MakeShape(Input& in) {
   for (int i = 0; i < edges && !in.Empty(); ++i) {
     const std::uint8_t op = in.Byte();
     switch (op % 8) {
-      case 0: shape.MoveTo(in.Coordinate(), in.Coordinate()); break;
-      case 1: shape.SetFill0(in.Byte() % 7); break;
-      case 2: shape.SetFill1(in.Byte() % 7); break;
-      case 3: shape.SetLine(in.Byte() % 5); break;
+      case 0:
+        shape.MoveTo(in.Coordinate(), in.Coordinate());
+        break;
+      case 1:
+        shape.SetFill0(in.Byte() % 7);
+        break;
+      case 2:
+        shape.SetFill1(in.Byte() % 7);
+        break;
+      case 3:
+        shape.SetLine(in.Byte() % 5);
+        break;
       case 4:
-      case 5: shape.LineTo(in.Coordinate(), in.Coordinate()); break;
+      case 5:
+        shape.LineTo(in.Coordinate(), in.Coordinate());
+        break;
       default: {
         const double cx = in.Coordinate(), cy = in.Coordinate();
         shape.CurveTo(cx, cy, in.Coordinate(), in.Coordinate());
@@ -165,11 +181,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         canvas.DrawShape(shape, placement, MakeColorTransform(in));
         break;
       }
-      case 3: canvas.BeginMask(); break;
-      case 4: canvas.EndMask(); break;
-      case 5: canvas.PopMask(); break;
-      case 6: canvas.PushLayer(BlendModeFromByte(in.Byte() % 16)); break;
-      default: canvas.PopLayer(); break;
+      case 3:
+        canvas.BeginMask();
+        break;
+      case 4:
+        canvas.EndMask();
+        break;
+      case 5:
+        canvas.PopMask();
+        break;
+      case 6:
+        canvas.PushLayer(BlendModeFromByte(in.Byte() % 16));
+        break;
+      default:
+        canvas.PopLayer();
+        break;
     }
   }
   canvas.End();

@@ -50,7 +50,8 @@ struct LayerBuffer {
   PixelRect dirty;
   Surface surface;
   void Allocate(const PixelRect& a) {
-    const std::size_t size = static_cast<std::size_t>(a.right - a.left) * static_cast<std::size_t>(a.bottom - a.top) * 4;
+    const std::size_t size =
+        static_cast<std::size_t>(a.right - a.left) * static_cast<std::size_t>(a.bottom - a.top) * 4;
     area = a;
     dirty = PixelRect{};
     if (pixels.size() != size) pixels.assign(size, 0);  // a released buffer is all zero
@@ -167,9 +168,10 @@ struct Canvas::State {
     freeLayers.push_back(std::move(b));
   }
 
-  void AddFillEdges(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount, const PixelRect& area);
-  void AddLines(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount,
-                std::uint32_t lineCount, const PixelRect& area);
+  void AddFillEdges(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount,
+                    const PixelRect& area);
+  void AddLines(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount, std::uint32_t lineCount,
+                const PixelRect& area);
   void AddContours(std::uint32_t slot);
 };
 

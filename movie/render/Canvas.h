@@ -64,8 +64,7 @@ class Canvas {
   // Draws one shape layer: its fills in style order, then its lines in
   // style order. placement maps the shape's twips to device pixels; color
   // applies to every colour of the layer's paints.
-  void DrawShape(const ShapeLayer& shape, const Transform& placement,
-                 const ColorTransform& color = ColorTransform());
+  void DrawShape(const ShapeLayer& shape, const Transform& placement, const ColorTransform& color = ColorTransform());
 
   void BeginMask();
   void EndMask();

@@ -8,9 +8,7 @@ namespace {
 
 // value >> 8 rounding towards minus infinity, without relying on how the
 // compiler shifts negative numbers.
-std::int64_t ShiftDown8(std::int64_t value) {
-  return value >= 0 ? value / 256 : -((-value + 255) / 256);
-}
+std::int64_t ShiftDown8(std::int64_t value) { return value >= 0 ? value / 256 : -((-value + 255) / 256); }
 
 std::int32_t Bounded(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, -ColorTransform::Limit, ColorTransform::Limit));

@@ -16,9 +16,7 @@ struct SrgbTables {
     for (int i = 0; i < 256; ++i) toLinear[i] = Decode(i / 255.0);
     for (int i = 0; i < 255; ++i) upper[i] = Decode((i + 0.5) / 255.0);
   }
-  static double Decode(double c) {
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-  }
+  static double Decode(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
 };
 
 const SrgbTables& Tables() {
@@ -55,9 +53,12 @@ Rgba Interpolate(const Rgba& a, const Rgba& b, int weightB, int range, Interpola
 
 SpreadMode Gradient::SpreadFromBits(std::uint8_t bits) {
   switch (bits) {
-    case 1: return SpreadMode::Reflect;
-    case 2: return SpreadMode::Repeat;
-    default: return SpreadMode::Pad;
+    case 1:
+      return SpreadMode::Reflect;
+    case 2:
+      return SpreadMode::Repeat;
+    default:
+      return SpreadMode::Pad;
   }
 }
 

@@ -58,19 +58,28 @@ void BlendOverLayer(const std::uint8_t* src, std::uint8_t* dst, BlendMode mode) 
 std::uint8_t BlendChannel(BlendMode mode, std::uint8_t below, std::uint8_t above) {
   const std::uint32_t b = below, s = above;
   switch (mode) {
-    case BlendMode::Multiply: return Byte(Div255(b * s));
-    case BlendMode::Screen: return Byte(b + s - Div255(b * s));
-    case BlendMode::Lighten: return std::max(below, above);
-    case BlendMode::Darken: return std::min(below, above);
-    case BlendMode::Difference: return static_cast<std::uint8_t>(b > s ? b - s : s - b);
-    case BlendMode::Add: return Byte(b + s);
-    case BlendMode::Subtract: return static_cast<std::uint8_t>(b > s ? b - s : 0);
-    case BlendMode::Invert: return static_cast<std::uint8_t>(255 - b);
+    case BlendMode::Multiply:
+      return Byte(Div255(b * s));
+    case BlendMode::Screen:
+      return Byte(b + s - Div255(b * s));
+    case BlendMode::Lighten:
+      return std::max(below, above);
+    case BlendMode::Darken:
+      return std::min(below, above);
+    case BlendMode::Difference:
+      return static_cast<std::uint8_t>(b > s ? b - s : s - b);
+    case BlendMode::Add:
+      return Byte(b + s);
+    case BlendMode::Subtract:
+      return static_cast<std::uint8_t>(b > s ? b - s : 0);
+    case BlendMode::Invert:
+      return static_cast<std::uint8_t>(255 - b);
     case BlendMode::Overlay:
       return b < 128 ? Byte(Div255(2 * s * b)) : Byte(255 - Div255(2 * (255 - s) * (255 - b)));
     case BlendMode::HardLight:
       return s < 128 ? Byte(Div255(2 * s * b)) : Byte(255 - Div255(2 * (255 - s) * (255 - b)));
-    default: return above;
+    default:
+      return above;
   }
 }
 
@@ -82,7 +91,8 @@ void CompositeLayer(const Surface& layer, const PixelRect& region, const Surface
     for (int y = region.top; y < region.bottom; ++y) {
       const std::uint8_t* src = layer.Pixel(region.left, y);
       std::uint8_t* dst = below.Pixel(region.left, y);
-      for (int x = region.left; x < region.right; ++x, src += 4, dst += below.bytesPerPixel) BlendOverView(src, dst, mode);
+      for (int x = region.left; x < region.right; ++x, src += 4, dst += below.bytesPerPixel)
+        BlendOverView(src, dst, mode);
     }
     return;
   }

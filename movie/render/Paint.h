@@ -19,8 +19,8 @@ enum class PaintKind : std::uint8_t { Solid, LinearGradient, RadialGradient, Foc
 
 struct Paint {
   PaintKind kind = PaintKind::Solid;
-  Rgba color;          // solid paints
-  Gradient gradient;   // gradient paints
+  Rgba color;         // solid paints
+  Gradient gradient;  // gradient paints
   // Gradient paints: maps the gradient square (-16384 .. 16384 twips on both
   // axes) into the shape's twips.
   Transform matrix;

@@ -122,8 +122,8 @@ void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
   }
 }
 
-const PaintShader* ShaderPool::Prepare(const Paint& paint, const Transform& placement,
-                                       const ColorTransform& transform, double pixelOffset) {
+const PaintShader* ShaderPool::Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform,
+                                       double pixelOffset) {
   if (paint.kind == PaintKind::Solid) {
     if (solidUsed_ == solids_.size()) solids_.push_back(std::make_unique<SolidShader>());
     SolidShader* s = solids_[solidUsed_++].get();

@@ -43,8 +43,8 @@ void FlattenCurve(Point p0, Point p1, Point p2, int segments, std::vector<Point>
   for (int i = 1; i < segments; ++i) {
     const double t = static_cast<double>(i) / segments;
     const double u = 1.0 - t;
-    out->push_back(Point{u * u * p0.x + 2.0 * t * u * p1.x + t * t * p2.x,
-                         u * u * p0.y + 2.0 * t * u * p1.y + t * t * p2.y});
+    out->push_back(
+        Point{u * u * p0.x + 2.0 * t * u * p1.x + t * t * p2.x, u * u * p0.y + 2.0 * t * u * p1.y + t * t * p2.y});
   }
   out->push_back(p2);
 }

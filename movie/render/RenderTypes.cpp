@@ -35,7 +35,8 @@ bool Transform::Invert(Transform* inverse) const {
 }
 
 BlendMode BlendModeFromByte(std::uint8_t value) {
-  if (value >= static_cast<std::uint8_t>(BlendMode::Normal) && value <= static_cast<std::uint8_t>(BlendMode::HardLight)) {
+  if (value >= static_cast<std::uint8_t>(BlendMode::Normal) &&
+      value <= static_cast<std::uint8_t>(BlendMode::HardLight)) {
     return static_cast<BlendMode>(value);
   }
   return BlendMode::Normal;

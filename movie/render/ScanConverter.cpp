@@ -25,7 +25,7 @@ double Tame(double v) { return std::clamp(v, -Far, Far); }
 inline std::int64_t Round(double v) {
   const double up = v + 0.5;
   std::int64_t r = static_cast<std::int64_t>(up);  // towards zero
-  if (static_cast<double>(r) > up) --r;           // so down for negatives
+  if (static_cast<double>(r) > up) --r;            // so down for negatives
   return r;
 }
 
@@ -330,12 +330,7 @@ inline int HighestBit(std::uint64_t v) {  // v != 0
   return 63 - __builtin_clzll(v);
 #else
   int n = 0;
-  if (v >> 32) { v >>= 32; n += 32; }
-  if (v >> 16) { v >>= 16; n += 16; }
-  if (v >> 8) { v >>= 8; n += 8; }
-  if (v >> 4) { v >>= 4; n += 4; }
-  if (v >> 2) { v >>= 2; n += 2; }
-  if (v >> 1) n += 1;
+  while (v >>= 1) ++n;
   return n;
 #endif
 }
@@ -379,8 +374,9 @@ void ScanConverter::SweepSmall(std::vector<Transition>& out) {
           rest &= ~(std::uint64_t{1} << slot);
           if ((opaqueBits_ >> slot & 1) || rest == 0) break;
         }
-        stack = stackScratch_.size() == 1 ? static_cast<std::uint32_t>(top) + 1
-                                          : Intern(stackScratch_.data(), static_cast<std::uint32_t>(stackScratch_.size()));
+        stack = stackScratch_.size() == 1
+                    ? static_cast<std::uint32_t>(top) + 1
+                    : Intern(stackScratch_.data(), static_cast<std::uint32_t>(stackScratch_.size()));
       }
     }
     if (stack != current) {

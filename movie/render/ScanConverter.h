@@ -91,8 +91,8 @@ class ScanConverter {
   struct Edge {
     std::int32_t firstRow;  // sample rows, counted from the top of the device
     std::int32_t endRow;
-    std::int32_t sample;    // first sample column at or right of the crossing
-    std::int32_t rem;       // how far past the crossing that column is, in 1/denom columns
+    std::int32_t sample;  // first sample column at or right of the crossing
+    std::int32_t rem;     // how far past the crossing that column is, in 1/denom columns
     std::int32_t stepSamples;
     std::int32_t stepRem;
     std::int32_t denom;

@@ -61,9 +61,10 @@ void SpanPainter::Over(StackColor* sc, const Rgba& col) {
 std::uint32_t AlphaWeight(std::uint8_t alpha) { return Weights[alpha]; }
 
 void SampleMask::Allocate(const PixelRect& area) {
-  const std::size_t size = static_cast<std::size_t>(area.right - area.left) * static_cast<std::size_t>(area.bottom - area.top);
-  const bool same = area.left == area_.left && area.top == area_.top && area.right == area_.right &&
-                    area.bottom == area_.bottom;
+  const std::size_t size =
+      static_cast<std::size_t>(area.right - area.left) * static_cast<std::size_t>(area.bottom - area.top);
+  const bool same =
+      area.left == area_.left && area.top == area_.top && area.right == area_.right && area.bottom == area_.bottom;
   area_ = area;
   bounds_ = PixelRect{};
   if (same && clean_ && bits_.size() == size) return;
@@ -253,7 +254,8 @@ const Rgba* SpanPainter::ShadedColors(std::uint32_t slot, int x, int y, int coun
   }
   const std::size_t k = shadedSlots_.size();
   shadedSlots_.push_back(slot);
-  if (colors_.size() < (k + 1) * static_cast<std::size_t>(count)) colors_.resize((k + 1) * static_cast<std::size_t>(count));
+  if (colors_.size() < (k + 1) * static_cast<std::size_t>(count))
+    colors_.resize((k + 1) * static_cast<std::size_t>(count));
   Rgba* out = colors_.data() + k * static_cast<std::size_t>(count);
   slots_[slot].shader->ShadeRow(x, y, count, out);
   return out;

@@ -71,8 +71,8 @@ class SpanPainter : public RowSink {
  public:
   // slots: one per slot of converter. clipMask may be null. dirty (may be
   // null) grows to hold every pixel written.
-  void Setup(const Surface& surface, const ScanConverter& converter, const SlotPaint* slots,
-             const SampleMask* clipMask, PixelRect* dirty);
+  void Setup(const Surface& surface, const ScanConverter& converter, const SlotPaint* slots, const SampleMask* clipMask,
+             PixelRect* dirty);
   void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
 
  private:

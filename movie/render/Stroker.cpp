@@ -84,7 +84,8 @@ void Stroker::Stroke(const std::vector<StrokePoint>& path, bool closed, const St
   Add(Plus(last, Scaled(Left(dn), h)));
   Cap(last, dn, style.endCap);
   Add(Plus(last, Scaled(Left(dn), -h)));
-  for (std::size_t k = n - 1; k-- > 1;) Join(points_[k], Scaled(directions_[k], -1.0), Scaled(directions_[k - 1], -1.0));
+  for (std::size_t k = n - 1; k-- > 1;)
+    Join(points_[k], Scaled(directions_[k], -1.0), Scaled(directions_[k - 1], -1.0));
   Add(Plus(first, Scaled(Left(d0), -h)));
   Cap(first, Scaled(d0, -1.0), style.startCap);
   out->ends.push_back(out->points.size());

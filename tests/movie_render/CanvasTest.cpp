@@ -103,8 +103,8 @@ TEST(CanvasClipping, ShapesAcrossEveryEdgeStayInside) {
     int covered;
   };
   const Case cases[] = {
-      {-5, 2, 3, 6, 3 * 4},    {7, 2, 30, 6, 3 * 4},     {2, -9, 6, 3, 4 * 3},   {2, 7, 6, 99, 4 * 3},
-      {-1e6, -1e6, 1e6, 1e6, 100}, {20, 20, 30, 30, 0}, {-30, -30, -20, -20, 0}, {3, 3, 3, 8, 0},
+      {-5, 2, 3, 6, 3 * 4},        {7, 2, 30, 6, 3 * 4}, {2, -9, 6, 3, 4 * 3},    {2, 7, 6, 99, 4 * 3},
+      {-1e6, -1e6, 1e6, 1e6, 100}, {20, 20, 30, 30, 0},  {-30, -30, -20, -20, 0}, {3, 3, 3, 8, 0},
   };
   for (const Quality q : {Quality::Low, Quality::Medium, Quality::High}) {
     for (const Case& c : cases) {

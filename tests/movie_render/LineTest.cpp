@@ -220,7 +220,8 @@ TEST(CurveFlattening, PiecesStayWithinTheToleranceAndTheCountIsCapped) {
   EXPECT_EQ(CurveSegmentCount(p0, Point{1e30, 1e30}, p2), MaxCurveSegments);
   EXPECT_EQ(CurveSegmentCount(p0, Point{std::nan(""), 0}, p2), 1);
   EXPECT_EQ(CurveSegmentCount(p0, Point{500, 0}, p2), 1);  // a straight curve
-  EXPECT_GT(StrokeCurveSegmentCount(Point{0, 0}, Point{1, 1}, Point{2, 0}, 50.0), CurveSegmentCount(Point{0, 0}, Point{1, 1}, Point{2, 0}));
+  EXPECT_GT(StrokeCurveSegmentCount(Point{0, 0}, Point{1, 1}, Point{2, 0}, 50.0),
+            CurveSegmentCount(Point{0, 0}, Point{1, 1}, Point{2, 0}));
 }
 
 }  // namespace

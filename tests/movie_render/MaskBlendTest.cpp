@@ -121,16 +121,13 @@ TEST(BlendFormulas, EachModeOnStraightColours) {
     int below, above, result;
   };
   const Case cases[] = {
-      {BlendMode::Normal, 100, 200, 200},     {BlendMode::Multiply, 128, 128, 64},
-      {BlendMode::Multiply, 255, 77, 77},     {BlendMode::Screen, 128, 128, 192},
-      {BlendMode::Screen, 0, 77, 77},         {BlendMode::Lighten, 100, 200, 200},
-      {BlendMode::Lighten, 200, 100, 200},    {BlendMode::Darken, 100, 200, 100},
-      {BlendMode::Difference, 100, 30, 70},   {BlendMode::Difference, 30, 100, 70},
-      {BlendMode::Add, 200, 100, 255},        {BlendMode::Add, 20, 100, 120},
-      {BlendMode::Subtract, 200, 50, 150},    {BlendMode::Subtract, 50, 200, 0},
-      {BlendMode::Invert, 55, 0, 200},        {BlendMode::Invert, 55, 255, 200},
-      {BlendMode::Overlay, 64, 200, 100},     {BlendMode::Overlay, 200, 64, 173},
-      {BlendMode::HardLight, 200, 64, 100},   {BlendMode::HardLight, 64, 200, 173},
+      {BlendMode::Normal, 100, 200, 200},   {BlendMode::Multiply, 128, 128, 64},  {BlendMode::Multiply, 255, 77, 77},
+      {BlendMode::Screen, 128, 128, 192},   {BlendMode::Screen, 0, 77, 77},       {BlendMode::Lighten, 100, 200, 200},
+      {BlendMode::Lighten, 200, 100, 200},  {BlendMode::Darken, 100, 200, 100},   {BlendMode::Difference, 100, 30, 70},
+      {BlendMode::Difference, 30, 100, 70}, {BlendMode::Add, 200, 100, 255},      {BlendMode::Add, 20, 100, 120},
+      {BlendMode::Subtract, 200, 50, 150},  {BlendMode::Subtract, 50, 200, 0},    {BlendMode::Invert, 55, 0, 200},
+      {BlendMode::Invert, 55, 255, 200},    {BlendMode::Overlay, 64, 200, 100},   {BlendMode::Overlay, 200, 64, 173},
+      {BlendMode::HardLight, 200, 64, 100}, {BlendMode::HardLight, 64, 200, 173},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(BlendChannel(c.mode, static_cast<std::uint8_t>(c.below), static_cast<std::uint8_t>(c.above)), c.result)

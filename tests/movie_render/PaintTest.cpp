@@ -172,8 +172,12 @@ TEST(GradientPaint, SpreadModesBeyondTheSquare) {
     int grey;
   };
   const Case cases[] = {
-      {SpreadMode::Pad, 10, 10},      {SpreadMode::Pad, 300, 255},      {SpreadMode::Repeat, 300, 44},
-      {SpreadMode::Reflect, 300, 211}, {SpreadMode::Reflect, 600, 88},   {SpreadMode::Repeat, 1000, 1000 - 768},
+      {SpreadMode::Pad, 10, 10},
+      {SpreadMode::Pad, 300, 255},
+      {SpreadMode::Repeat, 300, 44},
+      {SpreadMode::Reflect, 300, 211},
+      {SpreadMode::Reflect, 600, 88},
+      {SpreadMode::Repeat, 1000, 1000 - 768},
       {SpreadMode::Reflect, 1000, 1023 - 1000},
   };
   for (const Case& c : cases) {
