@@ -1,0 +1,139 @@
+#include "movie/render/PaintShader.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Halvane::Movie::Render {
+
+namespace {
+
+constexpr double SquareHalf = 16384.0;  // the gradient square is -16384 .. 16384 twips
+
+// Ramp index of u = t * 256 by the spread mode. u is bounded first so that
+// it converts to an integer safely whatever the matrix.
+template <SpreadMode Spread>
+inline int RampIndex(double u) {
+  if (!(u > -1e9)) u = -1e9;  // also NaN
+  if (u > 1e9) u = 1e9;
+  std::int64_t k = static_cast<std::int64_t>(u);  // towards zero, then down
+  if (u < static_cast<double>(k)) --k;
+  if (Spread == SpreadMode::Repeat) return static_cast<int>(k & 255);
+  if (Spread == SpreadMode::Reflect) {
+    const int m = static_cast<int>(k & 511);
+    return m < 256 ? m : 511 - m;
+  }
+  return static_cast<int>(k < 0 ? 0 : k > 255 ? 255 : k);
+}
+
+// One loop per kind and spread, so that neither is decided per pixel.
+template <SpreadMode Spread>
+void ShadeKind(PaintKind kind, double gx0, double gy0, double dgx, double dgy, double focal, const Rgba* ramp,
+               int count, Rgba* out) {
+  switch (kind) {
+    case PaintKind::LinearGradient: {
+      // t = (gx + 16384) / 32768, so u = t * 256 = (gx + 16384) / 128.
+      const double u0 = (gx0 + SquareHalf) / 128.0;
+      const double du = dgx / 128.0;
+      for (int i = 0; i < count; ++i) out[i] = ramp[RampIndex<Spread>(u0 + du * i)];
+      break;
+    }
+    case PaintKind::RadialGradient: {
+      for (int i = 0; i < count; ++i) {
+        const double gx = gx0 + dgx * i;
+        const double gy = gy0 + dgy * i;
+        out[i] = ramp[RampIndex<Spread>(std::sqrt(gx * gx + gy * gy) / 64.0)];
+      }
+      break;
+    }
+    case PaintKind::FocalRadialGradient:
+    default: {
+      // From the focal point f on the x axis through the point to the unit
+      // circle: t is the point's share of that distance.
+      const double f = focal;
+      for (int i = 0; i < count; ++i) {
+        const double ux = (gx0 + dgx * i) / SquareHalf;
+        const double vy = (gy0 + dgy * i) / SquareHalf;
+        const double dx = f - ux;
+        const double dy = -vy;
+        const double len = std::sqrt(dx * dx + dy * dy);
+        double t = 0.0;
+        if (len > 0.0) {
+          const double nx = dx / len;
+          const double ny = dy / len;
+          const double denominator = std::sqrt(std::max(0.0, 1.0 - f * f * ny * ny)) + f * nx;
+          t = denominator > 1e-12 ? len / denominator : 1e9;
+        }
+        out[i] = ramp[RampIndex<Spread>(t * 256.0)];
+      }
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+void SolidShader::Prepare(const Rgba& color) {
+  color_ = color;
+  solid_ = true;
+  opaque_ = color.alpha == 255;
+}
+
+void SolidShader::ShadeRow(int, int, int count, Rgba* out) const { std::fill(out, out + count, color_); }
+
+void GradientShader::Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform,
+                             double pixelOffset) {
+  kind_ = paint.kind;
+  spread_ = paint.gradient.spread;
+  focal_ = std::isfinite(paint.gradient.focalPoint) ? std::clamp(paint.gradient.focalPoint, -1.0, 1.0) : 0.0;
+  offset_ = pixelOffset;
+  BuildGradientRamp(paint.gradient, transform, &ramp_);
+  opaque_ = ramp_.opaque;
+  solid_ = false;
+  const Transform toDevice = paint.matrix.Then(placement);
+  singular_ = !toDevice.Invert(&toSquare_);
+  if (singular_) {
+    solid_ = true;
+    color_ = ramp_.colors[255];
+    opaque_ = color_.alpha == 255;
+  }
+}
+
+void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
+  if (singular_) {
+    std::fill(out, out + count, color_);
+    return;
+  }
+  const double px = x + offset_;
+  const double py = y + offset_;
+  const double gx0 = toSquare_.MapX(px, py);
+  const double gy0 = toSquare_.MapY(px, py);
+  const double dgx = toSquare_.a;
+  const double dgy = toSquare_.b;
+  switch (spread_) {
+    case SpreadMode::Repeat:
+      ShadeKind<SpreadMode::Repeat>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
+      break;
+    case SpreadMode::Reflect:
+      ShadeKind<SpreadMode::Reflect>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
+      break;
+    default:
+      ShadeKind<SpreadMode::Pad>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
+      break;
+  }
+}
+
+const PaintShader* ShaderPool::Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform,
+                                       double pixelOffset) {
+  if (paint.kind == PaintKind::Solid) {
+    if (solidUsed_ == solids_.size()) solids_.push_back(std::make_unique<SolidShader>());
+    SolidShader* s = solids_[solidUsed_++].get();
+    s->Prepare(transform.Apply(paint.color));
+    return s;
+  }
+  if (gradientUsed_ == gradients_.size()) gradients_.push_back(std::make_unique<GradientShader>());
+  GradientShader* g = gradients_[gradientUsed_++].get();
+  g->Prepare(paint, placement, transform, pixelOffset);
+  return g;
+}
+
+}  // namespace Halvane::Movie::Render

@@ -1,0 +1,480 @@
+#include "movie/render/ScanConverter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace Halvane::Movie::Render {
+
+namespace {
+
+constexpr int Unit = 256;  // quantisation steps per pixel
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+// Farther than this from the clip rectangle nothing changes but precision.
+constexpr double Far = 1e12;
+
+double Tame(double v) { return std::clamp(v, -Far, Far); }
+
+// The nearest integer (halves up); v is within a few million here.
+inline std::int64_t Round(double v) {
+  const double up = v + 0.5;
+  std::int64_t r = static_cast<std::int64_t>(up);  // towards zero
+  if (static_cast<double>(r) > up) --r;            // so down for negatives
+  return r;
+}
+
+}  // namespace
+
+void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32_t slotCount) {
+  side_ = samplesPerSide >= 4 ? 4 : samplesPerSide >= 2 ? 2 : 1;
+  shift_ = side_ == 4 ? 2 : side_ == 2 ? 1 : 0;
+  clip_.left = std::clamp(clip.left, 0, MaxSide);
+  clip_.top = std::clamp(clip.top, 0, MaxSide);
+  clip_.right = std::clamp(clip.right, clip_.left, MaxSide);
+  clip_.bottom = std::clamp(clip.bottom, clip_.top, MaxSide);
+  slotCount_ = slotCount;
+  overflowed_ = false;
+  edgeRows_ = 0;
+  edges_.clear();
+  evenOdd_.assign(slotCount, 1);
+  opaque_.assign(slotCount, 1);
+  evenOddBits_ = ~std::uint64_t{0};
+  opaqueBits_ = ~std::uint64_t{0};
+  winding_.assign(slotCount, 0);
+  inside_.assign(slotCount, 0);
+  if (singleSlots_.size() < slotCount) {
+    singleSlots_.resize(slotCount);
+    std::iota(singleSlots_.begin(), singleSlots_.end(), 0u);
+  }
+  stackData_.clear();
+  stacks_.clear();
+}
+
+void ScanConverter::SetSlot(std::uint32_t slot, FillRule rule, bool opaque) {
+  if (slot >= slotCount_) return;
+  evenOdd_[slot] = rule == FillRule::EvenOdd ? 1 : 0;
+  opaque_[slot] = opaque ? 1 : 0;
+  if (slot < 64) {
+    const std::uint64_t bit = std::uint64_t{1} << slot;
+    evenOddBits_ = rule == FillRule::EvenOdd ? evenOddBits_ | bit : evenOddBits_ & ~bit;
+    opaqueBits_ = opaque ? opaqueBits_ | bit : opaqueBits_ & ~bit;
+  }
+}
+
+const std::uint32_t* ScanConverter::StackSlots(std::uint32_t stack, std::uint32_t* count) const {
+  if (stack == 0) {
+    *count = 0;
+    return nullptr;
+  }
+  if (stack <= slotCount_) {
+    *count = 1;
+    return &singleSlots_[stack - 1];
+  }
+  const StackEntry& e = stacks_[stack - slotCount_ - 1];
+  *count = e.count;
+  return stackData_.data() + e.offset;
+}
+
+void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus) {
+  if (plus >= slotCount_) plus = NoSlot;
+  if (minus >= slotCount_) minus = NoSlot;
+  if (plus == minus) return;  // bounds the same region on both sides: nothing
+  if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
+  x0 = Tame(x0);
+  y0 = Tame(y0);
+  x1 = Tame(x1);
+  y1 = Tame(y1);
+  // Work top to bottom; a segment drawn upwards bounds its slots the other
+  // way round.
+  if (y0 > y1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+    std::swap(plus, minus);
+  }
+  const double top = clip_.top;
+  const double bottom = clip_.bottom;
+  if (!(y1 > top) || !(y0 < bottom)) return;
+  const double dxdy = (x1 - x0) / (y1 - y0);
+  if (y0 < top) {
+    x0 += (top - y0) * dxdy;
+    y0 = top;
+  }
+  if (y1 > bottom) {
+    x1 -= (y1 - bottom) * dxdy;
+    y1 = bottom;
+  }
+  AddClipped(x0, y0, x1, y1, plus, minus);
+}
+
+// The segment runs down within the clip's rows. Parts left or right of the
+// clip move onto a vertical line one pixel outside it: crossings there count
+// for every sample of the row to their right, as they did before.
+void ScanConverter::AddClipped(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus) {
+  const double left = clip_.left - 1.0;
+  const double right = clip_.right + 1.0;
+  double cuts[4];
+  int cutCount = 0;
+  cuts[cutCount++] = 0.0;
+  const double dx = x1 - x0;
+  if (dx != 0.0) {
+    const double tl = (left - x0) / dx;
+    const double tr = (right - x0) / dx;
+    if (tl > 0.0 && tl < 1.0) cuts[cutCount++] = tl;
+    if (tr > 0.0 && tr < 1.0) cuts[cutCount++] = tr;
+    if (cutCount == 3 && cuts[2] < cuts[1]) std::swap(cuts[1], cuts[2]);
+  }
+  cuts[cutCount++] = 1.0;
+  const double dy = y1 - y0;
+  double px = x0, py = y0;
+  for (int i = 1; i < cutCount; ++i) {
+    const double t = cuts[i];
+    const double nx = i + 1 == cutCount ? x1 : x0 + dx * t;
+    const double ny = i + 1 == cutCount ? y1 : y0 + dy * t;
+    const double ax = std::clamp(px, left, right);
+    const double bx = std::clamp(nx, left, right);
+    AddQuantized(Round(ax * Unit), Round(py * Unit), Round(bx * Unit), Round(ny * Unit), plus, minus);
+    px = nx;
+    py = ny;
+  }
+}
+
+void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb,
+                                 std::uint32_t positive, std::uint32_t negative) {
+  if (yb <= ya) return;
+  const std::int64_t pitch = Unit / side_;  // quantisation steps between samples
+  const std::int64_t half = pitch / 2;
+  // Sample row g lies at g * pitch + half: the rows with ya <= that < yb.
+  const std::int64_t firstRow = CeilDiv(ya - half, pitch);
+  const std::int64_t endRow = CeilDiv(yb - half, pitch);
+  if (firstRow >= endRow) return;
+  if (edges_.size() >= MaxEdges || edgeRows_ + (endRow - firstRow) > MaxEdgeRows) {
+    overflowed_ = true;
+    return;
+  }
+  edgeRows_ += endRow - firstRow;
+  const std::int64_t dx = xb - xa;
+  const std::int64_t dy = yb - ya;
+  // Sample column i (at i * pitch + half) is at or right of the crossing of
+  // row g when i * pitch * dy >= (yg - ya) * dx + (xa - half) * dy.
+  const std::int64_t denom = pitch * dy;
+  const std::int64_t rowY = firstRow * pitch + half;
+  const std::int64_t m = (rowY - ya) * dx + (xa - half) * dy;
+  const std::int64_t sample = CeilDiv(m, denom);
+  const std::int64_t step = pitch * dx;
+  const std::int64_t stepSamples = FloorDiv(step, denom);
+  Edge e;
+  e.firstRow = static_cast<std::int32_t>(firstRow);
+  e.endRow = static_cast<std::int32_t>(endRow);
+  e.sample = static_cast<std::int32_t>(sample);
+  e.rem = static_cast<std::int32_t>(sample * denom - m);
+  e.stepSamples = static_cast<std::int32_t>(stepSamples);
+  e.stepRem = static_cast<std::int32_t>(step - stepSamples * denom);
+  e.denom = static_cast<std::int32_t>(denom);
+  e.positive = positive;
+  e.negative = negative;
+  edges_.push_back(e);
+}
+
+void ScanConverter::Run(RowSink& sink) {
+  if (edges_.empty() || clip_.Empty()) return;
+  // Edges in order of their first sample row: a counting sort, linear in
+  // the edges and rows.
+  const std::int32_t firstRow = clip_.top << shift_;
+  const std::size_t rows = static_cast<std::size_t>((clip_.bottom - clip_.top) << shift_);
+  rowStarts_.assign(rows + 1, 0);
+  for (const Edge& e : edges_) ++rowStarts_[static_cast<std::size_t>(e.firstRow - firstRow) + 1];
+  for (std::size_t r = 0; r < rows; ++r) rowStarts_[r + 1] += rowStarts_[r];
+  sorted_.resize(edges_.size());
+  {
+    std::vector<std::uint32_t>& fill = rowFill_;
+    fill.assign(rowStarts_.begin(), rowStarts_.end() - 1);
+    for (const Edge& e : edges_) sorted_[fill[static_cast<std::size_t>(e.firstRow - firstRow)]++] = e;
+  }
+  active_.clear();
+  std::size_t next = 0;
+  std::int32_t y = sorted_[0].firstRow >> shift_;
+  const std::int32_t minX = clip_.left << shift_;
+  const std::int32_t maxX = clip_.right << shift_;
+  while (y < clip_.bottom) {
+    if (active_.empty()) {
+      if (next >= sorted_.size()) break;
+      y = std::max(y, sorted_[next].firstRow >> shift_);
+      if (y >= clip_.bottom) break;
+    }
+    for (int j = 0; j < side_; ++j) {
+      const std::int32_t row = (y << shift_) + j;
+      // New edges go where their crossing belongs in the active list, which
+      // stays in crossing order.
+      for (; next < sorted_.size() && sorted_[next].firstRow <= row; ++next) {
+        const Edge& e = sorted_[next];
+        auto at = active_.end();
+        while (at != active_.begin() && (at - 1)->sample > e.sample) --at;
+        active_.insert(at, e);
+      }
+      // One pass: each edge's crossing, then its step to the next sample
+      // row, dropping the edges that end.
+      // Written field by field through a pointer into room made first:
+      // building each crossing whole and copying it in costs a stall per
+      // crossing on common processors.
+      if (crossingRoom_.size() < 2 * active_.size()) crossingRoom_.resize(4 * active_.size());
+      Crossing* const first = crossingRoom_.data();
+      Crossing* out = first;
+      bool ordered = true;
+      std::int32_t last = INT32_MIN;
+      std::size_t kept = 0;
+      const std::size_t activeCount = active_.size();
+      Edge* const edges = active_.data();
+      for (std::size_t i = 0; i < activeCount; ++i) {
+        Edge& e = edges[i];
+        const std::int32_t x = std::clamp(e.sample, minX, maxX);
+        ordered = ordered && x >= last;
+        last = x;
+        if (e.positive != NoSlot) {
+          out->x = x;
+          out->slot = e.positive;
+          out->delta = 1;
+          ++out;
+        }
+        if (e.negative != NoSlot) {
+          out->x = x;
+          out->slot = e.negative;
+          out->delta = -1;
+          ++out;
+        }
+        if (e.endRow <= row + 1) continue;
+        e.sample += e.stepSamples;
+        e.rem -= e.stepRem;
+        if (e.rem < 0) {
+          ++e.sample;
+          e.rem += e.denom;
+        }
+        if (kept != i) edges[kept] = e;
+        ++kept;
+      }
+      active_.resize(kept);
+      crossingCount_ = static_cast<std::size_t>(out - first);
+      if (!ordered) {
+        // Edges crossed each other: sort this row's crossings, and the edges
+        // for the rows to come. Rare, and nearly sorted when it happens.
+        std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      }
+      for (std::size_t i = 1; i < active_.size(); ++i) {
+        if (active_[i - 1].sample <= active_[i].sample) continue;
+        const Edge e = active_[i];
+        std::size_t k = i;
+        do {
+          active_[k] = active_[k - 1];
+          --k;
+        } while (k > 0 && active_[k - 1].sample > e.sample);
+        active_[k] = e;
+      }
+      if (slotCount_ <= 64) {
+        SweepSmall(transitions_[j]);
+      } else {
+        SweepSampleRow(transitions_[j]);
+      }
+    }
+    AssembleRow(y, sink);
+    ++y;
+  }
+}
+
+void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
+  out.clear();
+  std::uint32_t current = 0;
+  std::size_t i = 0;
+  const std::size_t count = crossingCount_;
+  const Crossing* const crossings = crossingRoom_.data();
+  while (i < count) {
+    const std::int32_t x = crossings[i].x;
+    for (; i < count && crossings[i].x == x; ++i) {
+      const Crossing& c = crossings[i];
+      const std::int32_t w = winding_[c.slot] += c.delta;
+      if (w == c.delta) touched_.push_back(c.slot);
+      const std::uint8_t in = evenOdd_[c.slot] ? static_cast<std::uint8_t>(w & 1) : static_cast<std::uint8_t>(w != 0);
+      if (in != inside_[c.slot]) {
+        inside_[c.slot] = in;
+        const auto at = std::lower_bound(insideSlots_.begin(), insideSlots_.end(), c.slot);
+        if (in) {
+          insideSlots_.insert(at, c.slot);
+        } else {
+          insideSlots_.erase(at);
+        }
+      }
+    }
+    const std::uint32_t stack = CurrentStack();
+    if (stack != current) {
+      out.push_back(Transition{x, stack});
+      current = stack;
+    }
+  }
+  // Clipping can leave a row unbalanced on the right; start the next clean.
+  for (const std::uint32_t slot : touched_) {
+    winding_[slot] = 0;
+    inside_[slot] = 0;
+  }
+  touched_.clear();
+  insideSlots_.clear();
+}
+
+namespace {
+
+inline int HighestBit(std::uint64_t v) {  // v != 0
+#if defined(__GNUC__) || defined(__clang__)
+  return 63 - __builtin_clzll(v);
+#else
+  int n = 0;
+  while (v >>= 1) ++n;
+  return n;
+#endif
+}
+
+}  // namespace
+
+// The sweep for shapes of at most 64 slots, the usual case: which slots are
+// inside is a bit set.
+void ScanConverter::SweepSmall(std::vector<Transition>& out) {
+  out.clear();
+  std::uint64_t inside = 0;
+  std::uint64_t touched = 0;
+  std::uint32_t current = 0;
+  std::size_t i = 0;
+  const std::size_t count = crossingCount_;
+  const Crossing* const crossings = crossingRoom_.data();
+  while (i < count) {
+    const std::int32_t x = crossings[i].x;
+    for (; i < count && crossings[i].x == x; ++i) {
+      const Crossing& c = crossings[i];
+      const std::uint64_t bit = std::uint64_t{1} << c.slot;
+      if (evenOddBits_ & bit) {
+        inside ^= bit;
+      } else {
+        const std::int32_t w = winding_[c.slot] += c.delta;
+        touched |= bit;
+        inside = w != 0 ? inside | bit : inside & ~bit;
+      }
+    }
+    std::uint32_t stack = 0;
+    if (inside != 0) {
+      const int top = HighestBit(inside);
+      if (opaqueBits_ >> top & 1) {
+        stack = static_cast<std::uint32_t>(top) + 1;
+      } else {
+        stackScratch_.clear();
+        std::uint64_t rest = inside;
+        for (;;) {
+          const int slot = HighestBit(rest);
+          stackScratch_.push_back(static_cast<std::uint32_t>(slot));
+          rest &= ~(std::uint64_t{1} << slot);
+          if ((opaqueBits_ >> slot & 1) || rest == 0) break;
+        }
+        stack = stackScratch_.size() == 1
+                    ? static_cast<std::uint32_t>(top) + 1
+                    : Intern(stackScratch_.data(), static_cast<std::uint32_t>(stackScratch_.size()));
+      }
+    }
+    if (stack != current) {
+      out.push_back(Transition{x, stack});
+      current = stack;
+    }
+  }
+  while (touched != 0) {
+    const int slot = HighestBit(touched);
+    winding_[static_cast<std::size_t>(slot)] = 0;
+    touched &= ~(std::uint64_t{1} << slot);
+  }
+}
+
+std::uint32_t ScanConverter::CurrentStack() {
+  if (insideSlots_.empty()) return 0;
+  const std::uint32_t top = insideSlots_.back();
+  if (opaque_[top]) return top + 1;
+  stackScratch_.clear();
+  for (std::size_t k = insideSlots_.size(); k-- > 0;) {
+    const std::uint32_t slot = insideSlots_[k];
+    stackScratch_.push_back(slot);
+    if (opaque_[slot]) break;
+  }
+  if (stackScratch_.size() == 1) return top + 1;
+  return Intern(stackScratch_.data(), static_cast<std::uint32_t>(stackScratch_.size()));
+}
+
+std::uint32_t ScanConverter::Intern(const std::uint32_t* slots, std::uint32_t count) {
+  for (std::size_t s = 0; s < stacks_.size(); ++s) {
+    const StackEntry& e = stacks_[s];
+    if (e.count == count && std::equal(slots, slots + count, stackData_.begin() + e.offset)) {
+      return slotCount_ + 1 + static_cast<std::uint32_t>(s);
+    }
+  }
+  // Past the cap a stack keeps only its topmost slot: drawn less exactly,
+  // but bounded.
+  if (stacks_.size() >= MaxStacks) return slots[0] + 1;
+  stacks_.push_back(StackEntry{static_cast<std::uint32_t>(stackData_.size()), count});
+  stackData_.insert(stackData_.end(), slots, slots + count);
+  return slotCount_ + static_cast<std::uint32_t>(stacks_.size());
+}
+
+// Merges the sample rows' transitions into spans: a pixel where any sample
+// row changes stack is a span of its own; between such pixels every pixel
+// has the same stacks.
+void ScanConverter::AssembleRow(int y, RowSink& sink) {
+  spans_.clear();
+  parts_.clear();
+  const int side = side_;
+  const std::uint32_t rowBits = (1u << side) - 1;
+  const std::uint32_t full = side == 4 ? 0xFFFFu : side == 2 ? 0xFu : 1u;
+  std::uint32_t current[4] = {0, 0, 0, 0};
+  std::size_t cursor[4] = {0, 0, 0, 0};
+  std::int32_t pos = clip_.left;
+  for (;;) {
+    std::int32_t nextX = INT32_MAX;
+    for (int j = 0; j < side; ++j) {
+      if (cursor[j] < transitions_[j].size()) nextX = std::min(nextX, transitions_[j][cursor[j]].x);
+    }
+    const std::int32_t px = nextX == INT32_MAX ? clip_.right : std::min(nextX >> shift_, clip_.right);
+    if (px > pos) {
+      BeginSpan(pos, px);
+      bool alike = true;
+      for (int j = 1; j < side; ++j) alike = alike && current[j] == current[0];
+      if (alike) {
+        AddSamples(current[0], full);
+      } else {
+        for (int j = 0; j < side; ++j) AddSamples(current[j], rowBits << (j * side));
+      }
+      EndSpan();
+    }
+    if (px >= clip_.right) break;
+    // The pixel where something changes, row by row: each row's samples in
+    // runs between its transitions.
+    const std::int32_t base = px << shift_;
+    BeginSpan(px, px + 1);
+    for (int j = 0; j < side; ++j) {
+      std::uint32_t stack = current[j];
+      const std::vector<Transition>& list = transitions_[j];
+      std::size_t c = cursor[j];
+      int from = 0;
+      for (; c < list.size() && list[c].x < base + side; ++c) {
+        const int at = list[c].x - base;
+        if (at > from) {
+          AddSamples(stack, (rowBits >> (side - (at - from))) << (j * side + from));
+          from = at;
+        }
+        stack = list[c].stack;
+      }
+      if (from < side) AddSamples(stack, (rowBits >> from) << (j * side + from));
+      current[j] = stack;
+      cursor[j] = c;
+    }
+    EndSpan();
+    pos = px + 1;
+  }
+  if (!spans_.empty()) sink.Row(y, spans_.data(), spans_.size(), parts_.data());
+}
+
+}  // namespace Halvane::Movie::Render

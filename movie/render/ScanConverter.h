@@ -1,0 +1,179 @@
+// The sampling core: device-space line segments, each bounding one or two
+// "slots" (a fill or a line of the shape being drawn), to per-row runs of
+// sample coverage.
+//
+// Samples sit on an S x S grid in every pixel (S = 1, 2 or 4) at the centres
+// of the grid's cells. A sample exactly on an edge belongs to the region on
+// the edge's right and below it: an edge covers the sample rows from its top
+// (inclusive) to its bottom (exclusive), and toggles the samples at or right
+// of where it crosses a sample row. Crossings are found exactly, in integers:
+// vertices are rounded to 1/256 pixel, on which grid every sample position
+// lies, and each edge steps from sample row to sample row with a quotient and
+// remainder, so no rounding drifts along long edges.
+//
+// Per sample row the crossings are swept left to right, counting winding per
+// slot; each slot is inside by its own fill rule. What covers a sample is its
+// "stack": the slots inside there from the topmost down to the first opaque
+// one (an opaque slot hides everything under it). Stacks are numbered: 0 is
+// nothing, 1 .. slotCount is one opaque slot (number - 1), larger numbers are
+// interned lists. A row is handed on as spans: a span of one pixel where the
+// samples of the pixel differ, a longer span where every pixel has the same
+// sample stacks; each span lists its stacks with the samples they cover
+// (bit j * S + i for the sample in row j, column i).
+//
+// Geometry is clipped on entry: what lies above or below the clip rectangle
+// is dropped, what lies left or right of it is moved onto a vertical line
+// just outside it, which keeps the winding inside exact. So coordinates of
+// any size cost nothing, non-finite ones are dropped, and the edge count is
+// capped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "movie/render/RenderTypes.h"
+
+namespace Halvane::Movie::Render {
+
+struct CoveragePart {
+  std::uint32_t stack = 0;
+  std::uint32_t samples = 0;
+};
+
+struct RowSpan {
+  std::int32_t x0 = 0;  // first pixel
+  std::int32_t x1 = 0;  // one past the last
+  std::uint32_t firstPart = 0;
+  std::uint32_t partCount = 0;
+};
+
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  // The covered spans of pixel row y, left to right, each inside the clip.
+  virtual void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) = 0;
+};
+
+class ScanConverter {
+ public:
+  static constexpr std::uint32_t NoSlot = 0xFFFFFFFFu;
+  static constexpr std::size_t MaxEdges = std::size_t{1} << 19;
+  // The sample rows all edges together may cross: the work of a drawing.
+  static constexpr std::int64_t MaxEdgeRows = std::int64_t{1} << 26;
+  static constexpr std::size_t MaxStacks = 512;
+  static constexpr int MaxSide = 1 << 14;  // clip rectangle coordinates stay within 0 .. MaxSide
+
+  // Starts a drawing: samplesPerSide is 1, 2 or 4; clip must lie within
+  // 0 .. MaxSide. Slots all start as even-odd and opaque.
+  void Reset(int samplesPerSide, const PixelRect& clip, std::uint32_t slotCount);
+  void SetSlot(std::uint32_t slot, FillRule rule, bool opaque);
+
+  // A segment as drawn: it bounds plus with winding +1 and minus with -1
+  // (either may be NoSlot).
+  void AddSegment(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus);
+
+  bool HasEdges() const { return !edges_.empty(); }
+  // True when segments were dropped because MaxEdges or MaxEdgeRows was
+  // reached.
+  bool Overflowed() const { return overflowed_; }
+
+  // Sweeps every row the edges reach and hands the covered ones to sink.
+  void Run(RowSink& sink);
+
+  // The slots of a stack, topmost first.
+  const std::uint32_t* StackSlots(std::uint32_t stack, std::uint32_t* count) const;
+
+  int SamplesPerSide() const { return side_; }
+  std::uint32_t SlotCount() const { return slotCount_; }
+
+ private:
+  struct Edge {
+    std::int32_t firstRow;  // sample rows, counted from the top of the device
+    std::int32_t endRow;
+    std::int32_t sample;  // first sample column at or right of the crossing
+    std::int32_t rem;     // how far past the crossing that column is, in 1/denom columns
+    std::int32_t stepSamples;
+    std::int32_t stepRem;
+    std::int32_t denom;
+    std::uint32_t positive;  // the slots whose winding the edge raises and lowers, left to right
+    std::uint32_t negative;
+  };
+  struct Crossing {
+    std::int32_t x;
+    std::uint32_t slot;
+    std::int32_t delta;
+  };
+  struct Transition {
+    std::int32_t x;       // sample column
+    std::uint32_t stack;  // the stack from there on
+  };
+  struct StackEntry {
+    std::uint32_t offset;
+    std::uint32_t count;
+  };
+
+  void AddClipped(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus);
+  void AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb, std::uint32_t positive,
+                    std::uint32_t negative);
+  void SweepSampleRow(std::vector<Transition>& out);
+  void SweepSmall(std::vector<Transition>& out);
+  std::uint32_t CurrentStack();
+  std::uint32_t Intern(const std::uint32_t* slots, std::uint32_t count);
+  void AssembleRow(int y, RowSink& sink);
+  void BeginSpan(std::int32_t x0, std::int32_t x1) {
+    span_.x0 = x0;
+    span_.x1 = x1;
+    span_.firstPart = static_cast<std::uint32_t>(parts_.size());
+  }
+  void AddSamples(std::uint32_t stack, std::uint32_t samples) {
+    if (stack == 0) return;
+    for (std::size_t p = span_.firstPart; p < parts_.size(); ++p) {
+      if (parts_[p].stack == stack) {
+        parts_[p].samples |= samples;
+        return;
+      }
+    }
+    parts_.push_back(CoveragePart{stack, samples});
+  }
+  void EndSpan() {
+    span_.partCount = static_cast<std::uint32_t>(parts_.size()) - span_.firstPart;
+    if (span_.partCount > 0) spans_.push_back(span_);
+  }
+
+  int side_ = 1;
+  int shift_ = 0;  // log2(side_)
+  PixelRect clip_;
+  std::uint32_t slotCount_ = 0;
+  bool overflowed_ = false;
+  std::int64_t edgeRows_ = 0;
+
+  std::vector<Edge> edges_;
+  std::vector<Edge> sorted_;  // edges_ by first row
+  std::vector<std::uint32_t> rowStarts_;
+  std::vector<std::uint32_t> rowFill_;
+  std::vector<Edge> active_;
+  std::vector<Crossing> crossingRoom_;  // grows only; the current sample row's crossings first
+  std::size_t crossingCount_ = 0;
+
+  std::uint64_t evenOddBits_ = 0;  // the first 64 slots' rules and opacity as bits
+  std::uint64_t opaqueBits_ = 0;
+  std::vector<std::uint8_t> evenOdd_;
+  std::vector<std::uint8_t> opaque_;
+  std::vector<std::int32_t> winding_;
+  std::vector<std::uint8_t> inside_;
+  std::vector<std::uint32_t> insideSlots_;  // ascending
+  std::vector<std::uint32_t> touched_;
+  std::vector<std::uint32_t> stackScratch_;
+
+  std::vector<std::uint32_t> singleSlots_;  // i at index i: the slots of single-slot stacks
+  std::vector<std::uint32_t> stackData_;
+  std::vector<StackEntry> stacks_;
+
+  std::vector<Transition> transitions_[4];
+  RowSpan span_;
+  std::vector<RowSpan> spans_;
+  std::vector<CoveragePart> parts_;
+};
+
+}  // namespace Halvane::Movie::Render

@@ -1,0 +1,447 @@
+// Shapes into pixels: what is written and what is not, where samples fall,
+// and how fills count winding and meet.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "RenderTestSupport.h"
+
+namespace Halvane::Movie::Render {
+namespace {
+
+using Testing::AddRect;
+using Testing::Covered;
+using Testing::Rgb;
+using Testing::SolidRect;
+using Testing::TestImage;
+using Testing::Tw;
+using Testing::Unscaled;
+
+const Rgba Red{255, 0, 0, 255};
+const Rgba Blue{0, 0, 255, 255};
+
+void Draw(TestImage& image, const ShapeLayer& shape, Quality quality = Quality::Low,
+          const Transform& placement = Unscaled()) {
+  Canvas canvas;
+  ASSERT_TRUE(canvas.Begin(image.View(), quality));
+  canvas.DrawShape(shape, placement);
+  canvas.End();
+}
+
+// Pixels whose colour differs from before, as a count and bounding box.
+struct Changed {
+  int count = 0;
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+Changed Diff(const TestImage& before, const TestImage& after) {
+  Changed c;
+  for (int y = 0; y < after.Height(); ++y) {
+    for (int x = 0; x < after.Width(); ++x) {
+      if (before.At(x, y) == after.At(x, y)) continue;
+      ++c.count;
+      c.left = std::min(c.left, x);
+      c.top = std::min(c.top, y);
+      c.right = std::max(c.right, x);
+      c.bottom = std::max(c.bottom, y);
+    }
+  }
+  return c;
+}
+
+TEST(CanvasTransparency, PixelsNotCoveredKeepEveryByte) {
+  for (const int bytes : {3, 4}) {
+    for (const bool bottomUp : {false, true}) {
+      TestImage image(23, 17, bytes, bottomUp);
+      const TestImage before = image;
+      Draw(image, SolidRect(5, 4, 12, 9, Red), Quality::High);
+      const Changed c = Diff(before, image);
+      EXPECT_EQ(c.count, 7 * 5);
+      EXPECT_EQ(c.left, 5);
+      EXPECT_EQ(c.top, 4);
+      EXPECT_EQ(c.right, 11);
+      EXPECT_EQ(c.bottom, 8);
+      EXPECT_EQ(image.At(5, 4), (Rgb{255, 0, 0}));
+      // Row padding, guards and the fourth byte of 32-bit pixels.
+      EXPECT_TRUE(image.GuardsIntact()) << bytes << " " << bottomUp;
+    }
+  }
+}
+
+TEST(CanvasTransparency, BottomUpViewDrawsTheTopRowLastInMemory) {
+  TestImage image(4, 3, 3, true);
+  Draw(image, SolidRect(0, 0, 4, 1, Red));
+  const std::vector<std::uint8_t>& b = image.Bytes();
+  const std::size_t lastRow = Testing::Guard + 2 * 12;
+  EXPECT_EQ(b[lastRow + 2], 255);
+  EXPECT_EQ(b[lastRow + 0], 0);
+  EXPECT_EQ(image.At(0, 0), (Rgb{255, 0, 0}));
+  EXPECT_NE(image.At(0, 1), (Rgb{255, 0, 0}));
+}
+
+TEST(CanvasTransparency, AlphaFillBlendsOverWhatIsThere) {
+  TestImage image(4, 4);
+  image.Fill(Rgb{10, 20, 200});
+  Draw(image, SolidRect(0, 0, 4, 4, Rgba{255, 100, 0, 128}));
+  // c * 128 / 255 + below * 127 / 255, truncated.
+  EXPECT_EQ(image.At(1, 1), (Rgb{(255 * 128 + 10 * 127) / 255, (100 * 128 + 20 * 127) / 255, (200 * 127) / 255}));
+  Draw(image, SolidRect(0, 0, 4, 4, Rgba{0, 0, 0, 0}));
+  EXPECT_EQ(image.At(1, 1), (Rgb{(255 * 128 + 10 * 127) / 255, (100 * 128 + 20 * 127) / 255, (200 * 127) / 255}));
+}
+
+TEST(CanvasTransparency, ThirtyTwoBitPixelsKeepTheirFourthByte) {
+  TestImage image(8, 8, 4);
+  const std::uint8_t fourth = image.FourthByte(3, 3);
+  Draw(image, SolidRect(0, 0, 8, 8, Rgba{1, 2, 3, 200}), Quality::High);
+  EXPECT_EQ(image.FourthByte(3, 3), fourth);
+  EXPECT_TRUE(image.GuardsIntact());
+}
+
+TEST(CanvasClipping, ShapesAcrossEveryEdgeStayInside) {
+  struct Case {
+    double x0, y0, x1, y1;
+    int covered;
+  };
+  const Case cases[] = {
+      {-5, 2, 3, 6, 3 * 4},        {7, 2, 30, 6, 3 * 4}, {2, -9, 6, 3, 4 * 3},    {2, 7, 6, 99, 4 * 3},
+      {-1e6, -1e6, 1e6, 1e6, 100}, {20, 20, 30, 30, 0},  {-30, -30, -20, -20, 0}, {3, 3, 3, 8, 0},
+  };
+  for (const Quality q : {Quality::Low, Quality::Medium, Quality::High}) {
+    for (const Case& c : cases) {
+      TestImage image(10, 10, 3, true);
+      const TestImage before = image;
+      Draw(image, SolidRect(c.x0, c.y0, c.x1, c.y1, Red), q);
+      EXPECT_EQ(Diff(before, image).count, c.covered) << c.x0 << "," << c.y0;
+      EXPECT_TRUE(image.GuardsIntact());
+    }
+  }
+}
+
+TEST(CanvasClipping, NothingOutsideTheClipRectangleIsWritten) {
+  TestImage image(12, 12);
+  const TestImage before = image;
+  Canvas canvas;
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High, PixelRect{3, 4, 8, 6}));
+  canvas.DrawShape(SolidRect(-100, -100, 100, 100, Red), Unscaled());
+  canvas.End();
+  const Changed c = Diff(before, image);
+  EXPECT_EQ(c.count, 5 * 2);
+  EXPECT_EQ(c.left, 3);
+  EXPECT_EQ(c.top, 4);
+  EXPECT_EQ(c.right, 7);
+  EXPECT_EQ(c.bottom, 5);
+}
+
+TEST(CanvasClipping, UnusableViewsAreRefused) {
+  std::uint8_t pixels[64] = {};
+  Canvas canvas;
+  EXPECT_FALSE(canvas.Begin(PixelView{nullptr, 12, 4, 4, 3}, Quality::Low));
+  EXPECT_FALSE(canvas.Begin(PixelView{pixels, 12, 0, 4, 3}, Quality::Low));
+  EXPECT_FALSE(canvas.Begin(PixelView{pixels, 12, 4, -1, 3}, Quality::Low));
+  EXPECT_FALSE(canvas.Begin(PixelView{pixels, 12, 4, 4, 2}, Quality::Low));
+  EXPECT_FALSE(canvas.Begin(PixelView{pixels, 11, 4, 4, 3}, Quality::Low));
+  EXPECT_FALSE(canvas.Begin(PixelView{pixels, 12, Canvas::MaxSide + 1, 1, 3}, Quality::Low));
+  // A refused view draws nothing, even when a shape follows.
+  canvas.DrawShape(SolidRect(0, 0, 4, 4, Red), Unscaled());
+  for (const std::uint8_t b : pixels) EXPECT_EQ(b, 0);
+  EXPECT_TRUE(canvas.Begin(PixelView{pixels + 48, -12, 4, 4, 3}, Quality::Low));
+}
+
+TEST(CanvasSampling, LowQualitySamplesPixelCentresTopAndLeftInclusive) {
+  // Edges exactly through pixel centres: the samples on the left and top
+  // edges are inside, those on the right and bottom edges outside.
+  TestImage image(30, 12);
+  image.Fill(Rgb{255, 255, 255});
+  Draw(image, SolidRect(10.5, 5.5, 20.5, 8.5, Rgba{0, 0, 0, 255}));
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 30; ++x) {
+      const bool inside = x >= 10 && x < 20 && y >= 5 && y < 8;
+      EXPECT_EQ(image.At(x, y).red, inside ? 0 : 255) << x << "," << y;
+    }
+  }
+}
+
+TEST(CanvasSampling, SloppedEdgeThroughCentresBelongsToTheRight) {
+  // A triangle whose slanted edge passes exactly through pixel centres
+  // (x + 0.5 = y + 0.5): those centres are inside when the fill is on the
+  // edge's right, outside when it is on the left.
+  TestImage left(8, 8), right(8, 8);
+  left.Fill(Rgb{255, 255, 255});
+  right.Fill(Rgb{255, 255, 255});
+  ShapeLayer toTheRight;  // fill right of the diagonal (x > y)
+  toTheRight.fills.push_back(Paint::SolidColor(Rgba{0, 0, 0, 255}));
+  toTheRight.SetFill1(1);
+  toTheRight.MoveTo(0, 0);
+  toTheRight.LineTo(Tw(8), 0);
+  toTheRight.LineTo(Tw(8), Tw(8));
+  toTheRight.LineTo(0, 0);
+  Draw(right, toTheRight);
+  ShapeLayer toTheLeft;
+  toTheLeft.fills.push_back(Paint::SolidColor(Rgba{0, 0, 0, 255}));
+  toTheLeft.SetFill1(1);
+  toTheLeft.MoveTo(0, 0);
+  toTheLeft.LineTo(Tw(8), Tw(8));
+  toTheLeft.LineTo(0, Tw(8));
+  toTheLeft.LineTo(0, 0);
+  Draw(left, toTheLeft);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(right.At(i, i).red, 0) << i;
+    EXPECT_EQ(left.At(i, i).red, 255) << i;
+  }
+}
+
+TEST(CanvasSampling, HighQualityCountsSixteenSamplesAtCellCentres) {
+  // Samples at x + 0.125, 0.375, 0.625, 0.875. An edge at 0.375 keeps the
+  // sample on it: 3 columns of 4. (Vertices are kept to 1/256 pixel, so
+  // "just past" a sample means at least that far.)
+  struct Case {
+    double left;
+    int columns;
+  };
+  const Case cases[] = {{10.0, 4}, {10.125, 4}, {10.13, 3}, {10.375, 3}, {10.5, 2}, {10.875, 1}, {10.9, 0}};
+  for (const Case& c : cases) {
+    TestImage image(20, 4);
+    image.Fill(Rgb{255, 255, 255});
+    Draw(image, SolidRect(c.left, 0, 15, 4, Rgba{0, 0, 0, 255}), Quality::High);
+    EXPECT_EQ(image.At(10, 1).green, Covered(0, 255, c.columns * 4, 16)) << c.left;
+    EXPECT_EQ(image.At(11, 1).green, 0);
+  }
+  // Rows likewise: a top edge at y = 0.625 keeps rows 0.625 and 0.875.
+  TestImage image(4, 4);
+  image.Fill(Rgb{255, 255, 255});
+  Draw(image, SolidRect(0, 0.625, 4, 4, Rgba{0, 0, 0, 255}), Quality::High);
+  EXPECT_EQ(image.At(1, 0).green, Covered(0, 255, 8, 16));
+}
+
+TEST(CanvasSampling, MediumQualityUsesATwoByTwoGrid) {
+  // Samples at x + 0.25 and x + 0.75: an edge at 0.25 keeps both columns.
+  const struct {
+    double left;
+    int green;
+  } cases[] = {{10.25, 0}, {10.26, Covered(0, 255, 2, 4)}, {10.75, Covered(0, 255, 2, 4)}, {10.76, 255}};
+  for (const auto& c : cases) {
+    TestImage image(20, 4);
+    image.Fill(Rgb{255, 255, 255});
+    Draw(image, SolidRect(c.left, 0, 15, 4, Rgba{0, 0, 0, 255}), Quality::Medium);
+    EXPECT_EQ(image.At(10, 1).green, c.green) << c.left;
+  }
+}
+
+ShapeLayer NestedSquares(FillRule rule, bool innerReversed) {
+  ShapeLayer shape;
+  shape.rule = rule;
+  shape.fills.push_back(Paint::SolidColor(Rgba{0, 0, 0, 255}));
+  shape.SetFill1(1);
+  AddRect(shape, 2, 2, 18, 18);
+  if (innerReversed) {
+    shape.SetFill1(0);
+    shape.SetFill0(1);
+  }
+  AddRect(shape, 6, 6, 14, 14);
+  return shape;
+}
+
+TEST(CanvasFillRules, EvenOddAndNonZeroWithNestedPaths) {
+  struct Case {
+    FillRule rule;
+    bool innerReversed;
+    bool holeFilled;
+  };
+  // Same direction: winding 2 inside, a hole for even-odd only. The inner
+  // path as the left side of its edges runs the other way: winding 0.
+  const Case cases[] = {{FillRule::EvenOdd, false, false},
+                        {FillRule::NonZero, false, true},
+                        {FillRule::EvenOdd, true, false},
+                        {FillRule::NonZero, true, false}};
+  for (const Case& c : cases) {
+    TestImage image(20, 20);
+    image.Fill(Rgb{255, 255, 255});
+    Draw(image, NestedSquares(c.rule, c.innerReversed));
+    EXPECT_EQ(image.At(4, 4).red, 0);
+    EXPECT_EQ(image.At(10, 10).red, c.holeFilled ? 0 : 255);
+  }
+}
+
+TEST(CanvasFillRules, EdgeSidesChooseTheFillAndEqualSidesCancel) {
+  // Two halves split by one edge that bounds red on one side (fill0, so red
+  // counts it reversed) and blue on the other (fill1, as drawn).
+  ShapeLayer shape;
+  shape.fills.push_back(Paint::SolidColor(Red));
+  shape.fills.push_back(Paint::SolidColor(Blue));
+  // Outer boundary clockwise on screen: left half red on the inside (fill1).
+  shape.SetFill1(1);
+  shape.MoveTo(Tw(10), 0);
+  shape.LineTo(0, 0);
+  shape.LineTo(0, Tw(10));
+  shape.LineTo(Tw(10), Tw(10));
+  shape.SetFill1(2);
+  shape.LineTo(Tw(20), Tw(10));
+  shape.LineTo(Tw(20), 0);
+  shape.LineTo(Tw(10), 0);
+  // The dividing edge drawn downwards: red is on its left as drawn (its
+  // fill0 side), blue on its right (fill1).
+  shape.SetFill0(1);
+  shape.SetFill1(2);
+  shape.LineTo(Tw(10), Tw(10));
+  // An edge with red on both sides through the red half changes nothing.
+  shape.SetFill0(1);
+  shape.SetFill1(1);
+  shape.MoveTo(Tw(5), 0);
+  shape.LineTo(Tw(5), Tw(10));
+  for (const FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+    shape.rule = rule;
+    TestImage image(20, 10);
+    image.Fill(Rgb{0, 255, 0});
+    Draw(image, shape);
+    for (int x = 0; x < 20; ++x) {
+      EXPECT_EQ(image.At(x, 5), x < 10 ? (Rgb{255, 0, 0}) : (Rgb{0, 0, 255})) << x;
+    }
+  }
+}
+
+TEST(CanvasFillRules, AdjacentFillsShowNoSeam) {
+  // Two fills meeting in the middle of column 10: exactly half of each, no
+  // trace of the green below, also on slanted shared edges.
+  ShapeLayer shape;
+  shape.fills.push_back(Paint::SolidColor(Rgba{200, 0, 0, 255}));
+  shape.fills.push_back(Paint::SolidColor(Rgba{0, 0, 200, 255}));
+  shape.SetFill1(1);
+  AddRect(shape, 0, 0, 10.5, 8);
+  shape.SetFill1(2);
+  AddRect(shape, 10.5, 0, 20, 8);
+  ShapeLayer slanted;
+  slanted.fills = shape.fills;
+  slanted.SetFill1(1);
+  slanted.MoveTo(0, 0);
+  slanted.LineTo(Tw(7), 0);
+  slanted.SetFill0(2);
+  slanted.SetFill1(1);
+  slanted.LineTo(Tw(13), Tw(8));
+  slanted.SetFill0(0);
+  slanted.SetFill1(1);
+  slanted.LineTo(0, Tw(8));
+  slanted.LineTo(0, 0);
+  slanted.SetFill1(2);
+  slanted.MoveTo(Tw(7), 0);
+  slanted.LineTo(Tw(20), 0);
+  slanted.LineTo(Tw(20), Tw(8));
+  slanted.LineTo(Tw(13), Tw(8));
+  for (const Quality q : {Quality::Medium, Quality::High}) {
+    TestImage image(20, 8);
+    image.Fill(Rgb{0, 255, 0});
+    Draw(image, shape, q);
+    EXPECT_EQ(image.At(10, 3), (Rgb{100, 0, 100}));
+    TestImage image2(20, 8);
+    image2.Fill(Rgb{0, 255, 0});
+    Draw(image2, slanted, q);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 20; ++x) EXPECT_EQ(image2.At(x, y).green, 0) << x << "," << y;
+    }
+  }
+}
+
+TEST(CanvasFillRules, TranslucentFillsOverlapPerSample) {
+  // Two half-transparent fills of one shape overlap: the overlap is both
+  // composited in style order over the pixel.
+  ShapeLayer shape;
+  shape.rule = FillRule::NonZero;
+  shape.fills.push_back(Paint::SolidColor(Rgba{255, 0, 0, 128}));
+  shape.fills.push_back(Paint::SolidColor(Rgba{0, 0, 255, 128}));
+  shape.SetFill1(1);
+  AddRect(shape, 0, 0, 10, 4);
+  shape.SetFill1(2);
+  AddRect(shape, 5, 0, 15, 4);
+  TestImage image(15, 4);
+  image.Fill(Rgb{0, 0, 0});
+  Draw(image, shape, Quality::High);
+  const Rgb red = image.At(2, 1);
+  const Rgb both = image.At(7, 1);
+  const Rgb blue = image.At(12, 1);
+  EXPECT_EQ(red, (Rgb{128, 0, 0}));
+  EXPECT_EQ(blue, (Rgb{0, 0, 128}));
+  EXPECT_NEAR(both.red, 255 * 128 / 255 * 127 / 255, 1);
+  EXPECT_NEAR(both.blue, 128, 1);
+}
+
+TEST(CanvasFillRules, ShapesWithManyStylesCompositeTheSame) {
+  // Past 64 styles the sweep keeps its inside set another way: stripes of
+  // 69 opaque fills under one half-transparent fill covering them all.
+  ShapeLayer shape;
+  for (int i = 0; i < 69; ++i) {
+    shape.fills.push_back(Paint::SolidColor(Rgba{static_cast<std::uint8_t>(i * 3), 0, 0, 255}));
+    shape.SetFill1(static_cast<std::uint32_t>(i + 1));
+    AddRect(shape, i, 0, i + 1, 4);
+  }
+  shape.fills.push_back(Paint::SolidColor(Rgba{0, 0, 255, 128}));
+  shape.SetFill1(70);
+  AddRect(shape, 0, 0, 70, 4);
+  TestImage image(70, 4);
+  image.Fill(Rgb{0, 255, 0});
+  Draw(image, shape, Quality::High);
+  for (int x = 0; x < 69; ++x) {
+    const Rgb c = image.At(x, 2);
+    EXPECT_NEAR(c.red, x * 3 * 127 / 255, 1) << x;
+    EXPECT_EQ(c.green, 0) << x;
+    EXPECT_EQ(c.blue, 128) << x;
+  }
+}
+
+TEST(CanvasBounds, HugeNonFiniteAndDegenerateInputDrawsSafely) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double values[] = {1e300, -1e300, inf, -inf, nan, 1e15, -3e9};
+  for (const double v : values) {
+    ShapeLayer shape;
+    shape.fills.push_back(Paint::SolidColor(Red));
+    shape.lines.push_back(LineStyle());
+    shape.lines[0].width = v;
+    shape.SetFill1(1);
+    shape.SetLine(1);
+    shape.MoveTo(0, 0);
+    shape.LineTo(v, Tw(5));
+    shape.CurveTo(v, -v, Tw(3), v);
+    shape.CurveTo(Tw(2), Tw(2), 0, 0);
+    for (const Quality q : {Quality::Low, Quality::High}) {
+      TestImage image(16, 16, 4, true);
+      Draw(image, shape, q);
+      Transform wild = Unscaled();
+      wild.c = v;
+      wild.tx = v;
+      Draw(image, shape, q, wild);
+      EXPECT_TRUE(image.GuardsIntact()) << v;
+    }
+  }
+}
+
+TEST(CanvasBounds, ManyHugeRoundJoinsFinish) {
+  // Round joins as wide as a million pixels at thousands of corners: past a
+  // cap the arcs are cut straight, so this stays quick and small.
+  ShapeLayer shape;
+  LineStyle line;
+  line.width = 4e7;
+  shape.lines.push_back(line);
+  shape.SetLine(1);
+  shape.MoveTo(0, 0);
+  for (int i = 0; i < 3000; ++i) shape.LineTo(Tw(i % 2 ? 30 : 0), Tw(i * 0.01));
+  TestImage image(32, 32);
+  Draw(image, shape, Quality::High);
+  EXPECT_EQ(image.At(16, 16), (Rgb{0, 0, 0}));
+  EXPECT_TRUE(image.GuardsIntact());
+}
+
+TEST(CanvasBounds, ManyEdgesAndHugeCurvesFinish) {
+  ShapeLayer shape;
+  shape.fills.push_back(Paint::SolidColor(Red));
+  shape.SetFill1(1);
+  shape.MoveTo(0, 0);
+  // A curve far larger than any view, then many tiny zigzags.
+  shape.CurveTo(1e12, 1e12, Tw(5), Tw(5));
+  for (int i = 0; i < 200000; ++i) shape.LineTo(Tw(5 + (i % 2)), Tw(5 + i * 1e-4));
+  shape.LineTo(0, 0);
+  TestImage image(64, 64);
+  Draw(image, shape, Quality::High);
+  EXPECT_TRUE(image.GuardsIntact());
+}
+
+}  // namespace
+}  // namespace Halvane::Movie::Render
