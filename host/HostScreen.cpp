@@ -1,5 +1,7 @@
 #include "host/HostScreen.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace Halvane::Host {
@@ -25,6 +27,18 @@ const std::uint8_t* HostScreen::PixelAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return nullptr;
   return pixels_.data() + stride_ * static_cast<std::size_t>(height_ - 1 - y) +
          static_cast<std::size_t>(x) * 3;
+}
+
+void HostScreen::Show(const RgbImage& picture) {
+  const int w = std::min(width_, picture.width);
+  const int h = std::min(height_, picture.height);
+  if (picture.rgb.size() != static_cast<std::size_t>(picture.width) * picture.height * 3) return;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* p = &picture.rgb[(static_cast<std::size_t>(y) * picture.width + x) * 3];
+      SetPixel(x, y, p[0], p[1], p[2]);
+    }
+  }
 }
 
 bool HostScreen::Fill(const std::string& picture) {

@@ -38,6 +38,10 @@ class HostScreen {
   // False for an unknown picture name.
   bool Fill(const std::string& picture);
 
+  // Puts a picture on the screen with its top left corner at the screen's;
+  // what lies outside either is left as it was.
+  void Show(const RgbImage& picture);
+
   // The pixel at x, y counted from the top (blue, green, red).
   const std::uint8_t* PixelAt(int x, int y) const;
 

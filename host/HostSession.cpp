@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "host/PngWriter.h"
+#include "host/Pictures.h"
 #include "movie/swf/Text.h"
 #include "platform/CodePage.h"
 #include "platform/HostWindow.h"
@@ -269,9 +269,15 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     return true;
   }
   if (step == "fill") {
-    if (words.size() != 2 || !screen_.Fill(argument)) {
-      return Fail(lineNumber, "fill needs gradient, checker or R,G,B");
+    if (words.size() != 2) return Fail(lineNumber, "fill needs gradient, checker, R,G,B or a picture");
+    if (screen_.Fill(argument)) return true;
+    // Anything else names a picture file, relative to the script.
+    RgbImage picture;
+    std::string error;
+    if (!ReadPicture(InputPath(argument), HostScreen::kLargestSide, picture, error)) {
+      return Fail(lineNumber, "fill needs gradient, checker, R,G,B or a picture: " + error);
     }
+    screen_.Show(picture);
     return true;
   }
   if (step == "png" || step == "sheet") {

@@ -17,7 +17,7 @@ for group in "${groups[@]}"; do
       packages+=(cmake make ninja-build g++ clang libclang-rt-14-dev llvm
                  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev) ;;
     windows)
-      packages+=(cmake ninja-build g++-mingw-w64-i686 libz-mingw-w64-dev googletest
+      packages+=(cmake ninja-build g++-mingw-w64-i686 libz-mingw-w64-dev googletest libstb-dev
                  wine wine32:i386 xvfb xauth binutils-mingw-w64-i686)
       need_i386=1 ;;
     *) echo "setup: unknown group $group" >&2; exit 2 ;;

@@ -1,5 +1,6 @@
-// PNG pictures of 8-bit RGB images (colour type 2, no interlace), written
-// with zlib: one filter byte 0 per row, the rows deflated into one IDAT.
+// The reference host's pictures: PNG files written from the screen and from
+// contact sheets, and background pictures (PNG, JPEG, GIF or BMP) read for
+// the screen, all through io's image codec.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,10 @@ std::vector<std::uint8_t> EncodePng(const RgbImage& image);
 
 // Writes EncodePng's bytes to path; false when encoding or writing fails.
 bool WritePng(const std::string& path, const RgbImage& image);
+
+// Reads a picture file of at most maxSide pixels a side; false, with error
+// saying why, when the file cannot be read or decoded or is too large.
+bool ReadPicture(const std::string& path, int maxSide, RgbImage& image, std::string& error);
 
 // Many pictures side by side, up to `columns` in a row, each in a cell of
 // the largest picture's size, on a dark grey ground with 8-pixel gaps.

@@ -1,58 +1,25 @@
 // The host's screen layout and the pictures written from it.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <vector>
 
 #include "host/HostScreen.h"
-#include "host/PngWriter.h"
+#include "host/Pictures.h"
+#include "io/ImageCodec.h"
+#include "support/TempFolder.h"
 
 namespace Halvane::Host {
 namespace {
 
-std::uint32_t Be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
-// Reads back the chunks of a PNG written by EncodePng, checking each CRC,
-// and returns the unfiltered RGB rows.
+// Reads a PNG back through the image codec, as RGB rows.
 RgbImage Decode(const std::vector<std::uint8_t>& png) {
-  RgbImage image;
-  const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  EXPECT_EQ(std::memcmp(png.data(), signature, 8), 0);
-  std::vector<std::uint8_t> packed;
-  std::size_t at = 8;
-  bool ended = false;
-  while (at + 12 <= png.size()) {
-    const std::uint32_t length = Be32(&png[at]);
-    const std::uint8_t* type = &png[at + 4];
-    EXPECT_LE(at + 12 + length, png.size());
-    const uLong crc = crc32(0L, type, length + 4);
-    EXPECT_EQ(Be32(&png[at + 8 + length]), crc);
-    if (std::memcmp(type, "IHDR", 4) == 0) {
-      image.width = static_cast<int>(Be32(type + 4));
-      image.height = static_cast<int>(Be32(type + 8));
-      EXPECT_EQ(type[12], 8);
-      EXPECT_EQ(type[13], 2);
-    } else if (std::memcmp(type, "IDAT", 4) == 0) {
-      packed.insert(packed.end(), type + 4, type + 4 + length);
-    } else if (std::memcmp(type, "IEND", 4) == 0) {
-      ended = true;
-    }
-    at += 12 + length;
-  }
-  EXPECT_TRUE(ended);
-  const std::size_t row = static_cast<std::size_t>(image.width) * 3;
-  std::vector<std::uint8_t> raw((row + 1) * image.height);
-  uLongf rawSize = static_cast<uLongf>(raw.size());
-  EXPECT_EQ(uncompress(raw.data(), &rawSize, packed.data(), static_cast<uLong>(packed.size())),
-            Z_OK);
-  EXPECT_EQ(rawSize, raw.size());
-  for (int y = 0; y < image.height; ++y) {
-    EXPECT_EQ(raw[(row + 1) * y], 0);  // filter type none
-    image.rgb.insert(image.rgb.end(), raw.begin() + (row + 1) * y + 1,
-                     raw.begin() + (row + 1) * (y + 1));
+  IO::DecodedImage decoded;
+  EXPECT_TRUE(IO::DecodeImage(png.data(), png.size(), decoded));
+  RgbImage image{decoded.width, decoded.height, {}};
+  for (std::size_t i = 0; i + 3 < decoded.rgba.size() + 1; i += 4) {
+    image.rgb.insert(image.rgb.end(), &decoded.rgba[i], &decoded.rgba[i] + 3);
+    EXPECT_EQ(decoded.rgba[i + 3], 255);
   }
   return image;
 }
@@ -86,7 +53,7 @@ TEST(HostScreenTest, RefusesSizesAndPicturesItCannotMake) {
   EXPECT_FALSE(screen.Fill("plaid"));
 }
 
-TEST(PngWriterTest, PictureReadsBackAsTheScreenTopDown) {
+TEST(PicturesTest, PictureReadsBackAsTheScreenTopDown) {
   HostScreen screen;
   ASSERT_TRUE(screen.Resize(7, 5));
   ASSERT_TRUE(screen.Fill("gradient"));
@@ -102,13 +69,31 @@ TEST(PngWriterTest, PictureReadsBackAsTheScreenTopDown) {
   EXPECT_EQ(back.rgb[back.rgb.size() - 2], 255);
 }
 
-TEST(PngWriterTest, RefusesImagesWhoseBufferDoesNotMatchTheirSize) {
+TEST(PicturesTest, RefusesImagesWhoseBufferDoesNotMatchTheirSize) {
   RgbImage image;
   EXPECT_TRUE(EncodePng(image).empty());
   image.width = 2;
   image.height = 2;
   image.rgb.assign(11, 0);
   EXPECT_TRUE(EncodePng(image).empty());
+}
+
+TEST(PicturesTest, BackgroundPicturesAreReadOrRefusedWithAReason) {
+  Halvane::Testing::TempFolder folder;
+  RgbImage picture{3, 2, {}};
+  for (int i = 0; i < 18; ++i) picture.rgb.push_back(static_cast<std::uint8_t>(i * 13));
+  const std::string png = folder.Write("back.png", EncodePng(picture));
+  RgbImage read;
+  std::string error;
+  ASSERT_TRUE(ReadPicture(png, 16, read, error)) << error;
+  EXPECT_EQ(read.width, 3);
+  EXPECT_EQ(read.rgb, picture.rgb);
+  EXPECT_FALSE(ReadPicture(png, 2, read, error));
+  EXPECT_NE(error.find("larger"), std::string::npos);
+  const std::string text = folder.Write("notes.png", {'n', 'o', 't', 'e'});
+  EXPECT_FALSE(ReadPicture(text, 16, read, error));
+  EXPECT_NE(error.find("no PNG"), std::string::npos);
+  EXPECT_FALSE(ReadPicture(folder.Path() + "/missing.jpg", 16, read, error));
 }
 
 TEST(ContactSheetTest, PlacesPicturesInCellsOfTheLargestSize) {

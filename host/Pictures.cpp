@@ -1,33 +1,13 @@
-#include "host/PngWriter.h"
-
-#include <zlib.h>
+#include "host/Pictures.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+
+#include "io/ImageCodec.h"
 
 namespace Halvane::Host {
-
-namespace {
-
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v >> 24));
-  out.push_back(static_cast<std::uint8_t>(v >> 16));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-  out.push_back(static_cast<std::uint8_t>(v));
-}
-
-void PutChunk(std::vector<std::uint8_t>& out, const char* type,
-              const std::vector<std::uint8_t>& data) {
-  PutU32(out, static_cast<std::uint32_t>(data.size()));
-  const std::size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  const uLong crc = crc32(0L, out.data() + start, static_cast<uInt>(out.size() - start));
-  PutU32(out, static_cast<std::uint32_t>(crc));
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> EncodePng(const RgbImage& image) {
   if (image.width <= 0 || image.height <= 0 || image.width > 1 << 15 ||
@@ -35,31 +15,39 @@ std::vector<std::uint8_t> EncodePng(const RgbImage& image) {
       image.rgb.size() != static_cast<std::size_t>(image.width) * image.height * 3) {
     return {};
   }
-  const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
-  std::vector<std::uint8_t> raw;
-  raw.reserve((rowBytes + 1) * image.height);
-  for (int y = 0; y < image.height; ++y) {
-    raw.push_back(0);
-    const std::uint8_t* row = image.rgb.data() + rowBytes * y;
-    raw.insert(raw.end(), row, row + rowBytes);
-  }
-  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<std::uint8_t> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) !=
-      Z_OK) {
-    return {};
-  }
-  packed.resize(packedSize);
+  return IO::EncodePngRgb(image.rgb.data(), image.width, image.height,
+                          static_cast<std::size_t>(image.width) * 3);
+}
 
-  std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<std::uint8_t> header;
-  PutU32(header, static_cast<std::uint32_t>(image.width));
-  PutU32(header, static_cast<std::uint32_t>(image.height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // depth, RGB, deflate, filter, no interlace
-  PutChunk(out, "IHDR", header);
-  PutChunk(out, "IDAT", packed);
-  PutChunk(out, "IEND", {});
-  return out;
+bool ReadPicture(const std::string& path, int maxSide, RgbImage& image, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot read " + path;
+    return false;
+  }
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                        std::istreambuf_iterator<char>());
+  std::int32_t width = 0, height = 0;
+  if (!IO::PeekImageSize(bytes.data(), bytes.size(), &width, &height)) {
+    error = path + " is no PNG, JPEG, GIF or BMP picture";
+    return false;
+  }
+  if (width < 1 || height < 1 || width > maxSide || height > maxSide) {
+    error = path + " is larger than " + std::to_string(maxSide) + " pixels a side";
+    return false;
+  }
+  IO::DecodedImage decoded;
+  if (!IO::DecodeImage(bytes.data(), bytes.size(), decoded)) {
+    error = path + " cannot be decoded";
+    return false;
+  }
+  image.width = decoded.width;
+  image.height = decoded.height;
+  image.rgb.resize(static_cast<std::size_t>(decoded.width) * decoded.height * 3);
+  for (std::size_t i = 0, n = image.rgb.size() / 3; i < n; ++i) {
+    std::memcpy(&image.rgb[i * 3], &decoded.rgba[i * 4], 3);
+  }
+  return true;
 }
 
 bool WritePng(const std::string& path, const RgbImage& image) {

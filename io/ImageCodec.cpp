@@ -1,0 +1,83 @@
+#include "io/ImageCodec.h"
+
+#include <limits>
+
+// The library's implementation is compiled here once, without its file and
+// standard-input helpers (everything goes through memory), and without the
+// formats the project never meets.
+#define STBI_NO_STDIO
+#define STBI_NO_HDR
+#define STBI_NO_LINEAR
+#define STBI_NO_PSD
+#define STBI_NO_TGA
+#define STBI_NO_PIC
+#define STBI_NO_PNM
+#define STBI_FAILURE_USERMSG
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBIW_WINDOWS_UTF8
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include "stb_image.h"
+#include "stb_image_write.h"
+
+namespace Halvane::IO {
+
+namespace {
+int ByteCount(std::size_t size) {
+  return size > static_cast<std::size_t>(std::numeric_limits<int>::max())
+             ? std::numeric_limits<int>::max()
+             : static_cast<int>(size);
+}
+
+void AppendBytes(void* context, void* data, int size) {
+  auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  out->insert(out->end(), bytes, bytes + size);
+}
+}  // namespace
+
+bool PeekImageSize(const std::uint8_t* data, std::size_t size, std::int32_t* width,
+                   std::int32_t* height) {
+  if (data == nullptr || size == 0) return false;
+  int w = 0, h = 0, channels = 0;
+  if (stbi_info_from_memory(data, ByteCount(size), &w, &h, &channels) == 0) return false;
+  if (width != nullptr) *width = w;
+  if (height != nullptr) *height = h;
+  return true;
+}
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image,
+                 std::size_t maxPixels) {
+  image = DecodedImage{};
+  std::int32_t w = 0, h = 0;
+  if (!PeekImageSize(data, size, &w, &h) || w <= 0 || h <= 0) return false;
+  if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > maxPixels) return false;
+  int gotWidth = 0, gotHeight = 0, channels = 0;
+  stbi_uc* pixels =
+      stbi_load_from_memory(data, ByteCount(size), &gotWidth, &gotHeight, &channels, 4);
+  if (pixels == nullptr) return false;
+  if (gotWidth != w || gotHeight != h) {
+    stbi_image_free(pixels);
+    return false;
+  }
+  image.width = w;
+  image.height = h;
+  image.rgba.assign(pixels, pixels + static_cast<std::size_t>(w) * h * 4);
+  stbi_image_free(pixels);
+  return true;
+}
+
+std::vector<std::uint8_t> EncodePngRgb(const std::uint8_t* rgb, std::int32_t width,
+                                       std::int32_t height, std::size_t stride) {
+  std::vector<std::uint8_t> png;
+  if (rgb == nullptr || width < 1 || height < 1 ||
+      stride < static_cast<std::size_t>(width) * 3 || stride > 0x7FFFFFFF) {
+    return png;
+  }
+  stbi_write_png_to_func(&AppendBytes, &png, width, height, 3, rgb, static_cast<int>(stride));
+  return png;
+}
+
+}  // namespace Halvane::IO
