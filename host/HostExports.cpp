@@ -31,7 +31,7 @@ std::int32_t VM2GetFile(const char* name, char* path, std::int32_t* offset,
   HostSession* session = HostSession::Current();
   if (session == nullptr || name == nullptr) return 0;
   FileAnswer answer;
-  const bool found = session->Files().FindInArchives(name, answer);
+  const bool found = session->Files().Find(HostFiles::Lookup::VM2GetFile, name, answer);
   return HostFiles::Answer(found, answer, path, offset, length);
 }
 
@@ -40,7 +40,7 @@ std::int32_t VMAGetFile(const char* name, char* path, std::int32_t* offset,
   HostSession* session = HostSession::Current();
   if (session == nullptr || name == nullptr) return 0;
   FileAnswer answer;
-  const bool found = session->Files().FindInFolders(name, answer);
+  const bool found = session->Files().Find(HostFiles::Lookup::VMAGetFile, name, answer);
   return HostFiles::Answer(found, answer, path, offset, length);
 }
 

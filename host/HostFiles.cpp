@@ -20,10 +20,10 @@ bool SafeName(const std::string& name) {
 
 }  // namespace
 
-bool HostFiles::AddArchive(const std::string& path) {
+bool HostFiles::AddArchive(const std::string& path, Lookup lookup) {
   ZipArchive archive;
   if (!archive.Open(path)) return false;
-  archives_.push_back(std::move(archive));
+  (lookup == Lookup::VM2GetFile ? archives_ : vmaArchives_).push_back(std::move(archive));
   return true;
 }
 
@@ -34,9 +34,10 @@ bool HostFiles::AddFolder(const std::string& path) {
   return true;
 }
 
-bool HostFiles::FindInArchives(const std::string& name, FileAnswer& answer) const {
+bool HostFiles::FindInArchives(const std::string& name, FileAnswer& answer,
+                               Lookup lookup) const {
   if (!SafeName(name)) return false;
-  for (const ZipArchive& archive : archives_) {
+  for (const ZipArchive& archive : lookup == Lookup::VM2GetFile ? archives_ : vmaArchives_) {
     ArchiveWindow window;
     if (archive.Find(name, window)) {
       answer = FileAnswer{archive.Path(), window.offset, window.length};
@@ -57,6 +58,11 @@ bool HostFiles::FindInFolders(const std::string& name, FileAnswer& answer) const
     }
   }
   return false;
+}
+
+bool HostFiles::Find(Lookup lookup, const std::string& name, FileAnswer& answer) const {
+  if (FindInArchives(name, answer, lookup)) return true;
+  return lookup == Lookup::VMAGetFile && FindInFolders(name, answer);
 }
 
 std::int32_t HostFiles::Answer(bool found, const FileAnswer& answer, char* path,

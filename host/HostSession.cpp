@@ -296,20 +296,23 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     snapshots_.push_back(screen_.ToRgb());
     return true;
   }
-  if (step == "archive" || step == "datadir") {
+  if (step == "archive" || step == "vma-archive" || step == "datadir") {
     if (words.size() != 2) return Fail(lineNumber, step + " needs a path");
     const std::string path = InputPath(argument);
-    const bool added = step == "archive" ? files_.AddArchive(path) : files_.AddFolder(path);
+    const bool added =
+        step == "archive"       ? files_.AddArchive(path, HostFiles::Lookup::VM2GetFile)
+        : step == "vma-archive" ? files_.AddArchive(path, HostFiles::Lookup::VMAGetFile)
+                                : files_.AddFolder(path);
     if (!added) return Fail(lineNumber, "cannot use " + argument);
     return true;
   }
   if (step == "lookup") {
     if (words.size() != 2) return Fail(lineNumber, "lookup needs a file name");
-    for (const bool archives : {true, false}) {
+    for (const auto lookup : {HostFiles::Lookup::VM2GetFile, HostFiles::Lookup::VMAGetFile}) {
       FileAnswer answer;
-      const bool found = archives ? files_.FindInArchives(argument, answer)
-                                  : files_.FindInFolders(argument, answer);
-      out_ << "  " << (archives ? "VM2GetFile " : "VMAGetFile ") << (found ? 1 : 0);
+      const bool found = files_.Find(lookup, argument, answer);
+      out_ << "  " << (lookup == HostFiles::Lookup::VM2GetFile ? "VM2GetFile " : "VMAGetFile ")
+           << (found ? 1 : 0);
       if (found) {
         out_ << " " << std::filesystem::path(answer.path).filename().string() << " offset "
              << answer.offset << " length " << answer.length;

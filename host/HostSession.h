@@ -8,7 +8,7 @@
 //     vmswf: SwfMove(10,20)     the text after "NAME:" goes to NAME's Message
 //     initialize | finalize [NAME]    draw | timer [NAME]    wait MS
 //     screen W H   fill PICTURE   png FILE   snapshot   sheet FILE
-//     archive FILE   datadir DIR   lookup NAME   preset N   echo TEXT
+//     archive FILE   vma-archive FILE   datadir DIR   lookup NAME   preset N   echo TEXT
 //
 // Every message is printed with its three results; errors in the script
 // itself stop the run.

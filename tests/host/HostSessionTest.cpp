@@ -140,6 +140,14 @@ TEST_F(HostSessionTest, ExportedFunctionsAnswerFromTheSession) {
   EXPECT_EQ(VMAGetFile("plain.txt", path, &offset, &length), 1);
   EXPECT_EQ(VM2GetFile(nullptr, path, &offset, &length), 0);
   EXPECT_EQ(VMAGetFile("plain.txt", nullptr, &offset, &length), 0);
+  // Each look-up has archives of its own; VMAGetFile's come before its
+  // folders, and VM2GetFile never sees them.
+  HostSession other(out, err);
+  other.SetInputFolder("data");
+  ASSERT_TRUE(other.RunLine("vma-archive archive.zip", 1));
+  EXPECT_EQ(VM2GetFile("readme.txt", path, &offset, &length), 0);
+  EXPECT_EQ(VMAGetFile("readme.txt", path, &offset, &length), 1);
+  EXPECT_EQ(offset, 40);
 }
 
 }  // namespace
