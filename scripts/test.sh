@@ -34,10 +34,10 @@ bash scripts/wine-session.sh bash -c '
   set -e
   ctest --test-dir build/windows --output-on-failure -j '"$jobs"'
   echo "== the demo with vmhost.exe, vmswf.dll and undula.dll"
-  bash examples/demo/run.sh build/windows > build/windows/demo.log 2>&1 ||
-    { cat build/windows/demo.log; exit 1; }'
-bash examples/demo/run.sh build/release > build/release/demo.log 2>&1 ||
-  { cat build/release/demo.log; exit 1; }
+  bash examples/demo/run.sh build/windows > build/windows/demo.out 2> build/windows/demo.err ||
+    { cat build/windows/demo.out build/windows/demo.err; exit 1; }'
+bash examples/demo/run.sh build/release > build/release/demo.out 2> build/release/demo.err ||
+  { cat build/release/demo.out build/release/demo.err; exit 1; }
 bash scripts/compare-demos.sh build/release build/windows
 
 stage "fuzz smoke run (libFuzzer under both sanitizers)"
