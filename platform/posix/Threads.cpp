@@ -1,10 +1,12 @@
 // Threads, events and thread message queues with POSIX threads and the
 // standard library's mutexes and condition variables.
 //
-// Events and ended threads are "waitables": a flag under a mutex, with a
-// condition variable for waits on one object and a list of waiters for waits
-// on several (WaitForEventOrThreadEnd). A waiter is registered with every
-// object it waits for, so whichever is set first wakes it; nothing polls.
+// An event is a flag under its own mutex with a condition variable. A wait
+// for an event or a thread's end waits on the event alone: the thread keeps
+// a list of the events waited on together with its end, and wakes them when
+// it ends. So the common case, the other thread setting the event, costs
+// one wake-up and nothing else; notifications are made after the mutex is
+// released, so the woken thread never runs into a lock still held.
 //
 // Each thread's queue is found by its identifier in a registry. A thread
 // started here leaves the registry as its routine returns, before it counts
@@ -31,80 +33,29 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Someone blocked until any of several waitables is set.
-struct Waiter {
-  std::mutex mutex;
-  std::condition_variable wake;
-  bool woken = false;
-  Waiter* next = nullptr;  // in the list of one waitable
-
-  void Wake() {
-    // Notified under the lock: the waiter may be gone right after it.
-    std::lock_guard<std::mutex> guard(mutex);
-    woken = true;
-    wake.notify_one();
-  }
-};
-
-class Waitable {
- public:
-  void Set() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    signalled_ = true;
-    changed_.notify_all();
-    for (Waiter* w = waiters_; w != nullptr; w = w->next) w->Wake();
-  }
-
-  void Reset() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    signalled_ = false;
-  }
-
-  WaitOutcome Wait(std::uint32_t milliseconds) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (milliseconds == kWaitForever) {
-      changed_.wait(lock, [this] { return signalled_; });
-      return WaitOutcome::Signalled;
-    }
-    const bool set = changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                       [this] { return signalled_; });
-    return set ? WaitOutcome::Signalled : WaitOutcome::TimedOut;
-  }
-
-  // Registers the waiter; true instead when the object is set already.
-  bool Attach(Waiter* waiter) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (signalled_) return true;
-    waiter->next = waiters_;
-    waiters_ = waiter;
-    return false;
-  }
-
-  void Detach(Waiter* waiter) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (Waiter** link = &waiters_; *link != nullptr; link = &(*link)->next) {
-      if (*link == waiter) {
-        *link = waiter->next;
-        return;
-      }
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool signalled_ = false;
-  Waiter* waiters_ = nullptr;
-};
-
+// Reference counted, so that a Set still notifying keeps the event alive
+// when its handle is closed right after a waiter saw it set.
 struct Event {
-  Waitable state;
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool signalled = false;
+  std::atomic<int> references{1};
+
+  void Hold() { references.fetch_add(1, std::memory_order_relaxed); }
+  void Drop() {
+    if (references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  }
+};
+
+// An event waited on together with a thread's end, in that thread's list.
+struct Watch {
+  Event* event;
+  Watch* next;
 };
 
 // Shared by the handle and the running thread; the last one to let go
 // deletes it.
 struct PosixThread {
-  Waitable ended;
   pthread_t native{};
   ThreadRoutine routine = nullptr;
   void* argument = nullptr;
@@ -112,6 +63,33 @@ struct PosixThread {
   std::atomic<std::uint32_t> exitCode{kStillActive};
   std::atomic<int> references{2};
   std::atomic<bool> reaped{false};  // joined or detached
+  std::atomic<bool> ended{false};
+  std::mutex endMutex;
+  std::condition_variable endChanged;
+  Watch* watches = nullptr;  // under endMutex
+
+  void End(std::uint32_t code) {
+    exitCode.store(code);
+    std::lock_guard<std::mutex> guard(endMutex);
+    ended.store(true);
+    endChanged.notify_all();
+    for (Watch* watch = watches; watch != nullptr; watch = watch->next) {
+      // Taking the event's mutex orders the end before the waiter's next
+      // look at it: either it sees the end, or it is waiting and is woken.
+      { std::lock_guard<std::mutex> eventGuard(watch->event->mutex); }
+      watch->event->changed.notify_all();
+    }
+  }
+
+  void Unwatch(Watch* watch) {
+    std::lock_guard<std::mutex> guard(endMutex);
+    for (Watch** link = &watches; *link != nullptr; link = &(*link)->next) {
+      if (*link == watch) {
+        *link = watch->next;
+        return;
+      }
+    }
+  }
 };
 
 void Drop(PosixThread* thread) {
@@ -262,8 +240,7 @@ void* ThreadEntry(void* argument) {
   current.id = thread->id;
   const std::uint32_t code = thread->routine(thread->argument);
   current.ForgetQueue();
-  thread->exitCode.store(code);
-  thread->ended.Set();
+  thread->End(code);
   Drop(thread);
   return nullptr;
 }
@@ -298,7 +275,10 @@ bool GetThreadExitCode(NativeHandle handle, std::uint32_t* code) {
 bool WaitForThreadEnd(NativeHandle handle) {
   PosixThread* thread = AsThread(handle);
   if (thread == nullptr) return false;
-  thread->ended.Wait(kWaitForever);
+  {
+    std::unique_lock<std::mutex> lock(thread->endMutex);
+    thread->endChanged.wait(lock, [thread] { return thread->ended.load(); });
+  }
   // Joined as well, so that nothing of the thread is left running.
   if (!thread->reaped.exchange(true)) pthread_join(thread->native, nullptr);
   return true;
@@ -326,41 +306,61 @@ NativeHandle CreateManualResetEvent() {
 bool SignalEvent(NativeHandle handle) {
   Event* event = AsEvent(handle);
   if (event == nullptr) return false;
-  event->state.Set();
+  event->Hold();
+  {
+    std::lock_guard<std::mutex> guard(event->mutex);
+    event->signalled = true;
+  }
+  event->changed.notify_all();
+  event->Drop();
   return true;
 }
 
 bool UnsignalEvent(NativeHandle handle) {
   Event* event = AsEvent(handle);
   if (event == nullptr) return false;
-  event->state.Reset();
+  std::lock_guard<std::mutex> guard(event->mutex);
+  event->signalled = false;
   return true;
 }
 
-void CloseEventHandle(NativeHandle handle) { delete AsEvent(handle); }
+void CloseEventHandle(NativeHandle handle) {
+  if (Event* event = AsEvent(handle)) event->Drop();
+}
 
 WaitOutcome WaitForEvent(NativeHandle handle, std::uint32_t milliseconds) {
   Event* event = AsEvent(handle);
   if (event == nullptr) return WaitOutcome::Failed;
-  return event->state.Wait(milliseconds);
+  std::unique_lock<std::mutex> lock(event->mutex);
+  const auto set = [event] { return event->signalled; };
+  // A test only: a timed wait, even one already over, may sleep for the
+  // kernel's timer slack.
+  if (milliseconds == 0) return event->signalled ? WaitOutcome::Signalled : WaitOutcome::TimedOut;
+  if (milliseconds == kWaitForever) {
+    event->changed.wait(lock, set);
+    return WaitOutcome::Signalled;
+  }
+  return event->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), set)
+             ? WaitOutcome::Signalled
+             : WaitOutcome::TimedOut;
 }
 
 WaitOutcome WaitForEventOrThreadEnd(NativeHandle eventHandle, NativeHandle threadHandle) {
   Event* event = AsEvent(eventHandle);
   PosixThread* thread = AsThread(threadHandle);
   if (event == nullptr || thread == nullptr) return WaitOutcome::Failed;
-  Waiter waiter;
-  if (event->state.Attach(&waiter)) return WaitOutcome::Signalled;
-  if (thread->ended.Attach(&waiter)) {
-    event->state.Detach(&waiter);
-    return WaitOutcome::Signalled;
+  Watch watch{event, nullptr};
+  {
+    std::lock_guard<std::mutex> guard(thread->endMutex);
+    if (thread->ended.load()) return WaitOutcome::Signalled;
+    watch.next = thread->watches;
+    thread->watches = &watch;
   }
   {
-    std::unique_lock<std::mutex> lock(waiter.mutex);
-    waiter.wake.wait(lock, [&waiter] { return waiter.woken; });
+    std::unique_lock<std::mutex> lock(event->mutex);
+    event->changed.wait(lock, [event, thread] { return event->signalled || thread->ended.load(); });
   }
-  event->state.Detach(&waiter);
-  thread->ended.Detach(&waiter);
+  thread->Unwatch(&watch);
   return WaitOutcome::Signalled;
 }
 

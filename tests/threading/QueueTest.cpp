@@ -41,12 +41,7 @@ TEST(ThreadQueue, DeliversInPostingOrderAndEndsWithTheQuitMessage) {
   for (std::size_t i = 0; i < thread.seen.size(); ++i) EXPECT_EQ(thread.seen[i], kAppMessage + 101 + i);
   EXPECT_FALSE(PostThreadMessageTo(id, kAppMessage, 0, 0)) << "an ended thread has no queue";
   thread.Join();
-}
-
-TEST(ThreadQueue, PostingToNoThreadFails) {
-  EXPECT_FALSE(PostThreadMessageTo(0, kAppMessage, 0, 0));
-  Threading::Thread never;
-  EXPECT_FALSE(PostThreadMessageTo(never.Identifier(), kAppMessage, 0, 0));
+  EXPECT_FALSE(PostThreadMessageTo(0, kAppMessage, 0, 0)) << "identifier 0 is no thread";
 }
 
 TEST(ThreadQueue, TimerMessagesCarryTheTimerAndComeOnlyWhenNothingIsPosted) {
@@ -81,37 +76,6 @@ TEST(EventOrThreadEnd, WakesWhenTheThreadEndsWithoutTheEvent) {
   // An ended thread stays ended: the wait returns at once again.
   EXPECT_EQ(WaitForEventOrThreadEnd(event.Handle(), thread.Handle()), WaitOutcome::Signalled);
   thread.Join();
-}
-
-// Sets the event its first message names, then waits to be told to quit.
-class Setter : public Threading::Thread {
- public:
-  Threading::EventHandle* event = nullptr;
-
- protected:
-  std::uint32_t Run() override {
-    ThreadMessage message;
-    while (GetThreadMessage(&message) > 0) event->Set();
-    return 0;
-  }
-};
-
-TEST(EventOrThreadEnd, WakesWhenTheEventIsSetByALiveThread) {
-  Threading::EventHandle event;
-  ASSERT_TRUE(event.Create());
-  Setter thread;
-  thread.event = &event;
-  ASSERT_EQ(thread.Start(), 1);
-  for (int round = 0; round < 100; ++round) {
-    event.Reset();
-    ASSERT_TRUE(PostThreadMessageTo(thread.Identifier(), kAppMessage, 0, 0));
-    ASSERT_EQ(WaitForEventOrThreadEnd(event.Handle(), thread.Handle()), WaitOutcome::Signalled);
-    ASSERT_TRUE(event.IsSignalled());
-    ASSERT_TRUE(thread.IsRunning());
-  }
-  ASSERT_TRUE(PostThreadMessageTo(thread.Identifier(), kQuitMessage, 0, 0));
-  thread.Join();
-  EXPECT_EQ(WaitForEventOrThreadEnd(event.Handle(), kInvalidHandle), WaitOutcome::Failed);
 }
 
 }  // namespace
