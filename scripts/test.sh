@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds, and runs every test: a normal build with g++,
 # a build with AddressSanitizer and UndefinedBehaviorSanitizer with clang,
-# then the Windows build (MinGW-w64) under Wine, whose demo must draw the
+# the threading and player tests built with ThreadSanitizer, then the
+# Windows build (MinGW-w64) under Wine, whose demo must draw the
 # same pictures as the Linux demo. Any failure or sanitizer report fails the
 # run. The fuzz targets then run for a short while each (FUZZ_SECONDS,
 # default 20) over their seeds. Each stage prints how long it took.
@@ -26,6 +27,19 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 CC=clang CXX=clang++ bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVM_SANITIZE=ON -DVM_WERROR=ON
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+stage "ThreadSanitizer build (clang): threads and the movie player"
+# Only the two test programs whose subject is threads, so the stage stays short.
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+if [ ! -f build/tsan/CMakeCache.txt ]; then
+  generator=()
+  command -v ninja >/dev/null && generator=(-G Ninja)
+  CC=clang CXX=clang++ cmake -S . -B build/tsan "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVM_TSAN=ON -DVM_WERROR=ON >/dev/null
+fi
+cmake --build build/tsan -j "$jobs" --target test_threading test_activex
+ctest --test-dir build/tsan/tests/threading --output-on-failure -j "$jobs"
+ctest --test-dir build/tsan/tests/activex --output-on-failure -j "$jobs"
 
 stage "Windows build (MinGW-w64 i686) under Wine"
 bash scripts/build.sh build/windows -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVM_WERROR=ON \
