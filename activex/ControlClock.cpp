@@ -1,6 +1,6 @@
 #include "activex/ControlClock.h"
 
-#include "movie/MovieControl.h"
+#include "movie/control/MovieControl.h"
 #include "platform/Ticks.h"
 
 namespace Halvane::ActiveX {

@@ -24,7 +24,7 @@
 #include "FakeControl.h"
 #include "ThreadTime.h"
 #include "activex/SwfPlayer.h"
-#include "movie/MovieControl.h"
+#include "movie/control/MovieControl.h"
 #include "support/TempFolder.h"
 #include "tools/SwfWriter.h"
 

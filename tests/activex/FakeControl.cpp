@@ -6,7 +6,7 @@
 #include <new>
 #include <thread>
 
-#include "movie/MovieControl.h"
+#include "movie/control/MovieControl.h"
 #include "platform/ComClasses.h"
 #include "platform/Threads.h"
 #include "support/TestText.h"
