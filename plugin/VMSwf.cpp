@@ -1,5 +1,17 @@
 #include "plugin/VMSwf.h"
 
+#include <algorithm>
+#include <new>
+
+#include "activex/SwfPlayer.h"
+#include "graphics/CopyDIBitsRect.h"
+#include "graphics/DIBSection.h"
+#include "graphics/HDCGetter.h"
+#include "movie/control/MovieControl.h"
+#include "platform/ComClasses.h"
+#include "platform/ControlHost.h"
+#include "platform/ShockwaveFlash.h"
+
 #include "plugin/CommandErrors.h"
 #include "plugin/CommandParser.h"
 #include "plugin/CommandTable.h"
@@ -22,6 +34,15 @@ void VMSwf::Initialize(std::int32_t) {
   // From here on a failed set-up stays failed until Finalize.
   initialised = 1;
 
+  // Control hosting: the host window classes and their messages, and the
+  // control the player creates by its class identifier (the built-in one,
+  // registered in the process's class table). Neither result is checked.
+  Platform::RegisterControlHostClasses();
+  if (!controlClassRegistered) {
+    Movie::RegisterMovieControlClass();
+    controlClassRegistered = true;
+  }
+
   if (BindHostFunctions(*modules) == 0) {
     ShowInitializationError();
     return;
@@ -33,17 +54,53 @@ void VMSwf::Initialize(std::int32_t) {
     screenWidth = 0;
     screenHeight = 0;
   }
+
+  player = new (std::nothrow) ActiveX::SwfPlayer(screenWidth, screenHeight);
+  if (player == nullptr) {
+    ShowOutOfMemoryError();
+    return;
+  }
+  // A size the bitmap does not accept leaves it empty: every copy into or
+  // out of it then copies nothing.
+  frameBitmap = new (std::nothrow) Graphics::DIBSection(screenWidth, screenHeight);
+  if (frameBitmap == nullptr) {
+    ShowOutOfMemoryError();
+    return;
+  }
   fileName.clear();
   pendingFileName.clear();
 }
 
 void VMSwf::Finalize() {
-  // Set-up creates neither a player nor a frame bitmap yet, so there is
-  // nothing to delete; the host binding and the tick source stay.
+  delete frameBitmap;
+  frameBitmap = nullptr;
+  // The player's destructor closes the movie and ends its worker.
+  delete player;
+  player = nullptr;
+  if (controlClassRegistered) {
+    Platform::RevokeComClass(CLSID_ShockwaveFlash);
+    controlClassRegistered = false;
+  }
+  Platform::UnregisterControlHostClasses();
   initialised = 0;
 }
 
-void VMSwf::Draw(void*, std::int32_t) {
+void VMSwf::Draw(void* pixels, std::int32_t) {
+  if (visible != 0 && player != nullptr && player->IsClosed() == 0 && frameBitmap != nullptr) {
+    Graphics::DIBits screen;
+    screen.Attach(pixels, screenWidth, screenHeight, 24);
+    const std::int32_t w = std::min(player->GetWidth(), screenWidth);
+    const std::int32_t h = std::min(player->GetHeight(), screenHeight);
+    // The control draws with a transparent background: the frame bitmap
+    // holds the host's picture under the movie first.
+    Graphics::CopyDIBitsRect(*frameBitmap, posX, posY, w, h, screen, posX, posY);
+    {
+      Graphics::HDCGetter context(frameBitmap->bitmap);
+      player->Render(context.Context(), posX, posY, player->GetWidth(), player->GetHeight());
+    }
+    Graphics::CopyDIBitsRect(screen, posX, posY, w, h, *frameBitmap, posX, posY);
+    screen.Detach();
+  }
   lastDrawTick = Ticks().Now();
 }
 

@@ -33,17 +33,28 @@ class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
   // Finalize, which library unload does not run.
   ~VMSwf() override;
 
-  // Set-up, done once until Finalize: binds the host functions (an error box
-  // without owner when the host executable cannot be loaded), asks the host
-  // for the screen size and empties both names. A host without
-  // VlmGetWindowSize gives a screen of 0 x 0. The value is ignored.
+  // Set-up, done once until Finalize: registers the control-hosting window
+  // classes and the built-in movie control, binds the host functions (an
+  // error box without owner when the host executable cannot be loaded),
+  // asks the host for the screen size, creates the player and a frame bitmap
+  // of the screen's size ("out of memory" boxes when either cannot be
+  // allocated) and empties both names. A host without VlmGetWindowSize
+  // gives a screen of 0 x 0. A failed set-up is not retried until Finalize.
+  // The value is ignored.
   void Initialize(std::int32_t value) override;
 
-  // Tear-down: deletes what set-up created and clears initialised, so that
-  // the next Draw, Timer or Message sets the plug-in up again.
+  // Tear-down: deletes the frame bitmap and the player (closing the movie
+  // and ending its worker), unregisters what set-up registered and clears
+  // initialised, so that the next Draw, Timer or Message sets the plug-in up
+  // again. The host binding and the tick source stay.
   void Finalize() override;
 
-  // Records the tick of this call in lastDrawTick.
+  // While visible with a movie open, composes the movie's current frame
+  // into the host's 24-bit screen at (posX, posY): the rectangle is copied
+  // into the frame bitmap, the player draws the frame over it, and the
+  // rectangle is copied back, clipped at the screen's edges; no other pixel
+  // of the host's screen is written. Always records the tick in
+  // lastDrawTick.
   void Draw(void* pixels, std::int32_t second) override;
 
   // 1 once interval milliseconds have passed since the end of the last Draw.
@@ -76,6 +87,9 @@ class VMSwf : public Velmora::LayerPlugIn<VMSwf> {
   TickSource* ticks = nullptr;
 
  private:
+  // Whether set-up put the built-in control into the class table.
+  bool controlClassRegistered = false;
+
   TickSource& Ticks();
 
   // Only Instance creates the object; it calls nothing in the host.

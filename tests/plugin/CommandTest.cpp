@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TestHost.h"
+#include "activex/SwfPlayer.h"
 #include "commands/CommandFrame.h"
 #include "plugin/CommandTable.h"
 
@@ -54,9 +55,64 @@ const FrameRow kWithoutPlayer[] = {
     {"SwfHide()", 1, kUntouched, false},
 };
 
+// With a player and no movie open: the requests answer without a worker;
+// loop, quality and size are kept for the next movie.
+const FrameRow kWithoutMovie[] = {
+    {"SwfGoToFrame(3)", 1, 0, false},
+    {"SwfGetCurrentFrame()", 0, -1, false},
+    {"SwfSetCurrentFrame(3)", 0, 0, false},
+    {"SwfSetFlashVars(a=1)", 0, 0, false},
+    {"SwfGetVariable(_root.x)", 0, 0, true},
+    {"SwfSetVariable(a,b)", 0, 0, false},
+    {"SwfCallFunction(<invoke/>)", 0, 0, true},
+    {"SwfEndOpen()", 1, 0, false},
+    {"SwfClose()", 0, 0, false},
+    {"SwfPlay()", 0, 0, false},
+    {"SwfPause()", 1, 0, false},
+    {"SwfStop()", 1, 0, false},
+    {"SwfIsPlaying()", 0, 0, false},
+    {"SwfIsClosed()", 0, 1, false},
+    {"SwfGetFileName()", 0, 0, true},
+    {"SwfGetWidth()", 0, 800, false},
+    {"SwfResize(2048,100)", 0, 0, false},
+    {"SwfResize(-1,100)", 0, 0, false},
+    {"SwfResize(99999999999,100)", 0, 0, false},
+    {"SwfSetWidth(640)", 1, 1, false},
+    {"SwfGetWidth()", 0, 640, false},
+    {"SwfGetHeight()", 0, 600, false},
+    {"SwfSetHeight(480)", 1, 1, false},
+    {"SwfGetHeight()", 0, 480, false},
+    {"SwfGetLoop()", 0, 1, false},
+    {"SwfSetLoop(on)", 0, 0, false},
+    {"SwfSetLoop(OFF)", 0, 1, false},
+    {"SwfGetLoop()", 0, 0, false},
+    {"SwfGetQuality()", 0, 1, false},
+    {"SwfSetQuality(2)", 0, 0, false},
+    {"SwfSetQuality(0)", 1, 1, false},
+    {"SwfGetQuality()", 0, 0, false},
+    {"SwfGetTotalFrames()", 0, -1, false},
+};
+
 using CommandFrameTest = PlugInTest;
 
+TEST_F(CommandFrameTest, PlayerCommandsWithoutAMovieAnswerFromThePlayer) {
+  for (const FrameRow& row : kWithoutMovie) {
+    std::memset(textResult, 'g', sizeof textResult);
+    std::int32_t intResult = kUntouched;
+    EXPECT_EQ(Send(row.text, &intResult), row.returns) << row.text;
+    EXPECT_EQ(intResult, row.intResult) << row.text;
+    for (std::size_t i = 0; i < 261; ++i) {
+      ASSERT_EQ(textResult[i], row.zeroesText ? 0 : 'g') << row.text << " byte " << i;
+    }
+  }
+  EXPECT_TRUE(Host().boxes.empty());
+}
+
 TEST_F(CommandFrameTest, PlayerCommandsWithoutAPlayerDoOnlyTheirFrame) {
+  // A set-up whose player could not be allocated.
+  ::Initialize(0);
+  delete plugin().player;
+  plugin().player = nullptr;
   for (const FrameRow& row : kWithoutPlayer) {
     std::memset(textResult, 'g', sizeof textResult);
     std::int32_t intResult = kUntouched;
