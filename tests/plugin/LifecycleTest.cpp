@@ -76,9 +76,9 @@ TEST_F(LifecycleTest, BindingHappensOncePerProcess) {
   const HostEntryPoints first = HostEntries();
   EXPECT_NE(first.VlmGetWindowSize(), nullptr);
   EXPECT_NE(first.VlmGetWindow(), nullptr);
-  // This test program exports no file look-up and none of the other names.
-  EXPECT_EQ(first.VM2GetFile(), nullptr);
-  EXPECT_EQ(first.VMAGetFile(), nullptr);
+  // This test program exports the two file look-ups and none of the others.
+  EXPECT_NE(first.VM2GetFile(), nullptr);
+  EXPECT_NE(first.VMAGetFile(), nullptr);
   for (std::size_t i = 4; i < kHostFunctionCount; ++i) EXPECT_EQ(first.host[i], nullptr);
   // Once bound, an executable that could no longer be loaded changes nothing:
   // nothing is looked up again.
@@ -268,6 +268,8 @@ TEST_F(HostFileTest, AsksVM2GetFileFirstThenVMAGetFileWithTheSameBuffer) {
 
 TEST_F(HostFileTest, MissingLookUpsMeanNotFound) {
   ASSERT_EQ(BindHostFunctions(), 1);
+  HostEntries().host[2] = nullptr;  // a host without VMAGetFile
+  HostEntries().host[3] = nullptr;  // and without VM2GetFile
   char path[kHostPathSize];
   std::memset(path, 'g', sizeof path);
   std::int32_t offset = -1, length = -1;

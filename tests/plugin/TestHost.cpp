@@ -19,6 +19,28 @@ extern "C" Halvane::Platform::WindowHandle VlmGetWindow() {
   return Host().window;
 }
 
+namespace {
+std::int32_t Look(Halvane::VlmPlugIn::Testing::FileLookup& lookup, const char* name, char* path,
+                  std::int32_t* offset, std::int32_t* length) {
+  lookup.asked.push_back(name != nullptr ? name : "");
+  if (!lookup.found) return 0;
+  std::strncpy(path, lookup.path.c_str(), 260);
+  *offset = lookup.offset;
+  *length = lookup.length;
+  return 1;
+}
+}  // namespace
+
+extern "C" std::int32_t VM2GetFile(const char* name, char* path, std::int32_t* offset,
+                                   std::int32_t* length) {
+  return Look(Host().vm2, name, path, offset, length);
+}
+
+extern "C" std::int32_t VMAGetFile(const char* name, char* path, std::int32_t* offset,
+                                   std::int32_t* length) {
+  return Look(Host().vma, name, path, offset, length);
+}
+
 namespace Halvane::VlmPlugIn::Testing {
 
 FakeHost& Host() {

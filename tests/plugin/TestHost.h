@@ -29,12 +29,23 @@ struct Box {
   std::uint32_t style;
 };
 
+// What one of the host's file look-ups answers, and the names it was asked.
+struct FileLookup {
+  bool found = false;
+  std::string path;
+  std::int32_t offset = 0;
+  std::int32_t length = 0;
+  std::vector<std::string> asked;
+};
+
 struct FakeHost {
   std::int32_t screenWidth = 800;
   std::int32_t screenHeight = 600;
   Platform::WindowHandle window = nullptr;  // the host's main window
   int windowQueries = 0;
   std::vector<Box> boxes;
+  FileLookup vm2;  // VM2GetFile
+  FileLookup vma;  // VMAGetFile
 };
 
 FakeHost& Host();

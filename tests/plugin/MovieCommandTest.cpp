@@ -1,0 +1,214 @@
+// The player commands with real movies, end to end through Message: opening
+// from plain files and from windows of larger files that the host's
+// look-ups name, every request on an open movie, and what closing and
+// failing to open leave behind.
+#include <cstring>
+#include <string>
+
+#include "TestHost.h"
+#include "movie/actions/ActionCodes.h"
+#include "support/TempFolder.h"
+#include "tools/ActionWriter.h"
+#include "tools/SwfTags.h"
+#include "tools/SwfWriter.h"
+
+namespace Halvane::VlmPlugIn::Testing {
+namespace {
+
+namespace Op = Movie::ActionCode;
+using Tools::ActionWriter;
+using Tools::Bytes;
+
+// Three frames on a 320 x 240 stage. The first sets "greeting" and a
+// 300-character "long", registers "echo" for the host's function calls and
+// stops; each frame sets "frame" to its number.
+Bytes ThreeFrameMovie(bool compressed) {
+  ActionWriter echo;
+  echo.PushString("echo ").PushString("what").Op(Op::GetVariable).Op(Op::Add2).Op(Op::Return);
+  ActionWriter first;
+  first.PushString("greeting").PushString("hello").Op(Op::SetVariable);
+  first.PushString("long").PushString(std::string(300, 'x')).Op(Op::SetVariable);
+  first.DefineFunction("", {"what"}, echo).PushNull().PushString("echo").PushInteger(3);
+  first.PushString("flash.external.ExternalInterface").Op(Op::GetVariable);
+  first.PushString("addCallback").Op(Op::CallMethod).Op(Op::Pop);
+  Tools::SwfBuilder movie;
+  movie.SetVersion(8).SetFrameSize(320 * 20, 240 * 20).SetFrameRate(12);
+  for (int frame = 0; frame < 3; ++frame) {
+    ActionWriter actions;
+    if (frame == 0) actions = first;
+    actions.PushString("frame").PushInteger(frame).Op(Op::SetVariable);
+    movie.AddTag(Tools::kDoActionTag, Tools::DoAction(actions.Build())).ShowFrame();
+  }
+  return movie.End().Build(compressed);
+}
+
+// A path as one argument of the command language: quoted, its backslashes
+// (Windows paths) escaped.
+std::string Argument(const std::string& path) {
+  std::string quoted = "'";
+  for (char c : path) {
+    if (c == '\\' || c == '\'') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "'";
+}
+
+class MovieCommandTest : public PlugInTest {
+ protected:
+  // Sends text and returns the integer result (the return value in *returned).
+  std::int32_t Int(const std::string& text, std::int32_t* returned = nullptr) {
+    std::int32_t value = kUntouched;
+    const std::int32_t r = Send(text.c_str(), &value);
+    if (returned != nullptr) *returned = r;
+    return value;
+  }
+  std::string Text(const std::string& text, std::int32_t* intResult) {
+    *intResult = kUntouched;
+    Send(text.c_str(), intResult);
+    return std::string(textResult);
+  }
+
+  Halvane::Testing::TempFolder folder;
+};
+
+TEST_F(MovieCommandTest, OpenMovieAnswersEveryRequest) {
+  const std::string path = folder.Write("three.swf", ThreeFrameMovie(false));
+  std::int32_t returned = 0;
+  EXPECT_EQ(Int("SwfOpen(" + Argument(path) + ")", &returned), 1);
+  EXPECT_EQ(returned, 1);
+  EXPECT_TRUE(Host().vm2.asked.empty());  // a plain file needs no look-up
+  std::int32_t intResult = 0;
+  EXPECT_EQ(Text("SwfGetFileName()", &intResult), path);
+  EXPECT_EQ(intResult, 1);
+  EXPECT_EQ(Int("SwfIsClosed()"), 0);
+  EXPECT_EQ(Int("SwfGetTotalFrames()"), 3);
+  EXPECT_EQ(Int("SwfGetCurrentFrame()"), 0);
+  EXPECT_EQ(Int("SwfIsPlaying()"), 0);  // opened stopped
+
+  EXPECT_EQ(Text("SwfGetVariable(greeting)", &intResult), "hello");
+  EXPECT_EQ(intResult, 1);
+  EXPECT_EQ(Int("SwfSetVariable(greeting,'good bye')"), 1);
+  EXPECT_EQ(Text("SwfGetVariable(greeting)", &intResult), "good bye");
+  // A value the host's 260 bytes cannot hold is refused whole.
+  EXPECT_EQ(Text("SwfGetVariable(long)", &intResult), "");
+  EXPECT_EQ(intResult, 0);
+  for (std::size_t i = 0; i < 261; ++i) ASSERT_EQ(textResult[i], 0);
+  EXPECT_EQ(Text("SwfCallFunction('<invoke name=\"echo\" returntype=\"xml\"><arguments>"
+                 "<string>me</string></arguments></invoke>')",
+                 &intResult),
+            "<string>echo me</string>");
+  EXPECT_EQ(intResult, 1);
+  EXPECT_EQ(Text("SwfCallFunction(<invoke name=\"none\"/>)", &intResult), "");
+  EXPECT_EQ(intResult, 0);
+  EXPECT_EQ(Int("SwfSetFlashVars(a=1)"), 1);
+
+  EXPECT_EQ(Int("SwfGoToFrame(2)", &returned), 1);
+  EXPECT_EQ(returned, 1);
+  EXPECT_EQ(Int("SwfGetCurrentFrame()"), 2);
+  EXPECT_EQ(Text("SwfGetVariable(frame)", &intResult), "2");
+  EXPECT_EQ(Int("SwfSetCurrentFrame(1)", &returned), 1);
+  EXPECT_EQ(returned, 0);
+  EXPECT_EQ(Int("SwfGetCurrentFrame()"), 1);
+  EXPECT_EQ(Int("SwfStop()"), 1);
+  EXPECT_EQ(Int("SwfGetCurrentFrame()"), 0);
+  EXPECT_EQ(Int("SwfPlay()"), 1);
+  EXPECT_EQ(Int("SwfIsPlaying()"), 1);
+  EXPECT_EQ(Int("SwfPause()"), 1);
+  EXPECT_EQ(Int("SwfIsPlaying()"), 0);
+  EXPECT_EQ(Int("SwfSetLoop(OFF)"), 1);
+  EXPECT_EQ(Int("SwfGetLoop()"), 0);
+  EXPECT_EQ(Int("SwfSetQuality(0)"), 1);
+  EXPECT_EQ(Int("SwfGetQuality()"), 0);
+  EXPECT_EQ(Int("SwfResize(160,120)"), 1);
+  EXPECT_EQ(Int("SwfGetWidth()"), 160);
+  EXPECT_EQ(Int("SwfGetHeight()"), 120);
+
+  EXPECT_EQ(Int("SwfClose()", &returned), 0);
+  EXPECT_EQ(returned, 0);
+  EXPECT_EQ(Int("SwfIsClosed()"), 1);
+  EXPECT_EQ(Text("SwfGetFileName()", &intResult), "");
+  EXPECT_EQ(intResult, 0);
+  EXPECT_EQ(plugin().fileName, "");
+  EXPECT_EQ(Int("SwfGetTotalFrames()"), -1);
+  EXPECT_TRUE(Host().boxes.empty());
+}
+
+TEST_F(MovieCommandTest, HostLookUpsOpenAWindowOfALargerFile) {
+  for (const bool compressed : {false, true}) {
+    SCOPED_TRACE(compressed);
+    Bytes archive(1000, 0xEE);
+    const Bytes movie = ThreeFrameMovie(compressed);
+    archive.insert(archive.end(), movie.begin(), movie.end());
+    archive.insert(archive.end(), 77, 0xEE);
+    const std::string path = folder.Write(compressed ? "c.dat" : "f.dat", archive);
+    Host().vm2 = FileLookup{};
+    Host().vma = FileLookup{true, path, 1000, static_cast<std::int32_t>(movie.size()), {}};
+    std::int32_t returned = 0;
+    EXPECT_EQ(Int("SwfOpen(movie.swf)", &returned), 1);
+    EXPECT_EQ(returned, 1);
+    // VM2GetFile first; VMAGetFile, which knows it, next.
+    EXPECT_EQ(Host().vm2.asked, std::vector<std::string>{"movie.swf"});
+    EXPECT_EQ(Host().vma.asked, std::vector<std::string>{"movie.swf"});
+    std::int32_t intResult = 0;
+    EXPECT_EQ(Text("SwfGetFileName()", &intResult), "movie.swf");  // the script's name
+    EXPECT_EQ(Int("SwfGetTotalFrames()"), 3);
+    EXPECT_EQ(Text("SwfGetVariable(greeting)", &intResult), "hello");
+  }
+}
+
+TEST_F(MovieCommandTest, MovieThatCannotBeFoundOrLoadedLeavesNothingOpen) {
+  const std::string good = folder.Write("good.swf", ThreeFrameMovie(false));
+  const std::string broken = folder.Write("broken.swf", Bytes{'F', 'W', 'S', 8, 1, 2, 3});
+  ASSERT_EQ(Int("SwfOpen(" + Argument(good) + ")"), 1);
+  // A plain file that the control cannot load is looked up with the host
+  // next; the host knows nothing: the earlier movie was closed all the same.
+  std::int32_t returned = 0;
+  EXPECT_EQ(Int("SwfOpen(" + Argument(broken) + ")", &returned), 0);
+  EXPECT_EQ(returned, 1);
+  EXPECT_EQ(Host().vm2.asked.size(), 1u);
+  EXPECT_EQ(Host().vma.asked.size(), 1u);
+  EXPECT_EQ(Int("SwfIsClosed()"), 1);
+  EXPECT_EQ(plugin().fileName, "");
+  // The host names a window that holds no movie.
+  Host().vm2 = FileLookup{true, broken, 0, 0, {}};
+  EXPECT_EQ(Int("SwfOpen(missing.swf)", &returned), 0);
+  EXPECT_EQ(returned, 1);
+  EXPECT_EQ(Int("SwfBeginOpen(missing.swf)"), 1);  // the worker runs...
+  EXPECT_EQ(Int("SwfEndOpen()"), 0);               // ...and ends without a movie
+  EXPECT_EQ(Int("SwfIsClosed()"), 1);
+  EXPECT_TRUE(Host().boxes.empty());
+}
+
+TEST_F(MovieCommandTest, BeginAndEndOpenNameTheMovieOnlyOnceItIsOpen) {
+  const std::string path = folder.Write("three.swf", ThreeFrameMovie(true));
+  std::int32_t returned = 0;
+  EXPECT_EQ(Int("SwfBeginOpen(" + Argument(path) + ")", &returned), 1);
+  EXPECT_EQ(returned, 1);
+  EXPECT_EQ(plugin().pendingFileName, path);
+  std::int32_t intResult = 0;
+  EXPECT_EQ(Text("SwfGetFileName()", &intResult), "");
+  EXPECT_EQ(intResult, 0);
+  EXPECT_EQ(Int("SwfEndOpen()", &returned), 1);
+  EXPECT_EQ(returned, 1);
+  EXPECT_EQ(Text("SwfGetFileName()", &intResult), path);
+  EXPECT_EQ(plugin().pendingFileName, path);
+  EXPECT_EQ(Int("SwfEndOpen()"), 1);  // the movie opened stays open
+}
+
+TEST_F(MovieCommandTest, FinalizeClosesTheMovieAndSetUpAgainKeepsThePlugInFields) {
+  const std::string path = folder.Write("three.swf", ThreeFrameMovie(false));
+  ASSERT_EQ(Int("SwfOpen(" + Argument(path) + ")"), 1);
+  Send("SwfMove(5,6)");
+  Send("SwfSetInterval(30)");
+  ::Finalize();
+  EXPECT_EQ(plugin().player, nullptr);
+  EXPECT_EQ(plugin().frameBitmap, nullptr);
+  EXPECT_EQ(Int("SwfIsClosed()"), 1);  // a new player, with no movie
+  EXPECT_EQ(plugin().posX, 5);
+  EXPECT_EQ(plugin().interval, 30);
+  EXPECT_EQ(plugin().fileName, "");
+  EXPECT_EQ(Int("SwfOpen(" + Argument(path) + ")"), 1);
+}
+
+}  // namespace
+}  // namespace Halvane::VlmPlugIn::Testing
