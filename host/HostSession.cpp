@@ -26,6 +26,8 @@ HostSession* current = nullptr;
 constexpr std::size_t kLargestSnapshotCount = 64;
 constexpr long kLongestWait = 60000;
 constexpr long kLongestTickRun = 1000;
+constexpr long kLongestExport = 1000;
+constexpr int kLoopTickMilliseconds = 5;
 
 bool ReadNumber(const std::string& word, long lowest, long highest, long& value) {
   if (word.empty()) return false;
@@ -78,6 +80,46 @@ HostSession::HostSession(std::ostream& out, std::ostream& err)
 HostSession::~HostSession() {
   if (current == this) current = nullptr;
   Platform::DestroyHiddenWindow(window_);
+}
+
+void HostSession::RunLoop(long milliseconds) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(milliseconds);
+  while (Clock::now() < end) {
+    for (PlugInLibrary& p : plugIns_) {
+      if (p.timer() != 0) p.draw(screen_.Pixels(), 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLoopTickMilliseconds));
+  }
+}
+
+bool HostSession::Export(PlugInLibrary& plugIn, int first, int last, const std::string& prefix,
+                         int lineNumber) {
+  // Every frame is composed over the screen as it is now, not over the
+  // frame before it.
+  const HostScreen background = screen_;
+  const auto send = [&plugIn](const std::string& text) {
+    std::int32_t intResult = 0;
+    char textResult[HostFiles::kPathBufferSize] = {};
+    plugIn.message(text.c_str(), &intResult, textResult);
+    return intResult;
+  };
+  send("SwfStop()");
+  const int total = last - first + 1;
+  for (int frame = first; frame <= last; ++frame) {
+    screen_ = background;
+    const bool reached = send("SwfGoToFrame(" + std::to_string(frame) + ")") == 1;
+    plugIn.draw(screen_.Pixels(), 0);
+    const std::string file = prefix + "-" + std::to_string(frame) + ".png";
+    if (!WritePng(OutputPath(file), screen_.ToRgb())) {
+      return Fail(lineNumber, "cannot write " + OutputPath(file));
+    }
+    if (snapshots_.size() < kLargestSnapshotCount) snapshots_.push_back(screen_.ToRgb());
+    out_ << "  frame " << frame << " (" << (frame - first + 1) << " of " << total << ") -> "
+         << file << (reached ? "" : " (the movie did not reach it)") << "\n";
+    out_.flush();
+  }
+  return true;
 }
 
 // The host runs unattended: every box a plug-in shows is printed on the
@@ -258,6 +300,30 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return true;
+  }
+  if (step == "loop") {
+    // loop MS: the engine's loop for MS milliseconds of real time: every
+    // tick each plug-in's Timer is asked, and the plug-ins that answer 1
+    // draw into the screen, in load order.
+    long ms = 0;
+    if (words.size() != 2 || !ReadNumber(argument, 0, kLongestWait, ms)) {
+      return Fail(lineNumber, "loop needs milliseconds from 0 to 60000");
+    }
+    RunLoop(ms);
+    return true;
+  }
+  if (step == "export") {
+    // export NAME FIRST LAST PREFIX: frame by frame, deterministically.
+    long firstFrame = 0, lastFrame = 0;
+    if (words.size() != 5 || !ReadNumber(words[2], 0, kLongestExport, firstFrame) ||
+        !ReadNumber(words[3], firstFrame, firstFrame + kLongestExport - 1, lastFrame)) {
+      return Fail(lineNumber, "export needs a plug-in name, a first and a last frame (at most "
+                              "1000 frames) and a file prefix");
+    }
+    PlugInLibrary* p = FindPlugIn(argument);
+    if (p == nullptr) return Fail(lineNumber, "no plug-in named \"" + argument + "\"");
+    return Export(*p, static_cast<int>(firstFrame), static_cast<int>(lastFrame), words[4],
+                  lineNumber);
   }
   if (step == "screen") {
     long w = 0, h = 0;

@@ -6,7 +6,8 @@
 //
 //     # comment
 //     vmswf: SwfMove(10,20)     the text after "NAME:" goes to NAME's Message
-//     initialize | finalize [NAME]    draw | timer [NAME]    wait MS
+//     initialize | finalize [NAME]    draw | timer [NAME]    wait MS    loop MS
+//     export NAME FIRST LAST PREFIX
 //     screen W H   fill PICTURE   png FILE   snapshot   sheet FILE
 //     archive FILE   vma-archive FILE   datadir DIR   lookup NAME   preset N   echo TEXT
 //
@@ -60,6 +61,13 @@ class HostSession {
 
  private:
   static void ReportBox(void* context, const Platform::WatchedBox& box);
+  // The engine's loop: Timer on every tick, Draw when it answers 1.
+  void RunLoop(long milliseconds);
+  // Stops the movie of plugIn, then for each frame from first to last: goes
+  // to it, draws it over the screen as it was before the export, and writes
+  // PREFIX-FRAME.png (also kept as a snapshot), one progress line each.
+  bool Export(PlugInLibrary& plugIn, int first, int last, const std::string& prefix,
+              int lineNumber);
   bool Fail(int lineNumber, const std::string& message);
   PlugInLibrary* FindPlugIn(const std::string& name);
   std::string InputPath(const std::string& path) const;

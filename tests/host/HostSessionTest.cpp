@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "host/HostSession.h"
+#include "host/Pictures.h"
+#include "support/TempFolder.h"
 
 extern "C" std::int32_t VlmGetWindowSize(std::int32_t* width, std::int32_t* height);
 extern "C" void* VlmGetWindow();
@@ -117,6 +119,35 @@ TEST_F(HostSessionTest, ScriptErrorsStopWithTheLineNumber) {
   EXPECT_TRUE(Run(""));
   EXPECT_TRUE(Run(" \v\f "));
   EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(HostSessionTest, ExportStepsFrameByFrameOverTheSameBackground) {
+  Halvane::Testing::TempFolder folder;
+  session.SetOutputFolder(folder.Path());
+  ASSERT_TRUE(Run("screen 4 2"));
+  ASSERT_TRUE(Run("fill 10,20,30"));
+  calls.clear();
+  ASSERT_TRUE(Run("export a 2 3 shot"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"A message SwfStop()", "A message SwfGoToFrame(2)",
+                                             "A draw", "A message SwfGoToFrame(3)", "A draw"}));
+  EXPECT_NE(out.str().find("  frame 2 (1 of 2) -> shot-2.png"), std::string::npos);
+  for (const char* name : {"/shot-2.png", "/shot-3.png"}) {
+    RgbImage picture;
+    std::string error;
+    ASSERT_TRUE(ReadPicture(folder.Path() + name, 16, picture, error)) << error;
+    EXPECT_EQ(picture.rgb[0], 10);
+  }
+  EXPECT_FALSE(Run("export a 3 2 shot"));  // the last frame before the first
+  EXPECT_FALSE(Run("export c 0 1 shot"));
+  EXPECT_FALSE(Run("export a 0 5000 shot"));
+}
+
+TEST_F(HostSessionTest, LoopDrawsThePlugInsWhoseTimerAnswersOne) {
+  calls.clear();
+  ASSERT_TRUE(Run("loop 30"));
+  EXPECT_FALSE(calls.empty());
+  for (const std::string& call : calls) EXPECT_EQ(call, "A draw");  // B's Timer answers 0
+  EXPECT_FALSE(Run("loop 70000"));
 }
 
 TEST_F(HostSessionTest, ExportedFunctionsAnswerFromTheSession) {
