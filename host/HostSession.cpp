@@ -93,8 +93,8 @@ void HostSession::RunLoop(long milliseconds) {
   }
 }
 
-bool HostSession::Export(PlugInLibrary& plugIn, int first, int last, const std::string& prefix,
-                         int lineNumber) {
+bool HostSession::Export(PlugInLibrary& plugIn, int first, int last, int step,
+                         const std::string& prefix, int lineNumber) {
   // Every frame is composed over the screen as it is now, not over the
   // frame before it.
   const HostScreen background = screen_;
@@ -105,8 +105,8 @@ bool HostSession::Export(PlugInLibrary& plugIn, int first, int last, const std::
     return intResult;
   };
   send("SwfStop()");
-  const int total = last - first + 1;
-  for (int frame = first; frame <= last; ++frame) {
+  const int total = (last - first) / step + 1;
+  for (int frame = first; frame <= last; frame += step) {
     screen_ = background;
     const bool reached = send("SwfGoToFrame(" + std::to_string(frame) + ")") == 1;
     plugIn.draw(screen_.Pixels(), 0);
@@ -115,7 +115,7 @@ bool HostSession::Export(PlugInLibrary& plugIn, int first, int last, const std::
       return Fail(lineNumber, "cannot write " + OutputPath(file));
     }
     if (snapshots_.size() < kLargestSnapshotCount) snapshots_.push_back(screen_.ToRgb());
-    out_ << "  frame " << frame << " (" << (frame - first + 1) << " of " << total << ") -> "
+    out_ << "  frame " << frame << " (" << (frame - first) / step + 1 << " of " << total << ") -> "
          << file << (reached ? "" : " (the movie did not reach it)") << "\n";
     out_.flush();
   }
@@ -313,17 +313,19 @@ bool HostSession::RunLine(const std::string& rawLine, int lineNumber) {
     return true;
   }
   if (step == "export") {
-    // export NAME FIRST LAST PREFIX: frame by frame, deterministically.
-    long firstFrame = 0, lastFrame = 0;
-    if (words.size() != 5 || !ReadNumber(words[2], 0, kLongestExport, firstFrame) ||
-        !ReadNumber(words[3], firstFrame, firstFrame + kLongestExport - 1, lastFrame)) {
+    // export NAME FIRST LAST PREFIX [STEP]: frame by frame, deterministically.
+    long firstFrame = 0, lastFrame = 0, step = 1;
+    if ((words.size() != 5 && words.size() != 6) ||
+        !ReadNumber(words[2], 0, kLongestExport, firstFrame) ||
+        !ReadNumber(words[3], firstFrame, firstFrame + kLongestExport - 1, lastFrame) ||
+        (words.size() == 6 && !ReadNumber(words[5], 1, kLongestExport, step))) {
       return Fail(lineNumber, "export needs a plug-in name, a first and a last frame (at most "
-                              "1000 frames) and a file prefix");
+                              "1000 frames), a file prefix and perhaps a step");
     }
     PlugInLibrary* p = FindPlugIn(argument);
     if (p == nullptr) return Fail(lineNumber, "no plug-in named \"" + argument + "\"");
-    return Export(*p, static_cast<int>(firstFrame), static_cast<int>(lastFrame), words[4],
-                  lineNumber);
+    return Export(*p, static_cast<int>(firstFrame), static_cast<int>(lastFrame),
+                  static_cast<int>(step), words[4], lineNumber);
   }
   if (step == "screen") {
     long w = 0, h = 0;

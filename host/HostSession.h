@@ -7,7 +7,7 @@
 //     # comment
 //     vmswf: SwfMove(10,20)     the text after "NAME:" goes to NAME's Message
 //     initialize | finalize [NAME]    draw | timer [NAME]    wait MS    loop MS
-//     export NAME FIRST LAST PREFIX
+//     export NAME FIRST LAST PREFIX [STEP]
 //     screen W H   fill PICTURE   png FILE   snapshot   sheet FILE
 //     archive FILE   vma-archive FILE   datadir DIR   lookup NAME   preset N   echo TEXT
 //
@@ -63,10 +63,11 @@ class HostSession {
   static void ReportBox(void* context, const Platform::WatchedBox& box);
   // The engine's loop: Timer on every tick, Draw when it answers 1.
   void RunLoop(long milliseconds);
-  // Stops the movie of plugIn, then for each frame from first to last: goes
-  // to it, draws it over the screen as it was before the export, and writes
-  // PREFIX-FRAME.png (also kept as a snapshot), one progress line each.
-  bool Export(PlugInLibrary& plugIn, int first, int last, const std::string& prefix,
+  // Stops the movie of plugIn, then for every step-th frame from first to
+  // last: goes to it, draws it over the screen as it was before the export,
+  // and writes PREFIX-FRAME.png (also kept as a snapshot), one progress line
+  // each.
+  bool Export(PlugInLibrary& plugIn, int first, int last, int step, const std::string& prefix,
               int lineNumber);
   bool Fail(int lineNumber, const std::string& message);
   PlugInLibrary* FindPlugIn(const std::string& name);
