@@ -34,6 +34,18 @@ int CopyDIBitsRect(DIBits& destination, std::int32_t dx, std::int32_t dy, std::i
     return -1;
   }
   const std::size_t rowBytes = static_cast<std::size_t>(destination.bytesPerPixel) * r.w;
+  const auto rowAt = [](const DIBits& image, std::int32_t y, std::int32_t x) {
+    return static_cast<std::ptrdiff_t>(image.height - 1 - y) * image.stride +
+           static_cast<std::ptrdiff_t>(x) * image.bytesPerPixel;
+  };
+  if (rowBytes == static_cast<std::size_t>(destination.stride) &&
+      rowBytes == static_cast<std::size_t>(source.stride)) {
+    // Whole rows without padding in both images lie one after another: one
+    // copy moves them all, from the rectangle's bottom row (first in memory).
+    std::memcpy(destination.bits + rowAt(destination, r.dy + r.h - 1, r.dx),
+                source.bits + rowAt(source, r.sy + r.h - 1, r.sx), rowBytes * r.h);
+    return 0;
+  }
   for (std::int32_t i = 0; i < r.h; ++i) {
     const std::uint8_t* from = source.bits +
                                static_cast<std::ptrdiff_t>(source.height - 1 - i - r.sy) * source.stride +

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "FakeControl.h"
+#include "bench/support/MedianReporter.h"
 #include "ThreadTime.h"
 #include "activex/SwfPlayer.h"
 #include "movie/control/MovieControl.h"
@@ -125,43 +126,16 @@ BENCHMARK(BM_HostTimeDuringSlowRequest)
     ->Iterations(10)
     ->Repetitions(3);
 
-// Keeps the median wall time and counters of every benchmark.
-class MedianReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, Run> medians;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name] = run;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Interleaving is on unless the command line says otherwise.
-  std::vector<char*> arguments(argv, argv + argc);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  arguments.insert(arguments.begin() + 1, interleave);
-  int count = static_cast<int>(arguments.size());
-  benchmark::Initialize(&count, arguments.data());
-  if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
+  if (!Halvane::Bench::InitializeInterleaved(argc, argv)) return 1;
   MoviePath();  // written before any timing
-  MedianReporter reporter;
+  Halvane::Bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
-  const auto request = reporter.medians.find("BM_RequestRoundTrip");
-  const auto pingPong = reporter.medians.find("BM_PingPong");
-  if (request != reporter.medians.end() && pingPong != reporter.medians.end() &&
-      pingPong->second.GetAdjustedRealTime() > 0) {
-    const double ratio =
-        request->second.GetAdjustedRealTime() / pingPong->second.GetAdjustedRealTime();
-    std::printf("ratio request round trip / ping-pong   wall %6.3f  (target <= 1.50: %s)\n", ratio,
-                ratio <= 1.5 ? "met" : "NOT met");
-  }
+  reporter.PrintRatio("request round trip / ping-pong (wall)", "BM_RequestRoundTrip",
+                      "BM_PingPong", 1.5);
   const auto slow = reporter.medians.find("BM_HostTimeDuringSlowRequest");
   if (slow != reporter.medians.end()) {
     const double ms = slow->second.counters["host_cpu_ms"];

@@ -115,6 +115,19 @@ TEST(CopyDIBitsRectTest, CopiesTheClippedRectangleRowByRow) {
   }
 }
 
+TEST(CopyDIBitsRectTest, WholeRowsWithoutPaddingKeepTheirPlaceAndOrder) {
+  Image destination(4, 6, 1);  // 12 bytes a row: no padding
+  Image source(4, 6, 2);
+  ASSERT_EQ(CopyDIBitsRect(destination.dib, 0, 2, 4, 3, source.dib, 0, 2), 0);
+  for (std::int32_t y = 0; y < 6; ++y) {
+    for (std::int32_t x = 0; x < 4; ++x) {
+      const std::uint8_t* p = destination.Pixel(x, y);
+      EXPECT_EQ(p[2], y >= 2 && y < 5 ? 2 : 1) << x << "," << y;
+      EXPECT_EQ(p[1], y);
+    }
+  }
+}
+
 TEST(CopyDIBitsRectTest, DifferentPixelSizesOrEmptyImagesCopyNothing) {
   Image destination(8, 8, 1);
   Image wide(8, 8, 2, 32);
