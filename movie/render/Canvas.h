@@ -29,11 +29,18 @@
 // past one of arc points its round joins and caps are cut straight, and
 // edges past ScanConverter's caps (count, and sample rows crossed) are left
 // out. Geometry outside the clip costs next to nothing whatever its size.
+// A frame's work is bounded as well: each shape, mask and layer is charged
+// about one unit per sample row its edges cross and per pixel it may paint
+// or combine (and FrameWorkPerStyle per paint made ready); once a frame has
+// spent max(MinFrameWork, FrameWorkPerPixel * clip pixels), its further
+// shapes are not drawn and Exhausted() says so. Authored frames stay far
+// below it; it keeps a hostile movie's frame to about a second.
 //
 // A Canvas is used by one thread at a time.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "movie/render/ColorTransform.h"
@@ -46,6 +53,9 @@ class Canvas {
  public:
   static constexpr int MaxSide = 1 << 14;
   static constexpr std::size_t MaxBufferBytes = std::size_t{256} << 20;
+  static constexpr std::int64_t MinFrameWork = std::int64_t{1} << 26;
+  static constexpr std::int64_t FrameWorkPerPixel = 64;
+  static constexpr std::int64_t FrameWorkPerStyle = 256;
 
   Canvas();
   ~Canvas();
@@ -72,6 +82,10 @@ class Canvas {
 
   void PushLayer(BlendMode mode);
   void PopLayer();
+
+  // True once this frame's work budget is spent: shapes drawn from then on
+  // until the next Begin are left out.
+  bool Exhausted() const;
 
  private:
   struct State;

@@ -41,6 +41,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   slotCount_ = slotCount;
   overflowed_ = false;
   edgeRows_ = 0;
+  firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
@@ -157,6 +158,8 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     overflowed_ = true;
     return;
   }
+  if (edges_.empty() || firstRow < firstEdgeRow_) firstEdgeRow_ = firstRow;
+  if (edges_.empty() || endRow > endEdgeRow_) endEdgeRow_ = endRow;
   edgeRows_ += endRow - firstRow;
   const std::int64_t dx = xb - xa;
   const std::int64_t dy = yb - ya;
@@ -179,6 +182,12 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   e.positive = positive;
   e.negative = negative;
   edges_.push_back(e);
+}
+
+std::int64_t ScanConverter::Work() const {
+  if (edges_.empty()) return 0;
+  const std::int64_t pixelRows = ((endEdgeRow_ - firstEdgeRow_) >> shift_) + 1;
+  return edgeRows_ + static_cast<std::int64_t>(edges_.size()) + pixelRows * (clip_.right - clip_.left);
 }
 
 void ScanConverter::Run(RowSink& sink) {

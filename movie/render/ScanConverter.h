@@ -77,6 +77,9 @@ class ScanConverter {
   // True when segments were dropped because MaxEdges or MaxEdgeRows was
   // reached.
   bool Overflowed() const { return overflowed_; }
+  // What Run will cost, roughly: the sample rows the edges cross plus every
+  // pixel of the rows they span (at most that many are painted).
+  std::int64_t Work() const;
 
   // Sweeps every row the edges reach and hands the covered ones to sink.
   void Run(RowSink& sink);
@@ -147,6 +150,8 @@ class ScanConverter {
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
   std::int64_t edgeRows_ = 0;
+  std::int64_t firstEdgeRow_ = 0;  // sample rows the edges span
+  std::int64_t endEdgeRow_ = 0;
 
   std::vector<Edge> edges_;
   std::vector<Edge> sorted_;  // edges_ by first row

@@ -443,5 +443,29 @@ TEST(CanvasBounds, ManyEdgesAndHugeCurvesFinish) {
   EXPECT_TRUE(image.GuardsIntact());
 }
 
+TEST(CanvasBounds, AFrameStopsDrawingOnceItsWorkIsSpent) {
+  // Each shape covers the whole view: a frame of them stops after a budget
+  // worth many views, and the next frame draws again.
+  TestImage image(64, 64);
+  Canvas canvas;
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High));
+  const ShapeLayer red = SolidRect(0, 0, 64, 64, Red);
+  int drawn = 0;
+  while (!canvas.Exhausted() && drawn < 1000000) {
+    canvas.DrawShape(red, Unscaled());
+    ++drawn;
+  }
+  EXPECT_GT(drawn, 1000);
+  EXPECT_LT(drawn, 1000000);
+  canvas.DrawShape(SolidRect(0, 0, 64, 64, Blue), Unscaled());
+  canvas.End();
+  EXPECT_EQ(image.At(10, 10), (Rgb{255, 0, 0}));
+  EXPECT_FALSE(canvas.Exhausted());
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High));
+  canvas.DrawShape(SolidRect(0, 0, 64, 64, Blue), Unscaled());
+  canvas.End();
+  EXPECT_EQ(image.At(10, 10), (Rgb{0, 0, 255}));
+}
+
 }  // namespace
 }  // namespace Halvane::Movie::Render
