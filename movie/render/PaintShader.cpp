@@ -122,6 +122,39 @@ void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
   }
 }
 
+bool GradientShader::RowColor(int x, int y, int count, Rgba* color) const {
+  if (singular_) {
+    *color = color_;
+    return true;
+  }
+  if (kind_ != PaintKind::LinearGradient || count <= 0) return false;
+  // The index the row's first and last pixels take, worked out as ShadeKind
+  // works it out: the ramp position grows (or shrinks) monotonically along
+  // the row, so equal ends mean one colour throughout.
+  const double px = x + offset_;
+  const double py = y + offset_;
+  const double u0 = (toSquare_.MapX(px, py) + SquareHalf) / 128.0;
+  const double du = toSquare_.a / 128.0;
+  const double u1 = u0 + du * (count - 1);
+  int first, last;
+  switch (spread_) {
+    case SpreadMode::Repeat:
+    case SpreadMode::Reflect:
+      // Within one period only.
+      if (!(std::floor(u0) == std::floor(u1))) return false;
+      first = spread_ == SpreadMode::Repeat ? RampIndex<SpreadMode::Repeat>(u0) : RampIndex<SpreadMode::Reflect>(u0);
+      last = first;
+      break;
+    default:
+      first = RampIndex<SpreadMode::Pad>(u0);
+      last = RampIndex<SpreadMode::Pad>(u1);
+      break;
+  }
+  if (first != last) return false;
+  *color = ramp_.colors[first];
+  return true;
+}
+
 const PaintShader* ShaderPool::Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform,
                                        double pixelOffset) {
   if (paint.kind == PaintKind::Solid) {

@@ -53,6 +53,10 @@ class RowSink {
   virtual ~RowSink() = default;
   // The covered spans of pixel row y, left to right, each inside the clip.
   virtual void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) = 0;
+  // The same spans for count rows from y on (count >= 1).
+  virtual void Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
+    for (int i = 0; i < count; ++i) Row(y + i, spans, spanCount, parts);
+  }
 };
 
 class ScanConverter {
@@ -124,26 +128,6 @@ class ScanConverter {
   std::uint32_t CurrentStack();
   std::uint32_t Intern(const std::uint32_t* slots, std::uint32_t count);
   void AssembleRow(int y, RowSink& sink);
-  void BeginSpan(std::int32_t x0, std::int32_t x1) {
-    span_.x0 = x0;
-    span_.x1 = x1;
-    span_.firstPart = static_cast<std::uint32_t>(parts_.size());
-  }
-  void AddSamples(std::uint32_t stack, std::uint32_t samples) {
-    if (stack == 0) return;
-    for (std::size_t p = span_.firstPart; p < parts_.size(); ++p) {
-      if (parts_[p].stack == stack) {
-        parts_[p].samples |= samples;
-        return;
-      }
-    }
-    parts_.push_back(CoveragePart{stack, samples});
-  }
-  void EndSpan() {
-    span_.partCount = static_cast<std::uint32_t>(parts_.size()) - span_.firstPart;
-    if (span_.partCount > 0) spans_.push_back(span_);
-  }
-
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
   PixelRect clip_;
@@ -176,9 +160,9 @@ class ScanConverter {
   std::vector<StackEntry> stacks_;
 
   std::vector<Transition> transitions_[4];
-  RowSpan span_;
-  std::vector<RowSpan> spans_;
+  std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
+  std::size_t spanCount_ = 0;  // the last row's
 };
 
 }  // namespace Halvane::Movie::Render

@@ -340,6 +340,39 @@ TEST(CanvasFillRules, AdjacentFillsShowNoSeam) {
   }
 }
 
+TEST(CanvasSampling, RectilinearShapesCoverExactlyTheirSamples) {
+  // Upright rectangles starting and ending between sample rows, stacked,
+  // overlapping (even-odd) and sharing edges: rows of upright edges are
+  // worked out once and repeated, which must give each pixel exactly the
+  // samples a sample-by-sample count gives.
+  struct Box {
+    double x0, y0, x1, y1;
+  };
+  const Box boxes[] = {{2.125, 1.375, 20.625, 9.125}, {5.5, 4.0, 12.25, 30.875}, {5.5, 30.875, 12.25, 33.0},
+                       {15.0, 12.625, 28.875, 12.875}, {1.0, 20.0, 30.0, 27.5},  {9.875, 6.125, 9.9375, 36.0}};
+  ShapeLayer shape;
+  shape.fills.push_back(Paint::SolidColor(Red));
+  shape.SetFill1(1);
+  for (const Box& b : boxes) AddRect(shape, b.x0, b.y0, b.x1, b.y1);
+  TestImage image(32, 40);
+  image.Fill(Rgb{0, 0, 0});
+  Draw(image, shape, Quality::High);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      int count = 0;
+      for (int j = 0; j < 4; ++j) {
+        for (int i = 0; i < 4; ++i) {
+          const double sx = x + (i + 0.5) / 4, sy = y + (j + 0.5) / 4;
+          int inside = 0;
+          for (const Box& b : boxes) inside += sx >= b.x0 && sx < b.x1 && sy >= b.y0 && sy < b.y1 ? 1 : 0;
+          count += inside % 2;
+        }
+      }
+      ASSERT_EQ(image.At(x, y), (Rgb{Covered(255, 0, count, 16), 0, 0})) << x << "," << y;
+    }
+  }
+}
+
 TEST(CanvasFillRules, TranslucentFillsOverlapPerSample) {
   // Two half-transparent fills of one shape overlap: the overlap is both
   // composited in style order over the pixel.
