@@ -254,7 +254,9 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
 
   const std::uint32_t fillCount = static_cast<std::uint32_t>(std::min(shape.fills.size(), MaxStyles));
   const std::uint32_t lineCount = maskMode ? 0 : static_cast<std::uint32_t>(std::min(shape.lines.size(), MaxStyles));
-  s.work += (maskMode ? 1 : FrameWorkPerStyle) * (fillCount + lineCount);
+  // Every edge is looked at, even those outside the clip.
+  s.work += (maskMode ? 1 : FrameWorkPerStyle) * (fillCount + lineCount) +
+            static_cast<std::int64_t>(shape.edges.size());
   s.converter.Reset(s.side, area, fillCount + lineCount);
   s.flatPoints = 0;
   s.stroker.Reset(area);
@@ -274,18 +276,20 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
   }
   s.AddFillEdges(shape, placement, fillCount, area);
   if (lineCount > 0) s.AddLines(shape, placement, fillCount, lineCount, area);
+  s.work += s.converter.Offered();
   if (!s.converter.HasEdges()) return;
-  s.work += s.converter.Work();
 
+  // A shape whose rows would take the frame past its budget is cut short.
+  const std::int64_t left = s.workBudget - s.work;
   if (maskMode) {
     s.maskPainter.Setup(s.buildMask.get());
-    s.converter.Run(s.maskPainter);
+    s.work += s.converter.Run(s.maskPainter, left);
     return;
   }
   LayerBuffer* layer = s.TopLayer();
   s.painter.Setup(layer ? layer->surface : s.ViewSurface(), s.converter, s.slots.data(), clipMask,
                   layer ? &layer->dirty : nullptr);
-  s.converter.Run(s.painter);
+  s.work += s.converter.Run(s.painter, left);
 }
 
 void Canvas::State::AddFillEdges(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount,

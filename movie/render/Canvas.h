@@ -29,12 +29,14 @@
 // past one of arc points its round joins and caps are cut straight, and
 // edges past ScanConverter's caps (count, and sample rows crossed) are left
 // out. Geometry outside the clip costs next to nothing whatever its size.
-// A frame's work is bounded as well: each shape, mask and layer is charged
-// about one unit per sample row its edges cross and per pixel it may paint
-// or combine (and FrameWorkPerStyle per paint made ready); once a frame has
-// spent max(MinFrameWork, FrameWorkPerPixel * clip pixels), its further
-// shapes are not drawn and Exhausted() says so. Authored frames stay far
-// below it; it keeps a hostile movie's frame to about a second.
+// A frame's work is bounded as well: each shape is charged the work its
+// scan conversion does (ScanConverter::Run) plus a unit per segment offered
+// and FrameWorkPerStyle per paint made ready, each nested mask and each
+// layer a unit or two per pixel it combines. Once a frame has spent
+// max(MinFrameWork, FrameWorkPerPixel * clip pixels), the shape being
+// drawn stops at the row it reached, further shapes are not drawn, and
+// Exhausted() says so. Authored frames stay far below it; it keeps a
+// hostile movie's frame to well under a second on the machines we build on.
 //
 // A Canvas is used by one thread at a time.
 #pragma once

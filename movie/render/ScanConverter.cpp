@@ -41,6 +41,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   slotCount_ = slotCount;
   overflowed_ = false;
   edgeRows_ = 0;
+  offered_ = 0;
   firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
   evenOdd_.assign(slotCount, 1);
@@ -83,6 +84,7 @@ const std::uint32_t* ScanConverter::StackSlots(std::uint32_t stack, std::uint32_
 }
 
 void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus) {
+  ++offered_;
   if (plus >= slotCount_) plus = NoSlot;
   if (minus >= slotCount_) minus = NoSlot;
   if (plus == minus) return;  // bounds the same region on both sides: nothing
@@ -184,14 +186,19 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   edges_.push_back(e);
 }
 
-std::int64_t ScanConverter::Work() const {
-  if (edges_.empty()) return 0;
-  const std::int64_t pixelRows = ((endEdgeRow_ - firstEdgeRow_) >> shift_) + 1;
-  return edgeRows_ + static_cast<std::int64_t>(edges_.size()) + pixelRows * (clip_.right - clip_.left);
+namespace {
+
+// The work of sorting n items: n times the bits of n.
+std::int64_t SortWork(std::size_t n) {
+  std::int64_t bits = 1;
+  while ((std::size_t{1} << bits) < n) ++bits;
+  return static_cast<std::int64_t>(n) * bits;
 }
 
-void ScanConverter::Run(RowSink& sink) {
-  if (edges_.empty() || clip_.Empty()) return;
+}  // namespace
+
+std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
+  if (edges_.empty() || clip_.Empty()) return 0;
   // Edges in order of their first sample row: a counting sort, linear in
   // the edges and the rows they span.
   const std::int32_t firstRow = static_cast<std::int32_t>(firstEdgeRow_);
@@ -206,6 +213,7 @@ void ScanConverter::Run(RowSink& sink) {
     for (const Edge& e : edges_) sorted_[fill[static_cast<std::size_t>(e.firstRow - firstRow)]++] = e;
   }
   active_.clear();
+  std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
@@ -215,7 +223,7 @@ void ScanConverter::Run(RowSink& sink) {
   // same spans until an edge starts or ends, and the edges need no stepping.
   bool steady = false;
   std::int32_t steadyUntil = 0;  // the first sample row at which an active edge ends
-  while (y < clip_.bottom) {
+  while (y < clip_.bottom && work <= budget) {
     if (active_.empty()) {
       if (next >= sorted_.size()) break;
       y = std::max(y, sorted_[next].firstRow >> shift_);
@@ -229,6 +237,7 @@ void ScanConverter::Run(RowSink& sink) {
       const std::int32_t count = std::min(clip_.bottom, limit >> shift_) - y;
       if (count > 0) {
         if (spanCount_ > 0) sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+        work += count * rowWork_;
         y += count;
         continue;
       }
@@ -243,13 +252,26 @@ void ScanConverter::Run(RowSink& sink) {
       const std::int32_t row = (y << shift_) + j;
       // New edges go where their crossing belongs in the active list, which
       // stays in crossing order.
-      bool inserted = false;
-      for (; next < sorted_.size() && sorted_[next].firstRow <= row; ++next) {
-        const Edge& e = sorted_[next];
+      const std::size_t from = next;
+      while (next < sorted_.size() && sorted_[next].firstRow <= row) ++next;
+      const bool inserted = next > from;
+      if (next == from + 1) {
+        const Edge& e = sorted_[from];
         auto at = active_.end();
         while (at != active_.begin() && (at - 1)->sample > e.sample) --at;
+        work += static_cast<std::int64_t>(active_.size());
         active_.insert(at, e);
-        inserted = true;
+      } else if (inserted) {
+        // Many at once (a shape's edges entering the clip at its top):
+        // sorted among themselves, then merged in.
+        const auto bySample = [](const Edge& a, const Edge& b) { return a.sample < b.sample; };
+        incoming_.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(from),
+                         sorted_.begin() + static_cast<std::ptrdiff_t>(next));
+        std::stable_sort(incoming_.begin(), incoming_.end(), bySample);
+        merged_.resize(active_.size() + incoming_.size());
+        std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), merged_.begin(), bySample);
+        active_.swap(merged_);
+        work += static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
       }
       changed = changed || (inserted && j > 0);
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
@@ -305,20 +327,33 @@ void ScanConverter::Run(RowSink& sink) {
       changed = changed || dropped;
       active_.resize(kept);
       crossingCount_ = static_cast<std::size_t>(out - first);
+      work += static_cast<std::int64_t>(activeCount + crossingCount_);
       if (!ordered) {
         // Edges crossed each other: sort this row's crossings, and the edges
         // for the rows to come. Rare, and nearly sorted when it happens.
         std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        work += SortWork(crossingCount_);
       }
-      for (std::size_t i = 1; i < active_.size(); ++i) {
+      // Edges that crossed move to their place; when they move far (many
+      // edges crossing many others), the list is sorted whole instead.
+      const std::size_t moveLimit = 8 * active_.size() + 64;
+      std::size_t moves = 0;
+      for (std::size_t i = 1; i < active_.size() && moves <= moveLimit; ++i) {
         if (active_[i - 1].sample <= active_[i].sample) continue;
         const Edge e = active_[i];
         std::size_t k = i;
         do {
           active_[k] = active_[k - 1];
           --k;
+          ++moves;
         } while (k > 0 && active_[k - 1].sample > e.sample);
         active_[k] = e;
+      }
+      work += static_cast<std::int64_t>(moves);
+      if (moves > moveLimit) {
+        std::stable_sort(active_.begin(), active_.end(),
+                         [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
+        work += SortWork(active_.size());
       }
       if (slotCount_ <= 64) {
         SweepSmall(transitions_[j]);
@@ -327,10 +362,12 @@ void ScanConverter::Run(RowSink& sink) {
       }
     }
     AssembleRow(y, sink);
+    work += rowWork_;
     steady = !changed && vertical;
     steadyUntil = firstEnd;
     ++y;
   }
+  return work;
 }
 
 void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
@@ -555,6 +592,9 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
     pos = px + 1;
   }
   spanCount_ = spanCount;
+  // A row's work: its spans, their parts and the pixels they cover.
+  rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
+  for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
   if (spanCount > 0) sink.Row(y, spans, spanCount, parts);
 }
 

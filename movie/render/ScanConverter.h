@@ -81,12 +81,15 @@ class ScanConverter {
   // True when segments were dropped because MaxEdges or MaxEdgeRows was
   // reached.
   bool Overflowed() const { return overflowed_; }
-  // What Run will cost, roughly: the sample rows the edges cross plus every
-  // pixel of the rows they span (at most that many are painted).
-  std::int64_t Work() const;
+  // Segments offered since Reset, kept or not.
+  std::int64_t Offered() const { return offered_; }
 
-  // Sweeps every row the edges reach and hands the covered ones to sink.
-  void Run(RowSink& sink);
+  // Sweeps every row the edges reach and hands the covered ones to sink,
+  // and returns the work done: a unit per edge per sample row, per crossing
+  // swept, sorted or moved, per span and part assembled and per pixel handed
+  // on. Once the work passes budget, the rows after the current one are
+  // left out.
+  std::int64_t Run(RowSink& sink, std::int64_t budget = INT64_MAX);
 
   // The slots of a stack, topmost first.
   const std::uint32_t* StackSlots(std::uint32_t stack, std::uint32_t* count) const;
@@ -134,6 +137,7 @@ class ScanConverter {
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
   std::int64_t edgeRows_ = 0;
+  std::int64_t offered_ = 0;
   std::int64_t firstEdgeRow_ = 0;  // sample rows the edges span
   std::int64_t endEdgeRow_ = 0;
 
@@ -142,6 +146,8 @@ class ScanConverter {
   std::vector<std::uint32_t> rowStarts_;
   std::vector<std::uint32_t> rowFill_;
   std::vector<Edge> active_;
+  std::vector<Edge> incoming_;
+  std::vector<Edge> merged_;
   std::vector<Crossing> crossingRoom_;  // grows only; the current sample row's crossings first
   std::size_t crossingCount_ = 0;
 
@@ -163,6 +169,7 @@ class ScanConverter {
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
   std::size_t spanCount_ = 0;  // the last row's
+  std::int64_t rowWork_ = 0;
 };
 
 }  // namespace Halvane::Movie::Render

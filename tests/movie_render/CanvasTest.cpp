@@ -498,6 +498,26 @@ TEST(CanvasBounds, AFrameStopsDrawingOnceItsWorkIsSpent) {
   canvas.DrawShape(SolidRect(0, 0, 64, 64, Blue), Unscaled());
   canvas.End();
   EXPECT_EQ(image.At(10, 10), (Rgb{0, 0, 255}));
+
+  // Thousands of long edges crossing each other on every row cost their
+  // sorting: a frame of such shapes is spent after a few.
+  ShapeLayer tangle;
+  tangle.fills.push_back(Paint::SolidColor(Red));
+  tangle.SetFill1(1);
+  tangle.MoveTo(0, 0);
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    tangle.LineTo(Tw(-500.0 + (seed >> 8) % 1000), Tw(i % 2 ? -400 : 460));
+  }
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High));
+  int tangles = 0;
+  while (!canvas.Exhausted() && tangles < 1000) {
+    canvas.DrawShape(tangle, Unscaled());
+    ++tangles;
+  }
+  canvas.End();
+  EXPECT_LT(tangles, 100);
 }
 
 }  // namespace
