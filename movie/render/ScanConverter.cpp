@@ -290,7 +290,9 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       Crossing* const first = crossingRoom_.data();
       Crossing* out = first;
       bool ordered = true;
+      bool stepOrdered = true;  // the edges still in crossing order for the next sample row
       std::int32_t last = INT32_MIN;
+      std::int32_t lastStepped = INT32_MIN;
       std::size_t kept = 0;
       const std::size_t activeCount = active_.size();
       Edge* const edges = active_.data();
@@ -320,6 +322,8 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
           ++e.sample;
           e.rem += e.denom;
         }
+        stepOrdered = stepOrdered && e.sample >= lastStepped;
+        lastStepped = e.sample;
         if (kept != i) edges[kept] = e;
         ++kept;
       }
@@ -338,7 +342,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       // edges crossing many others), the list is sorted whole instead.
       const std::size_t moveLimit = 8 * active_.size() + 64;
       std::size_t moves = 0;
-      for (std::size_t i = 1; i < active_.size() && moves <= moveLimit; ++i) {
+      for (std::size_t i = 1; !stepOrdered && i < active_.size() && moves <= moveLimit; ++i) {
         if (active_[i - 1].sample <= active_[i].sample) continue;
         const Edge e = active_[i];
         std::size_t k = i;

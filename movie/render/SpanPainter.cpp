@@ -172,6 +172,7 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
   repaint_.clear();
   copied_.clear();
   weighted_.clear();
+  tables_.clear();
   for (std::size_t s = 0; s < spanCount; ++s) {
     SpanWeights w;
     if (OpaqueSolidSpan(spans[s], parts)) {
@@ -179,6 +180,19 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
     } else if (!clipMask_ && SolidWeights(spans[s], parts + spans[s].firstPart, &w)) {
       w.x0 = spans[s].x0;
       w.x1 = spans[s].x1;
+      // Over many pixels, each channel's 256 results are worked out once.
+      if (static_cast<std::int64_t>(w.x1 - w.x0) * (count - 1) >= 1024) {
+        w.table = static_cast<int>(tables_.size());
+        tables_.resize(tables_.size() + 4 * 256);
+        std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
+        const std::uint32_t bias = Bias << (shift_ - 16);
+        for (int ch = 0; ch < 4; ++ch) {
+          for (std::uint32_t below = 0; below < 256; ++below) {
+            const std::uint32_t v = (w.c[ch] + below * w.t + bias) >> shift_;
+            table[ch * 256 + below] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+          }
+        }
+      }
       weighted_.push_back(w);
     } else {
       repaint_.push_back(spans[s]);
@@ -200,7 +214,16 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
     }
     for (const SpanWeights& w : weighted_) {
       std::uint8_t* p = surface_.Pixel(w.x0, row);
-      if (surface_.layer) {
+      if (w.table >= 0) {
+        const std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
+        const int channels = surface_.layer ? 4 : 3;
+        for (int i = w.x0; i < w.x1; ++i, p += bytes) {
+          p[0] = table[p[0]];
+          p[1] = table[256 + p[1]];
+          p[2] = table[512 + p[2]];
+          if (channels == 4) p[3] = table[768 + p[3]];
+        }
+      } else if (surface_.layer) {
         ApplyWeights<4, true>(p, w.x1 - w.x0, w);
       } else if (bytes == 4) {
         ApplyWeights<4, false>(p, w.x1 - w.x0, w);

@@ -105,6 +105,7 @@ class SpanPainter : public RowSink {
     std::uint32_t c[4] = {0, 0, 0, 0};
     int x0 = 0;
     int x1 = 0;
+    int table = -1;  // where in tables_ its results per channel and value below are, if worked out
   };
   // False when a colour of the span varies.
   bool SolidWeights(const RowSpan& span, const CoveragePart* parts, SpanWeights* weights) const;
@@ -128,6 +129,7 @@ class SpanPainter : public RowSink {
   std::vector<RowSpan> repaint_;
   std::vector<RowSpan> copied_;
   std::vector<SpanWeights> weighted_;
+  std::vector<std::uint8_t> tables_;
 };
 
 // Draws into a mask instead: every covered sample sets its bit.
