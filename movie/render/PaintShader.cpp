@@ -49,19 +49,21 @@ void ShadeKind(PaintKind kind, double gx0, double gy0, double dgx, double dgy, d
     default: {
       // From the focal point f on the x axis through the point to the unit
       // circle: t is the point's share of that distance.
+      // With d = (f - u, -v) and L = |d|: t = L / (sqrt(1 - f^2 dy^2 / L^2) +
+      // f dx / L), which is L^2 / (sqrt(L^2 - f^2 dy^2) + f dx): one root
+      // and one division per pixel.
       const double f = focal;
+      const double ff = f * f;
       for (int i = 0; i < count; ++i) {
         const double ux = (gx0 + dgx * i) / SquareHalf;
         const double vy = (gy0 + dgy * i) / SquareHalf;
         const double dx = f - ux;
         const double dy = -vy;
-        const double len = std::sqrt(dx * dx + dy * dy);
+        const double l2 = dx * dx + dy * dy;
+        const double denominator = std::sqrt(std::max(0.0, l2 - ff * dy * dy)) + f * dx;
         double t = 0.0;
-        if (len > 0.0) {
-          const double nx = dx / len;
-          const double ny = dy / len;
-          const double denominator = std::sqrt(std::max(0.0, 1.0 - f * f * ny * ny)) + f * nx;
-          t = denominator > 1e-12 ? len / denominator : 1e9;
+        if (l2 > 0.0) {
+          t = denominator > 0.0 && denominator * denominator > 1e-24 * l2 ? l2 / denominator : 1e9;
         }
         out[i] = ramp[RampIndex<Spread>(t * 256.0)];
       }
