@@ -1,8 +1,10 @@
 // Loads arbitrary bytes as a movie, the way the player hands one to the
 // control (spliced into a property stream), and runs it: every frame by the
-// clock, gotos forwards and backwards, variables and an external call.
-// Movies with very many frames are run through their first frames only, so
-// that each input stays quick.
+// clock, gotos forwards and backwards, variables and an external call; and
+// draws every frame it steps into a small DIB section, through a draw
+// rectangle that overhangs it, at low and high quality in turn. Movies with
+// very many frames are run through their first frames only, so that each
+// input stays quick.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "io/MemoryStream.h"
 #include "movie/control/ControlPersistence.h"
 #include "movie/control/MovieControl.h"
+#include "platform/Gdi.h"
 
 using namespace Halvane;
 
@@ -19,7 +22,47 @@ constexpr long kMaxFramesRun = 100;
 
 BSTR Text(const char16_t* text) { return SysAllocString(text); }
 
+// A 24-bit DIB section selected into a memory context, as the player draws.
+class SmallBitmap {
+ public:
+  SmallBitmap() {
+    Platform::DibHeader header{};
+    header.biSize = 40;
+    header.biWidth = 48;
+    header.biHeight = 36;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = Platform::kDibRgb;
+    context_ = Platform::CreateMemoryContext(nullptr);
+    void* bits = nullptr;
+    if (context_ != nullptr) bitmap_ = Platform::CreateDibSection(context_, header, &bits);
+    if (bitmap_ != nullptr) previous_ = Platform::SelectIntoContext(context_, bitmap_);
+  }
+  ~SmallBitmap() {
+    if (previous_ != nullptr) Platform::SelectIntoContext(context_, previous_);
+    if (bitmap_ != nullptr) Platform::DeleteGdiObject(bitmap_);
+    if (context_ != nullptr) Platform::DeleteMemoryContext(context_);
+  }
+  HDC Context() const { return context_; }
+
+ private:
+  HDC context_ = nullptr;
+  Platform::GdiObject bitmap_ = nullptr;
+  Platform::GdiObject previous_ = nullptr;
+};
+
+void Draw(IShockwaveFlash* control, HDC context, long step) {
+  control->put_Quality(step % 2 == 0 ? 1 : 0);
+  IViewObject* view = nullptr;
+  if (SUCCEEDED(control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)))) {
+    RECT box{-6, -4, 54, 40};
+    OleDraw(view, DVASPECT_CONTENT, context, &box);
+    view->Release();
+  }
+}
+
 void Exercise(IShockwaveFlash* control) {
+  SmallBitmap bitmap;
   IMovieControlClock* clock = nullptr;
   control->QueryInterface(IID_IMovieControlClock, reinterpret_cast<void**>(&clock));
   long total = 0;
@@ -36,6 +79,7 @@ void Exercise(IShockwaveFlash* control) {
       } else {
         control->GotoFrame(i);
       }
+      Draw(control, bitmap.Context(), i);
     }
     control->GotoFrame(total - 1);
     control->GotoFrame(0);
@@ -57,12 +101,7 @@ void Exercise(IShockwaveFlash* control) {
   SysFreeString(request);
   SysFreeString(value);
   SysFreeString(name);
-  IViewObject* view = nullptr;
-  if (SUCCEEDED(control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)))) {
-    RECT box{0, 0, 640, 480};
-    OleDraw(view, DVASPECT_CONTENT, nullptr, &box);
-    view->Release();
-  }
+  Draw(control, bitmap.Context(), 0);
   if (clock != nullptr) clock->Release();
 }
 

@@ -23,9 +23,6 @@ std::string Utf8FromBstr(BSTR text) { return Utf16ToUtf8(Platform::FromBstr(text
 
 BSTR NewBstr(const std::string& utf8) { return Platform::NewBstr(Utf8ToUtf16(utf8)); }
 
-// The pixels of the bitmap selected into dc. The platform seam does not tell
-// a device context's bitmap to the movie control yet, so the target stays
-// empty and renderers leave it alone.
 // The pixels of the DIB section selected into the context, top row first; an
 // empty target when the context has none (nothing is drawn then).
 PixelTarget PixelTargetOf(HDC dc) {
@@ -53,6 +50,10 @@ HRESULT WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
 }
 
 }  // namespace
+
+Render::Quality QualityOf(int qualityProperty) {
+  return qualityProperty == 0 || qualityProperty == 2 ? Render::Quality::Low : Render::Quality::High;
+}
 
 HRESULT RegisterMovieControlClass() {
   return Platform::RegisterComClass(CLSID_ShockwaveFlash, &MovieControl::Create);
@@ -293,8 +294,8 @@ HRESULT MovieControl::Draw(DWORD drawAspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   const StageGeometry geometry = ShowAllGeometry(player_->Definition().frameRect, box);
   if (geometry.scale <= 0) return S_OK;
   PixelTarget target = PixelTargetOf(drawDC);
-  FrameRenderer& renderer = renderer_ ? *renderer_ : nothingDrawn_;
-  renderer.DrawFrame(*player_, target, geometry);
+  FrameRenderer& renderer = renderer_ ? *renderer_ : ownRenderer_;
+  renderer.DrawFrame(*player_, target, geometry, QualityOf(properties_.quality));
   return S_OK;
 }
 

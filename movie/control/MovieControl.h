@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "movie/control/ControlPersistence.h"
+#include "movie/render/DisplayListRenderer.h"
 #include "movie/render/FrameRenderer.h"
 #include "movie/timeline/FrameClock.h"
 #include "movie/timeline/MoviePlayer.h"
@@ -38,6 +39,13 @@ struct IMovieControlClock : IUnknown {
 };
 
 namespace Halvane::Movie {
+
+// How the control draws at each value of its Quality property: 0 (low)
+// without anti-aliasing, 1 (high) with it; 2 (auto-low) and 3 (auto-high)
+// as the platform's control starts them, low and high. That control then
+// switches between the two by how well the machine keeps up; ours keeps the
+// starting quality, so that a movie draws the same every time.
+Render::Quality QualityOf(int qualityProperty);
 
 // Adds the control to the class table under {D27CDB6E-AE6D-11CF-96B8-444553540000}.
 HRESULT RegisterMovieControlClass();
@@ -86,8 +94,10 @@ class MovieControl final : public IShockwaveFlash,
   HRESULT STDMETHODCALLTYPE InitNew() override;
 
   // IViewObject: Draw of DVASPECT_CONTENT paints the current frame into
-  // bounds of drawDC through the control's renderer, the stage shown whole;
-  // S_OK also when there is no movie or nothing to paint. The rest E_NOTIMPL.
+  // bounds of drawDC (the DIB section selected into it) through the
+  // control's renderer, the stage shown whole, at the quality the Quality
+  // property maps to (QualityOf); S_OK also when there is no movie or
+  // nothing to paint. The rest E_NOTIMPL.
   HRESULT STDMETHODCALLTYPE Draw(DWORD drawAspect, LONG index, void* aspect,
                                  DVTARGETDEVICE* targetDevice, HDC targetDC, HDC drawDC,
                                  LPCRECTL bounds, LPCRECTL windowBounds,
@@ -113,7 +123,7 @@ class MovieControl final : public IShockwaveFlash,
   const MoviePlayer* Player() const { return player_.get(); }
 
   // The renderer this control draws with from its next Draw on; null puts
-  // back the one that paints nothing, which a new control starts with.
+  // back its own (a DisplayListRenderer), which a new control starts with.
   void SetRenderer(std::unique_ptr<FrameRenderer> renderer);
 
  private:
@@ -123,8 +133,8 @@ class MovieControl final : public IShockwaveFlash,
   std::atomic<ULONG> references_{1};
   ControlProperties properties_;
   std::unique_ptr<MoviePlayer> player_;
-  std::unique_ptr<FrameRenderer> renderer_;  // null: the control draws with nothingDrawn_
-  NullRenderer nothingDrawn_;
+  std::unique_ptr<FrameRenderer> renderer_;  // null: the control draws with ownRenderer_
+  Render::DisplayListRenderer ownRenderer_;
   FrameClock clock_;
   // Milliseconds the clock has been given since the movie was loaded, which
   // the movie's actions read as their timer.

@@ -32,6 +32,10 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return r;
 }
 
+std::int64_t Area(const PixelRect& r) {
+  return r.Empty() ? 0 : static_cast<std::int64_t>(r.right - r.left) * (r.bottom - r.top);
+}
+
 Point Map(const Transform& m, double x, double y) { return Point{m.MapX(x, y), m.MapY(x, y)}; }
 
 bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
@@ -90,6 +94,8 @@ struct Canvas::State {
   std::vector<Point> flat;
   std::vector<StrokePoint> strokePath;
   std::size_t flatPoints = 0;
+  std::int64_t work = 0;  // spent this frame
+  std::int64_t workBudget = 0;
 
   // Masks: each open level is already intersected with the ones below it.
   // A null mask is one that did not fit: nothing shows through it.
@@ -195,6 +201,8 @@ bool Canvas::Begin(const PixelView& target, Quality quality, const PixelRect& cl
   s.clip = Intersect(clip, PixelRect{0, 0, target.width, target.height});
   s.side = quality == Quality::High ? 4 : quality == Quality::Medium ? 2 : 1;
   s.pixelOffset = quality == Quality::Low ? 0.5 : 0.0;
+  s.work = 0;
+  s.workBudget = std::max(MinFrameWork, FrameWorkPerPixel * Area(s.clip));
   s.active = true;
   return true;
 }
@@ -231,7 +239,7 @@ double LineWidthInPixels(const LineStyle& line, const Transform& m) {
 
 void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, const ColorTransform& color) {
   State& s = *state_;
-  if (!s.active) return;
+  if (!s.active || s.work >= s.workBudget) return;
   const bool maskMode = s.building;
   PixelRect area = s.clip;
   SampleMask* clipMask = nullptr;
@@ -246,6 +254,9 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
 
   const std::uint32_t fillCount = static_cast<std::uint32_t>(std::min(shape.fills.size(), MaxStyles));
   const std::uint32_t lineCount = maskMode ? 0 : static_cast<std::uint32_t>(std::min(shape.lines.size(), MaxStyles));
+  // Every edge is looked at, even those outside the clip.
+  s.work += (maskMode ? 1 : FrameWorkPerStyle) * (fillCount + lineCount) +
+            static_cast<std::int64_t>(shape.edges.size());
   s.converter.Reset(s.side, area, fillCount + lineCount);
   s.flatPoints = 0;
   s.stroker.Reset(area);
@@ -265,17 +276,20 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
   }
   s.AddFillEdges(shape, placement, fillCount, area);
   if (lineCount > 0) s.AddLines(shape, placement, fillCount, lineCount, area);
+  s.work += s.converter.Offered();
   if (!s.converter.HasEdges()) return;
 
+  // A shape whose rows would take the frame past its budget is cut short.
+  const std::int64_t left = s.workBudget - s.work;
   if (maskMode) {
     s.maskPainter.Setup(s.buildMask.get());
-    s.converter.Run(s.maskPainter);
+    s.work += s.converter.Run(s.maskPainter, left);
     return;
   }
   LayerBuffer* layer = s.TopLayer();
   s.painter.Setup(layer ? layer->surface : s.ViewSurface(), s.converter, s.slots.data(), clipMask,
                   layer ? &layer->dirty : nullptr);
-  s.converter.Run(s.painter);
+  s.work += s.converter.Run(s.painter, left);
 }
 
 void Canvas::State::AddFillEdges(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount,
@@ -402,6 +416,7 @@ void Canvas::EndMask() {
     if (s.maskRefused.back()) {
       refused = true;
     } else {
+      s.work += Area(mask->Bounds());
       mask->IntersectWith(*s.masks.back());
     }
   }
@@ -457,10 +472,16 @@ void Canvas::PopLayer() {
   s.layers.pop_back();
   if (!level.buffer) return;
   LayerBuffer* below = s.TopLayer();
+  s.work += 2 * Area(level.buffer->dirty) + (below && level.mode == BlendMode::Alpha ? Area(below->dirty) : 0);
   PixelRect ignored;
   CompositeLayer(level.buffer->surface, level.buffer->dirty, below ? below->surface : s.ViewSurface(),
                  below ? &below->dirty : &ignored, level.mode);
   s.GiveLayer(std::move(level.buffer));
+}
+
+bool Canvas::Exhausted() const {
+  const State& s = *state_;
+  return s.active && s.work >= s.workBudget;
 }
 
 }  // namespace Halvane::Movie::Render

@@ -29,11 +29,20 @@
 // past one of arc points its round joins and caps are cut straight, and
 // edges past ScanConverter's caps (count, and sample rows crossed) are left
 // out. Geometry outside the clip costs next to nothing whatever its size.
+// A frame's work is bounded as well: each shape is charged the work its
+// scan conversion does (ScanConverter::Run) plus a unit per segment offered
+// and FrameWorkPerStyle per paint made ready, each nested mask and each
+// layer a unit or two per pixel it combines. Once a frame has spent
+// max(MinFrameWork, FrameWorkPerPixel * clip pixels), the shape being
+// drawn stops at the row it reached, further shapes are not drawn, and
+// Exhausted() says so. Authored frames stay far below it; it keeps a
+// hostile movie's frame to well under a second on the machines we build on.
 //
 // A Canvas is used by one thread at a time.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "movie/render/ColorTransform.h"
@@ -46,6 +55,9 @@ class Canvas {
  public:
   static constexpr int MaxSide = 1 << 14;
   static constexpr std::size_t MaxBufferBytes = std::size_t{256} << 20;
+  static constexpr std::int64_t MinFrameWork = std::int64_t{1} << 26;
+  static constexpr std::int64_t FrameWorkPerPixel = 64;
+  static constexpr std::int64_t FrameWorkPerStyle = 256;
 
   Canvas();
   ~Canvas();
@@ -72,6 +84,10 @@ class Canvas {
 
   void PushLayer(BlendMode mode);
   void PopLayer();
+
+  // True once this frame's work budget is spent: shapes drawn from then on
+  // until the next Begin are left out.
+  bool Exhausted() const;
 
  private:
   struct State;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "movie/render/PixelTarget.h"
+#include "movie/render/RenderTypes.h"
 #include "movie/render/StageGeometry.h"
 
 namespace Halvane::Movie {
@@ -13,21 +14,21 @@ class MoviePlayer;
 class FrameRenderer {
  public:
   virtual ~FrameRenderer() = default;
-  // Paints the movie's current frame into target, the stage placed by
-  // geometry (whose device pixels are the target's). Pixels where the movie
-  // is transparent, and every pixel outside the target, stay untouched; an
-  // empty target is left alone. Called on the control's thread, inside its
-  // Draw.
-  virtual void DrawFrame(const MoviePlayer& movie, PixelTarget& target,
-                         const StageGeometry& geometry) = 0;
+  // Paints the movie's current frame into target at quality, the stage
+  // placed by geometry (whose device pixels are the target's) and nothing
+  // drawn outside geometry.bounds. Pixels where the movie is transparent,
+  // and every pixel outside the target, stay untouched; an empty target is
+  // left alone. Called on the control's thread, inside its Draw.
+  virtual void DrawFrame(const MoviePlayer& movie, PixelTarget& target, const StageGeometry& geometry,
+                         Render::Quality quality) = 0;
 };
 
 // The renderer that paints nothing: every pixel stays as it was, so the
-// whole movie reads as transparent. A control draws with it until it is
-// given another.
+// whole movie reads as transparent (for a control that plays without being
+// seen).
 class NullRenderer final : public FrameRenderer {
  public:
-  void DrawFrame(const MoviePlayer&, PixelTarget&, const StageGeometry&) override {}
+  void DrawFrame(const MoviePlayer&, PixelTarget&, const StageGeometry&, Render::Quality) override {}
 };
 
 }  // namespace Halvane::Movie

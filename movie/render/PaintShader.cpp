@@ -49,19 +49,21 @@ void ShadeKind(PaintKind kind, double gx0, double gy0, double dgx, double dgy, d
     default: {
       // From the focal point f on the x axis through the point to the unit
       // circle: t is the point's share of that distance.
+      // With d = (f - u, -v) and L = |d|: t = L / (sqrt(1 - f^2 dy^2 / L^2) +
+      // f dx / L), which is L^2 / (sqrt(L^2 - f^2 dy^2) + f dx): one root
+      // and one division per pixel.
       const double f = focal;
+      const double ff = f * f;
       for (int i = 0; i < count; ++i) {
         const double ux = (gx0 + dgx * i) / SquareHalf;
         const double vy = (gy0 + dgy * i) / SquareHalf;
         const double dx = f - ux;
         const double dy = -vy;
-        const double len = std::sqrt(dx * dx + dy * dy);
+        const double l2 = dx * dx + dy * dy;
+        const double denominator = std::sqrt(std::max(0.0, l2 - ff * dy * dy)) + f * dx;
         double t = 0.0;
-        if (len > 0.0) {
-          const double nx = dx / len;
-          const double ny = dy / len;
-          const double denominator = std::sqrt(std::max(0.0, 1.0 - f * f * ny * ny)) + f * nx;
-          t = denominator > 1e-12 ? len / denominator : 1e9;
+        if (l2 > 0.0) {
+          t = denominator > 0.0 && denominator * denominator > 1e-24 * l2 ? l2 / denominator : 1e9;
         }
         out[i] = ramp[RampIndex<Spread>(t * 256.0)];
       }
@@ -120,6 +122,39 @@ void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
       ShadeKind<SpreadMode::Pad>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
       break;
   }
+}
+
+bool GradientShader::RowColor(int x, int y, int count, Rgba* color) const {
+  if (singular_) {
+    *color = color_;
+    return true;
+  }
+  if (kind_ != PaintKind::LinearGradient || count <= 0) return false;
+  // The index the row's first and last pixels take, worked out as ShadeKind
+  // works it out: the ramp position grows (or shrinks) monotonically along
+  // the row, so equal ends mean one colour throughout.
+  const double px = x + offset_;
+  const double py = y + offset_;
+  const double u0 = (toSquare_.MapX(px, py) + SquareHalf) / 128.0;
+  const double du = toSquare_.a / 128.0;
+  const double u1 = u0 + du * (count - 1);
+  int first, last;
+  switch (spread_) {
+    case SpreadMode::Repeat:
+    case SpreadMode::Reflect:
+      // Within one period only.
+      if (!(std::floor(u0) == std::floor(u1))) return false;
+      first = spread_ == SpreadMode::Repeat ? RampIndex<SpreadMode::Repeat>(u0) : RampIndex<SpreadMode::Reflect>(u0);
+      last = first;
+      break;
+    default:
+      first = RampIndex<SpreadMode::Pad>(u0);
+      last = RampIndex<SpreadMode::Pad>(u1);
+      break;
+  }
+  if (first != last) return false;
+  *color = ramp_.colors[first];
+  return true;
 }
 
 const PaintShader* ShaderPool::Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform,

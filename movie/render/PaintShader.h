@@ -25,6 +25,9 @@ class PaintShader {
   virtual ~PaintShader() = default;
   // The colours (straight alpha) of count pixels of row y from column x.
   virtual void ShadeRow(int x, int y, int count, Rgba* out) const = 0;
+  // True, with their colour, when ShadeRow would give those pixels all one
+  // colour; false when they may differ.
+  virtual bool RowColor(int x, int y, int count, Rgba* color) const { return false; }
   // True when every colour the shader gives has alpha 255.
   bool Opaque() const { return opaque_; }
   // True for a paint of one colour everywhere, which is then Color().
@@ -49,6 +52,7 @@ class GradientShader : public PaintShader {
   // pixel the colour is taken (0.5 at the centre, 0 at the corner).
   void Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform, double pixelOffset);
   void ShadeRow(int x, int y, int count, Rgba* out) const override;
+  bool RowColor(int x, int y, int count, Rgba* color) const override;
 
  private:
   PaintKind kind_ = PaintKind::LinearGradient;

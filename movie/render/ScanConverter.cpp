@@ -41,6 +41,8 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   slotCount_ = slotCount;
   overflowed_ = false;
   edgeRows_ = 0;
+  offered_ = 0;
+  firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
@@ -82,6 +84,7 @@ const std::uint32_t* ScanConverter::StackSlots(std::uint32_t stack, std::uint32_
 }
 
 void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus) {
+  ++offered_;
   if (plus >= slotCount_) plus = NoSlot;
   if (minus >= slotCount_) minus = NoSlot;
   if (plus == minus) return;  // bounds the same region on both sides: nothing
@@ -157,6 +160,8 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     overflowed_ = true;
     return;
   }
+  if (edges_.empty() || firstRow < firstEdgeRow_) firstEdgeRow_ = firstRow;
+  if (edges_.empty() || endRow > endEdgeRow_) endEdgeRow_ = endRow;
   edgeRows_ += endRow - firstRow;
   const std::int64_t dx = xb - xa;
   const std::int64_t dy = yb - ya;
@@ -181,12 +186,23 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   edges_.push_back(e);
 }
 
-void ScanConverter::Run(RowSink& sink) {
-  if (edges_.empty() || clip_.Empty()) return;
+namespace {
+
+// The work of sorting n items: n times the bits of n.
+std::int64_t SortWork(std::size_t n) {
+  std::int64_t bits = 1;
+  while ((std::size_t{1} << bits) < n) ++bits;
+  return static_cast<std::int64_t>(n) * bits;
+}
+
+}  // namespace
+
+std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
+  if (edges_.empty() || clip_.Empty()) return 0;
   // Edges in order of their first sample row: a counting sort, linear in
-  // the edges and rows.
-  const std::int32_t firstRow = clip_.top << shift_;
-  const std::size_t rows = static_cast<std::size_t>((clip_.bottom - clip_.top) << shift_);
+  // the edges and the rows they span.
+  const std::int32_t firstRow = static_cast<std::int32_t>(firstEdgeRow_);
+  const std::size_t rows = static_cast<std::size_t>(endEdgeRow_ - firstEdgeRow_);
   rowStarts_.assign(rows + 1, 0);
   for (const Edge& e : edges_) ++rowStarts_[static_cast<std::size_t>(e.firstRow - firstRow) + 1];
   for (std::size_t r = 0; r < rows; ++r) rowStarts_[r + 1] += rowStarts_[r];
@@ -197,26 +213,74 @@ void ScanConverter::Run(RowSink& sink) {
     for (const Edge& e : edges_) sorted_[fill[static_cast<std::size_t>(e.firstRow - firstRow)]++] = e;
   }
   active_.clear();
+  std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
   const std::int32_t maxX = clip_.right << shift_;
-  while (y < clip_.bottom) {
+  // Rows of upright edges repeat: when the last pixel row's edges were all
+  // vertical and none started or ended in it, every row after it gives the
+  // same spans until an edge starts or ends, and the edges need no stepping.
+  bool steady = false;
+  std::int32_t steadyUntil = 0;  // the first sample row at which an active edge ends
+  while (y < clip_.bottom && work <= budget) {
     if (active_.empty()) {
       if (next >= sorted_.size()) break;
       y = std::max(y, sorted_[next].firstRow >> shift_);
       if (y >= clip_.bottom) break;
     }
+    if (steady) {
+      // The rows whose sample rows all lie before the next edge starts and
+      // before an active edge ends.
+      const std::int32_t limit =
+          std::min(steadyUntil - 1, next < sorted_.size() ? sorted_[next].firstRow : INT32_MAX);
+      const std::int32_t count = std::min(clip_.bottom, limit >> shift_) - y;
+      if (count > 0) {
+        if (spanCount_ > 0) sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+        work += count * rowWork_;
+        y += count;
+        continue;
+      }
+    }
+    // Edges that start at the row's first sample row leave its sample rows
+    // alike; any other start or end makes this row or the next differ.
+    bool changed = false;
+    bool vertical = false;  // every active edge, as of the last sample row swept
+    bool dropped = false;       // that row was some edge's last
+    std::int32_t firstEnd = 0;  // the first end row among the edges left
     for (int j = 0; j < side_; ++j) {
       const std::int32_t row = (y << shift_) + j;
       // New edges go where their crossing belongs in the active list, which
       // stays in crossing order.
-      for (; next < sorted_.size() && sorted_[next].firstRow <= row; ++next) {
-        const Edge& e = sorted_[next];
+      const std::size_t from = next;
+      while (next < sorted_.size() && sorted_[next].firstRow <= row) ++next;
+      const bool inserted = next > from;
+      if (next == from + 1) {
+        const Edge& e = sorted_[from];
         auto at = active_.end();
         while (at != active_.begin() && (at - 1)->sample > e.sample) --at;
+        work += static_cast<std::int64_t>(active_.size());
         active_.insert(at, e);
+      } else if (inserted) {
+        // Many at once (a shape's edges entering the clip at its top):
+        // sorted among themselves, then merged in.
+        const auto bySample = [](const Edge& a, const Edge& b) { return a.sample < b.sample; };
+        incoming_.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(from),
+                         sorted_.begin() + static_cast<std::ptrdiff_t>(next));
+        std::stable_sort(incoming_.begin(), incoming_.end(), bySample);
+        merged_.resize(active_.size() + incoming_.size());
+        std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), merged_.begin(), bySample);
+        active_.swap(merged_);
+        work += static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
       }
+      changed = changed || (inserted && j > 0);
+      if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
+        // The same vertical edges as the sample row above, none ending here.
+        transitions_[j] = transitions_[j - 1];
+        continue;
+      }
+      vertical = true;
+      firstEnd = INT32_MAX;
       // One pass: each edge's crossing, then its step to the next sample
       // row, dropping the edges that end.
       // Written field by field through a pointer into room made first:
@@ -226,7 +290,9 @@ void ScanConverter::Run(RowSink& sink) {
       Crossing* const first = crossingRoom_.data();
       Crossing* out = first;
       bool ordered = true;
+      bool stepOrdered = true;  // the edges still in crossing order for the next sample row
       std::int32_t last = INT32_MIN;
+      std::int32_t lastStepped = INT32_MIN;
       std::size_t kept = 0;
       const std::size_t activeCount = active_.size();
       Edge* const edges = active_.data();
@@ -248,31 +314,50 @@ void ScanConverter::Run(RowSink& sink) {
           ++out;
         }
         if (e.endRow <= row + 1) continue;
+        vertical = vertical && e.stepSamples == 0 && e.stepRem == 0;
+        firstEnd = std::min(firstEnd, e.endRow);
         e.sample += e.stepSamples;
         e.rem -= e.stepRem;
         if (e.rem < 0) {
           ++e.sample;
           e.rem += e.denom;
         }
+        stepOrdered = stepOrdered && e.sample >= lastStepped;
+        lastStepped = e.sample;
         if (kept != i) edges[kept] = e;
         ++kept;
       }
+      dropped = kept != activeCount;  // the next sample row differs
+      changed = changed || dropped;
       active_.resize(kept);
       crossingCount_ = static_cast<std::size_t>(out - first);
+      work += static_cast<std::int64_t>(activeCount + crossingCount_);
       if (!ordered) {
         // Edges crossed each other: sort this row's crossings, and the edges
         // for the rows to come. Rare, and nearly sorted when it happens.
         std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        work += SortWork(crossingCount_);
       }
-      for (std::size_t i = 1; i < active_.size(); ++i) {
+      // Edges that crossed move to their place; when they move far (many
+      // edges crossing many others), the list is sorted whole instead.
+      const std::size_t moveLimit = 8 * active_.size() + 64;
+      std::size_t moves = 0;
+      for (std::size_t i = 1; !stepOrdered && i < active_.size() && moves <= moveLimit; ++i) {
         if (active_[i - 1].sample <= active_[i].sample) continue;
         const Edge e = active_[i];
         std::size_t k = i;
         do {
           active_[k] = active_[k - 1];
           --k;
+          ++moves;
         } while (k > 0 && active_[k - 1].sample > e.sample);
         active_[k] = e;
+      }
+      work += static_cast<std::int64_t>(moves);
+      if (moves > moveLimit) {
+        std::stable_sort(active_.begin(), active_.end(),
+                         [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
+        work += SortWork(active_.size());
       }
       if (slotCount_ <= 64) {
         SweepSmall(transitions_[j]);
@@ -281,8 +366,12 @@ void ScanConverter::Run(RowSink& sink) {
       }
     }
     AssembleRow(y, sink);
+    work += rowWork_;
+    steady = !changed && vertical;
+    steadyUntil = firstEnd;
     ++y;
   }
+  return work;
 }
 
 void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
@@ -422,11 +511,43 @@ std::uint32_t ScanConverter::Intern(const std::uint32_t* slots, std::uint32_t co
 
 // Merges the sample rows' transitions into spans: a pixel where any sample
 // row changes stack is a span of its own; between such pixels every pixel
-// has the same stacks.
+// has the same stacks. Written through local pointers into room made first
+// (a span per pixel and one between each two, each with a part per sample
+// at most), so that the counts stay in registers.
 void ScanConverter::AssembleRow(int y, RowSink& sink) {
-  spans_.clear();
-  parts_.clear();
   const int side = side_;
+  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
+  const std::size_t maxSpans = 2 * width + 1;
+  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
+  if (parts_.size() < maxSpans * static_cast<std::size_t>(side * side)) {
+    parts_.resize(maxSpans * static_cast<std::size_t>(side * side));
+  }
+  RowSpan* const spans = spans_.data();
+  CoveragePart* const parts = parts_.data();
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::uint32_t firstPart = 0;
+  // Adds samples of stack to the span begun at firstPart.
+  auto add = [&](std::uint32_t stack, std::uint32_t samples) {
+    if (stack == 0) return;
+    for (std::uint32_t p = firstPart; p < partCount; ++p) {
+      if (parts[p].stack == stack) {
+        parts[p].samples |= samples;
+        return;
+      }
+    }
+    parts[partCount].stack = stack;
+    parts[partCount].samples = samples;
+    ++partCount;
+  };
+  auto end = [&](std::int32_t x0, std::int32_t x1) {
+    if (partCount == firstPart) return;
+    RowSpan& span = spans[spanCount++];
+    span.x0 = x0;
+    span.x1 = x1;
+    span.firstPart = firstPart;
+    span.partCount = partCount - firstPart;
+  };
   const std::uint32_t rowBits = (1u << side) - 1;
   const std::uint32_t full = side == 4 ? 0xFFFFu : side == 2 ? 0xFu : 1u;
   std::uint32_t current[4] = {0, 0, 0, 0};
@@ -439,21 +560,21 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
     }
     const std::int32_t px = nextX == INT32_MAX ? clip_.right : std::min(nextX >> shift_, clip_.right);
     if (px > pos) {
-      BeginSpan(pos, px);
+      firstPart = partCount;
       bool alike = true;
       for (int j = 1; j < side; ++j) alike = alike && current[j] == current[0];
       if (alike) {
-        AddSamples(current[0], full);
+        add(current[0], full);
       } else {
-        for (int j = 0; j < side; ++j) AddSamples(current[j], rowBits << (j * side));
+        for (int j = 0; j < side; ++j) add(current[j], rowBits << (j * side));
       }
-      EndSpan();
+      end(pos, px);
     }
     if (px >= clip_.right) break;
     // The pixel where something changes, row by row: each row's samples in
     // runs between its transitions.
     const std::int32_t base = px << shift_;
-    BeginSpan(px, px + 1);
+    firstPart = partCount;
     for (int j = 0; j < side; ++j) {
       std::uint32_t stack = current[j];
       const std::vector<Transition>& list = transitions_[j];
@@ -462,19 +583,23 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
       for (; c < list.size() && list[c].x < base + side; ++c) {
         const int at = list[c].x - base;
         if (at > from) {
-          AddSamples(stack, (rowBits >> (side - (at - from))) << (j * side + from));
+          add(stack, (rowBits >> (side - (at - from))) << (j * side + from));
           from = at;
         }
         stack = list[c].stack;
       }
-      if (from < side) AddSamples(stack, (rowBits >> from) << (j * side + from));
+      if (from < side) add(stack, (rowBits >> from) << (j * side + from));
       current[j] = stack;
       cursor[j] = c;
     }
-    EndSpan();
+    end(px, px + 1);
     pos = px + 1;
   }
-  if (!spans_.empty()) sink.Row(y, spans_.data(), spans_.size(), parts_.data());
+  spanCount_ = spanCount;
+  // A row's work: its spans, their parts and the pixels they cover.
+  rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
+  for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
+  if (spanCount > 0) sink.Row(y, spans, spanCount, parts);
 }
 
 }  // namespace Halvane::Movie::Render

@@ -53,6 +53,10 @@ class RowSink {
   virtual ~RowSink() = default;
   // The covered spans of pixel row y, left to right, each inside the clip.
   virtual void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) = 0;
+  // The same spans for count rows from y on (count >= 1).
+  virtual void Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
+    for (int i = 0; i < count; ++i) Row(y + i, spans, spanCount, parts);
+  }
 };
 
 class ScanConverter {
@@ -77,9 +81,15 @@ class ScanConverter {
   // True when segments were dropped because MaxEdges or MaxEdgeRows was
   // reached.
   bool Overflowed() const { return overflowed_; }
+  // Segments offered since Reset, kept or not.
+  std::int64_t Offered() const { return offered_; }
 
-  // Sweeps every row the edges reach and hands the covered ones to sink.
-  void Run(RowSink& sink);
+  // Sweeps every row the edges reach and hands the covered ones to sink,
+  // and returns the work done: a unit per edge per sample row, per crossing
+  // swept, sorted or moved, per span and part assembled and per pixel handed
+  // on. Once the work passes budget, the rows after the current one are
+  // left out.
+  std::int64_t Run(RowSink& sink, std::int64_t budget = INT64_MAX);
 
   // The slots of a stack, topmost first.
   const std::uint32_t* StackSlots(std::uint32_t stack, std::uint32_t* count) const;
@@ -121,38 +131,23 @@ class ScanConverter {
   std::uint32_t CurrentStack();
   std::uint32_t Intern(const std::uint32_t* slots, std::uint32_t count);
   void AssembleRow(int y, RowSink& sink);
-  void BeginSpan(std::int32_t x0, std::int32_t x1) {
-    span_.x0 = x0;
-    span_.x1 = x1;
-    span_.firstPart = static_cast<std::uint32_t>(parts_.size());
-  }
-  void AddSamples(std::uint32_t stack, std::uint32_t samples) {
-    if (stack == 0) return;
-    for (std::size_t p = span_.firstPart; p < parts_.size(); ++p) {
-      if (parts_[p].stack == stack) {
-        parts_[p].samples |= samples;
-        return;
-      }
-    }
-    parts_.push_back(CoveragePart{stack, samples});
-  }
-  void EndSpan() {
-    span_.partCount = static_cast<std::uint32_t>(parts_.size()) - span_.firstPart;
-    if (span_.partCount > 0) spans_.push_back(span_);
-  }
-
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
   PixelRect clip_;
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
   std::int64_t edgeRows_ = 0;
+  std::int64_t offered_ = 0;
+  std::int64_t firstEdgeRow_ = 0;  // sample rows the edges span
+  std::int64_t endEdgeRow_ = 0;
 
   std::vector<Edge> edges_;
   std::vector<Edge> sorted_;  // edges_ by first row
   std::vector<std::uint32_t> rowStarts_;
   std::vector<std::uint32_t> rowFill_;
   std::vector<Edge> active_;
+  std::vector<Edge> incoming_;
+  std::vector<Edge> merged_;
   std::vector<Crossing> crossingRoom_;  // grows only; the current sample row's crossings first
   std::size_t crossingCount_ = 0;
 
@@ -171,9 +166,10 @@ class ScanConverter {
   std::vector<StackEntry> stacks_;
 
   std::vector<Transition> transitions_[4];
-  RowSpan span_;
-  std::vector<RowSpan> spans_;
+  std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
+  std::size_t spanCount_ = 0;  // the last row's
+  std::int64_t rowWork_ = 0;
 };
 
 }  // namespace Halvane::Movie::Render

@@ -154,6 +154,93 @@ void SpanPainter::Row(int y, const RowSpan* spans, std::size_t spanCount, const 
   }
 }
 
+bool SpanPainter::OpaqueSolidSpan(const RowSpan& span, const CoveragePart* parts) const {
+  if (clipMask_ != nullptr || span.partCount != 1 || parts[span.firstPart].samples != full_) return false;
+  std::uint32_t count = 0;
+  const std::uint32_t* slots = converter_->StackSlots(parts[span.firstPart].stack, &count);
+  if (count != 1) return false;
+  const PaintShader& shader = *slots_[slots[0]].shader;
+  return shader.Solid() && shader.Color().alpha == 255;
+}
+
+void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
+  Row(y, spans, spanCount, parts);
+  if (count <= 1) return;
+  const int bytes = surface_.layer ? 4 : surface_.bytesPerPixel;
+  // The spans copied from the row above, those whose pixels all take the
+  // same weights (worked out once), and those painted on every row.
+  repaint_.clear();
+  copied_.clear();
+  weighted_.clear();
+  tables_.clear();
+  for (std::size_t s = 0; s < spanCount; ++s) {
+    SpanWeights w;
+    if (OpaqueSolidSpan(spans[s], parts)) {
+      copied_.push_back(spans[s]);
+    } else if (!clipMask_ && SolidWeights(spans[s], parts + spans[s].firstPart, &w)) {
+      w.x0 = spans[s].x0;
+      w.x1 = spans[s].x1;
+      // Over many pixels, each channel's 256 results are worked out once.
+      if (static_cast<std::int64_t>(w.x1 - w.x0) * (count - 1) >= 1024) {
+        w.table = static_cast<int>(tables_.size());
+        tables_.resize(tables_.size() + 4 * 256);
+        std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
+        const std::uint32_t bias = Bias << (shift_ - 16);
+        for (int ch = 0; ch < 4; ++ch) {
+          for (std::uint32_t below = 0; below < 256; ++below) {
+            const std::uint32_t v = (w.c[ch] + below * w.t + bias) >> shift_;
+            table[ch * 256 + below] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+          }
+        }
+      }
+      weighted_.push_back(w);
+    } else {
+      repaint_.push_back(spans[s]);
+    }
+  }
+  for (int r = 1; r < count; ++r) {
+    const int row = y + r;
+    // Bytes of opaque spans come from the row above; the fourth byte of
+    // 32-bit view pixels is kept by copying those pixels' colours only.
+    for (const RowSpan& span : copied_) {
+      const std::uint8_t* from = surface_.Pixel(span.x0, row - 1);
+      std::uint8_t* to = surface_.Pixel(span.x0, row);
+      const std::size_t n = static_cast<std::size_t>(span.x1 - span.x0);
+      if (bytes == 4 && !surface_.layer) {
+        for (std::size_t i = 0; i < n; ++i) std::memcpy(to + 4 * i, from + 4 * i, 3);
+      } else {
+        std::memcpy(to, from, n * static_cast<std::size_t>(bytes));
+      }
+    }
+    for (const SpanWeights& w : weighted_) {
+      std::uint8_t* p = surface_.Pixel(w.x0, row);
+      if (w.table >= 0) {
+        const std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
+        const int channels = surface_.layer ? 4 : 3;
+        for (int i = w.x0; i < w.x1; ++i, p += bytes) {
+          p[0] = table[p[0]];
+          p[1] = table[256 + p[1]];
+          p[2] = table[512 + p[2]];
+          if (channels == 4) p[3] = table[768 + p[3]];
+        }
+      } else if (surface_.layer) {
+        ApplyWeights<4, true>(p, w.x1 - w.x0, w);
+      } else if (bytes == 4) {
+        ApplyWeights<4, false>(p, w.x1 - w.x0, w);
+      } else {
+        ApplyWeights<3, false>(p, w.x1 - w.x0, w);
+      }
+    }
+    if (!repaint_.empty()) {
+      // Painted as a row of their own (the opaque ones are done).
+      Row(row, repaint_.data(), repaint_.size(), parts);
+    } else if (dirty_) {
+      Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, row);
+    }
+  }
+  if (dirty_ && spanCount > 0) Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, y + count - 1);
+}
+
 template <int Bytes, bool Layer>
 void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
   const std::uint16_t* maskRow = clipMask_ ? clipMask_->Row(y) : nullptr;
@@ -163,11 +250,33 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
     std::uint8_t* p = surface_.Pixel(span.x0, y);
     const std::uint16_t* clip = maskRow ? maskRow + (span.x0 - maskLeft) : nullptr;
     const CoveragePart* first = parts + span.firstPart;
-    if (span.partCount == 1 && first->samples == full_ && !clip) {
+    if (span.partCount == 1 && first->samples == full_) {
       std::uint32_t count = 0;
       const std::uint32_t* slots = converter_->StackSlots(first->stack, &count);
       if (count == 1) {
-        FillRun<Bytes, Layer>(p, span.x0, y, span.x1 - span.x0, *slots_[slots[0]].shader);
+        const PaintShader& shader = *slots_[slots[0]].shader;
+        if (!clip) {
+          FillRun<Bytes, Layer>(p, span.x0, y, span.x1 - span.x0, shader);
+          continue;
+        }
+        // Under a mask: runs the mask covers whole are filled, the rest
+        // goes sample by sample.
+        int x = span.x0;
+        while (x < span.x1) {
+          const bool whole = clip[x - span.x0] == full_;
+          int end = x + 1;
+          while (end < span.x1 && (clip[end - span.x0] == full_) == whole) ++end;
+          std::uint8_t* at = surface_.Pixel(x, y);
+          if (whole) {
+            FillRun<Bytes, Layer>(at, x, y, end - x, shader);
+          } else {
+            RowSpan part = span;
+            part.x0 = x;
+            part.x1 = end;
+            GeneralRun<Bytes, Layer>(at, y, part, first, clip + (x - span.x0));
+          }
+          x = end;
+        }
         continue;
       }
     }
@@ -178,8 +287,9 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
 
 template <int Bytes, bool Layer>
 void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintShader& shader) {
-  if (shader.Solid()) {
-    const Rgba c = shader.Color();
+  Rgba c;
+  if (shader.Solid() || shader.RowColor(x, y, count, &c)) {
+    if (shader.Solid()) c = shader.Color();
     if (c.alpha == 255) {
       int i = 0;
       if (Bytes == 3) {
@@ -247,6 +357,34 @@ void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintS
   }
 }
 
+bool SpanPainter::SolidWeights(const RowSpan& span, const CoveragePart* parts, SpanWeights* weights) const {
+  SpanWeights& w = *weights;
+  w = SpanWeights();
+  int covered = 0;
+  for (std::uint32_t k = 0; k < span.partCount; ++k) {
+    StackColor sc;
+    if (!SolidStack(parts[k].stack, &sc)) return false;
+    const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
+    covered += static_cast<int>(n);
+    w.t += n * sc.t;
+    for (int ch = 0; ch < 4; ++ch) w.c[ch] += n * sc.c[ch];
+  }
+  w.t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
+  return true;
+}
+
+template <int Bytes, bool Layer>
+void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
+  const int channels = Layer ? 4 : 3;
+  const std::uint32_t bias = Bias << (shift_ - 16);
+  for (int i = 0; i < count; ++i, p += Bytes) {
+    for (int ch = 0; ch < channels; ++ch) {
+      const std::uint32_t v = (w.c[ch] + p[ch] * w.t + bias) >> shift_;
+      p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+    }
+  }
+}
+
 // Colours of a slot over the current span, shaded once per span.
 const Rgba* SpanPainter::ShadedColors(std::uint32_t slot, int x, int y, int count) {
   for (std::size_t k = 0; k < shadedSlots_.size(); ++k) {
@@ -269,29 +407,10 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
   const std::uint32_t bias = Bias << (shift_ - 16);
   // Without a mask and with colours that do not vary, every pixel of the
   // span takes the same weights.
-  if (!clip) {
-    std::uint32_t t = 0;
-    std::uint32_t c[4] = {0, 0, 0, 0};
-    int covered = 0;
-    bool solid = true;
-    for (std::uint32_t k = 0; k < span.partCount && solid; ++k) {
-      StackColor sc;
-      solid = SolidStack(parts[k].stack, &sc);
-      const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
-      covered += static_cast<int>(n);
-      t += n * sc.t;
-      for (int ch = 0; ch < 4; ++ch) c[ch] += n * sc.c[ch];
-    }
-    if (solid) {
-      t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
-      for (int i = 0; i < count; ++i, p += Bytes) {
-        for (int ch = 0; ch < channels; ++ch) {
-          const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift_;
-          p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-        }
-      }
-      return;
-    }
+  SpanWeights weights;
+  if (!clip && SolidWeights(span, parts, &weights)) {
+    ApplyWeights<Bytes, Layer>(p, count, weights);
+    return;
   }
   shadedSlots_.clear();
   for (int i = 0; i < count; ++i, p += Bytes) {

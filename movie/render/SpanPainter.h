@@ -74,10 +74,15 @@ class SpanPainter : public RowSink {
   void Setup(const Surface& surface, const ScanConverter& converter, const SlotPaint* slots, const SampleMask* clipMask,
              PixelRect* dirty);
   void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
+  // Spans that an opaque colour covers whole are painted on the first row
+  // and copied to the others; the rest are painted row by row.
+  void Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
 
  private:
   template <int Bytes, bool Layer>
   void PaintRow(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts);
+  // The opaque solid colour covering span whole, if one does.
+  bool OpaqueSolidSpan(const RowSpan& span, const CoveragePart* parts) const;
   template <int Bytes, bool Layer>
   void FillRun(std::uint8_t* p, int x, int y, int count, const PaintShader& shader);
   template <int Bytes, bool Layer>
@@ -93,6 +98,19 @@ class SpanPainter : public RowSink {
   };
   static void Over(StackColor* sc, const Rgba& color);
   bool SolidStack(std::uint32_t stack, StackColor* color) const;
+  // A span every pixel of which takes the same weights: (c + below * t) /
+  // (65536 * samples) per channel.
+  struct SpanWeights {
+    std::uint32_t t = 0;
+    std::uint32_t c[4] = {0, 0, 0, 0};
+    int x0 = 0;
+    int x1 = 0;
+    int table = -1;  // where in tables_ its results per channel and value below are, if worked out
+  };
+  // False when a colour of the span varies.
+  bool SolidWeights(const RowSpan& span, const CoveragePart* parts, SpanWeights* weights) const;
+  template <int Bytes, bool Layer>
+  void ApplyWeights(std::uint8_t* p, int count, const SpanWeights& weights) const;
 
   Surface surface_;
   const ScanConverter* converter_ = nullptr;
@@ -108,6 +126,10 @@ class SpanPainter : public RowSink {
   // Colours of the shaded slots of the current span.
   std::vector<Rgba> colors_;
   std::vector<std::uint32_t> shadedSlots_;
+  std::vector<RowSpan> repaint_;
+  std::vector<RowSpan> copied_;
+  std::vector<SpanWeights> weighted_;
+  std::vector<std::uint8_t> tables_;
 };
 
 // Draws into a mask instead: every covered sample sets its bit.

@@ -374,13 +374,16 @@ struct DrawLog {
   int frame = -1;
   StageGeometry last;
   bool emptyTarget = false;
+  Render::Quality quality = Render::Quality::Medium;
 };
 
 class RecordingRenderer : public FrameRenderer {
  public:
   explicit RecordingRenderer(std::shared_ptr<DrawLog> log) : log_(std::move(log)) {}
-  void DrawFrame(const MoviePlayer& movie, PixelTarget& target, const StageGeometry& geometry) override {
+  void DrawFrame(const MoviePlayer& movie, PixelTarget& target, const StageGeometry& geometry,
+                 Render::Quality quality) override {
     ++log_->calls;
+    log_->quality = quality;
     log_->last = geometry;
     log_->frame = movie.Root().CurrentFrame();
     log_->emptyTarget = target.Empty();
@@ -399,7 +402,7 @@ TEST(Control, DrawHandsTheCurrentFrameAndShowAllGeometryToItsOwnRenderer) {
   control->GotoFrame(1);
   IUnknown* unknown = control.Get();
   RECT box{10, 20, 110, 220};  // 100 x 200: the stage is scaled by 0.5, centred vertically
-  EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);  // paints nothing
+  EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);  // no pixels to paint
   auto log = std::make_shared<DrawLog>();
   static_cast<MovieControl*>(control.Get())->SetRenderer(std::make_unique<RecordingRenderer>(log));
   EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);
@@ -414,8 +417,9 @@ TEST(Control, DrawHandsTheCurrentFrameAndShowAllGeometryToItsOwnRenderer) {
   EXPECT_DOUBLE_EQ(log->last.originY, 20.0 + 75.0);
   EXPECT_DOUBLE_EQ(log->last.width, 100.0);
   EXPECT_DOUBLE_EQ(log->last.height, 50.0);
+  EXPECT_EQ(log->quality, Render::Quality::High);  // the default Quality, 1
 
-  // Given back no renderer, the control paints nothing again.
+  // Given back no renderer, the control draws with its own again.
   static_cast<MovieControl*>(control.Get())->SetRenderer(nullptr);
   EXPECT_EQ(OleDraw(unknown, DVASPECT_CONTENT, nullptr, &box), S_OK);
   EXPECT_EQ(log->calls, 1);

@@ -3,6 +3,7 @@
 #include "io/MemoryStream.h"
 #include "io/SwfLoadStream.h"
 #include "platform/ComClasses.h"
+#include "platform/Gdi.h"
 
 namespace Halvane::Movie::Testing {
 
@@ -88,6 +89,56 @@ Ref<IShockwaveFlash> LoadControl(const Bytes& file, const PlayerProperties& prop
 
 const MoviePlayer* PlayerOf(IShockwaveFlash* control) {
   return static_cast<MovieControl*>(control)->Player();
+}
+
+DibTarget::DibTarget(int width, int height, int bitsPerPixel, bool topDown)
+    : width_(width), height_(height), bitsPerPixel_(bitsPerPixel), topDown_(topDown) {
+  stride_ = (static_cast<std::size_t>(width) * (bitsPerPixel / 8) + 3) & ~std::size_t{3};
+  Platform::DibHeader header{};
+  header.biSize = 40;
+  header.biWidth = width;
+  header.biHeight = topDown ? -height : height;
+  header.biPlanes = 1;
+  header.biBitCount = static_cast<std::uint16_t>(bitsPerPixel);
+  header.biCompression = Platform::kDibRgb;
+  context_ = Platform::CreateMemoryContext(nullptr);
+  if (context_ == nullptr) return;
+  void* bits = nullptr;
+  bitmap_ = Platform::CreateDibSection(context_, header, &bits);
+  if (bitmap_ == nullptr) return;
+  previous_ = Platform::SelectIntoContext(context_, bitmap_);
+  bits_ = static_cast<std::uint8_t*>(bits);
+  for (std::size_t i = 0; i < stride_ * static_cast<std::size_t>(height); ++i) {
+    bits_[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  }
+}
+
+DibTarget::~DibTarget() {
+  if (previous_ != nullptr) Platform::SelectIntoContext(context_, previous_);
+  if (bitmap_ != nullptr) Platform::DeleteGdiObject(bitmap_);
+  if (context_ != nullptr) Platform::DeleteMemoryContext(context_);
+}
+
+const std::uint8_t* DibTarget::Pixel(int x, int y) const {
+  const std::size_t row = static_cast<std::size_t>(topDown_ ? y : height_ - 1 - y);
+  return bits_ + row * stride_ + static_cast<std::size_t>(x) * (bitsPerPixel_ / 8);
+}
+
+void DibTarget::Fill(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      std::uint8_t* p = const_cast<std::uint8_t*>(Pixel(x, y));
+      p[0] = blue;
+      p[1] = green;
+      p[2] = red;
+    }
+  }
+}
+
+Bytes DibTarget::Memory() const { return Bytes(bits_, bits_ + stride_ * static_cast<std::size_t>(height_)); }
+
+HRESULT DibTarget::Draw(IUnknown* control, const RECT& box) const {
+  return OleDraw(control, DVASPECT_CONTENT, context_, &box);
 }
 
 BSTR Bstr(const std::u16string& text) { return Platform::NewBstr(text); }

@@ -65,6 +65,47 @@ HRESULT LoadBytes(IShockwaveFlash* control, const Bytes& stream);
 
 const MoviePlayer* PlayerOf(IShockwaveFlash* control);
 
+// A DIB section selected into a memory context, as the player hands the
+// control one to draw into: 24 or 32 bits per pixel, rows bottom-up (a
+// positive height) unless topDown. Every byte starts as a pattern unless
+// filled.
+class DibTarget {
+ public:
+  DibTarget(int width, int height, int bitsPerPixel = 24, bool topDown = false);
+  ~DibTarget();
+  DibTarget(const DibTarget&) = delete;
+  DibTarget& operator=(const DibTarget&) = delete;
+
+  bool Valid() const { return bits_ != nullptr; }
+  HDC Context() const { return context_; }
+  // Every pixel's colour bytes (the fourth byte of 32-bit pixels and the
+  // row padding keep their pattern).
+  void Fill(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  // Blue, green, red (and the fourth byte) of the pixel in column x of row y
+  // counted from the top.
+  const std::uint8_t* Pixel(int x, int y) const;
+  // The whole bitmap's bytes, padding included, and where in them a
+  // pixel's bytes start.
+  Bytes Memory() const;
+  std::size_t Offset(int x, int y) const { return static_cast<std::size_t>(Pixel(x, y) - bits_); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int BytesPerPixel() const { return bitsPerPixel_ / 8; }
+  // OleDraw of the control's content into box of this context.
+  HRESULT Draw(IUnknown* control, const RECT& box) const;
+
+ private:
+  int width_;
+  int height_;
+  int bitsPerPixel_;
+  bool topDown_;
+  std::size_t stride_ = 0;
+  HDC context_ = nullptr;
+  void* bitmap_ = nullptr;
+  void* previous_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
+};
+
 BSTR Bstr(const std::u16string& text);
 std::u16string FromBstr(BSTR text);  // frees text
 

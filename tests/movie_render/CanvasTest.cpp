@@ -340,6 +340,39 @@ TEST(CanvasFillRules, AdjacentFillsShowNoSeam) {
   }
 }
 
+TEST(CanvasSampling, RectilinearShapesCoverExactlyTheirSamples) {
+  // Upright rectangles starting and ending between sample rows, stacked,
+  // overlapping (even-odd) and sharing edges: rows of upright edges are
+  // worked out once and repeated, which must give each pixel exactly the
+  // samples a sample-by-sample count gives.
+  struct Box {
+    double x0, y0, x1, y1;
+  };
+  const Box boxes[] = {{2.125, 1.375, 20.625, 9.125}, {5.5, 4.0, 12.25, 30.875}, {5.5, 30.875, 12.25, 33.0},
+                       {15.0, 12.625, 28.875, 12.875}, {1.0, 20.0, 30.0, 27.5},  {9.875, 6.125, 9.9375, 36.0}};
+  ShapeLayer shape;
+  shape.fills.push_back(Paint::SolidColor(Red));
+  shape.SetFill1(1);
+  for (const Box& b : boxes) AddRect(shape, b.x0, b.y0, b.x1, b.y1);
+  TestImage image(32, 40);
+  image.Fill(Rgb{0, 0, 0});
+  Draw(image, shape, Quality::High);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      int count = 0;
+      for (int j = 0; j < 4; ++j) {
+        for (int i = 0; i < 4; ++i) {
+          const double sx = x + (i + 0.5) / 4, sy = y + (j + 0.5) / 4;
+          int inside = 0;
+          for (const Box& b : boxes) inside += sx >= b.x0 && sx < b.x1 && sy >= b.y0 && sy < b.y1 ? 1 : 0;
+          count += inside % 2;
+        }
+      }
+      ASSERT_EQ(image.At(x, y), (Rgb{Covered(255, 0, count, 16), 0, 0})) << x << "," << y;
+    }
+  }
+}
+
 TEST(CanvasFillRules, TranslucentFillsOverlapPerSample) {
   // Two half-transparent fills of one shape overlap: the overlap is both
   // composited in style order over the pixel.
@@ -441,6 +474,50 @@ TEST(CanvasBounds, ManyEdgesAndHugeCurvesFinish) {
   TestImage image(64, 64);
   Draw(image, shape, Quality::High);
   EXPECT_TRUE(image.GuardsIntact());
+}
+
+TEST(CanvasBounds, AFrameStopsDrawingOnceItsWorkIsSpent) {
+  // Each shape covers the whole view: a frame of them stops after a budget
+  // worth many views, and the next frame draws again.
+  TestImage image(64, 64);
+  Canvas canvas;
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High));
+  const ShapeLayer red = SolidRect(0, 0, 64, 64, Red);
+  int drawn = 0;
+  while (!canvas.Exhausted() && drawn < 1000000) {
+    canvas.DrawShape(red, Unscaled());
+    ++drawn;
+  }
+  EXPECT_GT(drawn, 1000);
+  EXPECT_LT(drawn, 1000000);
+  canvas.DrawShape(SolidRect(0, 0, 64, 64, Blue), Unscaled());
+  canvas.End();
+  EXPECT_EQ(image.At(10, 10), (Rgb{255, 0, 0}));
+  EXPECT_FALSE(canvas.Exhausted());
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High));
+  canvas.DrawShape(SolidRect(0, 0, 64, 64, Blue), Unscaled());
+  canvas.End();
+  EXPECT_EQ(image.At(10, 10), (Rgb{0, 0, 255}));
+
+  // Thousands of long edges crossing each other on every row cost their
+  // sorting: a frame of such shapes is spent after a few.
+  ShapeLayer tangle;
+  tangle.fills.push_back(Paint::SolidColor(Red));
+  tangle.SetFill1(1);
+  tangle.MoveTo(0, 0);
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    tangle.LineTo(Tw(-500.0 + (seed >> 8) % 1000), Tw(i % 2 ? -400 : 460));
+  }
+  ASSERT_TRUE(canvas.Begin(image.View(), Quality::High));
+  int tangles = 0;
+  while (!canvas.Exhausted() && tangles < 1000) {
+    canvas.DrawShape(tangle, Unscaled());
+    ++tangles;
+  }
+  canvas.End();
+  EXPECT_LT(tangles, 100);
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 // where in a pixel a paint is taken.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "RenderTestSupport.h"
 #include "movie/render/GradientRamp.h"
+#include "movie/render/PaintShader.h"
 
 namespace Halvane::Movie::Render {
 namespace {
@@ -210,6 +213,53 @@ TEST(GradientPaint, RadialAndFocalGeometry) {
   EXPECT_NEAR(Draw(focal, 496, 2, Quality::High, 800).red, 128, 1);
   EXPECT_NEAR(Draw(focal, 368, 2, Quality::High, 800).red, 128, 1);
   EXPECT_EQ(Draw(focal, 529, 2, Quality::High, 800).red, 255);
+}
+
+TEST(GradientPaint, ARunSaidToHaveOneColourShadesToThatColour) {
+  // Linear gradients of many angles, scales and spreads: wherever RowColor
+  // answers for a run, ShadeRow gives every pixel of the run that colour,
+  // and upright gradients answer for whole rows.
+  Paint paint;
+  paint.kind = PaintKind::LinearGradient;
+  for (int i = 0; i < 16; ++i) {
+    paint.gradient.stops.push_back(GradientStop{static_cast<std::uint8_t>(i * 17),
+                                                Rgba{static_cast<std::uint8_t>(i * 16), 0, 0, 255}});
+  }
+  const double angles[] = {0.0, 0.3, 1.5707963267948966, 2.0, 3.0};
+  const double scales[] = {0.001, 0.01, 0.2};
+  const SpreadMode spreads[] = {SpreadMode::Pad, SpreadMode::Reflect, SpreadMode::Repeat};
+  int answered = 0;
+  for (const double angle : angles) {
+    for (const double scale : scales) {
+      for (const SpreadMode spread : spreads) {
+        paint.gradient.spread = spread;
+        const bool upright = angle == 1.5707963267948966;  // as movies store it: exact zeros
+        paint.matrix.a = upright ? 0.0 : scale * std::cos(angle);
+        paint.matrix.b = scale * std::sin(angle);
+        paint.matrix.c = -scale * std::sin(angle);
+        paint.matrix.d = upright ? 0.0 : scale * std::cos(angle);
+        paint.matrix.tx = 700;
+        paint.matrix.ty = 500;
+        GradientShader shader;
+        shader.Prepare(paint, Unscaled(), ColorTransform(), 0.0);
+        Rgba out[200];
+        for (int y = 0; y < 100; y += 7) {
+          for (const int count : {1, 13, 200}) {
+            Rgba color;
+            if (!shader.RowColor(-20, y, count, &color)) continue;
+            ++answered;
+            shader.ShadeRow(-20, y, count, out);
+            for (int k = 0; k < count; ++k) ASSERT_EQ(out[k], color) << angle << " " << scale << " " << y;
+          }
+          if (upright) {
+            Rgba color;
+            EXPECT_TRUE(shader.RowColor(-20, y, 200, &color));
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(answered, 100);
 }
 
 TEST(GradientPaint, SingularMatrixPaintsTheLastColour) {

@@ -1,0 +1,34 @@
+// A shape's records into the rasterizer's shape layers: the styles as paints
+// and lines, the edges in absolute twips with their fill sides and line.
+// Records that bring new style arrays start a new layer; layers without
+// edges are left out. Shapes of the fourth form with the non-zero flag fill
+// by the non-zero rule, every other shape (and every morph shape) even-odd.
+//
+// Bitmap fills are drawn fully transparent until bitmaps are decoded: their
+// area still counts where the shape is a mask.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "movie/render/ShapeLayer.h"
+#include "movie/swf/SwfRecords.h"
+
+namespace Halvane::Movie::Render {
+
+// Replaces out with the layers of shape.
+void BuildShapeLayers(const ShapeDefinition& shape, std::vector<ShapeLayer>* out);
+
+// Replaces out with the layers of morph at ratio (0: the start shape, 65535:
+// the end shape). Edges pair up in record order; where one side has a
+// straight edge against a curve, the straight edge counts as a curve with
+// its control point at its middle. End edges past the start ones are
+// ignored, start edges past the end ones keep their start positions.
+void BuildMorphLayers(const MorphShapeDefinition& morph, std::uint16_t ratio, std::vector<ShapeLayer>* out);
+
+// The style conversions, for callers that draw styles on their own.
+Transform TransformOf(const Matrix& m);
+Paint PaintOf(const FillStyle& fill);
+LineStyle LineOf(const Movie::LineStyle& line);
+
+}  // namespace Halvane::Movie::Render
