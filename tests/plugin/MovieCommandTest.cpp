@@ -173,8 +173,11 @@ TEST_F(MovieCommandTest, MovieThatCannotBeFoundOrLoadedLeavesNothingOpen) {
   Host().vm2 = FileLookup{true, broken, 0, 0, {}};
   EXPECT_EQ(Int("SwfOpen(missing.swf)", &returned), 0);
   EXPECT_EQ(returned, 1);
-  EXPECT_EQ(Int("SwfBeginOpen(missing.swf)"), 1);  // the worker runs...
-  EXPECT_EQ(Int("SwfEndOpen()"), 0);               // ...and ends without a movie
+  // The worker starts and ends without a movie: SwfBeginOpen sees it
+  // running (1) or, when it was quicker, already ended (0).
+  const std::int32_t begun = Int("SwfBeginOpen(missing.swf)");
+  EXPECT_TRUE(begun == 0 || begun == 1) << begun;
+  EXPECT_EQ(Int("SwfEndOpen()"), 0);
   EXPECT_EQ(Int("SwfIsClosed()"), 1);
   EXPECT_TRUE(Host().boxes.empty());
 }
