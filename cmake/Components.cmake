@@ -60,7 +60,8 @@ function(vm_test name)
   # Tests run in their source folder; VM_TEST_DATA_DIR names the shared test
   # data wherever the program is started from.
   target_compile_definitions(${name} PRIVATE VM_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
-  target_link_libraries(${name} PRIVATE vm_test_support vm_movie_swf vm_io vm_platform ZLIB::ZLIB)
+  target_link_libraries(${name} PRIVATE vm_test_support vm_swfwriter vm_movie_swf vm_io vm_platform
+    ZLIB::ZLIB)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()
