@@ -86,6 +86,7 @@ void GradientShader::Prepare(const Paint& paint, const Transform& placement, con
                              double pixelOffset) {
   kind_ = paint.kind;
   spread_ = paint.gradient.spread;
+  row_.clear();
   focal_ = std::isfinite(paint.gradient.focalPoint) ? std::clamp(paint.gradient.focalPoint, -1.0, 1.0) : 0.0;
   offset_ = pixelOffset;
   BuildGradientRamp(paint.gradient, transform, &ramp_);
@@ -105,6 +106,12 @@ void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
     std::fill(out, out + count, color_);
     return;
   }
+  const bool sameEveryRow = kind_ == PaintKind::LinearGradient && toSquare_.c == 0.0;
+  if (sameEveryRow && x >= rowX_ &&
+      static_cast<std::size_t>(x - rowX_) + static_cast<std::size_t>(count) <= row_.size()) {
+    std::copy_n(row_.begin() + (x - rowX_), count, out);
+    return;
+  }
   const double px = x + offset_;
   const double py = y + offset_;
   const double gx0 = toSquare_.MapX(px, py);
@@ -121,6 +128,10 @@ void GradientShader::ShadeRow(int x, int y, int count, Rgba* out) const {
     default:
       ShadeKind<SpreadMode::Pad>(kind_, gx0, gy0, dgx, dgy, focal_, ramp_.colors, count, out);
       break;
+  }
+  if (sameEveryRow) {
+    rowX_ = x;
+    row_.assign(out, out + count);
   }
 }
 

@@ -11,6 +11,8 @@
 // PreparePaint; the rasterizer sees only this interface.
 #pragma once
 
+#include <vector>
+
 #include <memory>
 
 #include "movie/render/ColorTransform.h"
@@ -62,6 +64,10 @@ class GradientShader : public PaintShader {
   Transform toSquare_;     // device pixels to the gradient square
   double offset_ = 0.0;
   GradientRamp ramp_;
+  // A linear gradient whose colours change only across the rows gives every
+  // row the same colours: the last row shaded is kept and copied.
+  mutable std::vector<Rgba> row_;
+  mutable int rowX_ = 0;
 };
 
 // Shaders kept from draw to draw, so that a frame allocates nothing once the
