@@ -3,6 +3,8 @@
 // agree on the length by construction.
 #include "platform/CodePage.h"
 
+#include "platform/CodePageArguments.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -60,16 +62,11 @@ char32_t DecodeUtf16(const WideChar* text, std::size_t end, std::size_t& i) {
   return 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
 }
 
-bool ValidArguments(const void* text, int length, const void* out, int outLength) {
-  if (text == nullptr || length == 0 || length < -1) return false;
-  if (outLength < 0 || (outLength > 0 && out == nullptr)) return false;
-  return true;
-}
 
 }  // namespace
 
 int MultiByteToWide(const char* text, int length, WideChar* out, int outLength) {
-  if (!ValidArguments(text, length, out, outLength)) return 0;
+  if (!ValidConversionArguments(text, length, out, outLength)) return 0;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   const std::size_t end =
       length == -1 ? std::strlen(text) + 1 : static_cast<std::size_t>(length);
@@ -93,7 +90,7 @@ int MultiByteToWide(const char* text, int length, WideChar* out, int outLength) 
 }
 
 int WideToMultiByte(const WideChar* text, int length, char* out, int outLength) {
-  if (!ValidArguments(text, length, out, outLength)) return 0;
+  if (!ValidConversionArguments(text, length, out, outLength)) return 0;
   std::size_t end = static_cast<std::size_t>(length);
   if (length == -1) {
     end = 0;

@@ -3,25 +3,19 @@
 // requests whatever the platform's version would have made of them.
 #include "platform/CodePage.h"
 
+#include "platform/CodePageArguments.h"
+
 #include "platform/Com.h"
 
 namespace Halvane::Platform {
 
-namespace {
-bool ValidArguments(const void* text, int length, const void* out, int outLength) {
-  if (text == nullptr || length == 0 || length < -1) return false;
-  if (outLength < 0 || (outLength > 0 && out == nullptr)) return false;
-  return true;
-}
-}  // namespace
-
 int MultiByteToWide(const char* text, int length, WideChar* out, int outLength) {
-  if (!ValidArguments(text, length, out, outLength)) return 0;
+  if (!ValidConversionArguments(text, length, out, outLength)) return 0;
   return ::MultiByteToWideChar(CP_ACP, 0, text, length, out, outLength);
 }
 
 int WideToMultiByte(const WideChar* text, int length, char* out, int outLength) {
-  if (!ValidArguments(text, length, out, outLength)) return 0;
+  if (!ValidConversionArguments(text, length, out, outLength)) return 0;
   return ::WideCharToMultiByte(CP_ACP, 0, text, length, out, outLength, nullptr, nullptr);
 }
 

@@ -6,19 +6,12 @@
 #include <mutex>
 
 #include "platform/Com.h"
+#include "platform/win32/ModuleInstance.h"
 #include "platform/ControlSite.h"
 
 namespace Halvane::Platform {
 
 namespace {
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 UINT GetHostMessage() {
   static const UINT message = ::RegisterWindowMessageA(kGetHostMessageName);

@@ -3,19 +3,12 @@
 #include "platform/HostWindow.h"
 
 #include "platform/Com.h"
+#include "platform/win32/ModuleInstance.h"
 
 namespace Halvane::Platform {
 
 namespace {
 constexpr const wchar_t* kClassName = L"HalvaneHiddenWindow";
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 bool RegisterClassOnce(HINSTANCE instance) {
   WNDCLASSEXW existing{};

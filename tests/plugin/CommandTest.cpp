@@ -93,18 +93,26 @@ const FrameRow kWithoutMovie[] = {
     {"SwfGetTotalFrames()", 0, -1, false},
 };
 
-using CommandFrameTest = PlugInTest;
-
-TEST_F(CommandFrameTest, PlayerCommandsWithoutAMovieAnswerFromThePlayer) {
-  for (const FrameRow& row : kWithoutMovie) {
-    std::memset(textResult, 'g', sizeof textResult);
-    std::int32_t intResult = kUntouched;
-    EXPECT_EQ(Send(row.text, &intResult), row.returns) << row.text;
-    EXPECT_EQ(intResult, row.intResult) << row.text;
-    for (std::size_t i = 0; i < 261; ++i) {
-      ASSERT_EQ(textResult[i], row.zeroesText ? 0 : 'g') << row.text << " byte " << i;
+class CommandFrameTest : public PlugInTest {
+ protected:
+  // Sends each row's command and checks its return value, its integer
+  // result and whether it zeroed the text result.
+  template <std::size_t N>
+  void ExpectRows(const FrameRow (&rows)[N]) {
+    for (const FrameRow& row : rows) {
+      std::memset(textResult, 'g', sizeof textResult);
+      std::int32_t intResult = kUntouched;
+      EXPECT_EQ(Send(row.text, &intResult), row.returns) << row.text;
+      EXPECT_EQ(intResult, row.intResult) << row.text;
+      for (std::size_t i = 0; i < 261; ++i) {
+        ASSERT_EQ(textResult[i], row.zeroesText ? 0 : 'g') << row.text << " byte " << i;
+      }
     }
   }
+};
+
+TEST_F(CommandFrameTest, PlayerCommandsWithoutAMovieAnswerFromThePlayer) {
+  ExpectRows(kWithoutMovie);
   EXPECT_TRUE(Host().boxes.empty());
 }
 
@@ -113,15 +121,7 @@ TEST_F(CommandFrameTest, PlayerCommandsWithoutAPlayerDoOnlyTheirFrame) {
   ::Initialize(0);
   delete plugin().player;
   plugin().player = nullptr;
-  for (const FrameRow& row : kWithoutPlayer) {
-    std::memset(textResult, 'g', sizeof textResult);
-    std::int32_t intResult = kUntouched;
-    EXPECT_EQ(Send(row.text, &intResult), row.returns) << row.text;
-    EXPECT_EQ(intResult, row.intResult) << row.text;
-    for (std::size_t i = 0; i < 261; ++i) {
-      ASSERT_EQ(textResult[i], row.zeroesText ? 0 : 'g') << row.text << " byte " << i;
-    }
-  }
+  ExpectRows(kWithoutPlayer);
   EXPECT_TRUE(Host().boxes.empty());
 }
 

@@ -12,11 +12,7 @@ namespace {
 
 using Platform::WideString;
 
-WideString Wide(const char16_t* text) {
-  WideString wide;
-  for (; *text != 0; ++text) wide.push_back(static_cast<Platform::WideChar>(*text));
-  return wide;
-}
+WideString Wide(const char16_t* text) { return Halvane::Testing::WideText(text); }
 
 struct IntegerRow {
   std::string text;

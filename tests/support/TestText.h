@@ -6,10 +6,15 @@
 
 #include <string>
 
+#include "platform/CodePage.h"
+
 namespace Halvane::Testing {
 
 std::string Utf8(const std::u16string& text);
 std::u16string Utf16(const std::string& utf8);
+
+// The text in the platform's wide characters, unit for unit.
+Platform::WideString WideText(const std::u16string& text);
 
 // The text in the system code page, as the host would pass it.
 std::string InSystemCodePage(const std::u16string& text);

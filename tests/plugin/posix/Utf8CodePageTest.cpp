@@ -7,17 +7,14 @@
 
 #include "platform/CodePage.h"
 #include "plugin/ArgumentConversions.h"
+#include "support/TestText.h"
 
 namespace Halvane::VlmPlugIn {
 namespace {
 
 using Platform::WideString;
 
-WideString Wide(const char16_t* text) {
-  WideString wide;
-  for (; *text != 0; ++text) wide.push_back(static_cast<Platform::WideChar>(*text));
-  return wide;
-}
+WideString Wide(const char16_t* text) { return Halvane::Testing::WideText(text); }
 
 TEST(TextConversionTest, CharactersOutsideTheBasicPlaneUseSurrogatePairs) {
   WideString wide;
