@@ -9,9 +9,15 @@
 //
 // opening.swf: 320 x 240 at 24 frames per second, 24 frames. A translucent
 // panel with a linear gradient and a border, a ball with a focal radial
-// gradient that travels across it and grows, a sprite whose star turns on
-// its own timeline, and a small bitmap in a frame of its own. Frame 1 sets
-// the variable "title"; frame 13 sets "stage" to "half way".
+// gradient that travels across it and grows, a sprite with a turning star,
+// and a small bitmap in a frame of its own. Frame 1 sets the variable
+// "title"; frame 13 sets "stage" to "half way".
+//
+// The star turns on the sprite's own twelve frames, but every frame of the
+// main timeline tells the sprite which of them to show (tellTarget, then
+// gotoAndStop). A sprite left to play on its own would go on turning while
+// the main timeline is stopped, at the pace of real time, and a frame taken
+// with SwfGoToFrame would then look different on every run.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -200,6 +206,14 @@ Bytes SetVariable(const std::string& name, const std::string& value) {
   return Tools::DoAction(w.Build());
 }
 
+// tellTarget("spinner") { gotoAndStop(frame + 1); }
+Bytes ShowSpinnerFrame(int frame) {
+  namespace Op = Halvane::Movie::ActionCode;
+  Tools::ActionWriter w;
+  w.SetTarget("spinner").GotoFrame(static_cast<std::uint16_t>(frame)).Op(Op::Stop).SetTarget("");
+  return Tools::DoAction(w.Build());
+}
+
 Bytes OpeningMovie() {
   enum : std::uint16_t { kPanel = 1, kBall, kStar, kSpinner, kBitmap, kBitmapFrame };
   Tools::SwfBuilder movie;
@@ -241,6 +255,7 @@ Bytes OpeningMovie() {
       movie.AddTag(Tools::kDoActionTag, SetVariable("title", "Velmora"));
     }
     if (f == 12) movie.AddTag(Tools::kDoActionTag, SetVariable("stage", "half way"));
+    movie.AddTag(Tools::kDoActionTag, ShowSpinnerFrame(f % 12));
     // The ball rolls from left to right and grows on the way.
     Tools::PlaceSpec ball = Tools::PlaceCharacter(4, kBall);
     if (f > 0) {
