@@ -1,4 +1,6 @@
 #include "movie/actions/ActionPath.h"
+
+#include "movie/actions/ScriptObject.h"
 #include "movie/swf/Text.h"
 
 #include <cmath>
@@ -50,8 +52,10 @@ ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const
       if (!child && allowVariables) {
         // A variable holding a timeline reference stands for that timeline.
         const ActionValue* value = target->Variables().Find(segment);
-        if (value && value->Type() == ActionValueType::MovieClip) {
-          child = ResolveTargetImpl(root, root, value->TargetPath(), caseSensitive, false);
+        if (value && value->IsClip()) {
+          const auto* clip = static_cast<const ClipObject*>(value->ObjectValue());
+          child = clip->Target() ? clip->Target()
+                                 : ResolveTargetImpl(root, root, clip->LastPath(), caseSensitive, false);
         }
       }
       target = child;

@@ -105,6 +105,12 @@ ActionTarget* MovieClip::ChildByName(const std::string& name, bool caseSensitive
   return nullptr;
 }
 
+void MovieClip::ForEachChild(const std::function<void(ActionTarget&)>& visit) {
+  for (auto& entry : displayList_) {
+    if (MovieClip* child = entry.second.sprite.get()) visit(*child);
+  }
+}
+
 void MovieClip::SetName(const std::string& name) {
   if (parent_ == nullptr) return;  // the root keeps its empty name
   if (self_ != nullptr) self_->name = name;
@@ -245,6 +251,7 @@ void MovieClip::AttachSprite(DisplayObject& object) {
 
 void MovieClip::MarkRemoved() {
   if (self_ != nullptr) name_ = self_->name;
+  ReleaseScript();
   self_ = nullptr;
   removed_ = true;
   for (auto& entry : displayList_) {

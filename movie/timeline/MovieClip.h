@@ -59,7 +59,6 @@ class MovieClip : public ActionTarget {
   bool Seek(int frame);
 
   const DisplayList& Objects() const { return displayList_; }
-  bool Playing() const { return playing_; }
   bool Removed() const { return removed_; }
   int Nesting() const { return nesting_; }
   const TimelineDefinition& Timeline() const { return timeline_; }
@@ -76,6 +75,9 @@ class MovieClip : public ActionTarget {
   ActionTarget* Parent() override { return parent_; }
   ActionTarget* Root() override;
   ActionTarget* ChildByName(const std::string& name, bool caseSensitive) override;
+  void ForEachChild(const std::function<void(ActionTarget&)>& visit) override;
+  bool Playing() const override { return playing_; }
+  int Depth() const override { return depth_; }
   std::string Name() const override { return name_; }
   void SetName(const std::string& name) override;
   VariableStore& Variables() override { return variables_; }
@@ -101,6 +103,7 @@ class MovieClip : public ActionTarget {
   const TimelineDefinition& timeline_;
   MovieClip* parent_;
   int nesting_;
+  int depth_ = 0;  // the language's depth of this instance in its parent
   std::string name_;
   DisplayObject* self_ = nullptr;  // this instance's entry in its parent's list
   DisplayObject rootObject_;       // the root's own entry (the root has no parent)
