@@ -554,6 +554,16 @@ bool TargetHasMethod(ActionTarget& target, const std::string& name, ActionContex
   return e != nullptr && !e->Accessor() && e->value.IsFunction();
 }
 
+void SetTargetClass(ActionTarget& target, const std::string& symbol, ActionContext& context) {
+  ScriptRuntime& rt = context.Runtime();
+  if (symbol.empty()) return;
+  const auto it = rt.registeredClasses.find(symbol);
+  if (it == rt.registeredClasses.end() || !it->second.IsFunction()) return;
+  const ActionValue constructor = it->second;
+  Interpreting::Interpreter interpreter(*target.Root(), context);
+  rt.ClipOf(target)->SetProto(interpreter.GetMember(constructor, rt.names.prototype));
+}
+
 void ConstructTarget(ActionTarget& target, const std::string& symbol, ActionContext& context) {
   ScriptRuntime& rt = context.Runtime();
   if (symbol.empty()) return;
@@ -605,6 +615,8 @@ void RunTimers(ActionTarget& root, ActionContext& context, double now) {
 void CollectGarbage(ActionTarget& root, ActionContext& context) {
   if (!context.runtime) return;
   ScriptRuntime& rt = *context.runtime;
+  // Collections cost what the heap holds: they wait until it has grown.
+  if (rt.Heap().Count() < rt.collectAt) return;
   GcMarker marker;
   rt.MarkRoots(marker);
   if (context.callbacks) {
@@ -624,6 +636,8 @@ void CollectGarbage(ActionTarget& root, ActionContext& context) {
   }
   marker.Drain();
   rt.Heap().Sweep();
+  const std::size_t live = rt.Heap().Count();
+  rt.collectAt = live * 2 > live + 4096 ? live * 2 : live + 4096;
 }
 
 }  // namespace Halvane::Movie

@@ -101,8 +101,10 @@ bool CallTargetMethod(ActionTarget& target, const std::string& name,
 bool TargetHasMethod(ActionTarget& target, const std::string& name, ActionContext& context);
 
 // Gives a new instance of an exported symbol its class: the prototype of
-// the constructor registered for symbol (Object.registerClass), and calls
-// the constructor on it. No effect without a registered class.
+// the constructor registered for symbol (Object.registerClass), and
+// (ConstructTarget) calls the constructor on it. No effect without a
+// registered class.
+void SetTargetClass(ActionTarget& target, const std::string& symbol, ActionContext& context);
 void ConstructTarget(ActionTarget& target, const std::string& symbol, ActionContext& context);
 
 // Calls the timers of setInterval and setTimeout that are due at the

@@ -113,6 +113,9 @@ class ScriptRuntime {
   // Stage, ...), by name.
   std::map<std::string, ActionValue> keep;
 
+  // The heap's size at which the next collection is worth its cost.
+  std::size_t collectAt = 0;
+
   // Marks what the runtime holds (not the timelines).
   void MarkRoots(GcMarker& marker);
 

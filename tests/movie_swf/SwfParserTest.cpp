@@ -58,7 +58,7 @@ TEST(SwfParser, ReadsEveryFieldOfThePlacementTags) {
 
   PlaceSpec third = full;
   third.className = "Some.Class";
-  third.withFilterList = true;  // followed by a blend mode that must not be read as anything
+  third.withFilterList = true;  // read past, to the blend mode
   third.blendMode = 3;
 
   SwfBuilder b;
@@ -94,7 +94,7 @@ TEST(SwfParser, ReadsEveryFieldOfThePlacementTags) {
     EXPECT_EQ(p.clipDepth, std::optional<std::uint16_t>(8));
   }
   EXPECT_EQ(tags[1].place.className, std::optional<std::string>("Some.Class"));
-  EXPECT_FALSE(tags[1].place.blendMode);  // behind the filter list, left out
+  EXPECT_EQ(tags[1].place.blendMode, std::optional<std::uint8_t>(3));  // behind the filter list
 
   const PlaceObjectRecord& first = tags[2].place;
   EXPECT_EQ(first.version, 1);
