@@ -116,8 +116,10 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
     case ActionCode::Multiply:
     case ActionCode::Divide:
     case ActionCode::Modulo: {
-      const double a = Number(Pop());
+      // The first generation converts the left operand first.
+      const ActionValue right = Pop();
       const double b = Number(Pop());
+      const double a = Number(right);
       double result = 0;
       switch (action.code) {
         case ActionCode::Add: result = b + a; break;
@@ -148,8 +150,12 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
         Push(ActionValue::Number(b.NumberValue() + a.NumberValue()));
         break;
       }
-      const ActionValue pa = ToPrimitive(a, false);
-      const ActionValue pb = ToPrimitive(b, false);
+      // The right operand first; an object whose valueOf gives no
+      // primitive stays an object, read as text (toString) beside a string
+      // and as a number (NaN) otherwise.
+      const ActionValue pa = ValueOf(a);
+      const ActionValue pb = ValueOf(b);
+      if (Abnormal()) break;
       if (pa.IsString() || pb.IsString()) {
         const std::string left = Text(pb);
         const std::string right = Text(pa);
@@ -157,7 +163,8 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
         Work((left.size() + right.size()) / 256);
         Push(ActionValue::String(left + right));
       } else {
-        Push(ActionValue::Number(Number(pb) + Number(pa)));
+        const double right = Number(pa);
+        Push(ActionValue::Number(Number(pb) + right));
       }
       break;
     }
@@ -668,12 +675,10 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
       std::vector<ActionValue> values;
       values.reserve(count);
       for (std::size_t i = 0; i < count; ++i) values.push_back(Pop());
-      // The elements are stored from the last, which is the order for-in
-      // gives them back in.
       array->elements.resize(count);
-      for (std::size_t i = count; i > 0; --i) {
-        array->elements[i - 1].value = std::move(values[i - 1]);
-        array->elements[i - 1].order = array->Properties().TakeOrder();
+      for (std::size_t i = 0; i < count; ++i) {
+        array->elements[i].value = std::move(values[i]);
+        array->elements[i].order = array->Properties().TakeOrder();
       }
       array->length = static_cast<double>(count);
       Push(ActionValue::Object(array));

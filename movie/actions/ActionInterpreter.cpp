@@ -423,6 +423,7 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
   f.pool = code->pool;
   f.isFunction = true;
   f.callee = &function;
+  f.caller = frames_.empty() ? nullptr : frames_.back()->callee;
   f.home = home;
   f.args = args;
 

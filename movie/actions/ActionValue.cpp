@@ -61,7 +61,12 @@ double ActionValue::ToNumber(int swfVersion) const {
       if (text.empty()) return swfVersion >= 7 ? nan : 0.0;
       double value = 0.0;
       if (ParseNumber(text, swfVersion, value)) return value;
-      return swfVersion >= 5 ? nan : 0.0;
+      if (swfVersion < 5) {
+        // The first generation reads the number a text starts with.
+        value = ParseFloatPrefix(text);
+        return std::isnan(value) ? 0.0 : value;
+      }
+      return nan;
     }
     default:
       return swfVersion >= 5 ? nan : 0.0;

@@ -56,9 +56,9 @@ class Elements {
     if (array_) {
       array_->elements.clear();
       array_->elements.resize(values.size());
-      for (std::size_t i = values.size(); i > 0; --i) {
-        array_->elements[i - 1].value = values[i - 1];
-        array_->elements[i - 1].order = array_->Properties().TakeOrder();
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        array_->elements[i].value = values[i];
+        array_->elements[i].order = array_->Properties().TakeOrder();
       }
       array_->length = static_cast<double>(values.size());
       return;

@@ -50,6 +50,7 @@ ActionValue AddProperty(NativeCall& c) {
   e->value = ActionValue();
   e->getter = getter.ObjectValue();
   e->setter = setter.ObjectValue();
+  if (self->Kind() == ObjectKind::Array) static_cast<ArrayObject*>(self)->shadowed = true;
   return Bool(true);
 }
 
@@ -241,6 +242,8 @@ ActionValue RemoveListener(NativeCall& c) {
   return Bool(true);
 }
 
+ActionValue BroadcasterConstruct(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
+
 ActionValue BroadcasterInitialize(NativeCall& c) {
   ScriptObject* target = c.Arg(0).ObjectValue();
   if (target == nullptr) return ActionValue();
@@ -300,8 +303,7 @@ void InstallObjectAndFunction(ScriptRuntime& rt) {
   rt.Value(rt.errorProto, "name", ActionValue::String("Error"));
   rt.Method(rt.errorProto, "toString", ErrorToString);
 
-  ScriptObject* broadcaster = rt.NewObject();
-  rt.Value(rt.global, "AsBroadcaster", ActionValue::Object(broadcaster));
+  FunctionObject* broadcaster = rt.Class("AsBroadcaster", BroadcasterConstruct, BroadcasterConstruct, nullptr);
   rt.Method(broadcaster, "initialize", BroadcasterInitialize);
   rt.Method(broadcaster, "broadcastMessage", BroadcastMessage);
   rt.Method(broadcaster, "addListener", AddListener);

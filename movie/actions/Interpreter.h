@@ -134,6 +134,7 @@ struct Frame {
   bool isFunction = false;
 
   FunctionObject* callee = nullptr;
+  FunctionObject* caller = nullptr;  // the function that made the call, if any
   ActionValue thisValue;
   ScriptObject* home = nullptr;  // where the method was found (for super)
   ArgList args;
@@ -221,6 +222,8 @@ class Interpreter {
 
   // --- Values (InterpreterValues.cpp). These call valueOf and toString of
   // objects as the language does.
+  // valueOf's answer when it is a primitive, else the object itself.
+  ActionValue ValueOf(const ActionValue& v);
   ActionValue ToPrimitive(const ActionValue& v, bool preferString);
   std::string Text(const ActionValue& v);
   double Number(const ActionValue& v);

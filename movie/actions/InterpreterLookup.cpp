@@ -103,9 +103,7 @@ ActionValue Interpreter::ArgumentsOf(Frame& f) {
     ArrayObject* array = NewArray(f.args.ToVector());
     if (array == nullptr) return ActionValue();
     DefineValue(array, rt_.names.callee, ActionValue::Object(f.callee), PropertyFlag::DontEnum);
-    Frame* caller = frames_.size() >= 2 && frames_.back() == &f ? frames_[frames_.size() - 2] : nullptr;
-    DefineValue(array, rt_.names.caller,
-                caller && caller->callee ? ActionValue::Object(caller->callee) : ActionValue::Null(),
+    DefineValue(array, rt_.names.caller, f.caller ? ActionValue::Object(f.caller) : ActionValue::Null(),
                 PropertyFlag::DontEnum);
     f.argumentsValue = ActionValue::Object(array);
   }
@@ -361,6 +359,15 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
   switch (o->Kind()) {
     case ObjectKind::Array: {
       auto* array = static_cast<ArrayObject*>(o);
+      if (array->shadowed) {
+        const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+        if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
+          if (PropertyFlag::VisibleTo(e->flags, version_)) {
+            out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+            return true;
+          }
+        }
+      }
       std::uint32_t index = 0;
       if (ArrayIndexOf(name, index)) {
         if (index < array->elements.size()) {

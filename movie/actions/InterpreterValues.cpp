@@ -10,35 +10,36 @@
 
 namespace Halvane::Movie::Interpreting {
 
+ActionValue Interpreter::ValueOf(const ActionValue& v) {
+  if (!v.IsObject()) return v;
+  const ActionValue method = GetMember(v, rt_.names.valueOf);
+  if (Abnormal() || !method.IsFunction()) return v;
+  ActionValue result = Call(method, v, ArgList());
+  if (Abnormal()) return ActionValue();
+  return result.IsObject() ? v : result;
+}
+
 ActionValue Interpreter::ToPrimitive(const ActionValue& v, bool preferString) {
   if (!v.IsObject()) return v;
-  if (v.IsClip()) {
-    ActionTarget* t = TargetOf(v);
-    return ActionValue::String(t ? DotTargetPath(*t) : std::string());
-  }
-  ScriptObject* o = v.ObjectValue();
-  // Dates read as text unless asked for a number.
-  const bool stringFirst = preferString || o->Kind() == ObjectKind::Date;
-  const ActionValue* order[2] = {&rt_.names.valueOf, &rt_.names.toString};
-  if (stringFirst) std::swap(order[0], order[1]);
-  for (const ActionValue* name : order) {
-    const ActionValue method = GetMember(v, *name);
-    if (Abnormal()) return ActionValue();
-    if (!method.IsFunction()) continue;
-    ActionValue result = Call(method, v, ArgList());
-    if (Abnormal()) return ActionValue();
-    if (!result.IsObject()) return result;
-    if (result.IsClip()) return ToPrimitive(result, preferString);
-  }
-  // Neither gives a primitive.
-  return ActionValue::String(v.IsFunction() ? "[type Function]" : "[type Object]");
+  if (preferString || v.ObjectValue()->Kind() == ObjectKind::Date) return ActionValue::String(Text(v));
+  return ValueOf(v);
 }
 
 std::string Interpreter::Text(const ActionValue& v) {
   if (v.IsString()) return v.StringValue();
   if (!v.IsObject()) return v.ToString(version_);
-  const ActionValue p = ToPrimitive(v, true);
-  return p.IsObject() ? std::string() : p.ToString(version_);
+  const ActionValue method = GetMember(v, rt_.names.toString);
+  if (Abnormal()) return std::string();
+  if (method.IsFunction()) {
+    const ActionValue result = Call(method, v, ArgList());
+    if (Abnormal()) return std::string();
+    if (result.IsString()) return result.StringValue();
+    if (!result.IsObject() && !result.IsUndefined()) return result.ToString(version_);
+  } else if (v.IsClip()) {
+    return v.ToString(version_);
+  }
+  // A toString that gives no text.
+  return v.IsFunction() ? "[type Function]" : "[type Object]";
 }
 
 double Interpreter::Number(const ActionValue& v) {
@@ -47,9 +48,9 @@ double Interpreter::Number(const ActionValue& v) {
     if (v.IsString()) Work(v.StringValue().size() / 256);
     return v.ToNumber(version_);
   }
-  if (v.IsClip()) return version_ >= 5 ? std::nan("") : 0.0;
-  const ActionValue p = ToPrimitive(v, false);
-  return p.IsObject() ? std::nan("") : p.ToNumber(version_);
+  const ActionValue p = ValueOf(v);
+  if (p.IsObject()) return version_ >= 5 ? std::nan("") : 0.0;
+  return p.ToNumber(version_);
 }
 
 std::string Interpreter::TraceText(const ActionValue& v) {

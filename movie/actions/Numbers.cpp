@@ -107,7 +107,7 @@ bool ParseNumber(const std::string& text, int swfVersion, double& value) {
   while (end > begin && IsAsciiSpace(text[end - 1])) --end;
   if (begin == end) return false;
 
-  if (swfVersion >= 5 && end - begin > 2 && text[begin] == '0' &&
+  if (swfVersion >= 6 && end - begin > 2 && text[begin] == '0' &&
       (text[begin + 1] == 'x' || text[begin + 1] == 'X')) {
     double result = 0.0;
     for (std::size_t i = begin + 2; i < end; ++i) {

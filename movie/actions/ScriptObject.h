@@ -191,6 +191,9 @@ class ArrayObject : public ScriptObject {
   };
   std::vector<Element> elements;
   double length = 0;
+  // Set once addProperty defines a property on the array: member access
+  // then looks at the properties before the elements and the length.
+  bool shadowed = false;
 
   void Trace(GcMarker& marker) override;
 };

@@ -246,6 +246,7 @@ class TimelineReader {
       }
       case kTagDoAction:
         record->actions.emplace_back(body.Current(), body.Current() + body.Remaining());
+        record->actionPositions.push_back(record->displayList.size());
         return true;
       case kTagDoInitAction: {
         InitActionRecord init;

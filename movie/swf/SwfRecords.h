@@ -139,6 +139,9 @@ struct InitActionRecord {
 struct FrameRecord {
   std::vector<DisplayListTag> displayList;
   std::vector<ByteBlock> actions;  // DoAction bytecode, run in this order
+  // For each of actions, how many display-list tags came before it in the
+  // frame: actions are queued in their place among the placements.
+  std::vector<std::size_t> actionPositions;
   std::vector<InitActionRecord> initActions;  // the main timeline's only
   std::vector<std::string> labels;
 };

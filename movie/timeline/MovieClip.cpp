@@ -382,15 +382,26 @@ void MovieClip::EnterFrame(int frame) {
   const FrameRecord& record = timeline_.Frame(frame);
   player_.ChargeTimelineWork(1 + record.displayList.size());
   if (parent_ == nullptr) player_.QueueInitActions(*this, record);
-  // The frame's own actions run before those of sprites it places.
-  player_.QueueActions(*this, record);
-  for (const DisplayListTag& tag : record.displayList) {
+  // Actions are queued in their place among the placements, so that a
+  // sprite placed before them has its first actions queued first.
+  std::size_t action = 0;
+  const auto queueUpTo = [&](std::size_t tags) {
+    for (; action < record.actions.size(); ++action) {
+      const std::size_t position = action < record.actionPositions.size() ? record.actionPositions[action] : 0;
+      if (position > tags) break;
+      player_.QueueAction(*this, record.actions[action]);
+    }
+  };
+  for (std::size_t i = 0; i < record.displayList.size(); ++i) {
+    queueUpTo(i);
+    const DisplayListTag& tag = record.displayList[i];
     if (tag.kind == DisplayListTag::Kind::Remove) {
       RemoveAt(tag.remove.depth);
     } else {
       ApplyPlace(tag.place, frame);
     }
   }
+  queueUpTo(std::numeric_limits<std::size_t>::max());
 }
 
 void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {

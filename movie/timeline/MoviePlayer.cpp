@@ -215,6 +215,10 @@ void MoviePlayer::QueueActions(MovieClip& clip, const FrameRecord& frame) {
   for (const ByteBlock& block : frame.actions) Queue(Normal, QueuedAction{&clip, &block, 0});
 }
 
+void MoviePlayer::QueueAction(MovieClip& clip, const ByteBlock& actions) {
+  Queue(Normal, QueuedAction{&clip, &actions, 0});
+}
+
 void MoviePlayer::QueueInitActions(MovieClip& root, const FrameRecord& frame) {
   for (const InitActionRecord& init : frame.initActions) {
     if (!initialized_.insert(init.spriteId).second) continue;

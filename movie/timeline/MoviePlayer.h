@@ -106,6 +106,7 @@ class MoviePlayer {
   void Instantiate(MovieClip& clip, bool placedByTimeline);
   void TextFieldPlaced(TextFieldInstance& field);
   void QueueActions(MovieClip& clip, const FrameRecord& frame);
+  void QueueAction(MovieClip& clip, const ByteBlock& actions);
   // The DoInitAction blocks of a frame of the root that have not run yet.
   void QueueInitActions(MovieClip& root, const FrameRecord& frame);
   // Queues an event of clip when it has a handler for it.
