@@ -185,7 +185,11 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
         case ActionCode::BitXor: result = b ^ a; break;
         case ActionCode::BitLShift: result = static_cast<std::int32_t>(ub << shift); break;
         case ActionCode::BitRShift: result = b >> shift; break;
-        default: result = ub >> shift; break;
+        default:
+          // Older movies read the result back as a signed integer.
+          result = version_ < 9 ? static_cast<double>(static_cast<std::int32_t>(ub >> shift))
+                                : static_cast<double>(ub >> shift);
+          break;
       }
       Push(ActionValue::Number(result));
       break;
@@ -629,7 +633,10 @@ Outcome Interpreter::ControlFlowAndFunctions(Frame& f, Action& action) {
       } else {
         thisValue = ClipValue(Base(f));
       }
-      ActionValue value = Call(function, thisValue, StackArguments(count));
+      // super(...) of a constructor is called by the name super.
+      ActionValue value = dynamic_cast<SuperObject*>(function.ObjectValue()) != nullptr
+                              ? CallMethod(function, ActionValue(), StackArguments(count))
+                              : Call(function, thisValue, StackArguments(count));
       Drop(count);
       if (Throwing()) return Flow::Throw;
       Push(std::move(value));

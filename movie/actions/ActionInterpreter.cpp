@@ -390,7 +390,7 @@ bool Interpreter::SkipActions(Frame& f, std::size_t& pc, int count) {
 }
 
 ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValue& thisValue, ArgList args,
-                              ScriptObject* home) {
+                              ScriptObject* home, bool constructing) {
   ScriptObject* object = functionValue.ObjectValue();
   if (object == nullptr || !object->IsFunction() || Abnormal()) return ActionValue();
   auto* function = static_cast<FunctionObject*>(object);
@@ -404,14 +404,14 @@ ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValu
     NativeCall call(*this, thisValue, args, function);
     result = function->native(call);
   } else if (function->code) {
-    result = CallCode(*function, thisValue, args, home);
+    result = CallCode(*function, thisValue, args, home, constructing);
   }
   --depth_;
   return result;
 }
 
 ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& thisValue, ArgList args,
-                                  ScriptObject* home) {
+                                  ScriptObject* home, bool constructing) {
   // Holding the code keeps the body and pool alive for the call even if the
   // call overwrites the variable the function came from.
   const std::shared_ptr<const FunctionCode> code = function.code;
@@ -425,6 +425,7 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
   f.callee = &function;
   f.caller = frames_.empty() ? nullptr : frames_.back()->callee;
   f.home = home;
+  f.constructing = constructing;
   f.args = args;
 
   ActionTarget* base = nullptr;
@@ -507,7 +508,7 @@ ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList arg
   DefineValue(made, rt_.names.constructorOfThis, functionValue, PropertyFlag::DontEnum);
   if (version_ < 6) DefineValue(made, rt_.names.constructor, functionValue, PropertyFlag::DontEnum);
   const ActionValue madeValue = ActionValue::Object(made);
-  Call(functionValue, madeValue, args, proto);
+  Call(functionValue, madeValue, args, proto, true);
   return madeValue;
 }
 
@@ -576,7 +577,7 @@ void ConstructTarget(ActionTarget& target, const std::string& symbol, ActionCont
   const ActionValue prototype = interpreter.GetMember(constructor, rt.names.prototype);
   clip->SetProto(prototype);
   interpreter.DefineValue(clip, rt.names.constructorOfThis, constructor, PropertyFlag::DontEnum);
-  interpreter.Call(constructor, ActionValue::Object(clip), ArgList(), prototype.ObjectValue());
+  interpreter.Call(constructor, ActionValue::Object(clip), ArgList(), prototype.ObjectValue(), true);
 }
 
 void RunTimers(ActionTarget& root, ActionContext& context, double now) {

@@ -156,10 +156,26 @@ ActionValue Shift(NativeCall& c) {
 ActionValue Unshift(NativeCall& c) {
   Elements e(c);
   if (!e.Valid()) return ActionValue();
-  std::vector<ActionValue> all = c.args.ToVector();
   const std::vector<ActionValue> rest = e.All();
+  const std::size_t n = c.Count();
+  std::vector<ActionValue> all = c.args.ToVector();
   all.insert(all.end(), rest.begin(), rest.end());
-  e.Replace(all);
+  if (ArrayObject* array = e.Array()) {
+    // The elements move up from the last, then the new ones come in from
+    // the first: for-in sees them in that order.
+    array->elements.assign(all.size(), ArrayObject::Element());
+    for (std::size_t i = all.size(); i > n; --i) {
+      array->elements[i - 1].value = all[i - 1];
+      array->elements[i - 1].order = array->Properties().TakeOrder();
+    }
+    for (std::size_t i = 0; i < n && i < all.size(); ++i) {
+      array->elements[i].value = all[i];
+      array->elements[i].order = array->Properties().TakeOrder();
+    }
+    array->length = static_cast<double>(all.size());
+  } else {
+    e.Replace(all);
+  }
   return Num(static_cast<double>(all.size()));
 }
 

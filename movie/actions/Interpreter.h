@@ -85,8 +85,11 @@ class NativeCall {
 
 namespace Interpreting {
 
-// The super object of a method: member access starts at the prototype
-// above home (the prototype the method was found on), with this unchanged.
+// The super object of a method or a constructor, with this unchanged:
+// super() calls the __constructor__ found from home, super.x looks from the
+// super object's own prototype. For a method found on an object, both start
+// at that object's prototype; for a constructor of class C, super() starts
+// at C.prototype and super.x above it.
 class SuperObject : public ScriptObject {
  public:
   SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
@@ -136,7 +139,10 @@ struct Frame {
   FunctionObject* callee = nullptr;
   FunctionObject* caller = nullptr;  // the function that made the call, if any
   ActionValue thisValue;
-  ScriptObject* home = nullptr;  // where the method was found (for super)
+  // Where the method was found, or for a constructor the prototype of its
+  // class (see SuperObject).
+  ScriptObject* home = nullptr;
+  bool constructing = false;
   ArgList args;
   ActionValue argumentsValue;    // made on first use
   std::size_t registerBase = 0;
@@ -180,7 +186,7 @@ class Interpreter {
   // function. Afterwards Stopped() or Throwing() tell a call that ended
   // abnormally. home is the object the function was found on (for super).
   ActionValue Call(const ActionValue& function, const ActionValue& thisValue, ArgList args,
-                   ScriptObject* home = nullptr);
+                   ScriptObject* home = nullptr, bool constructing = false);
   // new function(args): a new object whose prototype is function.prototype,
   // made by the function.
   ActionValue Construct(const ActionValue& function, ArgList args);
@@ -325,7 +331,8 @@ class Interpreter {
   bool DefineFunction(Frame& f, Action& action);
   bool SkipActions(Frame& f, std::size_t& pc, int count);
   void SetConstantPool(Frame& f, Action& action);
-  ActionValue CallCode(FunctionObject& function, const ActionValue& thisValue, ArgList args, ScriptObject* home);
+  ActionValue CallCode(FunctionObject& function, const ActionValue& thisValue, ArgList args, ScriptObject* home,
+                       bool constructing);
 
   // Stack.
  public:
@@ -378,7 +385,7 @@ class Interpreter {
   bool SpecialName(Frame& f, const std::string& name, ActionValue& out);
   ActionValue GetClipMember(ActionTarget& t, ClipObject* clip, const ActionValue& name, bool& found);
   bool SetClipMember(ActionTarget& t, const ActionValue& name, const ActionValue& value);
-  ActionValue CallGetter(ScriptObject* getter, const ActionValue& thisValue);
+  ActionValue CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home = nullptr);
   void AssignProperty(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue value);
   ActionValue ArgumentsOf(Frame& f);
   ActionValue SuperOf(Frame& f);

@@ -111,15 +111,20 @@ ActionValue Interpreter::ArgumentsOf(Frame& f) {
 }
 
 ActionValue Interpreter::SuperOf(Frame& f) {
-  ScriptObject* home = f.home;
-  if (home == nullptr) {
-    ScriptObject* self = f.thisValue.ObjectValue();
-    home = self ? self->Proto() : nullptr;
+  ScriptObject* constructorBase = nullptr;
+  ScriptObject* memberBase = nullptr;
+  if (f.constructing) {
+    constructorBase = f.home;
+    memberBase = f.home != nullptr ? f.home->Proto() : nullptr;
+  } else {
+    ScriptObject* holder = f.home != nullptr ? f.home : f.thisValue.ObjectValue();
+    constructorBase = memberBase = holder != nullptr ? holder->Proto() : nullptr;
   }
-  if (home == nullptr) return ActionValue();
-  SuperObject* super = rt_.Heap().Make<SuperObject>(caseSensitive_, f.thisValue, home);
+  if (constructorBase == nullptr && memberBase == nullptr) return ActionValue();
+  SuperObject* super = rt_.Heap().Make<SuperObject>(caseSensitive_, f.thisValue, constructorBase);
   if (super == nullptr) return ActionValue();
-  super->SetProto(home->ProtoValue());
+  if (memberBase != nullptr) super->SetProto(memberBase);
+  else super->RemoveProto();
   return ActionValue::Object(super);
 }
 
@@ -324,7 +329,7 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   ScriptObject* holder = nullptr;
   if (ScriptObject* proto = clip->Proto()) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
-      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip));
+      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip), holder);
       return e->value;
     }
   }
@@ -332,10 +337,10 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   return ActionValue();
 }
 
-ActionValue Interpreter::CallGetter(ScriptObject* getter, const ActionValue& thisValue) {
+ActionValue Interpreter::CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home) {
   if (getterDepth_ >= MaxGetterDepth) return ActionValue();
   ++getterDepth_;
-  ActionValue v = Call(ActionValue::Object(getter), thisValue, ArgList());
+  ActionValue v = Call(ActionValue::Object(getter), thisValue, ArgList(), home);
   --getterDepth_;
   return v;
 }
@@ -486,6 +491,17 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
     }
     default: {
       o = object.ObjectValue();
+      if (auto* super = dynamic_cast<SuperObject*>(o)) {
+        // super.x: x as the prototype above the method's finds it, on this.
+        ScriptObject* start = super->Proto();
+        if (start == nullptr || start->Kind() == ObjectKind::Clip) return ActionValue();
+        const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+        if (SameText(key, "__proto__", caseSensitive_)) return start->ProtoValue();
+        ScriptObject* holder = nullptr;
+        VariableStore::Entry* e = FindProperty(start, key, &holder);
+        if (e == nullptr) return ActionValue();
+        return e->Accessor() ? CallGetter(e->getter, super->thisValue, holder) : e->value;
+      }
       ActionValue out;
       if (GetOwn(o, object, name, out)) return out;
       if (Abnormal()) return ActionValue();
@@ -497,7 +513,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
   if (o == nullptr) return ActionValue();
   ScriptObject* holder = nullptr;
   if (VariableStore::Entry* e = FindProperty(o, key, &holder)) {
-    if (e->Accessor()) return CallGetter(e->getter, object);
+    if (e->Accessor()) return CallGetter(e->getter, object, holder);
     return e->value;
   }
   if (object.IsObject()) return ResolveFallback(object.ObjectValue(), object, key);
@@ -576,7 +592,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
       if (e->Accessor()) {
         if (e->setter != nullptr) {
           ScriptObject* setter = e->setter;
-          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1));
+          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), o);
         }
         return;
       }
@@ -592,7 +608,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
       if (e->Accessor()) {
         if (e->setter != nullptr) {
           ScriptObject* setter = e->setter;
-          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1));
+          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), holder);
         }
         return;
       }

@@ -156,25 +156,24 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
   const bool noName = nameValue.IsUndefined() || (nameValue.IsString() && nameValue.StringValue().empty());
   ScriptObject* o = object.ObjectValue();
   if (auto* super = dynamic_cast<SuperObject*>(o)) {
+    // super() calls the __constructor__ its base finds, super.x looks from
+    // the prototype above the base; a timeline or a primitive as the
+    // prototype has nothing for them.
     ScriptObject* holder = nullptr;
     if (noName) {
-      // super(): the constructor of the class above, on this.
-      ActionValue constructor;
-      if (VariableStore::Entry* e = FindProperty(super->home, rt_.names.constructorOfThis, &holder)) {
-        constructor = e->Accessor() ? ActionValue() : e->value;
-      }
-      if (!constructor.IsFunction() && super->home->Proto() != nullptr) {
-        if (VariableStore::Entry* e = FindProperty(super->home->Proto(), rt_.names.constructor, &holder)) {
-          constructor = e->Accessor() ? ActionValue() : e->value;
-        }
-      }
-      return Call(constructor, super->thisValue, args, super->home->Proto());
+      ScriptObject* base = super->home;
+      if (base == nullptr || base->Kind() == ObjectKind::Clip) return ActionValue();
+      VariableStore::Entry* e = FindProperty(base, rt_.names.constructorOfThis, &holder);
+      if (e == nullptr) return ActionValue();
+      const ActionValue constructor = e->Accessor() ? CallGetter(e->getter, super->thisValue) : e->value;
+      return Call(constructor, super->thisValue, args, holder->Proto(), true);
     }
+    ScriptObject* start = super->Proto();
+    if (start == nullptr || start->Kind() == ObjectKind::Clip) return ActionValue();
     const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
-    if (super->Proto() == nullptr) return ActionValue();
-    VariableStore::Entry* e = FindProperty(super->Proto(), name, &holder);
+    VariableStore::Entry* e = FindProperty(start, name, &holder);
     if (e == nullptr) return ActionValue();
-    const ActionValue method = e->Accessor() ? CallGetter(e->getter, super->thisValue) : e->value;
+    const ActionValue method = e->Accessor() ? CallGetter(e->getter, super->thisValue, holder) : e->value;
     return Call(method, super->thisValue, args, holder);
   }
   if (noName) return Call(object, ActionValue(), args);
@@ -222,7 +221,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
   ScriptObject* holder = nullptr;
   if (start != nullptr) {
     if (VariableStore::Entry* e = FindProperty(start, name, &holder)) {
-      const ActionValue method = e->Accessor() ? CallGetter(e->getter, self) : e->value;
+      const ActionValue method = e->Accessor() ? CallGetter(e->getter, self, holder) : e->value;
       if (Abnormal()) return ActionValue();
       return Call(method, self, args, holder);
     }

@@ -63,6 +63,7 @@ double ReadPlacementProperty(const DisplayObject& object, TargetProperty propert
 
 void WritePlacementProperty(DisplayObject& object, TargetProperty property, double value, const double* localBounds) {
   if (std::isnan(value)) return;
+  if (property != TargetProperty::Visible) object.transformed = true;
   Matrix& m = object.matrix;
   const double xScale = ReadPlacementProperty(object, TargetProperty::XScale, nullptr) / 100.0;
   const double yScale = ReadPlacementProperty(object, TargetProperty::YScale, nullptr) / 100.0;

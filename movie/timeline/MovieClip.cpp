@@ -360,13 +360,19 @@ bool MovieClip::HitTestPoint(double x, double y, bool shapeFlag) {
 Matrix MovieClip::GetMatrix() const { return self_ ? self_->matrix : Matrix(); }
 
 void MovieClip::SetMatrix(const Matrix& m) {
-  if (self_ != nullptr && parent_ != nullptr) self_->matrix = m;
+  if (self_ != nullptr && parent_ != nullptr) {
+    self_->matrix = m;
+    self_->transformed = true;
+  }
 }
 
 ColorTransform MovieClip::GetColorTransform() const { return self_ ? self_->colorTransform : ColorTransform(); }
 
 void MovieClip::SetColorTransform(const ColorTransform& cx) {
-  if (self_ != nullptr) self_->colorTransform = cx;
+  if (self_ != nullptr) {
+    self_->colorTransform = cx;
+    self_->transformed = true;
+  }
 }
 
 int MovieClip::BlendMode() const { return self_ ? self_->blendMode : 0; }
@@ -420,7 +426,13 @@ void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
   }
   DisplayObject& object = it->second;
   const std::uint16_t character = object.characterId;
+  const Matrix matrix = object.matrix;
+  const ColorTransform colorTransform = object.colorTransform;
   object.Apply(place, frame, false);
+  if (object.transformed) {
+    object.matrix = matrix;
+    object.colorTransform = colorTransform;
+  }
   if (object.sprite && place.name) object.sprite->name_ = *place.name;
   if (object.characterId != character) {
     // The character changes; the placement keeps its other properties.
@@ -544,6 +556,10 @@ void MovieClip::JumpTo(int frame) {
       displayList_.erase(old);
       // A sprite placed without a name keeps the name it was given.
       if (placement.name.empty() && (kept.sprite || kept.text)) placement.name = kept.name;
+      if (kept.transformed) {
+        placement.matrix = kept.matrix;
+        placement.colorTransform = kept.colorTransform;
+      }
       static_cast<Placement&>(kept) = std::move(placement);
       placed = &next.emplace(entry.first, std::move(kept)).first->second;
     } else {

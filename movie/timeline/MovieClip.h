@@ -41,6 +41,9 @@ class TextFieldInstance;
 struct DisplayObject : Placement {
   bool visible = true;
   bool scripted = false;  // made or moved by a script: gotos leave it alone
+  // Moved, scaled, turned or tinted by a script: the timeline's placements
+  // no longer change its matrix and colour transform.
+  bool transformed = false;
   std::unique_ptr<MovieClip> sprite;  // the instance when the character is a sprite
   std::unique_ptr<TextFieldInstance> text;  // the instance when it is a text field
 };
