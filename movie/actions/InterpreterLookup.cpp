@@ -588,7 +588,14 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     if (Abnormal()) return;
   }
   if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
-    if (PropertyFlag::VisibleTo(e->flags, version_)) {
+    if (!PropertyFlag::VisibleTo(e->flags, version_)) {
+      // A property this movie's version does not see is replaced.
+      e->value = std::move(value);
+      e->getter = e->setter = nullptr;
+      e->flags = 0;
+      return;
+    }
+    {
       if (e->Accessor()) {
         if (e->setter != nullptr) {
           ScriptObject* setter = e->setter;
@@ -653,8 +660,7 @@ bool Interpreter::DeleteMember(ScriptObject* o, const ActionValue& nameValue) {
     return true;
   }
   VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
-  if (e == nullptr || !PropertyFlag::VisibleTo(e->flags, version_)) return false;
-  if (e->flags & PropertyFlag::DontDelete) return false;
+  if (e == nullptr || (e->flags & PropertyFlag::DontDelete)) return false;
   return o->Properties().Remove(name.StringValue());
 }
 
@@ -673,8 +679,7 @@ bool Interpreter::HasOwnProperty(ScriptObject* o, const ActionValue& nameValue) 
   }
   const ActionValue name = nameValue.IsString() ? nameValue : ActionValue::String(Text(nameValue));
   if (SameText(name, "__proto__", caseSensitive_)) return o->HasProtoProperty();
-  VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
-  return e != nullptr && PropertyFlag::VisibleTo(e->flags, version_);
+  return o->Properties().FindEntry(*name.StringRep()) != nullptr;
 }
 
 bool Interpreter::HasProperty(ScriptObject* object, const ActionValue& nameValue) {
@@ -710,7 +715,7 @@ std::vector<ActionValue> Interpreter::EnumerableNames(ScriptObject* object) {
       o = ClipOf(*target);
     }
     for (const VariableStore::Entry& e : o->Properties().Entries()) {
-      if (!e.Live() || (e.flags & PropertyFlag::DontEnum) || !PropertyFlag::VisibleTo(e.flags, version_)) continue;
+      if (!e.Live() || (e.flags & PropertyFlag::DontEnum)) continue;
       own.emplace_back(e.order, e.name);
     }
     if (o->Kind() == ObjectKind::Array) {

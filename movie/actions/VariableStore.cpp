@@ -19,7 +19,6 @@ bool PropertyFlag::VisibleTo(std::uint16_t flags, int swfVersion) {
   if ((flags & Version8) && swfVersion < 8) return false;
   if ((flags & Version7) && swfVersion < 7) return false;
   if ((flags & Version6) && swfVersion < 6) return false;
-  if ((flags & Version5) && swfVersion < 5) return false;
   return true;
 }
 

@@ -33,8 +33,7 @@ constexpr std::uint16_t DontDelete = 1 << 1;
 constexpr std::uint16_t ReadOnly = 1 << 2;
 // Visible only to movies of at least that version (the built-ins that
 // later players added).
-constexpr std::uint16_t Version5 = 1 << 7;
-constexpr std::uint16_t Version6 = 1 << 8;
+constexpr std::uint16_t Version6 = 1 << 7;
 constexpr std::uint16_t Version7 = 1 << 10;
 constexpr std::uint16_t Version8 = 1 << 12;
 constexpr std::uint16_t Version9 = 1 << 13;
