@@ -248,7 +248,7 @@ Outcome Interpreter::ComparisonAndLogic(Frame&, Action& action) {
       const ActionValue a = Pop();
       const ActionValue b = Pop();
       Work((TextBytes(a) + TextBytes(b)) / 256);
-      PushBool(StrictEquals(b, a));
+      PushBool(StrictEquals(b, a, version_));
       break;
     }
     case ActionCode::And:

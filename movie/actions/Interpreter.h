@@ -105,7 +105,7 @@ class SuperObject : public ScriptObject {
 constexpr std::size_t MaxRunAllocation = 16u << 20;
 // Nested calls of getters (addProperty): past this depth a getter is not
 // called and the property reads undefined.
-constexpr int MaxGetterDepth = 64;
+constexpr int MaxGetterDepth = 65;
 
 // How a range of actions ended.
 enum class Flow {
@@ -242,7 +242,8 @@ class Interpreter {
   // null for undefined and null.
   ScriptObject* ToObject(const ActionValue& v);
   bool LooseEquals(const ActionValue& a, const ActionValue& b);
-  static bool StrictEquals(const ActionValue& a, const ActionValue& b);
+  // Movies from version 6 see NaN equal to NaN, as the platform's player does.
+  static bool StrictEquals(const ActionValue& a, const ActionValue& b, int swfVersion = 10);
   // a < b: true, false, or undefined when either is NaN.
   ActionValue LessThan(const ActionValue& a, const ActionValue& b);
   // The text of a value as trace prints it.

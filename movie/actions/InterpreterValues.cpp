@@ -13,7 +13,9 @@ namespace Halvane::Movie::Interpreting {
 ActionValue Interpreter::ValueOf(const ActionValue& v) {
   if (!v.IsObject()) return v;
   const ActionValue method = GetMember(v, rt_.names.valueOf);
-  if (Abnormal() || !method.IsFunction()) return v;
+  if (Abnormal()) return ActionValue();
+  // An object without valueOf (no prototype) reads as undefined.
+  if (!method.IsFunction()) return v.IsClip() || method.IsObject() ? v : ActionValue();
   ActionValue result = Call(method, v, ArgList());
   if (Abnormal()) return ActionValue();
   return result.IsObject() ? v : result;
@@ -58,7 +60,7 @@ std::string Interpreter::TraceText(const ActionValue& v) {
   return Text(v);
 }
 
-bool Interpreter::StrictEquals(const ActionValue& a, const ActionValue& b) {
+bool Interpreter::StrictEquals(const ActionValue& a, const ActionValue& b, int swfVersion) {
   if (a.Type() != b.Type()) return false;
   switch (a.Type()) {
     case ActionValueType::Undefined:
@@ -67,6 +69,7 @@ bool Interpreter::StrictEquals(const ActionValue& a, const ActionValue& b) {
     case ActionValueType::Boolean:
       return a.BooleanValue() == b.BooleanValue();
     case ActionValueType::Number:
+      if (swfVersion >= 6 && std::isnan(a.NumberValue()) && std::isnan(b.NumberValue())) return true;
       return a.NumberValue() == b.NumberValue();
     case ActionValueType::String:
       return a.StringRep() == b.StringRep() || a.StringValue() == b.StringValue();
@@ -88,28 +91,31 @@ bool Interpreter::StrictEquals(const ActionValue& a, const ActionValue& b) {
 bool Interpreter::LooseEquals(const ActionValue& a, const ActionValue& b) {
   const ActionValueType ta = a.Type();
   const ActionValueType tb = b.Type();
-  if (ta == tb) return StrictEquals(a, b);
+  if (ta == tb) return StrictEquals(a, b, version_);
   if (a.IsNullish() && b.IsNullish()) return true;
-  if (a.IsNullish() || b.IsNullish()) return false;
-  if (ta == ActionValueType::Number && tb == ActionValueType::String) return a.NumberValue() == Number(b);
-  if (ta == ActionValueType::String && tb == ActionValueType::Number) return Number(a) == b.NumberValue();
-  if (ta == ActionValueType::Boolean) return LooseEquals(ActionValue::Number(a.BooleanValue() ? 1 : 0), b);
-  if (tb == ActionValueType::Boolean) return LooseEquals(a, ActionValue::Number(b.BooleanValue() ? 1 : 0));
   if (a.IsObject() && b.IsObject()) {
     // A timeline against another object: both as their primitives.
     if (a.IsClip() || b.IsClip()) return false;
     return a.ObjectValue() == b.ObjectValue();
   }
+  // An object compares as what valueOf gives; one without valueOf as
+  // undefined.
   if (a.IsObject()) {
-    const ActionValue p = ToPrimitive(a, false);
+    const ActionValue p = ValueOf(a);
     if (p.IsObject() || Abnormal()) return false;
     return LooseEquals(p, b);
   }
   if (b.IsObject()) {
-    const ActionValue p = ToPrimitive(b, false);
+    const ActionValue p = ValueOf(b);
     if (p.IsObject() || Abnormal()) return false;
     return LooseEquals(a, p);
   }
+  if (a.IsNullish() || b.IsNullish()) return false;
+  // A text read as a number is never equal to NaN.
+  if (ta == ActionValueType::Number && tb == ActionValueType::String) return a.NumberValue() == Number(b);
+  if (ta == ActionValueType::String && tb == ActionValueType::Number) return Number(a) == b.NumberValue();
+  if (ta == ActionValueType::Boolean) return LooseEquals(ActionValue::Number(a.BooleanValue() ? 1 : 0), b);
+  if (tb == ActionValueType::Boolean) return LooseEquals(a, ActionValue::Number(b.BooleanValue() ? 1 : 0));
   return false;
 }
 

@@ -28,8 +28,9 @@ ScriptRuntime::ScriptRuntime(int swfVersion)
   objectProto->RemoveProto();
   functionProto = heap_.Make<ScriptObject>(ObjectKind::Plain, CaseSensitive());
   functionProto->SetProto(objectProto);
+  // _global has no prototype: it converts and compares as undefined.
   global = heap_.Make<ScriptObject>(ObjectKind::Plain, CaseSensitive());
-  global->SetProto(objectProto);
+  global->RemoveProto();
   InstallBuiltins(*this);
 }
 
