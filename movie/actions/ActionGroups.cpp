@@ -419,7 +419,7 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
         t = TargetOf(targetValue);
       } else {
         const std::string path = Text(targetValue);
-        t = path.empty() ? &Base(f) : ResolveTarget(root_, Base(f), path, caseSensitive_);
+        t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
       }
       if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
         Push(GetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(index)), version_));
@@ -437,7 +437,7 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
         t = TargetOf(targetValue);
       } else {
         const std::string path = Text(targetValue);
-        t = path.empty() ? &Base(f) : ResolveTarget(root_, Base(f), path, caseSensitive_);
+        t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
       }
       if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
         const ActionValue primitive = value.IsObject() ? ActionValue::Number(Number(value)) : value;
@@ -474,7 +474,7 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
 // named nothing). Dragging, which the control does not have, keeps the
 // stack balanced.
 Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
-  ActionTarget* timeline = f.current;  // null after a SetTarget that named nothing
+  ActionTarget* timeline = &Base(f);
   switch (action.code) {
     case ActionCode::NextFrame:
       if (timeline) timeline->NextFrame();
@@ -529,9 +529,11 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
     case ActionCode::SetTarget2: {
       const ActionValue v = Pop();
       if (v.IsClip()) {
-        f.current = TargetOf(v);
-      } else if (v.IsObject()) {
-        f.current = nullptr;
+        // tellTarget goes by the path: among instances of one name, the
+        // first answers.
+        ActionTarget* t = TargetOf(v);
+        ActionTarget* byPath = t ? ResolveTarget(root_, root_, DotTargetPath(*t), caseSensitive_) : nullptr;
+        f.current = byPath ? byPath : t;
       } else {
         const std::string path = Text(v);
         f.current = path.empty() ? f.original : ResolveTarget(root_, *f.original, path, caseSensitive_);

@@ -487,7 +487,7 @@ void InstallMovieClip(ScriptRuntime& rt) {
                   {"prevFrame", PrevFrame}, {"gotoAndPlay", GotoAndPlay}, {"gotoAndStop", GotoAndStop}};
   for (const auto& m : timeline) rt.Method(p, m.name, Timeline, m.tag, kHidden);
   rt.Method(p, "attachMovie", AttachMovie, 0, kHidden);
-  rt.Method(p, "createEmptyMovieClip", CreateEmptyMovieClip, 0, kHidden | PropertyFlag::Version6);
+  rt.Method(p, "createEmptyMovieClip", CreateEmptyMovieClip, 0, kHidden);
   rt.Method(p, "duplicateMovieClip", DuplicateMovieClip, 0, kHidden);
   rt.Method(p, "removeMovieClip", RemoveMovieClip, 0, kHidden);
   rt.Method(p, "swapDepths", SwapDepths, 0, kHidden);

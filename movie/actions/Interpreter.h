@@ -290,7 +290,9 @@ class Interpreter {
   // Variables (names and paths) as the frame sees them.
   ActionValue GetVariable(Frame& f, const ActionValue& name);
   void SetVariable(Frame& f, const ActionValue& name, ActionValue value);
-  ActionTarget& Base(Frame& f) { return f.current ? *f.current : *f.original; }
+  // The timeline actions act on: the current target, the root when a
+  // tellTarget named nothing (its variables are then out of reach).
+  ActionTarget& Base(Frame& f) { return f.current ? *f.current : root_; }
   ScriptObject* EnsureActivation(Frame& f);
   Frame* CurrentFrame() { return frames_.empty() ? nullptr : frames_.back(); }
   // The timeline that native code runs on: the current frame's, else the root.

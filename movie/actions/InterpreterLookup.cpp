@@ -203,7 +203,14 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
     }
   }
   if (f.outer == nullptr) {
-    ActionTarget& base = Base(f);
+    // After a tellTarget that named nothing, variables are the root's and
+    // display properties nobody's.
+    ActionTarget& base = f.current ? *f.current : root_;
+    TargetProperty property;
+    if (f.current == nullptr && PropertyByName(text, property)) {
+      hit = false;
+      return ActionValue();
+    }
     bool inClip = false;
     ActionValue v = GetClipMember(base, ClipOf(base), name, inClip);
     if (inClip) {
@@ -301,7 +308,8 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
       return;
     }
   }
-  // A new variable goes to the timeline the code belongs to.
+  // A new variable goes to the timeline the code belongs to (the root's
+  // when a tellTarget named nothing).
   ScriptObject* timeline = last ? last : ClipOf(Base(f));
   SetMember(ActionValue::Object(timeline), name, std::move(value));
 }

@@ -128,9 +128,15 @@ class TimelineReader {
   TimelineReader(MovieDefinition& movie, Budget& budget) : movie_(movie), budget_(budget) {}
 
   // Reads tags until End or the end of the bytes; false on a fault (a tag
-  // header or length past the end, or a limit reached).
+  // header or length past the end, or a limit reached). A timeline read
+  // whole has the frames its ShowFrame tags make, whatever its header
+  // declared, as the platform's player plays it.
   bool Read(SwfReader& r, TimelineDefinition& timeline, bool isRoot) {
     int frame = 0;
+    const auto done = [&] {
+      if (frame > 0) timeline.frameCount = frame;
+      return true;
+    };
     while (r.Remaining() > 0) {
       const std::uint16_t header = r.U16();
       const std::uint16_t code = static_cast<std::uint16_t>(header >> 6);
@@ -138,21 +144,20 @@ class TimelineReader {
       if (length == 0x3F) length = r.U32();
       if (r.Failed() || length > r.Remaining()) return false;
       SwfReader body = r.Sub(length);
-      if (code == kTagEnd) return true;
+      if (code == kTagEnd) return done();
       if (code == kTagShowFrame) {
-        ++frame;
+        if (frame < 0xFFFF) ++frame;
         continue;
       }
       if (!ReadTag(code, body, timeline, frame, isRoot)) return false;
     }
-    return true;
+    return done();
   }
 
  private:
-  // The frame record for tags of frame n, or null when n lies past the
-  // declared frames (such tags are dropped, as they can never be shown).
+  // The frame record for tags of frame n; null when the budget of stored
+  // frames is spent.
   FrameRecord* FrameAt(TimelineDefinition& timeline, int frame, bool& limitHit) {
-    if (frame >= timeline.frameCount) return nullptr;
     while (static_cast<int>(timeline.frames.size()) <= frame) {
       if (budget_.storedFrames >= budget_.limits.maxStoredFrames) {
         limitHit = true;

@@ -529,12 +529,13 @@ TEST(ActionTimeline, SetTargetRedirectsUntilReset) {
   ActionWriter w;
   w.SetTarget("mc").Op(Op::Stop).PushString("v").PushInteger(1).Op(Op::SetVariable);
   w.SetTarget("").Op(Op::Play);
-  w.SetTarget("/nothing").Op(Op::Stop);  // a target that is not there takes nothing
+  w.SetTarget("/nothing").Op(Op::Stop);  // a target that is not there sends to the root
   w.SetTarget("");
   w.PushString("/mc").Op(Op::SetTarget2).Op(Op::NextFrame);
   w.PushString("_root").Op(Op::GetVariable).Op(Op::SetTarget2).Op(Op::PreviousFrame);
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{"mc: Stop", "Play", "mc: NextFrame", "PreviousFrame"}));
+  EXPECT_EQ(movie.root.Calls(),
+            (std::vector<std::string>{"mc: Stop", "Play", "Stop", "mc: NextFrame", "PreviousFrame"}));
   EXPECT_NE(movie.Child().Variables().Find("v"), nullptr);
   EXPECT_EQ(movie.Variable("v"), "<none>");
 }

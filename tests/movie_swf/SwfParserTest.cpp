@@ -195,7 +195,8 @@ TEST(SwfParser, MalformedRecordInsideItsTagIsDroppedAndReadingGoesOn) {
   EXPECT_TRUE(movie->root.labels.empty());
 }
 
-TEST(SwfParser, HugeDeclaredCountsCostNoMemory) {
+TEST(SwfParser, TimelinesReadWholeHaveTheFramesTheyShowWhateverTheyDeclare) {
+  // A huge declared count costs no memory: the frames are the ShowFrames.
   SpriteBuilder sprite;
   sprite.SetFrameCount(65535).ShowFrame();
   SwfBuilder b;
@@ -203,11 +204,21 @@ TEST(SwfParser, HugeDeclaredCountsCostNoMemory) {
   b.AddTag(kDefineSpriteTag, sprite.Build(3)).ShowFrame().End();
   auto movie = Parse(b.Build());
   ASSERT_TRUE(movie);
-  EXPECT_EQ(movie->TotalFrames(), 65535);
+  EXPECT_EQ(movie->TotalFrames(), 1);
   EXPECT_LE(movie->root.frames.size(), 1u);
   ASSERT_EQ(movie->sprites.count(3), 1u);
-  EXPECT_EQ(movie->sprites.at(3)->timeline.FrameCount(), 65535);
+  EXPECT_EQ(movie->sprites.at(3)->timeline.FrameCount(), 1);
   EXPECT_TRUE(movie->root.Frame(60000).displayList.empty());
+
+  // Fewer declared than shown: every frame shown is played.
+  SwfBuilder more;
+  more.SetFrameCount(1);
+  more.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(1, 1))).ShowFrame();
+  more.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(2, 1))).ShowFrame().End();
+  movie = Parse(more.Build());
+  ASSERT_TRUE(movie);
+  EXPECT_EQ(movie->TotalFrames(), 2);
+  EXPECT_EQ(movie->root.Frame(1).displayList.size(), 1u);
 }
 
 TEST(SwfParser, SpriteWithABrokenInnerTagKeepsItsFirstFramesAndTheMovieReadsOn) {
