@@ -211,16 +211,13 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
 // Comparison and logic of both generations.
 Outcome Interpreter::ComparisonAndLogic(Frame&, Action& action) {
   switch (action.code) {
-    case ActionCode::Equals: {
-      const double a = Number(Pop());
-      const double b = Number(Pop());
-      PushBool(b == a);
-      break;
-    }
+    case ActionCode::Equals:
     case ActionCode::Less: {
-      const double a = Number(Pop());
+      // The first generation converts the left operand first.
+      const ActionValue right = Pop();
       const double b = Number(Pop());
-      PushBool(b < a);
+      const double a = Number(right);
+      PushBool(action.code == ActionCode::Equals ? b == a : b < a);
       break;
     }
     case ActionCode::Less2: {

@@ -32,8 +32,9 @@ ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const
     const std::string segment = path.substr(i, next - i);
     i = next + 1;
     if (segment.empty() || segment == ".") {
-      // "/a//b", a trailing "/" and "." stay where they are; an empty part of
-      // a dot path ("a..b") names nothing.
+      // A trailing "/" and "." stay where they are; an empty part inside a
+      // path ("a//b", "a..b") names nothing.
+      if (segment.empty() && next != path.size()) return nullptr;
       if (!slashSyntax && segment.empty()) return nullptr;
       if (next == path.size()) break;
       continue;

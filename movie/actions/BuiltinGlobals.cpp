@@ -191,6 +191,8 @@ void InstallGlobals(ScriptRuntime& rt) {
   rt.Method(g, "clearTimeout", ClearTimer, 0, PropertyFlag::DontEnum | PropertyFlag::Version8);
   rt.Method(g, "updateAfterEvent", Nothing);
   rt.Value(g, "NaN", ActionValue::Number(std::numeric_limits<double>::quiet_NaN()));
+  // The platform's player has this one global variable set to null.
+  rt.Value(g, "o", ActionValue::Null());
   rt.Value(g, "Infinity", ActionValue::Number(std::numeric_limits<double>::infinity()));
 }
 

@@ -14,7 +14,9 @@ namespace Halvane::Movie::Interpreting {
 
 namespace {
 
-// Prototype chains longer than this are treated as cycles and cut there.
+// A prototype chain longer than this is a cycle: following it stops the
+// run, as the platform's player stops a script that loops in its
+// prototypes.
 constexpr int kMaxProtoDepth = 256;
 
 bool SameText(const ActionValue& name, const char* text, bool caseSensitive) {
@@ -356,7 +358,11 @@ ActionValue Interpreter::CallGetter(ScriptObject* getter, const ActionValue& thi
 VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
   const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
   ScriptObject* o = object;
-  for (int depth = 0; o != nullptr && depth < kMaxProtoDepth; ++depth) {
+  for (int depth = 0; o != nullptr; ++depth) {
+    if (depth >= kMaxProtoDepth) {
+      Fault();
+      return nullptr;
+    }
     if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
       if (PropertyFlag::VisibleTo(e->flags, version_)) {
         if (holder) *holder = o;

@@ -171,8 +171,6 @@ void MovieClip::PreviousFrame() {
 
 bool MovieClip::GotoFrame(int frame, bool play) {
   if (!player_.TimelineWorkLeft()) return false;
-  // A frame past the end goes to the last one.
-  if (frame >= TotalFrames()) frame = TotalFrames() - 1;
   if (!Seek(frame)) return false;
   playing_ = play;
   return true;
@@ -538,8 +536,12 @@ void MovieClip::JumpTo(int frame) {
   // placed anew.
   DisplayList next;
   std::vector<std::pair<DisplayObject*, int>> fresh;
+  // Going back, what scripts put among the timeline's depths goes; at the
+  // depths of scripts (0 and up) it stays either way.
+  const bool rewinding = frame < currentFrame_;
   for (auto it = displayList_.begin(); it != displayList_.end();) {
-    if (it->second.scripted && target.count(it->first) == 0) {
+    const bool keep = !rewinding || it->first >= static_cast<int>(kDepthOffset);
+    if (it->second.scripted && keep && target.count(it->first) == 0) {
       next.emplace(it->first, std::move(it->second));
       it = displayList_.erase(it);
     } else {
