@@ -387,9 +387,13 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
     case ActionCode::DefineLocal2: {
       const ActionValue name = Pop();
       const ActionValue key = name.IsString() ? name : StringValue(Text(name));
+      // Declares without a value, unless the name is there already (on a
+      // timeline, also through its prototypes).
       ScriptObject* scope = f.isFunction ? EnsureActivation(f) : ClipOf(Base(f));
-      if (scope && key.IsString() && !scope->Properties().FindEntry(*key.StringRep())) {
-        DefineValue(scope, key, ActionValue());
+      if (scope && key.IsString()) {
+        const bool known = f.isFunction ? scope->Properties().FindEntry(*key.StringRep()) != nullptr
+                                        : HasProperty(scope, key);
+        if (!known) DefineValue(scope, key, ActionValue());
       }
       break;
     }

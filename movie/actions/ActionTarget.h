@@ -109,8 +109,10 @@ class ActionTarget {
   virtual ActionTarget* Root() = 0;
   virtual ActionTarget* ChildByName(const std::string& name, bool caseSensitive) = 0;
   virtual void ForEachChild(const std::function<void(ActionTarget&)>& visit) { (void)visit; }
-  // A text field rather than a timeline (typeof answers "object").
+  // A text field or a button rather than a timeline (typeof answers
+  // "object", and their prototypes are TextField's and Button's).
   virtual bool IsTextField() const { return false; }
+  virtual bool IsButton() const { return false; }
 
   // The instance name ("" for the root) and its renaming through _name.
   virtual std::string Name() const = 0;

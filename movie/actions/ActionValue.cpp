@@ -86,8 +86,10 @@ std::string ActionValue::ToString(int swfVersion) const {
     case ActionValueType::String:
       return text_->Text();
     case ActionValueType::MovieClip: {
+      // A reference to an instance that is gone reads as an empty text
+      // (the interpreter first looks for a new instance of that path).
       const auto* clip = static_cast<const ClipObject*>(object_);
-      return clip->Target() ? DotTargetPath(*clip->Target()) : clip->LastPath();
+      return clip->Target() ? DotTargetPath(*clip->Target()) : std::string();
     }
     case ActionValueType::Function:
       return "[type Function]";
@@ -125,7 +127,8 @@ const char* ActionValue::TypeOf() const {
     case ActionValueType::String: return "string";
     case ActionValueType::MovieClip: {
       const auto* clip = static_cast<const ClipObject*>(object_);
-      return clip->Target() && clip->Target()->IsTextField() ? "object" : "movieclip";
+      const ActionTarget* t = clip->Target();
+      return t && (t->IsTextField() || t->IsButton()) ? "object" : "movieclip";
     }
     case ActionValueType::Function: return "function";
     case ActionValueType::Object: return "object";

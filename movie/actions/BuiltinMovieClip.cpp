@@ -519,6 +519,12 @@ void InstallMovieClip(ScriptRuntime& rt) {
   rt.Value(p, "useHandCursor", ActionValue::Boolean(true), kHidden);
   rt.Value(p, "enabled", ActionValue::Boolean(true), kHidden);
 
+  rt.buttonProto = rt.NewObject();
+  rt.Class("Button", Nothing, nullptr, rt.buttonProto);
+  rt.Method(rt.buttonProto, "getDepth", GetDepth, 0, kHidden | PropertyFlag::Version6);
+  rt.Value(rt.buttonProto, "useHandCursor", ActionValue::Boolean(true), kHidden);
+  rt.Value(rt.buttonProto, "enabled", ActionValue::Boolean(true), kHidden);
+
   ScriptObject* color = rt.NewObject();
   rt.Class("Color", ColorConstruct, ColorConstruct, color);
   rt.Method(color, "setRGB", SetRgb, 0, kHidden);

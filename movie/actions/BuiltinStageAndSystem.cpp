@@ -241,7 +241,7 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Method(security, "allowDomain", Nothing, 0, kHidden);
   rt.Method(security, "allowInsecureDomain", Nothing, 0, kHidden);
   rt.Method(security, "loadPolicyFile", Nothing, 0, kHidden);
-  rt.Value(security, "sandboxType", ActionValue::String("localTrusted"), kHidden);
+  rt.Value(security, "sandboxType", ActionValue::String("localWithFile"), kHidden);
   rt.Method(system, "setClipboard", Nothing, 0, kHidden);
   rt.Method(system, "showSettings", Nothing, 0, kHidden);
   rt.Value(system, "useCodepage", ActionValue::Boolean(false), PropertyFlag::DontEnum);

@@ -30,6 +30,10 @@ ActionValue Interpreter::ToPrimitive(const ActionValue& v, bool preferString) {
 std::string Interpreter::Text(const ActionValue& v) {
   if (v.IsString()) return v.StringValue();
   if (!v.IsObject()) return v.ToString(version_);
+  if (v.IsClip()) {
+    ActionTarget* t = TargetOf(v);
+    if (t == nullptr) return std::string();
+  }
   const ActionValue method = GetMember(v, rt_.names.toString);
   if (Abnormal()) return std::string();
   if (method.IsFunction()) {
@@ -38,7 +42,8 @@ std::string Interpreter::Text(const ActionValue& v) {
     if (result.IsString()) return result.StringValue();
     if (!result.IsObject() && !result.IsUndefined()) return result.ToString(version_);
   } else if (v.IsClip()) {
-    return v.ToString(version_);
+    ActionTarget* t = TargetOf(v);
+    return t ? DotTargetPath(*t) : std::string();
   }
   // A toString that gives no text.
   return v.IsFunction() ? "[type Function]" : "[type Object]";

@@ -105,7 +105,7 @@ ClipObject* ScriptRuntime::ClipOf(ActionTarget& target) {
     clip = new ClipObject(target, CaseSensitive());
     heap_.Adopt(clip);
   }
-  clip->SetProto(target.IsTextField() ? textFieldProto : clipProto);
+  clip->SetProto(target.IsTextField() ? textFieldProto : target.IsButton() ? buttonProto : clipProto);
   return clip;
 }
 
@@ -168,6 +168,7 @@ void ScriptRuntime::MarkRoots(GcMarker& marker) {
   marker.Mark(dateProto);
   marker.Mark(clipProto);
   marker.Mark(textFieldProto);
+  marker.Mark(buttonProto);
   marker.Mark(errorProto);
   marker.Mark(xmlNodeProto);
   marker.Mark(xmlProto);

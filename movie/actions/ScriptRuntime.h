@@ -94,6 +94,7 @@ class ScriptRuntime {
   ScriptObject* dateProto = nullptr;
   ScriptObject* clipProto = nullptr;
   ScriptObject* textFieldProto = nullptr;
+  ScriptObject* buttonProto = nullptr;
   ScriptObject* errorProto = nullptr;
   ScriptObject* xmlNodeProto = nullptr;
   ScriptObject* xmlProto = nullptr;

@@ -209,6 +209,9 @@ class TimelineReader {
         return true;
       case kTagDefineEditText:
         return ReadEditText(body);
+      case kTagDefineButton:
+      case kTagDefineButton2:
+        return ReadButton(code, body);
       case kTagDefineFont2:
       case kTagDefineFont3:
       case kTagDefineFontInfo:
@@ -275,11 +278,11 @@ class TimelineReader {
 
   std::size_t CharacterCount() const {
     return movie_.shapes.size() + movie_.morphShapes.size() + movie_.sprites.size() +
-           movie_.editTexts.size() + movie_.malformedShapes.size();
+           movie_.editTexts.size() + movie_.buttons.size() + movie_.malformedShapes.size();
   }
   bool IdTaken(std::uint16_t id) const {
     return movie_.shapes.count(id) != 0 || movie_.morphShapes.count(id) != 0 ||
-           movie_.sprites.count(id) != 0 || movie_.editTexts.count(id) != 0;
+           movie_.sprites.count(id) != 0 || movie_.editTexts.count(id) != 0 || movie_.buttons.count(id) != 0;
   }
 
   // Reads one shape definition with read and files it in into: a malformed
@@ -343,6 +346,42 @@ class TimelineReader {
     if (f & 0x0080) text->initialText = body.String();
     if (body.Failed()) return true;  // a broken field is left out
     if (!IdTaken(text->id)) movie_.editTexts.emplace(text->id, std::move(text));
+    return true;
+  }
+
+  // The button's records up to their end flag; those of the up state
+  // become the one frame of its timeline.
+  bool ReadButton(std::uint16_t code, SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto button = std::make_shared<ButtonDefinition>();
+    button->id = body.U16();
+    const bool second = code == kTagDefineButton2;
+    if (second) {
+      button->trackAsMenu = (body.U8() & 1) != 0;
+      body.U16();  // offset of the actions
+    }
+    button->upState.frameCount = 1;
+    FrameRecord frame;
+    while (!body.Failed() && body.Remaining() > 0) {
+      const std::uint8_t flags = body.U8();
+      if (flags == 0) break;
+      PlaceObjectRecord place;
+      place.version = 2;
+      place.characterId = body.U16();
+      place.depth = body.U16();
+      place.matrix = ReadMatrix(body);
+      if (second) place.colorTransform = ReadColorTransform(body, true);
+      if (second && (flags & 0x10) && !SkipFilters(body)) break;
+      if (second && (flags & 0x20)) place.blendMode = body.U8();
+      if (body.Failed() || !budget_.TakeRecord()) break;
+      if (flags & 0x01) {
+        DisplayListTag tag;
+        tag.place = std::move(place);
+        frame.displayList.push_back(std::move(tag));
+      }
+    }
+    button->upState.frames.push_back(std::move(frame));
+    if (!IdTaken(button->id)) movie_.buttons.emplace(button->id, std::move(button));
     return true;
   }
 

@@ -379,6 +379,15 @@ struct FontDefinition {
   bool italic = false;
 };
 
+// DefineButton and DefineButton2: what the button shows in its up state,
+// as a timeline of one frame (its other states need a pointer, which the
+// control's host never moves), and whether it tracks as a menu.
+struct ButtonDefinition {
+  std::uint16_t id = 0;
+  TimelineDefinition upState;
+  bool trackAsMenu = false;
+};
+
 struct SpriteDefinition {
   std::uint16_t id = 0;
   TimelineDefinition timeline;
@@ -400,6 +409,7 @@ struct MovieDefinition {
   std::map<std::uint16_t, std::shared_ptr<const MorphShapeDefinition>> morphShapes;
   std::map<std::uint16_t, std::shared_ptr<const SpriteDefinition>> sprites;
   std::map<std::uint16_t, std::shared_ptr<const EditTextDefinition>> editTexts;
+  std::map<std::uint16_t, std::shared_ptr<const ButtonDefinition>> buttons;
   std::map<std::uint16_t, FontDefinition> fonts;
   // ExportAssets: the names characters are exported under (attachMovie,
   // Object.registerClass), both ways; the first export of a name wins.

@@ -109,12 +109,13 @@ MovieClip::Transform MovieClip::FromMatrix(const Matrix& m) {
 }
 
 MovieClip::MovieClip(MoviePlayer& player, const TimelineDefinition& timeline, MovieClip* parent, int nesting,
-                     std::uint16_t characterId)
+                     std::uint16_t characterId, bool button)
     : player_(player),
       timeline_(timeline),
       parent_(parent),
       nesting_(nesting),
       characterId_(characterId),
+      button_(button),
       variables_(VariableStore::NamesAreCaseSensitive(player.Definition().version)) {
   if (parent_ == nullptr) self_ = &rootObject_;
   drawing_.version = 4;
@@ -260,8 +261,6 @@ double MovieClip::GetDisplayProperty(TargetProperty property) const {
 
 void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
   if (self_ == nullptr || std::isnan(value)) return;
-  // The root's placement is the stage's: scripts cannot move it.
-  if (parent_ == nullptr && property != TargetProperty::Visible && property != TargetProperty::Alpha) return;
   double box[4];
   const bool measured = (property == TargetProperty::Width || property == TargetProperty::Height) && LocalBounds(box);
   WritePlacementProperty(*self_, property, value, measured ? box : nullptr);
@@ -470,9 +469,11 @@ void MovieClip::AttachSprite(DisplayObject& object, int key) {
     return;
   }
   const SpriteDefinition* sprite = player_.FindSprite(object.characterId);
-  if (sprite == nullptr || nesting_ + 1 > MoviePlayer::MaxNesting) return;
+  const ButtonDefinition* button = sprite ? nullptr : player_.FindButton(object.characterId);
+  if ((sprite == nullptr && button == nullptr) || nesting_ + 1 > MoviePlayer::MaxNesting) return;
   if (!player_.TakeInstance()) return;
-  object.sprite = std::make_unique<MovieClip>(player_, sprite->timeline, this, nesting_ + 1, object.characterId);
+  object.sprite = std::make_unique<MovieClip>(player_, sprite ? sprite->timeline : button->upState, this,
+                                              nesting_ + 1, object.characterId, button != nullptr);
   MovieClip& child = *object.sprite;
   child.self_ = &object;
   child.depth_ = key - static_cast<int>(kDepthOffset);

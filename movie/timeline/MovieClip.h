@@ -55,7 +55,7 @@ class MovieClip : public ActionTarget {
   // nesting is 0 for the root and one more for each sprite level;
   // characterId is the sprite's (0 for the root and empty clips).
   MovieClip(MoviePlayer& player, const TimelineDefinition& timeline, MovieClip* parent, int nesting,
-            std::uint16_t characterId = 0);
+            std::uint16_t characterId = 0, bool button = false);
   ~MovieClip() override;
   MovieClip(const MovieClip&) = delete;
   MovieClip& operator=(const MovieClip&) = delete;
@@ -96,6 +96,7 @@ class MovieClip : public ActionTarget {
   int CurrentFrame() const override { return currentFrame_; }
   int TotalFrames() const override { return timeline_.FrameCount(); }
   bool Playing() const override { return playing_; }
+  bool IsButton() const override { return button_; }
   ActionTarget* Parent() override { return parent_; }
   ActionTarget* Root() override;
   ActionTarget* ChildByName(const std::string& name, bool caseSensitive) override;
@@ -167,6 +168,7 @@ class MovieClip : public ActionTarget {
   MovieClip* parent_;
   int nesting_;
   std::uint16_t characterId_;
+  bool button_;  // a button showing its up state
   int depth_ = 0;  // the language's depth of this instance in its parent
   std::string name_;
   DisplayObject* self_ = nullptr;  // this instance's entry in its parent's list

@@ -140,6 +140,11 @@ const EditTextDefinition* MoviePlayer::FindEditText(std::uint16_t id) const {
   return it == movie_->editTexts.end() ? nullptr : it->second.get();
 }
 
+const ButtonDefinition* MoviePlayer::FindButton(std::uint16_t id) const {
+  const auto it = movie_->buttons.find(id);
+  return it == movie_->buttons.end() ? nullptr : it->second.get();
+}
+
 std::uint16_t MoviePlayer::FindExport(const std::string& name) const {
   const auto it = movie_->exportedIds.find(name);
   if (it != movie_->exportedIds.end()) return it->second;
