@@ -34,6 +34,11 @@ double Extent(const Matrix& m, const double* b, bool alongX) {
 
 double ReadPlacementProperty(const DisplayObject& object, TargetProperty property, const double* localBounds) {
   const Matrix& m = object.matrix;
+  if (object.scaleAndRotationSet) {
+    if (property == TargetProperty::XScale) return object.xScale;
+    if (property == TargetProperty::YScale) return object.yScale;
+    if (property == TargetProperty::Rotation) return object.rotation;
+  }
   switch (property) {
     case TargetProperty::X:
       return m.translateX / 20.0;
@@ -68,11 +73,15 @@ void WritePlacementProperty(DisplayObject& object, TargetProperty property, doub
   const double xScale = ReadPlacementProperty(object, TargetProperty::XScale, nullptr) / 100.0;
   const double yScale = ReadPlacementProperty(object, TargetProperty::YScale, nullptr) / 100.0;
   const double rotation = ReadPlacementProperty(object, TargetProperty::Rotation, nullptr) * kPi / 180.0;
-  const auto compose = [&m](double sx, double sy, double r) {
+  const auto compose = [&m, &object](double sx, double sy, double r) {
     m.scaleX = RoundToInt32(sx * std::cos(r) * 65536.0);
     m.rotateSkew0 = RoundToInt32(sx * std::sin(r) * 65536.0);
     m.rotateSkew1 = RoundToInt32(-sy * std::sin(r) * 65536.0);
     m.scaleY = RoundToInt32(sy * std::cos(r) * 65536.0);
+    object.scaleAndRotationSet = true;
+    object.xScale = sx * 100.0;
+    object.yScale = sy * 100.0;
+    object.rotation = r * 180.0 / kPi;
   };
   switch (property) {
     case TargetProperty::X:
@@ -83,15 +92,18 @@ void WritePlacementProperty(DisplayObject& object, TargetProperty property, doub
       break;
     case TargetProperty::XScale:
       compose(value / 100.0, yScale, rotation);
+      object.xScale = value;
       break;
     case TargetProperty::YScale:
       compose(xScale, value / 100.0, rotation);
+      object.yScale = value;
       break;
     case TargetProperty::Rotation: {
       double degrees = std::fmod(value, 360.0);
       if (degrees > 180) degrees -= 360;
       if (degrees < -180) degrees += 360;
       compose(xScale, yScale, degrees * kPi / 180.0);
+      object.rotation = degrees;
       break;
     }
     case TargetProperty::Alpha:

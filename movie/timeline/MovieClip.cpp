@@ -360,6 +360,7 @@ void MovieClip::SetMatrix(const Matrix& m) {
   if (self_ != nullptr && parent_ != nullptr) {
     self_->matrix = m;
     self_->transformed = true;
+    self_->scaleAndRotationSet = false;
   }
 }
 
@@ -429,6 +430,8 @@ void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
   if (object.transformed) {
     object.matrix = matrix;
     object.colorTransform = colorTransform;
+  } else if (place.matrix) {
+    object.scaleAndRotationSet = false;
   }
   if (object.sprite && place.name) object.sprite->name_ = *place.name;
   if (object.characterId != character) {
@@ -562,6 +565,8 @@ void MovieClip::JumpTo(int frame) {
       if (kept.transformed) {
         placement.matrix = kept.matrix;
         placement.colorTransform = kept.colorTransform;
+      } else {
+        kept.scaleAndRotationSet = false;
       }
       static_cast<Placement&>(kept) = std::move(placement);
       placed = &next.emplace(entry.first, std::move(kept)).first->second;

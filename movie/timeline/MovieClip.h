@@ -44,6 +44,13 @@ struct DisplayObject : Placement {
   // Moved, scaled, turned or tinted by a script: the timeline's placements
   // no longer change its matrix and colour transform.
   bool transformed = false;
+  // The scales (percent) and rotation (degrees) a script gave, read back
+  // as given rather than from the rounded matrix; valid until the matrix
+  // is replaced.
+  bool scaleAndRotationSet = false;
+  double xScale = 100;
+  double yScale = 100;
+  double rotation = 0;
   std::unique_ptr<MovieClip> sprite;  // the instance when the character is a sprite
   std::unique_ptr<TextFieldInstance> text;  // the instance when it is a text field
 };
