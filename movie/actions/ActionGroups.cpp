@@ -422,8 +422,9 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
         const std::string path = Text(targetValue);
         t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
       }
-      if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
-        Push(GetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(index)), version_));
+      const double whole = std::trunc(index);
+      if (t && whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
+        Push(GetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(whole)), version_));
       } else {
         Push(ActionValue());
       }
@@ -440,9 +441,10 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
         const std::string path = Text(targetValue);
         t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
       }
-      if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
+      const double whole = std::trunc(index);
+      if (t && whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
         const ActionValue primitive = value.IsObject() ? ActionValue::Number(Number(value)) : value;
-        SetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(index)), primitive, version_);
+        SetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(whole)), primitive, version_);
       }
       break;
     }

@@ -449,17 +449,24 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
 
   if (code->secondForm) {
     using namespace ActionCode::FunctionFlag;
+    // Each preloaded value takes the next register, a suppressed one too
+    // (left undefined); a _parent there is none of takes none.
     std::size_t reg = 1;
     const auto preload = [&](ActionValue v) {
       if (reg < f.registerCount) registers_[f.registerBase + reg] = std::move(v);
       ++reg;
     };
     const std::uint16_t flags = code->flags;
-    if (flags & PreloadThis) preload(thisValue.IsUndefined() ? ClipValue(*base) : thisValue);
+    f.thisByName = (flags & (PreloadThis | SuppressThis)) == 0;
+    f.argumentsByName = (flags & (PreloadArguments | SuppressArguments)) == 0;
+    f.superByName = (flags & (PreloadSuper | SuppressSuper)) == 0;
+    if (flags & PreloadThis) {
+      preload((flags & SuppressThis) ? ActionValue() : thisValue.IsUndefined() ? ClipValue(*base) : thisValue);
+    }
     if (flags & PreloadArguments) preload(ArgumentsOf(f));
-    if (flags & PreloadSuper) preload(SuperOf(f));
+    if (flags & PreloadSuper) preload((flags & SuppressSuper) ? ActionValue() : SuperOf(f));
     if (flags & PreloadRoot) preload(ClipValue(root_));
-    if (flags & PreloadParent) preload(base->Parent() ? ClipValue(*base->Parent()) : ActionValue());
+    if ((flags & PreloadParent) && base->Parent()) preload(ClipValue(*base->Parent()));
     if (flags & PreloadGlobal) preload(ActionValue::Object(rt_.global));
   }
   for (std::size_t i = 0; i < code->parameters.size(); ++i) {

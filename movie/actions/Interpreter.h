@@ -145,6 +145,11 @@ struct Frame {
   bool constructing = false;
   ArgList args;
   ActionValue argumentsValue;    // made on first use
+  // Whether this, arguments and super answer by name (a DefineFunction2
+  // function that suppresses or preloads one does not have it by name).
+  bool thisByName = true;
+  bool argumentsByName = true;
+  bool superByName = true;
   std::size_t registerBase = 0;
   std::size_t registerCount = 0;
   ActionValue returnValue;

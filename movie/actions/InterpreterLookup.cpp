@@ -133,23 +133,10 @@ ActionValue Interpreter::SuperOf(Frame& f) {
 bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& out) {
   if (name.empty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T')) return false;
   if (SameName(name, "this", caseSensitive_)) {
-    out = f.thisValue.IsUndefined() ? ClipValue(Base(f)) : f.thisValue;
+    out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(Base(f)) : f.thisValue;
     return true;
   }
   if (name[0] != '_') return false;
-  if (SameName(name, "_root", caseSensitive_)) {
-    out = ClipValue(root_);
-    return true;
-  }
-  if (SameName(name, "_global", caseSensitive_)) {
-    out = ActionValue::Object(rt_.global);
-    return true;
-  }
-  if (SameName(name, "_parent", caseSensitive_)) {
-    ActionTarget* parent = Base(f).Parent();
-    out = parent ? ClipValue(*parent) : ActionValue();
-    return true;
-  }
   if (name.size() > 6 && SameName(name.substr(0, 6), "_level", caseSensitive_)) {
     const std::string digits = name.substr(6);
     if (digits.find_first_not_of("0123456789") == std::string::npos) {
@@ -182,8 +169,8 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
         return e->value;
       }
     }
-    if (SameText(name, "arguments", caseSensitive_)) return ArgumentsOf(f);
-    if (SameText(name, "super", caseSensitive_)) return SuperOf(f);
+    if (f.argumentsByName && SameText(name, "arguments", caseSensitive_)) return ArgumentsOf(f);
+    if (f.superByName && SameText(name, "super", caseSensitive_)) return SuperOf(f);
   }
   for (ScopeNode* node = f.outer; node != nullptr; node = node->Next()) {
     ScriptObject* o = node->Object();
@@ -223,6 +210,15 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
   if (HasProperty(rt_.global, name)) {
     if (where) *where = rt_.global;
     return GetMember(ActionValue::Object(rt_.global), name);
+  }
+  // _root, _global and _parent, unless a variable of that name hid them.
+  if (!text.empty() && text[0] == '_') {
+    if (SameName(text, "_root", caseSensitive_)) return ClipValue(root_);
+    if (SameName(text, "_global", caseSensitive_)) return ActionValue::Object(rt_.global);
+    if (SameName(text, "_parent", caseSensitive_)) {
+      ActionTarget* parent = Base(f).Parent();
+      return parent ? ClipValue(*parent) : ActionValue();
+    }
   }
   hit = false;
   return ActionValue();

@@ -34,6 +34,7 @@ std::string Interpreter::Text(const ActionValue& v) {
     ActionTarget* t = TargetOf(v);
     if (t == nullptr) return std::string();
   }
+  if (dynamic_cast<SuperObject*>(v.ObjectValue()) != nullptr) return "[type Object]";
   const ActionValue method = GetMember(v, rt_.names.toString);
   if (Abnormal()) return std::string();
   if (method.IsFunction()) {
