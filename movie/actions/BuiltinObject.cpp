@@ -126,8 +126,8 @@ ActionValue RegisterClass(NativeCall& c) {
 // --- Function
 
 ActionValue FunctionCall(NativeCall& c) {
-  // Function(x) answers x; as a constructor, a new object.
-  return c.Count() > 0 ? c.Arg(0) : Obj(Rt(c).NewObject());
+  // Function(x) answers x; Function() an object without a prototype.
+  return c.Count() > 0 ? c.Arg(0) : Obj(Rt(c).NewObject(nullptr));
 }
 
 ActionValue FunctionApply(NativeCall& c) {
@@ -153,14 +153,14 @@ ActionValue FunctionCallMethod(NativeCall& c) {
 
 ActionValue ErrorConstruct(NativeCall& c) {
   ScriptObject* e = NewNativeInstance(c, Rt(c).errorProto, nullptr);
-  if (e != nullptr && c.Has(0)) c.vm.DefineValue(e, Str(c, "message"), c.Arg(0));
+  if (e != nullptr && c.Has(0) && !c.Arg(0).IsUndefined()) c.vm.DefineValue(e, Str(c, "message"), c.Arg(0));
   return Obj(e);
 }
 
 ActionValue ErrorCall(NativeCall& c) {
   // Called on an object made by a subclass: sets the message there.
   if (ScriptObject* self = c.This()) {
-    if (c.Has(0)) c.vm.SetMember(c.thisValue, "message", c.Arg(0));
+    if (c.Has(0) && !c.Arg(0).IsUndefined()) c.vm.SetMember(c.thisValue, "message", c.Arg(0));
     (void)self;
     return ActionValue();
   }

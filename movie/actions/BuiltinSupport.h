@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "movie/actions/Interpreter.h"
+#include "movie/actions/TextFieldData.h"
 
 namespace Halvane::Movie::Builtins {
 
@@ -71,6 +72,8 @@ void InstallServices(ScriptRuntime& rt);
 std::string JoinArray(NativeCall& c, ScriptObject* array, const std::string& separator);
 std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
+// The runs of a text field's HTML text.
+std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite);
 // Number to text in a radix from 2 to 36 (Number.prototype.toString).
 std::string FormatRadix(double value, int radix);
 

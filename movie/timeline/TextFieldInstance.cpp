@@ -41,7 +41,9 @@ void TextFieldInstance::Initialize(const EditTextDefinition& d) {
   f.rightMargin = d.rightMargin / 20.0;
   f.indent = d.indent / 20.0;
   f.leading = d.leading / 20.0;
-  data_.SetText(d.initialText ? *d.initialText : std::string());
+  const std::string initial = d.initialText ? *d.initialText : std::string();
+  if (data_.html) SetHtmlText(data_, initial);
+  else data_.SetText(initial);
 }
 
 void TextFieldInstance::MarkRemoved() {
