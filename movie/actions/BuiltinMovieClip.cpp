@@ -367,11 +367,12 @@ ActionValue CreateTextField(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
   int depth = 0;
   if (t == nullptr || c.Count() < 6 || !DepthArg(c, 1, depth)) return ActionValue();
+  // The box is in whole pixels.
   PixelBounds box;
-  box.xMin = ArgNumber(c, 2);
-  box.yMin = ArgNumber(c, 3);
-  box.xMax = box.xMin + ArgNumber(c, 4);
-  box.yMax = box.yMin + ArgNumber(c, 5);
+  box.xMin = ArgInt(c, 2);
+  box.yMin = ArgInt(c, 3);
+  box.xMax = box.xMin + ArgInt(c, 4);
+  box.yMax = box.yMin + ArgInt(c, 5);
   for (double v : {box.xMin, box.yMin, box.xMax, box.yMax}) {
     if (!std::isfinite(v)) box = PixelBounds{0, 0, 0, 0};
   }
