@@ -15,12 +15,63 @@ bool IsHexDigit(char c) { return DigitValue(c) >= 0 && DigitValue(c) < 16; }
 ActionValue IsNaN(NativeCall& c) { return Bool(std::isnan(ArgNumber(c, 0))); }
 ActionValue IsFinite(NativeCall& c) { return Bool(std::isfinite(ArgNumber(c, 0))); }
 
-ActionValue ParseInt(NativeCall& c) {
-  const int radix = c.Count() > 1 ? ArgInt(c, 1) : 0;
-  return Num(ParseIntPrefix(ArgText(c, 0), radix));
+// parseInt as the platform's player reads it: without a radix, "0x" at
+// the very start is hexadecimal (a sign may follow it) and a leading 0 is
+// octal; with one, only 2 to 36 are radixes.
+double ParseIntText(const std::string& s, bool hasRadix, double radixArgument) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  int radix = 10;
+  if (hasRadix) {
+    if (!std::isfinite(radixArgument)) return nan;
+    const double r = std::trunc(radixArgument);
+    if (r < 2 || r > 36) return nan;
+    radix = static_cast<int>(r);
+  }
+  std::size_t i = 0;
+  bool negative = false;
+  const auto sign = [&] {
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  };
+  const bool hexPrefix = s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
+  if (hexPrefix && (!hasRadix || radix == 16)) {
+    i = 2;
+    while (i < s.size() && IsAsciiSpace(s[i])) ++i;
+    sign();
+    radix = 16;
+  } else if (!hasRadix && (s.size() >= 1 && (s[0] == '0' || ((s[0] == '-' || s[0] == '+') && s.size() >= 2 && s[1] == '0')))) {
+    // Octal only when the whole text is (after its sign).
+    std::size_t k = s[0] == '0' ? 0 : 1;
+    bool octal = true;
+    for (std::size_t j = k; j < s.size(); ++j) octal = octal && s[j] >= '0' && s[j] <= '7';
+    sign();
+    if (i + 1 < s.size() && (s[i + 1] == 'x' || s[i + 1] == 'X')) return nan;
+    radix = octal ? 8 : 10;
+  } else if (hexPrefix) {
+    i = 2;
+  } else {
+    while (i < s.size() && IsAsciiSpace(s[i])) ++i;
+    sign();
+  }
+  double result = 0;
+  std::size_t digits = 0;
+  for (; i < s.size(); ++i, ++digits) {
+    const int d = DigitValue(s[i]);
+    if (d < 0 || d >= radix) break;
+    result = result * radix + d;
+  }
+  if (digits == 0) return nan;
+  return negative ? -result : result;
 }
 
-ActionValue ParseFloat(NativeCall& c) { return Num(ParseFloatPrefix(ArgText(c, 0))); }
+ActionValue ParseInt(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
+  return Num(ParseIntText(ArgText(c, 0), c.Has(1), c.Has(1) ? ArgNumber(c, 1) : 0));
+}
+
+ActionValue ParseFloat(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
+  return Num(ParseFloatPrefix(ArgText(c, 0)));
+}
 
 ActionValue Escape(NativeCall& c) {
   if (!c.Has(0)) return ActionValue();

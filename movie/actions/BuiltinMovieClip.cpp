@@ -89,14 +89,23 @@ ActionValue RemoveMovieClip(NativeCall& c) {
 
 ActionValue SwapDepths(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
-  if (t == nullptr || !c.Has(0)) return ActionValue();
+  if (t == nullptr || !c.Has(0) || c.Arg(0).IsUndefined()) return ActionValue();
+  // Another instance of the same parent, by reference or by path; else a
+  // depth in the range scripts may use (anything that is no number is 0).
+  ActionTarget* other = nullptr;
   if (c.Arg(0).IsClip()) {
-    ActionTarget* other = c.vm.TargetOf(c.Arg(0));
-    if (other != nullptr && other->Parent() == t->Parent()) t->SwapDepths(other->Depth());
+    other = c.vm.TargetOf(c.Arg(0));
+  } else if (c.Arg(0).IsString()) {
+    other = ResolveTarget(c.vm.RootTarget(), *t, c.Arg(0).StringValue(), c.vm.CaseSensitive());
+  }
+  if (other != nullptr) {
+    if (other->Parent() == t->Parent() && other != t) t->SwapDepths(other->Depth());
     return ActionValue();
   }
-  int depth = 0;
-  if (DepthArg(c, 0, depth)) t->SwapDepths(depth);
+  if (c.Arg(0).IsObject()) return ActionValue();
+  const std::int32_t depth = WrapToInt32(ArgNumber(c, 0));
+  if (depth < -16384 || depth > 2130690044) return ActionValue();
+  t->SwapDepths(depth);
   return ActionValue();
 }
 
@@ -399,6 +408,36 @@ ActionValue GetSwfVersion(NativeCall& c) { return ThisTarget(c) ? Num(c.vm.Versi
 
 ActionValue Nothing(NativeCall&) { return ActionValue(); }
 
+const char* const kBlendModes[] = {"normal",     "normal", "layer",  "multiply", "screen",   "lighten",
+                                   "darken",     "difference", "add", "subtract", "invert", "alpha",
+                                   "erase",      "overlay",    "hardlight"};
+
+ActionValue GetBlendMode(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  if (t == nullptr) return ActionValue();
+  const int mode = t->BlendMode();
+  return ActionValue::String(mode >= 0 && mode <= 14 ? kBlendModes[mode] : "normal");
+}
+
+// A name as the player spells it, or a number of one (256 and up wrap);
+// null and undefined are normal; anything else changes nothing.
+ActionValue SetBlendMode(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  if (t == nullptr) return ActionValue();
+  const ActionValue& v = c.Arg(0);
+  if (v.IsNullish()) {
+    t->SetBlendMode(1);
+  } else if (v.IsString()) {
+    for (int i = 1; i <= 14; ++i) {
+      if (v.StringValue() == kBlendModes[i]) t->SetBlendMode(i);
+    }
+  } else if (v.IsNumber()) {
+    const int mode = WrapToInt32(v.NumberValue()) & 0xFF;
+    if (mode >= 1 && mode <= 14) t->SetBlendMode(mode);
+  }
+  return ActionValue();
+}
+
 // --- Color
 
 ActionTarget* ColorTarget(NativeCall& c) {
@@ -519,6 +558,7 @@ void InstallMovieClip(ScriptRuntime& rt) {
   }
   rt.Value(p, "useHandCursor", ActionValue::Boolean(true), kHidden);
   rt.Value(p, "enabled", ActionValue::Boolean(true), kHidden);
+  rt.Accessor(p, "blendMode", GetBlendMode, SetBlendMode, 0, kHidden | PropertyFlag::Version8);
 
   rt.buttonProto = rt.NewObject();
   rt.Class("Button", Nothing, nullptr, rt.buttonProto);
