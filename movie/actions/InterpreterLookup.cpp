@@ -229,14 +229,25 @@ ActionValue Interpreter::LookupPath(Frame& f, const std::string& path) {
     ResolvedVariable resolved;
     if (ResolveVariable(root_, Base(f), path, caseSensitive_, resolved)) {
       bool found = false;
-      ActionValue v = GetClipMember(*resolved.target, ClipOf(*resolved.target),
-                                    ActionValue::String(resolved.name), found);
-      if (found) return v;
+      return GetClipMember(*resolved.target, ClipOf(*resolved.target), ActionValue::String(resolved.name), found);
     }
-    if (ActionTarget* t = ResolveTarget(root_, Base(f), path, caseSensitive_)) return ClipValue(*t);
     return ActionValue();
   }
-  // A dotted chain through values: _root.menu.button, flash.geom.Point.
+  // A path of timelines, the last part a variable (which comes before a
+  // child of that name): _root.menu.label.
+  {
+    ResolvedVariable resolved;
+    const std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && dot + 1 < path.size()) {
+      ActionTarget* t = ResolveTarget(root_, Base(f), path.substr(0, dot), caseSensitive_);
+      if (t != nullptr) {
+        bool found = false;
+        ActionValue v = GetClipMember(*t, ClipOf(*t), ActionValue::String(path.substr(dot + 1)), found);
+        if (found || Abnormal()) return v;
+      }
+    }
+  }
+  // Else a dotted chain through values: flash.geom.Point, obj.member.
   std::size_t begin = 0;
   std::size_t dot = path.find('.');
   ActionValue value = LookupName(f, ActionValue::String(path.substr(0, dot)));
@@ -270,6 +281,10 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
       return;
     }
     const std::size_t dot = text.rfind('.');
+    if (ActionTarget* t = ResolveTarget(root_, Base(f), text.substr(0, dot), caseSensitive_)) {
+      SetMember(ClipValue(*t), ActionValue::String(text.substr(dot + 1)), std::move(value));
+      return;
+    }
     const ActionValue object = LookupPath(f, text.substr(0, dot));
     if (object.IsObject()) SetMember(object, ActionValue::String(text.substr(dot + 1)), std::move(value));
     return;
