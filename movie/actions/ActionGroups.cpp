@@ -116,10 +116,20 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
     case ActionCode::Multiply:
     case ActionCode::Divide:
     case ActionCode::Modulo: {
-      // The first generation converts the left operand first.
+      // The first generation converts the left operand first for Add and
+      // Multiply, the right one first for Subtract and Divide.
       const ActionValue right = Pop();
-      const double b = Number(Pop());
-      const double a = Number(right);
+      const ActionValue left = Pop();
+      const bool rightFirst = action.code == ActionCode::Subtract || action.code == ActionCode::Divide;
+      double a = 0;
+      double b = 0;
+      if (rightFirst) {
+        a = Number(right);
+        b = Number(left);
+      } else {
+        b = Number(left);
+        a = Number(right);
+      }
       double result = 0;
       switch (action.code) {
         case ActionCode::Add: result = b + a; break;
@@ -213,10 +223,19 @@ Outcome Interpreter::ComparisonAndLogic(Frame&, Action& action) {
   switch (action.code) {
     case ActionCode::Equals:
     case ActionCode::Less: {
-      // The first generation converts the left operand first.
+      // The first generation converts the right operand of Equals first,
+      // the left one of Less.
       const ActionValue right = Pop();
-      const double b = Number(Pop());
-      const double a = Number(right);
+      const ActionValue left = Pop();
+      double a = 0;
+      double b = 0;
+      if (action.code == ActionCode::Equals) {
+        a = Number(right);
+        b = Number(left);
+      } else {
+        b = Number(left);
+        a = Number(right);
+      }
       PushBool(action.code == ActionCode::Equals ? b == a : b < a);
       break;
     }

@@ -397,6 +397,7 @@ class Interpreter {
   void AssignProperty(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue value);
   ActionValue ArgumentsOf(Frame& f);
   ActionValue SuperOf(Frame& f);
+  ActionValue MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase);
   ActionValue ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name);
 
   ScriptRuntime& rt_;

@@ -119,10 +119,21 @@ ActionValue Interpreter::SuperOf(Frame& f) {
     constructorBase = f.home;
     memberBase = f.home != nullptr ? f.home->Proto() : nullptr;
   } else {
+    // A method that this holds itself: super() starts at this's prototype
+    // and super.x above it, as in a constructor.
     ScriptObject* holder = f.home != nullptr ? f.home : f.thisValue.ObjectValue();
+    if (holder != nullptr && holder == f.thisValue.ObjectValue() && holder->Proto() != nullptr) {
+      constructorBase = holder->Proto();
+      memberBase = constructorBase->Kind() == ObjectKind::Clip ? nullptr : constructorBase->Proto();
+      return MakeSuper(f, constructorBase, memberBase);
+    }
     constructorBase = memberBase = holder != nullptr ? holder->Proto() : nullptr;
   }
   if (constructorBase == nullptr && memberBase == nullptr) return ActionValue();
+  return MakeSuper(f, constructorBase, memberBase);
+}
+
+ActionValue Interpreter::MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase) {
   SuperObject* super = rt_.Heap().Make<SuperObject>(caseSensitive_, f.thisValue, constructorBase);
   if (super == nullptr) return ActionValue();
   if (memberBase != nullptr) super->SetProto(memberBase);

@@ -34,14 +34,12 @@ std::string Interpreter::Text(const ActionValue& v) {
     ActionTarget* t = TargetOf(v);
     if (t == nullptr) return std::string();
   }
-  if (dynamic_cast<SuperObject*>(v.ObjectValue()) != nullptr) return "[type Object]";
   const ActionValue method = GetMember(v, rt_.names.toString);
   if (Abnormal()) return std::string();
   if (method.IsFunction()) {
     const ActionValue result = Call(method, v, ArgList());
     if (Abnormal()) return std::string();
     if (result.IsString()) return result.StringValue();
-    if (!result.IsObject() && !result.IsUndefined()) return result.ToString(version_);
   } else if (v.IsClip()) {
     ActionTarget* t = TargetOf(v);
     return t ? DotTargetPath(*t) : std::string();
