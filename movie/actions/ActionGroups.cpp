@@ -540,7 +540,7 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       break;
     }
     case ActionCode::SetTarget: {
-      const std::string path = action.payload.String();
+      const std::string path = MovieText(action.payload.String());
       if (action.payload.Failed()) {
         Fault();
         return Flow::Stop;

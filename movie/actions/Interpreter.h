@@ -237,6 +237,8 @@ class Interpreter {
   ActionValue ValueOf(const ActionValue& v);
   ActionValue ToPrimitive(const ActionValue& v, bool preferString);
   std::string Text(const ActionValue& v);
+  // A text of the movie's actions as UTF-8 (older movies: from the code page).
+  std::string MovieText(std::string text);
   double Number(const ActionValue& v);
   bool Truth(const ActionValue& v) { return v.ToBoolean(version_); }
   ActionValue StringValue(std::string text) {
