@@ -722,18 +722,12 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
         Fault();
         return Flow::Stop;
       }
-      std::vector<std::pair<ActionValue, ActionValue>> pairs;
-      pairs.reserve(count);
+      // Pairs are defined as they come off the stack, the last first.
       for (std::size_t i = 0; i < count; ++i) {
         ActionValue value = Pop();
-        ActionValue name = Pop();
-        pairs.emplace_back(std::move(name), std::move(value));
-      }
-      // Pairs come off the stack last first; they are defined first first.
-      for (std::size_t i = count; i > 0; --i) {
-        auto& pair = pairs[i - 1];
-        const ActionValue key = pair.first.IsString() ? pair.first : StringValue(Text(pair.first));
-        SetMember(ActionValue::Object(object), key, std::move(pair.second));
+        const ActionValue name = Pop();
+        const ActionValue key = name.IsString() ? name : StringValue(Text(name));
+        SetMember(ActionValue::Object(object), key, std::move(value));
       }
       Push(ActionValue::Object(object));
       break;
@@ -819,7 +813,7 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
 // Services of the player: trace, time and random numbers. Loading from
 // URLs has no effect in the control, and the first generation's Call keeps
 // the stack balanced.
-Outcome Interpreter::Services(Frame&, Action& action) {
+Outcome Interpreter::Services(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::Trace: {
       const ActionValue v = Pop();
@@ -844,9 +838,12 @@ Outcome Interpreter::Services(Frame&, Action& action) {
       Pop();
       Pop();
       break;
-    case ActionCode::Call:
-      Pop();
+    case ActionCode::Call: {
+      CallFrame(f, Pop());
+      // A block whose timeline is gone ends with the frame it called.
+      if (f.original != nullptr && f.original->Gone() && !Abnormal()) return Flow::Return;
       break;
+    }
     default:
       break;
   }

@@ -402,7 +402,7 @@ ActionValue Get(NativeCall& c) {
       return Num(height);
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
-    case MouseWheelEnabled: return Bool(true);
+    case MouseWheelEnabled: return Bool(d->mouseWheelEnabled);
     case StyleSheet: return ActionValue();
     default: return ActionValue();
   }
@@ -477,6 +477,7 @@ ActionValue Set(NativeCall& c) {
     case Selectable: d->selectable = c.vm.Truth(v); break;
     case Restrict: d->restrict = v.IsNullish() ? std::string() : c.vm.Text(v); break;
     case CondenseWhite: d->condenseWhite = c.vm.Truth(v); break;
+    case MouseWheelEnabled: d->mouseWheelEnabled = c.vm.Truth(v); break;
     default: break;
   }
   return ActionValue();

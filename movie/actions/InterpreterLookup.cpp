@@ -144,7 +144,9 @@ ActionValue Interpreter::MakeSuper(Frame& f, ScriptObject* constructorBase, Scri
 bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& out) {
   if (name.empty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T')) return false;
   if (SameName(name, "this", caseSensitive_)) {
-    out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(Base(f)) : f.thisValue;
+    // Under tellTarget, this is still the block's own timeline.
+    const bool own = f.original != nullptr && !f.original->Gone();
+    out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(own ? *f.original : Base(f)) : f.thisValue;
     return true;
   }
   if (name[0] != '_') return false;
@@ -205,7 +207,7 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
   if (f.outer == nullptr) {
     // After a tellTarget that named nothing, variables are the root's and
     // display properties nobody's.
-    ActionTarget& base = f.current ? *f.current : root_;
+    ActionTarget& base = Base(f);
     TargetProperty property;
     if (f.current == nullptr && PropertyByName(text, property)) {
       hit = false;
@@ -614,14 +616,19 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     const ActionValue callback = w->callback;
     const ActionValue userData = w->userData;
     ActionValue old;
-    if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
-      if (!e->Accessor()) old = e->value;
-    }
+    if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
     const ActionValue args[] = {name, old, value, userData};
     o->Unwatch(name.StringValue());
     value = Call(callback, thisValue, ArgList(args, 4));
     if (!o->FindWatcher(name.StringValue())) o->Watch(name, callback, userData);
-    if (Abnormal()) return;
+    if (Abnormal()) {
+      // A watcher that throws leaves the property undefined.
+      if (!Throwing()) return;
+      VariableStore::Entry* e = o->Properties().FindEntry(rep);
+      if (e == nullptr) e = o->Properties().Define(name);
+      if (e != nullptr && !e->Accessor() && !(e->flags & PropertyFlag::ReadOnly)) e->value = ActionValue();
+      return;
+    }
   }
   if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
     if (!PropertyFlag::VisibleTo(e->flags, version_)) {

@@ -269,4 +269,44 @@ void Interpreter::GotoValue(ActionTarget& t, const ActionValue& frame, bool play
   t.GotoFrame(static_cast<int>(index), play);
 }
 
+void Interpreter::CallFrame(Frame& f, const ActionValue& frame) {
+  ActionTarget* target = &Base(f);
+  int index = -1;
+  if (frame.IsString()) {
+    std::string text = frame.StringValue();
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string::npos) {
+      target = ResolveTarget(root_, *target, text.substr(0, colon), caseSensitive_);
+      text = text.substr(colon + 1);
+      if (target == nullptr) return;
+    }
+    double number = 0;
+    if (ParseNumber(text, version_, number)) {
+      if (std::isfinite(number) && number >= 1 && number <= std::numeric_limits<int>::max()) {
+        index = static_cast<int>(number) - 1;
+      }
+    } else {
+      index = target->FrameOfLabel(text);
+    }
+  } else {
+    const double number = Number(frame);
+    if (std::isfinite(number) && number >= 1 && number <= std::numeric_limits<int>::max()) {
+      index = static_cast<int>(number) - 1;
+    }
+  }
+  if (index < 0) return;
+  const std::vector<ByteBlock>* blocks = target->FrameActions(index);
+  if (blocks == nullptr) return;
+  if (depth_ >= ActionContext::MaxCallDepth) {
+    Fault();
+    return;
+  }
+  ++depth_;
+  for (const ByteBlock& block : *blocks) {
+    RunBlock(block.data(), block.size(), *target);
+    if (Stopped()) break;
+  }
+  --depth_;
+}
+
 }  // namespace Halvane::Movie::Interpreting

@@ -177,6 +177,12 @@ bool MovieClip::GotoFrame(int frame, bool play) {
   return true;
 }
 
+const std::vector<ByteBlock>* MovieClip::FrameActions(int frame) const {
+  if (frame < 0 || frame >= timeline_.FrameCount()) return nullptr;
+  const FrameRecord& record = timeline_.Frame(frame);
+  return record.actions.empty() ? nullptr : &record.actions;
+}
+
 bool MovieClip::GotoLabel(const std::string& label, bool play) {
   const int frame = timeline_.FindLabel(label);
   if (frame < 0) return false;
