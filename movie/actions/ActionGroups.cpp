@@ -697,7 +697,13 @@ Outcome Interpreter::ControlFlowAndFunctions(Frame& f, Action& action) {
 Outcome Interpreter::Objects(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::InitArray: {
-      const std::size_t count = PopCount();
+      // A count beyond the stack makes nothing and takes nothing.
+      const double wanted = Number(Pop());
+      if (wanted > static_cast<double>(Available())) {
+        Push(ActionValue());
+        break;
+      }
+      const std::size_t count = wanted > 0 ? static_cast<std::size_t>(wanted) : 0;
       ArrayObject* array = rt_.NewArray();
       if (array == nullptr) {
         Fault();
@@ -716,7 +722,12 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
       break;
     }
     case ActionCode::InitObject: {
-      const std::size_t count = PopCount(2);
+      const double wanted = Number(Pop());
+      if (wanted * 2 > static_cast<double>(Available())) {
+        Push(ActionValue());
+        break;
+      }
+      const std::size_t count = wanted > 0 ? static_cast<std::size_t>(wanted) : 0;
       ScriptObject* object = rt_.NewObject();
       if (object == nullptr) {
         Fault();

@@ -25,7 +25,10 @@ ActionValue ObjectConstruct(NativeCall& c) {
 }
 
 ActionValue ObjectToString(NativeCall& c) {
-  if (c.thisValue.IsClip()) return Str(c, c.thisValue.ToString(c.vm.Version()));
+  if (c.thisValue.IsClip()) {
+    ActionTarget* t = c.vm.TargetOf(c.thisValue);
+    return Str(c, t != nullptr ? DotTargetPath(*t) : std::string());
+  }
   if (c.thisValue.IsFunction()) return Str(c, "[type Function]");
   return Str(c, "[object Object]");
 }

@@ -57,7 +57,9 @@ bool Interpreter::IsPath(const std::string& name) const {
 ActionTarget* Interpreter::TargetOfObject(ScriptObject* o) {
   if (o == nullptr || o->Kind() != ObjectKind::Clip) return nullptr;
   auto* clip = static_cast<ClipObject*>(o);
-  if (ActionTarget* t = clip->Target()) return t;
+  if (ActionTarget* t = clip->Target()) {
+    if (!t->Gone()) return t;
+  }
   if (clip->LastPath().empty()) return nullptr;
   // The instance is gone: a new one with the same path answers for it.
   return ResolveTarget(root_, root_, clip->LastPath(), caseSensitive_);
@@ -150,12 +152,10 @@ bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& ou
     return true;
   }
   if (name[0] != '_') return false;
-  if (name.size() > 6 && SameName(name.substr(0, 6), "_level", caseSensitive_)) {
-    const std::string digits = name.substr(6);
-    if (digits.find_first_not_of("0123456789") == std::string::npos) {
-      out = digits == "0" ? ClipValue(root_) : ActionValue();
-      return true;
-    }
+  int level = 0;
+  if (LevelOfName(name, caseSensitive_, level)) {
+    out = level == 0 ? ClipValue(root_) : ActionValue();
+    return true;
   }
   return false;
 }

@@ -18,6 +18,8 @@ namespace {
 
 // Scripts number depths from the timeline's -16384.
 constexpr std::int64_t kDepthOffset = 16384;
+// The deepest instance removeMovieClip still takes.
+constexpr int kMaxRemovableDepth = 2130690031;
 
 bool KeyOfDepth(int depth, int& key) {
   const std::int64_t k = static_cast<std::int64_t>(depth) + kDepthOffset;
@@ -712,8 +714,9 @@ ActionTarget* MovieClip::Duplicate(const std::string& name, int depth) {
 
 bool MovieClip::RemoveFromParent() {
   if (parent_ == nullptr || self_ == nullptr || removed_) return false;
-  // Only what scripts made, or moved to their depths, can be removed.
-  if (depth_ < 0 && !self_->scripted) return false;
+  // Only instances at the depths scripts use can be removed (timeline
+  // instances sit below 0 until swapDepths moves them).
+  if (depth_ < 0 || depth_ > kMaxRemovableDepth) return false;
   int key = 0;
   if (!KeyOfDepth(depth_, key)) return false;
   parent_->RemoveAt(key);
