@@ -169,10 +169,13 @@ Outcome Interpreter::TryBlock(Frame& f, Action& action) {
     return Flow::Stop;
   }
 
+  const std::size_t height = stack_.size();
   std::size_t exit = catchStart;
   Flow flow = RunRange(f, tryStart, catchStart, exit);
   std::size_t continueAt = exit == catchStart ? after : exit;
   if (flow == Flow::Throw && hasCatch) {
+    // What the try block pushed is dropped; what it popped stays popped.
+    if (stack_.size() > height) stack_.resize(height);
     ActionValue caught = TakeThrown();
     if (catchInRegister) {
       if (catchRegister < f.registerCount) registers_[f.registerBase + catchRegister] = std::move(caught);

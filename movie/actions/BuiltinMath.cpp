@@ -10,9 +10,17 @@ namespace {
 
 enum MathFunction { Abs, Acos, Asin, Atan, Ceil, Cos, Exp, Floor, Log, Round, Sin, Sqrt, Tan };
 
+// Every Math function converts its first two arguments, whatever it uses;
+// a missing one is NaN.
+void TwoNumbers(NativeCall& c, double& a, double& b) {
+  a = b = std::numeric_limits<double>::quiet_NaN();
+  if (c.Has(0)) a = ArgNumber(c, 0);
+  if (c.Has(1)) b = ArgNumber(c, 1);
+}
+
 ActionValue Unary(NativeCall& c) {
-  if (!c.Has(0)) return Num(std::numeric_limits<double>::quiet_NaN());
-  const double x = ArgNumber(c, 0);
+  double x = 0, unused = 0;
+  TwoNumbers(c, x, unused);
   switch (c.Tag()) {
     case Abs: return Num(std::fabs(x));
     case Acos: return Num(std::acos(x));
@@ -32,42 +40,36 @@ ActionValue Unary(NativeCall& c) {
 }
 
 ActionValue Atan2(NativeCall& c) {
-  if (c.Count() < 2) return Num(std::numeric_limits<double>::quiet_NaN());
-  return Num(std::atan2(ArgNumber(c, 0), ArgNumber(c, 1)));
+  double y = 0, x = 0;
+  TwoNumbers(c, y, x);
+  return Num(std::atan2(y, x));
 }
 
 ActionValue Pow(NativeCall& c) {
-  if (c.Count() < 2) return Num(std::numeric_limits<double>::quiet_NaN());
-  const double x = ArgNumber(c, 0);
-  const double y = ArgNumber(c, 1);
-  if (std::isnan(y)) return Num(std::numeric_limits<double>::quiet_NaN());
+  double x = 0, y = 0;
+  TwoNumbers(c, x, y);
   return Num(std::pow(x, y));
 }
 
+// min and max compare their first two arguments; with none they answer the
+// infinity nothing is beyond.
 ActionValue MinMax(NativeCall& c, bool max) {
   if (c.Count() == 0) {
     return Num(max ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity());
   }
-  // Movies of version 7 and later compare all arguments; earlier ones the
-  // first two.
-  const std::size_t n = c.vm.Version() >= 7 ? c.Count() : std::min<std::size_t>(c.Count(), 2);
-  if (n == 1 && c.vm.Version() < 7) return Num(std::numeric_limits<double>::quiet_NaN());
-  double result = ArgNumber(c, 0);
-  for (std::size_t i = 1; i < n; ++i) {
-    const double v = ArgNumber(c, i);
-    if (std::isnan(result) || std::isnan(v)) {
-      result = std::numeric_limits<double>::quiet_NaN();
-      continue;
-    }
-    if (max ? v > result : v < result) result = v;
-  }
-  return Num(result);
+  double a = 0, b = 0;
+  TwoNumbers(c, a, b);
+  if (std::isnan(a) || std::isnan(b)) return Num(std::numeric_limits<double>::quiet_NaN());
+  return Num(max ? (b > a ? b : a) : (b < a ? b : a));
 }
 
 ActionValue Max(NativeCall& c) { return MinMax(c, true); }
 ActionValue Min(NativeCall& c) { return MinMax(c, false); }
 
+
 ActionValue Random(NativeCall& c) {
+  double unused = 0;
+  TwoNumbers(c, unused, unused);
   std::uint32_t& state = c.vm.Context().randomState;
   std::uint32_t x = state ? state : 0x2545F491u;
   x ^= x << 13;
@@ -77,9 +79,38 @@ ActionValue Random(NativeCall& c) {
   return Num(static_cast<double>(x) / 4294967296.0);
 }
 
+// A Math function the platform has no entry for: it still converts.
+ActionValue NoMath(NativeCall& c) {
+  double unused = 0;
+  TwoNumbers(c, unused, unused);
+  return Num(std::numeric_limits<double>::quiet_NaN());
+}
+
+// ASnative(category, index): the platform's native functions by number.
+// Only the Math category (200) is offered; others answer undefined.
+ActionValue AsNative(NativeCall& c) {
+  if (ArgNumber(c, 0) != 200) return ActionValue();
+  const double index = ArgNumber(c, 1);
+  ScriptRuntime& rt = Rt(c);
+  static const int kUnary[] = {Abs, -1, -1, Sin, Cos, -1, Tan, Exp, Log, Sqrt, Round, -1, Floor, Ceil, Atan, Asin, Acos};
+  FunctionObject* f = nullptr;
+  if (index == 1) f = rt.NewNative(Min);
+  else if (index == 2) f = rt.NewNative(Max);
+  else if (index == 5) f = rt.NewNative(Atan2);
+  else if (index == 11) f = rt.NewNative(Random);
+  else if (index == 17) f = rt.NewNative(Pow);
+  else if (index >= 0 && index < 17 && index == std::floor(index) && kUnary[static_cast<int>(index)] >= 0) {
+    f = rt.NewNative(Unary, kUnary[static_cast<int>(index)]);
+  } else {
+    f = rt.NewNative(NoMath);
+  }
+  return f != nullptr ? ActionValue::Object(f) : ActionValue();
+}
+
 }  // namespace
 
 void InstallMath(ScriptRuntime& rt) {
+  rt.Method(rt.global, "ASnative", AsNative);
   ScriptObject* math = rt.NewObject();
   rt.Value(rt.global, "Math", ActionValue::Object(math));
   const struct {

@@ -485,11 +485,19 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
 }
 
 ActionValue Interpreter::ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name) {
-  // __resolve: called with the name of a property that is nowhere.
-  ScriptObject* holder = nullptr;
-  VariableStore::Entry* e = FindProperty(object, rt_.names.resolve, &holder);
-  if (e == nullptr) return ActionValue();
-  const ActionValue resolver = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+  // __resolve: called with the name of a property that is nowhere. The
+  // first __resolve holding an object counts; properties with getters and
+  // other values are passed over.
+  ActionValue resolver;
+  ScriptObject* o = object;
+  for (int depth = 0; o != nullptr && depth < kMaxProtoDepth; ++depth, o = o->Proto()) {
+    VariableStore::Entry* e = o->Properties().FindEntry(*rt_.names.resolve.StringRep());
+    if (e == nullptr || !PropertyFlag::VisibleTo(e->flags, version_) || e->Accessor()) continue;
+    if (e->value.Type() == ActionValueType::Object || e->value.Type() == ActionValueType::Function) {
+      resolver = e->value;
+      break;
+    }
+  }
   if (!resolver.IsFunction()) return ActionValue();
   const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
   return Call(resolver, thisValue, ArgList(&key, 1));

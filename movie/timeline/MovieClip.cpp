@@ -197,6 +197,8 @@ ActionTarget* MovieClip::ChildByName(const std::string& name, bool caseSensitive
     if (!SameName(entry.second.name, name, caseSensitive)) continue;
     if (MovieClip* child = entry.second.sprite.get()) return child;
     if (TextFieldInstance* field = entry.second.text.get()) return field;
+    // A named shape is no timeline: its name answers with the one it is on.
+    return this;
   }
   return nullptr;
 }
