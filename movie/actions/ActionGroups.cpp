@@ -248,9 +248,7 @@ Outcome Interpreter::ComparisonAndLogic(Frame&, Action& action) {
     case ActionCode::Greater: {
       const ActionValue a = Pop();
       const ActionValue b = Pop();
-      ActionValue r = LessThan(a, b);
-      // Greater answers false, not undefined, when NaN is involved.
-      Push(r.IsUndefined() ? ActionValue::Boolean(false) : std::move(r));
+      Push(LessThan(a, b));
       break;
     }
     case ActionCode::Equals2: {

@@ -397,8 +397,20 @@ ActionValue CreateTextField(NativeCall& c) {
 
 ActionValue SetMask(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
-  if (t == nullptr) return Bool(false);
-  ActionTarget* mask = c.Arg(0).IsClip() ? c.vm.TargetOf(c.Arg(0)) : nullptr;
+  if (t == nullptr || !c.Has(0)) return ActionValue();
+  // A timeline or a path to one masks; other values but objects and
+  // texts unmask.
+  const ActionValue& arg = c.Arg(0);
+  ActionTarget* mask = nullptr;
+  if (arg.IsClip()) {
+    mask = c.vm.TargetOf(arg);
+    if (mask == nullptr) return Bool(false);
+  } else if (arg.IsString()) {
+    mask = ResolveTarget(c.vm.RootTarget(), c.vm.ActiveTarget(), arg.StringValue(), c.vm.CaseSensitive());
+    if (mask == nullptr) return Bool(false);
+  } else if (arg.IsObject()) {
+    return Bool(false);
+  }
   t->SetMask(mask);
   return Bool(true);
 }
@@ -448,7 +460,9 @@ ActionTarget* ColorTarget(NativeCall& c) {
   const ActionValue target = c.vm.GetMember(c.thisValue, "target");
   if (target.IsClip()) return c.vm.TargetOf(target);
   if (target.IsNullish()) return nullptr;
-  return ResolveTarget(c.vm.RootTarget(), c.vm.ActiveTarget(), c.vm.Text(target), c.vm.CaseSensitive());
+  const std::string path = c.vm.Text(target);
+  if (path.empty()) return nullptr;
+  return ResolveTarget(c.vm.RootTarget(), c.vm.ActiveTarget(), path, c.vm.CaseSensitive());
 }
 
 ActionValue ColorConstruct(NativeCall& c) {
@@ -474,10 +488,10 @@ ActionValue SetRgb(NativeCall& c) {
 ActionValue GetRgb(NativeCall& c) {
   ActionTarget* t = ColorTarget(c);
   if (t == nullptr) return ActionValue();
+  // The offsets as they are, negative ones spilling into the higher bits.
   const ColorTransform cx = t->GetColorTransform();
-  const std::uint32_t rgb = (static_cast<std::uint32_t>(cx.add[0] & 0xFF) << 16) |
-                            (static_cast<std::uint32_t>(cx.add[1] & 0xFF) << 8) |
-                            static_cast<std::uint32_t>(cx.add[2] & 0xFF);
+  const std::int32_t rgb = static_cast<std::int32_t>(static_cast<std::uint32_t>(cx.add[0]) << 16) |
+                           static_cast<std::int32_t>(static_cast<std::uint32_t>(cx.add[1]) << 8) | cx.add[2];
   return Num(rgb);
 }
 
@@ -489,11 +503,11 @@ ActionValue SetTransform(NativeCall& c) {
   const char* multNames[] = {"ra", "ga", "ba", "aa"};
   const char* addNames[] = {"rb", "gb", "bb", "ab"};
   for (int i = 0; i < 4; ++i) {
-    if (c.vm.HasProperty(o, Str(c, multNames[i]))) {
+    if (c.vm.HasOwnProperty(o, Str(c, multNames[i]))) {
       const double v = c.vm.Number(c.vm.GetMember(c.Arg(0), multNames[i]));
       cx.mult[i] = static_cast<std::int16_t>(WrapToInt32(v * 2.56));
     }
-    if (c.vm.HasProperty(o, Str(c, addNames[i]))) {
+    if (c.vm.HasOwnProperty(o, Str(c, addNames[i]))) {
       const double v = c.vm.Number(c.vm.GetMember(c.Arg(0), addNames[i]));
       cx.add[i] = static_cast<std::int16_t>(WrapToInt32(v));
     }

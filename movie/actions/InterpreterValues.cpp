@@ -130,8 +130,12 @@ ActionValue Interpreter::LessThan(const ActionValue& a, const ActionValue& b) {
     if (std::isnan(l) || std::isnan(r)) return ActionValue();
     return ActionValue::Boolean(l < r);
   }
+  // An object that gives no primitive ends the comparison: false, without
+  // converting the other operand.
   const ActionValue pa = ToPrimitive(a, false);
+  if (pa.IsObject() && !pa.IsClip()) return ActionValue::Boolean(false);
   const ActionValue pb = ToPrimitive(b, false);
+  if (pb.IsObject() && !pb.IsClip()) return ActionValue::Boolean(false);
   if (pa.IsString() && pb.IsString()) {
     Work((pa.StringValue().size() + pb.StringValue().size()) / 256);
     return ActionValue::Boolean(pa.StringValue() < pb.StringValue());

@@ -206,28 +206,51 @@ double ParseIntPrefix(const std::string& text, int radix) {
 
 // parseFloat: the longest decimal number at the start of the text.
 double ParseFloatPrefix(const std::string& text) {
+  // Digit by digit, as the platform reads them: the fraction adds tenths
+  // that shrink by division (so ".1499999" is not the closest double), a
+  // second point is passed over (and ends any hope of an exponent), and the
+  // exponent wraps at 32 bits.
   std::size_t i = 0;
-  while (i < text.size() && IsAsciiSpace(text[i])) ++i;
-  const std::size_t begin = i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t n = text.size();
+  while (i < n && IsAsciiSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  double value = 0.0;
+  double scale = 1.0;
+  bool fraction = false;
+  bool secondPoint = false;
   std::size_t digits = 0;
-  while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++digits;
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (IsAsciiDigit(c)) {
+      ++digits;
+      if (fraction) {
+        scale /= 10.0;
+        value += (c - '0') * scale;
+      } else {
+        value = value * 10.0 + (c - '0');
+      }
+    } else if (c == '.') {
+      if (fraction) secondPoint = true;
+      fraction = true;
+    } else {
+      break;
+    }
   }
   if (digits == 0) return std::nan("");
-  std::size_t end = i;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+  if (!secondPoint && i < n && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    bool negativeExponent = false;
+    if (j < n && (text[j] == '+' || text[j] == '-')) negativeExponent = text[j++] == '-';
+    std::uint32_t exponent = 0;
     std::size_t exponentDigits = 0;
-    while (j < text.size() && IsAsciiDigit(text[j])) ++j, ++exponentDigits;
-    if (exponentDigits) end = j;
+    for (; j < n && IsAsciiDigit(text[j]); ++j, ++exponentDigits) exponent = exponent * 10u + (text[j] - '0');
+    if (exponentDigits > 0) {
+      const std::int32_t e = static_cast<std::int32_t>(exponent);
+      value *= std::pow(10.0, negativeExponent ? -static_cast<double>(e) : static_cast<double>(e));
+    }
   }
-  double value = 0;
-  ParseNumber(text.substr(begin, end - begin), 5, value);
-  return value;
+  return negative ? -value : value;
 }
 
 std::int32_t TruncateToInt32(double v) {
