@@ -105,9 +105,7 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
         Fault();
         return Flow::Stop;
       }
-      if (index < f.registerCount) {
-        registers_[f.registerBase + index] = Available() ? stack_.back() : ActionValue();
-      }
+      if (ActionValue* slot = RegisterSlot(f, index)) *slot = Available() ? stack_.back() : ActionValue();
       break;
     }
 

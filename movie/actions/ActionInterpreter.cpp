@@ -245,6 +245,17 @@ std::string Interpreter::MovieText(std::string text) {
   return text;
 }
 
+ActionValue* Interpreter::RegisterSlot(Frame& f, std::uint8_t index) {
+  if (index < f.registerCount) return &registers_[f.registerBase + index];
+  // A register beyond a function's own is one of the blocks it runs in.
+  for (std::size_t i = frames_.size(); i > 0; --i) {
+    Frame* outer = frames_[i - 1];
+    if (outer == &f) continue;
+    if (index < outer->registerCount) return &registers_[outer->registerBase + index];
+  }
+  return nullptr;
+}
+
 bool Interpreter::PushValues(Frame& f, SwfReader& r) {
   while (r.Remaining() > 0) {
     const std::uint8_t type = r.U8();
@@ -270,7 +281,8 @@ bool Interpreter::PushValues(Frame& f, SwfReader& r) {
       case ActionCode::PushType::Register: {
         const std::uint8_t index = r.U8();
         if (r.Failed()) return false;
-        Push(index < f.registerCount ? registers_[f.registerBase + index] : ActionValue());
+        ActionValue* slot = RegisterSlot(f, index);
+        Push(slot != nullptr ? *slot : ActionValue());
         break;
       }
       case ActionCode::PushType::Boolean: {
@@ -472,7 +484,7 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
     f.argumentsByName = (flags & (PreloadArguments | SuppressArguments)) == 0;
     f.superByName = (flags & (PreloadSuper | SuppressSuper)) == 0;
     if (flags & PreloadThis) {
-      preload((flags & SuppressThis) ? ActionValue() : thisValue.IsUndefined() ? ClipValue(*base) : thisValue);
+      preload((flags & SuppressThis) ? ActionValue() : thisValue);
     }
     if (flags & PreloadArguments) preload(ArgumentsOf(f));
     if (flags & PreloadSuper) preload((flags & SuppressSuper) ? ActionValue() : SuperOf(f));

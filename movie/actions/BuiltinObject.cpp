@@ -133,6 +133,11 @@ ActionValue FunctionCall(NativeCall& c) {
   return c.Count() > 0 ? c.Arg(0) : Obj(Rt(c).NewObject(nullptr));
 }
 
+// call and apply with no this (undefined or null) call on _global.
+ActionValue ThisForCall(NativeCall& c) {
+  return c.Arg(0).IsNullish() ? ActionValue::Object(Rt(c).global) : c.Arg(0);
+}
+
 ActionValue FunctionApply(NativeCall& c) {
   std::vector<ActionValue> args;
   if (ScriptObject* array = c.Arg(1).ObjectValue()) {
@@ -142,14 +147,14 @@ ActionValue FunctionApply(NativeCall& c) {
     args.reserve(n);
     for (std::size_t i = 0; i < n; ++i) args.push_back(c.vm.GetMember(c.Arg(1), ActionValue::Number(static_cast<double>(i))));
   }
-  return c.vm.Call(c.thisValue, c.Arg(0), ArgList(args));
+  return c.vm.Call(c.thisValue, ThisForCall(c), ArgList(args));
 }
 
 ActionValue FunctionCallMethod(NativeCall& c) {
   const std::size_t n = c.Count();
   std::vector<ActionValue> args;
   for (std::size_t i = 1; i < n; ++i) args.push_back(c.Arg(i));
-  return c.vm.Call(c.thisValue, c.Arg(0), ArgList(args));
+  return c.vm.Call(c.thisValue, ThisForCall(c), ArgList(args));
 }
 
 // --- Error

@@ -308,6 +308,8 @@ class Interpreter {
     return root_;
   }
   ScriptObject* EnsureActivation(Frame& f);
+  // Register index of the running block, or null when there is none.
+  ActionValue* RegisterSlot(Frame& f, std::uint8_t index);
   Frame* CurrentFrame() { return frames_.empty() ? nullptr : frames_.back(); }
   // The timeline that native code runs on: the current frame's, else the root.
   ActionTarget& ActiveTarget() {

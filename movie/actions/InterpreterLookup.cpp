@@ -146,6 +146,12 @@ ActionValue Interpreter::MakeSuper(Frame& f, ScriptObject* constructorBase, Scri
 bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& out) {
   if (name.empty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T')) return false;
   if (SameName(name, "this", caseSensitive_)) {
+    // A function that preloads or suppresses this answers the keyword
+    // spelled exactly with its timeline, other spellings with nothing.
+    if (!f.thisByName && name != "this") {
+      out = ActionValue();
+      return true;
+    }
     // Under tellTarget, this is still the block's own timeline.
     const bool own = f.original != nullptr && !f.original->Gone();
     out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(own ? *f.original : Base(f)) : f.thisValue;
