@@ -281,14 +281,15 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
 
   ScriptObject* sound = rt.NewObject();
   rt.Class("Sound", SoundConstruct, SoundConstruct, sound);
-  for (const char* name : {"attachSound", "start", "stop", "setVolume", "setPan", "setTransform", "loadSound"}) {
+  for (const char* name : {"attachSound", "start", "stop", "setVolume", "setPan", "setTransform"}) {
     rt.Method(sound, name, Nothing, 0, kHidden);
   }
+  rt.Method(sound, "loadSound", Nothing, 0, kHidden | PropertyFlag::Version6);
   rt.Method(sound, "getVolume", SoundGetVolume, 0, kHidden);
   rt.Method(sound, "getPan", SoundGetPan, 0, kHidden);
   rt.Method(sound, "getTransform", SoundGetTransform, 0, kHidden);
-  rt.Method(sound, "getBytesLoaded", Nothing, 0, kHidden);
-  rt.Method(sound, "getBytesTotal", Nothing, 0, kHidden);
+  rt.Method(sound, "getBytesLoaded", Nothing, 0, kHidden | PropertyFlag::Version6);
+  rt.Method(sound, "getBytesTotal", Nothing, 0, kHidden | PropertyFlag::Version6);
   rt.Value(sound, "duration", ActionValue(), kHidden);
   rt.Value(sound, "position", ActionValue(), kHidden);
 

@@ -676,7 +676,10 @@ void InstallTextField(ScriptRuntime& rt) {
   for (std::size_t i = 0; i < count; ++i) {
     const bool readOnly = i == MaxScroll || i == MaxHScroll || i == Length || i == BottomScroll ||
                           i == TextWidth || i == TextHeight;
-    rt.Accessor(p, kPropertyNames[i], Get, readOnly ? nullptr : Set, static_cast<int>(i), 0);
+    // The rendering properties came with version 8.
+    const bool newer = i == GridFitType || i == AntiAliasType || i == Thickness || i == Sharpness || i == Filters;
+    rt.Accessor(p, kPropertyNames[i], Get, readOnly ? nullptr : Set, static_cast<int>(i),
+                newer ? PropertyFlag::Version8 : 0);
   }
   rt.Method(p, "replaceSel", ReplaceSel, 0, kHidden);
   rt.Method(p, "getTextFormat", GetTextFormat, 0, kHidden);
@@ -685,7 +688,7 @@ void InstallTextField(ScriptRuntime& rt) {
   rt.Method(p, "getNewTextFormat", GetNewTextFormat, 0, kHidden);
   rt.Method(p, "setNewTextFormat", SetNewTextFormat, 0, kHidden);
   rt.Method(p, "getDepth", GetDepth, 0, kHidden);
-  rt.Method(p, "replaceText", ReplaceText, 0, kHidden);
+  rt.Method(p, "replaceText", ReplaceText, 0, kHidden | PropertyFlag::Version7);
   rt.Method(textField, "getFontList", GetFontList, 0, kHidden);
 
   ScriptObject* format = rt.NewObject();
