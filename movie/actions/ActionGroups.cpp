@@ -541,7 +541,7 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
         Fault();
         return Flow::Stop;
       }
-      f.current = path.empty() ? f.original : ResolveTarget(root_, *f.original, path, caseSensitive_);
+      f.current = path.empty() ? f.original : ResolveTellTarget(root_, *f.original, path, caseSensitive_);
       break;
     }
     case ActionCode::SetTarget2: {
@@ -554,7 +554,7 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
         f.current = byPath ? byPath : t;
       } else {
         const std::string path = Text(v);
-        f.current = path.empty() ? f.original : ResolveTarget(root_, *f.original, path, caseSensitive_);
+        f.current = path.empty() ? f.original : ResolveTellTarget(root_, *f.original, path, caseSensitive_);
       }
       break;
     }

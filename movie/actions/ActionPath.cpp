@@ -21,7 +21,7 @@ constexpr int MaxTreeDepth = 4096;
 // _root, _level0, _parent and this as in the language. One trailing "/" or
 // ":" is allowed; empty names are not.
 ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const std::string& path,
-                                bool caseSensitive, bool allowVariables) {
+                                bool caseSensitive, bool allowVariables, bool allowThis = true) {
   if (path.empty()) return &current;
   ActionTarget* target = &current;
   const std::size_t n = path.size();
@@ -52,7 +52,7 @@ ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const
         target = &root;
       } else if (SameName(segment, "_parent", caseSensitive)) {
         target = target->Parent();
-      } else if (SameName(segment, "this", caseSensitive)) {
+      } else if (allowThis && SameName(segment, "this", caseSensitive)) {
         // stays
       } else {
         ActionTarget* child = target->ChildByName(segment, caseSensitive);
@@ -126,6 +126,11 @@ std::vector<std::string> NamesToRoot(ActionTarget& target) {
 ActionTarget* ResolveTarget(ActionTarget& root, ActionTarget& current, const std::string& path,
                             bool caseSensitive) {
   return ResolveTargetImpl(root, current, path, caseSensitive, true);
+}
+
+ActionTarget* ResolveTellTarget(ActionTarget& root, ActionTarget& current, const std::string& path,
+                                bool caseSensitive) {
+  return ResolveTargetImpl(root, current, path, caseSensitive, true, false);
 }
 
 bool ResolveVariable(ActionTarget& root, ActionTarget& current, const std::string& path,

@@ -30,6 +30,11 @@ struct ResolvedVariable {
 ActionTarget* ResolveTarget(ActionTarget& root, ActionTarget& current,
                             const std::string& path, bool caseSensitive);
 
+// The timeline tellTarget names: a target path in which "this" is no
+// keyword (only variable paths know it).
+ActionTarget* ResolveTellTarget(ActionTarget& root, ActionTarget& current, const std::string& path,
+                                bool caseSensitive);
+
 // Splits a variable path into its timeline and name. A name without a path
 // lives on current. Answers false when the timeline part names nothing.
 bool ResolveVariable(ActionTarget& root, ActionTarget& current, const std::string& path,

@@ -285,6 +285,12 @@ ActionValue Interpreter::GetVariable(Frame& f, const ActionValue& name) {
   const std::string& text = name.IsString() ? name.StringValue() : Text(name);
   if (!name.IsString()) return GetVariable(f, ActionValue::String(text));
   if (!IsPath(text)) return LookupName(f, name);
+  // A slash path is first a name as it is (SetVariable makes such names).
+  if (text.find_first_of(":.") == std::string::npos) {
+    bool found = false;
+    ActionValue v = LookupName(f, name, &found);
+    if (found || Abnormal()) return v;
+  }
   return LookupPath(f, text);
 }
 
@@ -292,7 +298,9 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
   const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
   if (!name.IsString()) return;
   const std::string& text = name.StringValue();
-  if (IsPath(text)) {
+  // A name with slashes but neither colon nor dot names no variable of
+  // another timeline: it is set as it is.
+  if (IsPath(text) && text.find_first_of(":.") != std::string::npos) {
     if (text.find_first_of(":/") != std::string::npos) {
       ResolvedVariable resolved;
       if (!ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) return;
