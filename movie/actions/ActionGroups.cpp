@@ -301,25 +301,40 @@ Outcome Interpreter::Strings(Frame&, Action& action) {
       Push(ActionValue::String(b + a));
       break;
     }
-    case ActionCode::StringLength: {
-      const std::string text = Text(Pop());
-      Work(text.size() / 256);
-      Push(ActionValue::Number(static_cast<double>(text.size())));
-      break;
-    }
+    case ActionCode::StringLength:
     case ActionCode::MBStringLength: {
       const std::string text = Text(Pop());
       Work(text.size() / 256);
-      Push(ActionValue::Number(static_cast<double>(Utf8CharacterStarts(text).size())));
+      double length = 0;
+      if (version_ >= 6) length = static_cast<double>(Utf16Length(text));
+      else if (action.code == ActionCode::MBStringLength) length = static_cast<double>(Utf8CharacterStarts(text).size());
+      else length = static_cast<double>(text.size());
+      Push(ActionValue::Number(length));
       break;
     }
     case ActionCode::StringExtract:
     case ActionCode::MBStringExtract: {
-      // The index counts from 1; a negative count takes the rest.
-      const int count = TruncateToInt32(Number(Pop()));
-      const int index = TruncateToInt32(Number(Pop()));
+      // The index counts from 1; a negative count takes the rest. Newer
+      // movies count UTF-16 units in both forms, with 32-bit wrapping.
+      const double countValue = Number(Pop());
+      const double indexValue = Number(Pop());
       const std::string text = Text(Pop());
       Work(text.size() / 256);
+      const int count = version_ >= 6 ? WrapToInt32(countValue) : TruncateToInt32(countValue);
+      const int index = version_ >= 6 ? WrapToInt32(indexValue) : TruncateToInt32(indexValue);
+      if (version_ >= 6) {
+        const std::u16string units = Utf8ToUtf16(text);
+        const std::size_t size = units.size();
+        const std::size_t first = index <= 1 ? 0 : static_cast<std::size_t>(index - 1);
+        std::u16string result;
+        if (first < size) {
+          const std::size_t take = count < 0 || static_cast<std::size_t>(count) > size - first ? size - first
+                                                                                            : static_cast<std::size_t>(count);
+          result = units.substr(first, take);
+        }
+        PushString(Utf16ToUtf8(result));
+        break;
+      }
       std::vector<std::size_t> starts;
       if (action.code == ActionCode::MBStringExtract) {
         starts = Utf8CharacterStarts(text);
@@ -340,24 +355,35 @@ Outcome Interpreter::Strings(Frame&, Action& action) {
       PushString(std::move(result));
       break;
     }
-    case ActionCode::CharToAscii: {
-      const std::string text = Text(Pop());
-      Push(ActionValue::Number(text.empty() ? 0 : static_cast<unsigned char>(text[0])));
-      break;
-    }
+    case ActionCode::CharToAscii:
     case ActionCode::MBCharToAscii: {
       const std::string text = Text(Pop());
-      Push(ActionValue::Number(text.empty() ? 0 : DecodeUtf8(text, 0).codePoint));
+      double code = 0;
+      if (version_ >= 6) {
+        // The first UTF-16 unit; half of a pair reads as the replacement.
+        const std::u16string units = Utf8ToUtf16(text.substr(0, 4));
+        if (!units.empty()) code = units[0] >= 0xD800 && units[0] <= 0xDFFF ? 0xFFFD : units[0];
+      } else if (!text.empty()) {
+        code = action.code == ActionCode::MBCharToAscii ? DecodeUtf8(text, 0).codePoint
+                                                        : static_cast<unsigned char>(text[0]);
+      }
+      Push(ActionValue::Number(code));
       break;
     }
-    case ActionCode::AsciiToChar: {
-      const int c = WrapToInt32(Number(Pop())) & 0xFF;
-      PushString(c == 0 ? std::string() : std::string(1, static_cast<char>(c)));
+    case ActionCode::AsciiToChar:
+    case ActionCode::MBAsciiToChar: {
+      const std::int32_t value = WrapToInt32(Number(Pop()));
+      if (version_ >= 6) {
+        const char16_t unit = static_cast<char16_t>(value & 0xFFFF);
+        PushString(unit == 0 ? std::string() : Utf16ToUtf8(std::u16string(1, unit)));
+      } else if (action.code == ActionCode::MBAsciiToChar) {
+        PushString(CharacterText(static_cast<std::uint32_t>(value)));
+      } else {
+        const int c = value & 0xFF;
+        PushString(c == 0 ? std::string() : std::string(1, static_cast<char>(c)));
+      }
       break;
     }
-    case ActionCode::MBAsciiToChar:
-      PushString(CharacterText(static_cast<std::uint32_t>(WrapToInt32(Number(Pop())))));
-      break;
     case ActionCode::ToString: {
       const ActionValue v = Pop();
       if (v.IsString()) Push(v);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "movie/actions/BuiltinSupport.h"
+#include "movie/actions/CaseTables.h"
 #include "movie/swf/Text.h"
 
 namespace Halvane::Movie::Builtins {
@@ -36,7 +37,7 @@ class Units {
   // The first place at or after from where needle is, or -1.
   long long Find(const Units& needle, std::size_t from) const {
     const std::size_t n = needle.Size();
-    if (from > Size()) return n == 0 ? static_cast<long long>(Size()) : -1;
+    if (from > Size()) return -1;
     for (std::size_t i = from; i + n <= Size(); ++i) {
       std::size_t k = 0;
       while (k < n && At(i + k) == needle.At(k)) ++k;
@@ -72,12 +73,9 @@ std::string ThisText(NativeCall& c) {
   return c.vm.Text(c.thisValue);
 }
 
-// An integer argument of the String methods: NaN and undefined are 0.
-double IntArg(NativeCall& c, std::size_t i) {
-  const double v = ArgNumber(c, i);
-  if (std::isnan(v)) return 0;
-  return std::isinf(v) ? v : std::trunc(v);
-}
+// An integer argument of the String methods: wrapped to 32 bits (NaN,
+// undefined and the infinities are 0).
+double IntArg(NativeCall& c, std::size_t i) { return WrapToInt32(ArgNumber(c, i)); }
 
 std::size_t ClampIndex(double v, std::size_t size) {
   if (!(v > 0)) return 0;
@@ -139,6 +137,7 @@ ActionValue Concat(NativeCall& c) {
 }
 
 ActionValue IndexOf(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
   const std::string text = ThisText(c);
   const std::string search = ArgText(c, 0);
   const Units u(text);
@@ -149,6 +148,7 @@ ActionValue IndexOf(NativeCall& c) {
 }
 
 ActionValue LastIndexOf(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
   const std::string text = ThisText(c);
   const std::string search = ArgText(c, 0);
   const Units u(text);
@@ -160,6 +160,7 @@ ActionValue LastIndexOf(NativeCall& c) {
 }
 
 ActionValue Slice(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
   const std::string text = ThisText(c);
   const Units u(text);
   const double size = static_cast<double>(u.Size());
@@ -171,6 +172,7 @@ ActionValue Slice(NativeCall& c) {
 }
 
 ActionValue Substring(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
   const std::string text = ThisText(c);
   const Units u(text);
   double start = IntArg(c, 0);
@@ -182,6 +184,7 @@ ActionValue Substring(NativeCall& c) {
 }
 
 ActionValue Substr(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue();
   const std::string text = ThisText(c);
   const Units u(text);
   const double size = static_cast<double>(u.Size());
@@ -230,35 +233,12 @@ ActionValue Split(NativeCall& c) {
   return Obj(c.vm.NewArray(parts));
 }
 
-char16_t LowerOf(char16_t u) {
-  if (u >= 'A' && u <= 'Z') return static_cast<char16_t>(u + 32);
-  if ((u >= 0xC0 && u <= 0xDE && u != 0xD7)) return static_cast<char16_t>(u + 32);
-  if (u >= 0x391 && u <= 0x3AB && u != 0x3A2) return static_cast<char16_t>(u + 32);
-  if (u >= 0x410 && u <= 0x42F) return static_cast<char16_t>(u + 32);
-  if (u >= 0x400 && u <= 0x40F) return static_cast<char16_t>(u + 80);
-  if (u >= 0x100 && u <= 0x17F && (u & 1) == 0 && u != 0x130 && u != 0x138) return static_cast<char16_t>(u + 1);
-  if (u >= 0xFF21 && u <= 0xFF3A) return static_cast<char16_t>(u + 32);
-  return u;
-}
-
-char16_t UpperOf(char16_t u) {
-  if (u >= 'a' && u <= 'z') return static_cast<char16_t>(u - 32);
-  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char16_t>(u - 32);
-  if (u == 0xFF) return 0x178;
-  if (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) return static_cast<char16_t>(u - 32);
-  if (u >= 0x430 && u <= 0x44F) return static_cast<char16_t>(u - 32);
-  if (u >= 0x450 && u <= 0x45F) return static_cast<char16_t>(u - 80);
-  if (u >= 0x101 && u <= 0x17F && (u & 1) == 1 && u != 0x131 && u != 0x138) return static_cast<char16_t>(u - 1);
-  if (u >= 0xFF41 && u <= 0xFF5A) return static_cast<char16_t>(u - 32);
-  return u;
-}
-
 ActionValue ChangeCase(NativeCall& c, bool upper) {
   const std::string text = ThisText(c);
   c.vm.Work(text.size() / 64);
   const Units u(text);
   std::u16string wide = u.Wide();
-  for (char16_t& ch : wide) ch = upper ? UpperOf(ch) : LowerOf(ch);
+  for (char16_t& ch : wide) ch = upper ? UpperCaseOf(ch) : LowerCaseOf(ch);
   return Str(c, Utf16ToUtf8(wide));
 }
 
