@@ -159,35 +159,54 @@ TEST(ActionComparison, ComparisonsFollowTheirOwnRules) {
   });
 }
 
-TEST(ActionStrings, StringOperationsCountBytesOrCharacters) {
+TEST(ActionStrings, OlderMoviesCountBytesOrCharacters) {
   RunExpressionRows({
       {"StringAdd", 6, Bin(Str("ab"), Str("cd"), Op::StringAdd), "abcd"},
-      {"StringLength counts bytes", 6, Un(Str("h\xC3\xA9llo"), Op::StringLength), "6"},
-      {"MBStringLength counts characters", 6, Un(Str("h\xC3\xA9llo"), Op::MBStringLength), "5"},
-      {"MBStringLength of a broken sequence", 6, Un(Str("a\xC3"), Op::MBStringLength), "2"},
-      {"MBStringLength counts an overlong form byte by byte", 6, Un(Str("\xC0\x80z"), Op::MBStringLength), "3"},
-      {"StringExtract counts from 1", 6,
+      {"StringLength counts bytes", 5, Un(Str("h\xC3\xA9llo"), Op::StringLength), "6"},
+      {"MBStringLength counts characters", 5, Un(Str("h\xC3\xA9llo"), Op::MBStringLength), "5"},
+      {"MBStringLength of a broken sequence", 5, Un(Str("a\xC3"), Op::MBStringLength), "2"},
+      {"MBStringLength counts an overlong form byte by byte", 5, Un(Str("\xC0\x80z"), Op::MBStringLength), "3"},
+      {"StringExtract counts from 1", 5,
        [](ActionWriter& w) { w.PushString("hello").PushInteger(2).PushInteger(3).Op(Op::StringExtract); }, "ell"},
-      {"StringExtract from 0 starts at the start", 6,
+      {"StringExtract from 0 starts at the start", 5,
        [](ActionWriter& w) { w.PushString("hello").PushInteger(0).PushInteger(2).Op(Op::StringExtract); }, "he"},
-      {"StringExtract with negative count takes the rest", 6,
+      {"StringExtract with negative count takes the rest", 5,
        [](ActionWriter& w) { w.PushString("hello").PushInteger(2).PushInteger(-1).Op(Op::StringExtract); }, "ello"},
-      {"StringExtract past the end is empty", 6,
+      {"StringExtract past the end is empty", 5,
        [](ActionWriter& w) { w.PushString("hello").PushInteger(10).PushInteger(2).Op(Op::StringExtract); }, ""},
-      {"StringExtract with a huge count", 6,
+      {"StringExtract with a huge count", 5,
        [](ActionWriter& w) { w.PushString("hello").PushInteger(4).PushDouble(1e300).Op(Op::StringExtract); }, "lo"},
-      {"MBStringExtract takes characters", 6,
+      {"MBStringExtract takes characters", 5,
        [](ActionWriter& w) {
          w.PushString("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E").PushInteger(2).PushInteger(1).Op(Op::MBStringExtract);
        },
        "\xE6\x9C\xAC"},
-      {"CharToAscii", 6, Un(Str("A"), Op::CharToAscii), "65"},
-      {"CharToAscii of empty", 6, Un(Str(""), Op::CharToAscii), "0"},
-      {"AsciiToChar", 6, Un(Int(66), Op::AsciiToChar), "B"},
-      {"MBCharToAscii", 6, Un(Str("\xC3\xA9"), Op::MBCharToAscii), "233"},
-      {"MBCharToAscii of a broken sequence", 6, Un(Str("\xE6\x97"), Op::MBCharToAscii), "65533"},
-      {"MBAsciiToChar", 6, Un(Int(0x65E5), Op::MBAsciiToChar), "\xE6\x97\xA5"},
-      {"MBAsciiToChar of a surrogate is empty", 6, Un(Int(0xD800), Op::MBAsciiToChar), ""},
+      {"CharToAscii", 5, Un(Str("A"), Op::CharToAscii), "65"},
+      {"CharToAscii of empty", 5, Un(Str(""), Op::CharToAscii), "0"},
+      {"AsciiToChar", 5, Un(Int(66), Op::AsciiToChar), "B"},
+      {"MBCharToAscii", 5, Un(Str("\xC3\xA9"), Op::MBCharToAscii), "233"},
+      {"MBCharToAscii of a broken sequence", 5, Un(Str("\xE6\x97"), Op::MBCharToAscii), "65533"},
+      {"MBAsciiToChar", 5, Un(Int(0x65E5), Op::MBAsciiToChar), "\xE6\x97\xA5"},
+      {"MBAsciiToChar of a surrogate is empty", 5, Un(Int(0xD800), Op::MBAsciiToChar), ""},
+  });
+}
+
+TEST(ActionStrings, NewerMoviesCountUtf16UnitsInBothForms) {
+  // "\xF0\x9F\x98\x8B" is one character beyond the first plane: two units.
+  const auto extract = [](const char* text, double index, double count, std::uint8_t op) {
+    return [=](ActionWriter& w) { w.PushString(text).PushDouble(index).PushDouble(count).Op(op); };
+  };
+  RunExpressionRows({
+      {"StringLength", 6, Un(Str("h\xC3\xA9llo"), Op::StringLength), "5"},
+      {"MBStringLength of a pair", 6, Un(Str("\xF0\x9F\x98\x8B"), Op::MBStringLength), "2"},
+      {"StringExtract takes a pair whole", 6, extract("\xF0\x9F\x98\x8B" "ab", 1, 2, Op::StringExtract),
+       "\xF0\x9F\x98\x8B"},
+      {"MBStringExtract wraps at 32 bits", 6, extract("abcdefghi", 4294967303.0, -4294967294.0, Op::MBStringExtract),
+       "gh"},
+      {"CharToAscii of a pair is the replacement", 6, Un(Str("\xF0\x9F\x98\x8B"), Op::CharToAscii), "65533"},
+      {"CharToAscii of a wide character", 6, Un(Str("\xE6\x84\x9B"), Op::CharToAscii), "24859"},
+      {"AsciiToChar keeps 16 bits", 6, Un(Int(65616), Op::AsciiToChar), "P"},
+      {"MBAsciiToChar of a lone surrogate", 6, Un(Int(0xD801), Op::MBAsciiToChar), "\xEF\xBF\xBD"},
   });
 }
 
