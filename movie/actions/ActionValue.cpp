@@ -80,6 +80,8 @@ std::string ActionValue::ToString(int swfVersion) const {
     case ActionValueType::Null:
       return "null";
     case ActionValueType::Boolean:
+      // Movies before version 5 write booleans as numbers.
+      if (swfVersion < 5) return boolean_ ? "1" : "0";
       return boolean_ ? "true" : "false";
     case ActionValueType::Number:
       return FormatNumber(number_);

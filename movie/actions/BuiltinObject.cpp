@@ -208,7 +208,7 @@ ActionValue AddListener(NativeCall& c) {
   std::vector<ActionValue> kept;
   for (double i = 0; i < length && i < 65536; ++i) {
     ActionValue v = c.vm.GetMember(listeners, Num(i));
-    if (!Interpreter::StrictEquals(v, listener)) kept.push_back(std::move(v));
+    if (!c.vm.LooseEquals(v, listener)) kept.push_back(std::move(v));
   }
   kept.push_back(listener);
   if (list->Kind() == ObjectKind::Array) {
@@ -232,7 +232,7 @@ ActionValue RemoveListener(NativeCall& c) {
   bool removed = false;
   for (double i = 0; i < length && i < 65536; ++i) {
     ActionValue v = c.vm.GetMember(listeners, Num(i));
-    if (!removed && Interpreter::StrictEquals(v, listener)) {
+    if (!removed && c.vm.LooseEquals(v, listener)) {
       removed = true;
       continue;
     }

@@ -391,10 +391,7 @@ class Interpreter {
   void PushString(std::string s) {
     if (Charge(s.size())) Push(ActionValue::String(std::move(s)));
   }
-  void PushBool(bool b) {
-    // Movies before version 5 have no booleans: their comparisons give 1 or 0.
-    Push(version_ >= 5 ? ActionValue::Boolean(b) : ActionValue::Number(b ? 1 : 0));
-  }
+  void PushBool(bool b) { Push(ActionValue::Boolean(b)); }
   static std::size_t TextBytes(const ActionValue& v) { return v.IsString() ? v.StringValue().size() : 0; }
 
   // Names (InterpreterLookup.cpp).
