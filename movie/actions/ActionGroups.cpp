@@ -447,6 +447,24 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
     }
     case ActionCode::Delete2: {
       const ActionValue name = Pop();
+      const std::string text = name.IsString() ? name.StringValue() : std::string();
+      const std::size_t split = text.find_last_of(".:");
+      if (IsPath(text) && split != std::string::npos && split > 0 && split + 1 < text.size()) {
+        // A path: the last name is deleted from what the rest names.
+        const ActionValue holder = GetVariable(f, ActionValue::String(text.substr(0, split)));
+        if (Abnormal()) break;
+        if (holder.IsString() || holder.IsNumber() || holder.IsBoolean()) {
+          if (context_.trace) {
+            context_.trace("Parameters of primitive types are no longer coerced into the required type - Object.");
+          }
+          PushBool(false);
+          break;
+        }
+        ScriptObject* object = holder.IsClip() ? (TargetOf(holder) ? ClipOf(*TargetOf(holder)) : nullptr)
+                                               : holder.ObjectValue();
+        PushBool(object != nullptr && DeleteMember(object, ActionValue::String(text.substr(split + 1))));
+        break;
+      }
       bool found = false;
       ScriptObject* where = nullptr;
       LookupName(f, name, &found, &where);

@@ -86,9 +86,20 @@ ActionValue NoMath(NativeCall& c) {
   return Num(std::numeric_limits<double>::quiet_NaN());
 }
 
+// ASnative(2, 0): whether the script function running was called by new.
+ActionValue AsNew(NativeCall& c) {
+  const Interpreting::Frame* f = c.vm.CurrentFrame();
+  return Bool(f != nullptr && f->isFunction && f->constructing);
+}
+
 // ASnative(category, index): the platform's native functions by number.
-// Only the Math category (200) is offered; others answer undefined.
+// Only ASnew (2, 0) and the Math category (200) are offered; others answer
+// undefined.
 ActionValue AsNative(NativeCall& c) {
+  if (ArgNumber(c, 0) == 2 && ArgNumber(c, 1) == 0) {
+    FunctionObject* f = Rt(c).NewNative(AsNew);
+    return f != nullptr ? ActionValue::Object(f) : ActionValue();
+  }
   if (ArgNumber(c, 0) != 200) return ActionValue();
   const double index = ArgNumber(c, 1);
   ScriptRuntime& rt = Rt(c);

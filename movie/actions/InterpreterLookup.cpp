@@ -250,7 +250,12 @@ ActionValue Interpreter::LookupPath(Frame& f, const std::string& path) {
       bool found = false;
       return GetClipMember(*resolved.target, ClipOf(*resolved.target), ActionValue::String(resolved.name), found);
     }
-    return ActionValue();
+    // Colons between the names of objects that are no timelines work as
+    // dots do.
+    if (path.find('/') != std::string::npos || path[0] == ':' || path.back() == ':') return ActionValue();
+    std::string dotted = path;
+    std::replace(dotted.begin(), dotted.end(), ':', '.');
+    return LookupPath(f, dotted);
   }
   // A path of timelines, the last part a variable (which comes before a
   // child of that name): _root.menu.label.
