@@ -306,7 +306,7 @@ void InstallObjectAndFunction(ScriptRuntime& rt) {
   rt.Method(fp, "call", FunctionCallMethod, 0, kHidden6);
 
   rt.errorProto = rt.NewObject();
-  rt.Class("Error", ErrorCall, ErrorConstruct, rt.errorProto, nullptr, PropertyFlag::DontEnum | PropertyFlag::Version7);
+  rt.Class("Error", ErrorCall, ErrorConstruct, rt.errorProto, nullptr, PropertyFlag::DontEnum | PropertyFlag::Version6);
   rt.Value(rt.errorProto, "message", ActionValue::String("Error"));
   rt.Value(rt.errorProto, "name", ActionValue::String("Error"));
   rt.Method(rt.errorProto, "toString", ErrorToString);

@@ -94,7 +94,7 @@ ActionValue Decode(NativeCall& c) {
 
 void InstallServices(ScriptRuntime& rt) {
   ScriptObject* flash = rt.NewObject();
-  rt.Value(rt.global, "flash", ActionValue::Object(flash));
+  rt.Value(rt.global, "flash", ActionValue::Object(flash), PropertyFlag::DontEnum | PropertyFlag::Version8);
   ScriptObject* external = rt.NewObject();
   rt.Value(flash, "external", ActionValue::Object(external));
   ScriptObject* externalInterface = rt.NewObject();

@@ -295,7 +295,7 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
 
   ScriptObject* loader = rt.NewObject();
   rt.Class("MovieClipLoader", LoaderConstruct, LoaderConstruct, loader, nullptr,
-           PropertyFlag::DontEnum | PropertyFlag::Version7);
+           PropertyFlag::DontEnum | PropertyFlag::Version6);
   rt.Method(loader, "loadClip", LoadClip, 0, kHidden);
   rt.Method(loader, "unloadClip", False, 0, kHidden);
   rt.Method(loader, "getProgress", GetProgress, 0, kHidden);
@@ -303,19 +303,25 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
 
   ScriptObject* menu = rt.NewObject();
   rt.Class("ContextMenu", ContextMenuConstruct, ContextMenuConstruct, menu, nullptr,
-           PropertyFlag::DontEnum | PropertyFlag::Version7);
+           PropertyFlag::DontEnum | PropertyFlag::Version6);
   rt.Method(menu, "hideBuiltInItems", HideBuiltInItems, 0, kHidden);
   rt.Method(menu, "copy", NewPlain, 0, kHidden);
   ScriptObject* item = rt.NewObject();
   rt.Class("ContextMenuItem", ContextMenuItemConstruct, ContextMenuItemConstruct, item, nullptr,
-           PropertyFlag::DontEnum | PropertyFlag::Version7);
+           PropertyFlag::DontEnum | PropertyFlag::Version6);
   rt.Method(item, "copy", NewPlain, 0, kHidden);
 
   for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "LocalConnection",
-                           "XMLSocket", "PrintJob", "TextSnapshot", "Accessibility"}) {
+                           "XMLSocket", "PrintJob", "TextSnapshot"}) {
     ScriptObject* prototype = rt.NewObject();
     rt.Class(name, NewPlain, NewPlain, prototype);
   }
+  // Accessibility is an object, with nothing to report.
+  ScriptObject* accessibility = rt.NewObject();
+  rt.Value(rt.global, "Accessibility", ActionValue::Object(accessibility));
+  rt.Method(accessibility, "isActive", False, 0, kHidden);
+  rt.Method(accessibility, "updateProperties", Nothing, 0, kHidden);
+  rt.Method(accessibility, "sendEvent", Nothing, 0, kHidden);
 }
 
 }  // namespace Halvane::Movie::Builtins
