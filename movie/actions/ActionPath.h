@@ -30,10 +30,19 @@ struct ResolvedVariable {
 ActionTarget* ResolveTarget(ActionTarget& root, ActionTarget& current,
                             const std::string& path, bool caseSensitive);
 
+// The timeline tellTarget names: a target path in which "this" is no
+// keyword (only variable paths know it).
+ActionTarget* ResolveTellTarget(ActionTarget& root, ActionTarget& current, const std::string& path,
+                                bool caseSensitive);
+
 // Splits a variable path into its timeline and name. A name without a path
 // lives on current. Answers false when the timeline part names nothing.
 bool ResolveVariable(ActionTarget& root, ActionTarget& current, const std::string& path,
                      bool caseSensitive, ResolvedVariable& result);
+
+// The level a name like _level0 names: "_level" and digits, whatever
+// follows them ("_level0abc" is level 0). False for other names.
+bool LevelOfName(const std::string& name, bool caseSensitive, int& level);
 
 // "/" for the root, "/a/b" below it: the _target property.
 std::string SlashTargetPath(ActionTarget& target);

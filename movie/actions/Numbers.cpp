@@ -103,20 +103,43 @@ std::string FormatNumber(double value) {
 bool ParseNumber(const std::string& text, int swfVersion, double& value) {
   std::size_t begin = 0;
   std::size_t end = text.size();
+  // White space may lead a number, never follow it.
   while (begin < end && IsAsciiSpace(text[begin])) ++begin;
-  while (end > begin && IsAsciiSpace(text[end - 1])) --end;
   if (begin == end) return false;
 
-  if (swfVersion >= 5 && end - begin > 2 && text[begin] == '0' &&
+  if (swfVersion >= 6 && end - begin > 2 && text[begin] == '0' &&
       (text[begin + 1] == 'x' || text[begin + 1] == 'X')) {
+    // "0x1F", and "0x-1F" for a negative one.
+    std::size_t i = begin + 2;
+    const bool negative = text[i] == '-';
+    if (negative) ++i;
+    if (i == end) return false;
     double result = 0.0;
-    for (std::size_t i = begin + 2; i < end; ++i) {
+    for (; i < end; ++i) {
       const int d = DigitValue(text[i]);
       if (d < 0 || d >= 16) return false;
       result = result * 16.0 + d;
     }
-    value = result;
+    value = negative ? -result : result;
     return true;
+  }
+  if (swfVersion >= 6) {
+    // A leading zero makes octal of a text of octal digits ("010" is 8).
+    std::size_t i = begin;
+    const bool negative = text[i] == '-';
+    if (text[i] == '-' || text[i] == '+') ++i;
+    if (end - i > 1 && text[i] == '0') {
+      bool octal = true;
+      double result = 0.0;
+      for (std::size_t k = i + 1; k < end && octal; ++k) {
+        if (text[k] < '0' || text[k] > '7') octal = false;
+        else result = result * 8.0 + (text[k] - '0');
+      }
+      if (octal) {
+        value = negative ? -result : result;
+        return true;
+      }
+    }
   }
 
   // Validate the decimal shape first so that strtod never sees (and never
@@ -183,28 +206,51 @@ double ParseIntPrefix(const std::string& text, int radix) {
 
 // parseFloat: the longest decimal number at the start of the text.
 double ParseFloatPrefix(const std::string& text) {
+  // Digit by digit, as the platform reads them: the fraction adds tenths
+  // that shrink by division (so ".1499999" is not the closest double), a
+  // second point is passed over (and ends any hope of an exponent), and the
+  // exponent wraps at 32 bits.
   std::size_t i = 0;
-  while (i < text.size() && IsAsciiSpace(text[i])) ++i;
-  const std::size_t begin = i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t n = text.size();
+  while (i < n && IsAsciiSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  double value = 0.0;
+  double scale = 1.0;
+  bool fraction = false;
+  bool secondPoint = false;
   std::size_t digits = 0;
-  while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsAsciiDigit(text[i])) ++i, ++digits;
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (IsAsciiDigit(c)) {
+      ++digits;
+      if (fraction) {
+        scale /= 10.0;
+        value += (c - '0') * scale;
+      } else {
+        value = value * 10.0 + (c - '0');
+      }
+    } else if (c == '.') {
+      if (fraction) secondPoint = true;
+      fraction = true;
+    } else {
+      break;
+    }
   }
   if (digits == 0) return std::nan("");
-  std::size_t end = i;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+  if (!secondPoint && i < n && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    bool negativeExponent = false;
+    if (j < n && (text[j] == '+' || text[j] == '-')) negativeExponent = text[j++] == '-';
+    std::uint32_t exponent = 0;
     std::size_t exponentDigits = 0;
-    while (j < text.size() && IsAsciiDigit(text[j])) ++j, ++exponentDigits;
-    if (exponentDigits) end = j;
+    for (; j < n && IsAsciiDigit(text[j]); ++j, ++exponentDigits) exponent = exponent * 10u + (text[j] - '0');
+    if (exponentDigits > 0) {
+      const std::int32_t e = static_cast<std::int32_t>(exponent);
+      value *= std::pow(10.0, negativeExponent ? -static_cast<double>(e) : static_cast<double>(e));
+    }
   }
-  double value = 0;
-  ParseNumber(text.substr(begin, end - begin), 5, value);
-  return value;
+  return negative ? -value : value;
 }
 
 std::int32_t TruncateToInt32(double v) {
