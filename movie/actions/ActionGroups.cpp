@@ -1,12 +1,10 @@
-#include "movie/actions/Interpreter.h"
-
 #include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
 
 #include "movie/actions/ActionCodes.h"
-#include "movie/actions/ExternalCall.h"
+#include "movie/actions/Interpreter.h"
 #include "movie/actions/Numbers.h"
 #include "movie/swf/Text.h"
 
@@ -26,7 +24,7 @@ std::string CharacterText(std::uint32_t code) {
 
 // The group table: which action codes each group handles. A code in no
 // group is skipped by its length: the actions the control has no effect for
-// (ToggleQuality, StopSounds, EndDrag, GetUrl, With, ...) and unknown ones.
+// (ToggleQuality, StopSounds, EndDrag, ...) and unknown ones.
 Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
   namespace Op = ActionCode;
   struct Entry {
@@ -56,10 +54,10 @@ Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
         Op::CloneSprite, Op::StartDrag, Op::RemoveSprite}},
       {&Interpreter::ControlFlowAndFunctions,
        {Op::Jump, Op::If, Op::DefineFunction, Op::DefineFunction2, Op::CallFunction,
-        Op::CallMethod, Op::Return, Op::Throw}},
+        Op::CallMethod, Op::Return, Op::Throw, Op::Try, Op::With}},
       {&Interpreter::Objects,
        {Op::InitArray, Op::InitObject, Op::NewObject, Op::NewMethod, Op::Enumerate,
-        Op::Enumerate2}},
+        Op::Enumerate2, Op::Extends, Op::InstanceOf, Op::ImplementsOp, Op::CastOp}},
       {&Interpreter::Services,
        {Op::Trace, Op::GetTime, Op::RandomNumber, Op::GetUrl2, Op::Call}},
   };
@@ -75,22 +73,16 @@ Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
 
 // Stack and arithmetic: the constant pool, pushes, registers, the arithmetic
 // of both generations and the bit operations.
-Outcome Interpreter::StackAndArithmetic(Scope& s, Action& action) {
+Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
   switch (action.code) {
-    case ActionCode::ConstantPool: {
-      const std::uint16_t count = action.payload.U16();
-      std::vector<std::string> pool;
-      pool.reserve(count);
-      for (std::uint16_t i = 0; i < count && !action.payload.Failed(); ++i) {
-        pool.push_back(action.payload.String());
-      }
-      if (action.payload.Failed() || !Charge(action.length)) return ActionRunResult::Faulted;
-      s.ownPool = std::move(pool);
-      s.pool = &s.ownPool;
+    case ActionCode::ConstantPool:
+      SetConstantPool(f, action);
       break;
-    }
     case ActionCode::Push:
-      if (!PushValues(s, action.payload)) return ActionRunResult::Faulted;
+      if (!PushValues(f, action.payload)) {
+        Fault();
+        return Flow::Stop;
+      }
       break;
     case ActionCode::Pop:
       Pop();
@@ -109,9 +101,12 @@ Outcome Interpreter::StackAndArithmetic(Scope& s, Action& action) {
     }
     case ActionCode::StoreRegister: {
       const std::uint8_t index = action.payload.U8();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
-      if (index < s.registers.size()) {
-        s.registers[index] = Available() ? stack_.back() : ActionValue();
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
+      if (index < f.registerCount) {
+        registers_[f.registerBase + index] = Available() ? stack_.back() : ActionValue();
       }
       break;
     }
@@ -121,8 +116,10 @@ Outcome Interpreter::StackAndArithmetic(Scope& s, Action& action) {
     case ActionCode::Multiply:
     case ActionCode::Divide:
     case ActionCode::Modulo: {
-      const double a = Number(Pop());
+      // The first generation converts the left operand first.
+      const ActionValue right = Pop();
       const double b = Number(Pop());
+      const double a = Number(right);
       double result = 0;
       switch (action.code) {
         case ActionCode::Add: result = b + a; break;
@@ -149,13 +146,25 @@ Outcome Interpreter::StackAndArithmetic(Scope& s, Action& action) {
     case ActionCode::Add2: {
       const ActionValue a = Pop();
       const ActionValue b = Pop();
-      if (IsPrimitiveString(a) || IsPrimitiveString(b)) {
-        const std::string left = Text(b);
-        const std::string right = Text(a);
-        if (!Charge(left.size() + right.size())) return ActionRunResult::Faulted;
+      if (a.IsNumber() && b.IsNumber()) {
+        Push(ActionValue::Number(b.NumberValue() + a.NumberValue()));
+        break;
+      }
+      // The right operand first; an object whose valueOf gives no
+      // primitive stays an object, read as text (toString) beside a string
+      // and as a number (NaN) otherwise.
+      const ActionValue pa = ValueOf(a);
+      const ActionValue pb = ValueOf(b);
+      if (Abnormal()) break;
+      if (pa.IsString() || pb.IsString()) {
+        const std::string left = Text(pb);
+        const std::string right = Text(pa);
+        if (!Charge(left.size() + right.size())) return Flow::Stop;
+        Work((left.size() + right.size()) / 256);
         Push(ActionValue::String(left + right));
       } else {
-        Push(ActionValue::Number(Number(b) + Number(a)));
+        const double right = Number(pa);
+        Push(ActionValue::Number(Number(pb) + right));
       }
       break;
     }
@@ -176,15 +185,18 @@ Outcome Interpreter::StackAndArithmetic(Scope& s, Action& action) {
         case ActionCode::BitXor: result = b ^ a; break;
         case ActionCode::BitLShift: result = static_cast<std::int32_t>(ub << shift); break;
         case ActionCode::BitRShift: result = b >> shift; break;
-        default: result = ub >> shift; break;
+        default:
+          // Older movies read the result back as a signed integer.
+          result = version_ < 9 ? static_cast<double>(static_cast<std::int32_t>(ub >> shift))
+                                : static_cast<double>(ub >> shift);
+          break;
       }
       Push(ActionValue::Number(result));
       break;
     }
-
     case ActionCode::ToInteger: {
       const double v = Number(Pop());
-      Push(ActionValue::Number(std::isnan(v) ? 0.0 : std::trunc(v)));
+      Push(ActionValue::Number(std::isnan(v) ? 0.0 : std::isinf(v) ? v : std::trunc(v)));
       break;
     }
     case ActionCode::ToNumber:
@@ -197,38 +209,43 @@ Outcome Interpreter::StackAndArithmetic(Scope& s, Action& action) {
 }
 
 // Comparison and logic of both generations.
-Outcome Interpreter::ComparisonAndLogic(Scope& s, Action& action) {
+Outcome Interpreter::ComparisonAndLogic(Frame&, Action& action) {
   switch (action.code) {
-    case ActionCode::Equals: {
-      const double a = Number(Pop());
-      const double b = Number(Pop());
-      PushBool(b == a);
-      break;
-    }
+    case ActionCode::Equals:
     case ActionCode::Less: {
-      const double a = Number(Pop());
+      // The first generation converts the left operand first.
+      const ActionValue right = Pop();
       const double b = Number(Pop());
-      PushBool(b < a);
+      const double a = Number(right);
+      PushBool(action.code == ActionCode::Equals ? b == a : b < a);
       break;
     }
-    case ActionCode::Less2:
-      Compare(false);
+    case ActionCode::Less2: {
+      const ActionValue a = Pop();
+      const ActionValue b = Pop();
+      Push(LessThan(b, a));
       break;
-    case ActionCode::Greater:
-      Compare(true);
+    }
+    case ActionCode::Greater: {
+      const ActionValue a = Pop();
+      const ActionValue b = Pop();
+      ActionValue r = LessThan(a, b);
+      // Greater answers false, not undefined, when NaN is involved.
+      Push(r.IsUndefined() ? ActionValue::Boolean(false) : std::move(r));
       break;
+    }
     case ActionCode::Equals2: {
       const ActionValue a = Pop();
       const ActionValue b = Pop();
-      Work(TextBytes(a) + TextBytes(b));
-      Push(ActionValue::Boolean(LooseEquals(b, a)));
+      Work((TextBytes(a) + TextBytes(b)) / 256);
+      PushBool(LooseEquals(b, a));
       break;
     }
     case ActionCode::StrictEquals: {
       const ActionValue a = Pop();
       const ActionValue b = Pop();
-      Work(TextBytes(a) + TextBytes(b));
-      Push(ActionValue::Boolean(StrictEquals(b, a)));
+      Work((TextBytes(a) + TextBytes(b)) / 256);
+      PushBool(StrictEquals(b, a, version_));
       break;
     }
     case ActionCode::And:
@@ -246,12 +263,12 @@ Outcome Interpreter::ComparisonAndLogic(Scope& s, Action& action) {
     case ActionCode::StringGreater: {
       const std::string a = Text(Pop());
       const std::string b = Text(Pop());
+      Work((a.size() + b.size()) / 256);
       PushBool(action.code == ActionCode::StringEquals ? b == a
                : action.code == ActionCode::StringLess ? b < a
                                                       : b > a);
       break;
     }
-
     default:
       break;
   }
@@ -259,27 +276,35 @@ Outcome Interpreter::ComparisonAndLogic(Scope& s, Action& action) {
 }
 
 // Strings: bytes for the first forms, UTF-8 characters for the multi-byte ones.
-Outcome Interpreter::Strings(Scope& s, Action& action) {
+Outcome Interpreter::Strings(Frame&, Action& action) {
   switch (action.code) {
     case ActionCode::StringAdd: {
       const std::string a = Text(Pop());
       const std::string b = Text(Pop());
-      if (!Charge(a.size() + b.size())) return ActionRunResult::Faulted;
+      if (!Charge(a.size() + b.size())) return Flow::Stop;
+      Work((a.size() + b.size()) / 256);
       Push(ActionValue::String(b + a));
       break;
     }
-    case ActionCode::StringLength:
-      Push(ActionValue::Number(static_cast<double>(Text(Pop()).size())));
+    case ActionCode::StringLength: {
+      const std::string text = Text(Pop());
+      Work(text.size() / 256);
+      Push(ActionValue::Number(static_cast<double>(text.size())));
       break;
-    case ActionCode::MBStringLength:
-      Push(ActionValue::Number(static_cast<double>(Utf8CharacterStarts(Text(Pop())).size())));
+    }
+    case ActionCode::MBStringLength: {
+      const std::string text = Text(Pop());
+      Work(text.size() / 256);
+      Push(ActionValue::Number(static_cast<double>(Utf8CharacterStarts(text).size())));
       break;
+    }
     case ActionCode::StringExtract:
     case ActionCode::MBStringExtract: {
       // The index counts from 1; a negative count takes the rest.
       const int count = TruncateToInt32(Number(Pop()));
       const int index = TruncateToInt32(Number(Pop()));
       const std::string text = Text(Pop());
+      Work(text.size() / 256);
       std::vector<std::size_t> starts;
       if (action.code == ActionCode::MBStringExtract) {
         starts = Utf8CharacterStarts(text);
@@ -318,13 +343,15 @@ Outcome Interpreter::Strings(Scope& s, Action& action) {
     case ActionCode::MBAsciiToChar:
       PushString(CharacterText(static_cast<std::uint32_t>(WrapToInt32(Number(Pop())))));
       break;
-    case ActionCode::ToString:
-      PushString(Text(Pop()));
+    case ActionCode::ToString: {
+      const ActionValue v = Pop();
+      if (v.IsString()) Push(v);
+      else PushString(Text(v));
       break;
+    }
     case ActionCode::TypeOf:
       Push(ActionValue::String(Pop().TypeOf()));
       break;
-
     default:
       break;
   }
@@ -332,52 +359,72 @@ Outcome Interpreter::Strings(Scope& s, Action& action) {
 }
 
 // Variables, members and the properties of timelines.
-Outcome Interpreter::VariablesAndProperties(Scope& s, Action& action) {
+Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::GetVariable: {
-      const std::string name = Text(Pop());
-      Push(Lookup(s, name));
+      const ActionValue name = Pop();
+      Push(GetVariable(f, name));
       break;
     }
     case ActionCode::SetVariable: {
       ActionValue value = Pop();
-      const std::string name = Text(Pop());
-      Assign(s, name, std::move(value));
+      const ActionValue name = Pop();
+      SetVariable(f, name, std::move(value));
       break;
     }
     case ActionCode::DefineLocal: {
       ActionValue value = Pop();
-      const std::string name = Text(Pop());
-      if (s.locals) s.locals->Set(name, std::move(value));
-      else Assign(s, name, std::move(value));
+      const ActionValue name = Pop();
+      if (f.isFunction) {
+        DefineValue(EnsureActivation(f), name.IsString() ? name : StringValue(Text(name)), std::move(value));
+      } else {
+        ScriptObject* timeline = ClipOf(Base(f));
+        AssignProperty(timeline, ActionValue::Object(timeline), name.IsString() ? name : StringValue(Text(name)),
+                       std::move(value));
+      }
       break;
     }
     case ActionCode::DefineLocal2: {
-      const std::string name = Text(Pop());
-      VariableStore& store = s.locals ? *s.locals : Base(s).Variables();
-      if (!store.Find(name)) store.Set(name, ActionValue());
+      const ActionValue name = Pop();
+      const ActionValue key = name.IsString() ? name : StringValue(Text(name));
+      // Declares without a value, unless the name is there already (on a
+      // timeline, also through its prototypes).
+      ScriptObject* scope = f.isFunction ? EnsureActivation(f) : ClipOf(Base(f));
+      if (scope && key.IsString()) {
+        const bool known = f.isFunction ? scope->Properties().FindEntry(*key.StringRep()) != nullptr
+                                        : HasProperty(scope, key);
+        if (!known) DefineValue(scope, key, ActionValue());
+      }
       break;
     }
     case ActionCode::Delete: {
-      const std::string name = Text(Pop());
+      const ActionValue name = Pop();
       const ActionValue object = Pop();
-      ActionTarget* t = ClipTarget(object);
-      PushBool(t && t->Variables().Remove(name));
+      ScriptObject* o = object.ObjectValue();
+      PushBool(o != nullptr && DeleteMember(o, name));
       break;
     }
     case ActionCode::Delete2: {
-      const std::string name = Text(Pop());
-      bool removed = s.locals && s.locals->Remove(name);
-      if (!removed) removed = Base(s).Variables().Remove(name);
-      PushBool(removed);
+      const ActionValue name = Pop();
+      bool found = false;
+      ScriptObject* where = nullptr;
+      LookupName(f, name, &found, &where);
+      PushBool(found && where != nullptr && DeleteMember(where, name));
       break;
     }
     case ActionCode::GetProperty: {
       const double index = Number(Pop());
       const ActionValue targetValue = Pop();
-      ActionTarget* t = TargetOf(s, targetValue);
-      if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
-        Push(GetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(index)), version_));
+      ActionTarget* t = nullptr;
+      if (targetValue.IsClip()) {
+        t = TargetOf(targetValue);
+      } else {
+        const std::string path = Text(targetValue);
+        t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
+      }
+      const double whole = std::trunc(index);
+      if (t && whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
+        Push(GetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(whole)), version_));
       } else {
         Push(ActionValue());
       }
@@ -387,31 +434,39 @@ Outcome Interpreter::VariablesAndProperties(Scope& s, Action& action) {
       const ActionValue value = Pop();
       const double index = Number(Pop());
       const ActionValue targetValue = Pop();
-      ActionTarget* t = TargetOf(s, targetValue);
-      if (t && index >= 0 && index <= static_cast<double>(TargetProperty::YMouse)) {
-        SetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(index)), value, version_);
+      ActionTarget* t = nullptr;
+      if (targetValue.IsClip()) {
+        t = TargetOf(targetValue);
+      } else {
+        const std::string path = Text(targetValue);
+        t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
+      }
+      const double whole = std::trunc(index);
+      if (t && whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
+        const ActionValue primitive = value.IsObject() ? ActionValue::Number(Number(value)) : value;
+        SetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(whole)), primitive, version_);
       }
       break;
     }
     case ActionCode::GetMember: {
-      const std::string name = Text(Pop());
+      const ActionValue name = Pop();
       const ActionValue object = Pop();
       Push(GetMember(object, name));
       break;
     }
     case ActionCode::SetMember: {
       ActionValue value = Pop();
-      const std::string name = Text(Pop());
+      const ActionValue name = Pop();
       const ActionValue object = Pop();
       SetMember(object, name, std::move(value));
       break;
     }
     case ActionCode::TargetPath: {
       const ActionValue v = Pop();
-      Push(v.Type() == ActionValueType::MovieClip ? ActionValue::String(v.TargetPath()) : ActionValue());
+      ActionTarget* t = v.IsClip() ? TargetOf(v) : nullptr;
+      Push(t ? ActionValue::String(DotTargetPath(*t)) : ActionValue());
       break;
     }
-
     default:
       break;
   }
@@ -419,10 +474,10 @@ Outcome Interpreter::VariablesAndProperties(Scope& s, Action& action) {
 }
 
 // Timeline control, on the current timeline (none after a SetTarget that
-// named nothing). Sprite cloning and dragging, which the control does not
-// have, keep the stack balanced.
-Outcome Interpreter::TimelineControl(Scope& s, Action& action) {
-  ActionTarget* timeline = s.current;  // null after a SetTarget that named nothing
+// named nothing). Dragging, which the control does not have, keeps the
+// stack balanced.
+Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
+  ActionTarget* timeline = &Base(f);
   switch (action.code) {
     case ActionCode::NextFrame:
       if (timeline) timeline->NextFrame();
@@ -438,64 +493,96 @@ Outcome Interpreter::TimelineControl(Scope& s, Action& action) {
       break;
     case ActionCode::GotoFrame: {
       const std::uint16_t frame = action.payload.U16();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
       if (timeline) timeline->GotoFrame(frame, false);
       break;
     }
     case ActionCode::GotoLabel: {
       const std::string label = action.payload.String();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
       if (timeline) timeline->GotoLabel(label, false);
       break;
     }
     case ActionCode::GotoFrame2: {
       const std::uint8_t flags = action.payload.U8();
       const int bias = (flags & 2) ? action.payload.U16() : 0;
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
       const ActionValue frame = Pop();
       if (timeline) GotoValue(*timeline, frame, (flags & 1) != 0, bias);
       break;
     }
     case ActionCode::SetTarget: {
       const std::string path = action.payload.String();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
-      s.current = path.empty() ? s.original : ResolveTarget(root_, *s.original, path, caseSensitive_);
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
+      f.current = path.empty() ? f.original : ResolveTarget(root_, *f.original, path, caseSensitive_);
       break;
     }
     case ActionCode::SetTarget2: {
       const ActionValue v = Pop();
-      if (v.Type() == ActionValueType::MovieClip) {
-        s.current = ClipTarget(v);
+      if (v.IsClip()) {
+        // tellTarget goes by the path: among instances of one name, the
+        // first answers.
+        ActionTarget* t = TargetOf(v);
+        ActionTarget* byPath = t ? ResolveTarget(root_, root_, DotTargetPath(*t), caseSensitive_) : nullptr;
+        f.current = byPath ? byPath : t;
       } else {
         const std::string path = Text(v);
-        s.current = path.empty() ? s.original : ResolveTarget(root_, *s.original, path, caseSensitive_);
+        f.current = path.empty() ? f.original : ResolveTarget(root_, *f.original, path, caseSensitive_);
       }
       break;
     }
     case ActionCode::WaitForFrame: {
       const std::uint16_t frame = action.payload.U16();
       const std::uint8_t skip = action.payload.U8();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
-      if (timeline && frame >= timeline->FramesLoaded() && !SkipActions(s, action.next, skip)) {
-        return ActionRunResult::Completed;
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
+      if (timeline && frame >= timeline->FramesLoaded() && !SkipActions(f, action.next, skip)) {
+        action.next = f.end;
       }
       break;
     }
     case ActionCode::WaitForFrame2: {
       const std::uint8_t skip = action.payload.U8();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
       const double frame = Number(Pop());
-      if (timeline && !(frame - 1 < timeline->FramesLoaded()) && !SkipActions(s, action.next, skip)) {
-        return ActionRunResult::Completed;
+      if (timeline && !(frame - 1 < timeline->FramesLoaded()) && !SkipActions(f, action.next, skip)) {
+        action.next = f.end;
       }
       break;
     }
-
-    case ActionCode::CloneSprite:
-      Pop();
-      Pop();
-      Pop();
+    case ActionCode::CloneSprite: {
+      const double depth = Number(Pop());
+      const std::string name = Text(Pop());
+      const ActionValue source = Pop();
+      ActionTarget* t = source.IsClip() ? TargetOf(source)
+                                        : ResolveTarget(root_, Base(f), Text(source), caseSensitive_);
+      if (t && std::isfinite(depth)) t->Duplicate(name, TruncateToInt32(depth) - 16384);
       break;
+    }
+    case ActionCode::RemoveSprite: {
+      const ActionValue source = Pop();
+      ActionTarget* t = source.IsClip() ? TargetOf(source)
+                                        : ResolveTarget(root_, Base(f), Text(source), caseSensitive_);
+      if (t) t->RemoveFromParent();
+      break;
+    }
     case ActionCode::StartDrag: {
       Pop();
       Pop();
@@ -504,118 +591,221 @@ Outcome Interpreter::TimelineControl(Scope& s, Action& action) {
       }
       break;
     }
-    case ActionCode::RemoveSprite:
-      Pop();
-      break;
     default:
       break;
   }
   return GoOn;
 }
 
-// Jumps, branches, function definitions and calls.
-Outcome Interpreter::ControlFlowAndFunctions(Scope& s, Action& action) {
+// Jumps, branches, exceptions, with, function definitions and calls.
+Outcome Interpreter::ControlFlowAndFunctions(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::Jump:
     case ActionCode::If: {
       const std::int16_t offset = action.payload.S16();
-      if (action.payload.Failed()) return ActionRunResult::Faulted;
+      if (action.payload.Failed()) {
+        Fault();
+        return Flow::Stop;
+      }
       if (action.code == ActionCode::If && !Truth(Pop())) break;
       const long long target = static_cast<long long>(action.next) + offset;
-      if (target < 0 || target > static_cast<long long>(s.size)) return ActionRunResult::Completed;
-      action.next = static_cast<std::size_t>(target);
+      // A jump outside the block ends the block.
+      if (target < static_cast<long long>(f.begin) || target > static_cast<long long>(f.end)) {
+        action.next = f.end;
+      } else {
+        action.next = static_cast<std::size_t>(target);
+      }
       break;
     }
     case ActionCode::DefineFunction:
     case ActionCode::DefineFunction2:
-      if (!DefineFunction(s, action)) return ActionRunResult::Faulted;
+      if (!DefineFunction(f, action)) {
+        Fault();
+        return Flow::Stop;
+      }
       break;
     case ActionCode::CallFunction: {
-      const std::string name = Text(Pop());
-      const std::vector<ActionValue> args = PopArguments();
-      const ActionValue function = Lookup(s, name);
-      ActionValue value;
-      if (function.Type() != ActionValueType::Function && GlobalFunction(name, args, value)) {
-        Push(std::move(value));
-        break;
+      const ActionValue name = Pop();
+      const std::size_t count = PopCount();
+      bool found = false;
+      ScriptObject* where = nullptr;
+      const ActionValue function = LookupName(f, name, &found, &where);
+      // A function found on a with object or a timeline is called on it;
+      // others on the timeline the actions run on.
+      ActionValue thisValue;
+      if (where && where != f.activation && where != rt_.global && !where->IsFunction()) {
+        thisValue = ActionValue::Object(where);
+      } else {
+        thisValue = ClipValue(Base(f));
       }
-      ActionRunResult result;
-      value = Call(function, ActionValue(), args, result);
-      if (result != ActionRunResult::Completed) return result;
+      // super(...) of a constructor is called by the name super.
+      ActionValue value = dynamic_cast<SuperObject*>(function.ObjectValue()) != nullptr
+                              ? CallMethod(function, ActionValue(), StackArguments(count))
+                              : Call(function, thisValue, StackArguments(count));
+      Drop(count);
+      if (Throwing()) return Flow::Throw;
       Push(std::move(value));
       break;
     }
     case ActionCode::CallMethod: {
-      // An undefined method name calls the object itself (a function value).
-      const ActionValue nameValue = Pop();
-      const std::string name = nameValue.IsUndefined() ? std::string() : Text(nameValue);
+      const ActionValue name = Pop();
       const ActionValue object = Pop();
-      const std::vector<ActionValue> args = PopArguments();
-      ActionRunResult result = ActionRunResult::Completed;
-      ActionValue value = CallMethod(object, name, args, result);
-      if (result != ActionRunResult::Completed) return result;
+      const std::size_t count = PopCount();
+      ActionValue value = CallMethod(object, name, StackArguments(count));
+      Drop(count);
+      if (Throwing()) return Flow::Throw;
       Push(std::move(value));
       break;
     }
     case ActionCode::Return:
-      s.returnValue = Pop();
-      return ActionRunResult::Completed;
+      f.returnValue = Pop();
+      action.next = f.end;
+      return Flow::Return;
     case ActionCode::Throw:
-      Pop();
-      return ActionRunResult::Completed;
-
+      Throw(Pop());
+      return Flow::Throw;
+    case ActionCode::Try:
+      return TryBlock(f, action);
+    case ActionCode::With:
+      return WithBlock(f, action);
     default:
       break;
   }
   return GoOn;
 }
 
-// Objects. The control has only its built-in ones: creating and
-// enumerating objects keep the stack balanced and give nothing.
-Outcome Interpreter::Objects(Scope& s, Action& action) {
+// Objects: literals, construction, enumeration, classes.
+Outcome Interpreter::Objects(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::InitArray: {
-      for (std::size_t i = PopCount(); i > 0; --i) Pop();
-      Push(ActionValue());
+      const std::size_t count = PopCount();
+      ArrayObject* array = rt_.NewArray();
+      if (array == nullptr) {
+        Fault();
+        return Flow::Stop;
+      }
+      std::vector<ActionValue> values;
+      values.reserve(count);
+      for (std::size_t i = 0; i < count; ++i) values.push_back(Pop());
+      array->elements.resize(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        array->elements[i].value = std::move(values[i]);
+        array->elements[i].order = array->Properties().TakeOrder();
+      }
+      array->length = static_cast<double>(count);
+      Push(ActionValue::Object(array));
       break;
     }
     case ActionCode::InitObject: {
-      for (std::size_t i = PopCount(2) * 2; i > 0; --i) Pop();
-      Push(ActionValue());
+      const std::size_t count = PopCount(2);
+      ScriptObject* object = rt_.NewObject();
+      if (object == nullptr) {
+        Fault();
+        return Flow::Stop;
+      }
+      std::vector<std::pair<ActionValue, ActionValue>> pairs;
+      pairs.reserve(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        ActionValue value = Pop();
+        ActionValue name = Pop();
+        pairs.emplace_back(std::move(name), std::move(value));
+      }
+      // Pairs come off the stack last first; they are defined first first.
+      for (std::size_t i = count; i > 0; --i) {
+        auto& pair = pairs[i - 1];
+        const ActionValue key = pair.first.IsString() ? pair.first : StringValue(Text(pair.first));
+        SetMember(ActionValue::Object(object), key, std::move(pair.second));
+      }
+      Push(ActionValue::Object(object));
       break;
     }
     case ActionCode::NewObject: {
-      Pop();
-      PopArguments();
-      Push(ActionValue());
+      const ActionValue name = Pop();
+      const std::size_t count = PopCount();
+      const ActionValue constructor = GetVariable(f, name);
+      ActionValue made = Construct(constructor, StackArguments(count));
+      Drop(count);
+      if (Throwing()) return Flow::Throw;
+      Push(std::move(made));
       break;
     }
     case ActionCode::NewMethod: {
-      Pop();
-      Pop();
-      PopArguments();
-      Push(ActionValue());
+      const ActionValue name = Pop();
+      const ActionValue object = Pop();
+      const std::size_t count = PopCount();
+      const bool noName = name.IsUndefined() || (name.IsString() && name.StringValue().empty());
+      const ActionValue constructor = noName ? object : GetMember(object, name);
+      ActionValue made = Construct(constructor, StackArguments(count));
+      Drop(count);
+      if (Throwing()) return Flow::Throw;
+      Push(std::move(made));
       break;
     }
     case ActionCode::Enumerate:
-    case ActionCode::Enumerate2:
-      Pop();
-      Push(ActionValue::Null());  // the end marker: nothing to enumerate
+    case ActionCode::Enumerate2: {
+      ActionValue subject = Pop();
+      if (action.code == ActionCode::Enumerate) subject = GetVariable(f, subject);
+      ScriptObject* object = subject.IsObject() ? subject.ObjectValue() : nullptr;
+      Push(ActionValue::Null());  // the end marker
+      if (object == nullptr) break;
+      const std::vector<ActionValue> names = EnumerableNames(object);
+      Work(names.size());
+      for (std::size_t i = names.size(); i > 0 && !Stopped(); --i) Push(names[i - 1]);
       break;
-
+    }
+    case ActionCode::Extends: {
+      const ActionValue superclass = Pop();
+      const ActionValue subclass = Pop();
+      ScriptObject* sub = subclass.ObjectValue();
+      if (sub == nullptr || !superclass.IsObject()) break;
+      ScriptObject* proto = rt_.NewObject();
+      if (proto == nullptr) {
+        Fault();
+        return Flow::Stop;
+      }
+      proto->SetProto(GetMember(superclass, rt_.names.prototype));
+      DefineValue(proto, rt_.names.constructorOfThis, superclass, PropertyFlag::DontEnum);
+      SetMember(subclass, rt_.names.prototype, ActionValue::Object(proto));
+      break;
+    }
+    case ActionCode::InstanceOf: {
+      const ActionValue constructor = Pop();
+      const ActionValue object = Pop();
+      PushBool(IsInstanceOf(object, constructor.ObjectValue()));
+      break;
+    }
+    case ActionCode::ImplementsOp: {
+      const ActionValue constructor = Pop();
+      const std::size_t count = PopCount();
+      std::vector<ScriptObject*> interfaces;
+      for (std::size_t i = 0; i < count; ++i) {
+        if (ScriptObject* o = Pop().ObjectValue()) interfaces.push_back(o);
+      }
+      const ActionValue prototype = GetMember(constructor, rt_.names.prototype);
+      if (ScriptObject* p = prototype.ObjectValue()) p->Interfaces() = std::move(interfaces);
+      break;
+    }
+    case ActionCode::CastOp: {
+      const ActionValue object = Pop();
+      const ActionValue constructor = Pop();
+      Push(IsInstanceOf(object, constructor.ObjectValue()) ? object : ActionValue::Null());
+      break;
+    }
     default:
       break;
   }
   return GoOn;
 }
 
-// Services of the player: trace, time and random numbers. URLs and the
-// first generation's Call keep the stack balanced.
-Outcome Interpreter::Services(Scope& s, Action& action) {
+// Services of the player: trace, time and random numbers. Loading from
+// URLs has no effect in the control, and the first generation's Call keeps
+// the stack balanced.
+Outcome Interpreter::Services(Frame&, Action& action) {
   switch (action.code) {
     case ActionCode::Trace: {
       const ActionValue v = Pop();
-      if (context_.trace) context_.trace(v.IsUndefined() ? "undefined" : Text(v));
+      std::string text = TraceText(v);
+      if (context_.trace && !Stopped()) context_.trace(text);
       break;
     }
     case ActionCode::GetTime:
@@ -631,7 +821,6 @@ Outcome Interpreter::Services(Scope& s, Action& action) {
       Push(ActionValue::Number(max > 0 ? x % static_cast<std::uint32_t>(max) : 0));
       break;
     }
-
     case ActionCode::GetUrl2:
       Pop();
       Pop();

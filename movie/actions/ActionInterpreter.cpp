@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "movie/actions/ActionCodes.h"
+#include "movie/actions/ExternalCall.h"
 #include "movie/actions/Interpreter.h"
 
 namespace Halvane::Movie {
@@ -31,37 +32,209 @@ double ReadDouble(SwfReader& r) {
   return v;
 }
 
+// Registers of a block outside functions.
+constexpr std::size_t kGlobalRegisters = 4;
+
 }  // namespace
 
-ActionRunResult Interpreter::Run(Scope& s) {
-  std::size_t pc = 0;
-  while (pc < s.size) {
-    if (failed_) return ActionRunResult::Faulted;
-    if (context_.instructionBudget == 0) return ActionRunResult::BudgetExhausted;
+Interpreter::Interpreter(ActionTarget& root, ActionContext& context)
+    : rt_(context.Runtime()),
+      root_(root),
+      context_(context),
+      version_(context.swfVersion),
+      caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)) {
+  // Arguments of calls are read from the stack in place, so the stack must
+  // never move: it is allocated once at its cap.
+  stack_.reserve(ActionContext::MaxStack + 1);
+  registers_.reserve(64);
+}
+
+Interpreter::~Interpreter() = default;
+
+ActionRunResult Interpreter::ResultOfRun() const {
+  switch (stop_) {
+    case StopReason::None: return ActionRunResult::Completed;
+    case StopReason::Budget: return ActionRunResult::BudgetExhausted;
+    case StopReason::Fault: return ActionRunResult::Faulted;
+  }
+  return ActionRunResult::Faulted;
+}
+
+ActionRunResult Interpreter::RunBlock(const std::uint8_t* code, std::size_t size, ActionTarget& target,
+                                      const ActionValue& thisValue) {
+  if (Stopped()) return ResultOfRun();
+  Frame f;
+  f.code = code;
+  f.begin = 0;
+  f.end = size;
+  f.original = &target;
+  f.current = &target;
+  f.thisValue = thisValue;
+  f.registerBase = registers_.size();
+  f.registerCount = kGlobalRegisters;
+  registers_.resize(f.registerBase + f.registerCount);
+  const std::size_t savedBase = base_;
+  base_ = stack_.size();
+  RunFrame(f);
+  stack_.resize(base_);
+  base_ = savedBase;
+  registers_.resize(f.registerBase);
+  // An exception nobody caught ends its block, not the run.
+  if (throwing_) TakeThrown();
+  return ResultOfRun();
+}
+
+Flow Interpreter::RunFrame(Frame& f) {
+  frames_.push_back(&f);
+  std::size_t exit = f.begin;
+  const Flow flow = RunRange(f, f.begin, f.end, exit);
+  frames_.pop_back();
+  return flow;
+}
+
+Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::size_t& exitPc) {
+  std::size_t pc = start;
+  while (pc < end) {
+    if (stop_ != StopReason::None) return Flow::Stop;
+    if (context_.instructionBudget == 0) {
+      Stop(StopReason::Budget);
+      return Flow::Stop;
+    }
     --context_.instructionBudget;
 
     Action action;
-    action.code = s.code[pc++];
-    if (action.code == ActionCode::End) return ActionRunResult::Completed;
-    if (action.code >= 0x80) {
-      if (s.size - pc < 2) return ActionRunResult::Faulted;
-      action.length = s.code[pc] | (s.code[pc + 1] << 8);
-      pc += 2;
-      if (action.length > s.size - pc) return ActionRunResult::Faulted;
+    action.start = pc;
+    action.code = f.code[pc++];
+    if (action.code == ActionCode::End) {
+      exitPc = f.end;  // the whole block ends, whatever range this is
+      return Flow::Normal;
     }
-    action.payload = SwfReader(s.code + pc, action.length);
+    if (action.code >= 0x80) {
+      if (f.end - pc < 2) {
+        Fault();
+        return Flow::Stop;
+      }
+      action.length = f.code[pc] | (f.code[pc + 1] << 8);
+      pc += 2;
+      if (action.length > f.end - pc) {
+        Fault();
+        return Flow::Stop;
+      }
+    }
+    action.payload = SwfReader(f.code + pc, action.length);
     action.next = pc + action.length;
     // An action without a group is unknown or has no effect here: it is
     // skipped by its length.
     if (const Group group = GroupOf(action.code)) {
-      if (const Outcome outcome = (this->*group)(s, action)) return *outcome;
+      if (const Outcome outcome = (this->*group)(f, action)) {
+        exitPc = action.next;
+        return *outcome;
+      }
+      if (throwing_) return Flow::Throw;
+      if (stop_ != StopReason::None) return Flow::Stop;
     }
     pc = action.next;
+    if (pc < start || pc > end) break;  // a jump out of this range
   }
-  return failed_ ? ActionRunResult::Faulted : ActionRunResult::Completed;
+  exitPc = pc;
+  return stop_ != StopReason::None ? Flow::Stop : Flow::Normal;
 }
 
-bool Interpreter::PushValues(Scope& s, SwfReader& r) {
+// Try: the try body, then the catch body when something was thrown, then
+// the finally body whatever happened; a return, a throw or a jump out of
+// finally overrides what came before it.
+Outcome Interpreter::TryBlock(Frame& f, Action& action) {
+  SwfReader& r = action.payload;
+  const std::uint8_t flags = r.U8();
+  const std::uint16_t trySize = r.U16();
+  const std::uint16_t catchSize = r.U16();
+  const std::uint16_t finallySize = r.U16();
+  const bool catchInRegister = (flags & 4) != 0;
+  std::uint8_t catchRegister = 0;
+  std::string catchName;
+  if (catchInRegister) catchRegister = r.U8();
+  else catchName = r.String();
+  if (r.Failed()) {
+    Fault();
+    return Flow::Stop;
+  }
+  const bool hasCatch = (flags & 1) != 0;
+  const bool hasFinally = (flags & 2) != 0;
+  const std::size_t tryStart = action.next;
+  const std::size_t catchStart = tryStart + trySize;
+  const std::size_t finallyStart = catchStart + (hasCatch ? catchSize : 0);
+  const std::size_t after = finallyStart + (hasFinally ? finallySize : 0);
+  if (after > f.end) {
+    Fault();
+    return Flow::Stop;
+  }
+
+  std::size_t exit = catchStart;
+  Flow flow = RunRange(f, tryStart, catchStart, exit);
+  std::size_t continueAt = exit == catchStart ? after : exit;
+  if (flow == Flow::Throw && hasCatch) {
+    ActionValue caught = TakeThrown();
+    if (catchInRegister) {
+      if (catchRegister < f.registerCount) registers_[f.registerBase + catchRegister] = std::move(caught);
+    } else if (f.isFunction) {
+      DefineValue(EnsureActivation(f), ActionValue::String(catchName), std::move(caught));
+    } else {
+      SetVariable(f, ActionValue::String(catchName), std::move(caught));
+    }
+    exit = finallyStart;
+    flow = RunRange(f, catchStart, finallyStart, exit);
+    continueAt = exit == finallyStart ? after : exit;
+  }
+  if (hasFinally && flow != Flow::Stop) {
+    // What the try or catch left is set aside while finally runs.
+    const bool wasThrowing = throwing_;
+    ActionValue pending = wasThrowing ? TakeThrown() : ActionValue();
+    ActionValue returned = f.returnValue;
+    std::size_t finallyExit = after;
+    const Flow finallyFlow = RunRange(f, finallyStart, after, finallyExit);
+    if (finallyFlow != Flow::Normal || finallyExit != after) {
+      flow = finallyFlow;
+      continueAt = finallyExit;
+    } else {
+      if (wasThrowing) Throw(std::move(pending));
+      f.returnValue = std::move(returned);
+    }
+  }
+  if (flow != Flow::Normal) return flow;
+  action.next = continueAt;
+  return GoOn;
+}
+
+Outcome Interpreter::WithBlock(Frame& f, Action& action) {
+  const std::uint16_t size = action.payload.U16();
+  if (action.payload.Failed() || size > f.end - action.next) {
+    Fault();
+    return Flow::Stop;
+  }
+  const ActionValue v = Pop();
+  ScriptObject* object = ToObject(v);
+  const std::size_t start = action.next;
+  const std::size_t end = start + size;
+  if (object == nullptr) {
+    // with of nothing skips its body.
+    action.next = end;
+    return GoOn;
+  }
+  // Scopes are capped with the stack: a with nested without end stops.
+  if (f.withs.size() >= ActionContext::MaxStack) {
+    Fault();
+    return Flow::Stop;
+  }
+  f.withs.push_back(object);
+  std::size_t exit = end;
+  const Flow flow = RunRange(f, start, end, exit);
+  f.withs.pop_back();
+  if (flow != Flow::Normal) return flow;
+  action.next = exit;
+  return GoOn;
+}
+
+bool Interpreter::PushValues(Frame& f, SwfReader& r) {
   while (r.Remaining() > 0) {
     const std::uint8_t type = r.U8();
     switch (type) {
@@ -72,9 +245,9 @@ bool Interpreter::PushValues(Scope& s, SwfReader& r) {
         break;
       }
       case ActionCode::PushType::Float: {
-        const float f = ReadFloat(r);
+        const float v = ReadFloat(r);
         if (r.Failed()) return false;
-        Push(ActionValue::Number(f));
+        Push(ActionValue::Number(v));
         break;
       }
       case ActionCode::PushType::Null:
@@ -86,7 +259,7 @@ bool Interpreter::PushValues(Scope& s, SwfReader& r) {
       case ActionCode::PushType::Register: {
         const std::uint8_t index = r.U8();
         if (r.Failed()) return false;
-        Push(index < s.registers.size() ? s.registers[index] : ActionValue());
+        Push(index < f.registerCount ? registers_[f.registerBase + index] : ActionValue());
         break;
       }
       case ActionCode::PushType::Boolean: {
@@ -111,152 +284,369 @@ bool Interpreter::PushValues(Scope& s, SwfReader& r) {
       case ActionCode::PushType::Constant16: {
         const std::size_t index = type == ActionCode::PushType::Constant8 ? r.U8() : r.U16();
         if (r.Failed()) return false;
-        if (index < s.pool->size()) PushString((*s.pool)[index]);
+        if (f.pool && index < f.pool->size()) Push((*f.pool)[index]);
         else Push(ActionValue());
         break;
       }
       default:
         return false;  // an unknown type leaves the rest unreadable
     }
-    if (failed_) return false;
+    if (Stopped()) return false;
   }
   return true;
 }
 
-bool Interpreter::DefineFunction(Scope& s, Action& action) {
+void Interpreter::SetConstantPool(Frame& f, Action& action) {
+  const std::uint16_t count = action.payload.U16();
+  auto pool = std::make_shared<std::vector<ActionValue>>();
+  pool->reserve(count);
+  for (std::uint16_t i = 0; i < count && !action.payload.Failed(); ++i) {
+    pool->push_back(ActionValue::String(action.payload.String()));
+  }
+  if (action.payload.Failed() || !Charge(action.length)) {
+    Fault();
+    return;
+  }
+  f.pool = std::move(pool);
+}
+
+bool Interpreter::DefineFunction(Frame& f, Action& action) {
   SwfReader& r = action.payload;
   const bool second = action.code == ActionCode::DefineFunction2;
   const std::size_t next = action.next;
-  auto function = std::make_shared<ActionFunction>();
-  function->name = r.String();
+  auto code = std::make_shared<FunctionCode>();
+  code->name = r.String();
   const std::uint16_t count = r.U16();
   if (second) {
-    function->hasRegisters = true;
-    function->registerCount = r.U8();
-    function->flags = r.U16();
+    code->secondForm = true;
+    code->registerCount = r.U8();
+    code->flags = r.U16();
   }
   for (std::uint16_t i = 0; i < count && !r.Failed(); ++i) {
-    if (second) function->parameterRegisters.push_back(r.U8());
-    function->parameters.push_back(r.String());
+    if (second) code->parameterRegisters.push_back(r.U8());
+    code->parameters.push_back(ActionValue::String(r.String()));
   }
   const std::uint16_t codeSize = r.U16();
-  if (r.Failed() || codeSize > s.size - next) return false;
-  std::size_t poolBytes = 0;
-  for (const auto& text : *s.pool) poolBytes += text.size() + 1;
-  if (!Charge(codeSize) || !Charge(poolBytes)) return false;
-  function->body.assign(s.code + next, s.code + next + codeSize);
-  function->constantPool = *s.pool;
-  function->definerPath = DotTargetPath(Base(s));
-  function->definerTarget = &Base(s);
-  function->definerRun = runId_;
+  if (r.Failed() || codeSize > f.end - next) return false;
+  if (!f.block) {
+    // Functions outlive the block: it is copied once, and every function
+    // defined in it (and in them) shares the copy.
+    if (!Charge(f.end)) return false;
+    f.block = std::make_shared<const std::vector<std::uint8_t>>(f.code, f.code + f.end);
+    f.code = f.block->data();
+  }
+  code->block = f.block;
+  code->begin = next;
+  code->size = codeSize;
+  code->pool = f.pool;
   action.next = next + codeSize;  // the body is not run where it stands
 
-  ActionValue value = ActionValue::Function(std::move(function));
-  const std::string name = value.FunctionValue()->name;
-  if (name.empty()) {
+  FunctionObject* function = rt_.NewFunction();
+  if (function == nullptr) {
+    Fault();
+    return true;
+  }
+  function->code = code;
+  function->definer = ClipOf(Base(f));
+  if (version_ >= 6) {
+    // The chain the function sees: open with blocks, this call's locals and
+    // what this call sees in turn; outside functions, the timeline.
+    ScopeNode* chain = nullptr;
+    if (f.isFunction) {
+      chain = rt_.NewScope(EnsureActivation(f), f.outer);
+    } else {
+      chain = rt_.NewScope(ClipOf(Base(f)), nullptr);
+    }
+    for (ScriptObject* w : f.withs) chain = rt_.NewScope(w, chain, true);
+    function->scope = chain;
+  }
+
+  ActionValue value = ActionValue::Object(function);
+  if (code->name.empty()) {
     Push(std::move(value));
-  } else if (s.locals) {
-    s.locals->Set(name, std::move(value));
+  } else if (f.isFunction) {
+    DefineValue(EnsureActivation(f), ActionValue::String(code->name), std::move(value));
   } else {
-    Base(s).Variables().Set(name, std::move(value));
+    SetVariable(f, ActionValue::String(code->name), std::move(value));
   }
   return true;
 }
 
 // Steps over count whole actions (for WaitForFrame); false when they run
 // past the block.
-bool Interpreter::SkipActions(Scope& s, std::size_t& pc, int count) {
+bool Interpreter::SkipActions(Frame& f, std::size_t& pc, int count) {
   for (int i = 0; i < count; ++i) {
-    if (pc >= s.size) return false;
-    const std::uint8_t code = s.code[pc++];
+    if (pc >= f.end) return false;
+    const std::uint8_t code = f.code[pc++];
     if (code >= 0x80) {
-      if (s.size - pc < 2) return false;
-      const std::size_t length = s.code[pc] | (s.code[pc + 1] << 8);
+      if (f.end - pc < 2) return false;
+      const std::size_t length = f.code[pc] | (f.code[pc + 1] << 8);
       pc += 2;
-      if (length > s.size - pc) return false;
+      if (length > f.end - pc) return false;
       pc += length;
     }
   }
   return true;
 }
 
-ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValue& thisValue,
-                              const std::vector<ActionValue>& arguments, ActionRunResult& result) {
-  result = ActionRunResult::Completed;
-  if (functionValue.Type() != ActionValueType::Function) return ActionValue();
-  if (depth_ >= ActionContext::MaxCallDepth) return ActionValue();
-  // Holding the value keeps the function (its body and pool) alive for the
-  // call even if the call overwrites the variable it came from.
-  const std::shared_ptr<const ActionFunction> function = functionValue.FunctionValue();
+ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValue& thisValue, ArgList args,
+                              ScriptObject* home, bool constructing) {
+  ScriptObject* object = functionValue.ObjectValue();
+  if (object == nullptr || !object->IsFunction() || Abnormal()) return ActionValue();
+  auto* function = static_cast<FunctionObject*>(object);
+  if (depth_ >= ActionContext::MaxCallDepth) {
+    Fault();
+    return ActionValue();
+  }
+  ++depth_;
+  ActionValue result;
+  if (function->native != nullptr) {
+    NativeCall call(*this, thisValue, args, function);
+    result = function->native(call);
+  } else if (function->code) {
+    result = CallCode(*function, thisValue, args, home, constructing);
+  }
+  --depth_;
+  return result;
+}
 
-  ActionTarget* definer = function->definerRun == runId_ ? function->definerTarget : nullptr;
-  if (!definer) definer = ResolveTarget(root_, root_, function->definerPath, caseSensitive_);
-  if (!definer) definer = &root_;
-  VariableStore locals(caseSensitive_);
-  Scope scope;
-  scope.code = function->body.data();
-  scope.size = function->body.size();
-  scope.pool = &function->constantPool;
-  scope.original = definer;
-  scope.current = definer;
-  scope.locals = &locals;
-  scope.thisValue = thisValue;
-  scope.registers.resize(function->hasRegisters ? function->registerCount : 4);
+ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& thisValue, ArgList args,
+                                  ScriptObject* home, bool constructing) {
+  // Holding the code keeps the body and pool alive for the call even if the
+  // call overwrites the variable the function came from.
+  const std::shared_ptr<const FunctionCode> code = function.code;
+  Frame f;
+  f.code = code->block->data();
+  f.block = code->block;
+  f.begin = code->begin;
+  f.end = code->begin + code->size;
+  f.pool = code->pool;
+  f.isFunction = true;
+  f.callee = &function;
+  f.caller = frames_.empty() ? nullptr : frames_.back()->callee;
+  f.home = home;
+  f.constructing = constructing;
+  f.args = args;
 
-  if (function->hasRegisters) {
+  ActionTarget* base = nullptr;
+  if (version_ >= 6) {
+    base = TargetOfObject(function.definer);
+    f.outer = function.scope;
+  } else {
+    // Movies before version 6 have no closures: a function sees its own
+    // locals, then the timeline of the clip it was called on, or of its caller.
+    base = TargetOf(thisValue);
+    if (base == nullptr) base = &ActiveTarget();
+  }
+  if (base == nullptr) base = &root_;
+  f.original = base;
+  f.current = base;
+  f.thisValue = thisValue;
+
+  f.registerBase = registers_.size();
+  f.registerCount = code->secondForm ? code->registerCount : kGlobalRegisters;
+  registers_.resize(f.registerBase + f.registerCount);
+
+  if (code->secondForm) {
     using namespace ActionCode::FunctionFlag;
+    // Each preloaded value takes the next register, a suppressed one too
+    // (left undefined); a _parent there is none of takes none.
     std::size_t reg = 1;
     const auto preload = [&](ActionValue v) {
-      if (reg < scope.registers.size()) scope.registers[reg] = std::move(v);
+      if (reg < f.registerCount) registers_[f.registerBase + reg] = std::move(v);
       ++reg;
     };
-    const std::uint16_t flags = function->flags;
-    if (flags & PreloadThis) preload(thisValue.IsUndefined() ? ClipValue(*definer) : thisValue);
-    if (flags & PreloadArguments) preload(ActionValue());
-    if (flags & PreloadSuper) preload(ActionValue());
+    const std::uint16_t flags = code->flags;
+    f.thisByName = (flags & (PreloadThis | SuppressThis)) == 0;
+    f.argumentsByName = (flags & (PreloadArguments | SuppressArguments)) == 0;
+    f.superByName = (flags & (PreloadSuper | SuppressSuper)) == 0;
+    if (flags & PreloadThis) {
+      preload((flags & SuppressThis) ? ActionValue() : thisValue.IsUndefined() ? ClipValue(*base) : thisValue);
+    }
+    if (flags & PreloadArguments) preload(ArgumentsOf(f));
+    if (flags & PreloadSuper) preload((flags & SuppressSuper) ? ActionValue() : SuperOf(f));
     if (flags & PreloadRoot) preload(ClipValue(root_));
-    if (flags & PreloadParent) preload(definer->Parent() ? ClipValue(*definer->Parent()) : ActionValue());
-    if (flags & PreloadGlobal) preload(ActionValue::Object(BuiltinObject::Global));
+    if ((flags & PreloadParent) && base->Parent()) preload(ClipValue(*base->Parent()));
+    if (flags & PreloadGlobal) preload(ActionValue::Object(rt_.global));
   }
-  for (std::size_t i = 0; i < function->parameters.size(); ++i) {
-    ActionValue value = i < arguments.size() ? arguments[i] : ActionValue();
-    const std::uint8_t reg = i < function->parameterRegisters.size() ? function->parameterRegisters[i] : 0;
-    if (reg != 0 && reg < scope.registers.size()) scope.registers[reg] = std::move(value);
-    else locals.Set(function->parameters[i], std::move(value));
+  for (std::size_t i = 0; i < code->parameters.size(); ++i) {
+    ActionValue value = i < args.size() ? args[i] : ActionValue();
+    const std::uint8_t reg = i < code->parameterRegisters.size() ? code->parameterRegisters[i] : 0;
+    if (reg != 0) {
+      if (reg < f.registerCount) registers_[f.registerBase + reg] = std::move(value);
+    } else {
+      DefineValue(EnsureActivation(f), code->parameters[i], std::move(value));
+    }
   }
 
   const std::size_t savedBase = base_;
   base_ = stack_.size();
-  ++depth_;
-  result = Run(scope);
-  --depth_;
+  const Flow flow = RunFrame(f);
   stack_.resize(base_);
   base_ = savedBase;
-  return scope.returnValue;
+  registers_.resize(f.registerBase);
+  return flow == Flow::Return ? f.returnValue : ActionValue();
+}
+
+ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList args) {
+  ScriptObject* object = functionValue.ObjectValue();
+  if (object == nullptr || !object->IsFunction() || Abnormal()) return ActionValue();
+  auto* function = static_cast<FunctionObject*>(object);
+  if (function->construct != nullptr) {
+    if (depth_ >= ActionContext::MaxCallDepth) {
+      Fault();
+      return ActionValue();
+    }
+    ++depth_;
+    const ActionValue none;
+    NativeCall call(*this, none, args, function);
+    ActionValue made = function->construct(call);
+    --depth_;
+    return made;
+  }
+  const ActionValue prototype = GetMember(functionValue, rt_.names.prototype);
+  ScriptObject* proto = prototype.ObjectValue();
+  ScriptObject* made = rt_.NewObject(proto);
+  if (made == nullptr) {
+    Fault();
+    return ActionValue();
+  }
+  if (!proto) made->SetProto(prototype);
+  DefineValue(made, rt_.names.constructorOfThis, functionValue, PropertyFlag::DontEnum);
+  if (version_ < 6) DefineValue(made, rt_.names.constructor, functionValue, PropertyFlag::DontEnum);
+  const ActionValue madeValue = ActionValue::Object(made);
+  Call(functionValue, madeValue, args, proto, true);
+  return madeValue;
 }
 
 }  // namespace Interpreting
+
+ActionContext::ActionContext() = default;
+ActionContext::~ActionContext() = default;
+
+ScriptRuntime& ActionContext::Runtime() {
+  if (!runtime) runtime = std::make_unique<ScriptRuntime>(swfVersion);
+  return *runtime;
+}
 
 ActionRunResult RunActions(const std::uint8_t* code, std::size_t size, ActionTarget& target,
                            ActionContext& context) {
   if (!code || size == 0) return ActionRunResult::Completed;
   Interpreting::Interpreter interpreter(*target.Root(), context);
-  Interpreting::Scope scope;
-  scope.code = code;
-  scope.size = size;
-  scope.original = &target;
-  scope.current = &target;
-  scope.registers.resize(4);
-  return interpreter.Run(scope);
+  return interpreter.RunBlock(code, size, target);
 }
 
 ActionValue CallActionFunction(const ActionValue& function, const ActionValue& thisValue,
                                const std::vector<ActionValue>& arguments, ActionTarget& root,
                                ActionContext& context) {
   Interpreting::Interpreter interpreter(*root.Root(), context);
-  ActionRunResult result;
-  ActionValue value = interpreter.Call(function, thisValue, arguments, result);
-  return result == ActionRunResult::Completed ? value : ActionValue();
+  ActionValue value = interpreter.Call(function, thisValue, ArgList(arguments));
+  return interpreter.Abnormal() ? ActionValue() : value;
+}
+
+bool CallTargetMethod(ActionTarget& target, const std::string& name, const std::vector<ActionValue>& arguments,
+                      ActionContext& context) {
+  Interpreting::Interpreter interpreter(*target.Root(), context);
+  const ActionValue self = interpreter.ClipValue(target);
+  const ActionValue method = interpreter.GetMember(self, ActionValue::String(name));
+  if (!method.IsFunction()) return false;
+  interpreter.Call(method, self, ArgList(arguments));
+  return true;
+}
+
+bool TargetHasMethod(ActionTarget& target, const std::string& name, ActionContext& context) {
+  ScriptRuntime& rt = context.Runtime();
+  ClipObject* clip = rt.ClipOf(target);
+  Interpreting::Interpreter interpreter(*target.Root(), context);
+  ScriptObject* holder = nullptr;
+  const VariableStore::Entry* e = interpreter.FindProperty(clip, ActionValue::String(name), &holder);
+  return e != nullptr && !e->Accessor() && e->value.IsFunction();
+}
+
+void SetTargetClass(ActionTarget& target, const std::string& symbol, ActionContext& context) {
+  ScriptRuntime& rt = context.Runtime();
+  if (symbol.empty()) return;
+  const auto it = rt.registeredClasses.find(symbol);
+  if (it == rt.registeredClasses.end() || !it->second.IsFunction()) return;
+  const ActionValue constructor = it->second;
+  Interpreting::Interpreter interpreter(*target.Root(), context);
+  rt.ClipOf(target)->SetProto(interpreter.GetMember(constructor, rt.names.prototype));
+}
+
+void ConstructTarget(ActionTarget& target, const std::string& symbol, ActionContext& context) {
+  ScriptRuntime& rt = context.Runtime();
+  if (symbol.empty()) return;
+  const auto it = rt.registeredClasses.find(symbol);
+  if (it == rt.registeredClasses.end() || !it->second.IsFunction()) return;
+  const ActionValue constructor = it->second;
+  Interpreting::Interpreter interpreter(*target.Root(), context);
+  ClipObject* clip = rt.ClipOf(target);
+  const ActionValue prototype = interpreter.GetMember(constructor, rt.names.prototype);
+  clip->SetProto(prototype);
+  interpreter.DefineValue(clip, rt.names.constructorOfThis, constructor, PropertyFlag::DontEnum);
+  interpreter.Call(constructor, ActionValue::Object(clip), ArgList(), prototype.ObjectValue(), true);
+}
+
+void RunTimers(ActionTarget& root, ActionContext& context, double now) {
+  ScriptRuntime& rt = context.Runtime();
+  // Each timer due now is called once; timers made by these calls wait for
+  // the next time.
+  std::vector<int> due;
+  for (const ScriptTimer& t : rt.timers) {
+    if (t.due <= now) due.push_back(t.id);
+  }
+  for (const int id : due) {
+    ScriptTimer timer;
+    bool found = false;
+    for (auto it = rt.timers.begin(); it != rt.timers.end(); ++it) {
+      if (it->id != id) continue;
+      found = true;
+      if (it->once) {
+        timer = std::move(*it);
+        rt.timers.erase(it);
+      } else {
+        it->due = now + (it->interval > 0 ? it->interval : 1);
+        timer = *it;
+      }
+      break;
+    }
+    if (!found) continue;  // cleared by an earlier timer's call
+    Interpreting::Interpreter interpreter(root, context);
+    const ArgList args(timer.arguments);
+    if (timer.function.IsFunction()) {
+      interpreter.Call(timer.function, ActionValue(), args);
+    } else if (timer.object.IsObject()) {
+      interpreter.CallMethod(timer.object, timer.method, args);
+    }
+  }
+}
+
+void CollectGarbage(ActionTarget& root, ActionContext& context) {
+  if (!context.runtime) return;
+  ScriptRuntime& rt = *context.runtime;
+  // Collections cost what the heap holds: they wait until it has grown.
+  if (rt.Heap().Count() < rt.collectAt) return;
+  GcMarker marker;
+  rt.MarkRoots(marker);
+  if (context.callbacks) {
+    for (const auto& callback : context.callbacks->All()) {
+      marker.Mark(callback.function);
+      marker.Mark(callback.thisValue);
+    }
+  }
+  // Every timeline on stage: its script object and its variables.
+  std::vector<ActionTarget*> pending{&root};
+  while (!pending.empty()) {
+    ActionTarget* t = pending.back();
+    pending.pop_back();
+    marker.Mark(t->Script());
+    marker.Mark(t->Variables());
+    t->ForEachChild([&pending](ActionTarget& child) { pending.push_back(&child); });
+  }
+  marker.Drain();
+  rt.Heap().Sweep();
+  const std::size_t live = rt.Heap().Count();
+  rt.collectAt = live * 2 > live + 4096 ? live * 2 : live + 4096;
 }
 
 }  // namespace Halvane::Movie

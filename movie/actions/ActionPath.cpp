@@ -1,4 +1,6 @@
 #include "movie/actions/ActionPath.h"
+
+#include "movie/actions/ScriptObject.h"
 #include "movie/swf/Text.h"
 
 #include <cmath>
@@ -13,51 +15,62 @@ namespace {
 constexpr int MaxTreeDepth = 4096;
 
 
+// A target path: names separated by "/", ":" or "." ("." not after a "/",
+// where it belongs to names); a leading "/" is the root, ".." the parent,
+// _root, _level0, _parent and this as in the language. One trailing "/" or
+// ":" is allowed; empty names are not.
 ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const std::string& path,
                                 bool caseSensitive, bool allowVariables) {
   if (path.empty()) return &current;
   ActionTarget* target = &current;
-  const bool slashSyntax = path.find('/') != std::string::npos;
-  const char separator = slashSyntax ? '/' : '.';
+  const std::size_t n = path.size();
   std::size_t i = 0;
+  bool slash = false;
   if (path[0] == '/') {
     target = &root;
     i = 1;
+    slash = true;
   }
-  while (i <= path.size()) {
-    std::size_t next = path.find(separator, i);
-    if (next == std::string::npos) next = path.size();
-    const std::string segment = path.substr(i, next - i);
-    i = next + 1;
-    if (segment.empty() || segment == ".") {
-      // "/a//b", a trailing "/" and "." stay where they are; an empty part of
-      // a dot path ("a..b") names nothing.
-      if (!slashSyntax && segment.empty()) return nullptr;
-      if (next == path.size()) break;
-      continue;
-    }
-    if (segment == "..") {
+  while (i < n && path[i] == ':') ++i;  // leading colons are nothing
+  while (i < n) {
+    if (path.compare(i, 2, "..") == 0 && (i + 2 == n || path[i + 2] == '/' || path[i + 2] == ':')) {
       target = target->Parent();
-    } else if (SameName(segment, "_root", caseSensitive) ||
-               SameName(segment, "_level0", caseSensitive)) {
-      target = &root;
-    } else if (SameName(segment, "_parent", caseSensitive)) {
-      target = target->Parent();
-    } else if (SameName(segment, "this", caseSensitive)) {
-      // stays
+      i += 2;
     } else {
-      ActionTarget* child = target->ChildByName(segment, caseSensitive);
-      if (!child && allowVariables) {
-        // A variable holding a timeline reference stands for that timeline.
-        const ActionValue* value = target->Variables().Find(segment);
-        if (value && value->Type() == ActionValueType::MovieClip) {
-          child = ResolveTargetImpl(root, root, value->TargetPath(), caseSensitive, false);
+      std::size_t j = i;
+      while (j < n && path[j] != '/' && path[j] != ':' && (slash || path[j] != '.')) ++j;
+      if (j == i) return nullptr;
+      const std::string segment = path.substr(i, j - i);
+      i = j;
+      if (SameName(segment, "_root", caseSensitive) || SameName(segment, "_level0", caseSensitive)) {
+        target = &root;
+      } else if (SameName(segment, "_parent", caseSensitive)) {
+        target = target->Parent();
+      } else if (SameName(segment, "this", caseSensitive)) {
+        // stays
+      } else {
+        ActionTarget* child = target->ChildByName(segment, caseSensitive);
+        if (!child && allowVariables) {
+          // A variable holding a timeline reference stands for that timeline.
+          const ActionValue* value = target->Variables().Find(segment);
+          if (value && value->IsClip()) {
+            const auto* clip = static_cast<const ClipObject*>(value->ObjectValue());
+            child = clip->Target() ? clip->Target()
+                                   : ResolveTargetImpl(root, root, clip->LastPath(), caseSensitive, false);
+          }
         }
+        target = child;
       }
-      target = child;
     }
     if (!target) return nullptr;
-    if (next == path.size()) break;
+    if (i == n) break;
+    if (path[i] == '/') slash = true;
+    const char separator = path[i++];
+    if (i == n && separator == '.') return nullptr;
+    // Colons after a separator are part of it, unless they end the path.
+    std::size_t colons = 0;
+    while (i < n && path[i] == ':') ++i, ++colons;
+    if (i == n && colons > 0 && separator == ':') return nullptr;
   }
   return target;
 }
@@ -111,14 +124,9 @@ ActionTarget* ResolveTarget(ActionTarget& root, ActionTarget& current, const std
 
 bool ResolveVariable(ActionTarget& root, ActionTarget& current, const std::string& path,
                      bool caseSensitive, ResolvedVariable& result) {
-  std::size_t split = path.rfind(':');
-  if (split == std::string::npos) {
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.rfind('/');
-    if (dot == std::string::npos) split = slash;
-    else if (slash == std::string::npos) split = dot;
-    else split = dot > slash ? dot : slash;
-  }
+  // The variable follows the last ":" or ".", or else the last "/".
+  std::size_t split = path.find_last_of(":.");
+  if (split == std::string::npos) split = path.rfind('/');
   if (split == std::string::npos) {
     if (path.empty()) return false;
     result.target = &current;

@@ -1,26 +1,35 @@
-// What a timeline (the root movie or a sprite instance) offers to the
-// actions that run on it. The timeline implements it; the action interpreter,
-// path resolution, FlashVars and external calls use nothing else of it.
+// What a display object (the root movie, a sprite instance, a text field)
+// offers to the actions that run on it or use it. The timeline implements
+// it; the action interpreter, path resolution, FlashVars and external calls
+// use nothing else of it.
 //
 // Frame numbers here count from 0 as the control does (0 is the first
 // frame); the language's _currentframe counts from 1 and is converted by the
-// interpreter.
+// interpreter. Depths are the language's: a placement's depth in the file
+// less 16384, so that what the timeline placed lies below 0 and what
+// scripts create from 0 up.
 //
 // Lifetime: every ActionTarget reached during RunActions or an external call
-// (Parent, Root, ChildByName) must stay a valid object until that call
-// returns, even when an action removes it from the display list (a goto
-// that leaves the frames where the instance lives): the timeline defers the
-// destruction of removed instances until the run ends. Values never hold
-// targets across runs; they hold target paths (see ActionValue).
+// (Parent, Root, ChildByName, the objects scripts create) must stay a valid
+// object until that call returns, even when an action removes it from the
+// display list: the timeline defers the destruction of removed instances
+// until the run ends. Values never hold targets: they hold the target's
+// script object (ClipObject), which lets go of the target when the target
+// is removed (ReleaseScript) and keeps its path.
 //
 // Called on the control's worker thread only.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "movie/actions/VariableStore.h"
+#include "movie/swf/SwfRecords.h"
 
 namespace Halvane::Movie {
+
+class ClipObject;
+struct TextFieldData;
 
 // The properties of GetProperty / SetProperty, numbered as the bytecode
 // numbers them.
@@ -49,12 +58,36 @@ enum class TargetProperty {
   YMouse = 21,
 };
 
+// A rectangle in pixels (the language's unit).
+struct PixelBounds {
+  double xMin = 0;
+  double yMin = 0;
+  double xMax = 0;
+  double yMax = 0;
+};
+
+// One call of the drawing methods (beginFill, lineStyle, moveTo, ...), in
+// twips, styles as shape records have them.
+struct DrawCommand {
+  enum class Kind { Clear, BeginFill, EndFill, LineStyle, NoLine, MoveTo, LineTo, CurveTo };
+  Kind kind = Kind::Clear;
+  FillStyle fill;   // BeginFill
+  LineStyle line;   // LineStyle
+  std::int32_t x = 0;         // MoveTo, LineTo, CurveTo: the point reached
+  std::int32_t y = 0;
+  std::int32_t controlX = 0;  // CurveTo
+  std::int32_t controlY = 0;
+};
+
 class ActionTarget {
  public:
-  virtual ~ActionTarget() = default;
+  ActionTarget() = default;
+  ActionTarget(const ActionTarget&) = delete;
+  ActionTarget& operator=(const ActionTarget&) = delete;
+  virtual ~ActionTarget();
 
-  // Timeline control. Requests that do not apply (a frame out of range, an
-  // unknown label) change nothing and answer false.
+  // --- Timeline control. Requests that do not apply (a frame out of range,
+  // an unknown label) change nothing and answer false.
   virtual void Play() = 0;
   virtual void Stop() = 0;
   virtual void NextFrame() = 0;      // and stop
@@ -65,13 +98,21 @@ class ActionTarget {
   virtual int TotalFrames() const = 0;
   // Frames available; a fully loaded movie answers TotalFrames.
   virtual int FramesLoaded() const { return TotalFrames(); }
+  virtual bool Playing() const { return false; }
 
-  // Tree. Parent is null for the root; Root is never null (the root answers
-  // itself). ChildByName finds a named instance on this timeline's display
-  // list (null when there is none), comparing names with or without case.
+  // --- Tree. Parent is null for the root; Root is never null (the root
+  // answers itself). ChildByName finds a named instance on this timeline's
+  // display list (null when there is none), comparing names with or without
+  // case. ForEachChild visits the display objects below this one that are
+  // targets, lowest depth first.
   virtual ActionTarget* Parent() = 0;
   virtual ActionTarget* Root() = 0;
   virtual ActionTarget* ChildByName(const std::string& name, bool caseSensitive) = 0;
+  virtual void ForEachChild(const std::function<void(ActionTarget&)>& visit) { (void)visit; }
+  // A text field or a button rather than a timeline (typeof answers
+  // "object", and their prototypes are TextField's and Button's).
+  virtual bool IsTextField() const { return false; }
+  virtual bool IsButton() const { return false; }
 
   // The instance name ("" for the root) and its renaming through _name.
   virtual std::string Name() const = 0;
@@ -81,14 +122,79 @@ class ActionTarget {
 
   // Display properties kept by the timeline, in the units of the language:
   // _x, _y in pixels; _xscale, _yscale, _alpha in percent; _rotation in
-  // degrees; _visible 0 or 1; _width, _height in pixels (0 until shapes are
-  // measured); the others are plain numbers the timeline may keep or ignore.
-  // Only X, Y, XScale, YScale, Alpha, Visible, Width, Height, Rotation,
-  // HighQuality, FocusRect, SoundBufTime, XMouse, YMouse reach these calls;
-  // frame, name and path properties are answered by the interpreter from the
-  // members above. SetDisplayProperty of a read-only property is ignored.
+  // degrees; _visible 0 or 1; _width, _height in pixels; the others are
+  // plain numbers the timeline may keep or ignore. Only X, Y, XScale,
+  // YScale, Alpha, Visible, Width, Height, Rotation, HighQuality, FocusRect,
+  // SoundBufTime, XMouse, YMouse reach these calls; frame, name and path
+  // properties are answered by the interpreter from the members above.
+  // SetDisplayProperty of a read-only property is ignored.
   virtual double GetDisplayProperty(TargetProperty property) const = 0;
   virtual void SetDisplayProperty(TargetProperty property, double value) = 0;
+
+  // --- What the MovieClip methods ask of a timeline. The defaults answer
+  // as a timeline that can do none of it.
+  // The depth in the language's numbering (see above); 0 for the root.
+  virtual int Depth() const { return 0; }
+  virtual ActionTarget* ChildAtDepth(int depth) { (void)depth; return nullptr; }
+  // attachMovie: a new instance of the sprite exported as symbol, as a
+  // child at depth (replacing what is there); null when there is no such
+  // symbol or the caps are reached. createEmptyMovieClip: the same with an
+  // empty timeline of one frame. createTextField: a text field.
+  virtual ActionTarget* AttachMovie(const std::string& symbol, const std::string& name, int depth) {
+    (void)symbol, (void)name, (void)depth;
+    return nullptr;
+  }
+  virtual ActionTarget* CreateEmptyMovieClip(const std::string& name, int depth) {
+    (void)name, (void)depth;
+    return nullptr;
+  }
+  virtual ActionTarget* CreateTextField(const std::string& name, int depth, const PixelBounds& box) {
+    (void)name, (void)depth, (void)box;
+    return nullptr;
+  }
+  // duplicateMovieClip: a copy of this instance beside it (same parent).
+  virtual ActionTarget* Duplicate(const std::string& name, int depth) {
+    (void)name, (void)depth;
+    return nullptr;
+  }
+  // removeMovieClip; false for instances a script may not remove.
+  virtual bool RemoveFromParent() { return false; }
+  // swapDepths with another depth of the same parent.
+  virtual bool SwapDepths(int depth) { (void)depth; return false; }
+  // The symbol name this instance was attached from ("" if none).
+  virtual std::string SymbolName() const { return std::string(); }
+
+  // Geometry: the bounds of what this object shows, in the coordinates of
+  // space (null: its own); points between this object's space and the
+  // stage's. False when there is nothing to measure.
+  virtual bool GetBounds(ActionTarget* space, PixelBounds& bounds) { (void)space, (void)bounds; return false; }
+  virtual void LocalToGlobal(double& x, double& y) { (void)x, (void)y; }
+  virtual void GlobalToLocal(double& x, double& y) { (void)x, (void)y; }
+  // Whether a stage point lies on this object: within its bounds, or with
+  // shapeFlag on one of its filled shapes.
+  virtual bool HitTestPoint(double x, double y, bool shapeFlag) { (void)x, (void)y, (void)shapeFlag; return false; }
+  virtual Matrix GetMatrix() const { return Matrix(); }
+  virtual void SetMatrix(const Matrix& m) { (void)m; }
+  virtual ColorTransform GetColorTransform() const { return ColorTransform(); }
+  virtual void SetColorTransform(const ColorTransform& cx) { (void)cx; }
+  virtual int BlendMode() const { return 0; }
+  virtual void SetBlendMode(int mode) { (void)mode; }
+  // The drawing methods: shapes kept as shape records with the instance.
+  virtual void Draw(const DrawCommand& command) { (void)command; }
+  // setMask: the instance that masks this one (null: none).
+  virtual void SetMask(ActionTarget* mask) { (void)mask; }
+  // A text field's state; null for timelines.
+  virtual TextFieldData* TextField() { return nullptr; }
+
+  // --- The script object of this target (null until the interpreter made
+  // one). ReleaseScript is called by the timeline when the target
+  // leaves the display list, while its path can still be computed.
+  ClipObject* Script() const { return script_; }
+  void SetScript(ClipObject* object) { script_ = object; }
+  void ReleaseScript();
+
+ private:
+  ClipObject* script_ = nullptr;
 };
 
 }  // namespace Halvane::Movie

@@ -1,70 +1,47 @@
 #include "movie/actions/ActionValue.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <utility>
+
+#include "movie/actions/ActionPath.h"
+#include "movie/actions/ScriptObject.h"
 
 namespace Halvane::Movie {
 
-const std::string& ActionValue::StringValue() const {
+std::uint32_t ScriptString::HashName(std::string_view name, bool caseSensitive) noexcept {
+  std::uint32_t h = 2166136261u;
+  for (const char c : name) {
+    const unsigned char b = static_cast<unsigned char>(caseSensitive || c < 'A' || c > 'Z' ? c : c - 'A' + 'a');
+    h = (h ^ b) * 16777619u;
+  }
+  return h == 0 ? 1 : h;
+}
+
+bool ScriptString::IsAscii() const noexcept {
+  if (ascii_ < 0) {
+    ascii_ = 1;
+    for (const char c : text_) {
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        ascii_ = 0;
+        break;
+      }
+    }
+  }
+  return ascii_ == 1;
+}
+
+const std::string& ActionValue::StringValue() const noexcept {
   static const std::string empty;
-  return text_ ? *text_ : empty;
+  return type_ == ActionValueType::String ? text_->Text() : empty;
 }
 
-ActionValue ActionValue::Null() {
+ActionValue ActionValue::Object(ScriptObject* object) {
   ActionValue v;
-  v.type_ = ActionValueType::Null;
-  return v;
-}
-
-ActionValue ActionValue::Boolean(bool value) {
-  ActionValue v;
-  v.type_ = ActionValueType::Boolean;
-  v.boolean_ = value;
-  return v;
-}
-
-ActionValue ActionValue::Number(double value) {
-  ActionValue v;
-  v.type_ = ActionValueType::Number;
-  v.number_ = value;
-  return v;
-}
-
-ActionValue ActionValue::String(std::string value) {
-  ActionValue v;
-  v.type_ = ActionValueType::String;
-  v.text_ = std::make_shared<const std::string>(std::move(value));
-  return v;
-}
-
-ActionValue ActionValue::MovieClip(std::string targetPath) {
-  ActionValue v;
-  v.type_ = ActionValueType::MovieClip;
-  v.text_ = std::make_shared<const std::string>(std::move(targetPath));
-  return v;
-}
-
-ActionValue ActionValue::MovieClip(std::string targetPath, ActionTarget* target, std::uint64_t runId) {
-  ActionValue v = MovieClip(std::move(targetPath));
-  v.clipTarget_ = target;
-  v.clipRun_ = runId;
-  return v;
-}
-
-ActionValue ActionValue::Function(std::shared_ptr<const ActionFunction> function) {
-  if (!function) return ActionValue();
-  ActionValue v;
-  v.type_ = ActionValueType::Function;
-  v.function_ = std::move(function);
-  return v;
-}
-
-ActionValue ActionValue::Object(BuiltinObject object) {
-  ActionValue v;
-  v.type_ = ActionValueType::Object;
+  if (object == nullptr) return v;
+  switch (object->Kind()) {
+    case ObjectKind::Function: v.type_ = ActionValueType::Function; break;
+    case ObjectKind::Clip: v.type_ = ActionValueType::MovieClip; break;
+    default: v.type_ = ActionValueType::Object; break;
+  }
   v.object_ = object;
   return v;
 }
@@ -80,11 +57,16 @@ double ActionValue::ToNumber(int swfVersion) const {
     case ActionValueType::Number:
       return number_;
     case ActionValueType::String: {
-      const std::string& text = StringValue();
+      const std::string& text = text_->Text();
       if (text.empty()) return swfVersion >= 7 ? nan : 0.0;
       double value = 0.0;
       if (ParseNumber(text, swfVersion, value)) return value;
-      return swfVersion >= 5 ? nan : 0.0;
+      if (swfVersion < 5) {
+        // The first generation reads the number a text starts with.
+        value = ParseFloatPrefix(text);
+        return std::isnan(value) ? 0.0 : value;
+      }
+      return nan;
     }
     default:
       return swfVersion >= 5 ? nan : 0.0;
@@ -102,8 +84,13 @@ std::string ActionValue::ToString(int swfVersion) const {
     case ActionValueType::Number:
       return FormatNumber(number_);
     case ActionValueType::String:
-    case ActionValueType::MovieClip:
-      return StringValue();
+      return text_->Text();
+    case ActionValueType::MovieClip: {
+      // A reference to an instance that is gone reads as an empty text
+      // (the interpreter first looks for a new instance of that path).
+      const auto* clip = static_cast<const ClipObject*>(object_);
+      return clip->Target() ? DotTargetPath(*clip->Target()) : std::string();
+    }
     case ActionValueType::Function:
       return "[type Function]";
     case ActionValueType::Object:
@@ -122,7 +109,7 @@ bool ActionValue::ToBoolean(int swfVersion) const {
     case ActionValueType::Number:
       return number_ != 0.0 && !std::isnan(number_);
     case ActionValueType::String: {
-      if (swfVersion >= 7) return !StringValue().empty();
+      if (swfVersion >= 7) return !text_->Text().empty();
       const double n = ToNumber(swfVersion);
       return n != 0.0 && !std::isnan(n);
     }
@@ -131,14 +118,18 @@ bool ActionValue::ToBoolean(int swfVersion) const {
   }
 }
 
-std::string ActionValue::TypeOf() const {
+const char* ActionValue::TypeOf() const {
   switch (type_) {
     case ActionValueType::Undefined: return "undefined";
     case ActionValueType::Null: return "null";
     case ActionValueType::Boolean: return "boolean";
     case ActionValueType::Number: return "number";
     case ActionValueType::String: return "string";
-    case ActionValueType::MovieClip: return "movieclip";
+    case ActionValueType::MovieClip: {
+      const auto* clip = static_cast<const ClipObject*>(object_);
+      const ActionTarget* t = clip->Target();
+      return t && (t->IsTextField() || t->IsButton()) ? "object" : "movieclip";
+    }
     case ActionValueType::Function: return "function";
     case ActionValueType::Object: return "object";
   }

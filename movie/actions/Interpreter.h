@@ -1,93 +1,349 @@
-// The interpreter behind RunActions and CallActionFunction (see
-// ActionInterpreter.h for what they promise). Internal to the actions layer:
-// nothing outside movie/actions includes this header.
+// The interpreter behind RunActions and the other entry points of
+// ActionInterpreter.h. Internal to the actions layer: nothing outside
+// movie/actions includes this header.
 //
-// One Interpreter serves one run: the actions of one block and every
-// function they call, with one value stack, one allocation count and one
-// run id. The run loop (ActionInterpreter.cpp) reads each action and hands
-// it to the function of its group; the group table (ActionGroups.cpp) says
-// which action codes each group handles. Names, members, methods and the
-// comparisons live in InterpreterLookup.cpp.
+// One Interpreter serves one run: the actions of one block and everything
+// they call (functions of the movie, the built-ins, getters, watchers), with
+// one value stack. The run loop (ActionInterpreter.cpp) reads each action and
+// hands it to the function of its group; the group table (ActionGroups.cpp)
+// says which action codes each group handles. Names, scopes, members and
+// calls live in InterpreterLookup.cpp and InterpreterCalls.cpp, conversions
+// and comparisons in InterpreterValues.cpp; the built-in classes in the
+// Builtin*.cpp files, which reach the interpreter through NativeCall.
+//
+// A run ends its block normally, by an exception nobody catches (the block
+// ends, the run goes on with the next block), or by a stop that ends
+// everything the run is doing: the budget is spent, a cap is reached,
+// calls nest too deep, or the bytecode is malformed.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "movie/actions/ActionInterpreter.h"
 #include "movie/actions/ActionPath.h"
+#include "movie/actions/ScriptObject.h"
+#include "movie/actions/ScriptRuntime.h"
+#include "movie/actions/ScriptText.h"
 #include "movie/swf/SwfReader.h"
 
-namespace Halvane::Movie::Interpreting {
+namespace Halvane::Movie {
 
-// Text bytes one run may create (strings built, pushed or copied into
-// functions). With shared texts, this bounds what a run can allocate even
-// though every action is cheap.
-constexpr std::size_t MaxRunAllocation = 16u << 20;
+namespace Interpreting {
+class Interpreter;
+}
 
-// One executing block: the actions of a frame, or one call of a function.
-struct Scope {
-  const std::uint8_t* code = nullptr;
-  std::size_t size = 0;
-  std::vector<std::string> ownPool;
-  const std::vector<std::string>* pool = &ownPool;
-  ActionTarget* original = nullptr;  // the timeline the block belongs to
-  ActionTarget* current = nullptr;   // after SetTarget; null when it named nothing
-  VariableStore* locals = nullptr;   // a function's own variables
-  std::vector<ActionValue> registers;
+// Arguments of a call, wherever they lie: on the value stack (first
+// argument on top, so stepping down) or in an array.
+class ArgList {
+ public:
+  ArgList() = default;
+  ArgList(const ActionValue* first, std::size_t count, int step = 1)
+      : first_(first), count_(count), step_(step) {}
+  explicit ArgList(const std::vector<ActionValue>& values) : ArgList(values.data(), values.size()) {}
+  std::size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const ActionValue& operator[](std::size_t i) const { return first_[static_cast<std::ptrdiff_t>(i) * step_]; }
+  std::vector<ActionValue> ToVector() const {
+    std::vector<ActionValue> out;
+    out.reserve(count_);
+    for (std::size_t i = 0; i < count_; ++i) out.push_back((*this)[i]);
+    return out;
+  }
+
+ private:
+  const ActionValue* first_ = nullptr;
+  std::size_t count_ = 0;
+  int step_ = 1;
+};
+
+// What a native function gets.
+class NativeCall {
+ public:
+  NativeCall(Interpreting::Interpreter& vm, const ActionValue& thisValue, ArgList args,
+             FunctionObject* callee)
+      : vm(vm), thisValue(thisValue), args(args), callee(callee) {}
+
+  Interpreting::Interpreter& vm;
+  const ActionValue& thisValue;
+  ArgList args;
+  FunctionObject* callee;
+
+  std::size_t Count() const { return args.size(); }
+  const ActionValue& Arg(std::size_t i) const {
+    static const ActionValue undefined;
+    return i < args.size() ? args[i] : undefined;
+  }
+  bool Has(std::size_t i) const { return i < args.size(); }
+  ScriptObject* This() const { return thisValue.ObjectValue(); }
+  int Tag() const { return callee ? callee->tag : 0; }
+};
+
+namespace Interpreting {
+
+// The super object of a method or a constructor, with this unchanged:
+// super() calls the __constructor__ found from home, super.x looks from the
+// super object's own prototype. For a method found on an object, both start
+// at that object's prototype; for a constructor of class C, super() starts
+// at C.prototype and super.x above it.
+class SuperObject : public ScriptObject {
+ public:
+  SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
+      : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {}
   ActionValue thisValue;
+  ScriptObject* home;
+  void Trace(GcMarker& marker) override;
+};
+
+// Text bytes one run may create (strings built, pushed or copied). With
+// shared texts, this bounds what a run can allocate even though every
+// action is cheap.
+constexpr std::size_t MaxRunAllocation = 16u << 20;
+// Nested calls of getters (addProperty): past this depth a getter is not
+// called and the property reads undefined.
+constexpr int MaxGetterDepth = 65;
+
+// How a range of actions ended.
+enum class Flow {
+  Normal,  // reached its end, or jumped out of the range (see exitPc)
+  Return,  // a Return action
+  Throw,   // an exception, held by the interpreter
+  Stop,    // the run stops (budget, cap, malformed code, too deep)
+};
+
+// One executing block: the actions of a frame or of a clip event, or one
+// call of a function.
+struct Frame {
+  const std::uint8_t* code = nullptr;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  // The block as a shared copy, made when the first function is defined in
+  // it, so that functions outlive the block.
+  std::shared_ptr<const std::vector<std::uint8_t>> block;
+  std::shared_ptr<const std::vector<ActionValue>> pool;
+
+  ActionTarget* original = nullptr;  // the timeline the block runs on
+  ActionTarget* current = nullptr;   // after SetTarget; null when it named nothing
+  // Scopes, innermost first: the objects of open with blocks, the
+  // function's activation (its locals, made on first need), the chain the
+  // function was defined in; then the timeline (current) and _global.
+  std::vector<ScriptObject*> withs;
+  ScriptObject* activation = nullptr;
+  ScopeNode* outer = nullptr;
+  bool isFunction = false;
+
+  FunctionObject* callee = nullptr;
+  FunctionObject* caller = nullptr;  // the function that made the call, if any
+  ActionValue thisValue;
+  // Where the method was found, or for a constructor the prototype of its
+  // class (see SuperObject).
+  ScriptObject* home = nullptr;
+  bool constructing = false;
+  ArgList args;
+  ActionValue argumentsValue;    // made on first use
+  // Whether this, arguments and super answer by name (a DefineFunction2
+  // function that suppresses or preloads one does not have it by name).
+  bool thisByName = true;
+  bool argumentsByName = true;
+  bool superByName = true;
+  std::size_t registerBase = 0;
+  std::size_t registerCount = 0;
   ActionValue returnValue;
 };
 
-// One action as the run loop hands it to its group: the code, the payload
+// An action as the run loop hands it to its group: the code, the payload
 // (bounds-checked), the payload's length and where the next action starts.
 // A group that jumps moves next.
 struct Action {
   std::uint8_t code = 0;
   SwfReader payload;
   std::size_t length = 0;
+  std::size_t start = 0;
   std::size_t next = 0;
 };
 
 // What an action leaves for the run loop: nothing, and the loop goes on at
-// the action's next; or the result that ends the block.
-using Outcome = std::optional<ActionRunResult>;
+// the action's next; or the flow that ends the range.
+using Outcome = std::optional<Flow>;
 inline constexpr std::nullopt_t GoOn = std::nullopt;
-
-// Strings, timeline references, functions and objects compare and add as
-// texts; everything else as numbers.
-bool IsPrimitiveString(const ActionValue& v);
 
 class Interpreter {
  public:
-  Interpreter(ActionTarget& root, ActionContext& context)
-      : root_(root),
-        context_(context),
-        version_(context.swfVersion),
-        caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)) {}
+  Interpreter(ActionTarget& root, ActionContext& context);
+  ~Interpreter();
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
 
-  ActionRunResult Run(Scope& scope);
-  ActionValue Call(const ActionValue& function, const ActionValue& thisValue,
-                   const std::vector<ActionValue>& arguments, ActionRunResult& result);
+  ScriptRuntime& Runtime() { return rt_; }
+  ActionContext& Context() { return context_; }
+  ActionTarget& RootTarget() { return root_; }
+  int Version() const { return version_; }
+  bool CaseSensitive() const { return caseSensitive_; }
+
+  // --- Entry points (ActionInterpreter.cpp).
+  ActionRunResult RunBlock(const std::uint8_t* code, std::size_t size, ActionTarget& target,
+                           const ActionValue& thisValue = ActionValue());
+  // Calls function with this and the arguments; undefined when it is no
+  // function. Afterwards Stopped() or Throwing() tell a call that ended
+  // abnormally. home is the object the function was found on (for super).
+  ActionValue Call(const ActionValue& function, const ActionValue& thisValue, ArgList args,
+                   ScriptObject* home = nullptr, bool constructing = false);
+  // new function(args): a new object whose prototype is function.prototype,
+  // made by the function.
+  ActionValue Construct(const ActionValue& function, ArgList args);
+  // Calls the method name of object (found through its prototypes).
+  ActionValue CallMethod(const ActionValue& object, const ActionValue& name, ArgList args);
+  ActionValue CallMethod(const ActionValue& object, const char* name, ArgList args);
+  ActionRunResult ResultOfRun() const;
+
+  // --- State of the run.
+  bool Stopped() const { return stop_ != StopReason::None; }
+  bool Throwing() const { return throwing_; }
+  bool Abnormal() const { return throwing_ || stop_ != StopReason::None; }
+  void Throw(ActionValue value) {
+    thrown_ = std::move(value);
+    throwing_ = true;
+  }
+  // An error of the built-ins: throws a new Error with message.
+  void ThrowError(const std::string& message);
+  ActionValue TakeThrown() {
+    throwing_ = false;
+    return std::move(thrown_);
+  }
+  void Fault() { Stop(StopReason::Fault); }
+  // Counts new text against the run's allocation cap.
+  bool Charge(std::size_t bytes) {
+    if (bytes > ActionContext::MaxStringLength || bytes > MaxRunAllocation - allocated_) {
+      Fault();
+      return false;
+    }
+    allocated_ += bytes;
+    return true;
+  }
+  // Work that walks a text or an array costs budget by its size as well, so
+  // that no single action can stretch a frame far beyond its budget.
+  void Work(std::size_t units) {
+    context_.instructionBudget = units >= context_.instructionBudget ? 0 : context_.instructionBudget - units;
+  }
+  bool BudgetLeft() const { return context_.instructionBudget > 0; }
+
+  // --- Values (InterpreterValues.cpp). These call valueOf and toString of
+  // objects as the language does.
+  // valueOf's answer when it is a primitive, else the object itself.
+  ActionValue ValueOf(const ActionValue& v);
+  ActionValue ToPrimitive(const ActionValue& v, bool preferString);
+  std::string Text(const ActionValue& v);
+  double Number(const ActionValue& v);
+  bool Truth(const ActionValue& v) { return v.ToBoolean(version_); }
+  ActionValue StringValue(std::string text) {
+    if (!Charge(text.size())) return ActionValue();
+    return ActionValue::String(std::move(text));
+  }
+  // Objects for primitives (new String etc. semantics for member access);
+  // null for undefined and null.
+  ScriptObject* ToObject(const ActionValue& v);
+  bool LooseEquals(const ActionValue& a, const ActionValue& b);
+  // Movies from version 6 see NaN equal to NaN, as the platform's player does.
+  static bool StrictEquals(const ActionValue& a, const ActionValue& b, int swfVersion = 10);
+  // a < b: true, false, or undefined when either is NaN.
+  ActionValue LessThan(const ActionValue& a, const ActionValue& b);
+  // The text of a value as trace prints it.
+  std::string TraceText(const ActionValue& v);
+
+  // --- Objects and members (InterpreterLookup.cpp).
+  ClipObject* ClipOf(ActionTarget& t) { return rt_.ClipOf(t); }
+  ActionValue ClipValue(ActionTarget& t) { return ActionValue::Object(rt_.ClipOf(t)); }
+  // The live target a clip value stands for (resolved by path when the
+  // instance it was made from is gone); null when none.
+  ActionTarget* TargetOf(const ActionValue& v);
+  ActionTarget* TargetOfObject(ScriptObject* o);
+  // Member access as GetMember / SetMember do it, with getters, setters,
+  // watchers and __resolve.
+  ActionValue GetMember(const ActionValue& object, const ActionValue& name);
+  ActionValue GetMember(const ActionValue& object, const char* name);
+  void SetMember(const ActionValue& object, const ActionValue& name, ActionValue value);
+  void SetMember(const ActionValue& object, const char* name, ActionValue value);
+  bool DeleteMember(ScriptObject* object, const ActionValue& name);
+  // The property name found on object or its prototypes: the entry and the
+  // object holding it. Looks at plain properties only (no timeline
+  // properties, no children).
+  VariableStore::Entry* FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder);
+  // The own property of object (display properties and children of
+  // timelines included); false when there is none.
+  bool GetOwn(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue& out);
+  // Whether the object or its prototypes have the property.
+  bool HasProperty(ScriptObject* object, const ActionValue& name);
+  bool HasOwnProperty(ScriptObject* object, const ActionValue& name);
+  // Names for for-in, newest first, prototypes after the object.
+  std::vector<ActionValue> EnumerableNames(ScriptObject* object);
+  // Defines a plain property, bypassing setters and read-only flags.
+  void DefineValue(ScriptObject* object, const ActionValue& name, ActionValue value, std::uint16_t flags = 0);
+  // Array helpers.
+  double ArrayLength(ScriptObject* array);
+  ActionValue ArrayGet(ArrayObject* array, std::uint32_t index);
+  void ArraySet(ArrayObject* array, std::uint32_t index, ActionValue value);
+  void ArraySetLength(ArrayObject* array, double length);
+  ArrayObject* NewArray(const std::vector<ActionValue>& values);
+  // A name as a value (string), made once per call site.
+  ActionValue Name(const char* name) { return ActionValue::String(name); }
+  bool IsInstanceOf(const ActionValue& value, ScriptObject* constructor);
+
+  // Variables (names and paths) as the frame sees them.
+  ActionValue GetVariable(Frame& f, const ActionValue& name);
+  void SetVariable(Frame& f, const ActionValue& name, ActionValue value);
+  // The timeline actions act on: the current target, the root when a
+  // tellTarget named nothing (its variables are then out of reach).
+  ActionTarget& Base(Frame& f) { return f.current ? *f.current : root_; }
+  ScriptObject* EnsureActivation(Frame& f);
+  Frame* CurrentFrame() { return frames_.empty() ? nullptr : frames_.back(); }
+  // The timeline that native code runs on: the current frame's, else the root.
+  ActionTarget& ActiveTarget() {
+    Frame* f = CurrentFrame();
+    return f ? Base(*f) : root_;
+  }
+
+  // Timeline helpers shared with the MovieClip built-ins.
+  void GotoValue(ActionTarget& t, const ActionValue& frame, bool play, int bias);
+  bool TimelineMethod(ActionTarget& t, const std::string& name, ArgList args);
 
  private:
+  friend class ::Halvane::Movie::NativeCall;
+  enum class StopReason { None, Budget, Fault };
+  void Stop(StopReason reason) {
+    if (stop_ == StopReason::None) stop_ = reason;
+  }
+
   // The groups of actions, one function each; the group table in
   // ActionGroups.cpp says which codes each one handles.
-  using Group = Outcome (Interpreter::*)(Scope&, Action&);
+  using Group = Outcome (Interpreter::*)(Frame&, Action&);
   static Group GroupOf(std::uint8_t code);  // null: an action without effect here
-  Outcome StackAndArithmetic(Scope& s, Action& action);
-  Outcome ComparisonAndLogic(Scope& s, Action& action);
-  Outcome Strings(Scope& s, Action& action);
-  Outcome VariablesAndProperties(Scope& s, Action& action);
-  Outcome TimelineControl(Scope& s, Action& action);
-  Outcome ControlFlowAndFunctions(Scope& s, Action& action);
-  Outcome Objects(Scope& s, Action& action);
-  Outcome Services(Scope& s, Action& action);
+  Outcome StackAndArithmetic(Frame& f, Action& action);
+  Outcome ComparisonAndLogic(Frame& f, Action& action);
+  Outcome Strings(Frame& f, Action& action);
+  Outcome VariablesAndProperties(Frame& f, Action& action);
+  Outcome TimelineControl(Frame& f, Action& action);
+  Outcome ControlFlowAndFunctions(Frame& f, Action& action);
+  Outcome Objects(Frame& f, Action& action);
+  Outcome Services(Frame& f, Action& action);
+
+  // The run loop over [start, end) of f's code (ActionInterpreter.cpp).
+  Flow RunRange(Frame& f, std::size_t start, std::size_t end, std::size_t& exitPc);
+  Flow RunFrame(Frame& f);
+  Outcome TryBlock(Frame& f, Action& action);
+  Outcome WithBlock(Frame& f, Action& action);
+  bool PushValues(Frame& f, SwfReader& r);
+  bool DefineFunction(Frame& f, Action& action);
+  bool SkipActions(Frame& f, std::size_t& pc, int count);
+  void SetConstantPool(Frame& f, Action& action);
+  ActionValue CallCode(FunctionObject& function, const ActionValue& thisValue, ArgList args, ScriptObject* home,
+                       bool constructing);
 
   // Stack.
+ public:
   ActionValue Pop() {
     if (stack_.size() <= base_) return ActionValue();
     ActionValue v = std::move(stack_.back());
@@ -96,11 +352,13 @@ class Interpreter {
   }
   void Push(ActionValue v) {
     if (stack_.size() >= ActionContext::MaxStack) {
-      failed_ = true;
+      Fault();
       return;
     }
     stack_.push_back(std::move(v));
   }
+
+ private:
   std::size_t Available() const { return stack_.size() - base_; }
   // A count popped from the stack, clamped to what the stack holds.
   std::size_t PopCount(std::size_t perItem = 1) {
@@ -109,45 +367,15 @@ class Interpreter {
     const std::size_t limit = Available() / perItem;
     return n >= static_cast<double>(limit) ? limit : static_cast<std::size_t>(n);
   }
-  std::vector<ActionValue> PopArguments() {
-    const std::size_t n = PopCount();
-    std::vector<ActionValue> args;
-    args.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) args.push_back(Pop());
-    return args;
+  // The arguments on top of the stack as a view (first on top), and
+  // dropping them once the call is done.
+  ArgList StackArguments(std::size_t count) const {
+    if (count == 0) return ArgList();
+    return ArgList(&stack_[stack_.size() - 1], count, -1);
   }
-  // Counts new text against the run's allocation cap.
-  bool Charge(std::size_t bytes) {
-    if (bytes > ActionContext::MaxStringLength || bytes > MaxRunAllocation - allocated_) {
-      failed_ = true;
-      return false;
-    }
-    allocated_ += bytes;
-    return true;
-  }
-  // Work that walks a text costs budget by its length as well, so that a
-  // loop over a long text cannot stretch a frame far beyond its budget.
-  void Work(std::size_t bytes) {
-    const std::size_t units = bytes / 256;
-    context_.instructionBudget =
-        units >= context_.instructionBudget ? 0 : context_.instructionBudget - units;
-  }
-  static std::size_t TextBytes(const ActionValue& v) {
-    return v.Type() == ActionValueType::String || v.Type() == ActionValueType::MovieClip
-               ? v.StringValue().size()
-               : 0;
-  }
-  std::string Text(const ActionValue& v) {
-    Work(TextBytes(v));
-    return v.ToString(version_);
-  }
-  double Number(const ActionValue& v) {
-    Work(TextBytes(v));
-    return v.ToNumber(version_);
-  }
-  bool Truth(const ActionValue& v) {
-    Work(TextBytes(v));
-    return v.ToBoolean(version_);
+  void Drop(std::size_t count) {
+    const std::size_t n = count < Available() ? count : Available();
+    stack_.resize(stack_.size() - n);
   }
   void PushString(std::string s) {
     if (Charge(s.size())) Push(ActionValue::String(std::move(s)));
@@ -156,59 +384,42 @@ class Interpreter {
     // Movies before version 5 have no booleans: their comparisons give 1 or 0.
     Push(version_ >= 5 ? ActionValue::Boolean(b) : ActionValue::Number(b ? 1 : 0));
   }
+  static std::size_t TextBytes(const ActionValue& v) { return v.IsString() ? v.StringValue().size() : 0; }
 
-  ActionTarget& Base(Scope& s) { return s.current ? *s.current : *s.original; }
-  ActionValue ClipValue(ActionTarget& t) { return ActionValue::MovieClip(DotTargetPath(t), &t, runId_); }
-  ActionTarget* ClipTarget(const ActionValue& v) {
-    if (v.Type() != ActionValueType::MovieClip) return nullptr;
-    if (ActionTarget* t = v.RunTarget(runId_)) return t;
-    return ResolveTarget(root_, root_, v.TargetPath(), caseSensitive_);
-  }
-  ActionTarget* TargetOf(Scope& s, const ActionValue& v) {
-    if (v.Type() == ActionValueType::MovieClip) return ClipTarget(v);
-    const std::string path = Text(v);
-    if (path.empty()) return &Base(s);
-    return ResolveTarget(root_, Base(s), path, caseSensitive_);
-  }
+  // Names (InterpreterLookup.cpp).
+  bool IsPath(const std::string& name) const;
+  ActionValue LookupName(Frame& f, const ActionValue& name, bool* found = nullptr, ScriptObject** where = nullptr);
+  ActionValue LookupPath(Frame& f, const std::string& path);
+  bool SpecialName(Frame& f, const std::string& name, ActionValue& out);
+  ActionValue GetClipMember(ActionTarget& t, ClipObject* clip, const ActionValue& name, bool& found);
+  bool SetClipMember(ActionTarget& t, const ActionValue& name, const ActionValue& value);
+  ActionValue CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home = nullptr);
+  void AssignProperty(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue value);
+  ActionValue ArgumentsOf(Frame& f);
+  ActionValue SuperOf(Frame& f);
+  ActionValue ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name);
 
-  // Names, members and methods (InterpreterLookup.cpp).
-  ActionValue Lookup(Scope& s, const std::string& name);
-  ActionValue LookupPlain(Scope& s, const std::string& name);
-  void Assign(Scope& s, const std::string& name, ActionValue value);
-  ActionValue GetMember(const ActionValue& object, const std::string& name);
-  void SetMember(const ActionValue& object, const std::string& name, ActionValue value);
-  ActionValue CallMethod(const ActionValue& object, const std::string& name,
-                         const std::vector<ActionValue>& args, ActionRunResult& result);
-  bool TimelineMethod(ActionTarget& t, const std::string& name, const std::vector<ActionValue>& args);
-  void GotoValue(ActionTarget& t, const ActionValue& frame, bool play, int bias);
-  // The conversion functions of the global scope (Number, String, Boolean,
-  // isNaN, isFinite, parseInt, parseFloat); false for any other name.
-  bool GlobalFunction(const std::string& name, const std::vector<ActionValue>& args, ActionValue& value);
-  bool LooseEquals(const ActionValue& a, const ActionValue& b, int depth = 0);
-  static bool StrictEquals(const ActionValue& a, const ActionValue& b);
-  void Compare(bool greater);
-
-  // Payloads and blocks (ActionInterpreter.cpp).
-  bool PushValues(Scope& s, SwfReader& r);
-  bool DefineFunction(Scope& s, Action& action);
-  bool SkipActions(Scope& s, std::size_t& pc, int count);
-
+  ScriptRuntime& rt_;
   ActionTarget& root_;
   ActionContext& context_;
   const int version_;
   const bool caseSensitive_;
   std::vector<ActionValue> stack_;
+  std::vector<ActionValue> registers_;
+  std::vector<Frame*> frames_;
   std::size_t base_ = 0;
   int depth_ = 0;
+  int getterDepth_ = 0;
   std::size_t allocated_ = 0;
-  bool failed_ = false;
-  // Tells this run's timeline references from those of earlier runs.
-  const std::uint64_t runId_ = NextRunId();
-
-  static std::uint64_t NextRunId() {
-    static std::atomic<std::uint64_t> counter{0};
-    return ++counter;
-  }
+  StopReason stop_ = StopReason::None;
+  bool throwing_ = false;
+  ActionValue thrown_;
 };
 
-}  // namespace Halvane::Movie::Interpreting
+// The registers of a frame.
+inline ActionValue* RegistersOf(std::vector<ActionValue>& registers, const Frame& f) {
+  return registers.data() + f.registerBase;
+}
+
+}  // namespace Interpreting
+}  // namespace Halvane::Movie

@@ -1,297 +1,864 @@
-#include "movie/actions/Interpreter.h"
-
+// Names, scopes and members: how GetVariable, SetVariable, GetMember and
+// SetMember find what they name.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 #include <utility>
 
-#include "movie/actions/ExternalCall.h"
+#include "movie/actions/Interpreter.h"
 #include "movie/actions/Numbers.h"
 #include "movie/swf/Text.h"
 
 namespace Halvane::Movie::Interpreting {
 
-bool IsPrimitiveString(const ActionValue& v) {
-  return v.Type() == ActionValueType::String || v.Type() == ActionValueType::MovieClip ||
-         v.Type() == ActionValueType::Function || v.Type() == ActionValueType::Object;
+namespace {
+
+// A prototype chain longer than this is a cycle: following it stops the
+// run, as the platform's player stops a script that loops in its
+// prototypes.
+constexpr int kMaxProtoDepth = 256;
+
+bool SameText(const ActionValue& name, const char* text, bool caseSensitive) {
+  return SameName(name.StringValue(), text, caseSensitive);
 }
 
-ActionValue Interpreter::LookupPlain(Scope& s, const std::string& name) {
-  if (s.locals) {
-    if (const ActionValue* v = s.locals->Find(name)) return *v;
-  }
-  ActionTarget& base = Base(s);
-  if (SameName(name, "this", caseSensitive_)) {
-    return s.thisValue.IsUndefined() ? ClipValue(base) : s.thisValue;
-  }
-  if (SameName(name, "_root", caseSensitive_) || SameName(name, "_level0", caseSensitive_)) {
-    return ClipValue(root_);
-  }
-  if (SameName(name, "_parent", caseSensitive_)) {
-    ActionTarget* parent = base.Parent();
-    return parent ? ClipValue(*parent) : ActionValue();
-  }
-  if (SameName(name, "_global", caseSensitive_)) return ActionValue::Object(BuiltinObject::Global);
-  if (const ActionValue* v = base.Variables().Find(name)) return *v;
-  TargetProperty property;
-  if (PropertyByName(name, property)) return GetTargetProperty(base, property, version_);
-  if (ActionTarget* child = base.ChildByName(name, caseSensitive_)) return ClipValue(*child);
-  if (SameName(name, "flash", caseSensitive_)) return ActionValue::Object(BuiltinObject::FlashPackage);
-  return ActionValue();
-}
-
-ActionValue Interpreter::Lookup(Scope& s, const std::string& name) {
-  const bool hasColon = name.find(':') != std::string::npos;
-  const bool hasSlash = name.find('/') != std::string::npos;
-  const bool hasDot = name.find('.') != std::string::npos;
-  if (!hasColon && !hasSlash && !hasDot) return LookupPlain(s, name);
-
-  ResolvedVariable resolved;
-  if (ResolveVariable(root_, Base(s), name, caseSensitive_, resolved)) {
-    TargetProperty property;
-    if (PropertyByName(resolved.name, property)) {
-      return GetTargetProperty(*resolved.target, property, version_);
+// The index an array element name stands for: a number that is a whole
+// index, or text that is one written canonically ("3", not "03" or "3.0").
+bool ArrayIndexOf(const ActionValue& name, std::uint32_t& index) {
+  if (name.IsNumber()) {
+    const double d = name.NumberValue();
+    if (d >= 0 && d < 4294967295.0 && d == std::floor(d)) {
+      index = static_cast<std::uint32_t>(d);
+      return true;
     }
-    if (const ActionValue* v = resolved.target->Variables().Find(resolved.name)) return *v;
-    if (ActionTarget* child = resolved.target->ChildByName(resolved.name, caseSensitive_)) {
-      return ClipValue(*child);
-    }
-  }
-  if (ActionTarget* t = ResolveTarget(root_, Base(s), name, caseSensitive_)) return ClipValue(*t);
-  if (!hasColon && !hasSlash) {
-    // A dotted chain through values: flash.external.ExternalInterface.
-    std::size_t begin = 0;
-    std::size_t dot = name.find('.');
-    ActionValue value = LookupPlain(s, name.substr(0, dot));
-    while (dot != std::string::npos && !value.IsUndefined()) {
-      begin = dot + 1;
-      dot = name.find('.', begin);
-      value = GetMember(value, name.substr(begin, dot == std::string::npos ? dot : dot - begin));
-    }
-    return value;
-  }
-  return ActionValue();
-}
-
-void Interpreter::Assign(Scope& s, const std::string& name, ActionValue value) {
-  const bool isPath = name.find_first_of(":/.") != std::string::npos;
-  ActionTarget* target = &Base(s);
-  std::string variable = name;
-  if (isPath) {
-    ResolvedVariable resolved;
-    if (!ResolveVariable(root_, Base(s), name, caseSensitive_, resolved)) return;
-    target = resolved.target;
-    variable = resolved.name;
-  } else if (s.locals && s.locals->Find(name)) {
-    s.locals->Set(name, std::move(value));
-    return;
-  }
-  TargetProperty property;
-  if (PropertyByName(variable, property)) {
-    SetTargetProperty(*target, property, value, version_);
-    return;
-  }
-  target->Variables().Set(variable, std::move(value));
-}
-
-ActionValue Interpreter::GetMember(const ActionValue& object, const std::string& name) {
-  switch (object.Type()) {
-    case ActionValueType::MovieClip: {
-      ActionTarget* t = ClipTarget(object);
-      if (!t) return ActionValue();
-      TargetProperty property;
-      if (PropertyByName(name, property)) return GetTargetProperty(*t, property, version_);
-      if (const ActionValue* v = t->Variables().Find(name)) return *v;
-      if (ActionTarget* child = t->ChildByName(name, caseSensitive_)) return ClipValue(*child);
-      if (SameName(name, "_parent", caseSensitive_) && t->Parent()) return ClipValue(*t->Parent());
-      return ActionValue();
-    }
-    case ActionValueType::Object:
-      switch (object.ObjectValue()) {
-        case BuiltinObject::Global:
-          if (SameName(name, "flash", caseSensitive_)) return ActionValue::Object(BuiltinObject::FlashPackage);
-          break;
-        case BuiltinObject::FlashPackage:
-          if (SameName(name, "external", caseSensitive_)) return ActionValue::Object(BuiltinObject::ExternalPackage);
-          break;
-        case BuiltinObject::ExternalPackage:
-          if (SameName(name, "ExternalInterface", caseSensitive_)) {
-            return ActionValue::Object(BuiltinObject::ExternalInterface);
-          }
-          break;
-        case BuiltinObject::ExternalInterface:
-          if (SameName(name, "available", caseSensitive_)) return ActionValue::Boolean(true);
-          break;
-      }
-      return ActionValue();
-    case ActionValueType::String:
-      if (SameName(name, "length", caseSensitive_)) {
-        return ActionValue::Number(static_cast<double>(object.StringValue().size()));
-      }
-      return ActionValue();
-    default:
-      return ActionValue();
-  }
-}
-
-void Interpreter::SetMember(const ActionValue& object, const std::string& name, ActionValue value) {
-  ActionTarget* t = ClipTarget(object);
-  if (!t) return;  // the built-in objects are read-only
-  TargetProperty property;
-  if (PropertyByName(name, property)) {
-    SetTargetProperty(*t, property, value, version_);
-    return;
-  }
-  t->Variables().Set(name, std::move(value));
-}
-
-void Interpreter::GotoValue(ActionTarget& t, const ActionValue& frame, bool play, int bias) {
-  if (frame.Type() == ActionValueType::String) {
-    // "label", "12", or a frame of another timeline: "/a:label", "_root.a:3".
-    std::string text = frame.StringValue();
-    ActionTarget* target = &t;
-    const std::size_t colon = text.rfind(':');
-    if (colon != std::string::npos) {
-      target = ResolveTarget(root_, t, text.substr(0, colon), caseSensitive_);
-      text = text.substr(colon + 1);
-      if (!target) return;
-    }
-    double number = 0;
-    if (ParseNumber(text, version_, number)) {
-      GotoValue(*target, ActionValue::Number(number), play, bias);
-    } else {
-      target->GotoLabel(text, play);
-    }
-    return;
-  }
-  const double number = Number(frame);
-  if (!std::isfinite(number)) return;
-  const double index = std::floor(number) - 1.0 + bias;
-  if (index < 0 || index > std::numeric_limits<int>::max()) return;
-  t.GotoFrame(static_cast<int>(index), play);
-}
-
-bool Interpreter::TimelineMethod(ActionTarget& t, const std::string& name,
-                                 const std::vector<ActionValue>& args) {
-  const ActionValue first = args.empty() ? ActionValue() : args[0];
-  if (SameName(name, "play", caseSensitive_)) t.Play();
-  else if (SameName(name, "stop", caseSensitive_)) t.Stop();
-  else if (SameName(name, "nextFrame", caseSensitive_)) t.NextFrame();
-  else if (SameName(name, "prevFrame", caseSensitive_)) t.PreviousFrame();
-  else if (SameName(name, "gotoAndPlay", caseSensitive_)) GotoValue(t, first, true, 0);
-  else if (SameName(name, "gotoAndStop", caseSensitive_)) GotoValue(t, first, false, 0);
-  else return false;
-  return true;
-}
-
-ActionValue Interpreter::CallMethod(const ActionValue& object, const std::string& name,
-                                    const std::vector<ActionValue>& args, ActionRunResult& result) {
-  if (name.empty()) return Call(object, ActionValue(), args, result);
-  if (object.Type() == ActionValueType::Object &&
-      object.ObjectValue() == BuiltinObject::ExternalInterface) {
-    if (SameName(name, "addCallback", caseSensitive_)) {
-      if (!context_.callbacks || args.size() < 3 || args[2].Type() != ActionValueType::Function) {
-        return ActionValue::Boolean(false);
-      }
-      return ActionValue::Boolean(
-          context_.callbacks->Register(Text(args[0]), args[2], args[1]));
-    }
-    return ActionValue();  // call: the host answers nothing to the movie
-  }
-  if (ActionTarget* t = ClipTarget(object)) {
-    if (const ActionValue* v = t->Variables().Find(name)) {
-      if (v->Type() == ActionValueType::Function) {
-        const ActionValue function = *v;
-        return Call(function, object, args, result);
-      }
-    }
-    TimelineMethod(*t, name, args);
-  }
-  return ActionValue();
-}
-
-bool Interpreter::GlobalFunction(const std::string& name, const std::vector<ActionValue>& args,
-                                 ActionValue& value) {
-  const ActionValue first = args.empty() ? ActionValue() : args[0];
-  if (SameName(name, "Number", caseSensitive_)) {
-    value = ActionValue::Number(Number(first));
-  } else if (SameName(name, "String", caseSensitive_)) {
-    std::string text = Text(first);
-    if (!Charge(text.size())) return false;
-    value = ActionValue::String(std::move(text));
-  } else if (SameName(name, "Boolean", caseSensitive_)) {
-    value = ActionValue::Boolean(Truth(first));
-  } else if (SameName(name, "isNaN", caseSensitive_)) {
-    value = ActionValue::Boolean(std::isnan(Number(first)));
-  } else if (SameName(name, "isFinite", caseSensitive_)) {
-    value = ActionValue::Boolean(std::isfinite(Number(first)));
-  } else if (SameName(name, "parseInt", caseSensitive_)) {
-    const int radix = args.size() > 1 ? TruncateToInt32(Number(args[1])) : 0;
-    value = ActionValue::Number(ParseIntPrefix(Text(first), radix));
-  } else if (SameName(name, "parseFloat", caseSensitive_)) {
-    value = ActionValue::Number(ParseFloatPrefix(Text(first)));
-  } else {
     return false;
   }
+  if (!name.IsString()) return false;
+  const std::string& s = name.StringValue();
+  if (s.empty() || s.size() > 10) return false;
+  if (s.size() > 1 && s[0] == '0') return false;
+  std::uint64_t v = 0;
+  for (const char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (v >= 4294967295ull) return false;
+  index = static_cast<std::uint32_t>(v);
   return true;
 }
 
-bool Interpreter::LooseEquals(const ActionValue& a, const ActionValue& b, int depth) {
-  const ActionValueType ta = a.Type();
-  const ActionValueType tb = b.Type();
-  if (ta == tb) return StrictEquals(a, b);
-  const auto nullish = [](ActionValueType t) {
-    return t == ActionValueType::Undefined || t == ActionValueType::Null;
-  };
-  if (nullish(ta) && nullish(tb)) return true;
-  if (nullish(ta) || nullish(tb) || depth > 2) return false;
-  if (ta == ActionValueType::Boolean) return LooseEquals(ActionValue::Number(Number(a)), b, depth + 1);
-  if (tb == ActionValueType::Boolean) return LooseEquals(a, ActionValue::Number(Number(b)), depth + 1);
-  if (ta == ActionValueType::Number && tb == ActionValueType::String) return a.NumberValue() == Number(b);
-  if (ta == ActionValueType::String && tb == ActionValueType::Number) return Number(a) == b.NumberValue();
-  if (ta == ActionValueType::MovieClip) return LooseEquals(ActionValue::String(a.TargetPath()), b, depth + 1);
-  if (tb == ActionValueType::MovieClip) return LooseEquals(a, ActionValue::String(b.TargetPath()), depth + 1);
-  return false;
+}  // namespace
+
+bool Interpreter::IsPath(const std::string& name) const {
+  return name.find_first_of(":/.") != std::string::npos;
 }
 
-bool Interpreter::StrictEquals(const ActionValue& a, const ActionValue& b) {
-  if (a.Type() != b.Type()) return false;
-  switch (a.Type()) {
+ActionTarget* Interpreter::TargetOfObject(ScriptObject* o) {
+  if (o == nullptr || o->Kind() != ObjectKind::Clip) return nullptr;
+  auto* clip = static_cast<ClipObject*>(o);
+  if (ActionTarget* t = clip->Target()) return t;
+  if (clip->LastPath().empty()) return nullptr;
+  // The instance is gone: a new one with the same path answers for it.
+  return ResolveTarget(root_, root_, clip->LastPath(), caseSensitive_);
+}
+
+ActionTarget* Interpreter::TargetOf(const ActionValue& v) { return TargetOfObject(v.ObjectValue()); }
+
+ScriptObject* Interpreter::ToObject(const ActionValue& v) {
+  switch (v.Type()) {
     case ActionValueType::Undefined:
     case ActionValueType::Null:
-      return true;
+      return nullptr;
     case ActionValueType::Boolean:
-      return a.BooleanValue() == b.BooleanValue();
+      return rt_.NewPrimitive(ObjectKind::Boolean, v);
     case ActionValueType::Number:
-      return a.NumberValue() == b.NumberValue();
+      return rt_.NewPrimitive(ObjectKind::Number, v);
     case ActionValueType::String:
-    case ActionValueType::MovieClip:
-      return a.StringValue() == b.StringValue();
-    case ActionValueType::Function:
-      return a.FunctionValue() == b.FunctionValue();
-    case ActionValueType::Object:
-      return a.ObjectValue() == b.ObjectValue();
+      return rt_.NewPrimitive(ObjectKind::String, v);
+    case ActionValueType::MovieClip: {
+      ActionTarget* t = TargetOf(v);
+      return t ? ClipOf(*t) : nullptr;
+    }
+    default:
+      return v.ObjectValue();
+  }
+}
+
+ScriptObject* Interpreter::EnsureActivation(Frame& f) {
+  if (f.activation == nullptr) {
+    f.activation = rt_.NewObject(nullptr);
+    if (f.activation == nullptr) {
+      // A call cannot go without its locals: made past the cap all the
+      // same, and the run stops.
+      Fault();
+      f.activation = new ScriptObject(ObjectKind::Plain, caseSensitive_);
+      f.activation->RemoveProto();
+      rt_.Heap().Adopt(f.activation);
+    }
+  }
+  return f.activation;
+}
+
+ActionValue Interpreter::ArgumentsOf(Frame& f) {
+  if (f.argumentsValue.IsUndefined()) {
+    ArrayObject* array = NewArray(f.args.ToVector());
+    if (array == nullptr) return ActionValue();
+    DefineValue(array, rt_.names.callee, ActionValue::Object(f.callee), PropertyFlag::DontEnum);
+    DefineValue(array, rt_.names.caller, f.caller ? ActionValue::Object(f.caller) : ActionValue::Null(),
+                PropertyFlag::DontEnum);
+    f.argumentsValue = ActionValue::Object(array);
+  }
+  return f.argumentsValue;
+}
+
+ActionValue Interpreter::SuperOf(Frame& f) {
+  ScriptObject* constructorBase = nullptr;
+  ScriptObject* memberBase = nullptr;
+  if (f.constructing) {
+    constructorBase = f.home;
+    memberBase = f.home != nullptr ? f.home->Proto() : nullptr;
+  } else {
+    ScriptObject* holder = f.home != nullptr ? f.home : f.thisValue.ObjectValue();
+    constructorBase = memberBase = holder != nullptr ? holder->Proto() : nullptr;
+  }
+  if (constructorBase == nullptr && memberBase == nullptr) return ActionValue();
+  SuperObject* super = rt_.Heap().Make<SuperObject>(caseSensitive_, f.thisValue, constructorBase);
+  if (super == nullptr) return ActionValue();
+  if (memberBase != nullptr) super->SetProto(memberBase);
+  else super->RemoveProto();
+  return ActionValue::Object(super);
+}
+
+bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& out) {
+  if (name.empty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T')) return false;
+  if (SameName(name, "this", caseSensitive_)) {
+    out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(Base(f)) : f.thisValue;
+    return true;
+  }
+  if (name[0] != '_') return false;
+  if (name.size() > 6 && SameName(name.substr(0, 6), "_level", caseSensitive_)) {
+    const std::string digits = name.substr(6);
+    if (digits.find_first_not_of("0123456789") == std::string::npos) {
+      out = digits == "0" ? ClipValue(root_) : ActionValue();
+      return true;
+    }
   }
   return false;
 }
 
-// Less2 and Greater: strings compare as strings, anything else as numbers;
-// a comparison with NaN is undefined.
-void Interpreter::Compare(bool greater) {
-  const ActionValue a = Pop();
-  const ActionValue b = Pop();
-  const ActionValue& left = greater ? a : b;   // Less2: b < a; Greater: b > a == a < b
-  const ActionValue& right = greater ? b : a;
-  if (IsPrimitiveString(left) && IsPrimitiveString(right)) {
-    Push(ActionValue::Boolean(Text(left) < Text(right)));
+ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool* found, ScriptObject** where) {
+  const ActionValue name = nameValue.IsString() ? nameValue : ActionValue::String(Text(nameValue));
+  const std::string& text = name.StringValue();
+  bool dummy = false;
+  bool& hit = found ? *found : dummy;
+  hit = true;
+  ActionValue out;
+  if (SpecialName(f, text, out)) return out;
+  for (std::size_t i = f.withs.size(); i > 0; --i) {
+    ScriptObject* o = f.withs[i - 1];
+    if (HasProperty(o, name)) {
+      if (where) *where = o;
+      return GetMember(ActionValue::Object(o), name);
+    }
+  }
+  if (f.isFunction) {
+    if (f.activation != nullptr) {
+      if (VariableStore::Entry* e = f.activation->Properties().FindEntry(*name.StringRep())) {
+        if (where) *where = f.activation;
+        return e->value;
+      }
+    }
+    if (f.argumentsByName && SameText(name, "arguments", caseSensitive_)) return ArgumentsOf(f);
+    if (f.superByName && SameText(name, "super", caseSensitive_)) return SuperOf(f);
+  }
+  for (ScopeNode* node = f.outer; node != nullptr; node = node->Next()) {
+    ScriptObject* o = node->Object();
+    if (o == nullptr) continue;
+    if (o->Kind() == ObjectKind::Clip) {
+      ActionTarget* t = TargetOfObject(o);
+      if (t == nullptr) continue;
+      bool inClip = false;
+      ActionValue v = GetClipMember(*t, ClipOf(*t), name, inClip);
+      if (inClip) {
+        if (where) *where = ClipOf(*t);
+        return v;
+      }
+      continue;
+    }
+    if (HasProperty(o, name)) {
+      if (where) *where = o;
+      return GetMember(ActionValue::Object(o), name);
+    }
+  }
+  if (f.outer == nullptr) {
+    // After a tellTarget that named nothing, variables are the root's and
+    // display properties nobody's.
+    ActionTarget& base = f.current ? *f.current : root_;
+    TargetProperty property;
+    if (f.current == nullptr && PropertyByName(text, property)) {
+      hit = false;
+      return ActionValue();
+    }
+    bool inClip = false;
+    ActionValue v = GetClipMember(base, ClipOf(base), name, inClip);
+    if (inClip) {
+      if (where) *where = ClipOf(base);
+      return v;
+    }
+  }
+  if (HasProperty(rt_.global, name)) {
+    if (where) *where = rt_.global;
+    return GetMember(ActionValue::Object(rt_.global), name);
+  }
+  // _root, _global and _parent, unless a variable of that name hid them.
+  if (!text.empty() && text[0] == '_') {
+    if (SameName(text, "_root", caseSensitive_)) return ClipValue(root_);
+    if (SameName(text, "_global", caseSensitive_)) return ActionValue::Object(rt_.global);
+    if (SameName(text, "_parent", caseSensitive_)) {
+      ActionTarget* parent = Base(f).Parent();
+      return parent ? ClipValue(*parent) : ActionValue();
+    }
+  }
+  hit = false;
+  return ActionValue();
+}
+
+ActionValue Interpreter::LookupPath(Frame& f, const std::string& path) {
+  if (path.find_first_of(":/") != std::string::npos) {
+    ResolvedVariable resolved;
+    if (ResolveVariable(root_, Base(f), path, caseSensitive_, resolved)) {
+      bool found = false;
+      return GetClipMember(*resolved.target, ClipOf(*resolved.target), ActionValue::String(resolved.name), found);
+    }
+    return ActionValue();
+  }
+  // A path of timelines, the last part a variable (which comes before a
+  // child of that name): _root.menu.label.
+  {
+    ResolvedVariable resolved;
+    const std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && dot + 1 < path.size()) {
+      ActionTarget* t = ResolveTarget(root_, Base(f), path.substr(0, dot), caseSensitive_);
+      if (t != nullptr) {
+        bool found = false;
+        ActionValue v = GetClipMember(*t, ClipOf(*t), ActionValue::String(path.substr(dot + 1)), found);
+        if (found || Abnormal()) return v;
+      }
+    }
+  }
+  // Else a dotted chain through values: flash.geom.Point, obj.member.
+  std::size_t begin = 0;
+  std::size_t dot = path.find('.');
+  ActionValue value = LookupName(f, ActionValue::String(path.substr(0, dot)));
+  while (dot != std::string::npos && !value.IsNullish()) {
+    begin = dot + 1;
+    dot = path.find('.', begin);
+    const std::string segment = path.substr(begin, dot == std::string::npos ? dot : dot - begin);
+    if (segment.empty()) return ActionValue();
+    value = GetMember(value, ActionValue::String(segment));
+    if (Abnormal()) return ActionValue();
+  }
+  return dot == std::string::npos ? value : ActionValue();
+}
+
+ActionValue Interpreter::GetVariable(Frame& f, const ActionValue& name) {
+  const std::string& text = name.IsString() ? name.StringValue() : Text(name);
+  if (!name.IsString()) return GetVariable(f, ActionValue::String(text));
+  if (!IsPath(text)) return LookupName(f, name);
+  return LookupPath(f, text);
+}
+
+void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValue value) {
+  const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
+  if (!name.IsString()) return;
+  const std::string& text = name.StringValue();
+  if (IsPath(text)) {
+    if (text.find_first_of(":/") != std::string::npos) {
+      ResolvedVariable resolved;
+      if (!ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) return;
+      SetMember(ClipValue(*resolved.target), ActionValue::String(resolved.name), std::move(value));
+      return;
+    }
+    const std::size_t dot = text.rfind('.');
+    if (ActionTarget* t = ResolveTarget(root_, Base(f), text.substr(0, dot), caseSensitive_)) {
+      SetMember(ClipValue(*t), ActionValue::String(text.substr(dot + 1)), std::move(value));
+      return;
+    }
+    const ActionValue object = LookupPath(f, text.substr(0, dot));
+    if (object.IsObject()) SetMember(object, ActionValue::String(text.substr(dot + 1)), std::move(value));
     return;
   }
-  const double l = Number(left);
-  const double r = Number(right);
-  if (std::isnan(l) || std::isnan(r)) {
-    Push(ActionValue());
+  for (std::size_t i = f.withs.size(); i > 0; --i) {
+    ScriptObject* o = f.withs[i - 1];
+    if (HasProperty(o, name)) {
+      SetMember(ActionValue::Object(o), name, std::move(value));
+      return;
+    }
+  }
+  if (f.isFunction && f.activation != nullptr && f.activation->Properties().FindEntry(*name.StringRep())) {
+    AssignProperty(f.activation, ActionValue::Object(f.activation), name, std::move(value));
     return;
   }
-  Push(ActionValue::Boolean(l < r));
+  ScriptObject* last = nullptr;
+  for (ScopeNode* node = f.outer; node != nullptr; node = node->Next()) {
+    ScriptObject* o = node->Object();
+    if (o == nullptr) continue;
+    if (o->Kind() == ObjectKind::Clip) {
+      ActionTarget* t = TargetOfObject(o);
+      if (t == nullptr) continue;
+      o = ClipOf(*t);
+      last = o;
+      TargetProperty property;
+      if (PropertyByName(text, property) || o->Properties().FindEntry(*name.StringRep())) {
+        SetMember(ActionValue::Object(o), name, std::move(value));
+        return;
+      }
+      continue;
+    }
+    if (node->IsWith() ? HasProperty(o, name) : o->Properties().FindEntry(*name.StringRep()) != nullptr) {
+      SetMember(ActionValue::Object(o), name, std::move(value));
+      return;
+    }
+  }
+  // A new variable goes to the timeline the code belongs to (the root's
+  // when a tellTarget named nothing).
+  ScriptObject* timeline = last ? last : ClipOf(Base(f));
+  SetMember(ActionValue::Object(timeline), name, std::move(value));
+}
+
+ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const ActionValue& name, bool& found) {
+  found = true;
+  const std::string& text = name.StringValue();
+  if (VariableStore::Entry* e = t.Variables().FindEntry(*name.StringRep())) {
+    if (PropertyFlag::VisibleTo(e->flags, version_)) {
+      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip));
+      return e->value;
+    }
+  }
+  if (ActionTarget* child = t.ChildByName(text, caseSensitive_)) return ClipValue(*child);
+  if (!text.empty() && text[0] == '_') {
+    TargetProperty property;
+    if (PropertyByName(text, property)) return GetTargetProperty(t, property, version_);
+    if (SameName(text, "_parent", caseSensitive_)) {
+      return t.Parent() ? ClipValue(*t.Parent()) : ActionValue();
+    }
+    if (SameName(text, "_root", caseSensitive_)) return ClipValue(root_);
+    if (SameName(text, "_global", caseSensitive_)) return ActionValue::Object(rt_.global);
+    if (SameName(text, "__proto__", caseSensitive_)) return clip->ProtoValue();
+  }
+  ScriptObject* holder = nullptr;
+  if (ScriptObject* proto = clip->Proto()) {
+    if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
+      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip), holder);
+      return e->value;
+    }
+  }
+  found = false;
+  return ActionValue();
+}
+
+ActionValue Interpreter::CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home) {
+  if (getterDepth_ >= MaxGetterDepth) return ActionValue();
+  ++getterDepth_;
+  ActionValue v = Call(ActionValue::Object(getter), thisValue, ArgList(), home);
+  --getterDepth_;
+  return v;
+}
+
+VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
+  const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+  ScriptObject* o = object;
+  for (int depth = 0; o != nullptr; ++depth) {
+    if (depth >= kMaxProtoDepth) {
+      Fault();
+      return nullptr;
+    }
+    if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
+      if (PropertyFlag::VisibleTo(e->flags, version_)) {
+        if (holder) *holder = o;
+        return e;
+      }
+    }
+    o = o->Proto();
+  }
+  return nullptr;
+}
+
+bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const ActionValue& name, ActionValue& out) {
+  switch (o->Kind()) {
+    case ObjectKind::Array: {
+      auto* array = static_cast<ArrayObject*>(o);
+      if (array->shadowed) {
+        const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+        if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
+          if (PropertyFlag::VisibleTo(e->flags, version_)) {
+            out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+            return true;
+          }
+        }
+      }
+      std::uint32_t index = 0;
+      if (ArrayIndexOf(name, index)) {
+        if (index < array->elements.size()) {
+          if (array->elements[index].order == 0) return false;
+          out = array->elements[index].value;
+          return true;
+        }
+        break;
+      }
+      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+        out = ActionValue::Number(array->length);
+        return true;
+      }
+      break;
+    }
+    case ObjectKind::Clip: {
+      ActionTarget* t = TargetOfObject(o);
+      if (t == nullptr) return false;
+      const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+      bool found = false;
+      ClipObject* clip = ClipOf(*t);
+      // Only what the clip itself holds: variables, children, properties.
+      if (VariableStore::Entry* e = t->Variables().FindEntry(*key.StringRep())) {
+        if (PropertyFlag::VisibleTo(e->flags, version_)) {
+          out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+          return true;
+        }
+      }
+      if (ActionTarget* child = t->ChildByName(key.StringValue(), caseSensitive_)) {
+        out = ClipValue(*child);
+        return true;
+      }
+      TargetProperty property;
+      if (PropertyByName(key.StringValue(), property)) {
+        out = GetTargetProperty(*t, property, version_);
+        return true;
+      }
+      if (SameText(key, "_parent", caseSensitive_)) {
+        out = t->Parent() ? ClipValue(*t->Parent()) : ActionValue();
+        return true;
+      }
+      if (SameText(key, "__proto__", caseSensitive_) && clip->HasProtoProperty()) {
+        out = clip->ProtoValue();
+        return true;
+      }
+      (void)found;
+      return false;
+    }
+    case ObjectKind::String: {
+      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+        const ActionValue& v = static_cast<PrimitiveObject*>(o)->value;
+        out = ActionValue::Number(static_cast<double>(Utf16Length(v.StringValue())));
+        return true;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+  const ScriptString& rep = *key.StringRep();
+  if (rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
+      SameText(key, "__proto__", caseSensitive_)) {
+    if (!o->HasProtoProperty()) return false;
+    out = o->ProtoValue();
+    return true;
+  }
+  VariableStore::Entry* e = o->Properties().FindEntry(rep);
+  if (e == nullptr || !PropertyFlag::VisibleTo(e->flags, version_)) return false;
+  out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+  return true;
+}
+
+ActionValue Interpreter::ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name) {
+  // __resolve: called with the name of a property that is nowhere.
+  ScriptObject* holder = nullptr;
+  VariableStore::Entry* e = FindProperty(object, rt_.names.resolve, &holder);
+  if (e == nullptr) return ActionValue();
+  const ActionValue resolver = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+  if (!resolver.IsFunction()) return ActionValue();
+  const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+  return Call(resolver, thisValue, ArgList(&key, 1));
+}
+
+ActionValue Interpreter::GetMember(const ActionValue& object, const char* name) {
+  return GetMember(object, ActionValue::String(name));
+}
+
+ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue& name) {
+  ScriptObject* o = nullptr;
+  switch (object.Type()) {
+    case ActionValueType::Undefined:
+    case ActionValueType::Null:
+      return ActionValue();
+    case ActionValueType::String:
+      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+        return ActionValue::Number(static_cast<double>(Utf16Length(object.StringValue())));
+      }
+      o = rt_.stringProto;
+      break;
+    case ActionValueType::Number:
+      o = rt_.numberProto;
+      break;
+    case ActionValueType::Boolean:
+      o = rt_.booleanProto;
+      break;
+    case ActionValueType::MovieClip: {
+      ActionTarget* t = TargetOf(object);
+      if (t == nullptr) return ActionValue();
+      ClipObject* clip = ClipOf(*t);
+      const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+      bool found = false;
+      ActionValue v = GetClipMember(*t, clip, key, found);
+      if (found || Abnormal()) return v;
+      return ResolveFallback(clip, ActionValue::Object(clip), key);
+    }
+    default: {
+      o = object.ObjectValue();
+      if (auto* super = dynamic_cast<SuperObject*>(o)) {
+        // super.x: x as the prototype above the method's finds it, on this.
+        ScriptObject* start = super->Proto();
+        if (start == nullptr || start->Kind() == ObjectKind::Clip) return ActionValue();
+        const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+        if (SameText(key, "__proto__", caseSensitive_)) return start->ProtoValue();
+        ScriptObject* holder = nullptr;
+        VariableStore::Entry* e = FindProperty(start, key, &holder);
+        if (e == nullptr) return ActionValue();
+        return e->Accessor() ? CallGetter(e->getter, super->thisValue, holder) : e->value;
+      }
+      ActionValue out;
+      if (GetOwn(o, object, name, out)) return out;
+      if (Abnormal()) return ActionValue();
+      o = o->Proto();
+      break;
+    }
+  }
+  const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+  if (o == nullptr) return ActionValue();
+  ScriptObject* holder = nullptr;
+  if (VariableStore::Entry* e = FindProperty(o, key, &holder)) {
+    if (e->Accessor()) return CallGetter(e->getter, object, holder);
+    return e->value;
+  }
+  if (object.IsObject()) return ResolveFallback(object.ObjectValue(), object, key);
+  return ActionValue();
+}
+
+void Interpreter::SetMember(const ActionValue& object, const char* name, ActionValue value) {
+  SetMember(object, ActionValue::String(name), std::move(value));
+}
+
+void Interpreter::SetMember(const ActionValue& object, const ActionValue& name, ActionValue value) {
+  if (!object.IsObject()) return;  // primitives take no members
+  ScriptObject* o = object.ObjectValue();
+  ActionValue self = object;
+  if (o->Kind() == ObjectKind::Clip) {
+    ActionTarget* t = TargetOf(object);
+    if (t == nullptr) return;
+    o = ClipOf(*t);
+    self = ActionValue::Object(o);
+  }
+  AssignProperty(o, self, name, std::move(value));
+}
+
+bool Interpreter::SetClipMember(ActionTarget& t, const ActionValue& name, const ActionValue& value) {
+  TargetProperty property;
+  if (!PropertyByName(name.StringValue(), property)) return false;
+  const ActionValue primitive = value.IsObject() && !value.IsClip() ? ActionValue::Number(Number(value)) : value;
+  SetTargetProperty(t, property, primitive, version_);
+  return true;
+}
+
+void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, const ActionValue& nameValue,
+                                 ActionValue value) {
+  if (o->Kind() == ObjectKind::Array) {
+    auto* array = static_cast<ArrayObject*>(o);
+    std::uint32_t index = 0;
+    if (ArrayIndexOf(nameValue, index) && index < ArrayObject::MaxDense) {
+      if (!o->Watchers()) {
+        ArraySet(array, index, std::move(value));
+        return;
+      }
+    } else if (nameValue.IsString() && SameText(nameValue, "length", caseSensitive_)) {
+      ArraySetLength(array, Number(value));
+      return;
+    }
+  }
+  const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
+  if (!name.IsString()) return;
+  const ScriptString& rep = *name.StringRep();
+  if (rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
+      SameText(name, "__proto__", caseSensitive_)) {
+    o->SetProto(std::move(value));
+    return;
+  }
+  if (o->Kind() == ObjectKind::Clip) {
+    ActionTarget* t = TargetOfObject(o);
+    if (t != nullptr && !t->Variables().FindEntry(rep) && SetClipMember(*t, name, value)) return;
+  }
+  if (const ScriptObject::Watcher* w = o->Watchers() ? o->FindWatcher(name.StringValue()) : nullptr) {
+    // The watcher answers what is stored; while it runs, assignments to the
+    // same property do not call it again.
+    const ActionValue callback = w->callback;
+    const ActionValue userData = w->userData;
+    ActionValue old;
+    if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
+      if (!e->Accessor()) old = e->value;
+    }
+    const ActionValue args[] = {name, old, value, userData};
+    o->Unwatch(name.StringValue());
+    value = Call(callback, thisValue, ArgList(args, 4));
+    if (!o->FindWatcher(name.StringValue())) o->Watch(name, callback, userData);
+    if (Abnormal()) return;
+  }
+  if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
+    if (!PropertyFlag::VisibleTo(e->flags, version_)) {
+      // A property this movie's version does not see is replaced.
+      e->value = std::move(value);
+      e->getter = e->setter = nullptr;
+      e->flags = 0;
+      return;
+    }
+    {
+      if (e->Accessor()) {
+        if (e->setter != nullptr) {
+          ScriptObject* setter = e->setter;
+          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), o);
+        }
+        return;
+      }
+      if (e->flags & PropertyFlag::ReadOnly) return;
+      e->value = std::move(value);
+      return;
+    }
+  }
+  // A setter further up the prototype chain takes the assignment.
+  ScriptObject* holder = nullptr;
+  if (ScriptObject* proto = o->Proto()) {
+    if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
+      if (e->Accessor()) {
+        if (e->setter != nullptr) {
+          ScriptObject* setter = e->setter;
+          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), holder);
+        }
+        return;
+      }
+    }
+  }
+  VariableStore::Entry* e = o->Properties().Define(name);
+  if (e == nullptr) return;  // the object is full: the assignment is dropped
+  e->value = std::move(value);
+  e->getter = e->setter = nullptr;
+}
+
+void Interpreter::DefineValue(ScriptObject* o, const ActionValue& name, ActionValue value, std::uint16_t flags) {
+  if (o == nullptr) return;
+  const ActionValue key = name.IsString() ? name : StringValue(Text(name));
+  if (!key.IsString()) return;
+  VariableStore::Entry* e = o->Properties().Define(key);
+  if (e == nullptr) return;
+  e->value = std::move(value);
+  e->getter = e->setter = nullptr;
+  if (flags) e->flags = flags;
+}
+
+bool Interpreter::DeleteMember(ScriptObject* o, const ActionValue& nameValue) {
+  if (o->Kind() == ObjectKind::Clip) {
+    ActionTarget* t = TargetOfObject(o);
+    if (t == nullptr) return false;
+    o = ClipOf(*t);
+  }
+  if (o->Kind() == ObjectKind::Array) {
+    auto* array = static_cast<ArrayObject*>(o);
+    std::uint32_t index = 0;
+    if (ArrayIndexOf(nameValue, index) && index < array->elements.size()) {
+      if (array->elements[index].order == 0) return false;
+      array->elements[index] = ArrayObject::Element();
+      return true;
+    }
+  }
+  const ActionValue name = nameValue.IsString() ? nameValue : ActionValue::String(Text(nameValue));
+  if (SameText(name, "__proto__", caseSensitive_)) {
+    if (!o->HasProtoProperty() || (o->ProtoFlags() & PropertyFlag::DontDelete)) return false;
+    o->RemoveProto();
+    return true;
+  }
+  VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
+  if (e == nullptr || (e->flags & PropertyFlag::DontDelete)) return false;
+  return o->Properties().Remove(name.StringValue());
+}
+
+bool Interpreter::HasOwnProperty(ScriptObject* o, const ActionValue& nameValue) {
+  if (o->Kind() == ObjectKind::Clip) {
+    ActionTarget* t = TargetOfObject(o);
+    if (t == nullptr) return false;
+    o = ClipOf(*t);
+  }
+  if (o->Kind() == ObjectKind::Array) {
+    auto* array = static_cast<ArrayObject*>(o);
+    std::uint32_t index = 0;
+    if (ArrayIndexOf(nameValue, index) && index < array->elements.size()) {
+      return array->elements[index].order != 0;
+    }
+  }
+  const ActionValue name = nameValue.IsString() ? nameValue : ActionValue::String(Text(nameValue));
+  if (SameText(name, "__proto__", caseSensitive_)) return o->HasProtoProperty();
+  return o->Properties().FindEntry(*name.StringRep()) != nullptr;
+}
+
+bool Interpreter::HasProperty(ScriptObject* object, const ActionValue& nameValue) {
+  const ActionValue name = nameValue.IsString() ? nameValue : ActionValue::String(Text(nameValue));
+  ScriptObject* o = object;
+  for (int depth = 0; o != nullptr && depth < kMaxProtoDepth; ++depth) {
+    if (o->Kind() == ObjectKind::Clip) {
+      ActionTarget* t = TargetOfObject(o);
+      if (t == nullptr) return false;
+      if (t->ChildByName(name.StringValue(), caseSensitive_)) return true;
+      TargetProperty property;
+      if (PropertyByName(name.StringValue(), property)) return true;
+      o = ClipOf(*t);
+    }
+    if (o->Kind() == ObjectKind::Array && SameText(name, "length", caseSensitive_)) return true;
+    if (HasOwnProperty(o, name)) return true;
+    o = o->Proto();
+  }
+  return false;
+}
+
+std::vector<ActionValue> Interpreter::EnumerableNames(ScriptObject* object) {
+  std::vector<ActionValue> names;
+  std::unordered_set<std::string> seen;
+  const auto key = [this](const std::string& s) { return caseSensitive_ ? s : AsciiLowerCase(s); };
+  ScriptObject* o = object;
+  for (int depth = 0; o != nullptr && depth < kMaxProtoDepth; ++depth) {
+    std::vector<std::pair<std::uint32_t, ActionValue>> own;
+    ActionTarget* target = nullptr;
+    if (o->Kind() == ObjectKind::Clip) {
+      target = TargetOfObject(o);
+      if (target == nullptr) break;
+      o = ClipOf(*target);
+    }
+    for (const VariableStore::Entry& e : o->Properties().Entries()) {
+      if (!e.Live() || (e.flags & PropertyFlag::DontEnum)) continue;
+      own.emplace_back(e.order, e.name);
+    }
+    if (o->Kind() == ObjectKind::Array) {
+      auto* array = static_cast<ArrayObject*>(o);
+      for (std::size_t i = 0; i < array->elements.size(); ++i) {
+        if (array->elements[i].order != 0) {
+          own.emplace_back(array->elements[i].order, ActionValue::String(FormatNumber(static_cast<double>(i))));
+        }
+      }
+    }
+    std::sort(own.begin(), own.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (auto& entry : own) {
+      if (seen.insert(key(entry.second.StringValue())).second) names.push_back(std::move(entry.second));
+    }
+    if (target != nullptr) {
+      // Children with names are enumerated with the variables.
+      std::vector<ActionValue> children;
+      target->ForEachChild([&](ActionTarget& child) {
+        const std::string name = child.Name();
+        if (!name.empty()) children.push_back(ActionValue::String(name));
+      });
+      for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (seen.insert(key(it->StringValue())).second) names.push_back(*it);
+      }
+    }
+    o = o->Proto();
+  }
+  return names;
+}
+
+double Interpreter::ArrayLength(ScriptObject* o) {
+  if (o == nullptr) return 0;
+  if (o->Kind() == ObjectKind::Array) return static_cast<ArrayObject*>(o)->length;
+  return Number(GetMember(ActionValue::Object(o), rt_.names.length));
+}
+
+ActionValue Interpreter::ArrayGet(ArrayObject* array, std::uint32_t index) {
+  if (index < array->elements.size()) {
+    const ArrayObject::Element& e = array->elements[index];
+    if (e.order != 0) return e.value;
+  }
+  if (index < array->length || index >= array->elements.size()) {
+    // Holes and elements past the dense part read through the prototypes.
+    return GetMember(ActionValue::Object(array), ActionValue::Number(index));
+  }
+  return ActionValue();
+}
+
+void Interpreter::ArraySet(ArrayObject* array, std::uint32_t index, ActionValue value) {
+  if (index >= ArrayObject::MaxDense) {
+    DefineValue(array, ActionValue::String(FormatNumber(index)), std::move(value));
+  } else {
+    if (index >= array->elements.size()) {
+      Work((index - array->elements.size()) / 64);
+      array->elements.resize(static_cast<std::size_t>(index) + 1);
+    }
+    ArrayObject::Element& e = array->elements[index];
+    if (e.order == 0) e.order = array->Properties().TakeOrder();
+    e.value = std::move(value);
+  }
+  if (index + 1.0 > array->length) array->length = index + 1.0;
+}
+
+void Interpreter::ArraySetLength(ArrayObject* array, double length) {
+  if (!(length >= 0) || std::isinf(length)) return;
+  length = std::floor(length);
+  if (length > ArrayObject::MaxLength) length = ArrayObject::MaxLength;
+  if (length < array->elements.size()) array->elements.resize(static_cast<std::size_t>(length));
+  array->length = length;
+}
+
+ArrayObject* Interpreter::NewArray(const std::vector<ActionValue>& values) {
+  ArrayObject* array = rt_.NewArray();
+  if (array == nullptr) {
+    Fault();
+    return nullptr;
+  }
+  array->elements.resize(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    array->elements[i].value = values[i];
+    array->elements[i].order = array->Properties().TakeOrder();
+  }
+  array->length = static_cast<double>(values.size());
+  return array;
+}
+
+bool Interpreter::IsInstanceOf(const ActionValue& value, ScriptObject* constructor) {
+  if (constructor == nullptr || !value.IsObject()) return false;
+  const ActionValue prototype = GetMember(ActionValue::Object(constructor), rt_.names.prototype);
+  ScriptObject* target = prototype.ObjectValue();
+  if (target == nullptr) return false;
+  ScriptObject* o = value.ObjectValue();
+  if (o->Kind() == ObjectKind::Clip) {
+    ActionTarget* t = TargetOf(value);
+    if (t == nullptr) return false;
+    o = ClipOf(*t);
+  }
+  std::vector<ScriptObject*> pending;
+  for (ScriptObject* p = o->Proto(); p != nullptr; p = p->Proto()) {
+    if (pending.size() > static_cast<std::size_t>(kMaxProtoDepth)) break;
+    if (p == target) return true;
+    pending.push_back(p);
+  }
+  // Interfaces of the prototypes, and theirs in turn.
+  std::unordered_set<ScriptObject*> visited;
+  while (!pending.empty() && visited.size() < 4096) {
+    ScriptObject* p = pending.back();
+    pending.pop_back();
+    if (!visited.insert(p).second) continue;
+    for (ScriptObject* i : p->Interfaces()) {
+      const ActionValue ip = GetMember(ActionValue::Object(i), rt_.names.prototype);
+      ScriptObject* iproto = ip.ObjectValue();
+      if (iproto == nullptr) continue;
+      if (iproto == target) return true;
+      pending.push_back(iproto);
+    }
+  }
+  return false;
 }
 
 }  // namespace Halvane::Movie::Interpreting

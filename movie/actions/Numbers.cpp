@@ -107,16 +107,39 @@ bool ParseNumber(const std::string& text, int swfVersion, double& value) {
   while (end > begin && IsAsciiSpace(text[end - 1])) --end;
   if (begin == end) return false;
 
-  if (swfVersion >= 5 && end - begin > 2 && text[begin] == '0' &&
+  if (swfVersion >= 6 && end - begin > 2 && text[begin] == '0' &&
       (text[begin + 1] == 'x' || text[begin + 1] == 'X')) {
+    // "0x1F", and "0x-1F" for a negative one.
+    std::size_t i = begin + 2;
+    const bool negative = text[i] == '-';
+    if (negative) ++i;
+    if (i == end) return false;
     double result = 0.0;
-    for (std::size_t i = begin + 2; i < end; ++i) {
+    for (; i < end; ++i) {
       const int d = DigitValue(text[i]);
       if (d < 0 || d >= 16) return false;
       result = result * 16.0 + d;
     }
-    value = result;
+    value = negative ? -result : result;
     return true;
+  }
+  if (swfVersion >= 6) {
+    // A leading zero makes octal of a text of octal digits ("010" is 8).
+    std::size_t i = begin;
+    const bool negative = text[i] == '-';
+    if (text[i] == '-' || text[i] == '+') ++i;
+    if (end - i > 1 && text[i] == '0') {
+      bool octal = true;
+      double result = 0.0;
+      for (std::size_t k = i + 1; k < end && octal; ++k) {
+        if (text[k] < '0' || text[k] > '7') octal = false;
+        else result = result * 8.0 + (text[k] - '0');
+      }
+      if (octal) {
+        value = negative ? -result : result;
+        return true;
+      }
+    }
   }
 
   // Validate the decimal shape first so that strtod never sees (and never

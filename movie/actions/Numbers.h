@@ -16,7 +16,7 @@ namespace Halvane::Movie {
 std::string FormatNumber(double value);
 
 // Text to number: optional surrounding white space, decimal with optional
-// sign, fraction and exponent; from version 5 also "0x" hexadecimal.
+// sign, fraction and exponent; from version 6 also "0x" hexadecimal.
 // Answers false when the whole text is not a number.
 bool ParseNumber(const std::string& text, int swfVersion, double& value);
 

@@ -1,56 +1,154 @@
 #include "movie/actions/VariableStore.h"
 
-#include <iterator>
 #include <utility>
 
 #include "movie/swf/Text.h"
 
 namespace Halvane::Movie {
 
-std::string VariableStore::Key(const std::string& name) const {
-  return caseSensitive_ ? name : AsciiLowerCase(name);
-}
+namespace {
 
-const ActionValue* VariableStore::Find(const std::string& name) const {
-  const auto it = index_.find(Key(name));
-  return it == index_.end() ? nullptr : &it->second->value;
-}
+// Up to this many entries a scan beats hashing into an index.
+constexpr std::size_t kScanLimit = 8;
 
-ActionValue* VariableStore::Find(const std::string& name) {
-  const auto it = index_.find(Key(name));
-  return it == index_.end() ? nullptr : &it->second->value;
-}
+}  // namespace
 
-bool VariableStore::Set(const std::string& name, ActionValue value) {
-  std::string key = Key(name);
-  const auto it = index_.find(key);
-  if (it != index_.end()) {
-    it->second->value = std::move(value);
-    return true;
-  }
-  if (entries_.size() >= MaxVariables) return false;
-  entries_.push_back(Entry{name, std::move(value)});
-  index_.emplace(std::move(key), std::prev(entries_.end()));
+bool PropertyFlag::VisibleTo(std::uint16_t flags, int swfVersion) {
+  if ((flags & Version10) && swfVersion < 10) return false;
+  if ((flags & Version9) && swfVersion < 9) return false;
+  if ((flags & Version8) && swfVersion < 8) return false;
+  if ((flags & Version7) && swfVersion < 7) return false;
+  if ((flags & Version6) && swfVersion < 6) return false;
   return true;
 }
 
-bool VariableStore::Remove(const std::string& name) {
-  const auto it = index_.find(Key(name));
-  if (it == index_.end()) return false;
-  entries_.erase(it->second);
-  index_.erase(it);
+bool VariableStore::Matches(const Entry& e, std::string_view name) const {
+  if (!e.Live()) return false;
+  const std::string& have = e.Name();
+  if (have.size() != name.size()) return false;
+  return caseSensitive_ ? std::string_view(have) == name : SameName(have, name, false);
+}
+
+VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint32_t hash) {
+  if (index_.empty()) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (hashes_[i] == hash && Matches(entries_[i], name)) return &entries_[i];
+    }
+    return nullptr;
+  }
+  const std::size_t mask = index_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t at = index_[slot];
+    if (at == 0) return nullptr;
+    if (hashes_[at - 1] == hash && Matches(entries_[at - 1], name)) return &entries_[at - 1];
+  }
+}
+
+const ActionValue* VariableStore::Find(const std::string& name) const {
+  const Entry* e = FindEntry(name);
+  return e && !e->Accessor() ? &e->value : nullptr;
+}
+
+ActionValue* VariableStore::Find(const std::string& name) {
+  Entry* e = FindEntry(name);
+  return e && !e->Accessor() ? &e->value : nullptr;
+}
+
+void VariableStore::IndexEntry(std::size_t at) {
+  const std::size_t mask = index_.size() - 1;
+  std::size_t slot = hashes_[at] & mask;
+  while (index_[slot] != 0) slot = (slot + 1) & mask;
+  index_[slot] = static_cast<std::uint32_t>(at + 1);
+}
+
+// Drops removed entries when they outnumber the live ones, and sizes the
+// index for what is left.
+void VariableStore::Rebuild() {
+  if (entries_.size() - live_ > live_ + kScanLimit) {
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < entries_.size(); ++from) {
+      if (!entries_[from].Live()) continue;
+      if (to != from) {
+        entries_[to] = std::move(entries_[from]);
+        hashes_[to] = hashes_[from];
+      }
+      ++to;
+    }
+    entries_.resize(to);
+    hashes_.resize(to);
+  }
+  index_.clear();
+  if (entries_.size() <= kScanLimit) return;
+  std::size_t size = 16;
+  while (size < entries_.size() * 2) size *= 2;
+  index_.assign(size, 0);
+  for (std::size_t i = 0; i < entries_.size(); ++i) IndexEntry(i);
+}
+
+VariableStore::Entry* VariableStore::Define(const ActionValue& name) {
+  const ScriptString* rep = name.StringRep();
+  ActionValue key = rep ? name : ActionValue::String(name.ToString(caseSensitive_ ? 7 : 6));
+  const std::uint32_t hash = key.StringRep()->Hash(caseSensitive_);
+  if (Entry* e = FindEntry(key.StringValue(), hash)) return e;
+  if (live_ >= MaxVariables) return nullptr;
+  Entry entry;
+  entry.name = std::move(key);
+  entry.order = nextOrder_++;
+  entries_.push_back(std::move(entry));
+  hashes_.push_back(hash);
+  ++live_;
+  if (index_.empty() ? entries_.size() > kScanLimit : entries_.size() * 2 > index_.size()) {
+    Rebuild();
+  } else if (!index_.empty()) {
+    IndexEntry(entries_.size() - 1);
+  }
+  return &entries_.back();
+}
+
+bool VariableStore::Set(const ActionValue& name, ActionValue value) {
+  Entry* e = Define(name);
+  if (!e) return false;
+  e->value = std::move(value);
+  e->getter = nullptr;
+  e->setter = nullptr;
+  return true;
+}
+
+bool VariableStore::Set(const std::string& name, ActionValue value) {
+  if (Entry* e = FindEntry(name)) {
+    e->value = std::move(value);
+    e->getter = nullptr;
+    e->setter = nullptr;
+    return true;
+  }
+  return Set(ActionValue::String(name), std::move(value));
+}
+
+bool VariableStore::Remove(std::string_view name) {
+  Entry* e = FindEntry(name);
+  if (!e) return false;
+  e->name = ActionValue();
+  e->value = ActionValue();
+  e->getter = nullptr;
+  e->setter = nullptr;
+  --live_;
+  if (entries_.size() - live_ > live_ + kScanLimit) Rebuild();
   return true;
 }
 
 void VariableStore::Clear() {
   entries_.clear();
+  hashes_.clear();
   index_.clear();
+  live_ = 0;
 }
 
 std::vector<std::string> VariableStore::Names() const {
   std::vector<std::string> names;
-  names.reserve(entries_.size());
-  for (const auto& e : entries_) names.push_back(e.name);
+  names.reserve(live_);
+  for (const auto& e : entries_) {
+    if (e.Live()) names.push_back(e.Name());
+  }
   return names;
 }
 

@@ -1,31 +1,62 @@
-// The variables of one timeline (or of one function call).
+// The named properties of one object: a timeline's variables, a function
+// call's locals, an object's members. Each property has a value, or a
+// getter and a setter (addProperty), and flags (ASSetPropFlags).
 //
 // Movies of version 6 and older were written for a player that matched
-// variable names without regard to case ("Score" and "score" are one
-// variable), so a store made for such a movie folds ASCII case when it looks
-// a name up; from version 7 names are case-sensitive. The spelling kept is
-// the one of the first assignment.
+// names without regard to case ("Score" and "score" are one variable), so a
+// store made for such a movie folds ASCII case when it looks a name up; from
+// version 7 names are case-sensitive. The spelling kept is the one of the
+// first assignment.
 //
-// The store caps its number of variables (MaxVariables) so that a movie
-// looping over generated names cannot exhaust memory: Set of a new name on a
-// full store is refused and answers false.
+// The store keeps the order in which names were first defined (for-in
+// enumerates newest first) and caps its size (MaxVariables) so that a movie
+// looping over generated names cannot exhaust memory: a new name on a full
+// store is refused.
 //
 // Not thread-safe: used on the control's worker thread only.
 #pragma once
 
 #include <cstddef>
-#include <list>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "movie/actions/ActionValue.h"
 
 namespace Halvane::Movie {
 
+// Flags of a property, with the bits ASSetPropFlags uses.
+namespace PropertyFlag {
+constexpr std::uint16_t DontEnum = 1 << 0;
+constexpr std::uint16_t DontDelete = 1 << 1;
+constexpr std::uint16_t ReadOnly = 1 << 2;
+// Visible only to movies of at least that version (the built-ins that
+// later players added).
+constexpr std::uint16_t Version6 = 1 << 7;
+constexpr std::uint16_t Version7 = 1 << 10;
+constexpr std::uint16_t Version8 = 1 << 12;
+constexpr std::uint16_t Version9 = 1 << 13;
+constexpr std::uint16_t Version10 = 1 << 14;
+// Whether a property with flags exists for a movie of version.
+bool VisibleTo(std::uint16_t flags, int swfVersion);
+}  // namespace PropertyFlag
+
 class VariableStore {
  public:
   static constexpr std::size_t MaxVariables = 65536;
+
+  struct Entry {
+    ActionValue name;  // a string; undefined once the entry is removed
+    ActionValue value;
+    ScriptObject* getter = nullptr;  // with setter: a property of addProperty
+    ScriptObject* setter = nullptr;
+    std::uint16_t flags = 0;
+    std::uint32_t order = 0;  // when the name was first defined (see TakeOrder)
+    bool Accessor() const { return getter != nullptr; }
+    bool Live() const { return name.IsString(); }
+    const std::string& Name() const { return name.StringValue(); }
+  };
 
   explicit VariableStore(bool caseSensitive = false) : caseSensitive_(caseSensitive) {}
 
@@ -34,32 +65,54 @@ class VariableStore {
 
   bool CaseSensitive() const { return caseSensitive_; }
 
-  // Null when the name is not defined. The pointer stays valid until that
-  // variable is removed or the store cleared.
+  // The entry of a name, or null. Pointers stay valid until the next
+  // definition of a new name or a removal.
+  Entry* FindEntry(std::string_view name, std::uint32_t hash);
+  Entry* FindEntry(const ScriptString& name) { return FindEntry(name.Text(), name.Hash(caseSensitive_)); }
+  Entry* FindEntry(std::string_view name) { return FindEntry(name, ScriptString::HashName(name, caseSensitive_)); }
+  const Entry* FindEntry(std::string_view name) const {
+    return const_cast<VariableStore*>(this)->FindEntry(name);
+  }
+
+  // The value of a plain (not accessor) property, or null.
   const ActionValue* Find(const std::string& name) const;
   ActionValue* Find(const std::string& name);
 
-  // Defines or replaces; false (and no change) for a new name on a full store.
+  // Defines or replaces a value, keeping the flags of an existing entry
+  // (an accessor becomes a plain value). False (and no change) for a new
+  // name on a full store.
   bool Set(const std::string& name, ActionValue value);
-  bool Remove(const std::string& name);
+  bool Set(const ActionValue& name, ActionValue value);
+  // Defines a new entry or answers the existing one; null on a full store.
+  Entry* Define(const ActionValue& name);
+  bool Remove(std::string_view name);
   void Clear();
 
-  std::size_t Count() const { return entries_.size(); }
+  std::size_t Count() const { return live_; }
   // Names in the order they were first defined.
   std::vector<std::string> Names() const;
+  // Every entry, removed ones included (skip those that are not Live).
+  const std::vector<Entry>& Entries() const { return entries_; }
+  std::vector<Entry>& Entries() { return entries_; }
+
+  // A number from the same sequence as the entries' order, for owners that
+  // keep some properties elsewhere (an array's elements) and enumerate them
+  // together with these.
+  std::uint32_t TakeOrder() { return nextOrder_++; }
 
  private:
-  std::string Key(const std::string& name) const;
+  bool Matches(const Entry& e, std::string_view name) const;
+  void Rebuild();
+  void IndexEntry(std::size_t at);
 
-  struct Entry {
-    std::string name;
-    ActionValue value;
-  };
   bool caseSensitive_;
-  // A list keeps the order of definition and makes Remove cheap, so that a
-  // movie deleting and defining variables in a loop stays fast.
-  std::list<Entry> entries_;
-  std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+  std::size_t live_ = 0;
+  std::uint32_t nextOrder_ = 1;
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> hashes_;  // of entries_, same positions
+  // Open addressing over entries_ (positions + 1; 0 is empty) once the
+  // store outgrows a scan.
+  std::vector<std::uint32_t> index_;
 };
 
 }  // namespace Halvane::Movie

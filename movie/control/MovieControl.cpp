@@ -9,6 +9,7 @@
 #include "movie/swf/SwfParser.h"
 #include "movie/swf/Text.h"
 #include "platform/ComClasses.h"
+#include "platform/DebugOutput.h"
 #include "platform/Gdi.h"
 
 namespace Halvane::Movie {
@@ -242,16 +243,25 @@ HRESULT MovieControl::Load(IStream* stream) {
     state.movie.clear();
     std::unique_ptr<MovieDefinition> movie = ParseMovie(file.data(), file.size());
     if (!movie) return E_FAIL;
+    const TwipsRect stage = movie->frameRect;
     player = std::make_unique<MoviePlayer>(std::move(movie));
     player->SetLoop(state.properties.loop);
-    player->Context().elapsedMilliseconds = [this] { return movieTime_; };
+    ActionContext& context = player->Context();
+    context.elapsedMilliseconds = [this] { return static_cast<std::uint32_t>(movieTime_); };
+    context.stageWidth = static_cast<int>((static_cast<std::int64_t>(stage.xMax) - stage.xMin) / 20);
+    context.stageHeight = static_cast<int>((static_cast<std::int64_t>(stage.yMax) - stage.yMin) / 20);
+    context.movieBytes = file.size();
     movieTime_ = 0;  // frame 0's actions already read the new movie's time
     if (!state.properties.playing) player->Root().Stop();
     ApplyFlashVars(player->Root(), Utf16ToUtf8(state.properties.flashVars));
-    player->Start();
+    player_.swap(player);
+    ApplyServices();
+    player_->Start();
+    player.reset();
+  } else {
+    player_.reset();
   }
   properties_ = std::move(state.properties);
-  player_ = std::move(player);
   clock_.SetRate(player_ ? player_->Definition().frameRate : 0);
   movieTime_ = 0;
   dirty_ = false;
@@ -303,11 +313,40 @@ void MovieControl::SetRenderer(std::unique_ptr<FrameRenderer> renderer) {
   renderer_ = std::move(renderer);
 }
 
+void MovieControl::SetServices(MovieServices services) {
+  services_ = std::move(services);
+  ApplyServices();
+}
+
+void MovieControl::ApplyServices() {
+  if (!player_) return;
+  ActionContext& context = player_->Context();
+  context.trace = services_.trace ? services_.trace : [](const std::string& line) { Platform::WriteDebugOutput(line); };
+  context.currentTime = services_.wallClock;
+  context.localOffsetMinutes = services_.localOffsetMinutes
+                                   ? services_.localOffsetMinutes
+                                   : [](double t) { return Platform::LocalTimeOffsetMinutes(t); };
+}
+
+void MovieControl::StepFrames(int frames) {
+  for (int i = 0; i < frames; ++i) player_->Step();
+  player_->RunTimers(movieTime_);
+}
+
+bool MovieControl::StepFrame() {
+  if (!player_) return false;
+  const std::uint16_t rate = player_->Definition().frameRate;
+  // A movie without a rate steps as the platform's player plays it, at 12.
+  movieTime_ += 256000.0 / (rate != 0 ? rate : 12 * 256);
+  StepFrames(1);
+  return true;
+}
+
 HRESULT MovieControl::AdvanceClock(DWORD elapsedMilliseconds) {
   if (!player_) return S_FALSE;
   movieTime_ += elapsedMilliseconds;
   const int frames = clock_.Advance(elapsedMilliseconds);
-  for (int i = 0; i < frames; ++i) player_->Step();
+  StepFrames(frames);
   return frames > 0 ? S_OK : S_FALSE;
 }
 

@@ -10,7 +10,9 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "movie/control/ControlPersistence.h"
 #include "movie/render/DisplayListRenderer.h"
@@ -46,6 +48,16 @@ namespace Halvane::Movie {
 // switches between the two by how well the machine keeps up; ours keeps the
 // starting quality, so that a movie draws the same every time.
 Render::Quality QualityOf(int qualityProperty);
+
+// What a movie's scripts reach of the world: where its trace lines go, and
+// the wall clock and time zone its Date objects read. An empty member
+// means the platform's: its debug output, the system clock, the system's
+// time zone.
+struct MovieServices {
+  std::function<void(const std::string&)> trace;
+  std::function<double()> wallClock;  // milliseconds since 1970-01-01 UTC
+  std::function<int(double)> localOffsetMinutes;
+};
 
 // Adds the control to the class table under {D27CDB6E-AE6D-11CF-96B8-444553540000}.
 HRESULT RegisterMovieControlClass();
@@ -126,6 +138,14 @@ class MovieControl final : public IShockwaveFlash,
   // back its own (a DisplayListRenderer), which a new control starts with.
   void SetRenderer(std::unique_ptr<FrameRenderer> renderer);
 
+  // The services of the movie in play and of the movies loaded later.
+  void SetServices(MovieServices services);
+
+  // One frame step whatever the clock says (for swfrun and tests): the
+  // movie's time moves on by one frame at its rate, the frame is stepped,
+  // then the timers that are due are called. False without a movie.
+  bool StepFrame();
+
  private:
   MovieControl() = default;
   ~MovieControl() = default;
@@ -138,7 +158,12 @@ class MovieControl final : public IShockwaveFlash,
   FrameClock clock_;
   // Milliseconds the clock has been given since the movie was loaded, which
   // the movie's actions read as their timer.
-  std::uint32_t movieTime_ = 0;
+  double movieTime_ = 0;
+  MovieServices services_;
+
+  void ApplyServices();
+  // The frames due, then the timers due at the movie's time.
+  void StepFrames(int frames);
   bool dirty_ = false;
 };
 

@@ -21,10 +21,65 @@ bool ReadPlaceObject1(SwfReader& r, PlaceObjectRecord& p) {
   return !r.Failed();
 }
 
+// Steps over a filter list (PlaceObject3): the filters are not kept, but
+// the clip actions after them are.
+bool SkipFilters(SwfReader& r) {
+  const std::uint8_t count = r.U8();
+  for (std::uint8_t i = 0; i < count && !r.Failed(); ++i) {
+    const std::uint8_t type = r.U8();
+    switch (type) {
+      case 0: r.Skip(23); break;  // drop shadow
+      case 1: r.Skip(9); break;   // blur
+      case 2: r.Skip(15); break;  // glow
+      case 3: r.Skip(27); break;  // bevel
+      case 4:                     // gradient glow
+      case 7: {                   // gradient bevel
+        const std::uint8_t colors = r.U8();
+        r.Skip(static_cast<std::size_t>(colors) * 5 + 19);
+        break;
+      }
+      case 5: {  // convolution
+        const std::uint8_t x = r.U8();
+        const std::uint8_t y = r.U8();
+        r.Skip(8 + static_cast<std::size_t>(x) * y * 4 + 5);
+        break;
+      }
+      case 6: r.Skip(80); break;  // colour matrix
+      default: r.Fail(); break;
+    }
+  }
+  return !r.Failed();
+}
+
+// CLIPACTIONS: the events flags are 16 bits before version 6, 32 from 6.
+// Each record's actions are kept whole; a record cut short ends the list
+// with what was read before it.
+std::shared_ptr<const std::vector<ClipActionRecord>> ReadClipActions(SwfReader& r, int swfVersion) {
+  auto records = std::make_shared<std::vector<ClipActionRecord>>();
+  const auto flags = [&r, swfVersion]() -> std::uint32_t { return swfVersion >= 6 ? r.U32() : r.U16(); };
+  r.U16();  // reserved
+  flags();  // every event of the records, again
+  while (!r.Failed()) {
+    ClipActionRecord record;
+    record.events = flags();
+    if (r.Failed() || record.events == 0) break;
+    std::uint32_t size = r.U32();
+    if (r.Failed() || size > r.Remaining()) break;
+    if ((record.events & ClipEvent::KeyPress) && swfVersion >= 6 && size > 0) {
+      record.keyCode = r.U8();
+      --size;
+    }
+    record.actions.assign(r.Current(), r.Current() + size);
+    r.Skip(size);
+    records->push_back(std::move(record));
+  }
+  return records;
+}
+
 // PlaceObject2 and PlaceObject3 share their fields up to the clip depth;
-// what follows (filters, blend mode, cache flag, clip actions) is left out
-// except for a blend mode that can be reached without reading filters.
-bool ReadPlaceObject23(SwfReader& r, PlaceObjectRecord& p, int version) {
+// of what follows (filters, blend mode, cache flag, clip actions), the
+// blend mode and the clip actions are kept.
+bool ReadPlaceObject23(SwfReader& r, PlaceObjectRecord& p, int version, int swfVersion) {
   p.version = version;
   const std::uint8_t flags = r.U8();
   std::uint8_t flags2 = 0;
@@ -42,10 +97,17 @@ bool ReadPlaceObject23(SwfReader& r, PlaceObjectRecord& p, int version) {
   if (flags & 0x20) p.name = r.String();
   if (flags & 0x40) p.clipDepth = r.U16();
   if (r.Failed()) return false;
-  if (version == 3 && (flags2 & 0x01) == 0 && (flags2 & 0x02) != 0) {
-    const std::uint8_t blend = r.U8();
-    if (!r.Failed()) p.blendMode = blend;
+  if (version == 3) {
+    if ((flags2 & 0x01) && !SkipFilters(r)) return true;
+    if (flags2 & 0x02) {
+      const std::uint8_t blend = r.U8();
+      if (r.Failed()) return true;
+      p.blendMode = blend;
+    }
+    if (flags2 & 0x04) r.U8();  // bitmap caching
+    if (r.Failed()) return true;
   }
+  if ((flags & 0x80) && swfVersion >= 5) p.clipActions = ReadClipActions(r, swfVersion);
   return true;
 }
 
@@ -66,9 +128,15 @@ class TimelineReader {
   TimelineReader(MovieDefinition& movie, Budget& budget) : movie_(movie), budget_(budget) {}
 
   // Reads tags until End or the end of the bytes; false on a fault (a tag
-  // header or length past the end, or a limit reached).
+  // header or length past the end, or a limit reached). A timeline read
+  // whole has the frames its ShowFrame tags make, whatever its header
+  // declared, as the platform's player plays it.
   bool Read(SwfReader& r, TimelineDefinition& timeline, bool isRoot) {
     int frame = 0;
+    const auto done = [&] {
+      if (frame > 0) timeline.frameCount = frame;
+      return true;
+    };
     while (r.Remaining() > 0) {
       const std::uint16_t header = r.U16();
       const std::uint16_t code = static_cast<std::uint16_t>(header >> 6);
@@ -76,21 +144,20 @@ class TimelineReader {
       if (length == 0x3F) length = r.U32();
       if (r.Failed() || length > r.Remaining()) return false;
       SwfReader body = r.Sub(length);
-      if (code == kTagEnd) return true;
+      if (code == kTagEnd) return done();
       if (code == kTagShowFrame) {
-        ++frame;
+        if (frame < 0xFFFF) ++frame;
         continue;
       }
       if (!ReadTag(code, body, timeline, frame, isRoot)) return false;
     }
-    return true;
+    return done();
   }
 
  private:
-  // The frame record for tags of frame n, or null when n lies past the
-  // declared frames (such tags are dropped, as they can never be shown).
+  // The frame record for tags of frame n; null when the budget of stored
+  // frames is spent.
   FrameRecord* FrameAt(TimelineDefinition& timeline, int frame, bool& limitHit) {
-    if (frame >= timeline.frameCount) return nullptr;
     while (static_cast<int>(timeline.frames.size()) <= frame) {
       if (budget_.storedFrames >= budget_.limits.maxStoredFrames) {
         limitHit = true;
@@ -117,6 +184,7 @@ class TimelineReader {
         break;
     }
     if (!isRoot) return true;  // definitions belong to the movie, not to sprites
+    if (code == kTagDoInitAction) return ReadFrameTag(code, body, timeline, frame);
     switch (code) {
       case kTagSetBackgroundColor: {
         Rgba c;
@@ -136,6 +204,20 @@ class TimelineReader {
         return ReadMorphShape(code, body);
       case kTagDefineSprite:
         return ReadSprite(body);
+      case kTagExportAssets:
+        ReadExports(body);
+        return true;
+      case kTagDefineEditText:
+        return ReadEditText(body);
+      case kTagDefineButton:
+      case kTagDefineButton2:
+        return ReadButton(code, body);
+      case kTagDefineFont2:
+      case kTagDefineFont3:
+      case kTagDefineFontInfo:
+      case kTagDefineFontInfo2:
+        ReadFontName(code, body);
+        return true;
       default:
         return true;  // unknown and unused tags are skipped
     }
@@ -156,7 +238,8 @@ class TimelineReader {
         tag.kind = DisplayListTag::Kind::Place;
         const bool ok = code == kTagPlaceObject
                             ? ReadPlaceObject1(body, tag.place)
-                            : ReadPlaceObject23(body, tag.place, code == kTagPlaceObject2 ? 2 : 3);
+                            : ReadPlaceObject23(body, tag.place, code == kTagPlaceObject2 ? 2 : 3,
+                                                movie_.version);
         if (ok) record->displayList.push_back(std::move(tag));
         return true;  // a malformed record inside its tag is dropped
       }
@@ -171,7 +254,16 @@ class TimelineReader {
       }
       case kTagDoAction:
         record->actions.emplace_back(body.Current(), body.Current() + body.Remaining());
+        record->actionPositions.push_back(record->displayList.size());
         return true;
+      case kTagDoInitAction: {
+        InitActionRecord init;
+        init.spriteId = body.U16();
+        if (body.Failed()) return true;
+        init.actions.assign(body.Current(), body.Current() + body.Remaining());
+        record->initActions.push_back(std::move(init));
+        return true;
+      }
       case kTagFrameLabel: {
         std::string label = body.String();
         if (body.Failed()) return true;
@@ -186,11 +278,11 @@ class TimelineReader {
 
   std::size_t CharacterCount() const {
     return movie_.shapes.size() + movie_.morphShapes.size() + movie_.sprites.size() +
-           movie_.malformedShapes.size();
+           movie_.editTexts.size() + movie_.buttons.size() + movie_.malformedShapes.size();
   }
   bool IdTaken(std::uint16_t id) const {
     return movie_.shapes.count(id) != 0 || movie_.morphShapes.count(id) != 0 ||
-           movie_.sprites.count(id) != 0;
+           movie_.sprites.count(id) != 0 || movie_.editTexts.count(id) != 0 || movie_.buttons.count(id) != 0;
   }
 
   // Reads one shape definition with read and files it in into: a malformed
@@ -227,6 +319,101 @@ class TimelineReader {
     return FileShape(body, movie_.morphShapes, [&](MorphShapeDefinition& morph) {
       return ReadMorphShapeDefinition(body, version, budget_.shapes, morph);
     });
+  }
+
+  bool ReadEditText(SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto text = std::make_shared<EditTextDefinition>();
+    text->id = body.U16();
+    text->bounds = ReadRect(body);
+    text->flags = body.U16();
+    const std::uint16_t f = text->flags;
+    if (f & 0x0001) {  // has font
+      text->fontId = body.U16();
+    }
+    if (f & 0x8000) text->fontClass = body.String();
+    if (f & 0x0001) text->fontHeight = body.U16();
+    if (f & 0x0004) text->color = ReadRgba(body);
+    if (f & 0x0002) text->maxLength = body.U16();
+    if (f & 0x2000) {  // has layout
+      text->align = body.U8();
+      text->leftMargin = body.U16();
+      text->rightMargin = body.U16();
+      text->indent = body.U16();
+      text->leading = body.S16();
+    }
+    text->variableName = body.String();
+    if (f & 0x0080) text->initialText = body.String();
+    if (body.Failed()) return true;  // a broken field is left out
+    if (!IdTaken(text->id)) movie_.editTexts.emplace(text->id, std::move(text));
+    return true;
+  }
+
+  // The button's records up to their end flag; those of the up state
+  // become the one frame of its timeline.
+  bool ReadButton(std::uint16_t code, SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto button = std::make_shared<ButtonDefinition>();
+    button->id = body.U16();
+    const bool second = code == kTagDefineButton2;
+    if (second) {
+      button->trackAsMenu = (body.U8() & 1) != 0;
+      body.U16();  // offset of the actions
+    }
+    button->upState.frameCount = 1;
+    FrameRecord frame;
+    while (!body.Failed() && body.Remaining() > 0) {
+      const std::uint8_t flags = body.U8();
+      if (flags == 0) break;
+      PlaceObjectRecord place;
+      place.version = 2;
+      place.characterId = body.U16();
+      place.depth = body.U16();
+      place.matrix = ReadMatrix(body);
+      if (second) place.colorTransform = ReadColorTransform(body, true);
+      if (second && (flags & 0x10) && !SkipFilters(body)) break;
+      if (second && (flags & 0x20)) place.blendMode = body.U8();
+      if (body.Failed() || !budget_.TakeRecord()) break;
+      if (flags & 0x01) {
+        DisplayListTag tag;
+        tag.place = std::move(place);
+        frame.displayList.push_back(std::move(tag));
+      }
+    }
+    button->upState.frames.push_back(std::move(frame));
+    if (!IdTaken(button->id)) movie_.buttons.emplace(button->id, std::move(button));
+    return true;
+  }
+
+  void ReadFontName(std::uint16_t code, SwfReader& body) {
+    FontDefinition font;
+    font.id = body.U16();
+    const std::uint8_t flags = body.U8();
+    if (code == kTagDefineFont2 || code == kTagDefineFont3) body.U8();  // language
+    const std::uint8_t length = body.U8();
+    std::string name;
+    for (std::uint8_t i = 0; i < length && !body.Failed(); ++i) {
+      const char c = static_cast<char>(body.U8());
+      if (c != 0) name += c;
+    }
+    if (body.Failed() || movie_.fonts.size() >= budget_.limits.maxCharacters) return;
+    font.name = std::move(name);
+    const bool infoTag = code == kTagDefineFontInfo || code == kTagDefineFontInfo2;
+    font.bold = (flags & (infoTag ? 0x02 : 0x01)) != 0;
+    font.italic = (flags & 0x02 && !infoTag) || (infoTag && (flags & 0x04));
+    movie_.fonts[font.id] = std::move(font);
+  }
+
+  void ReadExports(SwfReader& body) {
+    const std::uint16_t count = body.U16();
+    for (std::uint16_t i = 0; i < count && !body.Failed(); ++i) {
+      const std::uint16_t id = body.U16();
+      std::string name = body.String();
+      if (body.Failed()) return;
+      if (movie_.exportedIds.size() >= budget_.limits.maxCharacters) return;
+      movie_.exportedNames.emplace(id, name);
+      movie_.exportedIds.emplace(std::move(name), id);
+    }
   }
 
   bool ReadSprite(SwfReader& body) {

@@ -66,6 +66,37 @@ struct Rgba {
   }
 };
 
+// The events of clip actions (onClipEvent), with the bits of the 32-bit
+// form; the 16-bit form of movies before version 6 has the low bits.
+namespace ClipEvent {
+constexpr std::uint32_t Load = 1u << 0;
+constexpr std::uint32_t EnterFrame = 1u << 1;
+constexpr std::uint32_t Unload = 1u << 2;
+constexpr std::uint32_t MouseMove = 1u << 3;
+constexpr std::uint32_t MouseDown = 1u << 4;
+constexpr std::uint32_t MouseUp = 1u << 5;
+constexpr std::uint32_t KeyDown = 1u << 6;
+constexpr std::uint32_t KeyUp = 1u << 7;
+constexpr std::uint32_t Data = 1u << 8;
+constexpr std::uint32_t Initialize = 1u << 9;
+constexpr std::uint32_t Press = 1u << 10;
+constexpr std::uint32_t Release = 1u << 11;
+constexpr std::uint32_t ReleaseOutside = 1u << 12;
+constexpr std::uint32_t RollOver = 1u << 13;
+constexpr std::uint32_t RollOut = 1u << 14;
+constexpr std::uint32_t DragOver = 1u << 15;
+constexpr std::uint32_t DragOut = 1u << 16;
+constexpr std::uint32_t KeyPress = 1u << 17;
+constexpr std::uint32_t Construct = 1u << 18;
+}  // namespace ClipEvent
+
+// One clip action of a placement: the events it answers and its bytecode.
+struct ClipActionRecord {
+  std::uint32_t events = 0;
+  std::uint8_t keyCode = 0;  // KeyPress only
+  ByteBlock actions;
+};
+
 // PlaceObject (version 1), PlaceObject2 (2) and PlaceObject3 (3). Absent
 // fields keep what the object at the depth had before.
 struct PlaceObjectRecord {
@@ -80,6 +111,8 @@ struct PlaceObjectRecord {
   std::optional<std::uint16_t> clipDepth;
   std::optional<std::string> className;  // version 3 only
   std::optional<std::uint8_t> blendMode;  // version 3 only
+  // Clip actions; shared, since every entry placed by the tag refers to them.
+  std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
 };
 
 // RemoveObject (with the character id) and RemoveObject2 (depth only).
@@ -95,10 +128,21 @@ struct DisplayListTag {
   RemoveObjectRecord remove;
 };
 
+// DoInitAction: actions run once for a sprite, the first time a frame that
+// holds them is reached.
+struct InitActionRecord {
+  std::uint16_t spriteId = 0;
+  ByteBlock actions;
+};
+
 // Everything that happens when a timeline enters one frame.
 struct FrameRecord {
   std::vector<DisplayListTag> displayList;
   std::vector<ByteBlock> actions;  // DoAction bytecode, run in this order
+  // For each of actions, how many display-list tags came before it in the
+  // frame: actions are queued in their place among the placements.
+  std::vector<std::size_t> actionPositions;
+  std::vector<InitActionRecord> initActions;  // the main timeline's only
   std::vector<std::string> labels;
 };
 
@@ -297,6 +341,53 @@ struct MorphShapeDefinition {
   }
 };
 
+// DefineEditText: a text field as the movie places it. Absent parts are
+// the field's defaults.
+struct EditTextDefinition {
+  std::uint16_t id = 0;
+  TwipsRect bounds;
+  std::uint16_t flags = 0;  // the tag's two flag bytes, the first in the low byte
+  std::optional<std::uint16_t> fontId;
+  std::optional<std::uint16_t> fontHeight;  // twips
+  std::optional<std::string> fontClass;
+  std::optional<Rgba> color;
+  std::optional<std::uint16_t> maxLength;
+  std::optional<std::uint8_t> align;  // 0 left, 1 right, 2 center, 3 justify
+  std::uint16_t leftMargin = 0;
+  std::uint16_t rightMargin = 0;
+  std::uint16_t indent = 0;
+  std::int16_t leading = 0;
+  std::string variableName;
+  std::optional<std::string> initialText;
+  bool ReadOnly() const { return (flags & 0x0008) != 0; }
+  bool Password() const { return (flags & 0x0010) != 0; }
+  bool Multiline() const { return (flags & 0x0020) != 0; }
+  bool WordWrap() const { return (flags & 0x0040) != 0; }
+  bool UseOutlines() const { return (flags & 0x0100) != 0; }
+  bool Html() const { return (flags & 0x0200) != 0; }
+  bool Border() const { return (flags & 0x0800) != 0; }
+  bool NoSelect() const { return (flags & 0x1000) != 0; }
+  bool AutoSize() const { return (flags & 0x4000) != 0; }
+};
+
+// A font's name (DefineFont2, DefineFont3, DefineFontInfo), for the text
+// formats of fields that use it.
+struct FontDefinition {
+  std::uint16_t id = 0;
+  std::string name;
+  bool bold = false;
+  bool italic = false;
+};
+
+// DefineButton and DefineButton2: what the button shows in its up state,
+// as a timeline of one frame (its other states need a pointer, which the
+// control's host never moves), and whether it tracks as a menu.
+struct ButtonDefinition {
+  std::uint16_t id = 0;
+  TimelineDefinition upState;
+  bool trackAsMenu = false;
+};
+
 struct SpriteDefinition {
   std::uint16_t id = 0;
   TimelineDefinition timeline;
@@ -317,6 +408,13 @@ struct MovieDefinition {
   std::map<std::uint16_t, std::shared_ptr<const ShapeDefinition>> shapes;
   std::map<std::uint16_t, std::shared_ptr<const MorphShapeDefinition>> morphShapes;
   std::map<std::uint16_t, std::shared_ptr<const SpriteDefinition>> sprites;
+  std::map<std::uint16_t, std::shared_ptr<const EditTextDefinition>> editTexts;
+  std::map<std::uint16_t, std::shared_ptr<const ButtonDefinition>> buttons;
+  std::map<std::uint16_t, FontDefinition> fonts;
+  // ExportAssets: the names characters are exported under (attachMovie,
+  // Object.registerClass), both ways; the first export of a name wins.
+  std::map<std::string, std::uint16_t> exportedIds;
+  std::map<std::uint16_t, std::string> exportedNames;
   ParseOutcome outcome = ParseOutcome::Complete;
   // Shape definitions the reader left out because their records are
   // malformed, and those it kept though bytes follow their last record, by

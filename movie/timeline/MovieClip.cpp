@@ -8,27 +8,121 @@
 
 #include "movie/actions/Numbers.h"
 #include "movie/swf/Text.h"
+#include "movie/timeline/DisplayProperties.h"
 #include "movie/timeline/MoviePlayer.h"
+#include "movie/timeline/TextFieldInstance.h"
 
 namespace Halvane::Movie {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+// Scripts number depths from the timeline's -16384.
+constexpr std::int64_t kDepthOffset = 16384;
+
+bool KeyOfDepth(int depth, int& key) {
+  const std::int64_t k = static_cast<std::int64_t>(depth) + kDepthOffset;
+  if (k < std::numeric_limits<int>::min() || k > std::numeric_limits<int>::max()) return false;
+  key = static_cast<int>(k);
+  return true;
+}
+
+// The timeline of createEmptyMovieClip: one empty frame.
+const TimelineDefinition& EmptyTimeline() {
+  static const TimelineDefinition empty{};
+  return empty;
+}
+
+void Union(double box[4], const double other[4], bool& any) {
+  if (!any) {
+    for (int i = 0; i < 4; ++i) box[i] = other[i];
+    any = true;
+    return;
+  }
+  box[0] = std::min(box[0], other[0]);
+  box[1] = std::min(box[1], other[1]);
+  box[2] = std::max(box[2], other[2]);
+  box[3] = std::max(box[3], other[3]);
+}
+
+// The bounds of box under t.
+void TransformBox(const MovieClip::Transform& t, const double in[4], double out[4]) {
+  bool first = true;
+  for (int i = 0; i < 4; ++i) {
+    double x = (i & 1) ? in[2] : in[0];
+    double y = (i & 2) ? in[3] : in[1];
+    t.Apply(x, y);
+    if (first) {
+      out[0] = out[2] = x;
+      out[1] = out[3] = y;
+      first = false;
+    } else {
+      out[0] = std::min(out[0], x);
+      out[1] = std::min(out[1], y);
+      out[2] = std::max(out[2], x);
+      out[3] = std::max(out[3], y);
+    }
+  }
+}
 
 }  // namespace
 
-MovieClip::MovieClip(MoviePlayer& player, const TimelineDefinition& timeline, MovieClip* parent,
-                     int nesting)
+MovieClip::Transform MovieClip::Transform::Then(const Transform& o) const {
+  Transform r;
+  r.a = o.a * a + o.c * b;
+  r.b = o.b * a + o.d * b;
+  r.c = o.a * c + o.c * d;
+  r.d = o.b * c + o.d * d;
+  r.tx = o.a * tx + o.c * ty + o.tx;
+  r.ty = o.b * tx + o.d * ty + o.ty;
+  return r;
+}
+
+MovieClip::Transform MovieClip::Transform::Inverse() const {
+  Transform r;
+  const double det = a * d - b * c;
+  if (det == 0 || !std::isfinite(det)) return r;
+  r.a = d / det;
+  r.b = -b / det;
+  r.c = -c / det;
+  r.d = a / det;
+  r.tx = -(r.a * tx + r.c * ty);
+  r.ty = -(r.b * tx + r.d * ty);
+  return r;
+}
+
+void MovieClip::Transform::Apply(double& x, double& y) const {
+  const double nx = a * x + c * y + tx;
+  const double ny = b * x + d * y + ty;
+  x = nx;
+  y = ny;
+}
+
+MovieClip::Transform MovieClip::FromMatrix(const Matrix& m) {
+  Transform t;
+  t.a = m.scaleX / 65536.0;
+  t.b = m.rotateSkew0 / 65536.0;
+  t.c = m.rotateSkew1 / 65536.0;
+  t.d = m.scaleY / 65536.0;
+  t.tx = m.translateX;
+  t.ty = m.translateY;
+  return t;
+}
+
+MovieClip::MovieClip(MoviePlayer& player, const TimelineDefinition& timeline, MovieClip* parent, int nesting,
+                     std::uint16_t characterId, bool button)
     : player_(player),
       timeline_(timeline),
       parent_(parent),
       nesting_(nesting),
+      characterId_(characterId),
+      button_(button),
       variables_(VariableStore::NamesAreCaseSensitive(player.Definition().version)) {
   if (parent_ == nullptr) self_ = &rootObject_;
+  drawing_.version = 4;
 }
 
 MovieClip::~MovieClip() {
+  player_.Forget(*this);
   player_.RemoveObjects(displayList_.size());
   player_.ReturnInstance();
 }
@@ -44,13 +138,9 @@ void MovieClip::EnterFirstFrame() {
   EnterFrame(0);
 }
 
-void MovieClip::Advance() {
-  if (!player_.TimelineWorkLeft()) return;
-  std::vector<MovieClip*> children;
-  for (auto& entry : displayList_) {
-    if (entry.second.sprite) children.push_back(entry.second.sprite.get());
-  }
-  if (playing_) {
+void MovieClip::Tick() {
+  player_.QueueEvent(*this, ClipEvent::EnterFrame);
+  if (playing_ && player_.TimelineWorkLeft()) {
     const int total = TotalFrames();
     if (currentFrame_ + 1 < total) {
       EnterFrame(currentFrame_ + 1);
@@ -60,9 +150,6 @@ void MovieClip::Advance() {
     } else {
       playing_ = false;
     }
-  }
-  for (MovieClip* child : children) {
-    if (!child->removed_) child->Advance();
   }
   player_.ChargeTimelineWork(1);
 }
@@ -99,10 +186,27 @@ bool MovieClip::GotoLabel(const std::string& label, bool play) {
 ActionTarget* MovieClip::ChildByName(const std::string& name, bool caseSensitive) {
   if (name.empty()) return nullptr;
   for (auto& entry : displayList_) {
-    MovieClip* child = entry.second.sprite.get();
-    if (child != nullptr && SameName(entry.second.name, name, caseSensitive)) return child;
+    if (!SameName(entry.second.name, name, caseSensitive)) continue;
+    if (MovieClip* child = entry.second.sprite.get()) return child;
+    if (TextFieldInstance* field = entry.second.text.get()) return field;
   }
   return nullptr;
+}
+
+void MovieClip::ForEachChild(const std::function<void(ActionTarget&)>& visit) {
+  for (auto& entry : displayList_) {
+    if (MovieClip* child = entry.second.sprite.get()) visit(*child);
+    else if (TextFieldInstance* field = entry.second.text.get()) visit(*field);
+  }
+}
+
+ActionTarget* MovieClip::ChildAtDepth(int depth) {
+  int key = 0;
+  if (!KeyOfDepth(depth, key)) return nullptr;
+  const auto it = displayList_.find(key);
+  if (it == displayList_.end()) return nullptr;
+  if (it->second.sprite) return it->second.sprite.get();
+  return it->second.text.get();
 }
 
 void MovieClip::SetName(const std::string& name) {
@@ -111,92 +215,203 @@ void MovieClip::SetName(const std::string& name) {
   name_ = name;
 }
 
+bool MovieClip::LocalBounds(double box[4]) const {
+  bool any = false;
+  if (Drawing() != nullptr) {
+    const double drawn[4] = {static_cast<double>(drawing_.bounds.xMin), static_cast<double>(drawing_.bounds.yMin),
+                             static_cast<double>(drawing_.bounds.xMax), static_cast<double>(drawing_.bounds.yMax)};
+    Union(box, drawn, any);
+  }
+  for (const auto& entry : displayList_) {
+    double child[4];
+    if (BoundsOf(entry.second, child)) Union(box, child, any);
+  }
+  return any;
+}
+
+// The bounds of one entry in this instance's space, twips.
+bool MovieClip::BoundsOf(const DisplayObject& object, double box[4]) const {
+  double local[4];
+  bool any = false;
+  if (object.sprite) {
+    any = object.sprite->LocalBounds(local);
+  } else if (object.text) {
+    const TextFieldData& d = object.text->Data();
+    local[0] = d.x * 20;
+    local[1] = d.y * 20;
+    local[2] = (d.x + d.width) * 20;
+    local[3] = (d.y + d.height) * 20;
+    any = true;
+  } else {
+    any = player_.CharacterBounds(object.characterId, object.ratio, local);
+  }
+  if (!any) return false;
+  TransformBox(FromMatrix(object.matrix), local, box);
+  return true;
+}
+
 double MovieClip::GetDisplayProperty(TargetProperty property) const {
   if (self_ == nullptr) return 0.0;
-  const Matrix& m = self_->matrix;
-  switch (property) {
-    case TargetProperty::X:
-      return m.translateX / 20.0;
-    case TargetProperty::Y:
-      return m.translateY / 20.0;
-    case TargetProperty::XScale:
-      return std::hypot(static_cast<double>(m.scaleX), static_cast<double>(m.rotateSkew0)) /
-             65536.0 * 100.0;
-    case TargetProperty::YScale:
-      return std::hypot(static_cast<double>(m.rotateSkew1), static_cast<double>(m.scaleY)) /
-             65536.0 * 100.0;
-    case TargetProperty::Rotation:
-      return std::atan2(static_cast<double>(m.rotateSkew0), static_cast<double>(m.scaleX)) *
-             180.0 / kPi;
-    case TargetProperty::Alpha:
-      return self_->colorTransform.mult[3] / 256.0 * 100.0;
-    case TargetProperty::Visible:
-      return self_->visible ? 1.0 : 0.0;
-    case TargetProperty::HighQuality:
-    case TargetProperty::FocusRect:
-      return 1.0;
-    default:
-      return 0.0;
+  if (property == TargetProperty::Width || property == TargetProperty::Height) {
+    double box[4];
+    return ReadPlacementProperty(*self_, property, LocalBounds(box) ? box : nullptr);
   }
+  return ReadPlacementProperty(*self_, property, nullptr);
 }
 
 void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
-  if (self_ == nullptr || std::isnan(value) || parent_ == nullptr) return;
-  Matrix& m = self_->matrix;
-  const double xScale = GetDisplayProperty(TargetProperty::XScale) / 100.0;
-  const double yScale = GetDisplayProperty(TargetProperty::YScale) / 100.0;
-  const double rotation = GetDisplayProperty(TargetProperty::Rotation) * kPi / 180.0;
-  auto compose = [&m](double sx, double sy, double r) {
-    m.scaleX = RoundToInt32(sx * std::cos(r) * 65536.0);
-    m.rotateSkew0 = RoundToInt32(sx * std::sin(r) * 65536.0);
-    m.rotateSkew1 = RoundToInt32(-sy * std::sin(r) * 65536.0);
-    m.scaleY = RoundToInt32(sy * std::cos(r) * 65536.0);
-  };
-  switch (property) {
-    case TargetProperty::X:
-      m.translateX = RoundToInt32(value * 20.0);
-      break;
-    case TargetProperty::Y:
-      m.translateY = RoundToInt32(value * 20.0);
-      break;
-    case TargetProperty::XScale:
-      compose(value / 100.0, yScale, rotation);
-      break;
-    case TargetProperty::YScale:
-      compose(xScale, value / 100.0, rotation);
-      break;
-    case TargetProperty::Rotation:
-      compose(xScale, yScale, value * kPi / 180.0);
-      break;
-    case TargetProperty::Alpha:
-      self_->colorTransform.mult[3] = RoundToInt16(value / 100.0 * 256.0);
-      break;
-    case TargetProperty::Visible:
-      self_->visible = value != 0.0;
-      break;
-    default:
-      break;
+  if (self_ == nullptr || std::isnan(value)) return;
+  double box[4];
+  const bool measured = (property == TargetProperty::Width || property == TargetProperty::Height) && LocalBounds(box);
+  WritePlacementProperty(*self_, property, value, measured ? box : nullptr);
+}
+
+MovieClip::Transform MovieClip::StageTransform() const {
+  Transform t;
+  for (const MovieClip* clip = this; clip != nullptr; clip = clip->parent_) {
+    if (clip->self_ == nullptr) break;
+    t = t.Then(FromMatrix(clip->self_->matrix));
+  }
+  return t;
+}
+
+bool MovieClip::GetBounds(ActionTarget* space, PixelBounds& bounds) {
+  double local[4];
+  if (!LocalBounds(local)) return false;
+  double box[4];
+  Transform t;
+  if (space != nullptr && space != this) {
+    Transform spaceTransform;
+    if (auto* clip = dynamic_cast<MovieClip*>(space)) {
+      spaceTransform = clip->StageTransform();
+    } else {
+      const Matrix m = space->GetMatrix();
+      spaceTransform = FromMatrix(m);
+      if (auto* parent = dynamic_cast<MovieClip*>(space->Parent())) {
+        spaceTransform = spaceTransform.Then(parent->StageTransform());
+      }
+    }
+    t = StageTransform().Then(spaceTransform.Inverse());
+  }
+  TransformBox(t, local, box);
+  bounds.xMin = box[0] / 20.0;
+  bounds.yMin = box[1] / 20.0;
+  bounds.xMax = box[2] / 20.0;
+  bounds.yMax = box[3] / 20.0;
+  return true;
+}
+
+void MovieClip::LocalToGlobal(double& x, double& y) {
+  double tx = x * 20, ty = y * 20;
+  StageTransform().Apply(tx, ty);
+  x = tx / 20;
+  y = ty / 20;
+}
+
+void MovieClip::GlobalToLocal(double& x, double& y) {
+  double tx = x * 20, ty = y * 20;
+  StageTransform().Inverse().Apply(tx, ty);
+  x = tx / 20;
+  y = ty / 20;
+}
+
+bool MovieClip::HitTestPoint(double x, double y, bool shapeFlag) {
+  const double sx = x * 20, sy = y * 20;
+  if (!shapeFlag) {
+    double local[4];
+    if (!LocalBounds(local)) return false;
+    double box[4];
+    TransformBox(StageTransform(), local, box);
+    return sx >= box[0] && sx <= box[2] && sy >= box[1] && sy <= box[3];
+  }
+  // With the shape flag: the point on one of the shapes, each measured by
+  // its own bounds in its own space.
+  const Transform toLocal = StageTransform().Inverse();
+  double lx = sx, ly = sy;
+  toLocal.Apply(lx, ly);
+  if (Drawing() != nullptr && lx >= drawing_.bounds.xMin && lx <= drawing_.bounds.xMax &&
+      ly >= drawing_.bounds.yMin && ly <= drawing_.bounds.yMax) {
+    return true;
+  }
+  for (auto& entry : displayList_) {
+    if (!entry.second.visible) continue;
+    if (entry.second.sprite) {
+      if (entry.second.sprite->HitTestPoint(x, y, true)) return true;
+      continue;
+    }
+    double local[4];
+    if (entry.second.text) {
+      if (BoundsOf(entry.second, local) && lx >= local[0] && lx <= local[2] && ly >= local[1] && ly <= local[3]) {
+        return true;
+      }
+      continue;
+    }
+    if (!player_.CharacterBounds(entry.second.characterId, entry.second.ratio, local)) continue;
+    double px = lx, py = ly;
+    FromMatrix(entry.second.matrix).Inverse().Apply(px, py);
+    if (player_.CharacterHit(entry.second.characterId, px, py)) return true;
+  }
+  return false;
+}
+
+Matrix MovieClip::GetMatrix() const { return self_ ? self_->matrix : Matrix(); }
+
+void MovieClip::SetMatrix(const Matrix& m) {
+  if (self_ != nullptr && parent_ != nullptr) {
+    self_->matrix = m;
+    self_->transformed = true;
+    self_->scaleAndRotationSet = false;
   }
 }
+
+ColorTransform MovieClip::GetColorTransform() const { return self_ ? self_->colorTransform : ColorTransform(); }
+
+void MovieClip::SetColorTransform(const ColorTransform& cx) {
+  if (self_ != nullptr) {
+    self_->colorTransform = cx;
+    self_->transformed = true;
+  }
+}
+
+int MovieClip::BlendMode() const { return self_ ? self_->blendMode : 0; }
+
+void MovieClip::SetBlendMode(int mode) {
+  if (self_ != nullptr) self_->blendMode = static_cast<std::uint8_t>(mode);
+}
+
+void MovieClip::SetMask(ActionTarget* mask) { mask_ = dynamic_cast<MovieClip*>(mask); }
 
 void MovieClip::EnterFrame(int frame) {
   currentFrame_ = frame;
   const FrameRecord& record = timeline_.Frame(frame);
   player_.ChargeTimelineWork(1 + record.displayList.size());
-  // The frame's own actions run before those of sprites it places.
-  player_.QueueActions(*this, record);
-  for (const DisplayListTag& tag : record.displayList) {
+  if (parent_ == nullptr) player_.QueueInitActions(*this, record);
+  // Actions are queued in their place among the placements, so that a
+  // sprite placed before them has its first actions queued first.
+  std::size_t action = 0;
+  const auto queueUpTo = [&](std::size_t tags) {
+    for (; action < record.actions.size(); ++action) {
+      const std::size_t position = action < record.actionPositions.size() ? record.actionPositions[action] : 0;
+      if (position > tags) break;
+      player_.QueueAction(*this, record.actions[action]);
+    }
+  };
+  for (std::size_t i = 0; i < record.displayList.size(); ++i) {
+    queueUpTo(i);
+    const DisplayListTag& tag = record.displayList[i];
     if (tag.kind == DisplayListTag::Kind::Remove) {
       RemoveAt(tag.remove.depth);
     } else {
       ApplyPlace(tag.place, frame);
     }
   }
+  queueUpTo(std::numeric_limits<std::size_t>::max());
 }
 
 void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
   const int depth = place.depth;
   auto it = displayList_.find(depth);
+  if (it != displayList_.end() && it->second.scripted) return;  // what scripts made stays theirs
   if (Placement::PlacesAnew(place, it != displayList_.end())) {
     if (!place.characterId) return;  // nothing to place
     if (it != displayList_.end()) RemoveAt(depth);
@@ -204,12 +419,20 @@ void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
     player_.AddObjects(1);
     DisplayObject& object = displayList_[depth];
     object.Apply(place, frame, true);
-    AttachSprite(object);
+    AttachSprite(object, depth);
     return;
   }
   DisplayObject& object = it->second;
   const std::uint16_t character = object.characterId;
+  const Matrix matrix = object.matrix;
+  const ColorTransform colorTransform = object.colorTransform;
   object.Apply(place, frame, false);
+  if (object.transformed) {
+    object.matrix = matrix;
+    object.colorTransform = colorTransform;
+  } else if (place.matrix) {
+    object.scaleAndRotationSet = false;
+  }
   if (object.sprite && place.name) object.sprite->name_ = *place.name;
   if (object.characterId != character) {
     // The character changes; the placement keeps its other properties.
@@ -217,7 +440,11 @@ void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
       object.sprite->MarkRemoved();
       player_.Bury(std::move(object.sprite));
     }
-    AttachSprite(object);
+    if (object.text) {
+      object.text->MarkRemoved();
+      player_.Bury(std::move(object.text));
+    }
+    AttachSprite(object, depth);
   }
 }
 
@@ -228,28 +455,49 @@ void MovieClip::RemoveAt(int depth) {
     it->second.sprite->MarkRemoved();
     player_.Bury(std::move(it->second.sprite));
   }
+  if (it->second.text) {
+    it->second.text->MarkRemoved();
+    player_.Bury(std::move(it->second.text));
+  }
   displayList_.erase(it);
   player_.RemoveObjects(1);
 }
 
-void MovieClip::AttachSprite(DisplayObject& object) {
+void MovieClip::AttachSprite(DisplayObject& object, int key) {
+  if (const EditTextDefinition* edit = player_.FindEditText(object.characterId)) {
+    object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
+    object.text->Initialize(*edit);
+    if (object.name.empty()) object.name = player_.NextInstanceName();
+    player_.TextFieldPlaced(*object.text);
+    return;
+  }
   const SpriteDefinition* sprite = player_.FindSprite(object.characterId);
-  if (sprite == nullptr || nesting_ + 1 > MoviePlayer::MaxNesting) return;
+  const ButtonDefinition* button = sprite ? nullptr : player_.FindButton(object.characterId);
+  if ((sprite == nullptr && button == nullptr) || nesting_ + 1 > MoviePlayer::MaxNesting) return;
   if (!player_.TakeInstance()) return;
-  object.sprite = std::make_unique<MovieClip>(player_, sprite->timeline, this, nesting_ + 1);
-  object.sprite->self_ = &object;
+  object.sprite = std::make_unique<MovieClip>(player_, sprite ? sprite->timeline : button->upState, this,
+                                              nesting_ + 1, object.characterId, button != nullptr);
+  MovieClip& child = *object.sprite;
+  child.self_ = &object;
+  child.depth_ = key - static_cast<int>(kDepthOffset);
+  child.clipActions_ = object.clipActions;
   if (object.name.empty()) object.name = player_.NextInstanceName();
-  object.sprite->name_ = object.name;
-  object.sprite->EnterFirstFrame();
+  child.name_ = object.name;
+  player_.Instantiate(child, !object.scripted);
+  child.EnterFirstFrame();
 }
 
 void MovieClip::MarkRemoved() {
+  if (removed_) return;
   if (self_ != nullptr) name_ = self_->name;
-  self_ = nullptr;
-  removed_ = true;
+  // Children go first: their unload events come before this one's.
   for (auto& entry : displayList_) {
     if (entry.second.sprite) entry.second.sprite->MarkRemoved();
+    if (entry.second.text) entry.second.text->MarkRemoved();
   }
+  removed_ = true;
+  if (!player_.QueueUnload(*this)) ReleaseScript();
+  self_ = nullptr;
 }
 
 void MovieClip::JumpTo(int frame) {
@@ -258,15 +506,17 @@ void MovieClip::JumpTo(int frame) {
   std::map<int, Placement> target;
   int from = 0;
   if (frame > currentFrame_) {
-    for (const auto& entry : displayList_) target.emplace(entry.first, entry.second);
+    for (const auto& entry : displayList_) {
+      if (!entry.second.scripted) target.emplace(entry.first, entry.second);
+    }
     from = currentFrame_ + 1;
   }
   // Frames past the stored ones are empty and change nothing.
   const int last = std::min(frame, static_cast<int>(timeline_.frames.size()) - 1);
-  player_.ChargeTimelineWork(static_cast<std::size_t>(last >= from ? last - from + 1 : 0) +
-                             displayList_.size());
+  player_.ChargeTimelineWork(static_cast<std::size_t>(last >= from ? last - from + 1 : 0) + displayList_.size());
   for (int f = from; f <= last; ++f) {
     player_.ChargeTimelineWork(timeline_.Frame(f).displayList.size());
+    if (parent_ == nullptr && f != frame) player_.QueueInitActions(*this, timeline_.Frame(f));
     for (const DisplayListTag& tag : timeline_.Frame(f).displayList) {
       if (tag.kind == DisplayListTag::Kind::Remove) {
         target.erase(tag.remove.depth);
@@ -280,13 +530,28 @@ void MovieClip::JumpTo(int frame) {
   }
 
   // Past the movie's cap on entries, the deepest ones are left out.
-  const std::size_t allowed = displayList_.size() + player_.ObjectsLeft();
+  std::size_t scripted = 0;
+  for (const auto& entry : displayList_) scripted += entry.second.scripted ? 1 : 0;
+  const std::size_t allowed = displayList_.size() - scripted + player_.ObjectsLeft();
   while (target.size() > allowed) target.erase(std::prev(target.end()));
 
   // Instances that persist (same character placed by the same tag) keep
-  // their state; everything else is removed or placed anew.
+  // their state; what scripts made stays; everything else is removed or
+  // placed anew.
   DisplayList next;
-  std::vector<DisplayObject*> fresh;
+  std::vector<std::pair<DisplayObject*, int>> fresh;
+  // Going back, what scripts put among the timeline's depths goes; at the
+  // depths of scripts (0 and up) it stays either way.
+  const bool rewinding = frame < currentFrame_;
+  for (auto it = displayList_.begin(); it != displayList_.end();) {
+    const bool keep = !rewinding || it->first >= static_cast<int>(kDepthOffset);
+    if (it->second.scripted && keep && target.count(it->first) == 0) {
+      next.emplace(it->first, std::move(it->second));
+      it = displayList_.erase(it);
+    } else {
+      ++it;
+    }
+  }
   for (auto& entry : target) {
     Placement& placement = entry.second;
     auto old = displayList_.find(entry.first);
@@ -296,18 +561,20 @@ void MovieClip::JumpTo(int frame) {
       DisplayObject kept = std::move(old->second);
       displayList_.erase(old);
       // A sprite placed without a name keeps the name it was given.
-      if (placement.name.empty() && kept.sprite) placement.name = kept.name;
+      if (placement.name.empty() && (kept.sprite || kept.text)) placement.name = kept.name;
+      if (kept.transformed) {
+        placement.matrix = kept.matrix;
+        placement.colorTransform = kept.colorTransform;
+      } else {
+        kept.scaleAndRotationSet = false;
+      }
       static_cast<Placement&>(kept) = std::move(placement);
       placed = &next.emplace(entry.first, std::move(kept)).first->second;
-      if (placed->sprite) {
-        placed->sprite->self_ = placed;
-        placed->sprite->name_ = placed->name;
-      }
     } else {
       DisplayObject object;
       static_cast<Placement&>(object) = std::move(placement);
       placed = &next.emplace(entry.first, std::move(object)).first->second;
-      fresh.push_back(placed);
+      fresh.emplace_back(placed, entry.first);
     }
   }
   for (auto& entry : displayList_) {
@@ -315,13 +582,336 @@ void MovieClip::JumpTo(int frame) {
       entry.second.sprite->MarkRemoved();
       player_.Bury(std::move(entry.second.sprite));
     }
+    if (entry.second.text) {
+      entry.second.text->MarkRemoved();
+      player_.Bury(std::move(entry.second.text));
+    }
   }
   player_.RemoveObjects(displayList_.size() + (next.size() - fresh.size()));
   player_.AddObjects(next.size());
   displayList_ = std::move(next);
+  // Entries moved: their instances learn where they are now.
+  for (auto& entry : displayList_) {
+    if (entry.second.sprite) {
+      entry.second.sprite->self_ = &entry.second;
+      entry.second.sprite->name_ = entry.second.name;
+    }
+    if (entry.second.text) entry.second.text->Rebind(&entry.second);
+  }
   currentFrame_ = frame;
+  if (parent_ == nullptr) player_.QueueInitActions(*this, timeline_.Frame(frame));
   player_.QueueActions(*this, timeline_.Frame(frame));
-  for (DisplayObject* object : fresh) AttachSprite(*object);
+  for (auto& [object, key] : fresh) AttachSprite(*object, key);
+}
+
+// --- Instances made by scripts
+
+DisplayObject* MovieClip::ScriptEntry(int depth, const std::string& name) {
+  int key = 0;
+  if (!KeyOfDepth(depth, key)) return nullptr;
+  RemoveAt(key);
+  if (player_.ObjectsLeft() == 0) return nullptr;
+  player_.AddObjects(1);
+  DisplayObject& object = displayList_[key];
+  object.name = name;
+  object.scripted = true;
+  object.placedFrame = -1;
+  return &object;
+}
+
+ActionTarget* MovieClip::AttachMovie(const std::string& symbol, const std::string& name, int depth) {
+  if (removed_) return nullptr;
+  const std::uint16_t id = player_.FindExport(symbol);
+  if (id == 0 || player_.FindSprite(id) == nullptr) return nullptr;
+  DisplayObject* object = ScriptEntry(depth, name);
+  if (object == nullptr) return nullptr;
+  object->characterId = id;
+  int key = 0;
+  KeyOfDepth(depth, key);
+  AttachSprite(*object, key);
+  return object->sprite.get();
+}
+
+ActionTarget* MovieClip::CreateEmptyMovieClip(const std::string& name, int depth) {
+  if (removed_ || nesting_ + 1 > MoviePlayer::MaxNesting) return nullptr;
+  DisplayObject* object = ScriptEntry(depth, name);
+  if (object == nullptr) return nullptr;
+  if (!player_.TakeInstance()) return nullptr;
+  int key = 0;
+  KeyOfDepth(depth, key);
+  object->sprite = std::make_unique<MovieClip>(player_, EmptyTimeline(), this, nesting_ + 1, 0);
+  MovieClip& child = *object->sprite;
+  child.self_ = object;
+  child.depth_ = depth;
+  child.name_ = name;
+  player_.Instantiate(child, false);
+  child.EnterFirstFrame();
+  return &child;
+}
+
+ActionTarget* MovieClip::CreateTextField(const std::string& name, int depth, const PixelBounds& box) {
+  if (removed_) return nullptr;
+  DisplayObject* object = ScriptEntry(depth, name);
+  if (object == nullptr) return nullptr;
+  object->text = std::make_unique<TextFieldInstance>(*this, *object, variables_.CaseSensitive());
+  TextFieldData& data = object->text->Data();
+  data.x = 0;
+  data.y = 0;
+  data.width = box.xMax - box.xMin;
+  data.height = box.yMax - box.yMin;
+  object->matrix.translateX = RoundToInt32(box.xMin * 20);
+  object->matrix.translateY = RoundToInt32(box.yMin * 20);
+  player_.TextFieldPlaced(*object->text);
+  return object->text.get();
+}
+
+ActionTarget* MovieClip::Duplicate(const std::string& name, int depth) {
+  if (removed_ || parent_ == nullptr || self_ == nullptr) return nullptr;
+  MovieClip& parent = *parent_;
+  const DisplayObject source = [this] {
+    DisplayObject copy;
+    static_cast<Placement&>(copy) = *self_;
+    copy.visible = self_->visible;
+    return copy;
+  }();
+  DisplayObject* object = parent.ScriptEntry(depth, name);
+  if (object == nullptr) return nullptr;
+  static_cast<Placement&>(*object) = static_cast<const Placement&>(source);
+  object->name = name;
+  object->visible = source.visible;
+  object->scripted = true;
+  int key = 0;
+  KeyOfDepth(depth, key);
+  if (characterId_ == 0) {
+    // An empty clip made by script: a new empty one, with the drawing.
+    if (!player_.TakeInstance()) return nullptr;
+    object->sprite = std::make_unique<MovieClip>(player_, EmptyTimeline(), &parent, nesting_, 0);
+    MovieClip& copy = *object->sprite;
+    copy.self_ = object;
+    copy.depth_ = depth;
+    copy.name_ = name;
+    player_.Instantiate(copy, false);
+    copy.EnterFirstFrame();
+  } else {
+    parent.AttachSprite(*object, key);
+  }
+  MovieClip* copy = object->sprite.get();
+  if (copy != nullptr) {
+    copy->drawing_ = drawing_;
+    copy->penX_ = penX_;
+    copy->penY_ = penY_;
+  }
+  return copy;
+}
+
+bool MovieClip::RemoveFromParent() {
+  if (parent_ == nullptr || self_ == nullptr || removed_) return false;
+  // Only what scripts made, or moved to their depths, can be removed.
+  if (depth_ < 0 && !self_->scripted) return false;
+  int key = 0;
+  if (!KeyOfDepth(depth_, key)) return false;
+  parent_->RemoveAt(key);
+  return true;
+}
+
+bool MovieClip::SwapDepths(int depth) {
+  if (parent_ == nullptr || self_ == nullptr || removed_) return false;
+  int from = 0, to = 0;
+  if (!KeyOfDepth(depth_, from) || !KeyOfDepth(depth, to) || from == to) return false;
+  MovieClip& parent = *parent_;
+  auto mine = parent.displayList_.find(from);
+  if (mine == parent.displayList_.end()) return false;
+  DisplayObject moving = std::move(mine->second);
+  parent.displayList_.erase(mine);
+  moving.scripted = true;
+  auto other = parent.displayList_.find(to);
+  if (other != parent.displayList_.end()) {
+    DisplayObject swapped = std::move(other->second);
+    parent.displayList_.erase(other);
+    swapped.scripted = true;
+    DisplayObject& placed = parent.displayList_.emplace(from, std::move(swapped)).first->second;
+    if (placed.sprite) {
+      placed.sprite->self_ = &placed;
+      placed.sprite->depth_ = from - static_cast<int>(kDepthOffset);
+    }
+    if (placed.text) placed.text->Rebind(&placed);
+  }
+  DisplayObject& placed = parent.displayList_.emplace(to, std::move(moving)).first->second;
+  self_ = &placed;
+  depth_ = depth;
+  return true;
+}
+
+std::string MovieClip::SymbolName() const { return player_.ExportName(characterId_); }
+
+// --- The drawing methods
+
+void MovieClip::GrowDrawingBounds(std::int32_t x, std::int32_t y, std::int32_t pad) {
+  TwipsRect& b = drawing_.bounds;
+  if (!drawnAny_) {
+    b.xMin = x - pad;
+    b.xMax = x + pad;
+    b.yMin = y - pad;
+    b.yMax = y + pad;
+    drawnAny_ = true;
+  } else {
+    b.xMin = std::min(b.xMin, x - pad);
+    b.xMax = std::max(b.xMax, x + pad);
+    b.yMin = std::min(b.yMin, y - pad);
+    b.yMax = std::max(b.yMax, y + pad);
+  }
+  drawing_.edgeBounds = b;
+}
+
+// A style change record with new style arrays holding the styles in force:
+// each part of a drawing keeps its own.
+void MovieClip::DrawingStyleChange(std::optional<std::uint32_t> fill, std::optional<std::uint32_t> line) {
+  ShapeRecord record;
+  record.kind = ShapeRecord::Kind::StyleChange;
+  record.fillStyle0 = 0;
+  record.fillStyle1 = fill.value_or(0);
+  record.lineStyle = line.value_or(0);
+  record.moveTo = std::make_pair(penX_, penY_);
+  drawing_.records.push_back(std::move(record));
+}
+
+void MovieClip::CloseFill() {
+  if (!filling_) return;
+  if (penX_ != fillStartX_ || penY_ != fillStartY_) {
+    ShapeRecord edge;
+    edge.kind = ShapeRecord::Kind::StraightEdge;
+    edge.deltaX = fillStartX_ - penX_;
+    edge.deltaY = fillStartY_ - penY_;
+    drawing_.records.push_back(edge);
+    penX_ = fillStartX_;
+    penY_ = fillStartY_;
+  }
+}
+
+void MovieClip::Draw(const DrawCommand& command) {
+  // Each call is one record or a few; a script looping on them is bounded
+  // by its budget, and the shape by the cap on shape elements.
+  if (drawing_.records.size() >= (1u << 20)) return;
+  switch (command.kind) {
+    case DrawCommand::Kind::Clear:
+      drawing_.records.clear();
+      drawing_.styles = ShapeStyles();
+      drawing_.bounds = drawing_.edgeBounds = TwipsRect();
+      penX_ = penY_ = 0;
+      filling_ = false;
+      drawnAny_ = false;
+      break;
+    case DrawCommand::Kind::BeginFill: {
+      CloseFill();
+      ShapeRecord record;
+      record.kind = ShapeRecord::Kind::StyleChange;
+      ShapeStyles styles;
+      styles.fills.push_back(command.fill);
+      // The line in force carries over.
+      const LineStyle* line = nullptr;
+      for (auto it = drawing_.records.rbegin(); it != drawing_.records.rend(); ++it) {
+        if (it->newStyles) {
+          if (!it->newStyles->lines.empty() && it->lineStyle.value_or(0) != 0) line = &it->newStyles->lines[0];
+          break;
+        }
+      }
+      if (line != nullptr) styles.lines.push_back(*line);
+      record.newStyles = std::move(styles);
+      record.fillStyle0 = 0;
+      record.fillStyle1 = 1;
+      record.lineStyle = line != nullptr ? 1u : 0u;
+      record.moveTo = std::make_pair(penX_, penY_);
+      drawing_.records.push_back(std::move(record));
+      filling_ = true;
+      fillStartX_ = penX_;
+      fillStartY_ = penY_;
+      break;
+    }
+    case DrawCommand::Kind::EndFill:
+      CloseFill();
+      if (filling_) {
+        ShapeRecord record;
+        record.kind = ShapeRecord::Kind::StyleChange;
+        record.fillStyle0 = 0;
+        record.fillStyle1 = 0;
+        drawing_.records.push_back(std::move(record));
+      }
+      filling_ = false;
+      break;
+    case DrawCommand::Kind::LineStyle:
+    case DrawCommand::Kind::NoLine: {
+      ShapeRecord record;
+      record.kind = ShapeRecord::Kind::StyleChange;
+      ShapeStyles styles;
+      // The fill in force carries over.
+      if (filling_) {
+        for (auto it = drawing_.records.rbegin(); it != drawing_.records.rend(); ++it) {
+          if (it->newStyles) {
+            if (!it->newStyles->fills.empty()) styles.fills.push_back(it->newStyles->fills[0]);
+            break;
+          }
+        }
+      }
+      if (command.kind == DrawCommand::Kind::LineStyle) styles.lines.push_back(command.line);
+      record.fillStyle0 = 0;
+      record.fillStyle1 = styles.fills.empty() ? 0u : 1u;
+      record.lineStyle = styles.lines.empty() ? 0u : 1u;
+      record.newStyles = std::move(styles);
+      drawing_.records.push_back(std::move(record));
+      break;
+    }
+    case DrawCommand::Kind::MoveTo: {
+      CloseFill();
+      penX_ = command.x;
+      penY_ = command.y;
+      if (filling_) {
+        fillStartX_ = penX_;
+        fillStartY_ = penY_;
+      }
+      ShapeRecord record;
+      record.kind = ShapeRecord::Kind::StyleChange;
+      record.moveTo = std::make_pair(penX_, penY_);
+      drawing_.records.push_back(std::move(record));
+      break;
+    }
+    case DrawCommand::Kind::LineTo:
+    case DrawCommand::Kind::CurveTo: {
+      std::int32_t pad = 0;
+      for (auto it = drawing_.records.rbegin(); it != drawing_.records.rend(); ++it) {
+        if (it->newStyles) {
+          if (!it->newStyles->lines.empty() && it->lineStyle.value_or(0) != 0) {
+            pad = it->newStyles->lines[0].width / 2;
+          }
+          break;
+        }
+      }
+      if (drawing_.records.empty()) {
+        ShapeRecord start;
+        start.kind = ShapeRecord::Kind::StyleChange;
+        start.moveTo = std::make_pair(penX_, penY_);
+        drawing_.records.push_back(std::move(start));
+      }
+      GrowDrawingBounds(penX_, penY_, pad);
+      ShapeRecord edge;
+      if (command.kind == DrawCommand::Kind::LineTo) {
+        edge.kind = ShapeRecord::Kind::StraightEdge;
+        edge.deltaX = command.x - penX_;
+        edge.deltaY = command.y - penY_;
+      } else {
+        edge.kind = ShapeRecord::Kind::CurvedEdge;
+        edge.deltaX = command.controlX - penX_;
+        edge.deltaY = command.controlY - penY_;
+        edge.anchorDeltaX = command.x - command.controlX;
+        edge.anchorDeltaY = command.y - command.controlY;
+        GrowDrawingBounds(command.controlX, command.controlY, pad);
+      }
+      drawing_.records.push_back(edge);
+      penX_ = command.x;
+      penY_ = command.y;
+      GrowDrawingBounds(penX_, penY_, pad);
+      break;
+    }
+  }
 }
 
 }  // namespace Halvane::Movie

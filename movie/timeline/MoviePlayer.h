@@ -1,13 +1,19 @@
 // A loaded movie in play: its definition, the root timeline instance with
-// the sprite instances below it, the queue of frame actions and what the
-// actions share (their context and the functions registered for external
-// calls). The control owns one per loaded movie.
+// the instances below it, the order they run in, the queue of actions and
+// what the actions share (their context and the functions registered for
+// external calls). The control owns one per loaded movie.
 //
-// Frame actions run after the display-list changes of a step or a goto, in
-// the order the frames were entered; a goto made by an action applies at
-// once and queues the actions of its target frame. The number of action
-// blocks per run is capped, so movies that jump back and forth from their
-// frame actions still end the run.
+// The order of a frame step is the platform player's: every timeline
+// instance takes its step (its enterFrame event, then its next frame) in
+// the order of the execution list, newest instance first and the root
+// last; the actions this queues run afterwards. Actions run by priority:
+// first the init actions (DoInitAction, onClipEvent(initialize)), then
+// construction (the classes registered for symbols, onClipEvent(construct)),
+// then the frame actions and the other clip events, each kind in the order
+// it was queued. A goto made by an action applies at once and queues the
+// actions of its target frame. The number of action blocks per run is
+// capped, so movies that jump back and forth from their frame actions still
+// end the run.
 //
 // Worker thread only.
 #pragma once
@@ -15,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +29,7 @@
 #include "movie/actions/ExternalCall.h"
 #include "movie/swf/SwfRecords.h"
 #include "movie/timeline/MovieClip.h"
+#include "movie/timeline/TextFieldInstance.h"
 
 namespace Halvane::Movie {
 
@@ -36,7 +44,7 @@ class MoviePlayer {
   // dropped, so a sprite tree cannot fill memory.
   static constexpr std::size_t MaxDisplayObjects = 1u << 18;
   // Action blocks run per step or goto.
-  static constexpr std::size_t MaxBlocksPerRun = 4096;
+  static constexpr std::size_t MaxBlocksPerRun = 1u << 16;
   // Timeline work a step, and then the actions run after it, may each cause
   // (each frame entered or rebuilt counts one, each display-list tag and
   // each entry carried over one more). Past it, a step leaves the remaining
@@ -58,9 +66,7 @@ class MoviePlayer {
   // the root variables that frame 0's actions may read.
   void Start();
 
-  // One frame step of the whole movie: the root (when playing; at its last
-  // frame it goes back to frame 0 when loop is set, else it stops) and every
-  // sprite instance, then the queued actions.
+  // One frame step of the whole movie (see above), then the queued actions.
   void Step();
 
   // The host's goto on the root; false and no change when out of range.
@@ -72,16 +78,46 @@ class MoviePlayer {
   ActionContext& Context() { return context_; }
   ExternalCallbacks& Callbacks() { return callbacks_; }
 
-  // Runs the queued frame actions (refilling the instruction budget first)
-  // and then destroys the instances removed meanwhile.
+  // Runs the queued actions (refilling the instruction budget first) and
+  // then destroys the instances removed meanwhile and the objects the
+  // movie can no longer reach.
   void RunActions();
 
-  // For MovieClip.
+  // Calls the timers of setInterval and setTimeout due at the movie's time
+  // now (milliseconds), then the actions they queued.
+  void RunTimers(double now);
+
+  // For MovieClip and TextFieldInstance.
   const SpriteDefinition* FindSprite(std::uint16_t id) const;
+  const EditTextDefinition* FindEditText(std::uint16_t id) const;
+  const ButtonDefinition* FindButton(std::uint16_t id) const;
+  // The character exported under name (0: none), and the name of one.
+  std::uint16_t FindExport(const std::string& name) const;
+  std::string ExportName(std::uint16_t id) const;
+  // Bounds (twips, the character's own space) of a shape or morph shape
+  // at ratio; false for characters without them. CharacterHit: whether a
+  // point of that space lies on the character's filled area.
+  bool CharacterBounds(std::uint16_t id, std::uint16_t ratio, double box[4]) const;
+  bool CharacterHit(std::uint16_t id, double x, double y) const;
   bool TakeInstance();
   void ReturnInstance() { --instances_; }
+  // A new timeline instance joins the execution list; one placed by the
+  // timeline gets its initialize and construct events queued (scripts
+  // construct theirs themselves). Its load event is queued either way.
+  void Instantiate(MovieClip& clip, bool placedByTimeline);
+  void TextFieldPlaced(TextFieldInstance& field);
   void QueueActions(MovieClip& clip, const FrameRecord& frame);
+  void QueueAction(MovieClip& clip, const ByteBlock& actions);
+  // The DoInitAction blocks of a frame of the root that have not run yet.
+  void QueueInitActions(MovieClip& root, const FrameRecord& frame);
+  // Queues an event of clip when it has a handler for it.
+  void QueueEvent(MovieClip& clip, std::uint32_t event);
+  // Queues the unload event of a removed instance; false when it has no
+  // handler (then its script object can go at once).
+  bool QueueUnload(MovieClip& clip);
   void Bury(std::unique_ptr<MovieClip> clip);
+  void Bury(std::unique_ptr<TextFieldInstance> field);
+  void Forget(MovieClip& clip);
   void ChargeTimelineWork(std::size_t units) { timelineWork_ += units; }
   // The name of a sprite instance placed without one: "instance1",
   // "instance2", ... in the order they are created, so that actions and the
@@ -94,10 +130,14 @@ class MoviePlayer {
   bool TimelineWorkLeft() const { return timelineWork_ < MaxTimelineWorkPerRun; }
 
  private:
-  struct QueuedBlock {
-    MovieClip* clip;
-    const ByteBlock* code;
+  enum Priority { Init = 0, Construct = 1, Normal = 2, Priorities = 3 };
+  struct QueuedAction {
+    MovieClip* clip = nullptr;
+    const ByteBlock* code = nullptr;  // frame or init actions
+    std::uint32_t event = 0;          // else: a clip event
   };
+  void Queue(Priority priority, QueuedAction action);
+  void RunEvent(MovieClip& clip, std::uint32_t event);
 
   std::shared_ptr<const MovieDefinition> movie_;
   ExternalCallbacks callbacks_;
@@ -108,9 +148,16 @@ class MoviePlayer {
   bool running_ = false;
   std::size_t timelineWork_ = 0;
   std::size_t objects_ = 0;
-  std::vector<QueuedBlock> queue_;
+  std::vector<QueuedAction> queues_[Priorities];
+  std::size_t queueHeads_[Priorities] = {0, 0, 0};
+  std::set<std::uint16_t> initialized_;  // sprites whose init actions ran
+  // Timeline instances in the order they step: the newest at the back,
+  // stepped from the back.
+  std::vector<MovieClip*> execution_;
   std::vector<std::unique_ptr<MovieClip>> removed_;
+  std::vector<std::unique_ptr<TextFieldInstance>> removedFields_;
   std::unique_ptr<MovieClip> root_;
+  bool shuttingDown_ = false;
 };
 
 }  // namespace Halvane::Movie

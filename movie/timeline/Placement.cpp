@@ -14,6 +14,7 @@ void Placement::Apply(const PlaceObjectRecord& place, int frame, bool anew) {
   if (place.name) name = *place.name;
   if (place.clipDepth) clipDepth = *place.clipDepth;
   if (place.blendMode) blendMode = *place.blendMode;
+  if (place.clipActions) clipActions = place.clipActions;
 }
 
 }  // namespace Halvane::Movie

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "movie/swf/SwfRecords.h"
 
@@ -20,6 +22,8 @@ struct Placement {
   std::uint16_t clipDepth = 0;  // 0: not a mask
   std::uint8_t blendMode = 0;   // as the third placement form numbers them; 0 and 1 are normal
   int placedFrame = 0;          // frame of the tag that placed this character here
+  // The clip actions of the tag that placed the character.
+  std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
 
   // Whether place puts a character anew at its depth (dropping what was
   // there) rather than modifying the entry there; hasEntry says whether the

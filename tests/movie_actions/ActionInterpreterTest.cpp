@@ -93,9 +93,11 @@ TEST(ActionArithmetic, OperatorsConvertAsTheMovieVersionDoes) {
       {"Add2 undefined and string v6", 6, Bin(Undef(), Str("x"), Op::Add2), "x"},
       {"Add2 undefined and string v7", 7, Bin(Undef(), Str("x"), Op::Add2), "undefinedx"},
       {"Add2 booleans are numbers", 6, Bin(Bool(true), Bool(true), Op::Add2), "2"},
-      {"Add2 timeline and number concatenate", 6,
-       Bin([](ActionWriter& w) { w.PushString("_root").Op(Op::GetVariable); }, Int(1), Op::Add2),
-       "_level01"},
+      {"Add2 timeline and number: a timeline is no number", 6,
+       Bin([](ActionWriter& w) { w.PushString("_root").Op(Op::GetVariable); }, Int(1), Op::Add2), "NaN"},
+      {"Add2 timeline and string concatenate", 6,
+       Bin([](ActionWriter& w) { w.PushString("_root").Op(Op::GetVariable); }, Str("!"), Op::Add2),
+       "_level0!"},
       {"Add of numeric strings", 4, Bin(Str("2"), Str("3"), Op::Add), "5"},
       {"Add of text is 0 in version 4", 4, Bin(Str("abc"), Int(1), Op::Add), "1"},
       {"Add of text is NaN in version 5", 5, Bin(Str("abc"), Int(1), Op::Add), "NaN"},
@@ -301,6 +303,7 @@ TEST(ActionBudget, WalkingLongTextsSpendsBudgetByLength) {
   // A 60000-byte text measured over and over: each round costs its length too,
   // so the frame ends after a few hundred rounds, not tens of thousands.
   Movie movie;
+  movie.context.instructionBudget = 200000;
   ActionWriter w;
   w.PushString("s").PushString(std::string(60000, 'x')).Op(Op::SetVariable);
   w.PushString("n").PushInteger(0).Op(Op::SetVariable);
@@ -313,7 +316,7 @@ TEST(ActionBudget, WalkingLongTextsSpendsBudgetByLength) {
   EXPECT_LT(rounds, 1000);
 }
 
-TEST(ActionBudget, EndlessRecursionEndsAtTheCallDepthCap) {
+TEST(ActionBudget, EndlessRecursionStopsTheRunAtTheCallDepthCap) {
   Movie movie;
   ActionWriter body;
   body.PushString("/:n").PushString("/:n").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable);
@@ -322,9 +325,9 @@ TEST(ActionBudget, EndlessRecursionEndsAtTheCallDepthCap) {
   w.PushString("n").PushInteger(0).Op(Op::SetVariable);
   w.DefineFunction("f", {}, body);
   w.PushInteger(0).PushString("f").Op(Op::CallFunction).Op(Op::Trace);
-  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Faulted);
   EXPECT_EQ(movie.Variable("n"), std::to_string(ActionContext::MaxCallDepth));
-  EXPECT_EQ(movie.traces, std::vector<std::string>{"undefined"});
+  EXPECT_TRUE(movie.traces.empty());
 }
 
 TEST(ActionCaps, StackAndStringGrowthFaultInsteadOfExhaustingMemory) {
@@ -526,18 +529,19 @@ TEST(ActionTimeline, SetTargetRedirectsUntilReset) {
   ActionWriter w;
   w.SetTarget("mc").Op(Op::Stop).PushString("v").PushInteger(1).Op(Op::SetVariable);
   w.SetTarget("").Op(Op::Play);
-  w.SetTarget("/nothing").Op(Op::Stop);  // a target that is not there takes nothing
+  w.SetTarget("/nothing").Op(Op::Stop);  // a target that is not there sends to the root
   w.SetTarget("");
   w.PushString("/mc").Op(Op::SetTarget2).Op(Op::NextFrame);
   w.PushString("_root").Op(Op::GetVariable).Op(Op::SetTarget2).Op(Op::PreviousFrame);
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{"mc: Stop", "Play", "mc: NextFrame", "PreviousFrame"}));
+  EXPECT_EQ(movie.root.Calls(),
+            (std::vector<std::string>{"mc: Stop", "Play", "Stop", "mc: NextFrame", "PreviousFrame"}));
   EXPECT_NE(movie.Child().Variables().Find("v"), nullptr);
   EXPECT_EQ(movie.Variable("v"), "<none>");
 }
 
-TEST(ActionTimeline, InstanceWithoutANameReachesItselfWithinItsRun) {
-  // Its path names nothing, so "this" and its functions rely on the run.
+TEST(ActionTimeline, InstanceWithoutANameIsReachedThroughItsReferences) {
+  // Its path names nothing, so "this" and its functions hold it directly.
   Movie movie(6);
   FakeTimeline& unnamed = movie.root.AddChild("");
   unnamed.Variables().Set("v", ActionValue::String("mine"));
@@ -551,10 +555,10 @@ TEST(ActionTimeline, InstanceWithoutANameReachesItselfWithinItsRun) {
   EXPECT_TRUE(movie.root.playing);
   EXPECT_EQ(movie.traces, std::vector<std::string>{"mine"});
 
-  // A later run has only the path: the reference then names nothing.
+  // A later run reaches it through the function's reference all the same.
   const ActionValue* f = unnamed.Variables().Find("f");
   ASSERT_NE(f, nullptr);
-  EXPECT_TRUE(CallActionFunction(*f, ActionValue(), {}, movie.root, movie.context).IsUndefined());
+  EXPECT_EQ(CallActionFunction(*f, ActionValue(), {}, movie.root, movie.context).ToString(6), "mine");
 }
 
 TEST(ActionTimeline, PropertiesReadAndWriteInTheLanguagesUnits) {

@@ -2,6 +2,7 @@
 
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/FlashVars.h"
+#include "movie/actions/ScriptRuntime.h"
 #include "tests/movie_actions/FakeTimeline.h"
 
 namespace Halvane::Movie {
@@ -77,8 +78,12 @@ TEST(ResolveVariable, ModernMoviesMatchInstanceNamesWithCase) {
 
 TEST(ResolveTarget, VariableHoldingATimelineStandsForIt) {
   Tree tree;
-  tree.root.Variables().Set("alias", ActionValue::MovieClip("_level0.menu.button"));
-  tree.root.Variables().Set("self", ActionValue::MovieClip("_level0.self"));  // names nothing
+  ScriptRuntime runtime(6);
+  tree.root.Variables().Set("alias", ActionValue::Object(runtime.ClipOf(tree.button)));
+  // A reference to an instance that is gone, whose path names nothing now.
+  ClipObject* gone = runtime.ClipOf(tree.root.AddChild("old"));
+  gone->Detach("_level0.self");
+  tree.root.Variables().Set("self", ActionValue::Object(gone));
   EXPECT_EQ(ResolveTarget(tree.root, tree.root, "alias", false), &tree.button);
   EXPECT_EQ(ResolveTarget(tree.root, tree.root, "self", false), nullptr);
 }

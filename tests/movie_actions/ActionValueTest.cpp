@@ -4,10 +4,21 @@
 #include <limits>
 
 #include "movie/actions/ActionValue.h"
+#include "movie/actions/ScriptRuntime.h"
 #include "movie/actions/VariableStore.h"
+#include "tests/movie_actions/FakeTimeline.h"
 
 namespace Halvane::Movie {
 namespace {
+
+// A reference to the timeline _level0.a, as the interpreter makes one.
+struct ClipReference {
+  ClipReference() : root("", 10, false), child(root.AddChild("a")), runtime(6) {}
+  ActionValue Value() { return ActionValue::Object(runtime.ClipOf(child)); }
+  Testing::FakeTimeline root;
+  Testing::FakeTimeline& child;
+  ScriptRuntime runtime;
+};
 
 TEST(FormatNumber, WritesNumbersAsTheLanguageShowsThem) {
   const double inf = std::numeric_limits<double>::infinity();
@@ -88,7 +99,7 @@ TEST(ActionValueConversion, NumbersFollowTheMovieVersion) {
       {ActionValue::String(""), 6, 0},
       {ActionValue::String(""), 7, NAN},
       {ActionValue::String(" 7 "), 7, 7},
-      {ActionValue::MovieClip("_level0"), 6, NAN},
+      {ClipReference().Value(), 6, NAN},
   };
   for (const auto& row : rows) {
     const double n = row.value.ToNumber(row.version);
@@ -106,7 +117,8 @@ TEST(ActionValueConversion, TextsAndTruthFollowTheMovieVersion) {
   EXPECT_EQ(ActionValue::Null().ToString(6), "null");
   EXPECT_EQ(ActionValue::Boolean(false).ToString(6), "false");
   EXPECT_EQ(ActionValue::Number(0.1 + 0.2).ToString(6), "0.3");
-  EXPECT_EQ(ActionValue::MovieClip("_level0.a").ToString(6), "_level0.a");
+  ClipReference clip;
+  EXPECT_EQ(clip.Value().ToString(6), "_level0.a");
 
   // A string is true when it reads as a nonzero number up to version 6,
   // when it is not empty from version 7.
@@ -117,7 +129,7 @@ TEST(ActionValueConversion, TextsAndTruthFollowTheMovieVersion) {
   EXPECT_TRUE(ActionValue::String("0").ToBoolean(7));
   EXPECT_FALSE(ActionValue::String("").ToBoolean(7));
   EXPECT_FALSE(ActionValue::Number(std::nan("")).ToBoolean(7));
-  EXPECT_TRUE(ActionValue::MovieClip("_level0").ToBoolean(7));
+  EXPECT_TRUE(clip.Value().ToBoolean(7));
 }
 
 TEST(VariableStore, OldMoviesMatchNamesWithoutCase) {

@@ -4,6 +4,7 @@
 
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ExternalCall.h"
+#include "movie/actions/ScriptRuntime.h"
 #include "tests/movie_actions/FakeTimeline.h"
 #include "tools/ActionWriter.h"
 
@@ -108,8 +109,11 @@ TEST(EncodeInvokeResult, EncodesEachValueKind) {
   EXPECT_EQ(EncodeInvokeResult(ActionValue::Boolean(false), 8), "<false/>");
   EXPECT_EQ(EncodeInvokeResult(ActionValue::Null(), 8), "<null/>");
   EXPECT_EQ(EncodeInvokeResult(ActionValue(), 8), "<undefined/>");
-  EXPECT_EQ(EncodeInvokeResult(ActionValue::MovieClip("_level0.a"), 8), "<string>_level0.a</string>");
-  EXPECT_EQ(EncodeInvokeResult(ActionValue::Object(BuiltinObject::ExternalInterface), 8), "<undefined/>");
+  Testing::FakeTimeline root("", 1, true);
+  ScriptRuntime runtime(8);
+  EXPECT_EQ(EncodeInvokeResult(ActionValue::Object(runtime.ClipOf(root.AddChild("a"))), 8),
+            "<string>_level0.a</string>");
+  EXPECT_EQ(EncodeInvokeResult(ActionValue::Object(runtime.NewObject()), 8), "<undefined/>");
 }
 
 // A movie whose first frame registers "greet" (joins "Hello, " and its

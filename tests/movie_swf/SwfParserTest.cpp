@@ -58,7 +58,7 @@ TEST(SwfParser, ReadsEveryFieldOfThePlacementTags) {
 
   PlaceSpec third = full;
   third.className = "Some.Class";
-  third.withFilterList = true;  // followed by a blend mode that must not be read as anything
+  third.withFilterList = true;  // read past, to the blend mode
   third.blendMode = 3;
 
   SwfBuilder b;
@@ -94,7 +94,7 @@ TEST(SwfParser, ReadsEveryFieldOfThePlacementTags) {
     EXPECT_EQ(p.clipDepth, std::optional<std::uint16_t>(8));
   }
   EXPECT_EQ(tags[1].place.className, std::optional<std::string>("Some.Class"));
-  EXPECT_FALSE(tags[1].place.blendMode);  // behind the filter list, left out
+  EXPECT_EQ(tags[1].place.blendMode, std::optional<std::uint8_t>(3));  // behind the filter list
 
   const PlaceObjectRecord& first = tags[2].place;
   EXPECT_EQ(first.version, 1);
@@ -195,7 +195,8 @@ TEST(SwfParser, MalformedRecordInsideItsTagIsDroppedAndReadingGoesOn) {
   EXPECT_TRUE(movie->root.labels.empty());
 }
 
-TEST(SwfParser, HugeDeclaredCountsCostNoMemory) {
+TEST(SwfParser, TimelinesReadWholeHaveTheFramesTheyShowWhateverTheyDeclare) {
+  // A huge declared count costs no memory: the frames are the ShowFrames.
   SpriteBuilder sprite;
   sprite.SetFrameCount(65535).ShowFrame();
   SwfBuilder b;
@@ -203,11 +204,21 @@ TEST(SwfParser, HugeDeclaredCountsCostNoMemory) {
   b.AddTag(kDefineSpriteTag, sprite.Build(3)).ShowFrame().End();
   auto movie = Parse(b.Build());
   ASSERT_TRUE(movie);
-  EXPECT_EQ(movie->TotalFrames(), 65535);
+  EXPECT_EQ(movie->TotalFrames(), 1);
   EXPECT_LE(movie->root.frames.size(), 1u);
   ASSERT_EQ(movie->sprites.count(3), 1u);
-  EXPECT_EQ(movie->sprites.at(3)->timeline.FrameCount(), 65535);
+  EXPECT_EQ(movie->sprites.at(3)->timeline.FrameCount(), 1);
   EXPECT_TRUE(movie->root.Frame(60000).displayList.empty());
+
+  // Fewer declared than shown: every frame shown is played.
+  SwfBuilder more;
+  more.SetFrameCount(1);
+  more.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(1, 1))).ShowFrame();
+  more.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(2, 1))).ShowFrame().End();
+  movie = Parse(more.Build());
+  ASSERT_TRUE(movie);
+  EXPECT_EQ(movie->TotalFrames(), 2);
+  EXPECT_EQ(movie->root.Frame(1).displayList.size(), 1u);
 }
 
 TEST(SwfParser, SpriteWithABrokenInnerTagKeepsItsFirstFramesAndTheMovieReadsOn) {

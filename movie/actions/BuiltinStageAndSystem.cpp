@@ -1,0 +1,320 @@
+// The objects of the player around the movie: Stage, System (with its
+// capabilities, IME and security), Key and Mouse (present, with no input:
+// nothing is ever down), Selection, Sound (present, silent),
+// MovieClipLoader (loading fails cleanly), ContextMenu, and the
+// AsBroadcaster they share their listener methods with.
+#include <cmath>
+
+#include "movie/actions/BuiltinSupport.h"
+
+namespace Halvane::Movie::Builtins {
+
+namespace {
+
+constexpr std::uint16_t kHidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+constexpr std::uint16_t kConstant = kHidden | PropertyFlag::ReadOnly;
+
+ActionValue Nothing(NativeCall&) { return ActionValue(); }
+ActionValue False(NativeCall&) { return Bool(false); }
+ActionValue Zero(NativeCall&) { return Num(0); }
+ActionValue NewPlain(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
+
+// Gives object the listener methods of AsBroadcaster and its own list.
+void MakeBroadcaster(ScriptRuntime& rt, ScriptObject* object) {
+  const ActionValue broadcaster = rt.global->Properties().Find("AsBroadcaster")
+                                      ? *rt.global->Properties().Find("AsBroadcaster")
+                                      : ActionValue();
+  ScriptObject* b = broadcaster.ObjectValue();
+  if (b == nullptr || object == nullptr) return;
+  for (const char* name : {"broadcastMessage", "addListener", "removeListener"}) {
+    if (const ActionValue* method = b->Properties().Find(name)) rt.Value(object, name, *method);
+  }
+  ArrayObject* list = rt.NewArray();
+  rt.Value(object, "_listeners", ActionValue::Object(list));
+}
+
+// --- Stage
+
+ActionValue StageWidth(NativeCall& c) { return Num(c.vm.Context().stageWidth); }
+ActionValue StageHeight(NativeCall& c) { return Num(c.vm.Context().stageHeight); }
+ActionValue StageScaleMode(NativeCall& c) {
+  const ActionValue v = c.vm.Runtime().keep["Stage.scaleMode"];
+  return v.IsString() ? v : ActionValue::String("showAll");
+}
+ActionValue SetStageScaleMode(NativeCall& c) {
+  const std::string mode = ArgText(c, 0);
+  for (const char* known : {"showAll", "noBorder", "exactFit", "noScale"}) {
+    if (mode == known) c.vm.Runtime().keep["Stage.scaleMode"] = Str(c, mode);
+  }
+  return ActionValue();
+}
+ActionValue StageAlign(NativeCall& c) {
+  const ActionValue v = c.vm.Runtime().keep["Stage.align"];
+  return v.IsString() ? v : ActionValue::String("");
+}
+ActionValue SetStageAlign(NativeCall& c) {
+  // The alignment keeps the letters it knows, in a fixed order.
+  const std::string text = ArgText(c, 0);
+  bool t = false, b = false, l = false, r = false;
+  for (const char ch : text) {
+    t = t || ch == 'T' || ch == 't';
+    b = b || ch == 'B' || ch == 'b';
+    l = l || ch == 'L' || ch == 'l';
+    r = r || ch == 'R' || ch == 'r';
+  }
+  std::string align;
+  if (t && !b) align += 'T';
+  if (b && !t) align += 'B';
+  if (l && !r) align += 'L';
+  if (r && !l) align += 'R';
+  c.vm.Runtime().keep["Stage.align"] = Str(c, align);
+  return ActionValue();
+}
+ActionValue StageShowMenu(NativeCall& c) {
+  const ActionValue v = c.vm.Runtime().keep["Stage.showMenu"];
+  return v.IsBoolean() ? v : Bool(true);
+}
+ActionValue SetStageShowMenu(NativeCall& c) {
+  c.vm.Runtime().keep["Stage.showMenu"] = Bool(ArgTruth(c, 0));
+  return ActionValue();
+}
+ActionValue StageDisplayState(NativeCall&) { return ActionValue::String("normal"); }
+
+// --- Key: nothing is ever down.
+
+ActionValue KeyIsDown(NativeCall&) { return Bool(false); }
+ActionValue KeyGetCode(NativeCall&) { return Num(0); }
+
+// --- Sound: present and silent.
+
+ActionValue SoundConstruct(NativeCall& c) {
+  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
+  if (o == nullptr) return ActionValue();
+  // The target is read as text, as the player reads it.
+  if (c.Has(0) && !c.Arg(0).IsNullish()) c.vm.Text(c.Arg(0));
+  return Obj(o);
+}
+ActionValue SoundGetVolume(NativeCall&) { return Num(100); }
+ActionValue SoundGetPan(NativeCall&) { return Num(0); }
+ActionValue SoundGetTransform(NativeCall& c) {
+  ScriptObject* o = Rt(c).NewObject();
+  if (o == nullptr) return ActionValue();
+  const ActionValue self = Obj(o);
+  c.vm.SetMember(self, "ll", Num(100));
+  c.vm.SetMember(self, "lr", Num(0));
+  c.vm.SetMember(self, "rr", Num(100));
+  c.vm.SetMember(self, "rl", Num(0));
+  return self;
+}
+
+// --- MovieClipLoader: answers as the player does for the target, then
+// nothing arrives (the control loads no files).
+
+ActionValue LoaderConstruct(NativeCall& c) {
+  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
+  if (o == nullptr) return ActionValue();
+  MakeBroadcaster(Rt(c), o);
+  c.vm.DefineValue(o, Str(c, "_listeners"), Obj(c.vm.NewArray({Obj(o)})), PropertyFlag::DontEnum);
+  return Obj(o);
+}
+
+ActionValue LoadClip(NativeCall& c) {
+  if (c.Count() < 2) return ActionValue();
+  const ActionValue& target = c.Arg(1);
+  if (target.IsClip()) return Bool(c.vm.TargetOf(target) != nullptr);
+  if (target.IsNumber()) return Bool(true);
+  if (target.IsString()) {
+    return Bool(ResolveTarget(c.vm.RootTarget(), c.vm.ActiveTarget(), target.StringValue(), c.vm.CaseSensitive()) !=
+                nullptr);
+  }
+  return Bool(false);
+}
+
+ActionValue GetProgress(NativeCall& c) {
+  ScriptObject* o = Rt(c).NewObject();
+  if (o == nullptr) return ActionValue();
+  c.vm.SetMember(Obj(o), "bytesLoaded", Num(0));
+  c.vm.SetMember(Obj(o), "bytesTotal", Num(0));
+  return Obj(o);
+}
+
+// --- Selection: no field ever has the focus.
+
+ActionValue GetFocus(NativeCall&) { return ActionValue::Null(); }
+ActionValue MinusOne(NativeCall&) { return Num(-1); }
+
+// --- ContextMenu
+
+ActionValue ContextMenuConstruct(NativeCall& c) {
+  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
+  if (o == nullptr) return ActionValue();
+  const ActionValue self = Obj(o);
+  c.vm.SetMember(self, "onSelect", c.Arg(0));
+  ScriptObject* builtIn = Rt(c).NewObject();
+  for (const char* item : {"print", "forward_back", "rewind", "loop", "play", "quality", "zoom", "save"}) {
+    c.vm.SetMember(Obj(builtIn), item, Bool(true));
+  }
+  c.vm.SetMember(self, "builtInItems", Obj(builtIn));
+  c.vm.SetMember(self, "customItems", Obj(c.vm.NewArray({})));
+  return self;
+}
+
+ActionValue HideBuiltInItems(NativeCall& c) {
+  const ActionValue items = c.vm.GetMember(c.thisValue, "builtInItems");
+  if (ScriptObject* o = items.ObjectValue()) {
+    for (const ActionValue& name : c.vm.EnumerableNames(o)) c.vm.SetMember(items, name, Bool(false));
+  }
+  return ActionValue();
+}
+
+ActionValue ContextMenuItemConstruct(NativeCall& c) {
+  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
+  if (o == nullptr) return ActionValue();
+  const ActionValue self = Obj(o);
+  c.vm.SetMember(self, "caption", c.Arg(0));
+  c.vm.SetMember(self, "onSelect", c.Arg(1));
+  c.vm.SetMember(self, "separatorBefore", Bool(c.Has(2) && ArgTruth(c, 2)));
+  c.vm.SetMember(self, "enabled", Bool(!c.Has(3) || ArgTruth(c, 3)));
+  c.vm.SetMember(self, "visible", Bool(!c.Has(4) || ArgTruth(c, 4)));
+  return self;
+}
+
+}  // namespace
+
+void InstallStageAndSystem(ScriptRuntime& rt) {
+  ScriptObject* g = rt.global;
+
+  ScriptObject* stage = rt.NewObject();
+  rt.Value(g, "Stage", ActionValue::Object(stage));
+  MakeBroadcaster(rt, stage);
+  rt.Accessor(stage, "width", StageWidth, nullptr);
+  rt.Accessor(stage, "height", StageHeight, nullptr);
+  rt.Accessor(stage, "scaleMode", StageScaleMode, SetStageScaleMode);
+  rt.Accessor(stage, "align", StageAlign, SetStageAlign);
+  rt.Accessor(stage, "showMenu", StageShowMenu, SetStageShowMenu);
+  rt.Accessor(stage, "displayState", StageDisplayState, nullptr);
+
+  ScriptObject* system = rt.NewObject();
+  rt.Value(g, "System", ActionValue::Object(system));
+  ScriptObject* capabilities = rt.NewObject();
+  rt.Value(system, "capabilities", ActionValue::Object(capabilities));
+  const struct {
+    const char* name;
+    ActionValue value;
+  } facts[] = {
+      {"avHardwareDisable", ActionValue::Boolean(true)},
+      {"hasAccessibility", ActionValue::Boolean(false)},
+      {"hasAudio", ActionValue::Boolean(true)},
+      {"hasAudioEncoder", ActionValue::Boolean(false)},
+      {"hasEmbeddedVideo", ActionValue::Boolean(false)},
+      {"hasIME", ActionValue::Boolean(false)},
+      {"hasMP3", ActionValue::Boolean(false)},
+      {"hasPrinting", ActionValue::Boolean(false)},
+      {"hasScreenBroadcast", ActionValue::Boolean(false)},
+      {"hasScreenPlayback", ActionValue::Boolean(false)},
+      {"hasStreamingAudio", ActionValue::Boolean(false)},
+      {"hasStreamingVideo", ActionValue::Boolean(false)},
+      {"hasVideoEncoder", ActionValue::Boolean(false)},
+      {"isDebugger", ActionValue::Boolean(false)},
+      {"language", ActionValue::String("en")},
+      {"localFileReadDisable", ActionValue::Boolean(true)},
+      {"manufacturer", ActionValue::String("Adobe Windows")},
+      {"os", ActionValue::String("Windows XP")},
+      {"pixelAspectRatio", ActionValue::Number(1)},
+      {"playerType", ActionValue::String("ActiveX")},
+      {"screenColor", ActionValue::String("color")},
+      {"screenDPI", ActionValue::Number(72)},
+      {"screenResolutionX", ActionValue::Number(1536)},
+      {"screenResolutionY", ActionValue::Number(864)},
+      {"version", ActionValue::String("WIN 10,0,0,0")},
+  };
+  for (const auto& fact : facts) rt.Value(capabilities, fact.name, fact.value, kConstant);
+  ScriptObject* ime = rt.NewObject();
+  rt.Value(system, "IME", ActionValue::Object(ime));
+  MakeBroadcaster(rt, ime);
+  rt.Method(ime, "getEnabled", False, 0, kHidden);
+  rt.Method(ime, "setEnabled", False, 0, kHidden);
+  rt.Method(ime, "getConversionMode", Nothing, 0, kHidden);
+  rt.Method(ime, "setConversionMode", False, 0, kHidden);
+  ScriptObject* security = rt.NewObject();
+  rt.Value(system, "security", ActionValue::Object(security));
+  rt.Method(security, "allowDomain", Nothing, 0, kHidden);
+  rt.Method(security, "allowInsecureDomain", Nothing, 0, kHidden);
+  rt.Method(security, "loadPolicyFile", Nothing, 0, kHidden);
+  rt.Value(security, "sandboxType", ActionValue::String("localWithFile"), kHidden);
+  rt.Method(system, "setClipboard", Nothing, 0, kHidden);
+  rt.Method(system, "showSettings", Nothing, 0, kHidden);
+  rt.Value(system, "useCodepage", ActionValue::Boolean(false), PropertyFlag::DontEnum);
+  rt.Value(system, "exactSettings", ActionValue::Boolean(true), PropertyFlag::DontEnum);
+
+  ScriptObject* key = rt.NewObject();
+  rt.Value(g, "Key", ActionValue::Object(key));
+  MakeBroadcaster(rt, key);
+  rt.Method(key, "isDown", KeyIsDown, 0, kHidden);
+  rt.Method(key, "isToggled", KeyIsDown, 0, kHidden);
+  rt.Method(key, "getCode", KeyGetCode, 0, kHidden);
+  rt.Method(key, "getAscii", KeyGetCode, 0, kHidden);
+  const struct {
+    const char* name;
+    int code;
+  } keys[] = {{"ALT", 18},     {"BACKSPACE", 8}, {"CAPSLOCK", 20}, {"CONTROL", 17}, {"DELETEKEY", 46},
+              {"DOWN", 40},    {"END", 35},      {"ENTER", 13},    {"ESCAPE", 27},  {"HOME", 36},
+              {"INSERT", 45},  {"LEFT", 37},     {"PGDN", 34},     {"PGUP", 33},    {"RIGHT", 39},
+              {"SHIFT", 16},   {"SPACE", 32},    {"TAB", 9},       {"UP", 38}};
+  for (const auto& k : keys) rt.Value(key, k.name, ActionValue::Number(k.code), kConstant);
+
+  ScriptObject* mouse = rt.NewObject();
+  rt.Value(g, "Mouse", ActionValue::Object(mouse));
+  MakeBroadcaster(rt, mouse);
+  rt.Method(mouse, "show", Zero, 0, kHidden);
+  rt.Method(mouse, "hide", Zero, 0, kHidden);
+
+  ScriptObject* selection = rt.NewObject();
+  rt.Value(g, "Selection", ActionValue::Object(selection));
+  MakeBroadcaster(rt, selection);
+  rt.Method(selection, "getFocus", GetFocus, 0, kHidden);
+  rt.Method(selection, "setFocus", False, 0, kHidden);
+  rt.Method(selection, "getBeginIndex", MinusOne, 0, kHidden);
+  rt.Method(selection, "getEndIndex", MinusOne, 0, kHidden);
+  rt.Method(selection, "getCaretIndex", MinusOne, 0, kHidden);
+  rt.Method(selection, "setSelection", Nothing, 0, kHidden);
+
+  ScriptObject* sound = rt.NewObject();
+  rt.Class("Sound", SoundConstruct, SoundConstruct, sound);
+  for (const char* name : {"attachSound", "start", "stop", "setVolume", "setPan", "setTransform", "loadSound"}) {
+    rt.Method(sound, name, Nothing, 0, kHidden);
+  }
+  rt.Method(sound, "getVolume", SoundGetVolume, 0, kHidden);
+  rt.Method(sound, "getPan", SoundGetPan, 0, kHidden);
+  rt.Method(sound, "getTransform", SoundGetTransform, 0, kHidden);
+  rt.Method(sound, "getBytesLoaded", Nothing, 0, kHidden);
+  rt.Method(sound, "getBytesTotal", Nothing, 0, kHidden);
+  rt.Value(sound, "duration", ActionValue(), kHidden);
+  rt.Value(sound, "position", ActionValue(), kHidden);
+
+  ScriptObject* loader = rt.NewObject();
+  rt.Class("MovieClipLoader", LoaderConstruct, LoaderConstruct, loader, nullptr,
+           PropertyFlag::DontEnum | PropertyFlag::Version7);
+  rt.Method(loader, "loadClip", LoadClip, 0, kHidden);
+  rt.Method(loader, "unloadClip", False, 0, kHidden);
+  rt.Method(loader, "getProgress", GetProgress, 0, kHidden);
+  MakeBroadcaster(rt, loader);
+
+  ScriptObject* menu = rt.NewObject();
+  rt.Class("ContextMenu", ContextMenuConstruct, ContextMenuConstruct, menu, nullptr,
+           PropertyFlag::DontEnum | PropertyFlag::Version7);
+  rt.Method(menu, "hideBuiltInItems", HideBuiltInItems, 0, kHidden);
+  rt.Method(menu, "copy", NewPlain, 0, kHidden);
+  ScriptObject* item = rt.NewObject();
+  rt.Class("ContextMenuItem", ContextMenuItemConstruct, ContextMenuItemConstruct, item, nullptr,
+           PropertyFlag::DontEnum | PropertyFlag::Version7);
+  rt.Method(item, "copy", NewPlain, 0, kHidden);
+
+  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "LocalConnection",
+                           "XMLSocket", "PrintJob", "TextSnapshot", "Accessibility"}) {
+    ScriptObject* prototype = rt.NewObject();
+    rt.Class(name, NewPlain, NewPlain, prototype);
+  }
+}
+
+}  // namespace Halvane::Movie::Builtins

@@ -1,0 +1,397 @@
+// String, Number and Boolean. String methods index UTF-16 code units as the
+// platform's player does; texts stay UTF-8 and are converted only when they
+// are not plain ASCII.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "movie/actions/BuiltinSupport.h"
+#include "movie/swf/Text.h"
+
+namespace Halvane::Movie::Builtins {
+
+namespace {
+
+// A text as String methods see it.
+class Units {
+ public:
+  explicit Units(const std::string& text) : text_(text) {
+    for (const char c : text) {
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        ascii_ = false;
+        wide_ = Utf8ToUtf16(text);
+        break;
+      }
+    }
+  }
+  std::size_t Size() const { return ascii_ ? text_.size() : wide_.size(); }
+  char16_t At(std::size_t i) const { return ascii_ ? static_cast<char16_t>(text_[i]) : wide_[i]; }
+  std::string Sub(std::size_t begin, std::size_t end) const {
+    if (end > Size()) end = Size();
+    if (begin >= end) return std::string();
+    if (ascii_) return text_.substr(begin, end - begin);
+    return Utf16ToUtf8(wide_.substr(begin, end - begin));
+  }
+  std::u16string Wide() const { return ascii_ ? std::u16string(text_.begin(), text_.end()) : wide_; }
+  // The first place at or after from where needle is, or -1.
+  long long Find(const Units& needle, std::size_t from) const {
+    const std::size_t n = needle.Size();
+    if (from > Size()) return n == 0 ? static_cast<long long>(Size()) : -1;
+    for (std::size_t i = from; i + n <= Size(); ++i) {
+      std::size_t k = 0;
+      while (k < n && At(i + k) == needle.At(k)) ++k;
+      if (k == n) return static_cast<long long>(i);
+    }
+    return -1;
+  }
+  long long FindLast(const Units& needle, std::size_t from) const {
+    const std::size_t n = needle.Size();
+    if (n > Size()) return -1;
+    std::size_t i = std::min(from, Size() - n);
+    while (true) {
+      std::size_t k = 0;
+      while (k < n && At(i + k) == needle.At(k)) ++k;
+      if (k == n) return static_cast<long long>(i);
+      if (i == 0) return -1;
+      --i;
+    }
+  }
+
+ private:
+  const std::string& text_;
+  bool ascii_ = true;
+  std::u16string wide_;
+};
+
+// The text a String method works on: this as a string.
+std::string ThisText(NativeCall& c) {
+  if (c.thisValue.IsString()) return c.thisValue.StringValue();
+  if (ScriptObject* o = c.This()) {
+    if (o->Kind() == ObjectKind::String) return static_cast<PrimitiveObject*>(o)->value.StringValue();
+  }
+  return c.vm.Text(c.thisValue);
+}
+
+// An integer argument of the String methods: NaN and undefined are 0.
+double IntArg(NativeCall& c, std::size_t i) {
+  const double v = ArgNumber(c, i);
+  if (std::isnan(v)) return 0;
+  return std::isinf(v) ? v : std::trunc(v);
+}
+
+std::size_t ClampIndex(double v, std::size_t size) {
+  if (!(v > 0)) return 0;
+  return v >= static_cast<double>(size) ? size : static_cast<std::size_t>(v);
+}
+
+ActionValue StringCall(NativeCall& c) {
+  if (!c.Has(0)) return ActionValue::String("");
+  if (c.Arg(0).IsString()) return c.Arg(0);
+  return Str(c, ArgText(c, 0));
+}
+
+ActionValue StringConstruct(NativeCall& c) {
+  const ActionValue value = c.Has(0) ? Str(c, ArgText(c, 0)) : ActionValue::String("");
+  PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::String, value);
+  if (o == nullptr) return ActionValue();
+  if (c.callee != nullptr) {
+    const ActionValue p = c.vm.GetMember(ActionValue::Object(c.callee), Rt(c).names.prototype);
+    if (p.IsObject()) o->SetProto(p);
+  }
+  return Obj(o);
+}
+
+ActionValue StringValueOf(NativeCall& c) {
+  if (c.thisValue.IsString()) return c.thisValue;
+  if (ScriptObject* o = c.This()) {
+    if (o->Kind() == ObjectKind::String) return static_cast<PrimitiveObject*>(o)->value;
+  }
+  return Str(c, c.vm.Text(c.thisValue));
+}
+
+ActionValue CharAt(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const Units u(text);
+  const double i = IntArg(c, 0);
+  if (i < 0 || i >= static_cast<double>(u.Size())) return ActionValue::String("");
+  const std::size_t at = static_cast<std::size_t>(i);
+  return Str(c, u.Sub(at, at + 1));
+}
+
+ActionValue CharCodeAt(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const Units u(text);
+  const double i = IntArg(c, 0);
+  if (i < 0 || i >= static_cast<double>(u.Size())) return Num(std::numeric_limits<double>::quiet_NaN());
+  return Num(u.At(static_cast<std::size_t>(i)));
+}
+
+ActionValue Concat(NativeCall& c) {
+  std::string text = ThisText(c);
+  for (std::size_t i = 0; i < c.Count(); ++i) {
+    text += ArgText(c, i);
+    if (text.size() > ActionContext::MaxStringLength) {
+      c.vm.Fault();
+      return ActionValue();
+    }
+  }
+  return Str(c, std::move(text));
+}
+
+ActionValue IndexOf(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const std::string search = ArgText(c, 0);
+  const Units u(text);
+  const Units s(search);
+  c.vm.Work(text.size() / 64);
+  const double from = c.Has(1) ? IntArg(c, 1) : 0;
+  return Num(static_cast<double>(u.Find(s, ClampIndex(from, u.Size() + 1))));
+}
+
+ActionValue LastIndexOf(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const std::string search = ArgText(c, 0);
+  const Units u(text);
+  const Units s(search);
+  c.vm.Work(text.size() / 64);
+  double from = c.Has(1) && !c.Arg(1).IsUndefined() ? IntArg(c, 1) : static_cast<double>(u.Size());
+  if (from < 0) return Num(-1);
+  return Num(static_cast<double>(u.FindLast(s, ClampIndex(from, u.Size()))));
+}
+
+ActionValue Slice(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const Units u(text);
+  const double size = static_cast<double>(u.Size());
+  double start = IntArg(c, 0);
+  double end = c.Has(1) && !c.Arg(1).IsUndefined() ? IntArg(c, 1) : size;
+  if (start < 0) start += size;
+  if (end < 0) end += size;
+  return Str(c, u.Sub(ClampIndex(start, u.Size()), ClampIndex(end, u.Size())));
+}
+
+ActionValue Substring(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const Units u(text);
+  double start = IntArg(c, 0);
+  double end = c.Has(1) && !c.Arg(1).IsUndefined() ? IntArg(c, 1) : static_cast<double>(u.Size());
+  std::size_t a = ClampIndex(start, u.Size());
+  std::size_t b = ClampIndex(end, u.Size());
+  if (a > b) std::swap(a, b);
+  return Str(c, u.Sub(a, b));
+}
+
+ActionValue Substr(NativeCall& c) {
+  const std::string text = ThisText(c);
+  const Units u(text);
+  const double size = static_cast<double>(u.Size());
+  double start = IntArg(c, 0);
+  if (start < 0) start = std::max(0.0, start + size);
+  double length = c.Has(1) && !c.Arg(1).IsUndefined() ? IntArg(c, 1) : size;
+  if (length < 0) length = std::max(0.0, length + size - start);
+  const std::size_t a = ClampIndex(start, u.Size());
+  const std::size_t b = ClampIndex(static_cast<double>(a) + length, u.Size());
+  return Str(c, u.Sub(a, b));
+}
+
+ActionValue Split(NativeCall& c) {
+  const std::string text = ThisText(c);
+  std::vector<ActionValue> parts;
+  double limit = std::numeric_limits<double>::infinity();
+  if (c.Has(1) && !c.Arg(1).IsUndefined()) {
+    limit = ArgNumber(c, 1);
+    if (std::isnan(limit)) limit = 0;
+  }
+  if (!c.Has(0) || c.Arg(0).IsUndefined()) {
+    parts.push_back(Str(c, text));
+  } else {
+    const std::string separator = ArgText(c, 0);
+    const Units u(text);
+    c.vm.Work(text.size() / 16);
+    if (separator.empty()) {
+      for (std::size_t i = 0; i < u.Size() && parts.size() < limit; ++i) parts.push_back(Str(c, u.Sub(i, i + 1)));
+    } else if (!text.empty() || c.vm.Version() < 6) {
+      const Units s(separator);
+      std::size_t start = 0;
+      while (parts.size() < limit) {
+        const long long at = u.Find(s, start);
+        if (at < 0) {
+          parts.push_back(Str(c, u.Sub(start, u.Size())));
+          break;
+        }
+        parts.push_back(Str(c, u.Sub(start, static_cast<std::size_t>(at))));
+        start = static_cast<std::size_t>(at) + s.Size();
+        if (c.vm.Abnormal()) break;
+      }
+    } else {
+      parts.push_back(ActionValue::String(""));
+    }
+  }
+  return Obj(c.vm.NewArray(parts));
+}
+
+char16_t LowerOf(char16_t u) {
+  if (u >= 'A' && u <= 'Z') return static_cast<char16_t>(u + 32);
+  if ((u >= 0xC0 && u <= 0xDE && u != 0xD7)) return static_cast<char16_t>(u + 32);
+  if (u >= 0x391 && u <= 0x3AB && u != 0x3A2) return static_cast<char16_t>(u + 32);
+  if (u >= 0x410 && u <= 0x42F) return static_cast<char16_t>(u + 32);
+  if (u >= 0x400 && u <= 0x40F) return static_cast<char16_t>(u + 80);
+  if (u >= 0x100 && u <= 0x17F && (u & 1) == 0 && u != 0x130 && u != 0x138) return static_cast<char16_t>(u + 1);
+  if (u >= 0xFF21 && u <= 0xFF3A) return static_cast<char16_t>(u + 32);
+  return u;
+}
+
+char16_t UpperOf(char16_t u) {
+  if (u >= 'a' && u <= 'z') return static_cast<char16_t>(u - 32);
+  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char16_t>(u - 32);
+  if (u == 0xFF) return 0x178;
+  if (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) return static_cast<char16_t>(u - 32);
+  if (u >= 0x430 && u <= 0x44F) return static_cast<char16_t>(u - 32);
+  if (u >= 0x450 && u <= 0x45F) return static_cast<char16_t>(u - 80);
+  if (u >= 0x101 && u <= 0x17F && (u & 1) == 1 && u != 0x131 && u != 0x138) return static_cast<char16_t>(u - 1);
+  if (u >= 0xFF41 && u <= 0xFF5A) return static_cast<char16_t>(u - 32);
+  return u;
+}
+
+ActionValue ChangeCase(NativeCall& c, bool upper) {
+  const std::string text = ThisText(c);
+  c.vm.Work(text.size() / 64);
+  const Units u(text);
+  std::u16string wide = u.Wide();
+  for (char16_t& ch : wide) ch = upper ? UpperOf(ch) : LowerOf(ch);
+  return Str(c, Utf16ToUtf8(wide));
+}
+
+ActionValue ToLowerCase(NativeCall& c) { return ChangeCase(c, false); }
+ActionValue ToUpperCase(NativeCall& c) { return ChangeCase(c, true); }
+
+ActionValue FromCharCode(NativeCall& c) {
+  std::u16string wide;
+  for (std::size_t i = 0; i < c.Count(); ++i) {
+    const std::uint16_t unit = static_cast<std::uint16_t>(WrapToInt32(ArgNumber(c, i)));
+    if (unit == 0) break;
+    wide.push_back(static_cast<char16_t>(unit));
+  }
+  return Str(c, Utf16ToUtf8(wide));
+}
+
+// --- Number
+
+double ThisNumber(NativeCall& c, bool& ok) {
+  ok = true;
+  if (c.thisValue.IsNumber()) return c.thisValue.NumberValue();
+  if (ScriptObject* o = c.This()) {
+    if (o->Kind() == ObjectKind::Number) return static_cast<PrimitiveObject*>(o)->value.NumberValue();
+  }
+  ok = false;
+  return 0;
+}
+
+ActionValue NumberCall(NativeCall& c) { return Num(c.Has(0) ? ArgNumber(c, 0) : 0); }
+
+ActionValue NumberConstruct(NativeCall& c) {
+  PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::Number, Num(c.Has(0) ? ArgNumber(c, 0) : 0));
+  if (o != nullptr && c.callee != nullptr) {
+    const ActionValue p = c.vm.GetMember(ActionValue::Object(c.callee), Rt(c).names.prototype);
+    if (p.IsObject()) o->SetProto(p);
+  }
+  return Obj(o);
+}
+
+ActionValue NumberToString(NativeCall& c) {
+  bool ok = false;
+  const double v = ThisNumber(c, ok);
+  if (!ok) return ActionValue();
+  int radix = 10;
+  if (c.Has(0) && !c.Arg(0).IsUndefined()) radix = ArgInt(c, 0);
+  if (radix < 2 || radix > 36 || radix == 10) return Str(c, FormatNumber(v));
+  return Str(c, FormatRadix(v, radix));
+}
+
+ActionValue NumberValueOf(NativeCall& c) {
+  bool ok = false;
+  const double v = ThisNumber(c, ok);
+  return ok ? Num(v) : ActionValue();
+}
+
+// --- Boolean
+
+ActionValue BooleanCall(NativeCall& c) { return Bool(ArgTruth(c, 0)); }
+
+ActionValue BooleanConstruct(NativeCall& c) {
+  PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::Boolean, Bool(ArgTruth(c, 0)));
+  if (o != nullptr && c.callee != nullptr) {
+    const ActionValue p = c.vm.GetMember(ActionValue::Object(c.callee), Rt(c).names.prototype);
+    if (p.IsObject()) o->SetProto(p);
+  }
+  return Obj(o);
+}
+
+ActionValue BooleanValueOf(NativeCall& c) {
+  if (c.thisValue.IsBoolean()) return c.thisValue;
+  if (ScriptObject* o = c.This()) {
+    if (o->Kind() == ObjectKind::Boolean) return static_cast<PrimitiveObject*>(o)->value;
+  }
+  return ActionValue();
+}
+
+ActionValue BooleanToString(NativeCall& c) {
+  const ActionValue v = BooleanValueOf(c);
+  if (!v.IsBoolean()) return ActionValue();
+  return ActionValue::String(v.BooleanValue() ? "true" : "false");
+}
+
+}  // namespace
+
+std::string FormatRadix(double value, int radix) {
+  const std::int32_t n = WrapToInt32(value);
+  std::uint32_t magnitude = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+  std::string digits;
+  do {
+    digits += "0123456789abcdefghijklmnopqrstuvwxyz"[magnitude % static_cast<std::uint32_t>(radix)];
+    magnitude /= static_cast<std::uint32_t>(radix);
+  } while (magnitude != 0);
+  if (n < 0) digits += '-';
+  std::reverse(digits.begin(), digits.end());
+  return digits;
+}
+
+void InstallString(ScriptRuntime& rt) {
+  rt.stringProto = rt.NewObject();
+  FunctionObject* string = rt.Class("String", StringCall, StringConstruct, rt.stringProto);
+  ScriptObject* p = rt.stringProto;
+  rt.Method(p, "toString", StringValueOf);
+  rt.Method(p, "valueOf", StringValueOf);
+  rt.Method(p, "charAt", CharAt);
+  rt.Method(p, "charCodeAt", CharCodeAt);
+  rt.Method(p, "concat", Concat);
+  rt.Method(p, "indexOf", IndexOf);
+  rt.Method(p, "lastIndexOf", LastIndexOf);
+  rt.Method(p, "slice", Slice);
+  rt.Method(p, "substring", Substring);
+  rt.Method(p, "substr", Substr);
+  rt.Method(p, "split", Split);
+  rt.Method(p, "toLowerCase", ToLowerCase);
+  rt.Method(p, "toUpperCase", ToUpperCase);
+  rt.Method(string, "fromCharCode", FromCharCode);
+}
+
+void InstallNumberAndBoolean(ScriptRuntime& rt) {
+  rt.numberProto = rt.NewObject();
+  FunctionObject* number = rt.Class("Number", NumberCall, NumberConstruct, rt.numberProto);
+  rt.Method(rt.numberProto, "toString", NumberToString);
+  rt.Method(rt.numberProto, "valueOf", NumberValueOf);
+  const std::uint16_t constant = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
+  rt.Value(number, "MAX_VALUE", ActionValue::Number(std::numeric_limits<double>::max()), constant);
+  rt.Value(number, "MIN_VALUE", ActionValue::Number(std::numeric_limits<double>::denorm_min()), constant);
+  rt.Value(number, "NaN", ActionValue::Number(std::numeric_limits<double>::quiet_NaN()), constant);
+  rt.Value(number, "NEGATIVE_INFINITY", ActionValue::Number(-std::numeric_limits<double>::infinity()), constant);
+  rt.Value(number, "POSITIVE_INFINITY", ActionValue::Number(std::numeric_limits<double>::infinity()), constant);
+
+  rt.booleanProto = rt.NewObject();
+  rt.Class("Boolean", BooleanCall, BooleanConstruct, rt.booleanProto);
+  rt.Method(rt.booleanProto, "toString", BooleanToString);
+  rt.Method(rt.booleanProto, "valueOf", BooleanValueOf);
+}
+
+}  // namespace Halvane::Movie::Builtins

@@ -1,0 +1,701 @@
+// TextField (the properties and methods of text fields, their HTML text)
+// and TextFormat. A field's state is its TextFieldData; the properties are
+// accessors of TextField.prototype, as the platform's player has them.
+//
+// Measures (textWidth, textHeight, autoSize) come from a simple model of
+// the default font: the control draws with the fonts it has, so exact
+// metrics of the platform's fonts are not reproduced.
+#include <algorithm>
+#include <cmath>
+
+#include "movie/actions/BuiltinSupport.h"
+#include "movie/actions/TextFieldData.h"
+#include "movie/swf/Text.h"
+
+namespace Halvane::Movie::Builtins {
+
+namespace {
+
+constexpr std::uint16_t kHidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+
+TextFieldData* ThisField(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  return t ? t->TextField() : nullptr;
+}
+
+std::string ColorText(std::uint32_t color) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "#%06X", color & 0xFFFFFFu);
+  return buffer;
+}
+
+std::string Upper(std::string s) {
+  for (char& ch : s) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  }
+  return s;
+}
+
+std::string EscapeHtml(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    switch (ch) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += ch; break;
+    }
+  }
+  return out;
+}
+
+// --- HTML text in and out
+
+std::string DecodeEntity(const std::string& name) {
+  if (name == "amp") return "&";
+  if (name == "lt") return "<";
+  if (name == "gt") return ">";
+  if (name == "quot") return "\"";
+  if (name == "apos") return "'";
+  if (name == "nbsp") return "\xC2\xA0";
+  if (name.size() > 1 && name[0] == '#') {
+    std::uint32_t code = 0;
+    const bool hex = name[1] == 'x' || name[1] == 'X';
+    for (std::size_t i = hex ? 2 : 1; i < name.size(); ++i) {
+      const int d = DigitValue(name[i]);
+      if (d < 0 || d >= (hex ? 16 : 10)) return std::string();
+      code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
+      if (code > 0x10FFFF) return std::string();
+    }
+    std::string out;
+    AppendUtf8(out, code);
+    return out;
+  }
+  return std::string();
+}
+
+std::string AttributeOf(const std::string& tag, const char* name) {
+  std::string lower = AsciiLowerCase(tag);
+  const std::string key = name;
+  std::size_t at = 0;
+  while ((at = lower.find(key, at)) != std::string::npos) {
+    std::size_t p = at + key.size();
+    while (p < lower.size() && lower[p] == ' ') ++p;
+    if (p < lower.size() && lower[p] == '=' && (at == 0 || lower[at - 1] == ' ')) {
+      ++p;
+      while (p < lower.size() && lower[p] == ' ') ++p;
+      if (p < tag.size() && (tag[p] == '"' || tag[p] == '\'')) {
+        const char quote = tag[p];
+        const std::size_t end = tag.find(quote, p + 1);
+        return tag.substr(p + 1, end == std::string::npos ? std::string::npos : end - p - 1);
+      }
+      std::size_t end = p;
+      while (end < tag.size() && tag[end] != ' ') ++end;
+      return tag.substr(p, end - p);
+    }
+    at += key.size();
+  }
+  return std::string();
+}
+
+}  // namespace
+
+// Parses the HTML subset of text fields into runs.
+std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite) {
+  std::vector<TextRun> runs;
+  std::vector<TextFormatData> stack{base};
+  const auto add = [&](const std::string& text) {
+    if (text.empty()) return;
+    if (!runs.empty() && runs.back().format.font == stack.back().font &&
+        runs.back().format.size == stack.back().size && runs.back().format.color == stack.back().color &&
+        runs.back().format.bold == stack.back().bold && runs.back().format.italic == stack.back().italic &&
+        runs.back().format.underline == stack.back().underline && runs.back().format.align == stack.back().align &&
+        runs.back().format.url == stack.back().url) {
+      runs.back().text += text;
+    } else {
+      runs.push_back(TextRun{text, stack.back()});
+    }
+  };
+  bool paragraphOpen = false;
+  std::size_t i = 0;
+  while (i < html.size()) {
+    const char ch = html[i];
+    if (ch == '<') {
+      const std::size_t end = html.find('>', i);
+      if (end == std::string::npos) break;
+      std::string tag = html.substr(i + 1, end - i - 1);
+      i = end + 1;
+      const bool closing = !tag.empty() && tag[0] == '/';
+      if (closing) tag.erase(0, 1);
+      std::string name = AsciiLowerCase(tag.substr(0, tag.find_first_of(" /")));
+      if (name == "br" || name == "sbr") {
+        add("\r");
+        continue;
+      }
+      if (name == "p" || name == "li") {
+        if (closing) {
+          if (stack.size() > 1) stack.pop_back();
+          add("\r");
+          paragraphOpen = false;
+        } else {
+          stack.push_back(stack.back());
+          const std::string align = AsciiLowerCase(AttributeOf(tag, "align"));
+          if (!align.empty()) stack.back().align = align;
+          if (name == "li") stack.back().bullet = true;
+          paragraphOpen = true;
+        }
+        continue;
+      }
+      if (name == "b" || name == "i" || name == "u" || name == "font" || name == "a" || name == "textformat" ||
+          name == "span") {
+        if (closing) {
+          if (stack.size() > 1) stack.pop_back();
+          continue;
+        }
+        stack.push_back(stack.back());
+        TextFormatData& f = stack.back();
+        if (name == "b") f.bold = true;
+        if (name == "i") f.italic = true;
+        if (name == "u") f.underline = true;
+        if (name == "a") {
+          f.url = AttributeOf(tag, "href");
+          f.target = AttributeOf(tag, "target");
+        }
+        if (name == "font") {
+          const std::string face = AttributeOf(tag, "face");
+          if (!face.empty()) f.font = face;
+          const std::string size = AttributeOf(tag, "size");
+          if (!size.empty()) {
+            const double v = ParseFloatPrefix(size);
+            if (!std::isnan(v)) f.size = (size[0] == '+' || size[0] == '-') ? f.size + v : v;
+          }
+          const std::string color = AttributeOf(tag, "color");
+          if (color.size() > 1 && color[0] == '#') {
+            f.color = static_cast<std::uint32_t>(ParseIntPrefix(color.substr(1), 16)) & 0xFFFFFFu;
+          }
+          const std::string spacing = AttributeOf(tag, "letterspacing");
+          if (!spacing.empty()) f.letterSpacing = ParseFloatPrefix(spacing);
+        }
+        if (name == "textformat") {
+          const std::string leading = AttributeOf(tag, "leading");
+          if (!leading.empty()) f.leading = ParseFloatPrefix(leading);
+          const std::string indent = AttributeOf(tag, "indent");
+          if (!indent.empty()) f.indent = ParseFloatPrefix(indent);
+          const std::string left = AttributeOf(tag, "leftmargin");
+          if (!left.empty()) f.leftMargin = ParseFloatPrefix(left);
+          const std::string right = AttributeOf(tag, "rightmargin");
+          if (!right.empty()) f.rightMargin = ParseFloatPrefix(right);
+        }
+      }
+      continue;
+    }
+    if (ch == '&') {
+      const std::size_t end = html.find(';', i);
+      if (end != std::string::npos && end - i <= 10) {
+        const std::string decoded = DecodeEntity(html.substr(i + 1, end - i - 1));
+        if (!decoded.empty()) {
+          add(decoded);
+          i = end + 1;
+          continue;
+        }
+      }
+      add("&");
+      ++i;
+      continue;
+    }
+    if (ch == '\n') {
+      // A line break in HTML source is no break of the text.
+      ++i;
+      continue;
+    }
+    std::size_t next = html.find_first_of("<&\n", i);
+    if (next == std::string::npos) next = html.size();
+    std::string text = html.substr(i, next - i);
+    if (condenseWhite) {
+      std::string condensed;
+      for (const char t : text) {
+        const bool space = t == ' ' || t == '\t' || t == '\r';
+        if (space && !condensed.empty() && condensed.back() == ' ') continue;
+        condensed += space ? ' ' : t;
+      }
+      text = condensed;
+    }
+    add(text);
+    i = next;
+  }
+  (void)paragraphOpen;
+  // A final paragraph break is not kept.
+  if (!runs.empty() && !runs.back().text.empty() && runs.back().text.back() == '\r') {
+    runs.back().text.pop_back();
+    if (runs.back().text.empty()) runs.pop_back();
+  }
+  return runs;
+}
+
+namespace {
+
+std::string FontTags(const TextFormatData& f, const std::string& text) {
+  std::string inner = EscapeHtml(text);
+  if (f.underline) inner = "<U>" + inner + "</U>";
+  if (f.italic) inner = "<I>" + inner + "</I>";
+  if (f.bold) inner = "<B>" + inner + "</B>";
+  std::string out = "<FONT FACE=\"" + f.font + "\" SIZE=\"" + FormatNumber(f.size) + "\" COLOR=\"" +
+                    ColorText(f.color) + "\" LETTERSPACING=\"" + FormatNumber(f.letterSpacing) +
+                    "\" KERNING=\"" + (f.kerning ? "1" : "0") + "\">" + inner + "</FONT>";
+  if (!f.url.empty()) out = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + out + "</A>";
+  return out;
+}
+
+// The field's text as the HTML the player gives back.
+std::string GenerateHtml(const TextFieldData& d) {
+  std::vector<std::pair<TextFormatData, std::string>> paragraphs;
+  std::string out;
+  std::string current;
+  TextFormatData paragraphFormat = d.runs.empty() ? d.defaultFormat : d.runs.front().format;
+  const auto closeParagraph = [&]() {
+    out += "<P ALIGN=\"" + Upper(paragraphFormat.align) + "\">" + current + "</P>";
+    current.clear();
+  };
+  bool any = false;
+  for (const TextRun& run : d.runs) {
+    std::size_t start = 0;
+    while (start <= run.text.size()) {
+      std::size_t brk = run.text.find_first_of("\r\n", start);
+      const std::string part = run.text.substr(start, brk == std::string::npos ? std::string::npos : brk - start);
+      if (!part.empty()) current += FontTags(run.format, part);
+      any = true;
+      if (brk == std::string::npos) break;
+      if (current.empty()) current = FontTags(run.format, "");
+      closeParagraph();
+      paragraphFormat = run.format;
+      start = brk + 1;
+    }
+  }
+  if (!any || !current.empty() || out.empty()) {
+    if (current.empty()) current = FontTags(d.runs.empty() ? d.defaultFormat : d.runs.back().format, "");
+    closeParagraph();
+  }
+  return out;
+}
+
+// A rough measure of the default fonts: half an em per character, the
+// line as tall as the size and a few pixels of leading.
+void Measure(const TextFieldData& d, double& width, double& height) {
+  const std::string text = d.Text();
+  double lineWidth = 0;
+  width = 0;
+  int lines = text.empty() ? 0 : 1;
+  double size = d.runs.empty() ? d.defaultFormat.size : d.runs.front().format.size;
+  for (const char ch : text) {
+    if (ch == '\r' || ch == '\n') {
+      ++lines;
+      lineWidth = 0;
+      continue;
+    }
+    if ((static_cast<unsigned char>(ch) & 0xC0) == 0x80) continue;
+    lineWidth += size * 0.5;
+    width = std::max(width, lineWidth);
+  }
+  height = lines * (size + 2);
+}
+
+// --- TextField properties
+
+enum Property {
+  GridFitType, AntiAliasType, Thickness, Sharpness, Filters, Scroll, MaxScroll, BorderColor, BackgroundColor,
+  TextColor, TabIndex, AutoSize, TextValue, Type, HtmlText, Variable, HScroll, MaxHScroll, MaxChars,
+  EmbedFonts, Html, Border, Background, WordWrap, Password, Multiline, Selectable, Length, BottomScroll,
+  TextWidth, TextHeight, Restrict, CondenseWhite, MouseWheelEnabled, StyleSheet
+};
+
+const char* const kPropertyNames[] = {
+    "gridFitType", "antiAliasType", "thickness", "sharpness", "filters", "scroll", "maxscroll", "borderColor",
+    "backgroundColor", "textColor", "tabIndex", "autoSize", "text", "type", "htmlText", "variable", "hscroll",
+    "maxhscroll", "maxChars", "embedFonts", "html", "border", "background", "wordWrap", "password", "multiline",
+    "selectable", "length", "bottomScroll", "textWidth", "textHeight", "restrict", "condenseWhite",
+    "mouseWheelEnabled", "styleSheet"};
+
+// The variable a field shows, read through its parent's timeline.
+bool BoundVariable(NativeCall& c, ActionTarget& field, ActionValue& value) {
+  TextFieldData* d = field.TextField();
+  if (d == nullptr || d->variable.empty() || field.Parent() == nullptr) return false;
+  ResolvedVariable resolved;
+  if (!ResolveVariable(c.vm.RootTarget(), *field.Parent(), d->variable, c.vm.CaseSensitive(), resolved)) return false;
+  const ActionValue* v = resolved.target->Variables().Find(resolved.name);
+  if (v == nullptr) return false;
+  value = *v;
+  return true;
+}
+
+void SetBoundVariable(NativeCall& c, ActionTarget& field, const std::string& text) {
+  TextFieldData* d = field.TextField();
+  if (d == nullptr || d->variable.empty() || field.Parent() == nullptr) return;
+  ResolvedVariable resolved;
+  if (!ResolveVariable(c.vm.RootTarget(), *field.Parent(), d->variable, c.vm.CaseSensitive(), resolved)) return;
+  resolved.target->Variables().Set(resolved.name, Str(c, text));
+}
+
+void FitToText(TextFieldData& d) {
+  if (d.autoSize == "none") return;
+  double width = 0, height = 0;
+  Measure(d, width, height);
+  const double newWidth = d.wordWrap ? d.width : width + 4;
+  const double newHeight = height + 4;
+  if (!d.wordWrap) {
+    if (d.autoSize == "right") d.x += d.width - newWidth;
+    else if (d.autoSize == "center") d.x += (d.width - newWidth) / 2;
+    d.width = newWidth;
+  }
+  d.height = newHeight;
+}
+
+ActionValue Get(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  TextFieldData* d = t ? t->TextField() : nullptr;
+  if (d == nullptr) return ActionValue();
+  double width = 0, height = 0;
+  switch (c.Tag()) {
+    case GridFitType: return ActionValue::String("pixel");
+    case AntiAliasType: return ActionValue::String("normal");
+    case Thickness:
+    case Sharpness: return Num(0);
+    case Filters: return Obj(c.vm.NewArray({}));
+    case Scroll: return Num(d->scroll);
+    case MaxScroll:
+    case BottomScroll: return Num(1);
+    case BorderColor: return Num(d->borderColor);
+    case BackgroundColor: return Num(d->backgroundColor);
+    case TextColor: return Num(d->runs.empty() ? d->defaultFormat.color : d->runs.front().format.color);
+    case TabIndex: return ActionValue();
+    case AutoSize: return Str(c, d->autoSize);
+    case TextValue: {
+      ActionValue bound;
+      if (BoundVariable(c, *t, bound)) return Str(c, c.vm.Text(bound));
+      return Str(c, d->Text());
+    }
+    case Type: return ActionValue::String(d->input ? "input" : "dynamic");
+    case HtmlText:
+      if (!d->html) return Str(c, d->Text());
+      return Str(c, GenerateHtml(*d));
+    case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
+    case HScroll: return Num(d->hscroll);
+    case MaxHScroll: return Num(0);
+    case MaxChars: return d->maxChars > 0 ? Num(d->maxChars) : ActionValue::Null();
+    case EmbedFonts: return Bool(d->embedFonts);
+    case Html: return Bool(d->html);
+    case Border: return Bool(d->border);
+    case Background: return Bool(d->background);
+    case WordWrap: return Bool(d->wordWrap);
+    case Password: return Bool(d->password);
+    case Multiline: return Bool(d->multiline);
+    case Selectable: return Bool(d->selectable);
+    case Length: return Num(static_cast<double>(Utf16Length(d->Text())));
+    case TextWidth:
+      Measure(*d, width, height);
+      return Num(width);
+    case TextHeight:
+      Measure(*d, width, height);
+      return Num(height);
+    case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
+    case CondenseWhite: return Bool(d->condenseWhite);
+    case MouseWheelEnabled: return Bool(true);
+    case StyleSheet: return ActionValue();
+    default: return ActionValue();
+  }
+}
+
+ActionValue Set(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  TextFieldData* d = t ? t->TextField() : nullptr;
+  if (d == nullptr) return ActionValue();
+  const ActionValue& v = c.Arg(0);
+  const auto color = [&] { return static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu; };
+  switch (c.Tag()) {
+    case Scroll: d->scroll = std::max(1, TruncateToInt32(c.vm.Number(v))); break;
+    case HScroll: d->hscroll = std::max(0, TruncateToInt32(c.vm.Number(v))); break;
+    case BorderColor: d->borderColor = color(); break;
+    case BackgroundColor: d->backgroundColor = color(); break;
+    case TextColor: {
+      const std::uint32_t rgb = color();
+      d->defaultFormat.color = rgb;
+      for (TextRun& r : d->runs) r.format.color = rgb;
+      break;
+    }
+    case AutoSize: {
+      if (v.IsBoolean()) {
+        d->autoSize = v.BooleanValue() ? "left" : "none";
+      } else {
+        const std::string mode = c.vm.Text(v);
+        d->autoSize = mode == "left" || mode == "right" || mode == "center" ? mode : "none";
+      }
+      FitToText(*d);
+      break;
+    }
+    case TextValue: {
+      const std::string text = c.vm.Text(v);
+      std::string plain;
+      for (const char ch : text) plain += ch == '\n' ? '\r' : ch;
+      if (d->maxChars > 0 && d->input) {
+        // (a field's own typing is capped; scripts may set any text)
+      }
+      d->SetText(plain);
+      SetBoundVariable(c, *t, plain);
+      FitToText(*d);
+      break;
+    }
+    case Type: {
+      const std::string type = c.vm.Text(v);
+      if (type == "input") d->input = true;
+      else if (type == "dynamic") d->input = false;
+      break;
+    }
+    case HtmlText: {
+      const std::string text = c.vm.Text(v);
+      if (d->html) d->runs = ParseHtml(text, d->defaultFormat, d->condenseWhite);
+      else d->SetText(text);
+      SetBoundVariable(c, *t, d->Text());
+      FitToText(*d);
+      break;
+    }
+    case Variable: d->variable = v.IsNullish() ? std::string() : c.vm.Text(v); break;
+    case MaxChars: {
+      const double n = c.vm.Number(v);
+      d->maxChars = std::isfinite(n) && n > 0 ? TruncateToInt32(n) : 0;
+      break;
+    }
+    case EmbedFonts: d->embedFonts = c.vm.Truth(v); break;
+    case Html: d->html = c.vm.Truth(v); break;
+    case Border: d->border = c.vm.Truth(v); break;
+    case Background: d->background = c.vm.Truth(v); break;
+    case WordWrap: d->wordWrap = c.vm.Truth(v); break;
+    case Password: d->password = c.vm.Truth(v); break;
+    case Multiline: d->multiline = c.vm.Truth(v); break;
+    case Selectable: d->selectable = c.vm.Truth(v); break;
+    case Restrict: d->restrict = v.IsNullish() ? std::string() : c.vm.Text(v); break;
+    case CondenseWhite: d->condenseWhite = c.vm.Truth(v); break;
+    default: break;
+  }
+  return ActionValue();
+}
+
+// --- TextFormat
+
+const char* const kFormatNames[] = {"align",  "blockIndent", "bold",   "bullet",   "color",
+                                    "display", "font",        "indent", "italic",   "kerning",
+                                    "leading", "leftMargin",  "letterSpacing", "rightMargin", "size",
+                                    "tabStops", "target",     "underline", "url"};
+
+ActionValue NewTextFormat(NativeCall& c) {
+  ScriptRuntime& rt = Rt(c);
+  const ActionValue textFormatClass = c.vm.GetMember(ActionValue::Object(rt.global), "TextFormat");
+  ScriptObject* proto = c.vm.GetMember(textFormatClass, rt.names.prototype).ObjectValue();
+  ScriptObject* o = rt.NewObject(proto ? proto : rt.objectProto);
+  if (o == nullptr) return ActionValue();
+  for (const char* name : kFormatNames) {
+    c.vm.SetMember(Obj(o), name, std::string(name) == "display" ? ActionValue::String("block") : ActionValue::Null());
+  }
+  return Obj(o);
+}
+
+ActionValue FormatToObject(NativeCall& c, const TextFormatData& f) {
+  const ActionValue o = NewTextFormat(c);
+  if (!o.IsObject()) return o;
+  c.vm.SetMember(o, "align", Str(c, f.align));
+  c.vm.SetMember(o, "blockIndent", Num(f.blockIndent));
+  c.vm.SetMember(o, "bold", Bool(f.bold));
+  c.vm.SetMember(o, "bullet", Bool(f.bullet));
+  c.vm.SetMember(o, "color", Num(f.color));
+  c.vm.SetMember(o, "font", Str(c, f.font));
+  c.vm.SetMember(o, "indent", Num(f.indent));
+  c.vm.SetMember(o, "italic", Bool(f.italic));
+  c.vm.SetMember(o, "kerning", Bool(f.kerning));
+  c.vm.SetMember(o, "leading", Num(f.leading));
+  c.vm.SetMember(o, "leftMargin", Num(f.leftMargin));
+  c.vm.SetMember(o, "letterSpacing", Num(f.letterSpacing));
+  c.vm.SetMember(o, "rightMargin", Num(f.rightMargin));
+  c.vm.SetMember(o, "size", Num(f.size));
+  std::vector<ActionValue> stops;
+  for (const double s : f.tabStops) stops.push_back(Num(s));
+  c.vm.SetMember(o, "tabStops", Obj(c.vm.NewArray(stops)));
+  c.vm.SetMember(o, "target", Str(c, f.target));
+  c.vm.SetMember(o, "underline", Bool(f.underline));
+  c.vm.SetMember(o, "url", Str(c, f.url));
+  return o;
+}
+
+// Applies the members of a TextFormat object that are not null.
+void ApplyFormat(NativeCall& c, const ActionValue& from, TextFormatData& f) {
+  const auto has = [&](const char* name, ActionValue& v) {
+    v = c.vm.GetMember(from, name);
+    return !v.IsNullish();
+  };
+  ActionValue v;
+  if (has("align", v)) {
+    const std::string a = AsciiLowerCase(c.vm.Text(v));
+    if (a == "left" || a == "right" || a == "center" || a == "justify") f.align = a;
+  }
+  if (has("blockIndent", v)) f.blockIndent = c.vm.Number(v);
+  if (has("bold", v)) f.bold = c.vm.Truth(v);
+  if (has("bullet", v)) f.bullet = c.vm.Truth(v);
+  if (has("color", v)) f.color = static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu;
+  if (has("font", v)) f.font = c.vm.Text(v);
+  if (has("indent", v)) f.indent = c.vm.Number(v);
+  if (has("italic", v)) f.italic = c.vm.Truth(v);
+  if (has("kerning", v)) f.kerning = c.vm.Truth(v);
+  if (has("leading", v)) f.leading = c.vm.Number(v);
+  if (has("leftMargin", v)) f.leftMargin = c.vm.Number(v);
+  if (has("letterSpacing", v)) f.letterSpacing = c.vm.Number(v);
+  if (has("rightMargin", v)) f.rightMargin = c.vm.Number(v);
+  if (has("size", v)) f.size = c.vm.Number(v);
+  if (has("target", v)) f.target = c.vm.Text(v);
+  if (has("underline", v)) f.underline = c.vm.Truth(v);
+  if (has("url", v)) f.url = c.vm.Text(v);
+}
+
+ActionValue TextFormatConstruct(NativeCall& c) {
+  const ActionValue o = NewTextFormat(c);
+  if (!o.IsObject()) return o;
+  const char* order[] = {"font", "size", "color", "bold", "italic", "underline", "url", "target",
+                         "align", "leftMargin", "rightMargin", "indent", "leading"};
+  for (std::size_t i = 0; i < c.Count() && i < 13; ++i) {
+    if (!c.Arg(i).IsUndefined()) c.vm.SetMember(o, order[i], c.Arg(i));
+  }
+  return o;
+}
+
+ActionValue GetTextExtent(NativeCall& c) {
+  TextFieldData d;
+  d.SetText(ArgText(c, 0));
+  const ActionValue size = c.vm.GetMember(c.thisValue, "size");
+  if (size.IsNumber()) d.runs.front().format.size = size.NumberValue();
+  double width = 0, height = 0;
+  Measure(d, width, height);
+  ScriptObject* o = Rt(c).NewObject();
+  if (o == nullptr) return ActionValue();
+  c.vm.SetMember(Obj(o), "width", Num(width));
+  c.vm.SetMember(Obj(o), "height", Num(height));
+  c.vm.SetMember(Obj(o), "textFieldWidth", Num(width + 4));
+  c.vm.SetMember(Obj(o), "textFieldHeight", Num(height + 4));
+  c.vm.SetMember(Obj(o), "ascent", Num(d.runs.front().format.size * 0.9));
+  c.vm.SetMember(Obj(o), "descent", Num(d.runs.front().format.size * 0.22));
+  return Obj(o);
+}
+
+// --- TextField methods
+
+ActionValue GetNewTextFormat(NativeCall& c) {
+  TextFieldData* d = ThisField(c);
+  return d ? FormatToObject(c, d->defaultFormat) : ActionValue();
+}
+
+ActionValue SetNewTextFormat(NativeCall& c) {
+  if (TextFieldData* d = ThisField(c)) {
+    if (c.Arg(0).IsObject()) ApplyFormat(c, c.Arg(0), d->defaultFormat);
+  }
+  return ActionValue();
+}
+
+ActionValue GetTextFormat(NativeCall& c) {
+  TextFieldData* d = ThisField(c);
+  if (d == nullptr) return ActionValue();
+  // The format of the whole text when it has one; members that differ (or
+  // all of them, for an empty field) are null.
+  if (d->runs.empty() || d->Text().empty()) return NewTextFormat(c);
+  const ActionValue o = FormatToObject(c, d->runs.front().format);
+  for (std::size_t i = 1; i < d->runs.size(); ++i) {
+    const TextFormatData& a = d->runs.front().format;
+    const TextFormatData& b = d->runs[i].format;
+    if (a.font != b.font) c.vm.SetMember(o, "font", ActionValue::Null());
+    if (a.size != b.size) c.vm.SetMember(o, "size", ActionValue::Null());
+    if (a.color != b.color) c.vm.SetMember(o, "color", ActionValue::Null());
+    if (a.bold != b.bold) c.vm.SetMember(o, "bold", ActionValue::Null());
+    if (a.italic != b.italic) c.vm.SetMember(o, "italic", ActionValue::Null());
+    if (a.underline != b.underline) c.vm.SetMember(o, "underline", ActionValue::Null());
+  }
+  return o;
+}
+
+ActionValue SetTextFormat(NativeCall& c) {
+  TextFieldData* d = ThisField(c);
+  if (d == nullptr) return ActionValue();
+  const ActionValue& format = c.Arg(c.Count() > 0 ? c.Count() - 1 : 0);
+  if (!format.IsObject()) return ActionValue();
+  for (TextRun& r : d->runs) ApplyFormat(c, format, r.format);
+  if (d->runs.empty()) ApplyFormat(c, format, d->defaultFormat);
+  return ActionValue();
+}
+
+ActionValue ReplaceSel(NativeCall& c) {
+  if (TextFieldData* d = ThisField(c)) d->SetText(d->Text() + ArgText(c, 0));
+  return ActionValue();
+}
+
+ActionValue ReplaceText(NativeCall& c) {
+  TextFieldData* d = ThisField(c);
+  if (d == nullptr || c.Count() < 3) return ActionValue();
+  const std::u16string text = Utf8ToUtf16(d->Text());
+  const double begin = std::clamp(ArgNumber(c, 0), 0.0, static_cast<double>(text.size()));
+  const double end = std::clamp(ArgNumber(c, 1), begin, static_cast<double>(text.size()));
+  if (std::isnan(begin) || std::isnan(end)) return ActionValue();
+  const std::u16string replaced = text.substr(0, static_cast<std::size_t>(begin)) + Utf8ToUtf16(ArgText(c, 2)) +
+                                  text.substr(static_cast<std::size_t>(end));
+  d->SetText(Utf16ToUtf8(replaced));
+  return ActionValue();
+}
+
+ActionValue RemoveTextField(NativeCall& c) {
+  if (ActionTarget* t = ThisTarget(c)) {
+    if (t->IsTextField() && t->Depth() >= 0) t->RemoveFromParent();
+  }
+  return ActionValue();
+}
+
+ActionValue GetDepth(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  return t ? Num(t->Depth()) : ActionValue();
+}
+
+ActionValue GetFontList(NativeCall& c) {
+  return Obj(c.vm.NewArray({Str(c, "_sans"), Str(c, "_serif"), Str(c, "_typewriter"), Str(c, "Times New Roman")}));
+}
+
+ActionValue TextFieldConstruct(NativeCall& c) { return Obj(NewNativeInstance(c, Rt(c).textFieldProto, nullptr)); }
+
+}  // namespace
+
+void InstallTextField(ScriptRuntime& rt) {
+  rt.textFieldProto = rt.NewObject();
+  FunctionObject* textField = rt.Class("TextField", TextFieldConstruct, TextFieldConstruct, rt.textFieldProto);
+  ScriptObject* p = rt.textFieldProto;
+  const std::size_t count = sizeof kPropertyNames / sizeof kPropertyNames[0];
+  for (std::size_t i = 0; i < count; ++i) {
+    const bool readOnly = i == MaxScroll || i == MaxHScroll || i == Length || i == BottomScroll ||
+                          i == TextWidth || i == TextHeight;
+    rt.Accessor(p, kPropertyNames[i], Get, readOnly ? nullptr : Set, static_cast<int>(i), 0);
+  }
+  rt.Method(p, "replaceSel", ReplaceSel, 0, kHidden);
+  rt.Method(p, "getTextFormat", GetTextFormat, 0, kHidden);
+  rt.Method(p, "setTextFormat", SetTextFormat, 0, kHidden);
+  rt.Method(p, "removeTextField", RemoveTextField, 0, kHidden);
+  rt.Method(p, "getNewTextFormat", GetNewTextFormat, 0, kHidden);
+  rt.Method(p, "setNewTextFormat", SetNewTextFormat, 0, kHidden);
+  rt.Method(p, "getDepth", GetDepth, 0, kHidden);
+  rt.Method(p, "replaceText", ReplaceText, 0, kHidden);
+  rt.Method(textField, "getFontList", GetFontList, 0, kHidden);
+
+  ScriptObject* format = rt.NewObject();
+  rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);
+  rt.Method(format, "getTextExtent", GetTextExtent, 0, kHidden);
+}
+
+}  // namespace Halvane::Movie::Builtins
+
+namespace Halvane::Movie {
+
+void SetHtmlText(TextFieldData& field, const std::string& html) {
+  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite);
+}
+
+}  // namespace Halvane::Movie

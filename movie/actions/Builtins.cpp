@@ -1,0 +1,21 @@
+#include "movie/actions/BuiltinSupport.h"
+
+namespace Halvane::Movie {
+
+void InstallBuiltins(ScriptRuntime& rt) {
+  Builtins::InstallObjectAndFunction(rt);
+  Builtins::InstallArray(rt);
+  Builtins::InstallString(rt);
+  Builtins::InstallNumberAndBoolean(rt);
+  Builtins::InstallMath(rt);
+  Builtins::InstallDate(rt);
+  Builtins::InstallGlobals(rt);
+  Builtins::InstallMovieClip(rt);
+  Builtins::InstallTextField(rt);
+  Builtins::InstallStageAndSystem(rt);
+  Builtins::InstallXml(rt);
+  Builtins::InstallGeometry(rt);
+  Builtins::InstallServices(rt);
+}
+
+}  // namespace Halvane::Movie

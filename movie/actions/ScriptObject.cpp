@@ -1,0 +1,148 @@
+#include "movie/actions/ScriptObject.h"
+
+#include "movie/actions/ActionPath.h"
+#include "movie/actions/ActionTarget.h"
+#include "movie/actions/ScriptHeap.h"
+#include "movie/swf/Text.h"
+
+namespace Halvane::Movie {
+
+void ScriptObject::Watch(const ActionValue& name, ActionValue callback, ActionValue userData) {
+  if (!watchers_) watchers_ = std::make_unique<std::vector<Watcher>>();
+  const bool caseSensitive = Properties().CaseSensitive();
+  for (Watcher& w : *watchers_) {
+    if (SameName(w.name.StringValue(), name.StringValue(), caseSensitive)) {
+      w.callback = std::move(callback);
+      w.userData = std::move(userData);
+      return;
+    }
+  }
+  watchers_->push_back(Watcher{name, std::move(callback), std::move(userData)});
+}
+
+bool ScriptObject::Unwatch(const std::string& name) {
+  if (!watchers_) return false;
+  const bool caseSensitive = Properties().CaseSensitive();
+  for (auto it = watchers_->begin(); it != watchers_->end(); ++it) {
+    if (SameName(it->name.StringValue(), name, caseSensitive)) {
+      watchers_->erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+const ScriptObject::Watcher* ScriptObject::FindWatcher(const std::string& name) const {
+  if (!watchers_) return nullptr;
+  const bool caseSensitive = Properties().CaseSensitive();
+  for (const Watcher& w : *watchers_) {
+    if (SameName(w.name.StringValue(), name, caseSensitive)) return &w;
+  }
+  return nullptr;
+}
+
+void ScriptObject::Trace(GcMarker& marker) {
+  marker.Mark(*properties_);
+  marker.Mark(proto_);
+  if (watchers_) {
+    for (const Watcher& w : *watchers_) {
+      marker.Mark(w.callback);
+      marker.Mark(w.userData);
+    }
+  }
+  for (ScriptObject* i : interfaces_) marker.Mark(i);
+}
+
+void ScopeNode::Trace(GcMarker& marker) {
+  marker.Mark(object_);
+  marker.Mark(next_);
+}
+
+void FunctionObject::Trace(GcMarker& marker) {
+  ScriptObject::Trace(marker);
+  marker.Mark(scope);
+  marker.Mark(definer);
+}
+
+void ArrayObject::Trace(GcMarker& marker) {
+  ScriptObject::Trace(marker);
+  for (const Element& e : elements) marker.Mark(e.value);
+}
+
+ClipObject::ClipObject(ActionTarget& target, bool caseSensitive)
+    : ScriptObject(ObjectKind::Clip, caseSensitive), target_(&target) {
+  UseProperties(&target.Variables());
+  target.SetScript(this);
+}
+
+ClipObject::~ClipObject() {
+  if (target_ != nullptr) target_->SetScript(nullptr);
+}
+
+void ClipObject::Detach(std::string path) {
+  if (target_ == nullptr) return;
+  target_->SetScript(nullptr);
+  target_ = nullptr;
+  lastPath_ = std::move(path);
+  UseProperties(nullptr);
+}
+
+void ClipObject::Trace(GcMarker& marker) { ScriptObject::Trace(marker); }
+
+void PrimitiveObject::Trace(GcMarker& marker) {
+  ScriptObject::Trace(marker);
+  marker.Mark(value);
+}
+
+void NativeObject::Trace(GcMarker& marker) {
+  ScriptObject::Trace(marker);
+  if (state) state->Trace(marker);
+}
+
+ActionTarget::~ActionTarget() {
+  if (script_ != nullptr) script_->Detach(std::string());
+}
+
+void ActionTarget::ReleaseScript() {
+  if (script_ != nullptr) script_->Detach(DotTargetPath(*this));
+}
+
+void GcMarker::Mark(const VariableStore& store) {
+  for (const VariableStore::Entry& e : store.Entries()) {
+    if (!e.Live()) continue;
+    Mark(e.value);
+    Mark(e.getter);
+    Mark(e.setter);
+  }
+}
+
+void GcMarker::Drain() {
+  while (!pending_.empty()) {
+    HeapCell* cell = pending_.back();
+    pending_.pop_back();
+    cell->Trace(*this);
+  }
+}
+
+ScriptHeap::~ScriptHeap() {
+  // Display objects may outlive the heap; they must not reach into it.
+  for (HeapCell* cell : cells_) {
+    if (auto* clip = dynamic_cast<ClipObject*>(cell)) clip->Detach(std::string());
+  }
+  for (HeapCell* cell : cells_) delete cell;
+}
+
+void ScriptHeap::Sweep() {
+  std::size_t kept = 0;
+  for (HeapCell* cell : cells_) {
+    if (cell->marked_) {
+      cell->marked_ = false;
+      cells_[kept++] = cell;
+    } else {
+      delete cell;
+    }
+  }
+  cells_.resize(kept);
+}
+
+}  // namespace Halvane::Movie

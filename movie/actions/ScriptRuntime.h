@@ -1,0 +1,131 @@
+// Everything of the action language that lives as long as the movie: the
+// heap, the global object with the built-in classes, the prototypes the
+// interpreter gives new objects, the classes registered for symbols, the
+// timers of setInterval and setTimeout, and the in-memory shared objects.
+//
+// One per movie (the ActionContext owns it and makes it on the first run).
+// Worker thread only.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "movie/actions/ScriptHeap.h"
+#include "movie/actions/ScriptObject.h"
+
+namespace Halvane::Movie {
+
+class ActionTarget;
+struct ActionContext;
+
+// Names the interpreter and the built-ins use over and over, made once.
+struct CommonNames {
+  ActionValue prototype, constructor, proto, length, toString, valueOf, callee, caller,
+      arguments, constructorOfThis, resolve, listeners, thisName, super;
+};
+
+// A timer of setInterval / setTimeout: what it calls, when, how often.
+struct ScriptTimer {
+  int id = 0;
+  ActionValue function;    // called with thisObject undefined...
+  ActionValue object;      // ...or the method name of object
+  ActionValue method;
+  std::vector<ActionValue> arguments;
+  double interval = 0;     // milliseconds
+  double due = 0;          // movie time of the next call
+  bool once = false;       // setTimeout
+};
+
+class ScriptRuntime {
+ public:
+  // Objects per run the heap may hold (see ScriptHeap::MaxCells); timers;
+  // shared objects.
+  static constexpr std::size_t MaxTimers = 1024;
+  static constexpr std::size_t MaxSharedObjects = 256;
+
+  explicit ScriptRuntime(int swfVersion);
+  ~ScriptRuntime();
+  ScriptRuntime(const ScriptRuntime&) = delete;
+  ScriptRuntime& operator=(const ScriptRuntime&) = delete;
+
+  int Version() const { return version_; }
+  bool CaseSensitive() const { return heap_.CaseSensitive(); }
+  ScriptHeap& Heap() { return heap_; }
+
+  // New objects with the built-in prototypes; null when the heap is full.
+  ScriptObject* NewObject();
+  ScriptObject* NewObject(ScriptObject* proto);
+  ArrayObject* NewArray();
+  FunctionObject* NewNative(NativeFunction call, int tag = 0, NativeFunction construct = nullptr);
+  // A function object with its prototype object (constructor pointing back),
+  // as DefineFunction makes one.
+  FunctionObject* NewFunction();
+  ScopeNode* NewScope(ScriptObject* object, ScopeNode* next, bool isWith = false);
+  PrimitiveObject* NewPrimitive(ObjectKind kind, ActionValue value);
+
+  // The script object of a target, made on first use with the prototype of
+  // its kind (MovieClip.prototype or TextField.prototype).
+  ClipObject* ClipOf(ActionTarget& target);
+
+  // Defines a native method (or any value) on an object, with flags.
+  FunctionObject* Method(ScriptObject* on, const char* name, NativeFunction call, int tag = 0,
+                         std::uint16_t flags = PropertyFlag::DontEnum);
+  void Value(ScriptObject* on, const char* name, ActionValue value,
+             std::uint16_t flags = PropertyFlag::DontEnum);
+  // A native getter/setter pair (setter may be null: read-only).
+  void Accessor(ScriptObject* on, const char* name, NativeFunction get, NativeFunction set,
+                int tag = 0, std::uint16_t flags = PropertyFlag::DontEnum);
+  // A built-in class: constructor (native), its prototype (proto of the
+  // prototype: Object.prototype unless given), set on the global object.
+  FunctionObject* Class(const char* name, NativeFunction call, NativeFunction construct,
+                        ScriptObject* prototype, ScriptObject* on = nullptr,
+                        std::uint16_t flags = PropertyFlag::DontEnum);
+
+  ScriptObject* global = nullptr;
+  ScriptObject* objectProto = nullptr;
+  ScriptObject* functionProto = nullptr;
+  ScriptObject* arrayProto = nullptr;
+  ScriptObject* stringProto = nullptr;
+  ScriptObject* numberProto = nullptr;
+  ScriptObject* booleanProto = nullptr;
+  ScriptObject* dateProto = nullptr;
+  ScriptObject* clipProto = nullptr;
+  ScriptObject* textFieldProto = nullptr;
+  ScriptObject* buttonProto = nullptr;
+  ScriptObject* errorProto = nullptr;
+  ScriptObject* xmlNodeProto = nullptr;
+  ScriptObject* xmlProto = nullptr;
+  FunctionObject* objectClass = nullptr;
+  FunctionObject* functionClass = nullptr;
+  FunctionObject* arrayClass = nullptr;
+  CommonNames names;
+
+  // Object.registerClass: symbol name to constructor.
+  std::map<std::string, ActionValue> registeredClasses;
+  // Timers in the order they were made.
+  std::vector<ScriptTimer> timers;
+  int nextTimerId = 1;
+  // SharedObject.getLocal: one object per name, kept for the movie's life.
+  std::map<std::string, ScriptObject*> sharedObjects;
+  // Values kept alive for the built-ins (listener lists of Key, Mouse,
+  // Stage, ...), by name.
+  std::map<std::string, ActionValue> keep;
+
+  // The heap's size at which the next collection is worth its cost.
+  std::size_t collectAt = 0;
+
+  // Marks what the runtime holds (not the timelines).
+  void MarkRoots(GcMarker& marker);
+
+ private:
+  int version_;
+  ScriptHeap heap_;
+};
+
+// Installs the built-in classes and functions on runtime.global.
+void InstallBuiltins(ScriptRuntime& runtime);
+
+}  // namespace Halvane::Movie

@@ -1,0 +1,84 @@
+// The state of a text field (DefineEditText, or createTextField): what the
+// TextField built-ins read and write, and what a renderer draws. The
+// timeline owns one per text field instance.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Halvane::Movie {
+
+// A text format (TextFormat): the field's default one, and the format of
+// each run of its text. Unset members of a TextFormat object read null.
+struct TextFormatData {
+  std::string font = "Times New Roman";
+  double size = 12;
+  std::uint32_t color = 0;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool bullet = false;
+  bool kerning = false;
+  std::string align = "left";
+  double leftMargin = 0;
+  double rightMargin = 0;
+  double indent = 0;
+  double blockIndent = 0;
+  double leading = 0;
+  double letterSpacing = 0;
+  std::string url;
+  std::string target;
+  std::vector<double> tabStops;
+};
+
+// One run of a field's text in one format.
+struct TextRun {
+  std::string text;  // UTF-8
+  TextFormatData format;
+};
+
+struct TextFieldData {
+  // The text, as runs of formats (their texts joined are the field's text).
+  std::vector<TextRun> runs;
+  TextFormatData defaultFormat;
+  bool html = false;
+  bool multiline = false;
+  bool wordWrap = false;
+  bool selectable = true;
+  bool password = false;
+  bool border = false;
+  bool background = false;
+  bool embedFonts = false;
+  bool condenseWhite = false;
+  bool input = false;  // type "input" (else "dynamic")
+  std::string autoSize = "none";
+  std::uint32_t borderColor = 0x000000;
+  std::uint32_t backgroundColor = 0xFFFFFF;
+  int maxChars = 0;  // 0: no limit
+  int scroll = 1;
+  int hscroll = 0;
+  std::string variable;  // the variable the field shows ("" for none)
+  std::string restrict;  // "" for none
+  // The field's box in its own coordinates, pixels.
+  double x = 0;
+  double y = 0;
+  double width = 100;
+  double height = 100;
+
+  std::string Text() const {
+    std::string out;
+    for (const TextRun& r : runs) out += r.text;
+    return out;
+  }
+  void SetText(std::string text) {
+    runs.clear();
+    runs.push_back(TextRun{std::move(text), defaultFormat});
+  }
+};
+
+// Sets the field's text from the HTML subset text fields understand (p, br,
+// font, b, i, u, a, li, textformat and the common entities).
+void SetHtmlText(TextFieldData& field, const std::string& html);
+
+}  // namespace Halvane::Movie
