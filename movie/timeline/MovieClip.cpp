@@ -466,7 +466,9 @@ void MovieClip::RemoveAt(int depth) {
 void MovieClip::AttachSprite(DisplayObject& object, int key) {
   if (const EditTextDefinition* edit = player_.FindEditText(object.characterId)) {
     object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
-    object.text->Initialize(*edit);
+    const auto& fonts = player_.Definition().fonts;
+    const auto font = edit->fontId ? fonts.find(*edit->fontId) : fonts.end();
+    object.text->Initialize(*edit, font == fonts.end() ? nullptr : &font->second);
     if (object.name.empty()) object.name = player_.NextInstanceName();
     player_.TextFieldPlaced(*object.text);
     return;
