@@ -1,5 +1,6 @@
 #include "io/ImageCodec.h"
 
+#include <algorithm>
 #include <limits>
 
 // The library's implementation is compiled here once, without its file and
@@ -78,6 +79,23 @@ std::vector<std::uint8_t> EncodePngRgb(const std::uint8_t* rgb, std::int32_t wid
   }
   stbi_write_png_to_func(&AppendBytes, &png, width, height, 3, rgb, static_cast<int>(stride));
   return png;
+}
+
+std::vector<std::uint8_t> EncodeJpegRgb(const std::uint8_t* rgb, std::int32_t width, std::int32_t height,
+                                        std::size_t stride, int quality) {
+  std::vector<std::uint8_t> jpeg;
+  if (rgb == nullptr || width < 1 || height < 1 || stride < static_cast<std::size_t>(width) * 3 ||
+      quality < 1 || quality > 100) {
+    return jpeg;
+  }
+  // The writer takes packed rows.
+  std::vector<std::uint8_t> packed(static_cast<std::size_t>(width) * height * 3);
+  for (std::int32_t y = 0; y < height; ++y) {
+    std::copy(rgb + stride * y, rgb + stride * y + static_cast<std::size_t>(width) * 3,
+              packed.begin() + static_cast<std::ptrdiff_t>(y) * width * 3);
+  }
+  stbi_write_jpg_to_func(&AppendBytes, &jpeg, width, height, 3, packed.data(), quality);
+  return jpeg;
 }
 
 }  // namespace Halvane::IO

@@ -33,4 +33,9 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image
 std::vector<std::uint8_t> EncodePngRgb(const std::uint8_t* rgb, std::int32_t width,
                                        std::int32_t height, std::size_t stride);
 
+// A baseline JPEG file of the same pixels at quality 1 to 100 (for tests,
+// examples and benchmarks: the movies' JPEG bitmaps); empty on bad sizes.
+std::vector<std::uint8_t> EncodeJpegRgb(const std::uint8_t* rgb, std::int32_t width, std::int32_t height,
+                                        std::size_t stride, int quality);
+
 }  // namespace Halvane::IO
