@@ -116,10 +116,20 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
     case ActionCode::Multiply:
     case ActionCode::Divide:
     case ActionCode::Modulo: {
-      // The first generation converts the left operand first.
+      // The first generation converts the left operand first for Add and
+      // Multiply, the right one first for Subtract and Divide.
       const ActionValue right = Pop();
-      const double b = Number(Pop());
-      const double a = Number(right);
+      const ActionValue left = Pop();
+      const bool rightFirst = action.code == ActionCode::Subtract || action.code == ActionCode::Divide;
+      double a = 0;
+      double b = 0;
+      if (rightFirst) {
+        a = Number(right);
+        b = Number(left);
+      } else {
+        b = Number(left);
+        a = Number(right);
+      }
       double result = 0;
       switch (action.code) {
         case ActionCode::Add: result = b + a; break;
@@ -213,10 +223,19 @@ Outcome Interpreter::ComparisonAndLogic(Frame&, Action& action) {
   switch (action.code) {
     case ActionCode::Equals:
     case ActionCode::Less: {
-      // The first generation converts the left operand first.
+      // The first generation converts the right operand of Equals first,
+      // the left one of Less.
       const ActionValue right = Pop();
-      const double b = Number(Pop());
-      const double a = Number(right);
+      const ActionValue left = Pop();
+      double a = 0;
+      double b = 0;
+      if (action.code == ActionCode::Equals) {
+        a = Number(right);
+        b = Number(left);
+      } else {
+        b = Number(left);
+        a = Number(right);
+      }
       PushBool(action.code == ActionCode::Equals ? b == a : b < a);
       break;
     }
@@ -521,7 +540,7 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       break;
     }
     case ActionCode::SetTarget: {
-      const std::string path = action.payload.String();
+      const std::string path = MovieText(action.payload.String());
       if (action.payload.Failed()) {
         Fault();
         return Flow::Stop;
@@ -678,7 +697,13 @@ Outcome Interpreter::ControlFlowAndFunctions(Frame& f, Action& action) {
 Outcome Interpreter::Objects(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::InitArray: {
-      const std::size_t count = PopCount();
+      // A count beyond the stack makes nothing and takes nothing.
+      const double wanted = Number(Pop());
+      if (wanted > static_cast<double>(Available())) {
+        Push(ActionValue());
+        break;
+      }
+      const std::size_t count = wanted > 0 ? static_cast<std::size_t>(wanted) : 0;
       ArrayObject* array = rt_.NewArray();
       if (array == nullptr) {
         Fault();
@@ -697,24 +722,23 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
       break;
     }
     case ActionCode::InitObject: {
-      const std::size_t count = PopCount(2);
+      const double wanted = Number(Pop());
+      if (wanted * 2 > static_cast<double>(Available())) {
+        Push(ActionValue());
+        break;
+      }
+      const std::size_t count = wanted > 0 ? static_cast<std::size_t>(wanted) : 0;
       ScriptObject* object = rt_.NewObject();
       if (object == nullptr) {
         Fault();
         return Flow::Stop;
       }
-      std::vector<std::pair<ActionValue, ActionValue>> pairs;
-      pairs.reserve(count);
+      // Pairs are defined as they come off the stack, the last first.
       for (std::size_t i = 0; i < count; ++i) {
         ActionValue value = Pop();
-        ActionValue name = Pop();
-        pairs.emplace_back(std::move(name), std::move(value));
-      }
-      // Pairs come off the stack last first; they are defined first first.
-      for (std::size_t i = count; i > 0; --i) {
-        auto& pair = pairs[i - 1];
-        const ActionValue key = pair.first.IsString() ? pair.first : StringValue(Text(pair.first));
-        SetMember(ActionValue::Object(object), key, std::move(pair.second));
+        const ActionValue name = Pop();
+        const ActionValue key = name.IsString() ? name : StringValue(Text(name));
+        SetMember(ActionValue::Object(object), key, std::move(value));
       }
       Push(ActionValue::Object(object));
       break;
@@ -800,7 +824,7 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
 // Services of the player: trace, time and random numbers. Loading from
 // URLs has no effect in the control, and the first generation's Call keeps
 // the stack balanced.
-Outcome Interpreter::Services(Frame&, Action& action) {
+Outcome Interpreter::Services(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::Trace: {
       const ActionValue v = Pop();
@@ -825,9 +849,12 @@ Outcome Interpreter::Services(Frame&, Action& action) {
       Pop();
       Pop();
       break;
-    case ActionCode::Call:
-      Pop();
+    case ActionCode::Call: {
+      CallFrame(f, Pop());
+      // A block whose timeline is gone ends with the frame it called.
+      if (f.original != nullptr && f.original->Gone() && !Abnormal()) return Flow::Return;
       break;
+    }
     default:
       break;
   }

@@ -234,6 +234,14 @@ Outcome Interpreter::WithBlock(Frame& f, Action& action) {
   return GoOn;
 }
 
+std::string Interpreter::MovieText(std::string text) {
+  if (version_ >= 6 || !context_.legacyText) return text;
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return context_.legacyText(text);
+  }
+  return text;
+}
+
 bool Interpreter::PushValues(Frame& f, SwfReader& r) {
   while (r.Remaining() > 0) {
     const std::uint8_t type = r.U8();
@@ -241,7 +249,7 @@ bool Interpreter::PushValues(Frame& f, SwfReader& r) {
       case ActionCode::PushType::String: {
         std::string text = r.String();
         if (r.Failed()) return false;
-        PushString(std::move(text));
+        PushString(MovieText(std::move(text)));
         break;
       }
       case ActionCode::PushType::Float: {
@@ -301,7 +309,7 @@ void Interpreter::SetConstantPool(Frame& f, Action& action) {
   auto pool = std::make_shared<std::vector<ActionValue>>();
   pool->reserve(count);
   for (std::uint16_t i = 0; i < count && !action.payload.Failed(); ++i) {
-    pool->push_back(ActionValue::String(action.payload.String()));
+    pool->push_back(ActionValue::String(MovieText(action.payload.String())));
   }
   if (action.payload.Failed() || !Charge(action.length)) {
     Fault();
@@ -315,7 +323,7 @@ bool Interpreter::DefineFunction(Frame& f, Action& action) {
   const bool second = action.code == ActionCode::DefineFunction2;
   const std::size_t next = action.next;
   auto code = std::make_shared<FunctionCode>();
-  code->name = r.String();
+  code->name = MovieText(r.String());
   const std::uint16_t count = r.U16();
   if (second) {
     code->secondForm = true;
@@ -324,7 +332,7 @@ bool Interpreter::DefineFunction(Frame& f, Action& action) {
   }
   for (std::uint16_t i = 0; i < count && !r.Failed(); ++i) {
     if (second) code->parameterRegisters.push_back(r.U8());
-    code->parameters.push_back(ActionValue::String(r.String()));
+    code->parameters.push_back(ActionValue::String(MovieText(r.String())));
   }
   const std::uint16_t codeSize = r.U16();
   if (r.Failed() || codeSize > f.end - next) return false;

@@ -57,6 +57,9 @@ struct ActionContext {
   // system clock, and UTC as the local time.
   std::function<double()> currentTime;
   std::function<int(double)> localOffsetMinutes;
+  // Texts of movies before version 6 are in the code page of the system
+  // that plays them; this gives their UTF-8. Empty: taken as they are.
+  std::function<std::string(const std::string&)> legacyText;
   // State of the generator behind RandomNumber and Math.random; set it for
   // repeatable runs.
   std::uint32_t randomState = 0x2545F491u;

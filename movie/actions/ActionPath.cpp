@@ -3,6 +3,7 @@
 #include "movie/actions/ScriptObject.h"
 #include "movie/swf/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -42,7 +43,12 @@ ActionTarget* ResolveTargetImpl(ActionTarget& root, ActionTarget& current, const
       if (j == i) return nullptr;
       const std::string segment = path.substr(i, j - i);
       i = j;
-      if (SameName(segment, "_root", caseSensitive) || SameName(segment, "_level0", caseSensitive)) {
+      int level = 0;
+      if (SameName(segment, "_root", caseSensitive)) {
+        target = &root;
+      } else if (LevelOfName(segment, caseSensitive, level)) {
+        // Only the first level holds a movie.
+        if (level != 0) return nullptr;
         target = &root;
       } else if (SameName(segment, "_parent", caseSensitive)) {
         target = target->Parent();
@@ -153,6 +159,16 @@ std::string SlashTargetPath(ActionTarget& target) {
     path += *it;
   }
   return path;
+}
+
+bool LevelOfName(const std::string& name, bool caseSensitive, int& level) {
+  if (name.size() < 7 || !SameName(name.substr(0, 6), "_level", caseSensitive)) return false;
+  if (name[6] < '0' || name[6] > '9') return false;
+  level = 0;
+  for (std::size_t i = 6; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
+    level = std::min(level * 10 + (name[i] - '0'), 1 << 20);
+  }
+  return true;
 }
 
 std::string DotTargetPath(ActionTarget& target) {

@@ -35,6 +35,10 @@ ActionTarget* ResolveTarget(ActionTarget& root, ActionTarget& current,
 bool ResolveVariable(ActionTarget& root, ActionTarget& current, const std::string& path,
                      bool caseSensitive, ResolvedVariable& result);
 
+// The level a name like _level0 names: "_level" and digits, whatever
+// follows them ("_level0abc" is level 0). False for other names.
+bool LevelOfName(const std::string& name, bool caseSensitive, int& level);
+
 // "/" for the root, "/a/b" below it: the _target property.
 std::string SlashTargetPath(ActionTarget& target);
 // "_level0" for the root, "_level0.a.b" below it: a timeline's text value.

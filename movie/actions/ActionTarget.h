@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "movie/actions/VariableStore.h"
 #include "movie/swf/SwfRecords.h"
@@ -96,6 +97,10 @@ class ActionTarget {
   virtual bool GotoLabel(const std::string& label, bool play) = 0;
   virtual int CurrentFrame() const = 0;  // 0-based
   virtual int TotalFrames() const = 0;
+  // The action blocks of a frame (0-based) and the frame of a label, for
+  // the Call action: null and -1 when there are none.
+  virtual const std::vector<ByteBlock>* FrameActions(int frame) const { (void)frame; return nullptr; }
+  virtual int FrameOfLabel(const std::string& label) const { (void)label; return -1; }
   // Frames available; a fully loaded movie answers TotalFrames.
   virtual int FramesLoaded() const { return TotalFrames(); }
   virtual bool Playing() const { return false; }
@@ -106,6 +111,10 @@ class ActionTarget {
   // case. ForEachChild visits the display objects below this one that are
   // targets, lowest depth first.
   virtual ActionTarget* Parent() = 0;
+  // Removed from its parent's display list while still reachable (its
+  // unload handlers have run or it has none): code running in it acts on
+  // the root instead.
+  virtual bool Gone() const { return false; }
   virtual ActionTarget* Root() = 0;
   virtual ActionTarget* ChildByName(const std::string& name, bool caseSensitive) = 0;
   virtual void ForEachChild(const std::function<void(ActionTarget&)>& visit) { (void)visit; }

@@ -13,7 +13,12 @@ namespace {
 bool IsHexDigit(char c) { return DigitValue(c) >= 0 && DigitValue(c) < 16; }
 
 ActionValue IsNaN(NativeCall& c) { return Bool(std::isnan(ArgNumber(c, 0))); }
-ActionValue IsFinite(NativeCall& c) { return Bool(std::isfinite(ArgNumber(c, 0))); }
+// isFinite reads undefined and empty texts as NaN in every version.
+ActionValue IsFinite(NativeCall& c) {
+  const ActionValue& v = c.Arg(0);
+  if (v.IsObject()) return Bool(std::isfinite(ArgNumber(c, 0)));
+  return Bool(std::isfinite(v.ToNumber(std::max(7, c.vm.Version()))));
+}
 
 // parseInt as the platform's player reads it: without a radix, "0x" at
 // the very start is hexadecimal (a sign may follow it) and a leading 0 is
@@ -47,6 +52,11 @@ double ParseIntText(const std::string& s, bool hasRadix, double radixArgument) {
     if (i + 1 < s.size() && (s[i + 1] == 'x' || s[i + 1] == 'X')) return nan;
     radix = octal ? 8 : 10;
   } else if (hexPrefix) {
+    i = 2;
+  } else if (hasRadix && s.size() >= 3 && (s[0] == '+' || s[0] == '-') && s[1] == '0' &&
+             (s[2] == 'x' || s[2] == 'X')) {
+    // A signed hexadecimal prefix under another radix: its sign and zero
+    // are skipped, and the sign is lost.
     i = 2;
   } else {
     while (i < s.size() && IsAsciiSpace(s[i])) ++i;

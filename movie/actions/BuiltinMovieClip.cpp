@@ -38,20 +38,24 @@ ActionValue Timeline(NativeCall& c) {
   return ActionValue();
 }
 
-// Copies the enumerable properties of an init object onto a new instance.
+// Copies the enumerable properties of an init object onto a new instance,
+// the oldest first (the reverse of for-in).
 void ApplyInitObject(NativeCall& c, ActionTarget& child, const ActionValue& init) {
   ScriptObject* source = init.ObjectValue();
   if (source == nullptr) return;
   const ActionValue target = c.vm.ClipValue(child);
-  for (const ActionValue& name : c.vm.EnumerableNames(source)) {
-    c.vm.SetMember(target, name, c.vm.GetMember(init, name));
+  const std::vector<ActionValue> names = c.vm.EnumerableNames(source);
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    c.vm.SetMember(target, *name, c.vm.GetMember(init, *name));
     if (c.vm.Abnormal()) return;
   }
 }
 
-// A new instance made by script: its init object, then its class.
+// A new instance made by script: its class's prototype, its init object
+// (through the class's setters), then the class's constructor.
 ActionValue Welcome(NativeCall& c, ActionTarget* child, const ActionValue& init, const std::string& symbol) {
   if (child == nullptr) return ActionValue();
+  SetTargetClass(*child, symbol, c.vm.Context());
   ApplyInitObject(c, *child, init);
   ConstructTarget(*child, symbol, c.vm.Context());
   return c.vm.ClipValue(*child);

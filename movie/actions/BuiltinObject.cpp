@@ -25,7 +25,10 @@ ActionValue ObjectConstruct(NativeCall& c) {
 }
 
 ActionValue ObjectToString(NativeCall& c) {
-  if (c.thisValue.IsClip()) return Str(c, c.thisValue.ToString(c.vm.Version()));
+  if (c.thisValue.IsClip()) {
+    ActionTarget* t = c.vm.TargetOf(c.thisValue);
+    return Str(c, t != nullptr ? DotTargetPath(*t) : std::string());
+  }
   if (c.thisValue.IsFunction()) return Str(c, "[type Function]");
   return Str(c, "[object Object]");
 }
@@ -47,7 +50,7 @@ ActionValue AddProperty(NativeCall& c) {
   }
   VariableStore::Entry* e = self->Properties().Define(Str(c, name));
   if (e == nullptr) return Bool(false);
-  e->value = ActionValue();
+  // The value stored before stays in the slot: watchers still report it.
   e->getter = getter.ObjectValue();
   e->setter = setter.ObjectValue();
   if (self->Kind() == ObjectKind::Array) static_cast<ArrayObject*>(self)->shadowed = true;

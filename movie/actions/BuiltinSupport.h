@@ -73,7 +73,8 @@ std::string JoinArray(NativeCall& c, ScriptObject* array, const std::string& sep
 std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
 // The runs of a text field's HTML text.
-std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite);
+std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
+                               bool multiline);
 // Number to text in a radix from 2 to 36 (Number.prototype.toString).
 std::string FormatRadix(double value, int radix);
 

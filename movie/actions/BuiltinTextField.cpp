@@ -103,7 +103,8 @@ std::string AttributeOf(const std::string& tag, const char* name) {
 }  // namespace
 
 // Parses the HTML subset of text fields into runs.
-std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite) {
+std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
+                               bool multiline) {
   std::vector<TextRun> runs;
   std::vector<TextFormatData> stack{base};
   const auto add = [&](const std::string& text) {
@@ -130,14 +131,15 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       const bool closing = !tag.empty() && tag[0] == '/';
       if (closing) tag.erase(0, 1);
       std::string name = AsciiLowerCase(tag.substr(0, tag.find_first_of(" /")));
+      // A field of one line keeps no line breaks.
       if (name == "br" || name == "sbr") {
-        add("\r");
+        if (multiline) add("\r");
         continue;
       }
       if (name == "p" || name == "li") {
         if (closing) {
           if (stack.size() > 1) stack.pop_back();
-          add("\r");
+          if (multiline) add("\r");
           paragraphOpen = false;
         } else {
           stack.push_back(stack.back());
@@ -400,7 +402,7 @@ ActionValue Get(NativeCall& c) {
       return Num(height);
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
-    case MouseWheelEnabled: return Bool(true);
+    case MouseWheelEnabled: return Bool(d->mouseWheelEnabled);
     case StyleSheet: return ActionValue();
     default: return ActionValue();
   }
@@ -453,7 +455,7 @@ ActionValue Set(NativeCall& c) {
     }
     case HtmlText: {
       const std::string text = c.vm.Text(v);
-      if (d->html) d->runs = ParseHtml(text, d->defaultFormat, d->condenseWhite);
+      if (d->html) d->runs = ParseHtml(text, d->defaultFormat, d->condenseWhite, d->multiline);
       else d->SetText(text);
       SetBoundVariable(c, *t, d->Text());
       FitToText(*d);
@@ -475,6 +477,7 @@ ActionValue Set(NativeCall& c) {
     case Selectable: d->selectable = c.vm.Truth(v); break;
     case Restrict: d->restrict = v.IsNullish() ? std::string() : c.vm.Text(v); break;
     case CondenseWhite: d->condenseWhite = c.vm.Truth(v); break;
+    case MouseWheelEnabled: d->mouseWheelEnabled = c.vm.Truth(v); break;
     default: break;
   }
   return ActionValue();
@@ -695,7 +698,7 @@ void InstallTextField(ScriptRuntime& rt) {
 namespace Halvane::Movie {
 
 void SetHtmlText(TextFieldData& field, const std::string& html) {
-  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite);
+  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline);
 }
 
 }  // namespace Halvane::Movie

@@ -237,6 +237,8 @@ class Interpreter {
   ActionValue ValueOf(const ActionValue& v);
   ActionValue ToPrimitive(const ActionValue& v, bool preferString);
   std::string Text(const ActionValue& v);
+  // A text of the movie's actions as UTF-8 (older movies: from the code page).
+  std::string MovieText(std::string text);
   double Number(const ActionValue& v);
   bool Truth(const ActionValue& v) { return v.ToBoolean(version_); }
   ActionValue StringValue(std::string text) {
@@ -297,7 +299,14 @@ class Interpreter {
   void SetVariable(Frame& f, const ActionValue& name, ActionValue value);
   // The timeline actions act on: the current target, the root when a
   // tellTarget named nothing (its variables are then out of reach).
-  ActionTarget& Base(Frame& f) { return f.current ? *f.current : root_; }
+  // The timeline the actions act on: tellTarget's, else the block's own; a
+  // removed one gives way to the block's own, then to the root.
+  ActionTarget& Base(Frame& f) {
+    if (f.current == nullptr) return root_;
+    if (!f.current->Gone()) return *f.current;
+    if (f.original != nullptr && !f.original->Gone()) return *f.original;
+    return root_;
+  }
   ScriptObject* EnsureActivation(Frame& f);
   Frame* CurrentFrame() { return frames_.empty() ? nullptr : frames_.back(); }
   // The timeline that native code runs on: the current frame's, else the root.
@@ -397,6 +406,10 @@ class Interpreter {
   void AssignProperty(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue value);
   ActionValue ArgumentsOf(Frame& f);
   ActionValue SuperOf(Frame& f);
+  // The Call action: runs the actions of a frame ("12", "label",
+  // "path:frame") of the timeline acted on, there and then.
+  void CallFrame(Frame& f, const ActionValue& frame);
+  ActionValue MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase);
   ActionValue ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name);
 
   ScriptRuntime& rt_;

@@ -57,7 +57,9 @@ bool Interpreter::IsPath(const std::string& name) const {
 ActionTarget* Interpreter::TargetOfObject(ScriptObject* o) {
   if (o == nullptr || o->Kind() != ObjectKind::Clip) return nullptr;
   auto* clip = static_cast<ClipObject*>(o);
-  if (ActionTarget* t = clip->Target()) return t;
+  if (ActionTarget* t = clip->Target()) {
+    if (!t->Gone()) return t;
+  }
   if (clip->LastPath().empty()) return nullptr;
   // The instance is gone: a new one with the same path answers for it.
   return ResolveTarget(root_, root_, clip->LastPath(), caseSensitive_);
@@ -119,10 +121,21 @@ ActionValue Interpreter::SuperOf(Frame& f) {
     constructorBase = f.home;
     memberBase = f.home != nullptr ? f.home->Proto() : nullptr;
   } else {
+    // A method that this holds itself: super() starts at this's prototype
+    // and super.x above it, as in a constructor.
     ScriptObject* holder = f.home != nullptr ? f.home : f.thisValue.ObjectValue();
+    if (holder != nullptr && holder == f.thisValue.ObjectValue() && holder->Proto() != nullptr) {
+      constructorBase = holder->Proto();
+      memberBase = constructorBase->Kind() == ObjectKind::Clip ? nullptr : constructorBase->Proto();
+      return MakeSuper(f, constructorBase, memberBase);
+    }
     constructorBase = memberBase = holder != nullptr ? holder->Proto() : nullptr;
   }
   if (constructorBase == nullptr && memberBase == nullptr) return ActionValue();
+  return MakeSuper(f, constructorBase, memberBase);
+}
+
+ActionValue Interpreter::MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase) {
   SuperObject* super = rt_.Heap().Make<SuperObject>(caseSensitive_, f.thisValue, constructorBase);
   if (super == nullptr) return ActionValue();
   if (memberBase != nullptr) super->SetProto(memberBase);
@@ -133,16 +146,16 @@ ActionValue Interpreter::SuperOf(Frame& f) {
 bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& out) {
   if (name.empty() || (name[0] != '_' && name[0] != 't' && name[0] != 'T')) return false;
   if (SameName(name, "this", caseSensitive_)) {
-    out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(Base(f)) : f.thisValue;
+    // Under tellTarget, this is still the block's own timeline.
+    const bool own = f.original != nullptr && !f.original->Gone();
+    out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(own ? *f.original : Base(f)) : f.thisValue;
     return true;
   }
   if (name[0] != '_') return false;
-  if (name.size() > 6 && SameName(name.substr(0, 6), "_level", caseSensitive_)) {
-    const std::string digits = name.substr(6);
-    if (digits.find_first_not_of("0123456789") == std::string::npos) {
-      out = digits == "0" ? ClipValue(root_) : ActionValue();
-      return true;
-    }
+  int level = 0;
+  if (LevelOfName(name, caseSensitive_, level)) {
+    out = level == 0 ? ClipValue(root_) : ActionValue();
+    return true;
   }
   return false;
 }
@@ -194,7 +207,7 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
   if (f.outer == nullptr) {
     // After a tellTarget that named nothing, variables are the root's and
     // display properties nobody's.
-    ActionTarget& base = f.current ? *f.current : root_;
+    ActionTarget& base = Base(f);
     TargetProperty property;
     if (f.current == nullptr && PropertyByName(text, property)) {
       hit = false;
@@ -603,14 +616,19 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     const ActionValue callback = w->callback;
     const ActionValue userData = w->userData;
     ActionValue old;
-    if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
-      if (!e->Accessor()) old = e->value;
-    }
+    if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
     const ActionValue args[] = {name, old, value, userData};
     o->Unwatch(name.StringValue());
     value = Call(callback, thisValue, ArgList(args, 4));
     if (!o->FindWatcher(name.StringValue())) o->Watch(name, callback, userData);
-    if (Abnormal()) return;
+    if (Abnormal()) {
+      // A watcher that throws leaves the property undefined.
+      if (!Throwing()) return;
+      VariableStore::Entry* e = o->Properties().FindEntry(rep);
+      if (e == nullptr) e = o->Properties().Define(name);
+      if (e != nullptr && !e->Accessor() && !(e->flags & PropertyFlag::ReadOnly)) e->value = ActionValue();
+      return;
+    }
   }
   if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
     if (!PropertyFlag::VisibleTo(e->flags, version_)) {

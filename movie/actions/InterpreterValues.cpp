@@ -34,14 +34,12 @@ std::string Interpreter::Text(const ActionValue& v) {
     ActionTarget* t = TargetOf(v);
     if (t == nullptr) return std::string();
   }
-  if (dynamic_cast<SuperObject*>(v.ObjectValue()) != nullptr) return "[type Object]";
   const ActionValue method = GetMember(v, rt_.names.toString);
   if (Abnormal()) return std::string();
   if (method.IsFunction()) {
     const ActionValue result = Call(method, v, ArgList());
     if (Abnormal()) return std::string();
     if (result.IsString()) return result.StringValue();
-    if (!result.IsObject() && !result.IsUndefined()) return result.ToString(version_);
   } else if (v.IsClip()) {
     ActionTarget* t = TargetOf(v);
     return t ? DotTargetPath(*t) : std::string();
@@ -269,6 +267,46 @@ void Interpreter::GotoValue(ActionTarget& t, const ActionValue& frame, bool play
   const double index = std::floor(number) - 1.0 + bias;
   if (index < 0 || index > std::numeric_limits<int>::max()) return;
   t.GotoFrame(static_cast<int>(index), play);
+}
+
+void Interpreter::CallFrame(Frame& f, const ActionValue& frame) {
+  ActionTarget* target = &Base(f);
+  int index = -1;
+  if (frame.IsString()) {
+    std::string text = frame.StringValue();
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string::npos) {
+      target = ResolveTarget(root_, *target, text.substr(0, colon), caseSensitive_);
+      text = text.substr(colon + 1);
+      if (target == nullptr) return;
+    }
+    double number = 0;
+    if (ParseNumber(text, version_, number)) {
+      if (std::isfinite(number) && number >= 1 && number <= std::numeric_limits<int>::max()) {
+        index = static_cast<int>(number) - 1;
+      }
+    } else {
+      index = target->FrameOfLabel(text);
+    }
+  } else {
+    const double number = Number(frame);
+    if (std::isfinite(number) && number >= 1 && number <= std::numeric_limits<int>::max()) {
+      index = static_cast<int>(number) - 1;
+    }
+  }
+  if (index < 0) return;
+  const std::vector<ByteBlock>* blocks = target->FrameActions(index);
+  if (blocks == nullptr) return;
+  if (depth_ >= ActionContext::MaxCallDepth) {
+    Fault();
+    return;
+  }
+  ++depth_;
+  for (const ByteBlock& block : *blocks) {
+    RunBlock(block.data(), block.size(), *target);
+    if (Stopped()) break;
+  }
+  --depth_;
 }
 
 }  // namespace Halvane::Movie::Interpreting

@@ -103,8 +103,8 @@ std::string FormatNumber(double value) {
 bool ParseNumber(const std::string& text, int swfVersion, double& value) {
   std::size_t begin = 0;
   std::size_t end = text.size();
+  // White space may lead a number, never follow it.
   while (begin < end && IsAsciiSpace(text[begin])) ++begin;
-  while (end > begin && IsAsciiSpace(text[end - 1])) --end;
   if (begin == end) return false;
 
   if (swfVersion >= 6 && end - begin > 2 && text[begin] == '0' &&

@@ -70,7 +70,7 @@ void ArrayObject::Trace(GcMarker& marker) {
 }
 
 ClipObject::ClipObject(ActionTarget& target, bool caseSensitive)
-    : ScriptObject(ObjectKind::Clip, caseSensitive), target_(&target) {
+    : ScriptObject(ObjectKind::Clip, caseSensitive), target_(&target), lastPath_(DotTargetPath(target)) {
   UseProperties(&target.Variables());
   target.SetScript(this);
 }
@@ -83,7 +83,8 @@ void ClipObject::Detach(std::string path) {
   if (target_ == nullptr) return;
   target_->SetScript(nullptr);
   target_ = nullptr;
-  lastPath_ = std::move(path);
+  // A reference made before a rename keeps the path it was made with.
+  if (lastPath_.empty()) lastPath_ = std::move(path);
   UseProperties(nullptr);
 }
 

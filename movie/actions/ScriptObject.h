@@ -201,7 +201,8 @@ class ArrayObject : public ScriptObject {
 // A display object as the language sees it: a timeline (typeof
 // "movieclip") or a text field. While the object is on stage, target
 // points to it and the properties are its variables; once it is gone the
-// reference keeps the path it had, and the interpreter resolves that path
+// reference keeps the path it had when the reference was made (a rename
+// does not change it), and the interpreter resolves that path
 // again wherever the reference is used (a new instance of the same name
 // answers for it, as movies expect).
 class ClipObject : public ScriptObject {
@@ -211,7 +212,8 @@ class ClipObject : public ScriptObject {
 
   ActionTarget* Target() const { return target_; }
   const std::string& LastPath() const { return lastPath_; }
-  // The target is going: remember its path and let go of its variables.
+  // The target is going: let go of its variables (path: the one to keep
+  // when none was known).
   void Detach(std::string path);
 
   void Trace(GcMarker& marker) override;

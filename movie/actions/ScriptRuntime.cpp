@@ -74,7 +74,7 @@ FunctionObject* ScriptRuntime::NewFunction() {
   e->flags = PropertyFlag::DontEnum;
   e = f->Properties().Define(names.prototype);
   e->value = ActionValue::Object(prototype);
-  e->flags = PropertyFlag::DontEnum;
+  e->flags = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
   return f;
 }
 

@@ -51,6 +51,7 @@ struct TextFieldData {
   bool background = false;
   bool embedFonts = false;
   bool condenseWhite = false;
+  bool mouseWheelEnabled = true;
   bool input = false;  // type "input" (else "dynamic")
   std::string autoSize = "none";
   std::uint32_t borderColor = 0x000000;

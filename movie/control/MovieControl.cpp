@@ -8,6 +8,7 @@
 #include "movie/swf/MovieFile.h"
 #include "movie/swf/SwfParser.h"
 #include "movie/swf/Text.h"
+#include "platform/CodePage.h"
 #include "platform/ComClasses.h"
 #include "platform/DebugOutput.h"
 #include "platform/Gdi.h"
@@ -326,6 +327,11 @@ void MovieControl::ApplyServices() {
   context.localOffsetMinutes = services_.localOffsetMinutes
                                    ? services_.localOffsetMinutes
                                    : [](double t) { return Platform::LocalTimeOffsetMinutes(t); };
+  context.legacyText = services_.legacyText ? services_.legacyText : [](const std::string& text) {
+    std::u16string wide;
+    if (!Platform::SystemCodePageToUtf16(text, wide)) return text;
+    return Utf16ToUtf8(wide);
+  };
 }
 
 void MovieControl::StepFrames(int frames) {

@@ -49,14 +49,16 @@ namespace Halvane::Movie {
 // starting quality, so that a movie draws the same every time.
 Render::Quality QualityOf(int qualityProperty);
 
-// What a movie's scripts reach of the world: where its trace lines go, and
-// the wall clock and time zone its Date objects read. An empty member
-// means the platform's: its debug output, the system clock, the system's
-// time zone.
+// What a movie's scripts reach of the world: where its trace lines go, the
+// wall clock and time zone its Date objects read, and the code page of the
+// texts in movies before version 6 (to UTF-8). An empty member means the
+// platform's: its debug output, the system clock, the system's time zone,
+// the system code page.
 struct MovieServices {
   std::function<void(const std::string&)> trace;
   std::function<double()> wallClock;  // milliseconds since 1970-01-01 UTC
   std::function<int(double)> localOffsetMinutes;
+  std::function<std::string(const std::string&)> legacyText;
 };
 
 // Adds the control to the class table under {D27CDB6E-AE6D-11CF-96B8-444553540000}.

@@ -4,7 +4,6 @@
 
 #include "movie/render/ShapeBuilder.h"
 #include "movie/swf/Text.h"
-#include "platform/CodePage.h"
 
 namespace Halvane::Movie::Render {
 
@@ -85,7 +84,7 @@ class FieldLayouter {
   void Collect() {
     std::size_t total = 0;
     for (const TextRun& run : field_.runs) {
-      const std::u32string text = FieldCharacters(run.text, movie_.version);
+      const std::u32string text = FieldCharacters(run.text);
       TextFace* face = nullptr;
       for (char32_t c : text) {
         if (total++ >= MaxFieldCharacters) return;
@@ -180,25 +179,12 @@ class FieldLayouter {
 
 }  // namespace
 
-std::u32string FieldCharacters(const std::string& text, int movieVersion) {
+std::u32string FieldCharacters(const std::string& text) {
   std::u32string out;
-  if (movieVersion >= 6) {
-    for (std::size_t pos = 0; pos < text.size();) {
-      const Utf8Character c = DecodeUtf8(text, pos);
-      out.push_back(c.codePoint);
-      pos += c.length;
-    }
-    return out;
-  }
-  std::u16string wide;
-  if (!Platform::SystemCodePageToUtf16(text, wide)) return out;
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    char32_t c = wide[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-      ++i;
-    }
-    out.push_back(c);
+  for (std::size_t pos = 0; pos < text.size();) {
+    const Utf8Character c = DecodeUtf8(text, pos);
+    out.push_back(c.codePoint);
+    pos += c.length;
   }
   return out;
 }

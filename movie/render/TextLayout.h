@@ -9,8 +9,8 @@
 // A field's fonts: with embedded fonts, the movie's font of the format's
 // name (and style, when one matches); otherwise, and when the movie has no
 // glyphs of that name, the system font of the name through the platform
-// seam. Field text is UTF-8; movies before version 6 keep their text in
-// the system code page, which is converted first.
+// seam. Field text is UTF-8 whatever the movie's version (the timeline and
+// the actions convert the texts of older movies from the system code page).
 //
 // Bounds: at most MaxFieldCharacters characters of a field are laid out.
 #pragma once
@@ -47,8 +47,7 @@ constexpr std::size_t MaxFieldCharacters = std::size_t{1} << 16;
 
 void LayOutField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out);
 
-// The characters of a field's text: UTF-8 from version 6, the system code
-// page before.
-std::u32string FieldCharacters(const std::string& text, int movieVersion);
+// The characters of a field's UTF-8 text; malformed bytes read as U+FFFD.
+std::u32string FieldCharacters(const std::string& text);
 
 }  // namespace Halvane::Movie::Render

@@ -18,6 +18,8 @@ namespace {
 
 // Scripts number depths from the timeline's -16384.
 constexpr std::int64_t kDepthOffset = 16384;
+// The deepest instance removeMovieClip still takes.
+constexpr int kMaxRemovableDepth = 2130690031;
 
 bool KeyOfDepth(int depth, int& key) {
   const std::int64_t k = static_cast<std::int64_t>(depth) + kDepthOffset;
@@ -175,6 +177,12 @@ bool MovieClip::GotoFrame(int frame, bool play) {
   if (!Seek(frame)) return false;
   playing_ = play;
   return true;
+}
+
+const std::vector<ByteBlock>* MovieClip::FrameActions(int frame) const {
+  if (frame < 0 || frame >= timeline_.FrameCount()) return nullptr;
+  const FrameRecord& record = timeline_.Frame(frame);
+  return record.actions.empty() ? nullptr : &record.actions;
 }
 
 bool MovieClip::GotoLabel(const std::string& label, bool play) {
@@ -468,7 +476,16 @@ void MovieClip::AttachSprite(DisplayObject& object, int key) {
     object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
     const auto& fonts = player_.Definition().fonts;
     const auto font = edit->fontId ? fonts.find(*edit->fontId) : fonts.end();
-    object.text->Initialize(*edit, font == fonts.end() ? nullptr : &font->second);
+    // Field texts are UTF-8, as the actions keep theirs: the first text of
+    // an older movie's field is in the system code page.
+    ActionContext& context = player_.Context();
+    if (player_.Definition().version < 6 && edit->initialText && context.legacyText) {
+      EditTextDefinition converted = *edit;
+      converted.initialText = context.legacyText(*edit->initialText);
+      object.text->Initialize(converted, font == fonts.end() ? nullptr : &font->second);
+    } else {
+      object.text->Initialize(*edit, font == fonts.end() ? nullptr : &font->second);
+    }
     if (object.name.empty()) object.name = player_.NextInstanceName();
     player_.TextFieldPlaced(*object.text);
     return;
@@ -708,8 +725,9 @@ ActionTarget* MovieClip::Duplicate(const std::string& name, int depth) {
 
 bool MovieClip::RemoveFromParent() {
   if (parent_ == nullptr || self_ == nullptr || removed_) return false;
-  // Only what scripts made, or moved to their depths, can be removed.
-  if (depth_ < 0 && !self_->scripted) return false;
+  // Only instances at the depths scripts use can be removed (timeline
+  // instances sit below 0 until swapDepths moves them).
+  if (depth_ < 0 || depth_ > kMaxRemovableDepth) return false;
   int key = 0;
   if (!KeyOfDepth(depth_, key)) return false;
   parent_->RemoveAt(key);

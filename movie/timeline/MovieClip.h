@@ -105,6 +105,11 @@ class MovieClip : public ActionTarget {
   bool Playing() const override { return playing_; }
   bool IsButton() const override { return button_; }
   ActionTarget* Parent() override { return parent_; }
+  bool Gone() const override { return removed_ && !unloading_; }
+  const std::vector<ByteBlock>* FrameActions(int frame) const override;
+  int FrameOfLabel(const std::string& label) const override { return timeline_.FindLabel(label); }
+  // Set while the instance's unload handlers run (it is not gone to them).
+  void SetUnloading(bool unloading) { unloading_ = unloading; }
   ActionTarget* Root() override;
   ActionTarget* ChildByName(const std::string& name, bool caseSensitive) override;
   void ForEachChild(const std::function<void(ActionTarget&)>& visit) override;
@@ -183,6 +188,7 @@ class MovieClip : public ActionTarget {
   int currentFrame_ = 0;
   bool playing_ = true;
   bool removed_ = false;
+  bool unloading_ = false;
   VariableStore variables_;
   DisplayList displayList_;
   std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;

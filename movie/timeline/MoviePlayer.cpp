@@ -330,7 +330,9 @@ void MoviePlayer::RunActions() {
       if (clip.Removed()) continue;
       ::Halvane::Movie::RunActions(action.code->data(), action.code->size(), clip, context_);
     } else if (action.event == ClipEvent::Unload) {
+      clip.SetUnloading(true);
       RunEvent(clip, action.event);
+      clip.SetUnloading(false);
       clip.ReleaseScript();
     } else if (action.event == ClipEvent::Construct) {
       if (clip.Removed()) continue;

@@ -31,6 +31,7 @@ class TextFieldInstance : public ActionTarget {
   void Rebind(DisplayObject* self) { self_ = self; }
   void MarkRemoved();
   bool Removed() const { return self_ == nullptr; }
+  bool Gone() const override { return Removed(); }
   TextFieldData& Data() { return data_; }
   const TextFieldData& Data() const { return data_; }
 

@@ -438,7 +438,7 @@ TEST(ActionFunctions, GlobalConversionFunctionsAnswerWhenTheMovieDefinesNone) {
     };
   };
   RunExpressionRows({
-      {"Number", 7, call("Number", {Str(" 12 ")}), "12"},
+      {"Number", 7, call("Number", {Str(" 12")}), "12"},
       {"String", 7, call("String", {Dbl(1.5)}), "1.5"},
       {"Boolean of \"0\" in version 7", 7, call("Boolean", {Str("0")}), "true"},
       {"isNaN", 7, call("isNaN", {Str("x")}), "true"},

@@ -80,12 +80,14 @@ TEST(ResolveTarget, VariableHoldingATimelineStandsForIt) {
   Tree tree;
   ScriptRuntime runtime(6);
   tree.root.Variables().Set("alias", ActionValue::Object(runtime.ClipOf(tree.button)));
-  // A reference to an instance that is gone, whose path names nothing now.
-  ClipObject* gone = runtime.ClipOf(tree.root.AddChild("old"));
-  gone->Detach("_level0.self");
+  // A reference to an instance that is gone keeps the path it was made
+  // under, not the one it had when it went.
+  auto& old = tree.root.AddChild("old");
+  ClipObject* gone = runtime.ClipOf(old);
+  gone->Detach("_level0.renamed");
   tree.root.Variables().Set("self", ActionValue::Object(gone));
   EXPECT_EQ(ResolveTarget(tree.root, tree.root, "alias", false), &tree.button);
-  EXPECT_EQ(ResolveTarget(tree.root, tree.root, "self", false), nullptr);
+  EXPECT_EQ(ResolveTarget(tree.root, tree.root, "self", false), &old);
 }
 
 TEST(TargetPaths, SlashAndDotFormsOfEachTimeline) {

@@ -57,7 +57,8 @@ TEST(ParseNumber, AcceptsDecimalAndHexadecimalOnly) {
     double value;
   } rows[] = {
       {"12", 6, true, 12},
-      {"  -3.5  ", 6, true, -3.5},
+      {"  -3.5", 6, true, -3.5},
+      {"-3.5  ", 6, false, 0},
       {"+.5", 6, true, 0.5},
       {"1e3", 6, true, 1000},
       {"2.", 6, true, 2},
@@ -98,7 +99,8 @@ TEST(ActionValueConversion, NumbersFollowTheMovieVersion) {
       {ActionValue::String("abc"), 5, NAN},
       {ActionValue::String(""), 6, 0},
       {ActionValue::String(""), 7, NAN},
-      {ActionValue::String(" 7 "), 7, 7},
+      {ActionValue::String(" 7"), 7, 7},
+      {ActionValue::String("7 "), 7, NAN},
       {ClipReference().Value(), 6, NAN},
   };
   for (const auto& row : rows) {

@@ -25,6 +25,31 @@ const std::string kSuite = VM_TEST_DATA_DIR "/avm1/";
 constexpr double kWallClock = 1622548800000.0;
 constexpr long kMaxFrames = 10000;
 
+// The platform's control printed the suite on a system whose code page is
+// Windows-1252; older movies' texts are read in it here too.
+std::string FromWindows1252(const std::string& text) {
+  static const char16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+  std::string out;
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    const char16_t unit = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+    if (unit < 0x80) {
+      out += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+      out += static_cast<char>(0xC0 | (unit >> 6));
+      out += static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (unit >> 12));
+      out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return out;
+}
+
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -83,6 +108,7 @@ Outcome RunMovie(const std::string& name) {
   };
   services.wallClock = [] { return kWallClock; };
   services.localOffsetMinutes = [](double) { return 0; };
+  services.legacyText = FromWindows1252;
   run.SetServices(services);
   std::string error;
   outcome.loaded = run.Load(kSuite + name + "/movie.swf", error);
