@@ -49,9 +49,8 @@ bool PeekImageSize(const std::uint8_t* data, std::size_t size, std::int32_t* wid
   return true;
 }
 
-bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image,
-                 std::size_t maxPixels) {
-  image = DecodedImage{};
+bool DecodeImageWith(const std::uint8_t* data, std::size_t size, std::size_t maxPixels,
+                     const std::function<void(const std::uint8_t* rgba, std::int32_t width, std::int32_t height)>& use) {
   std::int32_t w = 0, h = 0;
   if (!PeekImageSize(data, size, &w, &h) || w <= 0 || h <= 0) return false;
   if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > maxPixels) return false;
@@ -59,15 +58,20 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image
   stbi_uc* pixels =
       stbi_load_from_memory(data, ByteCount(size), &gotWidth, &gotHeight, &channels, 4);
   if (pixels == nullptr) return false;
-  if (gotWidth != w || gotHeight != h) {
-    stbi_image_free(pixels);
-    return false;
-  }
-  image.width = w;
-  image.height = h;
-  image.rgba.assign(pixels, pixels + static_cast<std::size_t>(w) * h * 4);
+  const bool same = gotWidth == w && gotHeight == h;
+  if (same) use(pixels, w, h);
   stbi_image_free(pixels);
-  return true;
+  return same;
+}
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image,
+                 std::size_t maxPixels) {
+  image = DecodedImage{};
+  return DecodeImageWith(data, size, maxPixels, [&image](const std::uint8_t* rgba, std::int32_t w, std::int32_t h) {
+    image.width = w;
+    image.height = h;
+    image.rgba.assign(rgba, rgba + static_cast<std::size_t>(w) * h * 4);
+  });
 }
 
 std::vector<std::uint8_t> EncodePngRgb(const std::uint8_t* rgb, std::int32_t width,

@@ -68,6 +68,17 @@ void BitmapShader::ShadeRow(int x, int y, int count, Rgba* out) const {
   }
 }
 
+const std::uint8_t* BitmapShader::ReadyRow24(int x, int y, int count) const {
+  if (singular_ || smoothed_ || transformed_ || bitmap_->bgr.empty() || toBitmap_.a != 1.0 || toBitmap_.b != 0.0 ||
+      toBitmap_.c != 0.0 || toBitmap_.d != 1.0) {
+    return nullptr;
+  }
+  const double u = std::floor(x + 0.5 + toBitmap_.tx);
+  const double v = std::floor(y + 0.5 + toBitmap_.ty);
+  if (!(u >= 0 && v >= 0 && u + count <= bitmap_->width && v < bitmap_->height)) return nullptr;
+  return bitmap_->bgr.data() + (static_cast<std::size_t>(v) * bitmap_->width + static_cast<std::size_t>(u)) * 3;
+}
+
 void BitmapShader::ShadeNearest(double u, double v, double du, double dv, int count, Rgba* out) const {
   const Bitmap& b = *bitmap_;
   if (dv == 0.0) {

@@ -53,8 +53,19 @@ std::shared_ptr<Bitmap> NewBitmap(int width, int height) {
   return bitmap;
 }
 
-void NoteOpacity(Bitmap& bitmap) {
-  bitmap.opaque = std::all_of(bitmap.pixels.begin(), bitmap.pixels.end(), [](const Rgba& c) { return c.alpha == 255; });
+// known: the format cannot hold transparency (JPEG data without its own
+// alpha), so the pixels need no look.
+void NoteOpacity(Bitmap& bitmap, bool known = false) {
+  bitmap.opaque =
+      known || std::all_of(bitmap.pixels.begin(), bitmap.pixels.end(), [](const Rgba& c) { return c.alpha == 255; });
+  if (!bitmap.opaque) return;
+  bitmap.bgr.resize(bitmap.pixels.size() * 3);
+  std::uint8_t* out = bitmap.bgr.data();
+  for (const Rgba& c : bitmap.pixels) {
+    *out++ = c.blue;
+    *out++ = c.green;
+    *out++ = c.red;
+  }
 }
 
 std::shared_ptr<const Bitmap> DecodeLossless(const BitmapDefinition& d, std::size_t maxPixels) {
@@ -140,16 +151,18 @@ std::shared_ptr<const Bitmap> DecodeCompressed(const BitmapDefinition& d, const 
   if (!IO::PeekImageSize(bytes->data(), bytes->size(), &w, &h) || w <= 0 || h <= 0) return nullptr;
   const std::int64_t pixels = static_cast<std::int64_t>(w) * h;
   if (pixels > static_cast<std::int64_t>(maxPixels) || !SizeProvenByData(pixels, bytes->size())) return nullptr;
-  IO::DecodedImage image;
-  if (!IO::DecodeImage(bytes->data(), bytes->size(), image, maxPixels)) return nullptr;
-  auto bitmap = NewBitmap(image.width, image.height);
+  std::shared_ptr<Bitmap> bitmap;
+  const bool decoded = IO::DecodeImageWith(
+      bytes->data(), bytes->size(), maxPixels, [&bitmap](const std::uint8_t* rgba, std::int32_t width, std::int32_t height) {
+        bitmap = NewBitmap(width, height);
+        static_assert(sizeof(Rgba) == 4, "Rgba is red, green, blue, alpha bytes");
+        std::memcpy(bitmap->pixels.data(), rgba, bitmap->pixels.size() * 4);
+      });
+  if (!decoded || !bitmap) return nullptr;
   const std::size_t count = bitmap->pixels.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* p = image.rgba.data() + 4 * i;
-    bitmap->pixels[i] = Rgba{p[0], p[1], p[2], p[3]};
-  }
   // The separate alpha of the third and fourth JPEG forms; the colours are
   // then premultiplied by it. PNG and GIF data bring their own alpha.
+  bool opaque = !png && !gif;
   if (d.hasAlpha && !png && !gif && !d.alpha.empty()) {
     ByteBlock alpha;
     if (Inflate(d.alpha, count, alpha) && alpha.size() == count) {
@@ -158,9 +171,10 @@ std::shared_ptr<const Bitmap> DecodeCompressed(const BitmapDefinition& d, const 
         const std::uint8_t a = alpha[i];
         c = Rgba{Unpremultiply(c.red, a), Unpremultiply(c.green, a), Unpremultiply(c.blue, a), a};
       }
+      opaque = false;
     }
   }
-  NoteOpacity(*bitmap);
+  NoteOpacity(*bitmap, opaque);
   return bitmap;
 }
 
@@ -252,9 +266,9 @@ std::shared_ptr<const Bitmap> BitmapLibrary::Find(std::uint16_t id) {
   if (known != decoded_.end()) return known->second;
   const auto it = movie_->bitmaps.find(id);
   if (it == movie_->bitmaps.end()) return nullptr;
-  const std::size_t room = (MaxLibraryBytes - bytes_) / sizeof(Rgba);
+  const std::size_t room = (MaxLibraryBytes - bytes_) / (sizeof(Rgba) + 3);
   std::shared_ptr<const Bitmap> bitmap = DecodeBitmap(*it->second, movie_->jpegTables, std::min(MaxBitmapPixels, room));
-  if (bitmap) bytes_ += bitmap->pixels.size() * sizeof(Rgba);
+  if (bitmap) bytes_ += bitmap->pixels.size() * sizeof(Rgba) + bitmap->bgr.size();
   decoded_.emplace(id, bitmap);
   return bitmap;
 }

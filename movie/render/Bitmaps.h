@@ -4,6 +4,9 @@
 // of straight-alpha colours, each decoded at most once and kept while its
 // library lives.
 //
+// Opaque bitmaps are kept twice (their colours and the 3-byte copy), and
+// counted so.
+//
 // Bounds: a bitmap larger than MaxPixels is refused on its stated size,
 // before any pixel memory is taken; the lossless forms grow their buffer
 // only as the compressed data delivers bytes, so a huge stated size with
@@ -31,6 +34,9 @@ struct Bitmap {
   int height = 0;
   std::vector<Rgba> pixels;  // width * height, the top row first
   bool opaque = true;        // every alpha is 255
+  // Opaque bitmaps also as 3-byte blue, green, red pixels, the layout of
+  // the plug-in's bitmaps, so that an unscaled bitmap draws by row copies.
+  std::vector<std::uint8_t> bgr;
   const Rgba* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
 };
 

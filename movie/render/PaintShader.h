@@ -30,6 +30,9 @@ class PaintShader {
   // True, with their colour, when ShadeRow would give those pixels all one
   // colour; false when they may differ.
   virtual bool RowColor(int x, int y, int count, Rgba* color) const { return false; }
+  // The colours ShadeRow would give, opaque, already as 3-byte blue, green,
+  // red pixels the shader keeps, when it has them; null otherwise.
+  virtual const std::uint8_t* ReadyRow24(int x, int y, int count) const { return nullptr; }
   // True when every colour the shader gives has alpha 255.
   bool Opaque() const { return opaque_; }
   // True for a paint of one colour everywhere, which is then Color().
@@ -71,6 +74,9 @@ class BitmapShader : public PaintShader {
   // As GradientShader; pixelOffset 0.5 (low quality) also turns smoothing off.
   void Prepare(const Paint& paint, const Transform& placement, const ColorTransform& transform, double pixelOffset);
   void ShadeRow(int x, int y, int count, Rgba* out) const override;
+  // Unscaled, unsmoothed, untinted opaque bitmaps whose row lies inside
+  // the bitmap: straight from the bitmap's own 3-byte copy.
+  const std::uint8_t* ReadyRow24(int x, int y, int count) const override;
 
  private:
   void ShadeNearest(double u, double v, double du, double dv, int count, Rgba* out) const;

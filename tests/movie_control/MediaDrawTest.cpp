@@ -10,6 +10,8 @@
 #include <set>
 
 #include "io/ImageCodec.h"
+#include "movie/swf/Text.h"
+#include "platform/CodePage.h"
 #include "tests/movie_control/ControlTestSupport.h"
 #include "tools/MediaWriter.h"
 #include "tools/ShapeWriter.h"
@@ -262,6 +264,38 @@ TEST(MediaDraw, FieldsShowTheirVariableAsActionsAndTheHostSetIt) {
   EXPECT_EQ(CountColor(dib, 0, 0, 255), 200);
 }
 
+// HTML: a paragraph's alignment, a font's colour and size, and a line break.
+TEST(MediaDraw, HtmlFieldsDrawTheirFormats) {
+  EditTextDefinition field;
+  field.id = 2;
+  field.bounds = TwipsRect{0, 100 * 20, 0, 100 * 20};
+  field.flags = 0x0100 | 0x0200 | 0x0020;  // embedded glyphs, HTML, multiline
+  field.fontId = 1;
+  field.fontHeight = 400;
+  field.color = Movie::Rgba{0, 0, 255, 255};
+  field.initialText =
+      "<p align=\"right\"><font face=\"Squares\" color=\"#FF0000\" size=\"40\">X</font></p>"
+      "<p><font face=\"Squares\">X<br>X</font></p>";
+  SwfBuilder b;
+  b.SetVersion(8).SetFrameSize(100 * 20, 100 * 20);
+  b.AddTag(kDefineFont2Tag, DefineFontTag(SquareFont(1)));
+  b.AddTag(kDefineEditTextTag, DefineEditTextTag(field));
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(1, 2)));
+  Ref<IShockwaveFlash> control = LoadControl(b.ShowFrame().End().Build(), LowQuality());
+  ASSERT_TRUE(control.Get());
+  DibTarget dib(100, 100);
+  Draw(control.Get(), dib);
+  EXPECT_EQ(CountColor(dib, 255, 0, 0), 400);  // one 20 x 20 square at size 40
+  EXPECT_EQ(CountColor(dib, 0, 0, 255), 200);  // two 10 x 10 squares, one per line
+  int redLeft = 100;
+  for (int y = 0; y < 100; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      if (dib.Pixel(x, y)[2] == 255) redLeft = std::min(redLeft, x);
+    }
+  }
+  EXPECT_GT(redLeft, 50);  // aligned right
+}
+
 TEST(MediaDraw, TextInSystemFontsIsNeverMissingJapaneseIncluded) {
   for (const std::uint8_t version : {5, 6}) {
     SCOPED_TRACE(static_cast<int>(version));
@@ -274,6 +308,11 @@ TEST(MediaDraw, TextInSystemFontsIsNeverMissingJapaneseIncluded) {
     field.color = Movie::Rgba{255, 255, 255, 255};
     // "日本語" and a private-use character no font has: drawn as a box.
     field.initialText = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\r\xEE\x80\x80";
+    if (version < 6) {  // older movies keep their texts in the system code page
+      std::string local;
+      ASSERT_TRUE(Platform::Utf16ToSystemCodePage(Utf8ToUtf16(*field.initialText), local));
+      field.initialText = local;
+    }
     FontDefinition device;
     device.id = 1;
     device.version = 2;
