@@ -60,7 +60,7 @@ ByteBlock MendJpeg(const std::uint8_t* tables, std::size_t tablesSize, const std
 
 class BitmapLibrary {
  public:
-  static constexpr std::size_t MaxLibraryBytes = std::size_t{512} << 20;
+  static constexpr std::size_t MaxLibraryBytes = std::size_t{256} << 20;
 
   // The bitmaps of movie from now on (null: none); a different movie
   // drops what was decoded.
