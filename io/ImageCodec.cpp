@@ -1,5 +1,6 @@
 #include "io/ImageCodec.h"
 
+#include <algorithm>
 #include <limits>
 
 // The library's implementation is compiled here once, without its file and
@@ -48,9 +49,8 @@ bool PeekImageSize(const std::uint8_t* data, std::size_t size, std::int32_t* wid
   return true;
 }
 
-bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image,
-                 std::size_t maxPixels) {
-  image = DecodedImage{};
+bool DecodeImageWith(const std::uint8_t* data, std::size_t size, std::size_t maxPixels,
+                     const std::function<void(const std::uint8_t* rgba, std::int32_t width, std::int32_t height)>& use) {
   std::int32_t w = 0, h = 0;
   if (!PeekImageSize(data, size, &w, &h) || w <= 0 || h <= 0) return false;
   if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > maxPixels) return false;
@@ -58,15 +58,20 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image
   stbi_uc* pixels =
       stbi_load_from_memory(data, ByteCount(size), &gotWidth, &gotHeight, &channels, 4);
   if (pixels == nullptr) return false;
-  if (gotWidth != w || gotHeight != h) {
-    stbi_image_free(pixels);
-    return false;
-  }
-  image.width = w;
-  image.height = h;
-  image.rgba.assign(pixels, pixels + static_cast<std::size_t>(w) * h * 4);
+  const bool same = gotWidth == w && gotHeight == h;
+  if (same) use(pixels, w, h);
   stbi_image_free(pixels);
-  return true;
+  return same;
+}
+
+bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image,
+                 std::size_t maxPixels) {
+  image = DecodedImage{};
+  return DecodeImageWith(data, size, maxPixels, [&image](const std::uint8_t* rgba, std::int32_t w, std::int32_t h) {
+    image.width = w;
+    image.height = h;
+    image.rgba.assign(rgba, rgba + static_cast<std::size_t>(w) * h * 4);
+  });
 }
 
 std::vector<std::uint8_t> EncodePngRgb(const std::uint8_t* rgb, std::int32_t width,
@@ -78,6 +83,23 @@ std::vector<std::uint8_t> EncodePngRgb(const std::uint8_t* rgb, std::int32_t wid
   }
   stbi_write_png_to_func(&AppendBytes, &png, width, height, 3, rgb, static_cast<int>(stride));
   return png;
+}
+
+std::vector<std::uint8_t> EncodeJpegRgb(const std::uint8_t* rgb, std::int32_t width, std::int32_t height,
+                                        std::size_t stride, int quality) {
+  std::vector<std::uint8_t> jpeg;
+  if (rgb == nullptr || width < 1 || height < 1 || stride < static_cast<std::size_t>(width) * 3 ||
+      quality < 1 || quality > 100) {
+    return jpeg;
+  }
+  // The writer takes packed rows.
+  std::vector<std::uint8_t> packed(static_cast<std::size_t>(width) * height * 3);
+  for (std::int32_t y = 0; y < height; ++y) {
+    std::copy(rgb + stride * y, rgb + stride * y + static_cast<std::size_t>(width) * 3,
+              packed.begin() + static_cast<std::ptrdiff_t>(y) * width * 3);
+  }
+  stbi_write_jpg_to_func(&AppendBytes, &jpeg, width, height, 3, packed.data(), quality);
+  return jpeg;
 }
 
 }  // namespace Halvane::IO

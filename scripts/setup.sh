@@ -2,7 +2,9 @@
 # setup.sh [native] [windows]: installs what building and testing need, from
 # Debian's packages. Does nothing when everything is there already. Run as
 # root. Groups:
-#   native   compilers, CMake, GoogleTest, Google Benchmark, zlib (default)
+#   native   compilers, CMake, GoogleTest, Google Benchmark, zlib, stb, and
+#            the free fonts text fields without embedded glyphs are drawn
+#            with (DejaVu, IPA Gothic for Japanese) (default)
 #   windows  the MinGW-w64 cross compiler with zlib for it, GoogleTest's
 #            sources, and Wine (32-bit) with Xvfb to run the Windows build
 set -euo pipefail
@@ -15,7 +17,8 @@ for group in "${groups[@]}"; do
   case "$group" in
     native)
       packages+=(cmake make ninja-build g++ clang libclang-rt-14-dev llvm
-                 libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev) ;;
+                 libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev
+                 fonts-dejavu-core fonts-ipafont-gothic) ;;
     windows)
       packages+=(cmake ninja-build g++-mingw-w64-i686 libz-mingw-w64-dev googletest libstb-dev
                  wine wine32:i386 xvfb xauth binutils-mingw-w64-i686)

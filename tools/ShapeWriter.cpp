@@ -257,6 +257,12 @@ void MorphLine(ByteWriter& w, int version, const Movie::MorphLineStyle& line) {
 
 }  // namespace
 
+Bytes GlyphShape(const std::vector<ShapeRecord>& records) {
+  BitWriter b;
+  Records(b, records, 1, 0, 0);
+  return b.Data();
+}
+
 std::uint16_t DefineShapeCode(int version) {
   switch (version) {
     case 1: return kDefineShapeTag;

@@ -25,6 +25,10 @@ Bytes DefineShapeTag(const Movie::ShapeDefinition& shape);
 std::uint16_t DefineMorphShapeCode(int version);
 Bytes DefineMorphShapeTag(const Movie::MorphShapeDefinition& morph);
 
+// A glyph's SHAPE (fonts): bit counts, records with one fill and no lines,
+// the end record; byte-aligned.
+Bytes GlyphShape(const std::vector<Movie::ShapeRecord>& records);
+
 // Helpers for building records by hand.
 Movie::ShapeRecord MoveTo(std::int32_t x, std::int32_t y);
 Movie::ShapeRecord LineBy(std::int32_t dx, std::int32_t dy);

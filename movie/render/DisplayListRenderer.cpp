@@ -32,10 +32,7 @@ Transform StageTransform(const TwipsRect& stage, const StageGeometry& geometry) 
 void DisplayListRenderer::DrawFrame(const MoviePlayer& movie, PixelTarget& target, const StageGeometry& geometry,
                                     Quality quality) {
   if (target.Empty() || !(geometry.scale > 0)) return;
-  if (movie_ != &movie.Definition()) {
-    cache_.Clear();
-    movie_ = &movie.Definition();
-  }
+  cache_.SetMovie(movie.SharedDefinition());
   PixelView view;
   view.top = target.pixels;
   view.stride = target.stride;

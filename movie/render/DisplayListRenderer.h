@@ -28,7 +28,6 @@ class DisplayListRenderer final : public FrameRenderer {
   Canvas canvas_;
   ShapeCache cache_;
   FrameWalker walker_;
-  const MovieDefinition* movie_ = nullptr;  // the movie cache_ holds shapes of
 };
 
 // Stage twips to device pixels as geometry places the stage whose frame

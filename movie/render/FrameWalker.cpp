@@ -2,6 +2,7 @@
 
 #include "movie/render/ShapeBuilder.h"
 #include "movie/timeline/MoviePlayer.h"
+#include "movie/timeline/TextFieldInstance.h"
 
 namespace Halvane::Movie::Render {
 
@@ -67,7 +68,17 @@ void FrameWalker::DrawObject(const DisplayObject& object, const Transform& place
     WalkClip(*object.sprite, placement, color, inMask);
     return;
   }
+  if (object.text) {
+    DrawField(object, placement, color, inMask);
+    return;
+  }
   const MovieDefinition& movie = movie_->Definition();
+  const auto text = movie.texts.find(object.characterId);
+  if (text != movie.texts.end()) {
+    LayOutStaticText(*text->second, movie, cache_->Glyphs(), &glyphs_);
+    DrawGlyphs(glyphs_, placement, color);
+    return;
+  }
   const auto shape = movie.shapes.find(object.characterId);
   if (shape != movie.shapes.end()) {
     DrawLayers(cache_->Shape(shape->second), placement, color);
@@ -87,6 +98,78 @@ void FrameWalker::DrawLayers(const ShapeCache::Layers& layers, const Transform& 
     ++draws_;
     sink_->DrawShape(layer, placement, color);
   }
+}
+
+void FrameWalker::DrawGlyphs(const std::vector<PlacedGlyph>& glyphs, const Transform& placement,
+                             const ColorTransform& color) {
+  for (const PlacedGlyph& glyph : glyphs) {
+    if (Stopped()) return;
+    ++draws_;
+    // The glyph's white becomes the text's colour, then the placement's
+    // transform applies to that colour.
+    const std::int32_t mult[4] = {0, 0, 0, 0};
+    const std::int32_t add[4] = {glyph.color.red, glyph.color.green, glyph.color.blue, glyph.color.alpha};
+    sink_->DrawShape(*glyph.layer, glyph.toText.Then(placement),
+                     ColorTransform::Compose(color, ColorTransform::FromFields(mult, add)));
+  }
+}
+
+void FrameWalker::DrawField(const DisplayObject& object, const Transform& placement, const ColorTransform& color,
+                            bool inMask) {
+  const TextFieldData& data = object.text->Data();
+  const double x0 = data.x * 20, y0 = data.y * 20;
+  const double x1 = x0 + data.width * 20, y1 = y0 + data.height * 20;
+  const auto rgb = [](std::uint32_t c) {
+    return Rgba{static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c),
+                255};
+  };
+  const auto outline = [&](ShapeLayer& layer) {
+    layer.MoveTo(x0, y0);
+    layer.LineTo(x1, y0);
+    layer.LineTo(x1, y1);
+    layer.LineTo(x0, y1);
+    layer.LineTo(x0, y0);
+  };
+  if (inMask) {
+    // A field in a mask masks with its box.
+    box_.Clear();
+    box_.fills.push_back(Paint::SolidColor(Rgba{0, 0, 0, 255}));
+    box_.SetFill1(1);
+    outline(box_);
+    if (!Stopped()) sink_->DrawShape(box_, placement, color);
+    return;
+  }
+  if (data.background || data.border) {
+    box_.Clear();
+    box_.fills.push_back(Paint::SolidColor(rgb(data.backgroundColor)));
+    LineStyle line;
+    line.width = 20;
+    line.paint = Paint::SolidColor(rgb(data.borderColor));
+    line.join = JoinStyle::Miter;
+    box_.lines.push_back(line);
+    box_.SetFill1(data.background ? 1 : 0);
+    box_.SetLine(data.border ? 1 : 0);
+    outline(box_);
+    if (!Stopped()) {
+      ++draws_;
+      sink_->DrawShape(box_, placement, color);
+    }
+  }
+  LayOutField(data, movie_->Definition(), cache_->Glyphs(), &field_);
+  if (field_.glyphs.empty()) return;
+  // Text past the box is cut at its edges.
+  const bool clip = field_.overflows;
+  if (clip) {
+    box_.Clear();
+    box_.fills.push_back(Paint::SolidColor(Rgba{0, 0, 0, 255}));
+    box_.SetFill1(1);
+    outline(box_);
+    sink_->BeginMask();
+    sink_->DrawShape(box_, placement, color);
+    sink_->EndMask();
+  }
+  DrawGlyphs(field_.glyphs, placement, color);
+  if (clip) sink_->PopMask();
 }
 
 }  // namespace Halvane::Movie::Render

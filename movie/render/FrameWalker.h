@@ -11,6 +11,11 @@
 // - An entry whose blend mode is not normal is drawn into a layer of its own
 //   and combined with what lies below by the mode.
 // - Entries made invisible by actions are not drawn (a mask still clips).
+// - Static text draws its glyphs, each a shape layer in the record's colour
+//   (a colour transform that sets the colour, composed under the
+//   placement's). Text fields draw their background and border, then their
+//   text laid out in their box (TextLayout.h), clipped to the box when it
+//   overflows. Buttons are sprites showing their up state.
 // - Characters without a drawing of their own (sprites past the nesting or
 //   instance caps, characters the reader does not keep) draw nothing.
 //
@@ -26,6 +31,7 @@
 #include "movie/render/RenderTypes.h"
 #include "movie/render/ShapeCache.h"
 #include "movie/render/ShapeLayer.h"
+#include "movie/render/TextLayout.h"
 
 namespace Halvane::Movie {
 class MoviePlayer;
@@ -64,6 +70,8 @@ class FrameWalker {
   void DrawObject(const DisplayObject& object, const Transform& placement, const ColorTransform& color,
                   bool inMask);
   void DrawLayers(const ShapeCache::Layers& layers, const Transform& placement, const ColorTransform& color);
+  void DrawGlyphs(const std::vector<PlacedGlyph>& glyphs, const Transform& placement, const ColorTransform& color);
+  void DrawField(const DisplayObject& object, const Transform& placement, const ColorTransform& color, bool inMask);
   bool Stopped() const { return draws_ >= MaxDrawsPerFrame || sink_->Full(); }
 
   const MoviePlayer* movie_ = nullptr;
@@ -71,6 +79,9 @@ class FrameWalker {
   DrawSink* sink_ = nullptr;
   std::size_t draws_ = 0;
   std::vector<int> openMasks_;  // clip depths of the open masks, all levels
+  std::vector<PlacedGlyph> glyphs_;
+  FieldLayout field_;
+  ShapeLayer box_;
 };
 
 // The colour transform a placement states, as the canvas takes it.

@@ -2,28 +2,36 @@
 // turns a paint into a PaintShader for one draw (colour transform applied,
 // gradient ramp built, device-to-paint matrix worked out).
 //
-// Bitmap fills are the next paint to come: they add a kind, a reference to
-// the decoded image, a repeat/clip flag and a smoothing flag here, and one
-// more PaintShader (see PaintShader.h); nothing else in the rasterizer needs
-// to change.
+// Bitmap paints hold the decoded image they show; a bitmap fill whose
+// image is missing or damaged is a fully transparent solid paint instead,
+// so that its area still counts in a mask.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "movie/render/GradientRamp.h"
 #include "movie/render/RenderTypes.h"
 
 namespace Halvane::Movie::Render {
 
-enum class PaintKind : std::uint8_t { Solid, LinearGradient, RadialGradient, FocalRadialGradient };
+enum class PaintKind : std::uint8_t { Solid, LinearGradient, RadialGradient, FocalRadialGradient, Bitmap };
+
+struct Bitmap;
 
 struct Paint {
   PaintKind kind = PaintKind::Solid;
   Rgba color;         // solid paints
   Gradient gradient;  // gradient paints
   // Gradient paints: maps the gradient square (-16384 .. 16384 twips on both
-  // axes) into the shape's twips.
+  // axes) into the shape's twips. Bitmap paints: maps the bitmap's pixels
+  // into the shape's twips.
   Transform matrix;
+  // Bitmap paints: the image, tiled (repeat) or with its edge pixels
+  // stretched outwards (clip), smoothed or taken from the nearest pixel.
+  std::shared_ptr<const Bitmap> bitmap;
+  bool repeat = false;
+  bool smoothed = false;
 
   static Paint SolidColor(const Rgba& color) {
     Paint p;

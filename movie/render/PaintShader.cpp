@@ -176,6 +176,12 @@ const PaintShader* ShaderPool::Prepare(const Paint& paint, const Transform& plac
     s->Prepare(transform.Apply(paint.color));
     return s;
   }
+  if (paint.kind == PaintKind::Bitmap) {
+    if (bitmapUsed_ == bitmaps_.size()) bitmaps_.push_back(std::make_unique<BitmapShader>());
+    BitmapShader* b = bitmaps_[bitmapUsed_++].get();
+    b->Prepare(paint, placement, transform, pixelOffset);
+    return b;
+  }
   if (gradientUsed_ == gradients_.size()) gradients_.push_back(std::make_unique<GradientShader>());
   GradientShader* g = gradients_[gradientUsed_++].get();
   g->Prepare(paint, placement, transform, pixelOffset);

@@ -60,8 +60,10 @@ struct Mixer {
   }
 };
 
-Paint MorphPaint(const Movie::FillStyle& start, const Movie::FillStyle& end, const Mixer& mix) {
-  Paint p = PaintOf(start);
+Paint MorphPaint(const Movie::FillStyle& start, const Movie::FillStyle& end, const Mixer& mix,
+                 const BitmapSource* bitmaps) {
+  Paint p = PaintOf(start, bitmaps);
+  if (p.kind == PaintKind::Bitmap) p.matrix = mix.Matrix(start.matrix, end.matrix);
   if (start.kind == FillKind::Solid) {
     p.color = ColorOf(mix.Color(start.color, end.color));
   } else if (IsGradient(start.kind)) {
@@ -167,7 +169,7 @@ Transform TransformOf(const Matrix& m) {
   return t;
 }
 
-Paint PaintOf(const FillStyle& fill) {
+Paint PaintOf(const FillStyle& fill, const BitmapSource* bitmaps) {
   Paint p;
   if (IsGradient(fill.kind)) {
     p.kind = fill.kind == FillKind::LinearGradient   ? PaintKind::LinearGradient
@@ -182,16 +184,24 @@ Paint PaintOf(const FillStyle& fill) {
     p.gradient.focalPoint = std::clamp(fill.gradient.focalPoint / 256.0, -1.0, 1.0);
   } else if (IsBitmap(fill.kind)) {
     p.color = Rgba{0, 0, 0, 0};
+    if (bitmaps != nullptr && bitmaps->library != nullptr) p.bitmap = bitmaps->library->Find(fill.bitmapId);
+    if (p.bitmap) {
+      p.kind = PaintKind::Bitmap;
+      p.matrix = TransformOf(fill.matrix);
+      p.repeat = fill.kind == FillKind::RepeatingBitmap || fill.kind == FillKind::RepeatingBitmapUnsmoothed;
+      p.smoothed = bitmaps->movieVersion >= 8 &&
+                   (fill.kind == FillKind::RepeatingBitmap || fill.kind == FillKind::ClippedBitmap);
+    }
   } else {
     p.color = ColorOf(fill.color);
   }
   return p;
 }
 
-LineStyle LineOf(const Movie::LineStyle& line) {
+LineStyle LineOf(const Movie::LineStyle& line, const BitmapSource* bitmaps) {
   LineStyle l;
   l.width = line.width;
-  l.paint = line.fill ? PaintOf(*line.fill) : Paint::SolidColor(ColorOf(line.color));
+  l.paint = line.fill ? PaintOf(*line.fill, bitmaps) : Paint::SolidColor(ColorOf(line.color));
   l.startCap = CapOf(line.startCap);
   l.endCap = CapOf(line.endCap);
   l.join = JoinOf(line.join);
@@ -202,11 +212,11 @@ LineStyle LineOf(const Movie::LineStyle& line) {
   return l;
 }
 
-void BuildShapeLayers(const ShapeDefinition& shape, std::vector<ShapeLayer>* out) {
+void BuildShapeLayers(const ShapeDefinition& shape, std::vector<ShapeLayer>* out, const BitmapSource* bitmaps) {
   LayerWriter writer(out, shape.NonZeroWinding() ? FillRule::NonZero : FillRule::EvenOdd);
-  auto tables = [](ShapeLayer& layer, const ShapeStyles& styles) {
-    for (const FillStyle& f : styles.fills) layer.fills.push_back(PaintOf(f));
-    for (const Movie::LineStyle& l : styles.lines) layer.lines.push_back(LineOf(l));
+  auto tables = [bitmaps](ShapeLayer& layer, const ShapeStyles& styles) {
+    for (const FillStyle& f : styles.fills) layer.fills.push_back(PaintOf(f, bitmaps));
+    for (const Movie::LineStyle& l : styles.lines) layer.lines.push_back(LineOf(l, bitmaps));
   };
   tables(writer.StartLayer(), shape.styles);
   double x = 0.0, y = 0.0;
@@ -233,16 +243,17 @@ void BuildShapeLayers(const ShapeDefinition& shape, std::vector<ShapeLayer>* out
   writer.Finish();
 }
 
-void BuildMorphLayers(const MorphShapeDefinition& morph, std::uint16_t ratio, std::vector<ShapeLayer>* out) {
+void BuildMorphLayers(const MorphShapeDefinition& morph, std::uint16_t ratio, std::vector<ShapeLayer>* out,
+                      const BitmapSource* bitmaps) {
   const Mixer mix(ratio);
   LayerWriter writer(out, FillRule::EvenOdd);
   ShapeLayer& layer = writer.StartLayer();
-  for (const MorphFillStyle& f : morph.fills) layer.fills.push_back(MorphPaint(f.start, f.end, mix));
+  for (const MorphFillStyle& f : morph.fills) layer.fills.push_back(MorphPaint(f.start, f.end, mix, bitmaps));
   for (const MorphLineStyle& l : morph.lines) {
-    LineStyle line = LineOf(l.start);
+    LineStyle line = LineOf(l.start, bitmaps);
     line.width = mix.Value(l.start.width, l.end.width);
     if (l.start.fill && l.end.fill) {
-      line.paint = MorphPaint(*l.start.fill, *l.end.fill, mix);
+      line.paint = MorphPaint(*l.start.fill, *l.end.fill, mix, bitmaps);
     } else {
       line.paint = Paint::SolidColor(ColorOf(mix.Color(l.start.color, l.end.color)));
     }

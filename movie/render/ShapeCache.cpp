@@ -8,7 +8,8 @@ const ShapeCache::Layers& ShapeCache::Shape(const std::shared_ptr<const ShapeDef
   auto [it, added] = shapes_.try_emplace(shape.get());
   if (added) {
     it->second.definition = shape;
-    BuildShapeLayers(*shape, &it->second.layers);
+    const BitmapSource source = Source();
+    BuildShapeLayers(*shape, &it->second.layers, &source);
   }
   return it->second.layers;
 }
@@ -23,7 +24,8 @@ const ShapeCache::Layers* ShapeCache::Morph(const std::shared_ptr<const MorphSha
     morphRecords_ += records;
     it = morphs_.emplace(key, MorphEntry()).first;
     it->second.definition = morph;
-    BuildMorphLayers(*morph, ratio, &it->second.layers);
+    const BitmapSource source = Source();
+    BuildMorphLayers(*morph, ratio, &it->second.layers, &source);
   }
   it->second.used = true;
   return &it->second.layers;
@@ -39,6 +41,22 @@ void ShapeCache::EndFrame() {
     }
   }
   morphRecords_ = 0;
+  glyphs_.EndFrame();
+}
+
+BitmapSource ShapeCache::Source() {
+  BitmapSource source;
+  source.library = &bitmaps_;
+  source.movieVersion = movie_ ? movie_->version : 0;
+  return source;
+}
+
+void ShapeCache::SetMovie(const std::shared_ptr<const MovieDefinition>& movie) {
+  if (movie == movie_) return;
+  Clear();
+  movie_ = movie;
+  bitmaps_.SetMovie(movie.get());
+  glyphs_.SetMovie(movie.get());
 }
 
 void ShapeCache::Clear() {

@@ -11,6 +11,10 @@
 // cost per frame is capped: past MaxMorphRecordsPerFrame records made into
 // layers, further new ratios are not drawn that frame.
 //
+// The cache also holds what the movie's shapes and texts draw with: its
+// decoded bitmaps (BitmapLibrary) and its glyphs (GlyphLibrary). SetMovie
+// names the movie they come from; another movie clears everything.
+//
 // Used by one thread at a time.
 #pragma once
 
@@ -22,7 +26,10 @@
 #include <utility>
 #include <vector>
 
+#include "movie/render/Bitmaps.h"
+#include "movie/render/GlyphLibrary.h"
 #include "movie/render/ShapeLayer.h"
+#include "movie/render/ShapeBuilder.h"
 #include "movie/swf/SwfRecords.h"
 
 namespace Halvane::Movie::Render {
@@ -31,6 +38,11 @@ class ShapeCache {
  public:
   using Layers = std::vector<ShapeLayer>;
   static constexpr std::size_t MaxMorphRecordsPerFrame = std::size_t{1} << 20;
+
+  // The movie whose shapes, bitmaps and glyphs come next (null: none).
+  void SetMovie(const std::shared_ptr<const MovieDefinition>& movie);
+  BitmapLibrary& Bitmaps() { return bitmaps_; }
+  GlyphLibrary& Glyphs() { return glyphs_; }
 
   // The layers of shape (made on the first call).
   const Layers& Shape(const std::shared_ptr<const ShapeDefinition>& shape);
@@ -57,6 +69,10 @@ class ShapeCache {
   std::unordered_map<const ShapeDefinition*, ShapeEntry> shapes_;
   std::map<std::pair<const MorphShapeDefinition*, std::uint16_t>, MorphEntry> morphs_;
   std::size_t morphRecords_ = 0;
+  std::shared_ptr<const MovieDefinition> movie_;  // held: its address is never reused meanwhile
+  BitmapLibrary bitmaps_;
+  GlyphLibrary glyphs_;
+  BitmapSource Source();
 };
 
 }  // namespace Halvane::Movie::Render

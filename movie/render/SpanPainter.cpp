@@ -336,9 +336,29 @@ void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintS
     }
     return;
   }
+  if (Bytes == 3 && !Layer) {
+    // Rows the shader holds ready in the target's layout copy whole.
+    if (const std::uint8_t* ready = shader.ReadyRow24(x, y, count)) {
+      std::memcpy(p, ready, static_cast<std::size_t>(count) * 3);
+      return;
+    }
+  }
   if (colors_.size() < static_cast<std::size_t>(count)) colors_.resize(count);
   Rgba* colors = colors_.data();
   shader.ShadeRow(x, y, count, colors);
+  if (shader.Opaque()) {
+    // Every colour covers: stores only (bitmaps drawn whole take this path
+    // for every row).
+    int i = 0;
+    for (; i < count; ++i, p += Bytes) {
+      const Rgba c = colors[i];
+      p[0] = c.blue;
+      p[1] = c.green;
+      p[2] = c.red;
+      if (Layer) p[3] = 255;
+    }
+    return;
+  }
   for (int i = 0; i < count; ++i, p += Bytes) {
     const Rgba c = colors[i];
     if (c.alpha == 255) {

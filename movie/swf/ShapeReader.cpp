@@ -326,4 +326,9 @@ bool ReadMorphShapeDefinition(SwfReader& r, int version, ShapeBudget& budget,
   return parser.ReadRecords(morph.fills.size(), morph.lines.size(), 0, morph.endRecords);
 }
 
+bool ReadGlyphShape(SwfReader& r, ShapeBudget& budget, std::vector<ShapeRecord>& records) {
+  ShapeParser parser(r, budget);
+  return parser.ReadRecords(1, 0, 0, records);
+}
+
 }  // namespace Halvane::Movie

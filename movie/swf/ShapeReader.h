@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "movie/swf/SwfReader.h"
 #include "movie/swf/SwfRecords.h"
@@ -44,5 +45,9 @@ bool ReadShapeDefinition(SwfReader& r, int version, ShapeBudget& budget, ShapeDe
 // 0 stands for "right after the start edges".
 bool ReadMorphShapeDefinition(SwfReader& r, int version, ShapeBudget& budget,
                               MorphShapeDefinition& morph);
+
+// A glyph's SHAPE (fonts): bit counts and records with one fill and no
+// lines, without style arrays. False when malformed or the budget runs out.
+bool ReadGlyphShape(SwfReader& r, ShapeBudget& budget, std::vector<ShapeRecord>& records);
 
 }  // namespace Halvane::Movie

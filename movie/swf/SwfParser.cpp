@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "movie/swf/MediaReader.h"
 #include "movie/swf/ShapeReader.h"
 #include "movie/swf/SwfReader.h"
 #include "movie/swf/Text.h"
@@ -115,6 +116,7 @@ struct Budget {
   const ParseLimits& limits;
   std::size_t records = 0;
   std::size_t storedFrames = 0;
+  std::size_t bitmapBytes = 0;
   ShapeBudget shapes{limits.maxShapeElements};
   bool TakeRecord() {
     if (records >= limits.maxRecords) return false;
@@ -212,12 +214,30 @@ class TimelineReader {
       case kTagDefineButton:
       case kTagDefineButton2:
         return ReadButton(code, body);
+      case kTagDefineButtonCxform:
+        ReadButtonColorTransform(body);
+        return true;
+      case kTagDefineFont:
       case kTagDefineFont2:
       case kTagDefineFont3:
+        return ReadFont(code, body);
       case kTagDefineFontInfo:
       case kTagDefineFontInfo2:
-        ReadFontName(code, body);
+        ReadFontInfoTag(code, body);
         return true;
+      case kTagDefineText:
+      case kTagDefineText2:
+        return ReadText(code, body);
+      case kTagJpegTables:
+        if (movie_.jpegTables.empty()) movie_.jpegTables.assign(body.Current(), body.Current() + body.Remaining());
+        return true;
+      case kTagDefineBits:
+      case kTagDefineBitsJpeg2:
+      case kTagDefineBitsJpeg3:
+      case kTagDefineBitsJpeg4:
+      case kTagDefineBitsLossless:
+      case kTagDefineBitsLossless2:
+        return ReadBitmapTag(code, body);
       default:
         return true;  // unknown and unused tags are skipped
     }
@@ -278,11 +298,13 @@ class TimelineReader {
 
   std::size_t CharacterCount() const {
     return movie_.shapes.size() + movie_.morphShapes.size() + movie_.sprites.size() +
-           movie_.editTexts.size() + movie_.buttons.size() + movie_.malformedShapes.size();
+           movie_.editTexts.size() + movie_.buttons.size() + movie_.texts.size() + movie_.bitmaps.size() +
+           movie_.malformedShapes.size();
   }
   bool IdTaken(std::uint16_t id) const {
     return movie_.shapes.count(id) != 0 || movie_.morphShapes.count(id) != 0 ||
-           movie_.sprites.count(id) != 0 || movie_.editTexts.count(id) != 0 || movie_.buttons.count(id) != 0;
+           movie_.sprites.count(id) != 0 || movie_.editTexts.count(id) != 0 || movie_.buttons.count(id) != 0 ||
+           movie_.texts.count(id) != 0 || movie_.bitmaps.count(id) != 0;
   }
 
   // Reads one shape definition with read and files it in into: a malformed
@@ -385,23 +407,67 @@ class TimelineReader {
     return true;
   }
 
-  void ReadFontName(std::uint16_t code, SwfReader& body) {
+  // A font's glyphs count as shape records; a malformed font is left out
+  // like a malformed shape.
+  bool ReadFont(std::uint16_t code, SwfReader& body) {
+    if (movie_.fonts.size() >= budget_.limits.maxCharacters) return false;
     FontDefinition font;
-    font.id = body.U16();
-    const std::uint8_t flags = body.U8();
-    if (code == kTagDefineFont2 || code == kTagDefineFont3) body.U8();  // language
-    const std::uint8_t length = body.U8();
-    std::string name;
-    for (std::uint8_t i = 0; i < length && !body.Failed(); ++i) {
-      const char c = static_cast<char>(body.U8());
-      if (c != 0) name += c;
+    const int version = code == kTagDefineFont ? 1 : code == kTagDefineFont2 ? 2 : 3;
+    if (!ReadFontDefinition(body, version, budget_.shapes, font)) return !budget_.shapes.Exhausted();
+    if (movie_.fonts.count(font.id) == 0) movie_.fonts.emplace(font.id, std::move(font));
+    return true;
+  }
+
+  // An info tag completes the first form's font; one naming no font yet
+  // (device fonts of older movies) makes a font without glyphs.
+  void ReadFontInfoTag(std::uint16_t code, SwfReader& body) {
+    const std::uint16_t id = body.U16();
+    if (body.Failed()) return;
+    auto it = movie_.fonts.find(id);
+    if (it == movie_.fonts.end()) {
+      if (movie_.fonts.size() >= budget_.limits.maxCharacters) return;
+      FontDefinition font;
+      font.id = id;
+      it = movie_.fonts.emplace(id, std::move(font)).first;
     }
-    if (body.Failed() || movie_.fonts.size() >= budget_.limits.maxCharacters) return;
-    font.name = std::move(name);
-    const bool infoTag = code == kTagDefineFontInfo || code == kTagDefineFontInfo2;
-    font.bold = (flags & (infoTag ? 0x02 : 0x01)) != 0;
-    font.italic = (flags & 0x02 && !infoTag) || (infoTag && (flags & 0x04));
-    movie_.fonts[font.id] = std::move(font);
+    ReadFontInfo(body, code == kTagDefineFontInfo ? 1 : 2, it->second);
+  }
+
+  bool ReadText(std::uint16_t code, SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    auto text = std::make_shared<StaticTextDefinition>();
+    if (!ReadStaticText(body, code == kTagDefineText ? 1 : 2, budget_.shapes, *text)) {
+      return !budget_.shapes.Exhausted();
+    }
+    if (!IdTaken(text->id)) movie_.texts.emplace(text->id, std::move(text));
+    return true;
+  }
+
+  // The bytes of all bitmaps are capped together: what is kept is what the
+  // file holds, but a movie of many large bitmaps stops at the cap.
+  bool ReadBitmapTag(std::uint16_t code, SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return false;
+    if (body.Remaining() > budget_.limits.maxBitmapBytes - budget_.bitmapBytes) return false;
+    auto bitmap = std::make_shared<BitmapDefinition>();
+    if (!ReadBitmap(body, code, *bitmap)) return true;  // a broken bitmap is left out
+    budget_.bitmapBytes += bitmap->data.size() + bitmap->alpha.size();
+    if (!IdTaken(bitmap->id)) movie_.bitmaps.emplace(bitmap->id, std::move(bitmap));
+    return true;
+  }
+
+  // DefineButtonCxform: the colour transform of every record of a button
+  // of the first form.
+  void ReadButtonColorTransform(SwfReader& body) {
+    const std::uint16_t id = body.U16();
+    const ColorTransform transform = ReadColorTransform(body, false);
+    if (body.Failed()) return;
+    const auto it = movie_.buttons.find(id);
+    if (it == movie_.buttons.end()) return;
+    auto button = std::make_shared<ButtonDefinition>(*it->second);
+    for (FrameRecord& frame : button->upState.frames) {
+      for (DisplayListTag& tag : frame.displayList) tag.place.colorTransform = transform;
+    }
+    it->second = std::move(button);
   }
 
   void ReadExports(SwfReader& body) {

@@ -18,10 +18,14 @@ struct ParseLimits {
   std::size_t maxRecords = 1u << 18;  // display-list tags, actions and labels, all timelines
   std::size_t maxCharacters = 1u << 14;  // shapes, morph shapes and sprites, read or left out
   std::size_t maxStoredFrames = 1u << 18;  // frame records, all timelines
-  // Fill and line styles, gradient stops and shape records, all shapes: a
+  // Fill and line styles, gradient stops and shape records, all shapes, and
+  // the glyphs, glyph records and text glyphs of fonts and texts: a
   // few bytes of file can make a record of a hundred, so they are capped
   // on their own.
   std::size_t maxShapeElements = 1u << 20;
+  // The stored bytes of all bitmaps together (their decoded pixels are the
+  // renderer's to cap).
+  std::size_t maxBitmapBytes = std::size_t{1} << 28;
 };
 
 // Reads the whole file (8-byte header included) of size bytes. Returns null

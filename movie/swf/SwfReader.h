@@ -32,6 +32,16 @@ class SwfReader {
   // A sub-reader over the next count bytes, which this reader skips. When
   // fewer remain, both the result and this reader are failed.
   SwfReader Sub(std::size_t count);
+  // A reader over count bytes from offset from of this reader's block,
+  // wherever this reader stands; failed when they are not all inside it.
+  SwfReader Range(std::size_t from, std::size_t count) const {
+    SwfReader sub;
+    if (from > size_ || count > size_ - from) {
+      sub.failed_ = true;
+      return sub;
+    }
+    return SwfReader(data_ + from, count);
+  }
   // A zero-terminated string of at most maxLength bytes (the terminator not
   // counted). A missing terminator fails the reader.
   std::string String(std::size_t maxLength = 0xFFFF);

@@ -370,13 +370,102 @@ struct EditTextDefinition {
   bool AutoSize() const { return (flags & 0x4000) != 0; }
 };
 
-// A font's name (DefineFont2, DefineFont3, DefineFontInfo), for the text
-// formats of fields that use it.
+// --- Fonts and static text -------------------------------------------------
+
+// One glyph of an embedded font: its outline as shape records (one fill,
+// index 1, no lines) in the font's em square, the character it stands for
+// and its advance (fonts with layout only).
+struct GlyphDefinition {
+  std::vector<ShapeRecord> records;
+  std::uint16_t code = 0;
+  std::int16_t advance = 0;
+};
+
+// DefineFont, DefineFont2 and DefineFont3, with what DefineFontInfo and
+// DefineFontInfo2 add to the first form. A font that only an info tag
+// names has version 0 and no glyphs. Glyph coordinates are in an em square
+// of 1024 units (20480 in the third form); ascent, descent and leading
+// likewise.
 struct FontDefinition {
   std::uint16_t id = 0;
+  int version = 0;
   std::string name;
   bool bold = false;
   bool italic = false;
+  bool shiftJis = false;  // character codes in Shift-JIS (older movies)
+  bool ansi = false;
+  bool smallText = false;
+  std::uint8_t language = 0;
+  std::vector<GlyphDefinition> glyphs;
+  bool hasLayout = false;
+  std::int16_t ascent = 0;
+  std::int16_t descent = 0;
+  std::int16_t leading = 0;
+  // Glyph units per em.
+  int EmSquare() const { return version == 3 ? 20480 : 1024; }
+  // The index of the glyph for code, or -1; codes are looked up as stored
+  // (Unicode in movies of version 6 and later).
+  int GlyphFor(std::uint16_t code) const {
+    const auto it = codeIndex.find(code);
+    return it == codeIndex.end() ? -1 : static_cast<int>(it->second);
+  }
+  std::map<std::uint16_t, std::uint32_t> codeIndex;  // first glyph of each code
+};
+
+// One TEXTRECORD of static text: the style it sets (absent parts keep the
+// previous record's) and its glyphs, each an index into the font's glyphs
+// and the advance (twips) to the next glyph's origin.
+struct TextGlyph {
+  std::uint32_t index = 0;
+  std::int32_t advance = 0;
+  bool operator==(const TextGlyph& o) const { return index == o.index && advance == o.advance; }
+};
+struct TextRecord {
+  std::optional<std::uint16_t> fontId;
+  std::optional<Rgba> color;
+  std::optional<std::int16_t> xOffset;
+  std::optional<std::int16_t> yOffset;
+  std::uint16_t height = 0;  // twips; given with the font
+  std::vector<TextGlyph> glyphs;
+  bool operator==(const TextRecord& o) const {
+    return fontId == o.fontId && color == o.color && xOffset == o.xOffset && yOffset == o.yOffset &&
+           height == o.height && glyphs == o.glyphs;
+  }
+};
+
+// DefineText (version 1, colours without alpha) and DefineText2 (2).
+struct StaticTextDefinition {
+  std::uint16_t id = 0;
+  int version = 1;
+  TwipsRect bounds;
+  Matrix matrix;
+  std::vector<TextRecord> records;
+};
+
+// --- Bitmaps -----------------------------------------------------------------
+
+// How a bitmap's bytes are stored.
+enum class BitmapEncoding : std::uint8_t {
+  JpegWithTables,  // DefineBits: a JPEG image whose tables are the movie's JPEGTables
+  Jpeg,            // DefineBitsJPEG2, 3 and 4: a whole JPEG (or PNG or GIF) image
+  Lossless,        // DefineBitsLossless: zlib data, colours without alpha
+  Lossless2,       // DefineBitsLossless2: zlib data, colours with alpha
+};
+
+// A bitmap as the movie stores it; decoding is the renderer's, once per
+// movie. Nothing here has been checked beyond the tag's own framing.
+struct BitmapDefinition {
+  std::uint16_t id = 0;
+  BitmapEncoding encoding = BitmapEncoding::Jpeg;
+  ByteBlock data;   // the image bytes, or the lossless forms' zlib data
+  ByteBlock alpha;  // DefineBitsJPEG3 and 4: zlib data, one byte per pixel
+  bool hasAlpha = false;          // DefineBitsJPEG3 and 4
+  std::uint16_t deblocking = 0;   // DefineBitsJPEG4, 8.8 fixed
+  // Lossless forms: 3 palette, 4 15-bit colour (first form only), 5 32-bit.
+  std::uint8_t format = 0;
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  std::uint16_t paletteSize = 0;  // format 3: the entries (the stored byte + 1)
 };
 
 // DefineButton and DefineButton2: what the button shows in its up state,
@@ -411,6 +500,9 @@ struct MovieDefinition {
   std::map<std::uint16_t, std::shared_ptr<const EditTextDefinition>> editTexts;
   std::map<std::uint16_t, std::shared_ptr<const ButtonDefinition>> buttons;
   std::map<std::uint16_t, FontDefinition> fonts;
+  std::map<std::uint16_t, std::shared_ptr<const StaticTextDefinition>> texts;
+  std::map<std::uint16_t, std::shared_ptr<const BitmapDefinition>> bitmaps;
+  ByteBlock jpegTables;  // the first JPEGTables: what DefineBits images share
   // ExportAssets: the names characters are exported under (attachMovie,
   // Object.registerClass), both ways; the first export of a name wins.
   std::map<std::string, std::uint16_t> exportedIds;

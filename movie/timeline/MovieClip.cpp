@@ -476,7 +476,18 @@ void MovieClip::RemoveAt(int depth) {
 void MovieClip::AttachSprite(DisplayObject& object, int key) {
   if (const EditTextDefinition* edit = player_.FindEditText(object.characterId)) {
     object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
-    object.text->Initialize(*edit);
+    const auto& fonts = player_.Definition().fonts;
+    const auto font = edit->fontId ? fonts.find(*edit->fontId) : fonts.end();
+    // Field texts are UTF-8, as the actions keep theirs: the first text of
+    // an older movie's field is in the system code page.
+    ActionContext& context = player_.Context();
+    if (player_.Definition().version < 6 && edit->initialText && context.legacyText) {
+      EditTextDefinition converted = *edit;
+      converted.initialText = context.legacyText(*edit->initialText);
+      object.text->Initialize(converted, font == fonts.end() ? nullptr : &font->second);
+    } else {
+      object.text->Initialize(*edit, font == fonts.end() ? nullptr : &font->second);
+    }
     if (object.name.empty()) object.name = player_.NextInstanceName();
     player_.TextFieldPlaced(*object.text);
     return;

@@ -1,8 +1,12 @@
 #include "movie/timeline/MoviePlayer.h"
 
+#include "movie/actions/ActionPath.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
+
+#include "movie/actions/ActionPath.h"
 
 #include "movie/swf/Text.h"
 
@@ -212,7 +216,42 @@ void MoviePlayer::Instantiate(MovieClip& clip, bool placedByTimeline) {
   QueueEvent(clip, ClipEvent::Load);
 }
 
-void MoviePlayer::TextFieldPlaced(TextFieldInstance&) {}
+void MoviePlayer::TextFieldPlaced(TextFieldInstance& field) { BindField(field, true); }
+
+void MoviePlayer::UpdateBoundFields() { UpdateFields(*root_); }
+
+void MoviePlayer::UpdateFields(MovieClip& clip) {
+  for (auto& entry : clip.displayList_) {
+    DisplayObject& object = entry.second;
+    if (object.sprite && !object.sprite->Removed()) UpdateFields(*object.sprite);
+    if (object.text && !object.text->Removed()) BindField(*object.text, false);
+  }
+}
+
+void MoviePlayer::BindField(TextFieldInstance& field, bool placing) {
+  TextFieldData& data = field.Data();
+  // A field inside a button reads its variable on the timeline that holds
+  // the button: buttons have no variables of their own.
+  ActionTarget* parent = field.Parent();
+  while (parent != nullptr && parent->IsButton()) parent = parent->Parent();
+  if (data.variable.empty() || parent == nullptr) return;
+  const int version = movie_->version;
+  ResolvedVariable resolved;
+  if (!ResolveVariable(*root_, *parent, data.variable, VariableStore::NamesAreCaseSensitive(version), resolved)) {
+    return;
+  }
+  const ActionValue* value = resolved.target->Variables().Find(resolved.name);
+  if (value == nullptr) {
+    if (placing) resolved.target->Variables().Set(resolved.name, ActionValue::String(data.Text()));
+    return;
+  }
+  const std::string text = value->IsUndefined() ? std::string() : value->ToString(version);
+  if (data.html) {
+    SetHtmlText(data, text);
+  } else if (text != data.Text()) {
+    data.SetText(text);
+  }
+}
 
 void MoviePlayer::Queue(Priority priority, QueuedAction action) { queues_[priority].push_back(action); }
 
@@ -322,6 +361,7 @@ void MoviePlayer::RunActions() {
   removed_.clear();
   removedFields_.clear();
   running_ = false;
+  UpdateBoundFields();
   CollectGarbage(*root_, context_);
 }
 

@@ -59,6 +59,9 @@ class MoviePlayer {
   MoviePlayer& operator=(const MoviePlayer&) = delete;
 
   const MovieDefinition& Definition() const { return *movie_; }
+  // The definition shared, for what keeps data of the movie (the renderer's
+  // caches) beyond one call.
+  const std::shared_ptr<const MovieDefinition>& SharedDefinition() const { return movie_; }
   MovieClip& Root() { return *root_; }
   const MovieClip& Root() const { return *root_; }
 
@@ -82,6 +85,12 @@ class MoviePlayer {
   // then destroys the instances removed meanwhile and the objects the
   // movie can no longer reach.
   void RunActions();
+
+  // Text fields with a variable show its value: each field's text becomes
+  // the variable's (seen from the field's timeline) where it has one. Done
+  // after every run of actions, so that what the actions and the host's
+  // SetVariable store shows in the next frame drawn.
+  void UpdateBoundFields();
 
   // Calls the timers of setInterval and setTimeout due at the movie's time
   // now (milliseconds), then the actions they queued.
@@ -138,6 +147,10 @@ class MoviePlayer {
   };
   void Queue(Priority priority, QueuedAction action);
   void RunEvent(MovieClip& clip, std::uint32_t event);
+  void UpdateFields(MovieClip& clip);
+  // placing: the field is new, and its text becomes the first value of a
+  // variable that does not exist yet.
+  void BindField(TextFieldInstance& field, bool placing);
 
   std::shared_ptr<const MovieDefinition> movie_;
   ExternalCallbacks callbacks_;

@@ -13,7 +13,7 @@ TextFieldInstance::TextFieldInstance(MovieClip& parent, DisplayObject& self, boo
 
 TextFieldInstance::~TextFieldInstance() = default;
 
-void TextFieldInstance::Initialize(const EditTextDefinition& d) {
+void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefinition* font) {
   data_.x = d.bounds.xMin / 20.0;
   data_.y = d.bounds.yMin / 20.0;
   data_.width = (static_cast<double>(d.bounds.xMax) - d.bounds.xMin) / 20.0;
@@ -31,6 +31,11 @@ void TextFieldInstance::Initialize(const EditTextDefinition& d) {
   data_.variable = d.variableName;
   if (d.maxLength) data_.maxChars = *d.maxLength;
   TextFormatData& f = data_.defaultFormat;
+  if (font != nullptr) {
+    f.font = font->name;
+    f.bold = font->bold;
+    f.italic = font->italic;
+  }
   if (d.fontHeight) f.size = *d.fontHeight / 20.0;
   if (d.color) f.color = (static_cast<std::uint32_t>(d.color->red) << 16) | (d.color->green << 8) | d.color->blue;
   if (d.align) {

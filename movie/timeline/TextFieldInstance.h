@@ -23,8 +23,9 @@ class TextFieldInstance : public ActionTarget {
   TextFieldInstance(MovieClip& parent, DisplayObject& self, bool caseSensitive);
   ~TextFieldInstance() override;
 
-  // The field as the movie defines it (DefineEditText).
-  void Initialize(const EditTextDefinition& definition);
+  // The field as the movie defines it (DefineEditText); font is the font
+  // its id names (null: none), whose name and style its format takes.
+  void Initialize(const EditTextDefinition& definition, const FontDefinition* font);
 
   // The entry moved (a goto kept it, swapDepths) or it left the list.
   void Rebind(DisplayObject* self) { self_ = self; }

@@ -148,6 +148,8 @@ Comparison DrawAndCompare(const std::string& folder, RgbaPicture* expected) {
 // The shares reached are the gate: a change that draws any reference worse
 // fails here. The digests pin the exact pictures, which must be the same on
 // every target; a change that is meant to alter a picture updates them.
+// Pictures with text in the system's fonts have no digest (0): those fonts
+// differ from system to system.
 struct PictureGate {
   const char* folder;
   double minShare;
@@ -155,9 +157,9 @@ struct PictureGate {
 };
 
 const PictureGate kPictureGates[] = {
-    // Its button and text field are not drawn yet: the shares are those of
-    // the sprite's square alone.
-    {"button_text_variable", 0.9983, 1900069777u},
+    // Its field's text is in a device font; the few pixels that differ are
+    // those of the letters.
+    {"button_text_variable", 0.997, 0u},
     {"gradient_nonsequential_ratios", 1.0, 3155889093u},
     {"gradient_same_ratios", 1.0, 3026675397u},
     {"gradients_focal_radial", 1.0, 4209023690u},
@@ -182,7 +184,9 @@ TEST(ReferencePictures, FirstFramesMatchThePlatformControlsPictures) {
     std::printf("%-32s %9.3f%% %8d %10lu\n", gate.folder, 100.0 * c.shareWithin8, c.largestDifference,
                 static_cast<unsigned long>(c.digest));
     EXPECT_GE(c.shareWithin8, gate.minShare);
-    EXPECT_EQ(c.digest, gate.digest);
+    if (gate.digest != 0) {
+      EXPECT_EQ(c.digest, gate.digest);
+    }
   }
 }
 

@@ -10,8 +10,10 @@
 // opening.swf: 320 x 240 at 24 frames per second, 24 frames. A translucent
 // panel with a linear gradient and a border, a ball with a focal radial
 // gradient that travels across it and grows, a sprite with a turning star,
-// and a small bitmap in a frame of its own. Frame 1 sets the variable
-// "title"; frame 13 sets "stage" to "half way".
+// a small bitmap in a frame of its own, and a caption: a text field in an
+// embedded pixel font that shows the variable "caption" (the demo's script
+// sets it). Frame 1 sets the variable "title"; frame 13 sets "stage" to
+// "half way".
 //
 // The star turns on the sprite's own twelve frames, but every frame of the
 // main timeline tells the sprite which of them to show (tellTarget, then
@@ -28,6 +30,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/swf/SwfRecords.h"
 #include "tools/ActionWriter.h"
+#include "tools/MediaWriter.h"
 #include "tools/ShapeWriter.h"
 #include "tools/SwfTags.h"
 #include "tools/SwfWriter.h"
@@ -214,8 +217,68 @@ Bytes ShowSpinnerFrame(int frame) {
   return Tools::DoAction(w.Build());
 }
 
+// A font of blocky 5 x 7 glyphs for the caption's characters: each lit
+// cell a square of 128 units (an em is 1024), the baseline under the
+// seventh row.
+Movie::FontDefinition PixelFont(std::uint16_t id) {
+  struct Letter {
+    char code;
+    const char* rows[7];
+  };
+  static const Letter kLetters[] = {
+      {'A', {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
+      {'C', {".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."}},
+      {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
+      {'N', {"#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"}},
+      {'S', {".####", "#....", "#....", ".###.", "....#", "....#", "####."}},
+      {'1', {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."}},
+      {'2', {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"}},
+      {'3', {"####.", "....#", "....#", ".###.", "....#", "....#", "####."}},
+      {' ', {".....", ".....", ".....", ".....", ".....", ".....", "....."}},
+  };
+  constexpr std::int32_t kCell = 128;
+  Movie::FontDefinition font;
+  font.id = id;
+  font.version = 2;
+  font.name = "Pixels";
+  font.hasLayout = true;
+  font.ascent = 7 * kCell;
+  font.descent = 2 * kCell;
+  for (const Letter& letter : kLetters) {
+    Movie::GlyphDefinition glyph;
+    glyph.code = static_cast<std::uint16_t>(letter.code);
+    glyph.advance = 6 * kCell;
+    for (int row = 0; row < 7; ++row) {
+      for (int column = 0; column < 5; ++column) {
+        if (letter.rows[row][column] != '#') continue;
+        Movie::ShapeRecord start = Tools::MoveTo(column * kCell, (row - 7) * kCell);
+        start.fillStyle1 = 1;
+        glyph.records.insert(glyph.records.end(), {start, Tools::LineBy(kCell, 0), Tools::LineBy(0, kCell),
+                                                   Tools::LineBy(-kCell, 0), Tools::LineBy(0, -kCell)});
+      }
+    }
+    font.glyphs.push_back(glyph);
+  }
+  return font;
+}
+
+// The caption: 200 x 24 pixels, 16-pixel text in the pixel font, showing
+// the variable "caption" (its first text until the script sets it).
+Movie::EditTextDefinition Caption(std::uint16_t id, std::uint16_t fontId) {
+  Movie::EditTextDefinition field;
+  field.id = id;
+  field.bounds = Movie::TwipsRect{0, 200 * kTwips, 0, 24 * kTwips};
+  field.flags = 0x0100 | 0x0008 | 0x1000;  // embedded glyphs, read-only, not selectable
+  field.fontId = fontId;
+  field.fontHeight = 16 * kTwips;
+  field.color = Color(255, 230, 120);
+  field.variableName = "caption";
+  field.initialText = "SCENE 1";
+  return field;
+}
+
 Bytes OpeningMovie() {
-  enum : std::uint16_t { kPanel = 1, kBall, kStar, kSpinner, kBitmap, kBitmapFrame };
+  enum : std::uint16_t { kPanel = 1, kBall, kStar, kSpinner, kBitmap, kBitmapFrame, kFont, kCaption };
   Tools::SwfBuilder movie;
   movie.SetVersion(8).SetFrameSize(320 * kTwips, 240 * kTwips).SetFrameRate(24);
   movie.AddTag(Tools::kSetBackgroundColorTag, Tools::SetBackgroundColor(0, 0, 0));
@@ -226,6 +289,8 @@ Bytes OpeningMovie() {
   movie.AddTag(36, CheckedBitmap(kBitmap));  // DefineBitsLossless2
   const Movie::ShapeDefinition frame = BitmapFrame(kBitmapFrame, kBitmap);
   movie.AddTag(Tools::DefineShapeCode(frame.version), Tools::DefineShapeTag(frame));
+  movie.AddTag(Tools::kDefineFont2Tag, Tools::DefineFontTag(PixelFont(kFont)));
+  movie.AddTag(Tools::kDefineEditTextTag, Tools::DefineEditTextTag(Caption(kCaption, kFont)));
 
   // The spinner: the star turning a twelfth of a turn per frame.
   Tools::SpriteBuilder spinner;
@@ -252,6 +317,10 @@ Bytes OpeningMovie() {
       spin.matrix = Scaled(1.0, 50 * kTwips, 50 * kTwips);
       spin.name = "spinner";
       movie.AddTag(Tools::kPlaceObject2Tag, Tools::PlaceObject2(spin));
+      Tools::PlaceSpec caption = Tools::PlaceCharacter(5, kCaption);
+      caption.matrix = Scaled(1.0, 24 * kTwips, 196 * kTwips);
+      caption.name = "caption_field";
+      movie.AddTag(Tools::kPlaceObject2Tag, Tools::PlaceObject2(caption));
       movie.AddTag(Tools::kDoActionTag, SetVariable("title", "Velmora"));
     }
     if (f == 12) movie.AddTag(Tools::kDoActionTag, SetVariable("stage", "half way"));

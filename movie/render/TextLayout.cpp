@@ -1,0 +1,222 @@
+#include "movie/render/TextLayout.h"
+
+#include <algorithm>
+
+#include "movie/render/ShapeBuilder.h"
+#include "movie/swf/Text.h"
+
+namespace Halvane::Movie::Render {
+
+namespace {
+
+constexpr double kGutter = 2 * 20.0;  // twips between the box and its text
+
+Rgba ColorOf(std::uint32_t rgb) {
+  return Rgba{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+              static_cast<std::uint8_t>(rgb), 255};
+}
+
+Transform Placed(double scale, double x, double y) {
+  Transform t;
+  t.a = t.d = scale;
+  t.tx = x;
+  t.ty = y;
+  return t;
+}
+
+// The embedded font a format names: same name, with glyphs, the style
+// matched when one does.
+const FontDefinition* EmbeddedFont(const MovieDefinition& movie, const TextFormatData& format) {
+  const FontDefinition* any = nullptr;
+  for (const auto& [id, font] : movie.fonts) {
+    if (font.glyphs.empty() || font.name != format.font) continue;
+    if (font.bold == format.bold && font.italic == format.italic) return &font;
+    if (any == nullptr) any = &font;
+  }
+  return any;
+}
+
+struct Item {
+  char32_t character = 0;
+  const TextFormatData* format = nullptr;
+  TextFace* face = nullptr;
+  GlyphShape glyph;
+  double scale = 0;    // twips per glyph unit
+  double advance = 0;  // twips, letter spacing included
+  bool drawn = false;  // the face has the character
+};
+
+bool IsBreak(char32_t c) { return c == '\r' || c == '\n'; }
+bool IsSpace(char32_t c) { return c == ' ' || c == '\t' || c == 0x3000; }
+
+class FieldLayouter {
+ public:
+  FieldLayouter(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out)
+      : field_(field), movie_(movie), glyphs_(glyphs), out_(out) {}
+
+  void Run() {
+    out_->glyphs.clear();
+    out_->overflows = false;
+    Collect();
+    const double boxLeft = field_.x * 20, boxTop = field_.y * 20;
+    boxRight_ = boxLeft + field_.width * 20;
+    boxBottom_ = boxTop + field_.height * 20;
+    top_ = boxTop + kGutter;
+    std::size_t start = 0;
+    while (start <= items_.size()) {
+      std::size_t end = start;
+      while (end < items_.size() && !IsBreak(items_[end].character)) ++end;
+      Paragraph(start, end, boxLeft);
+      if (end >= items_.size()) break;
+      start = end + 1;
+      if (items_[end].character == '\r' && start < items_.size() && items_[start].character == '\n') ++start;
+    }
+  }
+
+ private:
+  TextFace& FaceFor(const TextFormatData& format) {
+    if (field_.embedFonts) {
+      if (const FontDefinition* font = EmbeddedFont(movie_, format)) return glyphs_.EmbeddedFace(*font);
+    }
+    return glyphs_.SystemFace(format.font, format.bold, format.italic);
+  }
+
+  void Collect() {
+    std::size_t total = 0;
+    for (const TextRun& run : field_.runs) {
+      const std::u32string text = FieldCharacters(run.text);
+      TextFace* face = nullptr;
+      for (char32_t c : text) {
+        if (total++ >= MaxFieldCharacters) return;
+        if (IsBreak(c) && !field_.multiline) continue;
+        if (field_.password && !IsBreak(c)) c = '*';
+        if (face == nullptr) face = &FaceFor(run.format);
+        Item item;
+        item.character = c;
+        item.format = &run.format;
+        item.face = face;
+        item.scale = run.format.size * 20 / face->UnitsPerEm();
+        if (!IsBreak(c)) {
+          item.glyph = face->Glyph(c, &item.drawn);
+          item.advance = item.glyph.advance * item.scale + run.format.letterSpacing * 20;
+        }
+        items_.push_back(item);
+      }
+    }
+  }
+
+  void Paragraph(std::size_t start, std::size_t end, double boxLeft) {
+    const TextFormatData& format = start < end ? *items_[start].format
+                                   : start < items_.size() ? *items_[start].format
+                                   : field_.runs.empty() ? field_.defaultFormat
+                                                         : field_.runs.back().format;
+    const double left = boxLeft + kGutter + (format.leftMargin + format.blockIndent) * 20;
+    const double right = boxRight_ - kGutter - format.rightMargin * 20;
+    bool first = true;
+    std::size_t from = start;
+    do {
+      const double indent = first ? format.indent * 20 : 0;
+      const double room = right - left - indent;
+      std::size_t to = from;
+      double width = 0;
+      std::size_t lastSpace = end;
+      while (to < end) {
+        const Item& item = items_[to];
+        if (field_.wordWrap && to > from && width + item.advance > room && !IsSpace(item.character)) {
+          if (lastSpace != end && lastSpace > from) to = lastSpace + 1;
+          break;
+        }
+        if (IsSpace(item.character)) lastSpace = to;
+        width += item.advance;
+        ++to;
+      }
+      Line(from, to, left + indent, room, format);
+      from = to;
+      first = false;
+    } while (from < end);
+  }
+
+  void Line(std::size_t from, std::size_t to, double left, double room, const TextFormatData& format) {
+    double ascent = 0, descent = 0, width = 0, visible = 0;
+    if (from == to) {
+      TextFace& face = FaceFor(format);
+      const double scale = format.size * 20 / face.UnitsPerEm();
+      ascent = face.Ascent() * scale;
+      descent = face.Descent() * scale;
+    }
+    for (std::size_t i = from; i < to; ++i) {
+      const Item& item = items_[i];
+      ascent = std::max(ascent, item.face->Ascent() * item.scale);
+      descent = std::max(descent, item.face->Descent() * item.scale);
+      width += item.advance;
+      if (!IsSpace(item.character)) visible = width;
+    }
+    double x = left;
+    if (format.align == "right") x = left + room - visible;
+    if (format.align == "center") x = left + (room - visible) / 2;
+    const double baseline = top_ + ascent;
+    for (std::size_t i = from; i < to; ++i) {
+      const Item& item = items_[i];
+      if (item.drawn && item.glyph.layer != nullptr) {
+        out_->glyphs.push_back(PlacedGlyph{item.glyph.layer, Placed(item.scale, x, baseline), ColorOf(item.format->color)});
+        if (x + item.advance > boxRight_ + 1) out_->overflows = true;
+      }
+      x += item.advance;
+    }
+    if (baseline + descent > boxBottom_ + 1) out_->overflows = true;
+    top_ = baseline + descent + format.leading * 20;
+  }
+
+  const TextFieldData& field_;
+  const MovieDefinition& movie_;
+  GlyphLibrary& glyphs_;
+  FieldLayout* out_;
+  std::vector<Item> items_;
+  double top_ = 0;
+  double boxRight_ = 0;
+  double boxBottom_ = 0;
+};
+
+}  // namespace
+
+std::u32string FieldCharacters(const std::string& text) {
+  std::u32string out;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const Utf8Character c = DecodeUtf8(text, pos);
+    out.push_back(c.codePoint);
+    pos += c.length;
+  }
+  return out;
+}
+
+void LayOutStaticText(const StaticTextDefinition& text, const MovieDefinition& movie, GlyphLibrary& glyphs,
+                      std::vector<PlacedGlyph>* out) {
+  out->clear();
+  const Transform matrix = TransformOf(text.matrix);
+  const FontDefinition* font = nullptr;
+  double height = 0, x = 0, y = 0;
+  Rgba color{0, 0, 0, 255};
+  for (const TextRecord& record : text.records) {
+    if (record.fontId) {
+      const auto it = movie.fonts.find(*record.fontId);
+      font = it == movie.fonts.end() ? nullptr : &it->second;
+      height = record.height;
+    }
+    if (record.color) color = Rgba{record.color->red, record.color->green, record.color->blue, record.color->alpha};
+    if (record.xOffset) x = *record.xOffset;
+    if (record.yOffset) y = *record.yOffset;
+    for (const TextGlyph& glyph : record.glyphs) {
+      const ShapeLayer* layer = font ? glyphs.Embedded(*font, glyph.index) : nullptr;
+      if (layer != nullptr) {
+        out->push_back(PlacedGlyph{layer, Placed(height / font->EmSquare(), x, y).Then(matrix), color});
+      }
+      x += glyph.advance;
+    }
+  }
+}
+
+void LayOutField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out) {
+  FieldLayouter(field, movie, glyphs, out).Run();
+}
+
+}  // namespace Halvane::Movie::Render
