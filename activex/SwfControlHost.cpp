@@ -4,6 +4,7 @@
 // control is never given a file name; the movie travels in its load stream.
 #include "activex/SwfPlayer.h"
 
+#include "activex/ControlDispatch.h"
 #include "io/MemoryStream.h"
 #include "io/Stream.h"
 #include "io/SwfLoadStream.h"
@@ -65,19 +66,24 @@ HRESULT SwfPlayer::CreatePropertyStream(std::int32_t loop, std::int32_t quality,
                                         IO::Stream** stream) {
   if (stream == nullptr) return E_POINTER;
   *stream = nullptr;
-  Held<IShockwaveFlash> control;
+  // An installed control when the system has one registered; where the
+  // system knows no such class, the plug-in's built-in one (see
+  // Platform::CreateComInstance). The hosted control comes from the same
+  // place, as the site asks the same way.
+  Held<IDispatch> control;
   HRESULT result = Platform::CreateComInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_ALL,
                                                IID_IShockwaveFlash, control.OutVoid());
   if (FAILED(result)) return result;
   if (!control) return E_NOINTERFACE;
+  ControlDispatch calls(control.Get());
   // Stopped, in transparent window mode: the movie's own pixels only, over
   // whatever the device context holds.
-  if (FAILED(result = control->put_Quality(quality))) return result;
-  if (FAILED(result = control->put_Loop(loop != 0 ? VARIANT_TRUE : VARIANT_FALSE))) return result;
-  if (FAILED(result = control->put_Playing(VARIANT_FALSE))) return result;
+  if (FAILED(result = calls.put_Quality(quality))) return result;
+  if (FAILED(result = calls.put_Loop(loop != 0 ? VARIANT_TRUE : VARIANT_FALSE))) return result;
+  if (FAILED(result = calls.put_Playing(VARIANT_FALSE))) return result;
   const SharedWideString mode = SharedWideString::FromText(u"Transparent");
   if (mode.IsNull()) return E_OUTOFMEMORY;
-  if (FAILED(result = control->put_WMode(mode.Bstr()))) return result;
+  if (FAILED(result = calls.put_WMode(mode.Bstr()))) return result;
 
   Held<IPersistStreamInit> persist;
   result = control->QueryInterface(IID_IPersistStreamInit, persist.OutVoid());
@@ -97,7 +103,7 @@ HRESULT SwfPlayer::CreatePropertyStream(std::int32_t loop, std::int32_t quality,
 }
 
 HRESULT SwfPlayer::CreateHostedControl(Platform::WindowHandle* hostWindow,
-                                       IShockwaveFlash** control) {
+                                       IDispatch** control) {
   if (hostWindow == nullptr || control == nullptr) return E_POINTER;
   *hostWindow = nullptr;
   *control = nullptr;
@@ -154,6 +160,7 @@ HRESULT SwfPlayer::CreateHostedControl(Platform::WindowHandle* hostWindow,
 
   Held<IUnknown> hosted(AskWindow(*hostWindow, Platform::kGetControlMessageName));
   if (!hosted) return E_FAIL;
+  // The dual interface, used through its IDispatch part only.
   result = hosted->QueryInterface(IID_IShockwaveFlash, reinterpret_cast<void**>(control));
   if (FAILED(result)) *control = nullptr;
   if (SUCCEEDED(result) && *control == nullptr) result = E_NOINTERFACE;

@@ -2,7 +2,7 @@
 // the worker, the wait that the host's thread uses, and the worker itself.
 #include "activex/SwfPlayer.h"
 
-#include "activex/ControlClock.h"
+#include "activex/ControlDispatch.h"
 #include "platform/ControlHost.h"
 #include "platform/File.h"
 
@@ -98,21 +98,23 @@ std::uint32_t SwfPlayer::Run() {
   threadRunningEvent.Set();
 
   Platform::WindowHandle hostWindow = nullptr;
-  IShockwaveFlash* control = nullptr;
+  IDispatch* control = nullptr;
   IUnknown* controlUnknown = nullptr;
   if (SUCCEEDED(CreateHostedControl(&hostWindow, &control)) && control != nullptr) {
     control->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&controlUnknown));
-    ControlClock clock(controlUnknown);
+    ControlDispatch calls(control);
     controlReadyEvent.Set();
     // A failing get ends the loop as the quit message does, instead of
     // spinning on it.
     while (Platform::GetThreadMessage(&message) > 0) {
       // A request is carried out only while the done event is reset: one
       // that arrives while the host has not asked for it has no effect.
+      // Everything else is dispatched: the control's own timers and the
+      // messages of its window come through here.
       if (requestDoneEvent.IsValid() && !requestDoneEvent.IsSignalled() &&
-          DispatchRequest(message, control, hostWindow, controlUnknown) != 0) {
+          DispatchRequest(message, &calls, hostWindow, controlUnknown) != 0) {
         requestDoneEvent.Set();
-      } else if (!clock.Tick(message)) {
+      } else {
         Platform::DispatchThreadMessage(message);
       }
     }

@@ -5,7 +5,8 @@
 // apartment, creates a hidden host window with the control in it (created
 // by the control's class identifier, loaded from the movie's load stream,
 // stopped, in transparent window mode, windowless) and then runs a message
-// loop that carries out requests and moves the control on by its own clock.
+// loop that carries out requests and dispatches everything else, among it
+// the timer on which the control moves itself on.
 // Closing the movie (or opening the next one, or destroying the player)
 // ends the worker. The control, its window and its apartment never leave
 // the worker.
@@ -34,6 +35,8 @@ class Stream;
 }
 
 namespace Halvane::ActiveX {
+
+class ControlDispatch;
 
 // The request codes: thread messages to the worker, without payload.
 constexpr std::uint32_t SWFM_GETPLAYING = Platform::kAppMessage + 101;     // 0x8065
@@ -129,10 +132,12 @@ class SwfPlayer : public Threading::Thread {
   // The host window with the control in it, loaded from the movie's load
   // stream. On failure *control is null and *hostWindow is whatever window
   // exists, for Run to destroy.
-  HRESULT CreateHostedControl(Platform::WindowHandle* hostWindow, IShockwaveFlash** control);
+  // *control is the control's dual interface, to be called through
+  // ControlDispatch only.
+  HRESULT CreateHostedControl(Platform::WindowHandle* hostWindow, IDispatch** control);
   // Carries out the request in message (a thread message with a request
   // code); nonzero when it was one, 0 otherwise (nothing touched).
-  std::int32_t DispatchRequest(const Platform::ThreadMessage& message, IShockwaveFlash* control,
+  std::int32_t DispatchRequest(const Platform::ThreadMessage& message, ControlDispatch* control,
                                Platform::WindowHandle hostWindow, IUnknown* controlUnknown);
 
   // Host side: blocks until the worker has set the event (1) or has ended
@@ -152,8 +157,8 @@ class SwfPlayer : public Threading::Thread {
   // Posts and waits, then reads lastResult: true when the request succeeded.
   bool Ask(std::uint32_t code);
   // The worker side of each group of requests.
-  void AnswerValue(std::uint32_t code, IShockwaveFlash* control);
-  void AnswerText(std::uint32_t code, IShockwaveFlash* control);
+  void AnswerValue(std::uint32_t code, ControlDispatch* control);
+  void AnswerText(std::uint32_t code, ControlDispatch* control);
   void ResizeHostWindow(Platform::WindowHandle hostWindow);
   void DrawControl(IUnknown* controlUnknown);
 

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "activex/ControlDispatch.h"
+
 #include "platform/ControlHost.h"
 
 namespace Halvane::ActiveX {
@@ -152,7 +154,7 @@ std::int32_t SwfPlayer::Render(HDC dc, std::int32_t x, std::int32_t y, std::int3
 // ---- Worker side ----
 
 std::int32_t SwfPlayer::DispatchRequest(const Platform::ThreadMessage& message,
-                                        IShockwaveFlash* control,
+                                        ControlDispatch* control,
                                         Platform::WindowHandle hostWindow,
                                         IUnknown* controlUnknown) {
   if (message.window != nullptr || !IsRequest(message.message)) return 0;
@@ -179,7 +181,7 @@ std::int32_t SwfPlayer::DispatchRequest(const Platform::ThreadMessage& message,
 
 // Handlers that read a value start from 0 and store whatever the control
 // left there, also after a failure: the host ignores answers then.
-void SwfPlayer::AnswerValue(std::uint32_t code, IShockwaveFlash* control) {
+void SwfPlayer::AnswerValue(std::uint32_t code, ControlDispatch* control) {
   if (control == nullptr) {
     shared.StoreLastResult(E_POINTER);
     return;
@@ -211,15 +213,15 @@ void SwfPlayer::AnswerValue(std::uint32_t code, IShockwaveFlash* control) {
           control->put_Loop(shared.LoadLoop() != 0 ? VARIANT_TRUE : VARIANT_FALSE));
       break;
     case SWFM_GETTOTALFRAMES: {
-      long frames = 0;
+      std::int32_t frames = 0;
       shared.StoreLastResult(control->get_TotalFrames(&frames));
-      shared.StoreTotalFrames(static_cast<std::int32_t>(frames));
+      shared.StoreTotalFrames(frames);
       break;
     }
     case SWFM_GETFRAMENUM: {
-      long frame = 0;
+      std::int32_t frame = 0;
       shared.StoreLastResult(control->get_FrameNum(&frame));
-      shared.StoreFrameNumber(static_cast<std::int32_t>(frame));
+      shared.StoreFrameNumber(frame);
       break;
     }
     case SWFM_GOTOFRAME:
@@ -238,7 +240,7 @@ void SwfPlayer::AnswerValue(std::uint32_t code, IShockwaveFlash* control) {
 
 // A failed control call, or a string that could not be built, is E_FAIL;
 // an answer string is stored before lastResult, and only on success.
-void SwfPlayer::AnswerText(std::uint32_t code, IShockwaveFlash* control) {
+void SwfPlayer::AnswerText(std::uint32_t code, ControlDispatch* control) {
   if (control == nullptr) {
     shared.StoreLastResult(E_POINTER);
     return;

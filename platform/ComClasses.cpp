@@ -55,6 +55,11 @@ HRESULT CreateComInstance(REFCLSID classId, IUnknown* outer, DWORD context, REFI
                           void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
+  // An installed class goes first, also when it fails: a control that the
+  // user installed and that cannot run is not silently replaced.
+  const HRESULT system = CreateSystemInstance(classId, outer, context, iid, object);
+  if (FAILED(system)) *object = nullptr;
+  if (!SystemLacksClass(system)) return system;
   ComClassFactory factory = nullptr;
   {
     std::lock_guard<std::mutex> guard(TableLock());

@@ -1,12 +1,14 @@
-// Hosting a control in a hidden window, shaped after the control-hosting
-// windows of the platform compiler's template library: a window of the class
-// "AtlAxWin80" owns a control site; the registered message "WM_ATLGETHOST"
-// answers the site, "WM_ATLGETCONTROL" the hosted control; the site creates
-// the control by its class identifier from a stream, windowless when that
-// is allowed; destroying the window releases the site and with it the
-// control. On Windows the window is a real window of a class registered
-// here; on Linux a window object of the seam. Controls are created through
-// the seam's class table (ComClasses.h).
+// Hosting a control in a hidden window, behind the names of the control-
+// hosting windows of the platform compiler's template library (which
+// MinGW does not have, so the project brings its own): a window of the
+// class "AtlAxWin80" owns a control site (ControlSite.h); the registered
+// message "WM_ATLGETHOST" answers the site, "WM_ATLGETCONTROL" the hosted
+// control; the site creates the control by its class identifier, loads it
+// from a stream and activates it in place, windowless when that is allowed;
+// destroying the window closes the control and releases the site and with
+// it the control. On Windows the window is a real window of a class
+// registered here; on Linux a window object of the seam. Controls are
+// created through Platform::CreateComInstance (ComClasses.h).
 //
 // A host window and its site belong to the thread that created the window.
 #pragma once
@@ -25,11 +27,13 @@ inline constexpr IID IID_IAxWinAmbientDispatch = {
 
 // The site of a host window. Only the method the player calls is declared.
 struct IAxWinHostWindow : IUnknown {
-  // Creates the control named by classText ("{xxxxxxxx-xxxx-...}") through
-  // the class table, loads it from stream (IPersistStreamInit::Load; InitNew
-  // without a stream) and hosts it in window, replacing a control hosted
-  // before. CO_E_CLASSSTRING for text that is no class identifier, else
-  // the first failing call's result; on failure nothing is hosted.
+  // Creates the control named by classText ("{xxxxxxxx-xxxx-...}"), loads
+  // it from stream (IPersistStreamInit::Load; InitNew without a stream),
+  // gives it the site and activates it in place in window, replacing a
+  // control hosted before. CO_E_CLASSSTRING for text that is no class
+  // identifier, else the result of the creation or the load; on failure
+  // nothing is hosted. A control that refuses activation stays hosted
+  // inactive: it can still be drawn.
   virtual HRESULT STDMETHODCALLTYPE CreateControl(const OLECHAR* classText,
                                                   Halvane::Platform::WindowHandle window,
                                                   IStream* stream) = 0;
@@ -38,8 +42,9 @@ struct IAxWinHostWindow : IUnknown {
   ~IAxWinHostWindow() = default;
 };
 
-// The site's ambient properties. Only the one the player sets is declared.
-struct IAxWinAmbientDispatch : IUnknown {
+// The site's ambient properties: the IDispatch through which the control
+// reads them (user mode and the like), and the one property the player sets.
+struct IAxWinAmbientDispatch : IDispatch {
   virtual HRESULT STDMETHODCALLTYPE put_AllowWindowlessActivation(VARIANT_BOOL allow) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_AllowWindowlessActivation(VARIANT_BOOL* allow) = 0;
 

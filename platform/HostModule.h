@@ -36,6 +36,12 @@ void ReleaseModule(ModuleHandle module);
 // becomes "vmlua.dll" on Windows and "libvmlua.so" on Linux.
 const char* LibraryFileName(const char* baseName);
 
+// Keeps the module that contains address loaded until the process ends,
+// however often it is released (GET_MODULE_HANDLE_EX_FLAG_PIN on Windows;
+// nothing on Linux). For a library whose runtime cannot be unloaded
+// without losing what it holds. False when it cannot.
+bool KeepModuleLoaded(const void* address);
+
 // The four module calls as one set of routines, so that code that binds to
 // the host can be handed another look-up (a test's) instead of the
 // platform's.

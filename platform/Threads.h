@@ -112,6 +112,16 @@ void DispatchThreadMessage(const ThreadMessage& message);
 std::uintptr_t StartThreadTimer(std::uint32_t milliseconds);
 void StopThreadTimer(std::uintptr_t timer);  // on the thread that started it
 
+// A timer of the calling thread that calls callback(context) every
+// milliseconds, from DispatchThreadMessage of its timer message (on Windows
+// a timer procedure, which any message loop of the thread runs, a host
+// program's own included). 0 when none can be set. After StopCallbackTimer,
+// on the thread that started it, the callback is not called again.
+using TimerCallback = void (*)(void* context);
+std::uintptr_t StartCallbackTimer(std::uint32_t milliseconds, TimerCallback callback,
+                                  void* context);
+void StopCallbackTimer(std::uintptr_t timer);
+
 // ---- Locks (recursive, as critical sections are) ----
 
 void InitializeLock(LockStorage* lock);

@@ -7,7 +7,7 @@
 #include "graphics/CopyDIBitsRect.h"
 #include "graphics/DIBSection.h"
 #include "graphics/HDCGetter.h"
-#include "movie/control/MovieControl.h"
+#include "movie/control/ControlServer.h"
 #include "platform/ComClasses.h"
 #include "platform/ControlHost.h"
 #include "platform/ShockwaveFlash.h"
@@ -35,11 +35,12 @@ void VMSwf::Initialize(std::int32_t) {
   initialised = 1;
 
   // Control hosting: the host window classes and their messages, and the
-  // control the player creates by its class identifier (the built-in one,
-  // registered in the process's class table). Neither result is checked.
+  // built-in control, registered in the process's class table, which the
+  // player uses where the system has no movie control registered. Neither
+  // result is checked.
   Platform::RegisterControlHostClasses();
   if (!controlClassRegistered) {
-    Movie::RegisterMovieControlClass();
+    Movie::RegisterBuiltInControlClass();
     controlClassRegistered = true;
   }
 

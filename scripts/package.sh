@@ -2,7 +2,8 @@
 # Sets up the machine, builds the Windows release (MinGW-w64 i686, static
 # runtime) and packs what a user gets into one ZIP:
 #   build/package/vmswf-VERSION-win32.zip
-# holding vmswf.dll, undula.dll, vmhost.exe, the documentation and the
+# holding vmswf.dll, undula.dll, vmswfctl.dll (the movie control as a COM
+# server for other programs), vmhost.exe, the documentation and the
 # examples (with a batch file that runs the demo).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -25,7 +25,7 @@
 #include "bench/support/MedianReporter.h"
 #include "ThreadTime.h"
 #include "activex/SwfPlayer.h"
-#include "movie/control/MovieControl.h"
+#include "movie/control/ControlServer.h"
 #include "support/TempFolder.h"
 #include "tools/SwfWriter.h"
 
@@ -88,7 +88,7 @@ void BM_PingPong(benchmark::State& state) {
 }
 
 void BM_RequestRoundTrip(benchmark::State& state) {
-  Halvane::Movie::RegisterMovieControlClass();
+  Halvane::Movie::RegisterBuiltInControlClass();
   SwfPlayer player(320, 240);
   if (player.BeginOpen(MoviePath().c_str(), 0, 0) != 1 || player.EndOpen() != 1) {
     state.SkipWithError("the movie did not open");

@@ -74,7 +74,8 @@ HRESULT MovieControl::Create(REFIID iid, void** object) {
 HRESULT MovieControl::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   using Platform::SameGuid;
-  if (SameGuid(iid, IID_IUnknown) || SameGuid(iid, IID_IShockwaveFlash)) {
+  if (SameGuid(iid, IID_IUnknown) || SameGuid(iid, IID_IShockwaveFlash) ||
+      SameGuid(iid, IID_IDispatch)) {
     *object = static_cast<IShockwaveFlash*>(this);
   } else if (SameGuid(iid, IID_IPersistStreamInit)) {
     *object = static_cast<IPersistStreamInit*>(this);

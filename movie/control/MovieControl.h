@@ -1,5 +1,6 @@
 // The project's movie control: created by the control's class identifier,
-// driven through IShockwaveFlash, persisted through IPersistStreamInit (see
+// driven through IShockwaveFlash (its methods also by name, through
+// IDispatch), persisted through IPersistStreamInit (see
 // ControlPersistence.h for the stream), drawn through IViewObject (OleDraw)
 // by a renderer of its own, and moved on by its own clock through
 // IMovieControlClock.
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "movie/control/ControlPersistence.h"
+#include "movie/control/FlashDispatch.h"
 #include "movie/render/DisplayListRenderer.h"
 #include "movie/render/FrameRenderer.h"
 #include "movie/timeline/FrameClock.h"
@@ -64,7 +66,7 @@ struct MovieServices {
 // Adds the control to the class table under {D27CDB6E-AE6D-11CF-96B8-444553540000}.
 HRESULT RegisterMovieControlClass();
 
-class MovieControl final : public IShockwaveFlash,
+class MovieControl final : public ShockwaveFlashDispatch,
                            public IPersistStreamInit,
                            public IViewObject,
                            public IMovieControlClock {

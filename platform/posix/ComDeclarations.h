@@ -29,6 +29,8 @@ using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
 
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
@@ -132,6 +134,7 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFFu);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005u);
 constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001u);
 constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009u);
 constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070u);
@@ -247,3 +250,8 @@ extern const IID IID_IViewObject;
 // Queries the object for IViewObject and draws its aspect into the bounds of
 // the device context; E_NOINTERFACE when it has no picture to draw.
 HRESULT OleDraw(IUnknown* object, DWORD aspect, HDC drawDC, LPCRECT bounds);
+
+// Automation (IDispatch, VARIANT) and the interfaces between an ActiveX
+// control and its container.
+#include "AutomationDeclarations.h"
+#include "OleDeclarations.h"

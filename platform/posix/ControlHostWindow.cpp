@@ -110,7 +110,7 @@ WindowHandle CreatePopupWindow(const char* className, std::int32_t width, std::i
   // Both host classes own a site; no other class is registered here.
   auto* window = new (std::nothrow) Window;
   if (window == nullptr) return nullptr;
-  window->site = ControlSite::Create();
+  window->site = ControlSite::Create(window);
   window->width = width;
   window->height = height;
   bool added = false;
@@ -150,8 +150,9 @@ bool DestroyWindowOf(WindowHandle handle) {
     std::lock_guard<std::mutex> guard(tables.mutex);
     if (tables.windows.erase(window) == 0) return false;
   }
-  // The site's release releases the control, whose destructor may take time;
-  // the tables are not held meanwhile.
+  // Ending the control may take time and call back into the site; the
+  // tables are not held meanwhile.
+  window->site->Detach();
   window->site->Release();
   delete window;
   return true;
@@ -163,6 +164,7 @@ bool SetWindowClientSize(WindowHandle handle, std::int32_t width, std::int32_t h
   // A popup window has no frame: the outer size is the client size.
   window->width = width;
   window->height = height;
+  window->site->WindowResized(width, height);
   return true;
 }
 

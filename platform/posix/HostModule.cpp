@@ -64,4 +64,6 @@ const char* LibraryFileName(const char* baseName) {
   return name.c_str();
 }
 
+bool KeepModuleLoaded(const void*) { return true; }
+
 }  // namespace Halvane::Platform

@@ -114,6 +114,8 @@ struct QueueTimer {
   std::uintptr_t id;
   Clock::duration period;
   Clock::time_point due;
+  TimerCallback callback;  // null: the message is for the thread itself
+  void* context;
 };
 
 class MessageQueue {
@@ -163,15 +165,30 @@ class MessageQueue {
     }
   }
 
-  std::uintptr_t AddTimer(std::uint32_t milliseconds) {
+  std::uintptr_t AddTimer(std::uint32_t milliseconds, TimerCallback callback = nullptr,
+                          void* context = nullptr) {
     std::lock_guard<std::mutex> guard(mutex_);
     const Clock::duration period = std::chrono::milliseconds(milliseconds);
     try {
-      timers_.push_back(QueueTimer{nextTimer_, period, Clock::now() + period});
+      timers_.push_back(
+          QueueTimer{nextTimer_, period, Clock::now() + period, callback, context});
     } catch (const std::bad_alloc&) {
       return 0;
     }
     return nextTimer_++;
+  }
+
+  // The callback of the timer, if it is one with a callback.
+  bool CallbackOf(std::uintptr_t id, TimerCallback* callback, void** context) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (const QueueTimer& timer : timers_) {
+      if (timer.id == id && timer.callback != nullptr) {
+        *callback = timer.callback;
+        *context = timer.context;
+        return true;
+      }
+    }
+    return false;
   }
 
   void RemoveTimer(std::uintptr_t id) {
@@ -406,8 +423,15 @@ int GetThreadMessage(ThreadMessage* message) {
 }
 
 // Windows here are only reached by sent messages, so a posted message that
-// the thread does not handle itself has nowhere to go.
-void DispatchThreadMessage(const ThreadMessage&) {}
+// the thread does not handle itself has nowhere to go; a timer with a
+// callback is called, as the platform calls a timer procedure.
+void DispatchThreadMessage(const ThreadMessage& message) {
+  if (message.window != nullptr || message.message != kTimerMessage || !current.queue) return;
+  TimerCallback callback = nullptr;
+  void* context = nullptr;
+  // Called outside the queue's lock: the callback may stop its timer.
+  if (current.queue->CallbackOf(message.wParam, &callback, &context)) callback(context);
+}
 
 std::uintptr_t StartThreadTimer(std::uint32_t milliseconds) {
   MessageQueue* queue = CurrentQueue();
@@ -417,6 +441,16 @@ std::uintptr_t StartThreadTimer(std::uint32_t milliseconds) {
 void StopThreadTimer(std::uintptr_t timer) {
   if (current.queue) current.queue->RemoveTimer(timer);
 }
+
+std::uintptr_t StartCallbackTimer(std::uint32_t milliseconds, TimerCallback callback,
+                                  void* context) {
+  if (callback == nullptr) return 0;
+  EnsureThreadMessageQueue();
+  MessageQueue* queue = CurrentQueue();
+  return queue != nullptr ? queue->AddTimer(milliseconds, callback, context) : 0;
+}
+
+void StopCallbackTimer(std::uintptr_t timer) { StopThreadTimer(timer); }
 
 // ---- Locks ----
 

@@ -15,3 +15,4 @@
 #include <oleauto.h>
 #include <oleidl.h>
 #include <ocidl.h>
+#include <olectl.h>

@@ -1,6 +1,7 @@
 // Host windows as real windows of two classes registered by this module. The
 // window procedure makes the site when the window is created, answers the
-// two registered messages from it and releases it when the window goes.
+// two registered messages from it, tells it the window's new size, and
+// ends its control and releases it when the window goes.
 #include "platform/ControlHost.h"
 
 #include <mutex>
@@ -29,14 +30,17 @@ ControlSite* SiteOf(HWND window) {
 
 LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    ControlSite* site = ControlSite::Create();
+    ControlSite* site = ControlSite::Create(window);
     if (site == nullptr) return FALSE;  // the window is not created
     ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(site));
   } else if (message == WM_NCDESTROY) {
     if (ControlSite* site = SiteOf(window)) {
       ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+      site->Detach();
       site->Release();
     }
+  } else if (message == WM_SIZE) {
+    if (ControlSite* site = SiteOf(window)) site->WindowResized(LOWORD(lParam), HIWORD(lParam));
   } else if (message == GetHostMessage() && message != 0) {
     ControlSite* site = SiteOf(window);
     return site != nullptr ? reinterpret_cast<LRESULT>(site->Identity()) : 0;

@@ -44,4 +44,10 @@ const char* LibraryFileName(const char* baseName) {
   return name.c_str();
 }
 
+bool KeepModuleLoaded(const void* address) {
+  HMODULE module = nullptr;
+  return ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                              static_cast<LPCWSTR>(address), &module) != FALSE;
+}
+
 }  // namespace Halvane::Platform

@@ -3,7 +3,9 @@
 
 #include <process.h>
 
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "platform/Com.h"
 
@@ -30,6 +32,44 @@ struct Start {
   ThreadRoutine routine;
   void* argument;
 };
+
+// The callback timers of every thread of this module. A thread's timer
+// identifiers are its own, so the thread is part of the key.
+struct CallbackTimer {
+  DWORD thread;
+  UINT_PTR id;
+  TimerCallback callback;
+  void* context;
+};
+
+std::mutex& CallbackTimersLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::vector<CallbackTimer>& CallbackTimers() {
+  static std::vector<CallbackTimer> timers;
+  return timers;
+}
+
+// The platform calls timer procedures with its own calling convention, which
+// the portable callback does not have.
+VOID CALLBACK CallbackTimerProcedure(HWND, UINT, UINT_PTR id, DWORD) {
+  TimerCallback callback = nullptr;
+  void* context = nullptr;
+  {
+    const DWORD thread = ::GetCurrentThreadId();
+    std::lock_guard<std::mutex> guard(CallbackTimersLock());
+    for (const CallbackTimer& timer : CallbackTimers()) {
+      if (timer.thread == thread && timer.id == id) {
+        callback = timer.callback;
+        context = timer.context;
+      }
+    }
+  }
+  // Called outside the lock: the callback may stop its timer.
+  if (callback != nullptr) callback(context);
+}
 
 unsigned __stdcall ThreadEntry(void* argument) {
   const Start start = *static_cast<Start*>(argument);
@@ -163,6 +203,34 @@ std::uintptr_t StartThreadTimer(std::uint32_t milliseconds) {
 
 void StopThreadTimer(std::uintptr_t timer) {
   if (timer != 0) ::KillTimer(nullptr, timer);
+}
+
+std::uintptr_t StartCallbackTimer(std::uint32_t milliseconds, TimerCallback callback,
+                                  void* context) {
+  if (callback == nullptr) return 0;
+  std::lock_guard<std::mutex> guard(CallbackTimersLock());
+  try {
+    CallbackTimers().reserve(CallbackTimers().size() + 1);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  const UINT_PTR id = ::SetTimer(nullptr, 0, milliseconds, &CallbackTimerProcedure);
+  if (id != 0) CallbackTimers().push_back(CallbackTimer{::GetCurrentThreadId(), id, callback, context});
+  return id;
+}
+
+void StopCallbackTimer(std::uintptr_t timer) {
+  if (timer == 0) return;
+  ::KillTimer(nullptr, timer);
+  const DWORD thread = ::GetCurrentThreadId();
+  std::lock_guard<std::mutex> guard(CallbackTimersLock());
+  auto& timers = CallbackTimers();
+  for (auto it = timers.begin(); it != timers.end(); ++it) {
+    if (it->thread == thread && it->id == timer) {
+      timers.erase(it);
+      return;
+    }
+  }
 }
 
 // ---- Locks ----

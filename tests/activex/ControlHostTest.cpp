@@ -1,12 +1,15 @@
 // The hidden host window that the player's worker puts the control in: its
-// site, the control it creates by class identifier, and its size.
+// site, the control it creates by class identifier, loads and activates in
+// place, the ambient properties it answers, and its size.
 #include <gtest/gtest.h>
 
 #include "FakeControl.h"
 #include "activex/SharedWideString.h"
 #include "io/MemoryStream.h"
+#include "movie/control/ControlObject.h"
 #include "platform/ControlHost.h"
 #include "platform/ControlSite.h"
+#include "platform/Variants.h"
 
 namespace Halvane::Platform {
 namespace {
@@ -102,6 +105,75 @@ TEST_F(HostWindow, ControlThatCannotBeMadeLeavesTheSiteEmpty) {
   site->Release();
   EXPECT_EQ(Ask(window, kGetControlMessageName), nullptr);
   EXPECT_EQ(FakeControl::Alive(), 0);
+}
+
+TEST_F(HostWindow, ActivatesTheBuiltInControlInPlaceWindowlessOnlyWhenAllowed) {
+  FakeControl::Uninstall();  // the built-in control
+  const SharedWideString flash =
+      SharedWideString::FromText(u"{D27CDB6E-AE6D-11CF-96B8-444553540000}");
+  for (const bool allowed : {true, false}) {
+    SCOPED_TRACE(allowed);
+    window = CreatePopupWindow(kControlHostClass, 320, 240);
+    ASSERT_NE(window, nullptr);
+    IAxWinHostWindow* site = Site();
+    ASSERT_NE(site, nullptr);
+    IAxWinAmbientDispatch* ambient = nullptr;
+    ASSERT_EQ(site->QueryInterface(IID_IAxWinAmbientDispatch, reinterpret_cast<void**>(&ambient)),
+              S_OK);
+    ambient->put_AllowWindowlessActivation(allowed ? VARIANT_TRUE : VARIANT_FALSE);
+    ambient->Release();
+    ASSERT_EQ(site->CreateControl(flash.Bstr(), window, nullptr), S_OK);
+    const ControlSite* hosting = static_cast<ControlSite*>(site);
+    // The control has no window of its own to fall back on.
+    EXPECT_EQ(hosting->InPlaceActive(), allowed);
+    EXPECT_EQ(hosting->Windowless(), allowed);
+    IUnknown* control = Ask(window, kGetControlMessageName);
+    ASSERT_NE(control, nullptr) << "hosted, active or not";
+    control->Release();
+    site->Release();
+    EXPECT_EQ(Movie::ControlObject::Alive(), 1);
+
+    // The control holds the site as its client site; destroying the window
+    // breaks that hold, or neither would ever go.
+    ASSERT_TRUE(DestroyWindowOf(window));
+    EXPECT_EQ(Movie::ControlObject::Alive(), 0);
+  }
+}
+
+TEST_F(HostWindow, TellsTheControlItRunsForTheUserAndNothingMore) {
+  window = CreatePopupWindow(kControlHostClass, 10, 10);
+  ASSERT_NE(window, nullptr);
+  IUnknown* answer = Ask(window, kGetHostMessageName);
+  ASSERT_NE(answer, nullptr);
+  IDispatch* ambient = nullptr;
+  ASSERT_EQ(answer->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)), S_OK);
+  answer->Release();
+  struct Case {
+    DISPID property;
+    HRESULT result;
+    VARIANT_BOOL flag;
+  } cases[] = {
+      {DISPID_AMBIENT_USERMODE, S_OK, VARIANT_TRUE},
+      {DISPID_AMBIENT_UIDEAD, S_OK, VARIANT_FALSE},
+      {DISPID_AMBIENT_SHOWHATCHING, S_OK, VARIANT_FALSE},
+      {DISPID_AMBIENT_BACKCOLOR, DISP_E_MEMBERNOTFOUND, VARIANT_FALSE},
+  };
+  const IID noInterface{};
+  for (const Case& c : cases) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT value;
+    VariantInit(&value);
+    EXPECT_EQ(ambient->Invoke(c.property, noInterface, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                              &none, &value, nullptr, nullptr),
+              c.result)
+        << c.property;
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    if (c.result == S_OK) {
+      ASSERT_TRUE(Platform::ReadFlag(value, &flag));
+      EXPECT_EQ(flag, c.flag) << c.property;
+    }
+  }
+  ambient->Release();
 }
 
 TEST(ClassText, ReadsBracedIdentifiersInEitherCaseAndNothingElse) {

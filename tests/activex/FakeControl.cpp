@@ -6,7 +6,8 @@
 #include <new>
 #include <thread>
 
-#include "movie/control/MovieControl.h"
+#include "movie/control/ControlServer.h"
+#include "movie/control/FlashDispatch.h"
 #include "platform/ComClasses.h"
 #include "platform/Threads.h"
 #include "support/TestText.h"
@@ -43,25 +44,26 @@ void Pause(int milliseconds) {
 
 std::string Text(BSTR text) { return Halvane::Testing::Utf8(Platform::FromBstr(text)); }
 
-class Control final : public IShockwaveFlash,
+class Control final : public Movie::ShockwaveFlashDispatch,
                       public IPersistStreamInit,
-                      public IViewObject,
-                      public IMovieControlClock {
+                      public IViewObject {
  public:
   explicit Control(const FakeBehaviour& behaviour) : behaviour_(behaviour) { ++alive; }
-  ~Control() { --alive; }
+  ~Control() {
+    if (timer_ != 0) Platform::StopCallbackTimer(timer_);
+    --alive;
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
     using Platform::SameGuid;
-    if (SameGuid(iid, IID_IUnknown) || SameGuid(iid, IID_IShockwaveFlash)) {
+    if (SameGuid(iid, IID_IUnknown) || SameGuid(iid, IID_IShockwaveFlash) ||
+        SameGuid(iid, IID_IDispatch)) {
       *object = static_cast<IShockwaveFlash*>(this);
     } else if (SameGuid(iid, IID_IPersistStreamInit)) {
       *object = static_cast<IPersistStreamInit*>(this);
     } else if (SameGuid(iid, IID_IViewObject)) {
       *object = static_cast<IViewObject*>(this);
-    } else if (SameGuid(iid, IID_IMovieControlClock) && behaviour_.frameInterval > 0) {
-      *object = static_cast<IMovieControlClock*>(this);
     } else {
       *object = nullptr;
       return E_NOINTERFACE;
@@ -157,6 +159,11 @@ class Control final : public IShockwaveFlash,
       }
     }
     loaded_ = true;
+    // Its own timer, as a control keeps: it runs only if the thread's loop
+    // dispatches what it does not handle itself.
+    if (behaviour_.frameInterval > 0 && timer_ == 0) {
+      timer_ = Platform::StartCallbackTimer(behaviour_.frameInterval, &Tick, this);
+    }
     if (behaviour_.quitOnLoad) {
       Platform::PostThreadMessageTo(Platform::CurrentThreadId(), Platform::kQuitMessage, 0, 0);
     }
@@ -192,18 +199,12 @@ class Control final : public IShockwaveFlash,
   HRESULT STDMETHODCALLTYPE SetAdvise(DWORD, DWORD, IAdviseSink*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetAdvise(DWORD*, DWORD*, IAdviseSink**) override { return E_NOTIMPL; }
 
-  HRESULT STDMETHODCALLTYPE AdvanceClock(DWORD elapsed) override {
+ private:
+  static void Tick(void*) {
     std::lock_guard<std::mutex> guard(LogLock());
     ++TheLog().clockTicks;
-    TheLog().clockMilliseconds += elapsed;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetFrameInterval(DWORD* milliseconds) override {
-    *milliseconds = behaviour_.frameInterval;
-    return S_OK;
   }
 
- private:
   bool Refuses(const char* property) const { return behaviour_.refuseProperty == property; }
   bool Failing() const { return loaded_ && behaviour_.failCalls; }
   template <class T>
@@ -229,6 +230,7 @@ class Control final : public IShockwaveFlash,
   long frame_ = 0;
   long frameQueries_ = 0;
   std::map<std::u16string, std::u16string> variables_;
+  std::uintptr_t timer_ = 0;
 };
 
 HRESULT CreateFake(REFIID iid, void** object) {
@@ -257,7 +259,7 @@ void FakeControl::Install(const FakeBehaviour& behaviour) {
   Platform::RegisterComClass(CLSID_ShockwaveFlash, &CreateFake);
 }
 
-void FakeControl::Uninstall() { Movie::RegisterMovieControlClass(); }
+void FakeControl::Uninstall() { Movie::RegisterBuiltInControlClass(); }
 
 FakeLog FakeControl::Log() {
   std::lock_guard<std::mutex> guard(LogLock());

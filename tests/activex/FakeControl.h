@@ -24,7 +24,7 @@ struct FakeBehaviour {
   bool countFrameQueries = false;   // get_FrameNum answers 1, 2, 3, ...
   bool quitOnTotalFrames = false;   // get_TotalFrames ends the worker's loop
   bool quitOnLoad = false;          // Load ends the worker's loop right after set-up
-  std::uint32_t frameInterval = 0;  // > 0: answers the clock entry with this period
+  std::uint32_t frameInterval = 0;  // > 0: once loaded, runs its own timer of this period
   long totalFrames = 12;
   long lastFrame = 11;              // GotoFrame refuses frames beyond it
 };
@@ -35,8 +35,7 @@ struct FakeLog {
   std::vector<std::uint8_t> loadStream;  // what the hosted control loaded
   HDC drawDC = nullptr;
   RECTL drawBounds{};
-  int clockTicks = 0;
-  std::uint32_t clockMilliseconds = 0;
+  int clockTicks = 0;  // calls of the control's own timer
 };
 
 class FakeControl {
@@ -44,7 +43,7 @@ class FakeControl {
   // Registers the fake under the control's class with this behaviour and
   // empties the log.
   static void Install(const FakeBehaviour& behaviour);
-  // Puts the real control back in the class table.
+  // Puts the built-in control back in the class table.
   static void Uninstall();
   static FakeLog Log();
   // Instances alive now.

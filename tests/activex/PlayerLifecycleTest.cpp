@@ -246,7 +246,7 @@ TEST_F(Player, AWorkerThatCannotBeStartedMakesBeginOpenFail) {
   EXPECT_EQ(player.EndOpen(), 1);
 }
 
-TEST_F(Player, TheWorkersTimerMovesTheControlOnAtTheFrameInterval) {
+TEST_F(Player, TheWorkerRunsTheControlsOwnTimerBetweenRequests) {
   FakeBehaviour clocked;
   clocked.frameInterval = 5;
   FakeControl::Install(clocked);
@@ -255,9 +255,7 @@ TEST_F(Player, TheWorkersTimerMovesTheControlOnAtTheFrameInterval) {
   for (int wait = 0; wait < 500 && FakeControl::Log().clockTicks < 3; ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  const FakeLog log = FakeControl::Log();
-  EXPECT_GE(log.clockTicks, 3);
-  EXPECT_GT(log.clockMilliseconds, 0u);
+  EXPECT_GE(FakeControl::Log().clockTicks, 3);
   EXPECT_EQ(player.GetTotalFrames(), 12) << "requests still come through between ticks";
 }
 

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 #include <vector>
 
 #include "FakeControl.h"
+#include "activex/ControlDispatch.h"
 #include "PlayerTestSupport.h"
 #include "platform/ComClasses.h"
 #include "platform/ControlHost.h"
@@ -219,8 +221,10 @@ class Dispatch : public Requests {
     ASSERT_EQ(Platform::CreateComInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_ALL,
                                           IID_IShockwaveFlash, reinterpret_cast<void**>(&control)),
               S_OK);
+    calls = std::make_unique<ControlDispatch>(control);
   }
   void TearDown() override {
+    calls.reset();
     control->Release();
     Requests::TearDown();
   }
@@ -230,10 +234,11 @@ class Dispatch : public Requests {
     Platform::ThreadMessage message;
     message.window = addressedTo;
     message.message = code;
-    return player.DispatchRequest(message, control, window, control);
+    return player.DispatchRequest(message, calls.get(), window, control);
   }
 
-  IShockwaveFlash* control = nullptr;
+  IDispatch* control = nullptr;
+  std::unique_ptr<ControlDispatch> calls;
 };
 
 TEST_F(Dispatch, MessagesThatAreNoRequestsAreLeftAlone) {

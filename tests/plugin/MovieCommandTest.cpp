@@ -1,11 +1,19 @@
 // The player commands with real movies, end to end through Message: opening
 // from plain files and from windows of larger files that the host's
-// look-ups name, every request on an open movie, and what closing and
-// failing to open leave behind.
+// look-ups name, every request on an open movie, drawing and playback, and
+// what closing and failing to open leave behind. The same tests run with
+// the built-in control and, on Windows, with the control created through
+// COM (ControlSourceTest.cpp says which).
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "TestHost.h"
+#include "activex/SwfPlayer.h"
+#include "graphics/DIBSection.h"
+#include "graphics/HDCGetter.h"
 #include "support/TempFolder.h"
 #include "support/TestMovies.h"
 #include "tools/SwfWriter.h"
@@ -17,17 +25,6 @@ using Tools::Bytes;
 
 Bytes ThreeFrameMovie(bool compressed) {
   return Halvane::Testing::ScriptedThreeFrameMovie(compressed);
-}
-
-// A path as one argument of the command language: quoted, its backslashes
-// (Windows paths) escaped.
-std::string Argument(const std::string& path) {
-  std::string quoted = "'";
-  for (char c : path) {
-    if (c == '\\' || c == '\'') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "'";
 }
 
 class MovieCommandTest : public PlugInTest {
@@ -173,6 +170,52 @@ TEST_F(MovieCommandTest, BeginAndEndOpenNameTheMovieOnlyOnceItIsOpen) {
   EXPECT_EQ(Text("SwfGetFileName()", &intResult), path);
   EXPECT_EQ(plugin().pendingFileName, path);
   EXPECT_EQ(Int("SwfEndOpen()"), 1);  // the movie opened stays open
+}
+
+TEST_F(MovieCommandTest, DrawHasTheControlDrawIntoTheFrameBitmapAndTouchesOnlyTheMovie) {
+  Host().screenWidth = 64;
+  Host().screenHeight = 48;
+  const std::string path = folder.Write("three.swf", ThreeFrameMovie(false));
+  ASSERT_EQ(Int("SwfOpen(" + Argument(path) + ")"), 1);
+  ASSERT_EQ(Int("SwfResize(20,10)"), 1);
+  Send("SwfMove(8,4)");
+  // The worker draws through OleDraw into a memory context that holds a
+  // DIB section, as Draw has it do with the frame bitmap.
+  {
+    Graphics::HDCGetter context(plugin().frameBitmap->bitmap);
+    EXPECT_EQ(plugin().player->Render(context.Context(), 8, 4, 20, 10), 1);
+  }
+  constexpr int kStride = 64 * 3;  // a multiple of 4 already
+  std::vector<std::uint8_t> screen(kStride * 48);
+  for (std::size_t i = 0; i < screen.size(); ++i) screen[i] = static_cast<std::uint8_t>(i * 7);
+  const std::vector<std::uint8_t> before = screen;
+  ::Draw(screen.data(), 0);
+  // Rows are stored bottom-up: the movie covers rows 4..13 from the top.
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      if (x >= 8 && x < 28 && y >= 4 && y < 14) continue;
+      const std::size_t at = static_cast<std::size_t>(47 - y) * kStride + x * 3;
+      ASSERT_EQ(std::memcmp(&screen[at], &before[at], 3), 0) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(MovieCommandTest, APlayingMovieMovesOnByTheControlsOwnTimer) {
+  Tools::SwfBuilder movie;
+  movie.SetFrameSize(320 * 20, 240 * 20).SetFrameRate(30);
+  for (int i = 0; i < 20; ++i) movie.ShowFrame();
+  const std::string path = folder.Write("run.swf", movie.End().Build(false));
+  ASSERT_EQ(Int("SwfOpen(" + Argument(path) + ")"), 1);
+  ASSERT_EQ(Int("SwfGetCurrentFrame()"), 0);
+  ASSERT_EQ(Int("SwfPlay()"), 1);
+  // Nothing but time moves it: no draw, no timer export.
+  std::int32_t frame = 0;
+  for (int wait = 0; wait < 500 && frame == 0; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    frame = Int("SwfGetCurrentFrame()");
+  }
+  EXPECT_GT(frame, 0);
+  EXPECT_EQ(Int("SwfIsPlaying()"), 1);
 }
 
 TEST_F(MovieCommandTest, FinalizeClosesTheMovieAndSetUpAgainKeepsThePlugInFields) {

@@ -69,6 +69,17 @@ struct TestModules {
   static const Platform::ModuleServices& Services();
 };
 
+// A path as one argument of the command language: quoted, its backslashes
+// (Windows paths) escaped.
+inline std::string Argument(const std::string& path) {
+  std::string quoted = "'";
+  for (char c : path) {
+    if (c == '\\' || c == '\'') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "'";
+}
+
 // The message texts as the boxes show them.
 inline const std::string kSyntaxText = "構文エラー：\n\n";
 inline const std::string kUnknownText = "該当する命令がありません：\n\n";

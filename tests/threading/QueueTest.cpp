@@ -65,6 +65,25 @@ TEST(ThreadQueue, TimerMessagesCarryTheTimerAndComeOnlyWhenNothingIsPosted) {
   EXPECT_EQ(message.message, kAppMessage + 6);
 }
 
+void CountTick(void* count) { ++*static_cast<int*>(count); }
+
+TEST(ThreadQueue, ACallbackTimerIsCalledWhenItsMessageIsDispatchedAndNeverAfterItStops) {
+  EnsureThreadMessageQueue();
+  int ticks = 0;
+  const std::uintptr_t timer = StartCallbackTimer(5, &CountTick, &ticks);
+  ASSERT_NE(timer, 0u);
+  ThreadMessage message;
+  ASSERT_EQ(GetThreadMessage(&message), 1);
+  EXPECT_EQ(message.message, kTimerMessage);
+  EXPECT_EQ(ticks, 0) << "taking the message does not call the timer";
+  DispatchThreadMessage(message);
+  EXPECT_EQ(ticks, 1);
+  StopCallbackTimer(timer);
+  DispatchThreadMessage(message);
+  EXPECT_EQ(ticks, 1) << "a message of a stopped timer calls nothing";
+  EXPECT_EQ(StartCallbackTimer(5, nullptr, nullptr), 0u);
+}
+
 TEST(EventOrThreadEnd, WakesWhenTheThreadEndsWithoutTheEvent) {
   Threading::EventHandle event;
   ASSERT_TRUE(event.Create());

@@ -22,3 +22,12 @@ std::size_t KernelObjectCount() {
 }
 
 }  // namespace Halvane::Testing
+
+namespace Halvane::Testing {
+
+std::vector<std::uintptr_t> LiveGraphicsObjects() { return {}; }
+bool GraphicsObjectLives(std::uintptr_t) { return false; }
+bool ModuleIsLoaded(const char*) { return false; }
+int WindowsOfClass(const char*) { return 0; }
+
+}  // namespace Halvane::Testing
