@@ -619,6 +619,8 @@ void InstallGeometry(ScriptRuntime& rt) {
   rt.Accessor(color, "rgb", ColorGetRgb, ColorSetRgb);
   rt.Method(color, "concat", ColorConcat);
   rt.Method(color, "toString", ColorToString);
+
+  InstallBitmapData(rt);
 }
 
 }  // namespace Halvane::Movie::Builtins

@@ -25,6 +25,9 @@ ScriptObject* GeometryProto(ScriptRuntime& rt, GeometryClass which);
 // multipliers, then the offsets). Undefined when the heap is full.
 ActionValue NewGeometry(NativeCall& c, GeometryClass which, std::initializer_list<ActionValue> fields);
 
+// flash.display.BitmapData (BuiltinBitmapData.cpp); InstallGeometry calls it.
+void InstallBitmapData(ScriptRuntime& rt);
+
 // A member of an object as a script reads it; undefined for primitives.
 ActionValue Field(NativeCall& c, const ActionValue& object, const char* name);
 double FieldNumber(NativeCall& c, const ActionValue& object, const char* name);

@@ -1,0 +1,411 @@
+// flash.display.BitmapData of version 8 movies, kept in memory only.
+//
+// Pixels are stored as the player stores them, with the colour multiplied
+// by alpha; a transparent bitmap therefore loses colour precision in
+// translucent pixels, and scripts see the same rounding the player shows.
+// The methods answer as the player's do: -1 when the bitmap is disposed or
+// arguments are missing, other negative codes for an argument of the wrong
+// kind (per method), else their result.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "movie/actions/BitmapPixels.h"
+#include "movie/actions/BuiltinGeometry.h"
+
+namespace Halvane::Movie::Builtins {
+
+namespace {
+
+constexpr std::uint16_t kHidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+const char* const kBudgetKey = "flash.display.BitmapData.budget";
+const char* const kProtoKey = "flash.display.BitmapData.prototype";
+
+ActionValue Code(int code) { return Num(code); }
+
+// The pixel bytes of the movie's bitmaps, shared by every bitmap so that
+// each gives its bytes back when it goes, whatever order the heap frees in.
+struct BudgetState : NativeState {
+  std::shared_ptr<std::size_t> used = std::make_shared<std::size_t>(0);
+};
+
+struct BitmapState : NativeState {
+  BitmapPixels pixels;
+  std::shared_ptr<std::size_t> used;
+  ~BitmapState() override { Release(); }
+  void Release() {
+    if (used && pixels.Bytes() <= *used) *used -= pixels.Bytes();
+    pixels.Dispose();
+  }
+};
+
+std::shared_ptr<std::size_t> Budget(ScriptRuntime& rt) {
+  auto it = rt.keep.find(kBudgetKey);
+  if (it == rt.keep.end() || it->second.ObjectValue() == nullptr) return nullptr;
+  auto* o = it->second.ObjectValue();
+  if (o->Kind() != ObjectKind::Native) return nullptr;
+  auto* state = static_cast<NativeObject*>(o)->StateAs<BudgetState>();
+  return state ? state->used : nullptr;
+}
+
+BitmapState* StateOf(const ActionValue& v) {
+  ScriptObject* o = v.ObjectValue();
+  if (o == nullptr || o->Kind() != ObjectKind::Native) return nullptr;
+  return static_cast<NativeObject*>(o)->StateAs<BitmapState>();
+}
+
+// this as a live bitmap, or null (disposed, or no bitmap at all).
+BitmapPixels* Live(NativeCall& c) {
+  BitmapState* s = StateOf(c.thisValue);
+  return s != nullptr && !s->pixels.Disposed() ? &s->pixels : nullptr;
+}
+
+BitmapPixels* LiveArg(NativeCall& c, std::size_t i) {
+  BitmapState* s = StateOf(c.Arg(i));
+  return s != nullptr && !s->pixels.Disposed() ? &s->pixels : nullptr;
+}
+
+bool HasFields(NativeCall& c, const ActionValue& v, std::initializer_list<const char*> names) {
+  if (!v.IsObject()) return false;
+  for (const char* name : names) {
+    if (Field(c, v, name).IsUndefined()) return false;
+  }
+  return true;
+}
+
+// A rectangle argument: any object with x, y, width and height.
+bool ReadRect(NativeCall& c, const ActionValue& v, PixelRect& out) {
+  if (!HasFields(c, v, {"x", "y", "width", "height"})) return false;
+  out = PixelRect{TruncateToInt32(FieldNumber(c, v, "x")), TruncateToInt32(FieldNumber(c, v, "y")),
+                  TruncateToInt32(FieldNumber(c, v, "width")), TruncateToInt32(FieldNumber(c, v, "height"))};
+  return true;
+}
+
+// A point argument: any object with x and y.
+bool ReadPoint(NativeCall& c, const ActionValue& v, std::int32_t& x, std::int32_t& y) {
+  if (!HasFields(c, v, {"x", "y"})) return false;
+  x = TruncateToInt32(FieldNumber(c, v, "x"));
+  y = TruncateToInt32(FieldNumber(c, v, "y"));
+  return true;
+}
+
+std::uint32_t ArgColor(NativeCall& c, std::size_t i) { return static_cast<std::uint32_t>(WrapToInt32(ArgNumber(c, i))); }
+
+ActionValue Signed(std::uint32_t argb) { return Num(static_cast<std::int32_t>(argb)); }
+
+// A new bitmap object around state; undefined when the pixel budget or the
+// heap is spent.
+ActionValue NewBitmap(NativeCall& c, std::int32_t width, std::int32_t height, bool transparent, std::uint32_t fill,
+                      BitmapState** made = nullptr) {
+  if (!BitmapPixels::SizeAllowed(width, height)) return ActionValue();
+  std::shared_ptr<std::size_t> used = Budget(Rt(c));
+  const std::size_t bytes = BitmapPixels::BytesFor(width, height);
+  if (used == nullptr || bytes > BitmapPixels::MaxTotalBytes - *used) return ActionValue();
+  auto state = std::make_unique<BitmapState>();
+  if (!state->pixels.Create(width, height, transparent, fill)) return ActionValue();
+  *used += bytes;
+  state->used = used;
+  BitmapState* raw = state.get();
+  auto it = Rt(c).keep.find(kProtoKey);
+  ScriptObject* proto = it != Rt(c).keep.end() ? it->second.ObjectValue() : nullptr;
+  ScriptObject* o = NewNativeInstance(c, proto, std::move(state));
+  if (o == nullptr) return ActionValue();
+  if (made != nullptr) *made = raw;
+  return Obj(o);
+}
+
+ActionValue BitmapConstruct(NativeCall& c) {
+  if (c.Count() < 2) return ActionValue();
+  return NewBitmap(c, ArgInt(c, 0), ArgInt(c, 1), c.Has(2) ? ArgTruth(c, 2) : true,
+                   c.Has(3) ? ArgColor(c, 3) : 0xFFFFFFFFu);
+}
+
+ActionValue NotConstructed(NativeCall&) { return ActionValue(); }
+
+// --- Properties: -1 once disposed.
+
+enum Property { Width, Height, Transparent, Rectangle };
+
+ActionValue GetProperty(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr) return Code(-1);
+  switch (c.Tag()) {
+    case Width:
+      return Num(p->Width());
+    case Height:
+      return Num(p->Height());
+    case Transparent:
+      return Bool(p->Transparent());
+    default:
+      return NewGeometry(c, GeometryClass::Rectangle, {Num(0), Num(0), Num(p->Width()), Num(p->Height())});
+  }
+}
+
+// --- Single pixels
+
+ActionValue GetPixel(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 2) return Code(-1);
+  const std::uint32_t argb = p->Get(ArgInt(c, 0), ArgInt(c, 1));
+  return c.Tag() == 0 ? Num(argb & 0xFFFFFF) : Signed(argb);
+}
+
+ActionValue SetPixel(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 3) return Code(-1);
+  const std::int32_t x = ArgInt(c, 0), y = ArgInt(c, 1);
+  std::uint32_t argb = ArgColor(c, 2);
+  // setPixel keeps the pixel's alpha.
+  if (c.Tag() == 0) argb = (p->Get(x, y) & 0xFF000000u) | (argb & 0xFFFFFFu);
+  p->Set(x, y, argb);
+  return Code(0);
+}
+
+// --- Areas
+
+ActionValue FillRect(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  PixelRect r;
+  if (p == nullptr || c.Count() < 2 || !ReadRect(c, c.Arg(0), r)) return Code(-1);
+  p->FillRect(r, ArgColor(c, 1));
+  return Code(0);
+}
+
+ActionValue FloodFill(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 3) return Code(-1);
+  return Num(p->FloodFill(ArgInt(c, 0), ArgInt(c, 1), ArgColor(c, 2)) ? 1 : 0);
+}
+
+std::uint32_t Channel(double v) {
+  if (!(v > 0)) return 0;
+  return v >= 255 ? 255 : static_cast<std::uint32_t>(v);
+}
+
+ActionValue ColorTransformMethod(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 2) return Code(-1);
+  PixelRect r;
+  if (!ReadRect(c, c.Arg(0), r)) return Code(-2);
+  if (!c.vm.IsInstanceOf(c.Arg(1), GeometryConstructor(Rt(c), GeometryClass::ColorTransform))) return Code(-3);
+  const char* mult[] = {"alphaMultiplier", "redMultiplier", "greenMultiplier", "blueMultiplier"};
+  const char* add[] = {"alphaOffset", "redOffset", "greenOffset", "blueOffset"};
+  double m[4], a[4];
+  for (int i = 0; i < 4; ++i) {
+    m[i] = FieldNumber(c, c.Arg(1), mult[i]);
+    a[i] = FieldNumber(c, c.Arg(1), add[i]);
+  }
+  const PixelRect area = p->Clip(r);
+  c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
+  for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+    for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
+      const std::uint32_t argb = p->Get(x, y);
+      std::uint32_t out = 0;
+      for (int i = 0; i < 4; ++i) {
+        const int shift = 24 - 8 * i;
+        out |= Channel(((argb >> shift) & 0xFF) * m[i] + a[i]) << shift;
+      }
+      p->Set(x, y, out);
+    }
+  }
+  return Code(-1);
+}
+
+// Channels are the bits 1 (red), 2 (green), 4 (blue) and 8 (alpha).
+int ChannelShift(std::int32_t channel) {
+  switch (channel) {
+    case 1:
+      return 16;
+    case 2:
+      return 8;
+    case 4:
+      return 0;
+    case 8:
+      return 24;
+    default:
+      return -1;
+  }
+}
+
+ActionValue CopyChannel(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 5) return Code(-1);
+  BitmapState* source = StateOf(c.Arg(0));
+  if (source == nullptr) return Code(-2);
+  if (source->pixels.Disposed()) return Code(-3);
+  PixelRect r;
+  if (!ReadRect(c, c.Arg(1), r)) return Code(-4);
+  std::int32_t dx = 0, dy = 0;
+  if (!ReadPoint(c, c.Arg(2), dx, dy)) return Code(-1);
+  const int from = ChannelShift(ArgInt(c, 3)), to = ChannelShift(ArgInt(c, 4));
+  if (from < 0 || to < 0) return Code(-1);
+  const BitmapPixels& src = source->pixels;
+  const PixelRect area = src.Clip(r);
+  // A copy first: the source may be this bitmap.
+  std::vector<std::uint32_t> values;
+  values.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
+  for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+    for (std::int32_t x = area.x; x < area.x + area.width; ++x) values.push_back((src.Get(x, y) >> from) & 0xFF);
+  }
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < area.height; ++y) {
+    for (std::int32_t x = 0; x < area.width; ++x, ++i) {
+      const std::int32_t tx = dx + (area.x - r.x) + x, ty = dy + (area.y - r.y) + y;
+      if (!p->Contains(tx, ty)) continue;
+      const std::uint32_t old = p->Get(tx, ty);
+      p->Set(tx, ty, (old & ~(0xFFu << to)) | (values[i] << to));
+    }
+  }
+  return Code(-1);
+}
+
+// --- Hit testing
+
+std::uint32_t Alpha(const BitmapPixels& p, std::int32_t x, std::int32_t y) {
+  return p.Transparent() ? p.Stored(x, y) >> 24 : 255;
+}
+
+bool AlphaHit(const BitmapPixels& p, std::int32_t x, std::int32_t y, std::int32_t threshold) {
+  return p.Contains(x, y) && static_cast<std::int64_t>(Alpha(p, x, y)) >= threshold;
+}
+
+ActionValue HitTest(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 3) return Code(-1);
+  std::int32_t fx = 0, fy = 0;
+  if (!ReadPoint(c, c.Arg(0), fx, fy)) return Code(-2);
+  const std::int32_t threshold = ArgInt(c, 1);
+  const ActionValue& second = c.Arg(2);
+  if (BitmapState* other = StateOf(second)) {
+    if (other->pixels.Disposed()) return Code(-3);
+    std::int32_t sx = 0, sy = 0;
+    if (c.Has(3) && !ReadPoint(c, c.Arg(3), sx, sy)) return Code(-4);
+    const std::int32_t secondThreshold = c.Has(4) ? ArgInt(c, 4) : 1;
+    const BitmapPixels& o = other->pixels;
+    // The other bitmap's area in this bitmap's pixels.
+    const PixelRect overlap = p->Clip(PixelRect{sx - fx, sy - fy, o.Width(), o.Height()});
+    c.vm.Work(static_cast<std::size_t>(overlap.width) * static_cast<std::size_t>(overlap.height) / 64);
+    for (std::int32_t y = overlap.y; y < overlap.y + overlap.height; ++y) {
+      for (std::int32_t x = overlap.x; x < overlap.x + overlap.width; ++x) {
+        if (AlphaHit(*p, x, y, threshold) && AlphaHit(o, x + fx - sx, y + fy - sy, secondThreshold)) return Bool(true);
+      }
+    }
+    return Bool(false);
+  }
+  PixelRect r;
+  if (c.vm.IsInstanceOf(second, GeometryConstructor(Rt(c), GeometryClass::Rectangle)) && ReadRect(c, second, r)) {
+    const PixelRect area = p->Clip(PixelRect{r.x - fx, r.y - fy, r.width, r.height});
+    for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+      for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
+        if (AlphaHit(*p, x, y, threshold)) return Bool(true);
+      }
+    }
+    return Bool(false);
+  }
+  std::int32_t px = 0, py = 0;
+  if (!ReadPoint(c, second, px, py)) return Code(-3);
+  return Bool(AlphaHit(*p, px - fx, py - fy, threshold));
+}
+
+// --- Whole bitmaps
+
+ActionValue Clone(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr) return Code(-1);
+  BitmapState* made = nullptr;
+  const ActionValue copy = NewBitmap(c, p->Width(), p->Height(), p->Transparent(), 0, &made);
+  if (made != nullptr) {
+    for (std::int32_t y = 0; y < p->Height(); ++y) {
+      for (std::int32_t x = 0; x < p->Width(); ++x) made->pixels.Set(x, y, p->Get(x, y));
+    }
+  }
+  return copy;
+}
+
+ActionValue Dispose(NativeCall& c) {
+  BitmapState* s = StateOf(c.thisValue);
+  if (s == nullptr || s->pixels.Disposed()) return Code(-1);
+  s->Release();
+  return ActionValue();
+}
+
+// 0 when equal; -3 or -4 when the widths or heights differ; else a bitmap of
+// the differences: colour differences opaque, alpha-only ones white with the
+// alpha difference.
+ActionValue Compare(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 1) return Code(-1);
+  BitmapPixels* o = LiveArg(c, 0);
+  if (o == nullptr) return Code(-2);
+  if (o == p) return Code(0);
+  if (o->Width() != p->Width()) return Code(-3);
+  if (o->Height() != p->Height()) return Code(-4);
+  std::vector<std::uint32_t> diff(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()));
+  bool any = false;
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < p->Height(); ++y) {
+    for (std::int32_t x = 0; x < p->Width(); ++x, ++i) {
+      const std::uint32_t a = p->Get(x, y), b = o->Get(x, y);
+      if (a == b) continue;
+      any = true;
+      if ((a & 0xFFFFFF) != (b & 0xFFFFFF)) {
+        std::uint32_t d = 0xFF000000u;
+        for (int shift = 0; shift <= 16; shift += 8) d |= ((((a >> shift) & 0xFF) - ((b >> shift) & 0xFF)) & 0xFF) << shift;
+        diff[i] = d;
+      } else {
+        diff[i] = ((((a >> 24) - (b >> 24)) & 0xFF) << 24) | 0xFFFFFF;
+      }
+    }
+  }
+  if (!any) return Code(0);
+  BitmapState* made = nullptr;
+  const ActionValue result = NewBitmap(c, p->Width(), p->Height(), true, 0, &made);
+  if (made != nullptr) {
+    i = 0;
+    for (std::int32_t y = 0; y < p->Height(); ++y) {
+      for (std::int32_t x = 0; x < p->Width(); ++x) made->pixels.Set(x, y, diff[i++]);
+    }
+  }
+  return result;
+}
+
+ActionValue Unsupported(NativeCall& c) { return Live(c) == nullptr ? Code(-1) : ActionValue(); }
+
+}  // namespace
+
+void InstallBitmapData(ScriptRuntime& rt) {
+  ScriptObject* display = FlashPackage(rt, "display");
+  if (display == nullptr) return;
+  ScriptObject* budget = rt.Heap().Make<NativeObject>(rt.CaseSensitive(), std::make_unique<BudgetState>());
+  if (budget == nullptr) return;
+  rt.keep[kBudgetKey] = ActionValue::Object(budget);
+  ScriptObject* proto = rt.NewObject();
+  rt.keep[kProtoKey] = ActionValue::Object(proto);
+  rt.Class("BitmapData", NotConstructed, BitmapConstruct, proto, display);
+
+  // The properties show in for-in, as the player's do.
+  const struct {
+    const char* name;
+    int tag;
+  } properties[] = {{"width", Width}, {"height", Height}, {"transparent", Transparent}, {"rectangle", Rectangle}};
+  for (const auto& e : properties) rt.Accessor(proto, e.name, GetProperty, nullptr, e.tag, PropertyFlag::DontDelete);
+  rt.Method(proto, "getPixel", GetPixel, 0, kHidden);
+  rt.Method(proto, "getPixel32", GetPixel, 1, kHidden);
+  rt.Method(proto, "setPixel", SetPixel, 0, kHidden);
+  rt.Method(proto, "setPixel32", SetPixel, 1, kHidden);
+  rt.Method(proto, "fillRect", FillRect, 0, kHidden);
+  rt.Method(proto, "floodFill", FloodFill, 0, kHidden);
+  rt.Method(proto, "colorTransform", ColorTransformMethod, 0, kHidden);
+  rt.Method(proto, "copyChannel", CopyChannel, 0, kHidden);
+  rt.Method(proto, "hitTest", HitTest, 0, kHidden);
+  rt.Method(proto, "clone", Clone, 0, kHidden);
+  rt.Method(proto, "dispose", Dispose, 0, kHidden);
+  rt.Method(proto, "compare", Compare, 0, kHidden);
+  for (const char* name : {"applyFilter", "copyPixels", "draw", "generateFilterRect", "getColorBoundsRect", "merge",
+                           "noise", "paletteMap", "perlinNoise", "pixelDissolve", "scroll", "threshold"}) {
+    rt.Method(proto, name, Unsupported, 0, kHidden);
+  }
+}
+
+}  // namespace Halvane::Movie::Builtins
