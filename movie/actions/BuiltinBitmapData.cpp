@@ -236,17 +236,22 @@ ActionValue CopyChannel(NativeCall& c) {
   if (source->pixels.Disposed()) return Code(-3);
   PixelRect r;
   if (!ReadRect(c, c.Arg(1), r)) return Code(-4);
-  std::int32_t dx = 0, dy = 0;
-  if (!ReadPoint(c, c.Arg(2), dx, dy)) return Code(-1);
+  // A missing destination or coordinate counts as 0, a source channel that
+  // names none copies zeros, a destination channel that names none does
+  // nothing.
+  const std::int32_t dx = TruncateToInt32(FieldNumber(c, c.Arg(2), "x"));
+  const std::int32_t dy = TruncateToInt32(FieldNumber(c, c.Arg(2), "y"));
   const int from = ChannelShift(ArgInt(c, 3)), to = ChannelShift(ArgInt(c, 4));
-  if (from < 0 || to < 0) return Code(-1);
+  if (to < 0) return Code(-1);
   const BitmapPixels& src = source->pixels;
   const PixelRect area = src.Clip(r);
   // A copy first: the source may be this bitmap.
   std::vector<std::uint32_t> values;
   values.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
   for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
-    for (std::int32_t x = area.x; x < area.x + area.width; ++x) values.push_back((src.Get(x, y) >> from) & 0xFF);
+    for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
+      values.push_back(from < 0 ? 0 : (src.Get(x, y) >> from) & 0xFF);
+    }
   }
   std::size_t i = 0;
   for (std::int32_t y = 0; y < area.height; ++y) {
@@ -266,8 +271,12 @@ std::uint32_t Alpha(const BitmapPixels& p, std::int32_t x, std::int32_t y) {
   return p.Transparent() ? p.Stored(x, y) >> 24 : 255;
 }
 
+// A pixel hits when its alpha reaches the threshold; a fully transparent
+// one never does, even against a threshold of 0.
 bool AlphaHit(const BitmapPixels& p, std::int32_t x, std::int32_t y, std::int32_t threshold) {
-  return p.Contains(x, y) && static_cast<std::int64_t>(Alpha(p, x, y)) >= threshold;
+  if (!p.Contains(x, y)) return false;
+  const std::uint32_t alpha = Alpha(p, x, y);
+  return alpha > 0 && static_cast<std::int64_t>(alpha) >= threshold;
 }
 
 ActionValue HitTest(NativeCall& c) {
@@ -382,13 +391,19 @@ void InstallBitmapData(ScriptRuntime& rt) {
   rt.keep[kBudgetKey] = ActionValue::Object(budget);
   ScriptObject* proto = rt.NewObject();
   rt.keep[kProtoKey] = ActionValue::Object(proto);
-  rt.Class("BitmapData", NotConstructed, BitmapConstruct, proto, display);
+  FunctionObject* bitmapClass = rt.Class("BitmapData", NotConstructed, BitmapConstruct, proto, display);
+  if (bitmapClass == nullptr) return;
 
   // The properties show in for-in, as the player's do.
   const struct {
     const char* name;
     int tag;
   } properties[] = {{"width", Width}, {"height", Height}, {"transparent", Transparent}, {"rectangle", Rectangle}};
+  const struct {
+    const char* name;
+    int value;
+  } channels[] = {{"RED_CHANNEL", 1}, {"GREEN_CHANNEL", 2}, {"BLUE_CHANNEL", 4}, {"ALPHA_CHANNEL", 8}};
+  for (const auto& e : channels) rt.Value(bitmapClass, e.name, ActionValue::Number(e.value), 0);
   for (const auto& e : properties) rt.Accessor(proto, e.name, GetProperty, nullptr, e.tag, PropertyFlag::DontDelete);
   rt.Method(proto, "getPixel", GetPixel, 0, kHidden);
   rt.Method(proto, "getPixel32", GetPixel, 1, kHidden);
