@@ -379,6 +379,114 @@ ActionValue Compare(NativeCall& c) {
   return result;
 }
 
+// Source over destination, unmultiplied colours in and out.
+std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
+  const std::uint32_t sa = src >> 24;
+  if (sa == 255) return src;
+  if (sa == 0) return dst;
+  const std::uint32_t da = dst >> 24;
+  const std::uint32_t outA = sa + da * (255 - sa) / 255;
+  if (outA == 0) return 0;
+  std::uint32_t out = outA << 24;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const std::uint32_t sc = (src >> shift) & 0xFF, dc = (dst >> shift) & 0xFF;
+    const std::uint32_t premul = sc * sa + dc * da * (255 - sa) / 255;
+    out |= std::min<std::uint32_t>(255, premul / outA) << shift;
+  }
+  return out;
+}
+
+struct ColorScale {
+  double mult[4] = {1, 1, 1, 1};  // alpha, red, green, blue
+  double add[4] = {0, 0, 0, 0};
+  std::uint32_t Apply(std::uint32_t argb) const {
+    std::uint32_t out = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int shift = 24 - 8 * i;
+      out |= Channel(((argb >> shift) & 0xFF) * mult[i] + add[i]) << shift;
+    }
+    return out;
+  }
+};
+
+ColorScale ReadColorScale(NativeCall& c, const ActionValue& v) {
+  ColorScale s;
+  const char* mult[] = {"alphaMultiplier", "redMultiplier", "greenMultiplier", "blueMultiplier"};
+  const char* add[] = {"alphaOffset", "redOffset", "greenOffset", "blueOffset"};
+  for (int i = 0; i < 4; ++i) {
+    s.mult[i] = FieldNumber(c, v, mult[i]);
+    s.add[i] = FieldNumber(c, v, add[i]);
+  }
+  return s;
+}
+
+// draw: another bitmap through a matrix (nearest pixel), an optional colour
+// transform and clip rectangle. Display objects are not drawn here: the
+// actions layer has no renderer.
+ActionValue Draw(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr) return Code(-1);
+  BitmapPixels* src = LiveArg(c, 0);
+  if (src == nullptr) return ActionValue();
+  double m[6] = {1, 0, 0, 1, 0, 0};
+  if (c.Arg(1).IsObject()) {
+    const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
+    for (int i = 0; i < 6; ++i) m[i] = FieldNumber(c, c.Arg(1), names[i]);
+  }
+  const double det = m[0] * m[3] - m[1] * m[2];
+  if (!std::isfinite(det) || det == 0 || !std::isfinite(m[4]) || !std::isfinite(m[5])) return ActionValue();
+  const bool transformed = c.vm.IsInstanceOf(c.Arg(2), GeometryConstructor(Rt(c), GeometryClass::ColorTransform));
+  const ColorScale scale = transformed ? ReadColorScale(c, c.Arg(2)) : ColorScale();
+  PixelRect clip{0, 0, p->Width(), p->Height()};
+  if (c.Arg(4).IsObject()) ReadRect(c, c.Arg(4), clip);
+  const PixelRect area = p->Clip(clip);
+  c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
+  // Each destination pixel takes the source pixel its centre maps back to.
+  const double ia = m[3] / det, ib = -m[1] / det, ic = -m[2] / det, id = m[0] / det;
+  for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+    for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
+      const double cx = x + 0.5 - m[4], cy = y + 0.5 - m[5];
+      const double sx = std::floor(ia * cx + ic * cy), sy = std::floor(ib * cx + id * cy);
+      if (!(sx >= 0 && sy >= 0 && sx < src->Width() && sy < src->Height())) continue;
+      std::uint32_t color = src->Get(static_cast<std::int32_t>(sx), static_cast<std::int32_t>(sy));
+      if (!src->Transparent()) color |= 0xFF000000u;
+      if (transformed) color = scale.Apply(color);
+      p->Set(x, y, Over(color, p->Get(x, y)));
+    }
+  }
+  return ActionValue();
+}
+
+ActionValue CopyPixels(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 3) return Code(-1);
+  BitmapPixels* src = LiveArg(c, 0);
+  PixelRect r;
+  if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
+  const std::int32_t dx = TruncateToInt32(FieldNumber(c, c.Arg(2), "x"));
+  const std::int32_t dy = TruncateToInt32(FieldNumber(c, c.Arg(2), "y"));
+  const bool merge = c.Has(5) && ArgTruth(c, 5);
+  const PixelRect area = src->Clip(r);
+  c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
+  // Read before writing: the source may be this bitmap.
+  std::vector<std::uint32_t> values;
+  values.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
+  for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
+    for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
+      values.push_back(src->Transparent() ? src->Get(x, y) : src->Get(x, y) | 0xFF000000u);
+    }
+  }
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < area.height; ++y) {
+    for (std::int32_t x = 0; x < area.width; ++x, ++i) {
+      const std::int32_t tx = dx + (area.x - r.x) + x, ty = dy + (area.y - r.y) + y;
+      if (!p->Contains(tx, ty)) continue;
+      p->Set(tx, ty, merge ? Over(values[i], p->Get(tx, ty)) : values[i]);
+    }
+  }
+  return ActionValue();
+}
+
 ActionValue Unsupported(NativeCall& c) { return Live(c) == nullptr ? Code(-1) : ActionValue(); }
 
 }  // namespace
@@ -417,7 +525,9 @@ void InstallBitmapData(ScriptRuntime& rt) {
   rt.Method(proto, "clone", Clone, 0, kHidden);
   rt.Method(proto, "dispose", Dispose, 0, kHidden);
   rt.Method(proto, "compare", Compare, 0, kHidden);
-  for (const char* name : {"applyFilter", "copyPixels", "draw", "generateFilterRect", "getColorBoundsRect", "merge",
+  rt.Method(proto, "draw", Draw, 0, kHidden);
+  rt.Method(proto, "copyPixels", CopyPixels, 0, kHidden);
+  for (const char* name : {"applyFilter", "generateFilterRect", "getColorBoundsRect", "merge",
                            "noise", "paletteMap", "perlinNoise", "pixelDissolve", "scroll", "threshold"}) {
     rt.Method(proto, name, Unsupported, 0, kHidden);
   }

@@ -621,6 +621,7 @@ void InstallGeometry(ScriptRuntime& rt) {
   rt.Method(color, "toString", ColorToString);
 
   InstallBitmapData(rt);
+  InstallFilters(rt);
 }
 
 }  // namespace Halvane::Movie::Builtins

@@ -27,6 +27,8 @@ ActionValue NewGeometry(NativeCall& c, GeometryClass which, std::initializer_lis
 
 // flash.display.BitmapData (BuiltinBitmapData.cpp); InstallGeometry calls it.
 void InstallBitmapData(ScriptRuntime& rt);
+// flash.filters (BuiltinFilters.cpp); InstallGeometry calls it.
+void InstallFilters(ScriptRuntime& rt);
 
 // A member of an object as a script reads it; undefined for primitives.
 ActionValue Field(NativeCall& c, const ActionValue& object, const char* name);
