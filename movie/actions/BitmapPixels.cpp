@@ -67,6 +67,10 @@ std::uint32_t BitmapPixels::Stored(std::int32_t x, std::int32_t y) const {
   return Contains(x, y) ? pixels_[Index(x, y)] : 0;
 }
 
+void BitmapPixels::SetStored(std::int32_t x, std::int32_t y, std::uint32_t stored) {
+  if (Contains(x, y)) pixels_[Index(x, y)] = transparent_ ? stored : Premultiply(stored | 0xFF000000u);
+}
+
 void BitmapPixels::FillRect(PixelRect r, std::uint32_t argb) {
   const PixelRect c = Clip(r);
   const std::uint32_t v = Store(argb);

@@ -53,8 +53,11 @@ class BitmapPixels {
   // Pixels by position; outside the bitmap Get answers 0 and Set does nothing.
   std::uint32_t Get(std::int32_t x, std::int32_t y) const;
   void Set(std::int32_t x, std::int32_t y, std::uint32_t argb);
-  // The stored form, for comparing pixels as the player does.
+  // The stored form, for comparing pixels as the player does, and for
+  // writers that multiply by alpha themselves (alpha forced to opaque in an
+  // opaque bitmap).
   std::uint32_t Stored(std::int32_t x, std::int32_t y) const;
+  void SetStored(std::int32_t x, std::int32_t y, std::uint32_t stored);
 
   void FillRect(PixelRect r, std::uint32_t argb);
   // Fills the 4-connected area of the pixel's stored colour; false when the

@@ -487,6 +487,89 @@ ActionValue CopyPixels(NativeCall& c) {
   return ActionValue();
 }
 
+// The player's noise generator: the minimal standard multiplicative
+// generator (16807 modulo 2^31 - 1), each draw taken modulo the range.
+class NoiseSource {
+ public:
+  explicit NoiseSource(std::int32_t seed) {
+    // Seeds of 0 and below count from 1 upward (-1 acts as 2).
+    std::int64_t s = seed;
+    if (s <= 0) s = 1 - s;
+    s %= kModulus;
+    state_ = s == 0 ? 1 : s;
+  }
+  std::uint32_t Next(std::uint32_t low, std::uint32_t high) {
+    state_ = state_ * 16807 % kModulus;
+    if (high < low) return low;
+    return low + static_cast<std::uint32_t>(state_ % (high - low + 1));
+  }
+
+ private:
+  static constexpr std::int64_t kModulus = 2147483647;
+  std::int64_t state_;
+};
+
+std::uint32_t ChannelArg(NativeCall& c, std::size_t i, std::uint32_t fallback) {
+  if (!c.Has(i)) return fallback;
+  return static_cast<std::uint32_t>(std::clamp<std::int32_t>(ArgInt(c, i), 0, 255));
+}
+
+ActionValue Noise(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 1) return Code(-1);
+  NoiseSource random(ArgInt(c, 0));
+  const std::uint32_t low = ChannelArg(c, 1, 0), high = ChannelArg(c, 2, 255);
+  // An opaque bitmap draws no alpha values at all.
+  const std::int32_t channels = (c.Has(3) ? ArgInt(c, 3) : 7) & (p->Transparent() ? 15 : 7);
+  const bool gray = c.Has(4) && ArgTruth(c, 4);
+  c.vm.Work(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()) / 64);
+  for (std::int32_t y = 0; y < p->Height(); ++y) {
+    for (std::int32_t x = 0; x < p->Width(); ++x) {
+      std::uint32_t argb = 0;
+      if (gray) {
+        const std::uint32_t v = random.Next(low, high);
+        argb = v << 16 | v << 8 | v;
+      } else {
+        if (channels & 1) argb |= random.Next(low, high) << 16;
+        if (channels & 2) argb |= random.Next(low, high) << 8;
+        if (channels & 4) argb |= random.Next(low, high);
+      }
+      const std::uint32_t alpha = (channels & 8) != 0 ? random.Next(low, high) : 255;
+      // Noise multiplies by alpha the quick way (a rounded shift, not a
+      // division), which the colours read back show.
+      std::uint32_t stored = alpha << 24;
+      for (int shift = 0; shift <= 16; shift += 8) {
+        stored |= ((((argb >> shift) & 0xFF) * alpha + 128) >> 8) << shift;
+      }
+      p->SetStored(x, y, alpha == 255 ? argb | 0xFF000000u : stored);
+    }
+  }
+  return Code(0);
+}
+
+ActionValue GetColorBoundsRect(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 2) return Code(-1);
+  const std::uint32_t mask = ArgColor(c, 0), color = ArgColor(c, 1);
+  const bool find = c.Has(2) ? ArgTruth(c, 2) : true;
+  std::int32_t left = p->Width(), top = p->Height(), right = -1, bottom = -1;
+  c.vm.Work(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()) / 64);
+  for (std::int32_t y = 0; y < p->Height(); ++y) {
+    for (std::int32_t x = 0; x < p->Width(); ++x) {
+      std::uint32_t argb = p->Get(x, y);
+      if (!p->Transparent()) argb |= 0xFF000000u;
+      if (((argb & mask) == color) != find) continue;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return NewGeometry(c, GeometryClass::Rectangle, {Num(0), Num(0), Num(0), Num(0)});
+  return NewGeometry(c, GeometryClass::Rectangle,
+                     {Num(left), Num(top), Num(right - left + 1), Num(bottom - top + 1)});
+}
+
 ActionValue Unsupported(NativeCall& c) { return Live(c) == nullptr ? Code(-1) : ActionValue(); }
 
 }  // namespace
@@ -527,8 +610,9 @@ void InstallBitmapData(ScriptRuntime& rt) {
   rt.Method(proto, "compare", Compare, 0, kHidden);
   rt.Method(proto, "draw", Draw, 0, kHidden);
   rt.Method(proto, "copyPixels", CopyPixels, 0, kHidden);
-  for (const char* name : {"applyFilter", "generateFilterRect", "getColorBoundsRect", "merge",
-                           "noise", "paletteMap", "perlinNoise", "pixelDissolve", "scroll", "threshold"}) {
+  rt.Method(proto, "noise", Noise, 0, kHidden);
+  rt.Method(proto, "getColorBoundsRect", GetColorBoundsRect, 0, kHidden);
+  for (const char* name : {"applyFilter", "generateFilterRect", "merge", "paletteMap", "perlinNoise", "pixelDissolve", "scroll", "threshold"}) {
     rt.Method(proto, name, Unsupported, 0, kHidden);
   }
 }
