@@ -565,7 +565,9 @@ ActionValue GetColorBoundsRect(NativeCall& c) {
       bottom = std::max(bottom, y);
     }
   }
-  if (right < 0) return NewGeometry(c, GeometryClass::Rectangle, {Num(0), Num(0), Num(0), Num(0)});
+  // The player reads a far corner still at the origin as nothing found, so
+  // a lone pixel at (0, 0) gives an empty rectangle.
+  if (right <= 0 && bottom <= 0) return NewGeometry(c, GeometryClass::Rectangle, {Num(0), Num(0), Num(0), Num(0)});
   return NewGeometry(c, GeometryClass::Rectangle,
                      {Num(left), Num(top), Num(right - left + 1), Num(bottom - top + 1)});
 }
