@@ -55,8 +55,11 @@ PixelRect BitmapPixels::Clip(PixelRect r) const {
                    static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
 }
 
+// An opaque bitmap answers what it holds: pixels copied in as stored keep
+// their alpha there, as in the player.
 std::uint32_t BitmapPixels::Get(std::int32_t x, std::int32_t y) const {
-  return Contains(x, y) ? Unmultiply(pixels_[Index(x, y)]) : 0;
+  if (!Contains(x, y)) return 0;
+  return transparent_ ? Unmultiply(pixels_[Index(x, y)]) : pixels_[Index(x, y)];
 }
 
 void BitmapPixels::Set(std::int32_t x, std::int32_t y, std::uint32_t argb) {
@@ -68,7 +71,7 @@ std::uint32_t BitmapPixels::Stored(std::int32_t x, std::int32_t y) const {
 }
 
 void BitmapPixels::SetStored(std::int32_t x, std::int32_t y, std::uint32_t stored) {
-  if (Contains(x, y)) pixels_[Index(x, y)] = transparent_ ? stored : Premultiply(stored | 0xFF000000u);
+  if (Contains(x, y)) pixels_[Index(x, y)] = stored;
 }
 
 void BitmapPixels::FillRect(PixelRect r, std::uint32_t argb) {
@@ -105,6 +108,36 @@ bool BitmapPixels::FloodFill(std::int32_t x, std::int32_t y, std::uint32_t argb)
     if (i + w < pixels_.size()) visit(i + w);
   }
   return true;
+}
+
+namespace {
+
+// Feedback taps of maximal-length registers (right-shifting form) by width.
+constexpr std::uint32_t kTaps[] = {0,        0,        0x3,      0x6,      0xC,      0x14,     0x30,
+                                   0x60,     0xB8,     0x110,    0x240,    0x500,    0x829,    0x100D,
+                                   0x2015,   0x6000,   0xD008,   0x12000,  0x20400,  0x40023,  0x90000,
+                                   0x140000, 0x300000, 0x420000, 0xE10000};
+
+}  // namespace
+
+DissolveOrder::DissolveOrder(std::uint32_t count, std::uint32_t seed) : count_(count < 2 ? 2 : count) {
+  int bits = 2;
+  while (bits < 24 && (std::uint32_t{1} << bits) < count_) ++bits;
+  taps_ = kTaps[bits];
+  mask_ = (std::uint32_t{1} << bits) - 1;
+  state_ = seed & mask_;
+  if (state_ == 0) state_ = 1;
+  if (state_ >= count_) Advance();
+}
+
+void DissolveOrder::Advance() {
+  // States past the area are stepped over; the register visits each state
+  // once per period, so this ends within one period.
+  do {
+    const std::uint32_t low = state_ & 1;
+    state_ >>= 1;
+    if (low != 0) state_ ^= taps_;
+  } while (state_ >= count_);
 }
 
 }  // namespace Halvane::Movie

@@ -54,8 +54,8 @@ class BitmapPixels {
   std::uint32_t Get(std::int32_t x, std::int32_t y) const;
   void Set(std::int32_t x, std::int32_t y, std::uint32_t argb);
   // The stored form, for comparing pixels as the player does, and for
-  // writers that multiply by alpha themselves (alpha forced to opaque in an
-  // opaque bitmap).
+  // writers that multiply by alpha themselves or copy stored pixels (kept
+  // as they are, even in an opaque bitmap).
   std::uint32_t Stored(std::int32_t x, std::int32_t y) const;
   void SetStored(std::int32_t x, std::int32_t y, std::uint32_t stored);
 
@@ -75,6 +75,27 @@ class BitmapPixels {
   std::int32_t height_ = 0;
   bool transparent_ = true;
   bool disposed_ = true;
+};
+
+// The order pixelDissolve visits the pixels of an area in: a maximal-length
+// shift register over the indices 1 .. count - 1, one register state per
+// index (index 0, which a register never reaches, the caller dissolves on
+// every call). The state carries over from call to call as the script's
+// seed, so a dissolve continues where the last one stopped.
+class DissolveOrder {
+ public:
+  // count from 2 to MaxSide * MaxSide; the seed names the first index
+  // (reduced to the register's width, moved on when past the area).
+  DissolveOrder(std::uint32_t count, std::uint32_t seed);
+  // The index to dissolve now, in 1 .. count - 1; Advance moves to the next.
+  std::uint32_t Current() const { return state_; }
+  void Advance();
+
+ private:
+  std::uint32_t count_;
+  std::uint32_t taps_;
+  std::uint32_t mask_;
+  std::uint32_t state_;
 };
 
 }  // namespace Halvane::Movie

@@ -572,6 +572,59 @@ ActionValue GetColorBoundsRect(NativeCall& c) {
                      {Num(left), Num(top), Num(right - left + 1), Num(bottom - top + 1)});
 }
 
+// Dissolves pixel 0 of the area and then numPixels more in the register's
+// order, filling with the colour when the source is this bitmap and
+// copying the source's pixels as stored otherwise. Answers the seed that
+// continues the dissolve.
+ActionValue PixelDissolve(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 5) return Code(-1);
+  BitmapState* source = StateOf(c.Arg(0));
+  if (source == nullptr) return Code(-2);
+  if (source->pixels.Disposed()) return Code(-3);
+  PixelRect r;
+  if (!ReadRect(c, c.Arg(1), r)) return Code(-4);
+  const ActionValue& seedValue = c.Arg(3);
+  const std::uint32_t seed = static_cast<std::uint32_t>(ArgInt(c, 3));
+  const std::uint32_t count = static_cast<std::uint32_t>(ArgInt(c, 4));
+  const std::uint32_t fill = c.Has(5) ? ArgColor(c, 5) : 0;
+  const BitmapPixels& src = source->pixels;
+  const bool self = &src == p;
+  // The source area inside the source, then its image inside this bitmap.
+  PixelRect from = src.Clip(r);
+  const std::int32_t dx = TruncateToInt32(FieldNumber(c, c.Arg(2), "x")) + (from.x - r.x);
+  const std::int32_t dy = TruncateToInt32(FieldNumber(c, c.Arg(2), "y")) + (from.y - r.y);
+  const PixelRect to = p->Clip(PixelRect{dx, dy, from.width, from.height});
+  if (to.width == 0 || to.height == 0) return seedValue;
+  from.x += to.x - dx;
+  from.y += to.y - dy;
+  const std::uint32_t area = static_cast<std::uint32_t>(to.width) * static_cast<std::uint32_t>(to.height);
+  auto dissolve = [&](std::uint32_t index) {
+    const std::int32_t ox = static_cast<std::int32_t>(index % static_cast<std::uint32_t>(to.width));
+    const std::int32_t oy = static_cast<std::int32_t>(index / static_cast<std::uint32_t>(to.width));
+    if (self) p->Set(to.x + ox, to.y + oy, fill);
+    else p->SetStored(to.x + ox, to.y + oy, src.Stored(from.x + ox, from.y + oy));
+  };
+  dissolve(0);
+  if (count == 0 || area < 2) return seedValue;
+  // Whole periods visit every pixel again and end where they started.
+  const std::uint32_t steps = count % (area - 1) == 0 ? area - 1 : count % (area - 1);
+  const bool wraps = count >= area - 1;
+  DissolveOrder order(area, seed);
+  c.vm.Work(steps / 16);
+  for (std::uint32_t i = 0; i < steps; ++i) {
+    dissolve(order.Current());
+    order.Advance();
+  }
+  const std::uint32_t next = order.Current();
+  // The rest of the period, for the pixels a partial pass would miss.
+  for (std::uint32_t i = steps; wraps && i < area - 1; ++i) {
+    dissolve(order.Current());
+    order.Advance();
+  }
+  return Num(next);
+}
+
 ActionValue Unsupported(NativeCall& c) { return Live(c) == nullptr ? Code(-1) : ActionValue(); }
 
 }  // namespace
@@ -613,8 +666,9 @@ void InstallBitmapData(ScriptRuntime& rt) {
   rt.Method(proto, "draw", Draw, 0, kHidden);
   rt.Method(proto, "copyPixels", CopyPixels, 0, kHidden);
   rt.Method(proto, "noise", Noise, 0, kHidden);
+  rt.Method(proto, "pixelDissolve", PixelDissolve, 0, kHidden);
   rt.Method(proto, "getColorBoundsRect", GetColorBoundsRect, 0, kHidden);
-  for (const char* name : {"applyFilter", "generateFilterRect", "merge", "paletteMap", "perlinNoise", "pixelDissolve", "scroll", "threshold"}) {
+  for (const char* name : {"applyFilter", "generateFilterRect", "merge", "paletteMap", "perlinNoise", "scroll", "threshold"}) {
     rt.Method(proto, name, Unsupported, 0, kHidden);
   }
 }
