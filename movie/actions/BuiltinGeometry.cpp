@@ -476,6 +476,7 @@ struct ClassInfo {
 };
 
 const char* const kPointFields[] = {"x", "y"};
+const char* const kNoFields[] = {nullptr};
 const char* const kRectangleFields[] = {"x", "y", "width", "height"};
 
 const ClassInfo kClasses[] = {
@@ -483,6 +484,7 @@ const ClassInfo kClasses[] = {
     {"Rectangle", kRectangleFields, 4, {0, 0, 0, 0}},
     {"Matrix", kMatrixFields, 6, {1, 0, 0, 1, 0, 0}},
     {"ColorTransform", kColorFields, 8, {1, 1, 1, 1, 0, 0, 0, 0}},
+    {"Transform", kNoFields, 0, {}},
 };
 
 std::string KeepKey(GeometryClass which) { return std::string("flash.geom.") + kClasses[static_cast<int>(which)].name; }
@@ -554,8 +556,9 @@ void SetField(NativeCall& c, const ActionValue& object, const char* name, Action
 void InstallGeometry(ScriptRuntime& rt) {
   ScriptObject* geom = FlashPackage(rt, "geom");
   if (geom == nullptr) return;
-  ScriptObject* protos[4] = {};
-  for (int i = 0; i < 4; ++i) {
+  constexpr int kFieldClasses = 4;
+  ScriptObject* protos[kFieldClasses] = {};
+  for (int i = 0; i < kFieldClasses; ++i) {
     protos[i] = rt.NewObject();
     FunctionObject* f = rt.Class(kClasses[i].name, Initialize, nullptr, protos[i], geom);
     if (f == nullptr) return;
@@ -620,6 +623,9 @@ void InstallGeometry(ScriptRuntime& rt) {
   rt.Method(color, "concat", ColorConcat);
   rt.Method(color, "toString", ColorToString);
 
+  ScriptObject* transform = rt.NewObject();
+  rt.keep[KeepKey(GeometryClass::Transform) + ".prototype"] = ActionValue::Object(transform);
+  InstallTransform(rt, geom, transform);
   InstallBitmapData(rt);
   InstallFilters(rt);
 }

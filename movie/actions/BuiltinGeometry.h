@@ -9,7 +9,7 @@
 
 namespace Halvane::Movie::Builtins {
 
-enum class GeometryClass { Point, Rectangle, Matrix, ColorTransform };
+enum class GeometryClass { Point, Rectangle, Matrix, ColorTransform, Transform };
 
 // The package flash.<name> (an object on the global flash object), made on
 // first use; null when there is no flash object.
@@ -27,6 +27,9 @@ ActionValue NewGeometry(NativeCall& c, GeometryClass which, std::initializer_lis
 
 // flash.display.BitmapData (BuiltinBitmapData.cpp); InstallGeometry calls it.
 void InstallBitmapData(ScriptRuntime& rt);
+// flash.geom.Transform and the clips' transform property
+// (BuiltinTransform.cpp), with the prototype InstallGeometry made for it.
+void InstallTransform(ScriptRuntime& rt, ScriptObject* geom, ScriptObject* proto);
 // flash.filters (BuiltinFilters.cpp); InstallGeometry calls it.
 void InstallFilters(ScriptRuntime& rt);
 
