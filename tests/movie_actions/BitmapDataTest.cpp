@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "movie/actions/ActionCodes.h"
+#include "movie/actions/ActionInterpreter.h"
+#include "movie/actions/BitmapPixels.h"
+#include "tests/movie_actions/FakeTimeline.h"
+#include "tools/ActionWriter.h"
+
+namespace Halvane::Movie {
+namespace {
+
+using Testing::FakeTimeline;
+using Tools::ActionWriter;
+namespace Op = ActionCode;
+
+// --- The pixel store
+
+TEST(BitmapPixels, TranslucentColoursRoundTripWithThePlayersRounding) {
+  const struct {
+    std::uint32_t in, out;
+  } rows[] = {
+      {0xAABBCCDDu, 0xAABBCCDCu},  // blue loses a step at alpha 170
+      {0x12345678u, 0x12395571u},  // coarse steps at alpha 18
+      {0x80FFFFFFu, 0x80FFFFFFu},  // white survives any alpha
+      {0x01FFFFFFu, 0x01FFFFFFu},
+      {0xFF123456u, 0xFF123456u},  // opaque colours are exact
+      {0x00123456u, 0x00000000u},  // no colour without alpha
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(BitmapPixels::Unmultiply(BitmapPixels::Premultiply(row.in)), row.out) << std::hex << row.in;
+  }
+}
+
+TEST(BitmapPixels, SizesOutsideOneToTheMaximumSideAreRefused) {
+  BitmapPixels p;
+  for (auto size : {std::pair<int, int>{0, 1}, {1, 0}, {-5, 10}, {2881, 1}, {1, 2881},
+                    {std::numeric_limits<std::int32_t>::min(), 1}}) {
+    EXPECT_FALSE(p.Create(size.first, size.second, true, 0)) << size.first << "x" << size.second;
+    EXPECT_TRUE(p.Disposed());
+  }
+  EXPECT_TRUE(p.Create(2880, 1, true, 0));
+  EXPECT_EQ(p.Bytes(), 2880u * 4);
+}
+
+TEST(BitmapPixels, ExtremeRectanglesClipWithoutOverflow) {
+  BitmapPixels p;
+  ASSERT_TRUE(p.Create(4, 3, false, 0));
+  const std::int32_t lo = std::numeric_limits<std::int32_t>::min(), hi = std::numeric_limits<std::int32_t>::max();
+  const PixelRect whole = p.Clip(PixelRect{lo, lo, hi, hi});
+  EXPECT_EQ(whole.width, 0);  // ends far left of the bitmap
+  const PixelRect all = p.Clip(PixelRect{-1, -1, hi, hi});
+  EXPECT_EQ(all.x, 0);
+  EXPECT_EQ(all.width, 4);
+  EXPECT_EQ(all.height, 3);
+  const PixelRect none = p.Clip(PixelRect{hi, hi, hi, hi});
+  EXPECT_EQ(none.width, 0);
+  p.FillRect(PixelRect{lo, lo, hi, hi}, 0xFFFFFFFFu);
+  EXPECT_EQ(p.Get(0, 0), 0xFF000000u);
+}
+
+TEST(BitmapPixels, FloodFillCoversTheLargestBitmapWithoutRecursion) {
+  BitmapPixels p;
+  ASSERT_TRUE(p.Create(BitmapPixels::MaxSide, BitmapPixels::MaxSide, false, 0xFF000000u));
+  p.Set(5, 0, 0xFF00FF00u);
+  EXPECT_TRUE(p.FloodFill(0, 0, 0xFFFF0000u));
+  EXPECT_EQ(p.Get(BitmapPixels::MaxSide - 1, BitmapPixels::MaxSide - 1), 0xFFFF0000u);
+  EXPECT_EQ(p.Get(5, 0), 0xFF00FF00u);
+  EXPECT_FALSE(p.FloodFill(0, 0, 0xFFFF0000u));  // already that colour
+  EXPECT_FALSE(p.FloodFill(-1, 0, 0xFF0000FFu));
+}
+
+TEST(DissolveOrder, VisitsEveryIndexOnceAPeriodForAnyAreaUpToTheLargest) {
+  const std::uint32_t largest = static_cast<std::uint32_t>(BitmapPixels::MaxSide) * BitmapPixels::MaxSide;
+  for (std::uint32_t count : {2u, 3u, 4u, 5u, 63u, 64u, 65u, 100u, 4194304u, 4194305u, largest}) {
+    std::vector<bool> seen(count, false);
+    DissolveOrder order(count, 12345);
+    for (std::uint32_t i = 0; i + 1 < count; ++i) {
+      const std::uint32_t index = order.Current();
+      ASSERT_GE(index, 1u) << count;
+      ASSERT_LT(index, count) << count;
+      ASSERT_FALSE(seen[index]) << count << " revisits " << index;
+      seen[index] = true;
+      order.Advance();
+    }
+  }
+}
+
+TEST(DissolveOrder, ASeedPastTheAreaStillStartsInside) {
+  for (std::uint32_t seed : {0u, 7u, 0xFFFFFFFFu, 0x80000000u}) {
+    DissolveOrder order(5, seed);
+    EXPECT_GE(order.Current(), 1u);
+    EXPECT_LT(order.Current(), 5u);
+  }
+}
+
+// --- Through scripts: hostile sizes and arguments
+
+struct Movie {
+  Movie() : root("", 1, true) {
+    context.swfVersion = 8;
+    context.trace = [this](const std::string& text) { traces.push_back(text); };
+  }
+  ActionRunResult Run(const ActionWriter& program) {
+    const Tools::Bytes code = program.Build();
+    return RunActions(code.data(), code.size(), root, context);
+  }
+  FakeTimeline root;
+  ActionContext context;
+  std::vector<std::string> traces;
+};
+
+void PushNumbers(ActionWriter& w, std::initializer_list<double> args) {
+  for (auto it = std::rbegin(args); it != std::rend(args); ++it) w.PushDouble(*it);
+  w.PushInteger(static_cast<std::int32_t>(args.size()));
+}
+
+// name = new flash.display.BitmapData(args)
+void NewBitmap(ActionWriter& w, const char* name, std::initializer_list<double> args) {
+  w.PushString(name);
+  PushNumbers(w, args);
+  w.PushString("flash").Op(Op::GetVariable).PushString("display").Op(Op::GetMember);
+  w.PushString("BitmapData").Op(Op::NewMethod).Op(Op::SetVariable);
+}
+
+// trace(name.method(args))
+void TraceCall(ActionWriter& w, const char* name, const char* method, std::initializer_list<double> args) {
+  PushNumbers(w, args);
+  w.PushString(name).Op(Op::GetVariable).PushString(method).Op(Op::CallMethod).Op(Op::Trace);
+}
+
+void TraceVariable(ActionWriter& w, const char* name) { w.PushString(name).Op(Op::GetVariable).Op(Op::Trace); }
+
+TEST(BitmapDataScript, ImpossibleSizesMakeNoBitmap) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "a", {nan, nan});
+  NewBitmap(w, "b", {-1, 5});
+  NewBitmap(w, "c", {1e10, 1});
+  NewBitmap(w, "d", {inf, inf});
+  NewBitmap(w, "e", {2881, 2880});
+  NewBitmap(w, "f", {3});
+  for (const char* name : {"a", "b", "c", "d", "e", "f"}) TraceVariable(w, name);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, std::vector<std::string>(6, "undefined"));
+}
+
+TEST(BitmapDataScript, PixelMemoryOfAMovieIsCappedAndGivenBackOnDispose) {
+  Movie movie;
+  ActionWriter w;
+  // Each of these holds about 33 MB: the fifth is over the movie's cap.
+  static_assert(BitmapPixels::MaxTotalBytes / (2880u * 2880u * 4u) == 4, "four of the largest fit");
+  for (const char* name : {"a", "b", "c", "d", "e"}) NewBitmap(w, name, {2880, 2880});
+  w.PushString("e").Op(Op::GetVariable).Op(Op::TypeOf).Op(Op::Trace);
+  TraceCall(w, "a", "dispose", {});
+  NewBitmap(w, "e", {2880, 2880});
+  w.PushString("e").Op(Op::GetVariable).Op(Op::TypeOf).Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"undefined", "undefined", "object"}));
+}
+
+TEST(BitmapDataScript, HugeCountsAndCoordinatesStayInsideTheBitmap) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {64, 64, 0, 0xFF000000u});
+  TraceCall(w, "b", "setPixel32", {-1e300, 1e300, 0xFFFFFFFFu});
+  TraceCall(w, "b", "getPixel32", {nan, nan});
+  TraceCall(w, "b", "floodFill", {1e12, -1e12, 0xFFFFFFFFu});
+  TraceCall(w, "b", "noise", {-2147483648.0, -1e9, 1e9, -1});
+  // A dissolve of every pixel many times over still ends within the call.
+  w.PushDouble(0xFFFF0000u).PushDouble(4294967295.0).PushDouble(7);
+  w.PushInteger(0).PushInteger(0).PushInteger(2).PushString("flash").Op(Op::GetVariable);
+  w.PushString("geom").Op(Op::GetMember).PushString("Point").Op(Op::NewMethod);
+  w.PushString("b").Op(Op::GetVariable).PushString("rectangle").Op(Op::GetMember);
+  w.PushString("b").Op(Op::GetVariable).PushInteger(6);
+  w.PushString("b").Op(Op::GetVariable).PushString("pixelDissolve").Op(Op::CallMethod).Op(Op::TypeOf).Op(Op::Trace);
+  TraceCall(w, "b", "getPixel32", {63, 63});
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces,
+            (std::vector<std::string>{"0", "-16777216", "0", "0", "number", "-65536"}));
+}
+
+}  // namespace
+}  // namespace Halvane::Movie
