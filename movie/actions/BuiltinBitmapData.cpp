@@ -183,31 +183,41 @@ std::uint32_t Channel(double v) {
   return v >= 255 ? 255 : static_cast<std::uint32_t>(v);
 }
 
+struct ColorScale {
+  double mult[4] = {1, 1, 1, 1};  // alpha, red, green, blue
+  double add[4] = {0, 0, 0, 0};
+  std::uint32_t Apply(std::uint32_t argb) const {
+    std::uint32_t out = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int shift = 24 - 8 * i;
+      out |= Channel(((argb >> shift) & 0xFF) * mult[i] + add[i]) << shift;
+    }
+    return out;
+  }
+};
+
+ColorScale ReadColorScale(NativeCall& c, const ActionValue& v) {
+  ColorScale s;
+  const char* mult[] = {"alphaMultiplier", "redMultiplier", "greenMultiplier", "blueMultiplier"};
+  const char* add[] = {"alphaOffset", "redOffset", "greenOffset", "blueOffset"};
+  for (int i = 0; i < 4; ++i) {
+    s.mult[i] = FieldNumber(c, v, mult[i]);
+    s.add[i] = FieldNumber(c, v, add[i]);
+  }
+  return s;
+}
+
 ActionValue ColorTransformMethod(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 2) return Code(-1);
   PixelRect r;
   if (!ReadRect(c, c.Arg(0), r)) return Code(-2);
   if (!c.vm.IsInstanceOf(c.Arg(1), GeometryConstructor(Rt(c), GeometryClass::ColorTransform))) return Code(-3);
-  const char* mult[] = {"alphaMultiplier", "redMultiplier", "greenMultiplier", "blueMultiplier"};
-  const char* add[] = {"alphaOffset", "redOffset", "greenOffset", "blueOffset"};
-  double m[4], a[4];
-  for (int i = 0; i < 4; ++i) {
-    m[i] = FieldNumber(c, c.Arg(1), mult[i]);
-    a[i] = FieldNumber(c, c.Arg(1), add[i]);
-  }
+  const ColorScale scale = ReadColorScale(c, c.Arg(1));
   const PixelRect area = p->Clip(r);
   c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
   for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
-    for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
-      const std::uint32_t argb = p->Get(x, y);
-      std::uint32_t out = 0;
-      for (int i = 0; i < 4; ++i) {
-        const int shift = 24 - 8 * i;
-        out |= Channel(((argb >> shift) & 0xFF) * m[i] + a[i]) << shift;
-      }
-      p->Set(x, y, out);
-    }
+    for (std::int32_t x = area.x; x < area.x + area.width; ++x) p->Set(x, y, scale.Apply(p->Get(x, y)));
   }
   return Code(-1);
 }
@@ -394,30 +404,6 @@ std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
     out |= std::min<std::uint32_t>(255, premul / outA) << shift;
   }
   return out;
-}
-
-struct ColorScale {
-  double mult[4] = {1, 1, 1, 1};  // alpha, red, green, blue
-  double add[4] = {0, 0, 0, 0};
-  std::uint32_t Apply(std::uint32_t argb) const {
-    std::uint32_t out = 0;
-    for (int i = 0; i < 4; ++i) {
-      const int shift = 24 - 8 * i;
-      out |= Channel(((argb >> shift) & 0xFF) * mult[i] + add[i]) << shift;
-    }
-    return out;
-  }
-};
-
-ColorScale ReadColorScale(NativeCall& c, const ActionValue& v) {
-  ColorScale s;
-  const char* mult[] = {"alphaMultiplier", "redMultiplier", "greenMultiplier", "blueMultiplier"};
-  const char* add[] = {"alphaOffset", "redOffset", "greenOffset", "blueOffset"};
-  for (int i = 0; i < 4; ++i) {
-    s.mult[i] = FieldNumber(c, v, mult[i]);
-    s.add[i] = FieldNumber(c, v, add[i]);
-  }
-  return s;
 }
 
 // draw: another bitmap through a matrix (nearest pixel), an optional colour
