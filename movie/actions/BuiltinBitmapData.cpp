@@ -443,30 +443,52 @@ ActionValue Draw(NativeCall& c) {
   return ActionValue();
 }
 
+// The source area of a copy from src to this bitmap (rect clipped to the
+// source, then to this bitmap at the destination point), and where it lands.
+struct CopyArea {
+  PixelRect from;
+  std::int32_t toX = 0, toY = 0;
+};
+
+CopyArea AreaOfCopy(NativeCall& c, const BitmapPixels& src, const BitmapPixels& dst, const PixelRect& r,
+                    const ActionValue& point) {
+  CopyArea area;
+  area.from = src.Clip(r);
+  std::int32_t tx = TruncateToInt32(FieldNumber(c, point, "x")) + (area.from.x - r.x);
+  std::int32_t ty = TruncateToInt32(FieldNumber(c, point, "y")) + (area.from.y - r.y);
+  const PixelRect to = dst.Clip(PixelRect{tx, ty, area.from.width, area.from.height});
+  area.from = PixelRect{area.from.x + (to.x - tx), area.from.y + (to.y - ty), to.width, to.height};
+  area.toX = to.x;
+  area.toY = to.y;
+  return area;
+}
+
+// Reads the source area first: the source may be this bitmap.
+std::vector<std::uint32_t> ReadArea(const BitmapPixels& src, const PixelRect& r) {
+  std::vector<std::uint32_t> values;
+  values.reserve(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
+  for (std::int32_t y = r.y; y < r.y + r.height; ++y) {
+    for (std::int32_t x = r.x; x < r.x + r.width; ++x) {
+      values.push_back(src.Transparent() ? src.Get(x, y) : src.Get(x, y) | 0xFF000000u);
+    }
+  }
+  return values;
+}
+
 ActionValue CopyPixels(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 3) return Code(-1);
   BitmapPixels* src = LiveArg(c, 0);
   PixelRect r;
   if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
-  const std::int32_t dx = TruncateToInt32(FieldNumber(c, c.Arg(2), "x"));
-  const std::int32_t dy = TruncateToInt32(FieldNumber(c, c.Arg(2), "y"));
   const bool merge = c.Has(5) && ArgTruth(c, 5);
-  const PixelRect area = src->Clip(r);
-  c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
-  // Read before writing: the source may be this bitmap.
-  std::vector<std::uint32_t> values;
-  values.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
-  for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
-    for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
-      values.push_back(src->Transparent() ? src->Get(x, y) : src->Get(x, y) | 0xFF000000u);
-    }
-  }
+  const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
+  const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
+  c.vm.Work(values.size() / 64);
   std::size_t i = 0;
-  for (std::int32_t y = 0; y < area.height; ++y) {
-    for (std::int32_t x = 0; x < area.width; ++x, ++i) {
-      const std::int32_t tx = dx + (area.x - r.x) + x, ty = dy + (area.y - r.y) + y;
-      if (!p->Contains(tx, ty)) continue;
+  for (std::int32_t y = 0; y < area.from.height; ++y) {
+    for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
+      const std::int32_t tx = area.toX + x, ty = area.toY + y;
       p->Set(tx, ty, merge ? Over(values[i], p->Get(tx, ty)) : values[i]);
     }
   }
@@ -611,6 +633,136 @@ ActionValue PixelDissolve(NativeCall& c) {
   return Num(next);
 }
 
+// threshold: pixels of the source that pass the test against the
+// threshold (both masked) take the colour; the others are copied from the
+// source when asked. Answers how many passed.
+ActionValue Threshold(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 5) return Code(-1);
+  BitmapPixels* src = LiveArg(c, 0);
+  PixelRect r;
+  if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
+  const std::string operation = ArgText(c, 3);
+  const std::uint32_t mask = c.Has(6) ? ArgColor(c, 6) : 0xFFFFFFFFu;
+  const std::uint32_t limit = ArgColor(c, 4) & mask;
+  const std::uint32_t color = c.Has(5) ? ArgColor(c, 5) : 0;
+  const bool copySource = c.Has(7) && ArgTruth(c, 7);
+  auto passes = [&](std::uint32_t v) {
+    v &= mask;
+    if (operation == "<") return v < limit;
+    if (operation == "<=") return v <= limit;
+    if (operation == ">") return v > limit;
+    if (operation == ">=") return v >= limit;
+    if (operation == "==") return v == limit;
+    if (operation == "!=") return v != limit;
+    return false;
+  };
+  const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
+  const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
+  c.vm.Work(values.size() / 64);
+  std::size_t i = 0, count = 0;
+  for (std::int32_t y = 0; y < area.from.height; ++y) {
+    for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
+      if (passes(values[i])) {
+        p->Set(area.toX + x, area.toY + y, color);
+        ++count;
+      } else if (copySource) {
+        p->Set(area.toX + x, area.toY + y, values[i]);
+      }
+    }
+  }
+  return Num(static_cast<double>(count));
+}
+
+// merge: each channel moves toward the source's by its multiplier (0 to
+// 256).
+ActionValue Merge(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 7) return Code(-1);
+  BitmapPixels* src = LiveArg(c, 0);
+  PixelRect r;
+  if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
+  std::uint32_t mult[4];  // alpha, red, green, blue
+  const std::size_t order[4] = {6, 3, 4, 5};
+  for (int i = 0; i < 4; ++i) mult[i] = static_cast<std::uint32_t>(std::clamp<std::int32_t>(ArgInt(c, order[i]), 0, 256));
+  const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
+  const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
+  c.vm.Work(values.size() / 64);
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < area.from.height; ++y) {
+    for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
+      const std::uint32_t s = values[i], d = p->Get(area.toX + x, area.toY + y);
+      std::uint32_t out = 0;
+      for (int k = 0; k < 4; ++k) {
+        const int shift = 24 - 8 * k;
+        const std::uint32_t sc = (s >> shift) & 0xFF, dc = (d >> shift) & 0xFF;
+        out |= ((sc * mult[k] + dc * (256 - mult[k])) / 256) << shift;
+      }
+      p->Set(area.toX + x, area.toY + y, out);
+    }
+  }
+  return ActionValue();
+}
+
+// paletteMap: each channel looks its value up in its array (256 colours,
+// summed over the channels); a channel without an array keeps its value.
+ActionValue PaletteMap(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 3) return Code(-1);
+  BitmapPixels* src = LiveArg(c, 0);
+  PixelRect r;
+  if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
+  // Tables in the order red, green, blue, alpha, as the arguments come.
+  std::vector<std::uint32_t> tables[4];
+  const int shifts[4] = {16, 8, 0, 24};
+  for (int k = 0; k < 4; ++k) {
+    const ActionValue& array = c.Arg(3 + static_cast<std::size_t>(k));
+    if (!array.IsObject()) continue;
+    tables[k].resize(256);
+    for (int v = 0; v < 256; ++v) {
+      tables[k][static_cast<std::size_t>(v)] =
+          static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(c.vm.GetMember(array, Str(c, std::to_string(v))))));
+    }
+  }
+  const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
+  const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
+  c.vm.Work(values.size() / 64);
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < area.from.height; ++y) {
+    for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
+      std::uint32_t out = 0;
+      for (int k = 0; k < 4; ++k) {
+        const std::uint32_t v = (values[i] >> shifts[k]) & 0xFF;
+        out += tables[k].empty() ? v << shifts[k] : tables[k][v];
+      }
+      p->Set(area.toX + x, area.toY + y, out);
+    }
+  }
+  return ActionValue();
+}
+
+// scroll: moves the pixels as stored; what nothing moves into keeps its
+// pixels.
+ActionValue Scroll(NativeCall& c) {
+  BitmapPixels* p = Live(c);
+  if (p == nullptr || c.Count() < 2) return Code(-1);
+  const std::int64_t dx = ArgInt(c, 0), dy = ArgInt(c, 1);
+  if (dx <= -p->Width() || dx >= p->Width() || dy <= -p->Height() || dy >= p->Height()) return ActionValue();
+  std::vector<std::uint32_t> stored;
+  stored.reserve(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()));
+  for (std::int32_t y = 0; y < p->Height(); ++y) {
+    for (std::int32_t x = 0; x < p->Width(); ++x) stored.push_back(p->Stored(x, y));
+  }
+  c.vm.Work(stored.size() / 64);
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < p->Height(); ++y) {
+    for (std::int32_t x = 0; x < p->Width(); ++x, ++i) {
+      p->SetStored(static_cast<std::int32_t>(x + dx), static_cast<std::int32_t>(y + dy), stored[i]);
+    }
+  }
+  return ActionValue();
+}
+
 ActionValue Unsupported(NativeCall& c) { return Live(c) == nullptr ? Code(-1) : ActionValue(); }
 
 }  // namespace
@@ -654,7 +806,11 @@ void InstallBitmapData(ScriptRuntime& rt) {
   rt.Method(proto, "noise", Noise, 0, kHidden);
   rt.Method(proto, "pixelDissolve", PixelDissolve, 0, kHidden);
   rt.Method(proto, "getColorBoundsRect", GetColorBoundsRect, 0, kHidden);
-  for (const char* name : {"applyFilter", "generateFilterRect", "merge", "paletteMap", "perlinNoise", "scroll", "threshold"}) {
+  rt.Method(proto, "threshold", Threshold, 0, kHidden);
+  rt.Method(proto, "merge", Merge, 0, kHidden);
+  rt.Method(proto, "paletteMap", PaletteMap, 0, kHidden);
+  rt.Method(proto, "scroll", Scroll, 0, kHidden);
+  for (const char* name : {"applyFilter", "generateFilterRect", "perlinNoise"}) {
     rt.Method(proto, name, Unsupported, 0, kHidden);
   }
 }

@@ -188,5 +188,33 @@ TEST(BitmapDataScript, HugeCountsAndCoordinatesStayInsideTheBitmap) {
             (std::vector<std::string>{"0", "-16777216", "0", "0", "number", "-65536"}));
 }
 
+// new flash.<package>.<name>(args) left on the stack.
+void PushNew(ActionWriter& w, const char* package, const char* name, std::initializer_list<double> args) {
+  PushNumbers(w, args);
+  w.PushString("flash").Op(Op::GetVariable).PushString(package).Op(Op::GetMember);
+  w.PushString(name).Op(Op::NewMethod);
+}
+
+TEST(BitmapDataScript, ThresholdCountsAndScrollKeepsWhatNothingCovers) {
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {4, 1, 0, 0xFF000000u});
+  TraceCall(w, "b", "setPixel32", {1, 0, 0xFFFFFFFFu});
+  TraceCall(w, "b", "setPixel32", {2, 0, 0xFFFFFFFFu});
+  // b.threshold(b, b.rectangle, new Point(0, 0), "==", 0xFFFFFFFF, 0xFFFF0000)
+  w.PushDouble(0xFFFF0000u).PushDouble(0xFFFFFFFFu).PushString("==");
+  PushNew(w, "geom", "Point", {0, 0});
+  w.PushString("b").Op(Op::GetVariable).PushString("rectangle").Op(Op::GetMember);
+  w.PushString("b").Op(Op::GetVariable).PushInteger(6);
+  w.PushString("b").Op(Op::GetVariable).PushString("threshold").Op(Op::CallMethod).Op(Op::Trace);
+  TraceCall(w, "b", "scroll", {-1, 0});
+  for (double x : {0, 1, 2, 3}) TraceCall(w, "b", "getPixel32", {x, 0});
+  TraceCall(w, "b", "scroll", {1e10, 0});  // past the bitmap: nothing moves
+  TraceCall(w, "b", "getPixel32", {0, 0});
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "0", "2", "undefined", "-65536", "-65536", "-16777216",
+                                                    "-16777216", "undefined", "-65536"}));
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
