@@ -1,5 +1,6 @@
 // flash.geom of version 8 movies: Point, Rectangle, Matrix and
-// ColorTransform. Their fields are ordinary properties that keep whatever a
+// ColorTransform here (Transform, BitmapData and the filters have files of
+// their own, installed from here). Their fields are ordinary properties that keep whatever a
 // script stores (a point made from an object shows the object); what the
 // methods compute goes through the number conversion, so the results follow
 // the player's: NaN spreads, and a comparison with NaN answers undefined
@@ -12,8 +13,6 @@
 namespace Halvane::Movie::Builtins {
 
 namespace {
-
-constexpr std::uint16_t kHidden = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
 
 // A comparison with NaN on either side answers undefined; a chain of them
 // (a && b && ...) answers the first that is not true.
