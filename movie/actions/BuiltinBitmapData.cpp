@@ -92,6 +92,13 @@ bool ReadPoint(NativeCall& c, const ActionValue& v, std::int32_t& x, std::int32_
 
 std::uint32_t ArgColor(NativeCall& c, std::size_t i) { return static_cast<std::uint32_t>(WrapToInt32(ArgNumber(c, i))); }
 
+// Coordinates from scripts reach the ends of the 32-bit range; sums of them
+// are taken wide and clamped, which keeps far-off areas far off.
+std::int32_t Sum(std::int64_t a, std::int64_t b, std::int64_t c = 0, std::int64_t d = 0) {
+  const std::int64_t v = a + b + c + d;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 ActionValue Signed(std::uint32_t argb) { return Num(static_cast<std::int32_t>(argb)); }
 
 // A new bitmap object around state; undefined when the pixel budget or the
@@ -266,7 +273,7 @@ ActionValue CopyChannel(NativeCall& c) {
   std::size_t i = 0;
   for (std::int32_t y = 0; y < area.height; ++y) {
     for (std::int32_t x = 0; x < area.width; ++x, ++i) {
-      const std::int32_t tx = dx + (area.x - r.x) + x, ty = dy + (area.y - r.y) + y;
+      const std::int32_t tx = Sum(dx, area.x, -std::int64_t{r.x}, x), ty = Sum(dy, area.y, -std::int64_t{r.y}, y);
       if (!p->Contains(tx, ty)) continue;
       const std::uint32_t old = p->Get(tx, ty);
       p->Set(tx, ty, (old & ~(0xFFu << to)) | (values[i] << to));
@@ -303,18 +310,21 @@ ActionValue HitTest(NativeCall& c) {
     const std::int32_t secondThreshold = c.Has(4) ? ArgInt(c, 4) : 1;
     const BitmapPixels& o = other->pixels;
     // The other bitmap's area in this bitmap's pixels.
-    const PixelRect overlap = p->Clip(PixelRect{sx - fx, sy - fy, o.Width(), o.Height()});
+    const PixelRect overlap = p->Clip(PixelRect{Sum(sx, -std::int64_t{fx}), Sum(sy, -std::int64_t{fy}), o.Width(), o.Height()});
     c.vm.Work(static_cast<std::size_t>(overlap.width) * static_cast<std::size_t>(overlap.height) / 64);
     for (std::int32_t y = overlap.y; y < overlap.y + overlap.height; ++y) {
       for (std::int32_t x = overlap.x; x < overlap.x + overlap.width; ++x) {
-        if (AlphaHit(*p, x, y, threshold) && AlphaHit(o, x + fx - sx, y + fy - sy, secondThreshold)) return Bool(true);
+        if (AlphaHit(*p, x, y, threshold) &&
+            AlphaHit(o, Sum(x, fx, -std::int64_t{sx}), Sum(y, fy, -std::int64_t{sy}), secondThreshold)) {
+          return Bool(true);
+        }
       }
     }
     return Bool(false);
   }
   PixelRect r;
   if (c.vm.IsInstanceOf(second, GeometryConstructor(Rt(c), GeometryClass::Rectangle)) && ReadRect(c, second, r)) {
-    const PixelRect area = p->Clip(PixelRect{r.x - fx, r.y - fy, r.width, r.height});
+    const PixelRect area = p->Clip(PixelRect{Sum(r.x, -std::int64_t{fx}), Sum(r.y, -std::int64_t{fy}), r.width, r.height});
     for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
       for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
         if (AlphaHit(*p, x, y, threshold)) return Bool(true);
@@ -324,7 +334,7 @@ ActionValue HitTest(NativeCall& c) {
   }
   std::int32_t px = 0, py = 0;
   if (!ReadPoint(c, second, px, py)) return Code(-3);
-  return Bool(AlphaHit(*p, px - fx, py - fy, threshold));
+  return Bool(AlphaHit(*p, Sum(px, -std::int64_t{fx}), Sum(py, -std::int64_t{fy}), threshold));
 }
 
 // --- Whole bitmaps
@@ -454,9 +464,11 @@ CopyArea AreaOfCopy(NativeCall& c, const BitmapPixels& src, const BitmapPixels& 
                     const ActionValue& point) {
   CopyArea area;
   area.from = src.Clip(r);
-  std::int32_t tx = TruncateToInt32(FieldNumber(c, point, "x")) + (area.from.x - r.x);
-  std::int32_t ty = TruncateToInt32(FieldNumber(c, point, "y")) + (area.from.y - r.y);
+  std::int32_t tx = Sum(TruncateToInt32(FieldNumber(c, point, "x")), area.from.x, -std::int64_t{r.x});
+  std::int32_t ty = Sum(TruncateToInt32(FieldNumber(c, point, "y")), area.from.y, -std::int64_t{r.y});
   const PixelRect to = dst.Clip(PixelRect{tx, ty, area.from.width, area.from.height});
+  if (to.width == 0 || to.height == 0) return CopyArea{};
+  // Not empty, so tx and ty lie within a bitmap's side of this bitmap.
   area.from = PixelRect{area.from.x + (to.x - tx), area.from.y + (to.y - ty), to.width, to.height};
   area.toX = to.x;
   area.toY = to.y;
@@ -600,8 +612,8 @@ ActionValue PixelDissolve(NativeCall& c) {
   const bool self = &src == p;
   // The source area inside the source, then its image inside this bitmap.
   PixelRect from = src.Clip(r);
-  const std::int32_t dx = TruncateToInt32(FieldNumber(c, c.Arg(2), "x")) + (from.x - r.x);
-  const std::int32_t dy = TruncateToInt32(FieldNumber(c, c.Arg(2), "y")) + (from.y - r.y);
+  const std::int32_t dx = Sum(TruncateToInt32(FieldNumber(c, c.Arg(2), "x")), from.x, -std::int64_t{r.x});
+  const std::int32_t dy = Sum(TruncateToInt32(FieldNumber(c, c.Arg(2), "y")), from.y, -std::int64_t{r.y});
   const PixelRect to = p->Clip(PixelRect{dx, dy, from.width, from.height});
   if (to.width == 0 || to.height == 0) return seedValue;
   from.x += to.x - dx;

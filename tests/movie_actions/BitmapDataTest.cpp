@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <string>
@@ -214,6 +215,131 @@ TEST(BitmapDataScript, ThresholdCountsAndScrollKeepsWhatNothingCovers) {
   EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "0", "2", "undefined", "-65536", "-65536", "-16777216",
                                                     "-16777216", "undefined", "-65536"}));
+}
+
+void Get(ActionWriter& w, const char* name) { w.PushString(name).Op(Op::GetVariable); }
+
+// name.method(...) with the arguments pushed by args (last first) and their
+// count, the answer traced.
+void TraceCallWith(ActionWriter& w, const char* name, const char* method, int count,
+                   const std::function<void(ActionWriter&)>& args) {
+  args(w);
+  w.PushInteger(count);
+  Get(w, name);
+  w.PushString(method).Op(Op::CallMethod).Op(Op::Trace);
+}
+
+TEST(BitmapDataScript, DrawSkipsMatricesThatCannotBeInvertedAndSamplesScaledOnes) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {4, 4, 0, 0xFF000000u});
+  NewBitmap(w, "s", {2, 2, 0, 0xFFFFFFFFu});
+  for (auto matrix : {std::initializer_list<double>{0, 0, 0, 0, 0, 0}, {nan, 0, 0, 1, 0, 0}, {1, 0, 0, 1, 1e308, 0}}) {
+    TraceCallWith(w, "b", "draw", 2, [&](ActionWriter& a) {
+      PushNew(a, "geom", "Matrix", matrix);
+      Get(a, "s");
+    });
+  }
+  TraceCall(w, "b", "getPixel32", {0, 0});
+  TraceCallWith(w, "b", "draw", 2, [&](ActionWriter& a) {
+    PushNew(a, "geom", "Matrix", {2, 0, 0, 2, 0, 0});
+    Get(a, "s");
+  });
+  TraceCall(w, "b", "getPixel32", {3, 3});
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"undefined", "undefined", "undefined", "-16777216",
+                                                    "undefined", "-1"}));
+}
+
+TEST(BitmapDataScript, CopiesWithinOneBitmapReadBeforeTheyWrite) {
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {3, 1, 0, 0xFF000000u});
+  TraceCall(w, "b", "setPixel32", {0, 0, 0xFFFFFFFFu});
+  TraceCallWith(w, "b", "copyPixels", 3, [](ActionWriter& a) {
+    PushNew(a, "geom", "Point", {1, 0});
+    PushNew(a, "geom", "Rectangle", {0, 0, 2, 1});
+    Get(a, "b");
+  });
+  for (double x : {0, 1, 2}) TraceCall(w, "b", "getPixel32", {x, 0});
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "undefined", "-1", "-1", "-16777216"}));
+}
+
+TEST(BitmapDataScript, CompareAnswersZeroCodesOrADifferenceBitmap) {
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "a", {2, 2, 1, 0x80FF0000u});
+  NewBitmap(w, "b", {2, 2, 1, 0x80FF0000u});
+  NewBitmap(w, "wide", {3, 2});
+  NewBitmap(w, "tall", {2, 3});
+  for (const char* other : {"b", "wide", "tall"}) {
+    TraceCallWith(w, "a", "compare", 1, [other](ActionWriter& x) { Get(x, other); });
+  }
+  TraceCall(w, "b", "setPixel32", {0, 0, 0x40FF0000u});
+  w.PushString("d");
+  Get(w, "b");
+  w.PushInteger(1);
+  Get(w, "a");
+  w.PushString("compare").Op(Op::CallMethod).Op(Op::SetVariable);
+  TraceCall(w, "d", "getPixel32", {0, 0});  // alpha only: white with the alpha difference
+  TraceCall(w, "d", "getPixel32", {1, 1});  // the same: nothing
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "-3", "-4", "0", "1090519039", "0"}));
+}
+
+TEST(BitmapDataScript, MergeMovesChannelsByTheirMultipliersAndPaletteMapLooksThemUp) {
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {1, 1, 0, 0xFF000000u});
+  NewBitmap(w, "white", {1, 1, 0, 0xFFFFFFFFu});
+  // Red halfway, green not at all, blue all the way.
+  TraceCallWith(w, "b", "merge", 7, [](ActionWriter& a) {
+    a.PushInteger(256).PushInteger(256).PushInteger(0).PushInteger(128);
+    PushNew(a, "geom", "Point", {0, 0});
+    a.PushString("white").Op(Op::GetVariable).PushString("rectangle").Op(Op::GetMember);
+    Get(a, "white");
+  });
+  TraceCall(w, "b", "getPixel32", {0, 0});
+  // An empty red table maps every red to 0; channels without a table keep theirs.
+  NewBitmap(w, "p", {1, 1, 0, 0xFF102030u});
+  TraceCallWith(w, "p", "paletteMap", 4, [](ActionWriter& a) {
+    a.PushInteger(0).Op(Op::InitArray);
+    PushNew(a, "geom", "Point", {0, 0});
+    a.PushString("p").Op(Op::GetVariable).PushString("rectangle").Op(Op::GetMember);
+    Get(a, "p");
+  });
+  TraceCall(w, "p", "getPixel32", {0, 0});
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"undefined", "-8453889", "undefined", "-16768976"}));
+}
+
+TEST(BitmapDataScript, HitTestAgainstARectangleLooksAtEveryPixelInside) {
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {4, 4, 1, 0});
+  TraceCall(w, "b", "setPixel32", {3, 3, 0xFF000000u});
+  for (auto rect : {std::initializer_list<double>{2, 2, 2, 2}, {0, 0, 2, 2}, {-1e12, -1e12, 1e12, 1e12}}) {
+    TraceCallWith(w, "b", "hitTest", 3, [&](ActionWriter& a) {
+      PushNew(a, "geom", "Rectangle", rect);
+      a.PushInteger(1);
+      PushNew(a, "geom", "Point", {0, 0});
+    });
+  }
+  // Points and rectangles at the ends of the coordinate range.
+  TraceCallWith(w, "b", "hitTest", 3, [](ActionWriter& a) {
+    PushNew(a, "geom", "Rectangle", {-1e12, 1e12, 1e12, 1e12});
+    a.PushInteger(1);
+    PushNew(a, "geom", "Point", {1e12, -1e12});
+  });
+  TraceCallWith(w, "b", "copyPixels", 3, [](ActionWriter& a) {
+    PushNew(a, "geom", "Point", {-1e12, 1e12});
+    PushNew(a, "geom", "Rectangle", {1e12, -1e12, 1e12, 1e12});
+    Get(a, "b");
+  });
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "true", "false", "false", "false", "undefined"}));
 }
 
 }  // namespace
