@@ -130,6 +130,10 @@ ActionValue BitmapConstruct(NativeCall& c) {
 
 ActionValue NotConstructed(NativeCall&) { return ActionValue(); }
 
+// The control keeps no library bitmaps for scripts: loading one answers
+// nothing.
+ActionValue LoadBitmap(NativeCall&) { return ActionValue(); }
+
 // --- Properties: -1 once disposed.
 
 enum Property { Width, Height, Transparent, Rectangle };
@@ -800,6 +804,7 @@ void InstallBitmapData(ScriptRuntime& rt) {
     int value;
   } channels[] = {{"RED_CHANNEL", 1}, {"GREEN_CHANNEL", 2}, {"BLUE_CHANNEL", 4}, {"ALPHA_CHANNEL", 8}};
   for (const auto& e : channels) rt.Value(bitmapClass, e.name, ActionValue::Number(e.value), 0);
+  rt.Method(bitmapClass, "loadBitmap", LoadBitmap, 0, kHidden);
   for (const auto& e : properties) rt.Accessor(proto, e.name, GetProperty, nullptr, e.tag, PropertyFlag::DontDelete);
   rt.Method(proto, "getPixel", GetPixel, 0, kHidden);
   rt.Method(proto, "getPixel32", GetPixel, 1, kHidden);
