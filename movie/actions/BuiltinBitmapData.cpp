@@ -99,6 +99,12 @@ std::int32_t Sum(std::int64_t a, std::int64_t b, std::int64_t c = 0, std::int64_
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
+// Work on pixels costs budget by the pixels touched, so that a loop over a
+// large bitmap ends with the frame's budget like any other loop.
+void ChargePixels(NativeCall& c, std::int64_t width, std::int64_t height) {
+  if (width > 0 && height > 0) c.vm.Work(static_cast<std::size_t>(width * height / 64));
+}
+
 ActionValue Signed(std::uint32_t argb) { return Num(static_cast<std::int32_t>(argb)); }
 
 // A new bitmap object around state; undefined when the pixel budget or the
@@ -109,6 +115,7 @@ ActionValue NewBitmap(NativeCall& c, std::int32_t width, std::int32_t height, bo
   std::shared_ptr<std::size_t> used = Budget(Rt(c));
   const std::size_t bytes = BitmapPixels::BytesFor(width, height);
   if (used == nullptr || bytes > BitmapPixels::MaxTotalBytes - *used) return ActionValue();
+  ChargePixels(c, width, height);
   auto state = std::make_unique<BitmapState>();
   if (!state->pixels.Create(width, height, transparent, fill)) return ActionValue();
   *used += bytes;
@@ -179,6 +186,8 @@ ActionValue FillRect(NativeCall& c) {
   BitmapPixels* p = Live(c);
   PixelRect r;
   if (p == nullptr || c.Count() < 2 || !ReadRect(c, c.Arg(0), r)) return Code(-1);
+  const PixelRect area = p->Clip(r);
+  ChargePixels(c, area.width, area.height);
   p->FillRect(r, ArgColor(c, 1));
   return Code(0);
 }
@@ -186,6 +195,7 @@ ActionValue FillRect(NativeCall& c) {
 ActionValue FloodFill(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 3) return Code(-1);
+  ChargePixels(c, p->Width(), p->Height());
   return Num(p->FloodFill(ArgInt(c, 0), ArgInt(c, 1), ArgColor(c, 2)) ? 1 : 0);
 }
 
@@ -226,7 +236,7 @@ ActionValue ColorTransformMethod(NativeCall& c) {
   if (!c.vm.IsInstanceOf(c.Arg(1), GeometryConstructor(Rt(c), GeometryClass::ColorTransform))) return Code(-3);
   const ColorScale scale = ReadColorScale(c, c.Arg(1));
   const PixelRect area = p->Clip(r);
-  c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
+  ChargePixels(c, area.width, area.height);
   for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
     for (std::int32_t x = area.x; x < area.x + area.width; ++x) p->Set(x, y, scale.Apply(p->Get(x, y)));
   }
@@ -266,6 +276,7 @@ ActionValue CopyChannel(NativeCall& c) {
   if (to < 0) return Code(-1);
   const BitmapPixels& src = source->pixels;
   const PixelRect area = src.Clip(r);
+  ChargePixels(c, area.width, area.height);
   // A copy first: the source may be this bitmap.
   std::vector<std::uint32_t> values;
   values.reserve(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height));
@@ -315,7 +326,7 @@ ActionValue HitTest(NativeCall& c) {
     const BitmapPixels& o = other->pixels;
     // The other bitmap's area in this bitmap's pixels.
     const PixelRect overlap = p->Clip(PixelRect{Sum(sx, -std::int64_t{fx}), Sum(sy, -std::int64_t{fy}), o.Width(), o.Height()});
-    c.vm.Work(static_cast<std::size_t>(overlap.width) * static_cast<std::size_t>(overlap.height) / 64);
+    ChargePixels(c, overlap.width, overlap.height);
     for (std::int32_t y = overlap.y; y < overlap.y + overlap.height; ++y) {
       for (std::int32_t x = overlap.x; x < overlap.x + overlap.width; ++x) {
         if (AlphaHit(*p, x, y, threshold) &&
@@ -329,6 +340,7 @@ ActionValue HitTest(NativeCall& c) {
   PixelRect r;
   if (c.vm.IsInstanceOf(second, GeometryConstructor(Rt(c), GeometryClass::Rectangle)) && ReadRect(c, second, r)) {
     const PixelRect area = p->Clip(PixelRect{Sum(r.x, -std::int64_t{fx}), Sum(r.y, -std::int64_t{fy}), r.width, r.height});
+    ChargePixels(c, area.width, area.height);
     for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
       for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
         if (AlphaHit(*p, x, y, threshold)) return Bool(true);
@@ -374,6 +386,7 @@ ActionValue Compare(NativeCall& c) {
   if (o == p) return Code(0);
   if (o->Width() != p->Width()) return Code(-3);
   if (o->Height() != p->Height()) return Code(-4);
+  ChargePixels(c, p->Width(), p->Height());
   std::vector<std::uint32_t> diff(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()));
   bool any = false;
   std::size_t i = 0;
@@ -440,7 +453,7 @@ ActionValue Draw(NativeCall& c) {
   PixelRect clip{0, 0, p->Width(), p->Height()};
   if (c.Arg(4).IsObject()) ReadRect(c, c.Arg(4), clip);
   const PixelRect area = p->Clip(clip);
-  c.vm.Work(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height) / 64);
+  ChargePixels(c, area.width, area.height);
   // Each destination pixel takes the source pixel its centre maps back to.
   const double ia = m[3] / det, ib = -m[1] / det, ic = -m[2] / det, id = m[0] / det;
   for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
@@ -500,7 +513,7 @@ ActionValue CopyPixels(NativeCall& c) {
   const bool merge = c.Has(5) && ArgTruth(c, 5);
   const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
   const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
-  c.vm.Work(values.size() / 64);
+  ChargePixels(c, area.from.width, area.from.height);
   std::size_t i = 0;
   for (std::int32_t y = 0; y < area.from.height; ++y) {
     for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
@@ -546,7 +559,7 @@ ActionValue Noise(NativeCall& c) {
   // An opaque bitmap draws no alpha values at all.
   const std::int32_t channels = (c.Has(3) ? ArgInt(c, 3) : 7) & (p->Transparent() ? 15 : 7);
   const bool gray = c.Has(4) && ArgTruth(c, 4);
-  c.vm.Work(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()) / 64);
+  ChargePixels(c, p->Width(), p->Height());
   for (std::int32_t y = 0; y < p->Height(); ++y) {
     for (std::int32_t x = 0; x < p->Width(); ++x) {
       std::uint32_t argb = 0;
@@ -577,7 +590,7 @@ ActionValue GetColorBoundsRect(NativeCall& c) {
   const std::uint32_t mask = ArgColor(c, 0), color = ArgColor(c, 1);
   const bool find = c.Has(2) ? ArgTruth(c, 2) : true;
   std::int32_t left = p->Width(), top = p->Height(), right = -1, bottom = -1;
-  c.vm.Work(static_cast<std::size_t>(p->Width()) * static_cast<std::size_t>(p->Height()) / 64);
+  ChargePixels(c, p->Width(), p->Height());
   for (std::int32_t y = 0; y < p->Height(); ++y) {
     for (std::int32_t x = 0; x < p->Width(); ++x) {
       std::uint32_t argb = p->Get(x, y);
@@ -635,7 +648,7 @@ ActionValue PixelDissolve(NativeCall& c) {
   const std::uint32_t steps = count % (area - 1) == 0 ? area - 1 : count % (area - 1);
   const bool wraps = count >= area - 1;
   DissolveOrder order(area, seed);
-  c.vm.Work(steps / 16);
+  c.vm.Work((wraps ? area : steps) / 16);
   for (std::uint32_t i = 0; i < steps; ++i) {
     dissolve(order.Current());
     order.Advance();
@@ -675,7 +688,7 @@ ActionValue Threshold(NativeCall& c) {
   };
   const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
   const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
-  c.vm.Work(values.size() / 64);
+  ChargePixels(c, area.from.width, area.from.height);
   std::size_t i = 0, count = 0;
   for (std::int32_t y = 0; y < area.from.height; ++y) {
     for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
@@ -703,7 +716,7 @@ ActionValue Merge(NativeCall& c) {
   for (int i = 0; i < 4; ++i) mult[i] = static_cast<std::uint32_t>(std::clamp<std::int32_t>(ArgInt(c, order[i]), 0, 256));
   const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
   const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
-  c.vm.Work(values.size() / 64);
+  ChargePixels(c, area.from.width, area.from.height);
   std::size_t i = 0;
   for (std::int32_t y = 0; y < area.from.height; ++y) {
     for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
@@ -742,7 +755,7 @@ ActionValue PaletteMap(NativeCall& c) {
   }
   const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
   const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
-  c.vm.Work(values.size() / 64);
+  ChargePixels(c, area.from.width, area.from.height);
   std::size_t i = 0;
   for (std::int32_t y = 0; y < area.from.height; ++y) {
     for (std::int32_t x = 0; x < area.from.width; ++x, ++i) {
@@ -769,7 +782,7 @@ ActionValue Scroll(NativeCall& c) {
   for (std::int32_t y = 0; y < p->Height(); ++y) {
     for (std::int32_t x = 0; x < p->Width(); ++x) stored.push_back(p->Stored(x, y));
   }
-  c.vm.Work(stored.size() / 64);
+  ChargePixels(c, p->Width(), p->Height());
   std::size_t i = 0;
   for (std::int32_t y = 0; y < p->Height(); ++y) {
     for (std::int32_t x = 0; x < p->Width(); ++x, ++i) {

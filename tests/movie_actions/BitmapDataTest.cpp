@@ -189,6 +189,18 @@ TEST(BitmapDataScript, HugeCountsAndCoordinatesStayInsideTheBitmap) {
             (std::vector<std::string>{"0", "-16777216", "0", "0", "number", "-65536"}));
 }
 
+TEST(BitmapDataScript, LoopsOverTheLargestBitmapEndWithTheBudget) {
+  Movie movie;
+  ActionWriter w;
+  NewBitmap(w, "b", {2880, 2880});
+  w.Label("again");
+  w.PushInteger(0);
+  w.PushString("b").Op(Op::GetVariable).PushString("rectangle").Op(Op::GetMember);
+  w.PushInteger(2).PushString("b").Op(Op::GetVariable).PushString("fillRect").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushBoolean(true).If("again");
+  EXPECT_EQ(movie.Run(w), ActionRunResult::BudgetExhausted);
+}
+
 // new flash.<package>.<name>(args) left on the stack.
 void PushNew(ActionWriter& w, const char* package, const char* name, std::initializer_list<double> args) {
   PushNumbers(w, args);
