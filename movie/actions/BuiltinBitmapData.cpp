@@ -747,6 +747,8 @@ ActionValue PaletteMap(NativeCall& c) {
   for (int k = 0; k < 4; ++k) {
     const ActionValue& array = c.Arg(3 + static_cast<std::size_t>(k));
     if (!array.IsObject()) continue;
+    // 256 member reads: charged like the actions that would read them.
+    c.vm.Work(256);
     tables[k].resize(256);
     for (int v = 0; v < 256; ++v) {
       tables[k][static_cast<std::size_t>(v)] =
