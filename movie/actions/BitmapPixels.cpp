@@ -45,14 +45,14 @@ void BitmapPixels::Dispose() {
   disposed_ = true;
 }
 
-PixelRect BitmapPixels::Clip(PixelRect r) const {
+BitmapArea BitmapPixels::Clip(BitmapArea r) const {
   const std::int64_t left = std::max<std::int64_t>(r.x, 0);
   const std::int64_t top = std::max<std::int64_t>(r.y, 0);
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{r.x} + std::max(r.width, 0), width_);
   const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{r.y} + std::max(r.height, 0), height_);
-  if (right <= left || bottom <= top) return PixelRect{0, 0, 0, 0};
-  return PixelRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
-                   static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
+  if (right <= left || bottom <= top) return BitmapArea{0, 0, 0, 0};
+  return BitmapArea{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                    static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
 }
 
 // An opaque bitmap answers what it holds: pixels copied in as stored keep
@@ -74,8 +74,8 @@ void BitmapPixels::SetStored(std::int32_t x, std::int32_t y, std::uint32_t store
   if (Contains(x, y)) pixels_[Index(x, y)] = stored;
 }
 
-void BitmapPixels::FillRect(PixelRect r, std::uint32_t argb) {
-  const PixelRect c = Clip(r);
+void BitmapPixels::FillRect(BitmapArea r, std::uint32_t argb) {
+  const BitmapArea c = Clip(r);
   const std::uint32_t v = Store(argb);
   for (std::int32_t y = c.y; y < c.y + c.height; ++y) {
     std::fill_n(pixels_.begin() + static_cast<std::ptrdiff_t>(Index(c.x, y)), c.width, v);
@@ -113,10 +113,9 @@ bool BitmapPixels::FloodFill(std::int32_t x, std::int32_t y, std::uint32_t argb)
 namespace {
 
 // Feedback taps of maximal-length registers (right-shifting form) by width.
-constexpr std::uint32_t kTaps[] = {0,        0,        0x3,      0x6,      0xC,      0x14,     0x30,
-                                   0x60,     0xB8,     0x110,    0x240,    0x500,    0x829,    0x100D,
-                                   0x2015,   0x6000,   0xD008,   0x12000,  0x20400,  0x40023,  0x90000,
-                                   0x140000, 0x300000, 0x420000, 0xE10000};
+constexpr std::uint32_t kTaps[] = {0,       0,       0x3,     0x6,      0xC,      0x14,     0x30,    0x60,   0xB8,
+                                   0x110,   0x240,   0x500,   0x829,    0x100D,   0x2015,   0x6000,  0xD008, 0x12000,
+                                   0x20400, 0x40023, 0x90000, 0x140000, 0x300000, 0x420000, 0xE10000};
 
 }  // namespace
 

@@ -13,7 +13,7 @@
 
 namespace Halvane::Movie {
 
-struct PixelRect {
+struct BitmapArea {
   std::int32_t x = 0, y = 0, width = 0, height = 0;
 };
 
@@ -44,11 +44,9 @@ class BitmapPixels {
   bool Transparent() const { return transparent_; }
   std::size_t Bytes() const { return pixels_.size() * 4; }
 
-  bool Contains(std::int32_t x, std::int32_t y) const {
-    return x >= 0 && y >= 0 && x < width_ && y < height_;
-  }
+  bool Contains(std::int32_t x, std::int32_t y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
   // The part of r inside the bitmap (width or height 0 when none).
-  PixelRect Clip(PixelRect r) const;
+  BitmapArea Clip(BitmapArea r) const;
 
   // Pixels by position; outside the bitmap Get answers 0 and Set does nothing.
   std::uint32_t Get(std::int32_t x, std::int32_t y) const;
@@ -59,7 +57,7 @@ class BitmapPixels {
   std::uint32_t Stored(std::int32_t x, std::int32_t y) const;
   void SetStored(std::int32_t x, std::int32_t y, std::uint32_t stored);
 
-  void FillRect(PixelRect r, std::uint32_t argb);
+  void FillRect(BitmapArea r, std::uint32_t argb);
   // Fills the 4-connected area of the pixel's stored colour; false when the
   // point is outside or already of that colour.
   bool FloodFill(std::int32_t x, std::int32_t y, std::uint32_t argb);

@@ -69,28 +69,30 @@ BitmapPixels* LiveArg(NativeCall& c, std::size_t i) {
 bool HasFields(NativeCall& c, const ActionValue& v, std::initializer_list<const char*> names) {
   if (!v.IsObject()) return false;
   for (const char* name : names) {
-    if (Field(c, v, name).IsUndefined()) return false;
+    if (ObjectMember(c, v, name).IsUndefined()) return false;
   }
   return true;
 }
 
 // A rectangle argument: any object with x, y, width and height.
-bool ReadRect(NativeCall& c, const ActionValue& v, PixelRect& out) {
+bool ReadRect(NativeCall& c, const ActionValue& v, BitmapArea& out) {
   if (!HasFields(c, v, {"x", "y", "width", "height"})) return false;
-  out = PixelRect{TruncateToInt32(FieldNumber(c, v, "x")), TruncateToInt32(FieldNumber(c, v, "y")),
-                  TruncateToInt32(FieldNumber(c, v, "width")), TruncateToInt32(FieldNumber(c, v, "height"))};
+  out = BitmapArea{TruncateToInt32(ObjectNumber(c, v, "x")), TruncateToInt32(ObjectNumber(c, v, "y")),
+                   TruncateToInt32(ObjectNumber(c, v, "width")), TruncateToInt32(ObjectNumber(c, v, "height"))};
   return true;
 }
 
 // A point argument: any object with x and y.
 bool ReadPoint(NativeCall& c, const ActionValue& v, std::int32_t& x, std::int32_t& y) {
   if (!HasFields(c, v, {"x", "y"})) return false;
-  x = TruncateToInt32(FieldNumber(c, v, "x"));
-  y = TruncateToInt32(FieldNumber(c, v, "y"));
+  x = TruncateToInt32(ObjectNumber(c, v, "x"));
+  y = TruncateToInt32(ObjectNumber(c, v, "y"));
   return true;
 }
 
-std::uint32_t ArgColor(NativeCall& c, std::size_t i) { return static_cast<std::uint32_t>(WrapToInt32(ArgNumber(c, i))); }
+std::uint32_t ArgColor(NativeCall& c, std::size_t i) {
+  return static_cast<std::uint32_t>(WrapToInt32(ArgNumber(c, i)));
+}
 
 // Coordinates from scripts reach the ends of the 32-bit range; sums of them
 // are taken wide and clamped, which keeps far-off areas far off.
@@ -184,9 +186,9 @@ ActionValue SetPixel(NativeCall& c) {
 
 ActionValue FillRect(NativeCall& c) {
   BitmapPixels* p = Live(c);
-  PixelRect r;
+  BitmapArea r;
   if (p == nullptr || c.Count() < 2 || !ReadRect(c, c.Arg(0), r)) return Code(-1);
-  const PixelRect area = p->Clip(r);
+  const BitmapArea area = p->Clip(r);
   ChargePixels(c, area.width, area.height);
   p->FillRect(r, ArgColor(c, 1));
   return Code(0);
@@ -222,8 +224,8 @@ ColorScale ReadColorScale(NativeCall& c, const ActionValue& v) {
   const char* mult[] = {"alphaMultiplier", "redMultiplier", "greenMultiplier", "blueMultiplier"};
   const char* add[] = {"alphaOffset", "redOffset", "greenOffset", "blueOffset"};
   for (int i = 0; i < 4; ++i) {
-    s.mult[i] = FieldNumber(c, v, mult[i]);
-    s.add[i] = FieldNumber(c, v, add[i]);
+    s.mult[i] = ObjectNumber(c, v, mult[i]);
+    s.add[i] = ObjectNumber(c, v, add[i]);
   }
   return s;
 }
@@ -231,11 +233,11 @@ ColorScale ReadColorScale(NativeCall& c, const ActionValue& v) {
 ActionValue ColorTransformMethod(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 2) return Code(-1);
-  PixelRect r;
+  BitmapArea r;
   if (!ReadRect(c, c.Arg(0), r)) return Code(-2);
   if (!c.vm.IsInstanceOf(c.Arg(1), GeometryConstructor(Rt(c), GeometryClass::ColorTransform))) return Code(-3);
   const ColorScale scale = ReadColorScale(c, c.Arg(1));
-  const PixelRect area = p->Clip(r);
+  const BitmapArea area = p->Clip(r);
   ChargePixels(c, area.width, area.height);
   for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
     for (std::int32_t x = area.x; x < area.x + area.width; ++x) p->Set(x, y, scale.Apply(p->Get(x, y)));
@@ -265,17 +267,17 @@ ActionValue CopyChannel(NativeCall& c) {
   BitmapState* source = StateOf(c.Arg(0));
   if (source == nullptr) return Code(-2);
   if (source->pixels.Disposed()) return Code(-3);
-  PixelRect r;
+  BitmapArea r;
   if (!ReadRect(c, c.Arg(1), r)) return Code(-4);
   // A missing destination or coordinate counts as 0, a source channel that
   // names none copies zeros, a destination channel that names none does
   // nothing.
-  const std::int32_t dx = TruncateToInt32(FieldNumber(c, c.Arg(2), "x"));
-  const std::int32_t dy = TruncateToInt32(FieldNumber(c, c.Arg(2), "y"));
+  const std::int32_t dx = TruncateToInt32(ObjectNumber(c, c.Arg(2), "x"));
+  const std::int32_t dy = TruncateToInt32(ObjectNumber(c, c.Arg(2), "y"));
   const int from = ChannelShift(ArgInt(c, 3)), to = ChannelShift(ArgInt(c, 4));
   if (to < 0) return Code(-1);
   const BitmapPixels& src = source->pixels;
-  const PixelRect area = src.Clip(r);
+  const BitmapArea area = src.Clip(r);
   ChargePixels(c, area.width, area.height);
   // A copy first: the source may be this bitmap.
   std::vector<std::uint32_t> values;
@@ -325,7 +327,8 @@ ActionValue HitTest(NativeCall& c) {
     const std::int32_t secondThreshold = c.Has(4) ? ArgInt(c, 4) : 1;
     const BitmapPixels& o = other->pixels;
     // The other bitmap's area in this bitmap's pixels.
-    const PixelRect overlap = p->Clip(PixelRect{Sum(sx, -std::int64_t{fx}), Sum(sy, -std::int64_t{fy}), o.Width(), o.Height()});
+    const BitmapArea overlap =
+        p->Clip(BitmapArea{Sum(sx, -std::int64_t{fx}), Sum(sy, -std::int64_t{fy}), o.Width(), o.Height()});
     ChargePixels(c, overlap.width, overlap.height);
     for (std::int32_t y = overlap.y; y < overlap.y + overlap.height; ++y) {
       for (std::int32_t x = overlap.x; x < overlap.x + overlap.width; ++x) {
@@ -337,9 +340,10 @@ ActionValue HitTest(NativeCall& c) {
     }
     return Bool(false);
   }
-  PixelRect r;
+  BitmapArea r;
   if (c.vm.IsInstanceOf(second, GeometryConstructor(Rt(c), GeometryClass::Rectangle)) && ReadRect(c, second, r)) {
-    const PixelRect area = p->Clip(PixelRect{Sum(r.x, -std::int64_t{fx}), Sum(r.y, -std::int64_t{fy}), r.width, r.height});
+    const BitmapArea area =
+        p->Clip(BitmapArea{Sum(r.x, -std::int64_t{fx}), Sum(r.y, -std::int64_t{fy}), r.width, r.height});
     ChargePixels(c, area.width, area.height);
     for (std::int32_t y = area.y; y < area.y + area.height; ++y) {
       for (std::int32_t x = area.x; x < area.x + area.width; ++x) {
@@ -397,7 +401,8 @@ ActionValue Compare(NativeCall& c) {
       any = true;
       if ((a & 0xFFFFFF) != (b & 0xFFFFFF)) {
         std::uint32_t d = 0xFF000000u;
-        for (int shift = 0; shift <= 16; shift += 8) d |= ((((a >> shift) & 0xFF) - ((b >> shift) & 0xFF)) & 0xFF) << shift;
+        for (int shift = 0; shift <= 16; shift += 8)
+          d |= ((((a >> shift) & 0xFF) - ((b >> shift) & 0xFF)) & 0xFF) << shift;
         diff[i] = d;
       } else {
         diff[i] = ((((a >> 24) - (b >> 24)) & 0xFF) << 24) | 0xFFFFFF;
@@ -444,15 +449,15 @@ ActionValue Draw(NativeCall& c) {
   double m[6] = {1, 0, 0, 1, 0, 0};
   if (c.Arg(1).IsObject()) {
     const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
-    for (int i = 0; i < 6; ++i) m[i] = FieldNumber(c, c.Arg(1), names[i]);
+    for (int i = 0; i < 6; ++i) m[i] = ObjectNumber(c, c.Arg(1), names[i]);
   }
   const double det = m[0] * m[3] - m[1] * m[2];
   if (!std::isfinite(det) || det == 0 || !std::isfinite(m[4]) || !std::isfinite(m[5])) return ActionValue();
   const bool transformed = c.vm.IsInstanceOf(c.Arg(2), GeometryConstructor(Rt(c), GeometryClass::ColorTransform));
   const ColorScale scale = transformed ? ReadColorScale(c, c.Arg(2)) : ColorScale();
-  PixelRect clip{0, 0, p->Width(), p->Height()};
+  BitmapArea clip{0, 0, p->Width(), p->Height()};
   if (c.Arg(4).IsObject()) ReadRect(c, c.Arg(4), clip);
-  const PixelRect area = p->Clip(clip);
+  const BitmapArea area = p->Clip(clip);
   ChargePixels(c, area.width, area.height);
   // Each destination pixel takes the source pixel its centre maps back to.
   const double ia = m[3] / det, ib = -m[1] / det, ic = -m[2] / det, id = m[0] / det;
@@ -473,27 +478,27 @@ ActionValue Draw(NativeCall& c) {
 // The source area of a copy from src to this bitmap (rect clipped to the
 // source, then to this bitmap at the destination point), and where it lands.
 struct CopyArea {
-  PixelRect from;
+  BitmapArea from;
   std::int32_t toX = 0, toY = 0;
 };
 
-CopyArea AreaOfCopy(NativeCall& c, const BitmapPixels& src, const BitmapPixels& dst, const PixelRect& r,
+CopyArea AreaOfCopy(NativeCall& c, const BitmapPixels& src, const BitmapPixels& dst, const BitmapArea& r,
                     const ActionValue& point) {
   CopyArea area;
   area.from = src.Clip(r);
-  std::int32_t tx = Sum(TruncateToInt32(FieldNumber(c, point, "x")), area.from.x, -std::int64_t{r.x});
-  std::int32_t ty = Sum(TruncateToInt32(FieldNumber(c, point, "y")), area.from.y, -std::int64_t{r.y});
-  const PixelRect to = dst.Clip(PixelRect{tx, ty, area.from.width, area.from.height});
+  std::int32_t tx = Sum(TruncateToInt32(ObjectNumber(c, point, "x")), area.from.x, -std::int64_t{r.x});
+  std::int32_t ty = Sum(TruncateToInt32(ObjectNumber(c, point, "y")), area.from.y, -std::int64_t{r.y});
+  const BitmapArea to = dst.Clip(BitmapArea{tx, ty, area.from.width, area.from.height});
   if (to.width == 0 || to.height == 0) return CopyArea{};
   // Not empty, so tx and ty lie within a bitmap's side of this bitmap.
-  area.from = PixelRect{area.from.x + (to.x - tx), area.from.y + (to.y - ty), to.width, to.height};
+  area.from = BitmapArea{area.from.x + (to.x - tx), area.from.y + (to.y - ty), to.width, to.height};
   area.toX = to.x;
   area.toY = to.y;
   return area;
 }
 
 // Reads the source area first: the source may be this bitmap.
-std::vector<std::uint32_t> ReadArea(const BitmapPixels& src, const PixelRect& r) {
+std::vector<std::uint32_t> ReadArea(const BitmapPixels& src, const BitmapArea& r) {
   std::vector<std::uint32_t> values;
   values.reserve(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
   for (std::int32_t y = r.y; y < r.y + r.height; ++y) {
@@ -508,7 +513,7 @@ ActionValue CopyPixels(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 3) return Code(-1);
   BitmapPixels* src = LiveArg(c, 0);
-  PixelRect r;
+  BitmapArea r;
   if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
   const bool merge = c.Has(5) && ArgTruth(c, 5);
   const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
@@ -605,8 +610,7 @@ ActionValue GetColorBoundsRect(NativeCall& c) {
   // The player reads a far corner still at the origin as nothing found, so
   // a lone pixel at (0, 0) gives an empty rectangle.
   if (right <= 0 && bottom <= 0) return NewGeometry(c, GeometryClass::Rectangle, {Num(0), Num(0), Num(0), Num(0)});
-  return NewGeometry(c, GeometryClass::Rectangle,
-                     {Num(left), Num(top), Num(right - left + 1), Num(bottom - top + 1)});
+  return NewGeometry(c, GeometryClass::Rectangle, {Num(left), Num(top), Num(right - left + 1), Num(bottom - top + 1)});
 }
 
 // Dissolves pixel 0 of the area and then numPixels more in the register's
@@ -619,7 +623,7 @@ ActionValue PixelDissolve(NativeCall& c) {
   BitmapState* source = StateOf(c.Arg(0));
   if (source == nullptr) return Code(-2);
   if (source->pixels.Disposed()) return Code(-3);
-  PixelRect r;
+  BitmapArea r;
   if (!ReadRect(c, c.Arg(1), r)) return Code(-4);
   const ActionValue& seedValue = c.Arg(3);
   const std::uint32_t seed = static_cast<std::uint32_t>(ArgInt(c, 3));
@@ -628,10 +632,10 @@ ActionValue PixelDissolve(NativeCall& c) {
   const BitmapPixels& src = source->pixels;
   const bool self = &src == p;
   // The source area inside the source, then its image inside this bitmap.
-  PixelRect from = src.Clip(r);
-  const std::int32_t dx = Sum(TruncateToInt32(FieldNumber(c, c.Arg(2), "x")), from.x, -std::int64_t{r.x});
-  const std::int32_t dy = Sum(TruncateToInt32(FieldNumber(c, c.Arg(2), "y")), from.y, -std::int64_t{r.y});
-  const PixelRect to = p->Clip(PixelRect{dx, dy, from.width, from.height});
+  BitmapArea from = src.Clip(r);
+  const std::int32_t dx = Sum(TruncateToInt32(ObjectNumber(c, c.Arg(2), "x")), from.x, -std::int64_t{r.x});
+  const std::int32_t dy = Sum(TruncateToInt32(ObjectNumber(c, c.Arg(2), "y")), from.y, -std::int64_t{r.y});
+  const BitmapArea to = p->Clip(BitmapArea{dx, dy, from.width, from.height});
   if (to.width == 0 || to.height == 0) return seedValue;
   from.x += to.x - dx;
   from.y += to.y - dy;
@@ -639,8 +643,10 @@ ActionValue PixelDissolve(NativeCall& c) {
   auto dissolve = [&](std::uint32_t index) {
     const std::int32_t ox = static_cast<std::int32_t>(index % static_cast<std::uint32_t>(to.width));
     const std::int32_t oy = static_cast<std::int32_t>(index / static_cast<std::uint32_t>(to.width));
-    if (self) p->Set(to.x + ox, to.y + oy, fill);
-    else p->SetStored(to.x + ox, to.y + oy, src.Stored(from.x + ox, from.y + oy));
+    if (self)
+      p->Set(to.x + ox, to.y + oy, fill);
+    else
+      p->SetStored(to.x + ox, to.y + oy, src.Stored(from.x + ox, from.y + oy));
   };
   dissolve(0);
   if (count == 0 || area < 2) return seedValue;
@@ -669,7 +675,7 @@ ActionValue Threshold(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 5) return Code(-1);
   BitmapPixels* src = LiveArg(c, 0);
-  PixelRect r;
+  BitmapArea r;
   if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
   const std::string operation = ArgText(c, 3);
   const std::uint32_t mask = c.Has(6) ? ArgColor(c, 6) : 0xFFFFFFFFu;
@@ -709,11 +715,12 @@ ActionValue Merge(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 7) return Code(-1);
   BitmapPixels* src = LiveArg(c, 0);
-  PixelRect r;
+  BitmapArea r;
   if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
   std::uint32_t mult[4];  // alpha, red, green, blue
   const std::size_t order[4] = {6, 3, 4, 5};
-  for (int i = 0; i < 4; ++i) mult[i] = static_cast<std::uint32_t>(std::clamp<std::int32_t>(ArgInt(c, order[i]), 0, 256));
+  for (int i = 0; i < 4; ++i)
+    mult[i] = static_cast<std::uint32_t>(std::clamp<std::int32_t>(ArgInt(c, order[i]), 0, 256));
   const CopyArea area = AreaOfCopy(c, *src, *p, r, c.Arg(2));
   const std::vector<std::uint32_t> values = ReadArea(*src, area.from);
   ChargePixels(c, area.from.width, area.from.height);
@@ -739,7 +746,7 @@ ActionValue PaletteMap(NativeCall& c) {
   BitmapPixels* p = Live(c);
   if (p == nullptr || c.Count() < 3) return Code(-1);
   BitmapPixels* src = LiveArg(c, 0);
-  PixelRect r;
+  BitmapArea r;
   if (src == nullptr || !ReadRect(c, c.Arg(1), r)) return Code(-1);
   // Tables in the order red, green, blue, alpha, as the arguments come.
   std::vector<std::uint32_t> tables[4];

@@ -38,7 +38,7 @@ ActionValue SetMapPoint(NativeCall& c) {
   bool thrown = false;
   ActionValue first;
   auto convert = [&](const char* name) {
-    const double v = FieldNumber(c, p, name);
+    const double v = ObjectNumber(c, p, name);
     if (c.vm.Throwing()) {
       const ActionValue e = c.vm.TakeThrown();
       if (!thrown) first = e;

@@ -47,15 +47,15 @@ ActionValue NewRectangle(NativeCall& c, ActionValue x, ActionValue y, ActionValu
 }
 
 ActionValue PointLength(NativeCall& c) {
-  const double x = FieldNumber(c, c.thisValue, "x");
-  const double y = FieldNumber(c, c.thisValue, "y");
+  const double x = ObjectNumber(c, c.thisValue, "x");
+  const double y = ObjectNumber(c, c.thisValue, "y");
   return Num(std::sqrt(x * x + y * y));
 }
 
 ActionValue PointAdd(NativeCall& c) {
   const double sign = c.Tag() == 0 ? 1.0 : -1.0;
-  return NewPoint(c, Num(FieldNumber(c, c.thisValue, "x") + sign * FieldNumber(c, c.Arg(0), "x")),
-                  Num(FieldNumber(c, c.thisValue, "y") + sign * FieldNumber(c, c.Arg(0), "y")));
+  return NewPoint(c, Num(ObjectNumber(c, c.thisValue, "x") + sign * ObjectNumber(c, c.Arg(0), "x")),
+                  Num(ObjectNumber(c, c.thisValue, "y") + sign * ObjectNumber(c, c.Arg(0), "y")));
 }
 
 ActionValue PointEquals(NativeCall& c) {
@@ -63,35 +63,35 @@ ActionValue PointEquals(NativeCall& c) {
   if (other == nullptr || !c.vm.IsInstanceOf(c.Arg(0), GeometryConstructor(Rt(c), GeometryClass::Point))) {
     return Bool(false);
   }
-  return Bool(c.vm.LooseEquals(Field(c, c.thisValue, "x"), Field(c, c.Arg(0), "x")) &&
-              c.vm.LooseEquals(Field(c, c.thisValue, "y"), Field(c, c.Arg(0), "y")));
+  return Bool(c.vm.LooseEquals(ObjectMember(c, c.thisValue, "x"), ObjectMember(c, c.Arg(0), "x")) &&
+              c.vm.LooseEquals(ObjectMember(c, c.thisValue, "y"), ObjectMember(c, c.Arg(0), "y")));
 }
 
 ActionValue PointClone(NativeCall& c) {
-  return NewPoint(c, Field(c, c.thisValue, "x"), Field(c, c.thisValue, "y"));
+  return NewPoint(c, ObjectMember(c, c.thisValue, "x"), ObjectMember(c, c.thisValue, "y"));
 }
 
 ActionValue PointNormalize(NativeCall& c) {
-  const double x = FieldNumber(c, c.thisValue, "x");
-  const double y = FieldNumber(c, c.thisValue, "y");
+  const double x = ObjectNumber(c, c.thisValue, "x");
+  const double y = ObjectNumber(c, c.thisValue, "y");
   const double length = std::sqrt(x * x + y * y);
   if (length > 0) {
     const double factor = ArgNumber(c, 0) / length;
-    SetField(c, c.thisValue, "x", Num(x * factor));
-    SetField(c, c.thisValue, "y", Num(y * factor));
+    SetObjectMember(c, c.thisValue, "x", Num(x * factor));
+    SetObjectMember(c, c.thisValue, "y", Num(y * factor));
   }
   return ActionValue();
 }
 
 ActionValue PointOffset(NativeCall& c) {
-  SetField(c, c.thisValue, "x", Num(FieldNumber(c, c.thisValue, "x") + ArgNumber(c, 0)));
-  SetField(c, c.thisValue, "y", Num(FieldNumber(c, c.thisValue, "y") + ArgNumber(c, 1)));
+  SetObjectMember(c, c.thisValue, "x", Num(ObjectNumber(c, c.thisValue, "x") + ArgNumber(c, 0)));
+  SetObjectMember(c, c.thisValue, "y", Num(ObjectNumber(c, c.thisValue, "y") + ArgNumber(c, 1)));
   return ActionValue();
 }
 
 ActionValue PointToString(NativeCall& c) {
-  return Str(c, "(x=" + c.vm.Text(Field(c, c.thisValue, "x")) + ", y=" + c.vm.Text(Field(c, c.thisValue, "y")) +
-                    ")");
+  return Str(c, "(x=" + c.vm.Text(ObjectMember(c, c.thisValue, "x")) +
+                    ", y=" + c.vm.Text(ObjectMember(c, c.thisValue, "y")) + ")");
 }
 
 // Point.distance asks the first point for its difference from the second,
@@ -104,8 +104,8 @@ ActionValue PointDistance(NativeCall& c) {
 
 ActionValue PointInterpolate(NativeCall& c) {
   const double f = ArgNumber(c, 2);
-  const double x1 = FieldNumber(c, c.Arg(0), "x"), y1 = FieldNumber(c, c.Arg(0), "y");
-  const double x2 = FieldNumber(c, c.Arg(1), "x"), y2 = FieldNumber(c, c.Arg(1), "y");
+  const double x1 = ObjectNumber(c, c.Arg(0), "x"), y1 = ObjectNumber(c, c.Arg(0), "y");
+  const double x2 = ObjectNumber(c, c.Arg(1), "x"), y2 = ObjectNumber(c, c.Arg(1), "y");
   return NewPoint(c, Num(x2 + (x1 - x2) * f), Num(y2 + (y1 - y2) * f));
 }
 
@@ -125,15 +125,14 @@ struct Box {
 };
 
 Box ReadBox(NativeCall& c, const ActionValue& o) {
-  return {FieldNumber(c, o, "x"), FieldNumber(c, o, "y"), FieldNumber(c, o, "width"),
-          FieldNumber(c, o, "height")};
+  return {ObjectNumber(c, o, "x"), ObjectNumber(c, o, "y"), ObjectNumber(c, o, "width"), ObjectNumber(c, o, "height")};
 }
 
 void WriteBox(NativeCall& c, const ActionValue& o, const Box& b) {
-  SetField(c, o, "x", Num(b.x));
-  SetField(c, o, "y", Num(b.y));
-  SetField(c, o, "width", Num(b.width));
-  SetField(c, o, "height", Num(b.height));
+  SetObjectMember(c, o, "x", Num(b.x));
+  SetObjectMember(c, o, "y", Num(b.y));
+  SetObjectMember(c, o, "width", Num(b.width));
+  SetObjectMember(c, o, "height", Num(b.height));
 }
 
 enum Edge { Left, Top, Right, Bottom, TopLeft, BottomRight, Size };
@@ -142,21 +141,21 @@ ActionValue GetEdge(NativeCall& c) {
   const ActionValue& self = c.thisValue;
   switch (c.Tag()) {
     case Left:
-      return Field(c, self, "x");
+      return ObjectMember(c, self, "x");
     case Top:
-      return Field(c, self, "y");
+      return ObjectMember(c, self, "y");
     case Right:
       return Num(ReadBox(c, self).Right());
     case Bottom:
       return Num(ReadBox(c, self).Bottom());
     case TopLeft:
-      return NewPoint(c, Field(c, self, "x"), Field(c, self, "y"));
+      return NewPoint(c, ObjectMember(c, self, "x"), ObjectMember(c, self, "y"));
     case BottomRight: {
       const Box b = ReadBox(c, self);
       return NewPoint(c, Num(b.Right()), Num(b.Bottom()));
     }
     default:
-      return NewPoint(c, Field(c, self, "width"), Field(c, self, "height"));
+      return NewPoint(c, ObjectMember(c, self, "width"), ObjectMember(c, self, "height"));
   }
 }
 
@@ -168,48 +167,48 @@ ActionValue SetEdge(NativeCall& c) {
   const Box b = ReadBox(c, self);
   switch (c.Tag()) {
     case Left:
-      SetField(c, self, "width", Num(b.Right() - c.vm.Number(v)));
-      SetField(c, self, "x", v);
+      SetObjectMember(c, self, "width", Num(b.Right() - c.vm.Number(v)));
+      SetObjectMember(c, self, "x", v);
       break;
     case Top:
-      SetField(c, self, "height", Num(b.Bottom() - c.vm.Number(v)));
-      SetField(c, self, "y", v);
+      SetObjectMember(c, self, "height", Num(b.Bottom() - c.vm.Number(v)));
+      SetObjectMember(c, self, "y", v);
       break;
     case Right:
-      SetField(c, self, "width", Num(c.vm.Number(v) - b.x));
+      SetObjectMember(c, self, "width", Num(c.vm.Number(v) - b.x));
       break;
     case Bottom:
-      SetField(c, self, "height", Num(c.vm.Number(v) - b.y));
+      SetObjectMember(c, self, "height", Num(c.vm.Number(v) - b.y));
       break;
     case TopLeft: {
-      const ActionValue x = Field(c, v, "x"), y = Field(c, v, "y");
-      SetField(c, self, "width", Num(b.Right() - c.vm.Number(x)));
-      SetField(c, self, "height", Num(b.Bottom() - c.vm.Number(y)));
-      SetField(c, self, "x", x);
-      SetField(c, self, "y", y);
+      const ActionValue x = ObjectMember(c, v, "x"), y = ObjectMember(c, v, "y");
+      SetObjectMember(c, self, "width", Num(b.Right() - c.vm.Number(x)));
+      SetObjectMember(c, self, "height", Num(b.Bottom() - c.vm.Number(y)));
+      SetObjectMember(c, self, "x", x);
+      SetObjectMember(c, self, "y", y);
       break;
     }
     case BottomRight:
-      SetField(c, self, "width", Num(FieldNumber(c, v, "x") - b.x));
-      SetField(c, self, "height", Num(FieldNumber(c, v, "y") - b.y));
+      SetObjectMember(c, self, "width", Num(ObjectNumber(c, v, "x") - b.x));
+      SetObjectMember(c, self, "height", Num(ObjectNumber(c, v, "y") - b.y));
       break;
     default:
-      SetField(c, self, "width", Field(c, v, "x"));
-      SetField(c, self, "height", Field(c, v, "y"));
+      SetObjectMember(c, self, "width", ObjectMember(c, v, "x"));
+      SetObjectMember(c, self, "height", ObjectMember(c, v, "y"));
       break;
   }
   return ActionValue();
 }
 
 ActionValue RectangleClone(NativeCall& c) {
-  return NewRectangle(c, Field(c, c.thisValue, "x"), Field(c, c.thisValue, "y"), Field(c, c.thisValue, "width"),
-                      Field(c, c.thisValue, "height"));
+  return NewRectangle(c, ObjectMember(c, c.thisValue, "x"), ObjectMember(c, c.thisValue, "y"),
+                      ObjectMember(c, c.thisValue, "width"), ObjectMember(c, c.thisValue, "height"));
 }
 
 ActionValue RectangleEquals(NativeCall& c) {
   if (!c.vm.IsInstanceOf(c.Arg(0), GeometryConstructor(Rt(c), GeometryClass::Rectangle))) return Bool(false);
   for (const char* name : {"x", "y", "width", "height"}) {
-    if (!c.vm.LooseEquals(Field(c, c.thisValue, name), Field(c, c.Arg(0), name))) return Bool(false);
+    if (!c.vm.LooseEquals(ObjectMember(c, c.thisValue, name), ObjectMember(c, c.Arg(0), name))) return Bool(false);
   }
   return Bool(true);
 }
@@ -233,7 +232,7 @@ ActionValue RectangleContains(NativeCall& c) {
 }
 
 ActionValue RectangleContainsPoint(NativeCall& c) {
-  return ContainsAt(ReadBox(c, c.thisValue), FieldNumber(c, c.Arg(0), "x"), FieldNumber(c, c.Arg(0), "y"));
+  return ContainsAt(ReadBox(c, c.thisValue), ObjectNumber(c, c.Arg(0), "x"), ObjectNumber(c, c.Arg(0), "y"));
 }
 
 ActionValue RectangleContainsRectangle(NativeCall& c) {
@@ -285,13 +284,13 @@ ActionValue RectangleInflate(NativeCall& c) {
 }
 
 ActionValue RectangleInflatePoint(NativeCall& c) {
-  Inflate(c, FieldNumber(c, c.Arg(0), "x"), FieldNumber(c, c.Arg(0), "y"));
+  Inflate(c, ObjectNumber(c, c.Arg(0), "x"), ObjectNumber(c, c.Arg(0), "y"));
   return ActionValue();
 }
 
 void Offset(NativeCall& c, double dx, double dy) {
-  SetField(c, c.thisValue, "x", Num(FieldNumber(c, c.thisValue, "x") + dx));
-  SetField(c, c.thisValue, "y", Num(FieldNumber(c, c.thisValue, "y") + dy));
+  SetObjectMember(c, c.thisValue, "x", Num(ObjectNumber(c, c.thisValue, "x") + dx));
+  SetObjectMember(c, c.thisValue, "y", Num(ObjectNumber(c, c.thisValue, "y") + dy));
 }
 
 ActionValue RectangleOffset(NativeCall& c) {
@@ -300,14 +299,14 @@ ActionValue RectangleOffset(NativeCall& c) {
 }
 
 ActionValue RectangleOffsetPoint(NativeCall& c) {
-  Offset(c, FieldNumber(c, c.Arg(0), "x"), FieldNumber(c, c.Arg(0), "y"));
+  Offset(c, ObjectNumber(c, c.Arg(0), "x"), ObjectNumber(c, c.Arg(0), "y"));
   return ActionValue();
 }
 
 ActionValue RectangleToString(NativeCall& c) {
   const ActionValue& s = c.thisValue;
-  return Str(c, "(x=" + c.vm.Text(Field(c, s, "x")) + ", y=" + c.vm.Text(Field(c, s, "y")) +
-                    ", w=" + c.vm.Text(Field(c, s, "width")) + ", h=" + c.vm.Text(Field(c, s, "height")) + ")");
+  return Str(c, "(x=" + c.vm.Text(ObjectMember(c, s, "x")) + ", y=" + c.vm.Text(ObjectMember(c, s, "y")) + ", w=" +
+                    c.vm.Text(ObjectMember(c, s, "width")) + ", h=" + c.vm.Text(ObjectMember(c, s, "height")) + ")");
 }
 
 // --- Matrix
@@ -317,23 +316,23 @@ struct Affine {
 };
 
 Affine ReadAffine(NativeCall& c, const ActionValue& o) {
-  return {FieldNumber(c, o, "a"), FieldNumber(c, o, "b"),  FieldNumber(c, o, "c"),
-          FieldNumber(c, o, "d"), FieldNumber(c, o, "tx"), FieldNumber(c, o, "ty")};
+  return {ObjectNumber(c, o, "a"), ObjectNumber(c, o, "b"),  ObjectNumber(c, o, "c"),
+          ObjectNumber(c, o, "d"), ObjectNumber(c, o, "tx"), ObjectNumber(c, o, "ty")};
 }
 
 void WriteAffine(NativeCall& c, const ActionValue& o, const Affine& m) {
-  SetField(c, o, "a", Num(m.a));
-  SetField(c, o, "b", Num(m.b));
-  SetField(c, o, "c", Num(m.c));
-  SetField(c, o, "d", Num(m.d));
-  SetField(c, o, "tx", Num(m.tx));
-  SetField(c, o, "ty", Num(m.ty));
+  SetObjectMember(c, o, "a", Num(m.a));
+  SetObjectMember(c, o, "b", Num(m.b));
+  SetObjectMember(c, o, "c", Num(m.c));
+  SetObjectMember(c, o, "d", Num(m.d));
+  SetObjectMember(c, o, "tx", Num(m.tx));
+  SetObjectMember(c, o, "ty", Num(m.ty));
 }
 
 // first, then second.
 Affine Concat(const Affine& m, const Affine& n) {
-  return {m.a * n.a + m.b * n.c,         m.a * n.b + m.b * n.d,         m.c * n.a + m.d * n.c,
-          m.c * n.b + m.d * n.d,         m.tx * n.a + m.ty * n.c + n.tx, m.tx * n.b + m.ty * n.d + n.ty};
+  return {m.a * n.a + m.b * n.c, m.a * n.b + m.b * n.d,          m.c * n.a + m.d * n.c,
+          m.c * n.b + m.d * n.d, m.tx * n.a + m.ty * n.c + n.tx, m.tx * n.b + m.ty * n.d + n.ty};
 }
 
 Affine Rotation(double scaleX, double scaleY, double rotation, double tx, double ty) {
@@ -393,13 +392,13 @@ ActionValue MatrixCreateGradientBox(NativeCall& c) {
   const double width = ArgNumber(c, 0), height = ArgNumber(c, 1);
   WriteAffine(c, c.thisValue,
               Rotation(width / 1638.4, height / 1638.4, ArgOr(c, 2, 0), ArgOr(c, 3, 0) + width / 2,
-                  ArgOr(c, 4, 0) + height / 2));
+                       ArgOr(c, 4, 0) + height / 2));
   return ActionValue();
 }
 
 ActionValue MatrixTransformPoint(NativeCall& c) {
   const Affine m = ReadAffine(c, c.thisValue);
-  const double x = FieldNumber(c, c.Arg(0), "x"), y = FieldNumber(c, c.Arg(0), "y");
+  const double x = ObjectNumber(c, c.Arg(0), "x"), y = ObjectNumber(c, c.Arg(0), "y");
   const bool delta = c.Tag() == 1;
   return NewPoint(c, Num(m.a * x + m.c * y + (delta ? 0 : m.tx)), Num(m.b * x + m.d * y + (delta ? 0 : m.ty)));
 }
@@ -407,8 +406,8 @@ ActionValue MatrixTransformPoint(NativeCall& c) {
 ActionValue MatrixClone(NativeCall& c) {
   const ActionValue& s = c.thisValue;
   return NewGeometry(c, GeometryClass::Matrix,
-                     {Field(c, s, "a"), Field(c, s, "b"), Field(c, s, "c"), Field(c, s, "d"), Field(c, s, "tx"),
-                      Field(c, s, "ty")});
+                     {ObjectMember(c, s, "a"), ObjectMember(c, s, "b"), ObjectMember(c, s, "c"),
+                      ObjectMember(c, s, "d"), ObjectMember(c, s, "tx"), ObjectMember(c, s, "ty")});
 }
 
 // --- ColorTransform
@@ -417,19 +416,19 @@ const char* const kColorFields[] = {"redMultiplier", "greenMultiplier", "blueMul
                                     "redOffset",     "greenOffset",     "blueOffset",     "alphaOffset"};
 
 ActionValue ColorGetRgb(NativeCall& c) {
-  const std::int32_t r = WrapToInt32(FieldNumber(c, c.thisValue, "redOffset"));
-  const std::int32_t g = WrapToInt32(FieldNumber(c, c.thisValue, "greenOffset"));
-  const std::int32_t b = WrapToInt32(FieldNumber(c, c.thisValue, "blueOffset"));
+  const std::int32_t r = WrapToInt32(ObjectNumber(c, c.thisValue, "redOffset"));
+  const std::int32_t g = WrapToInt32(ObjectNumber(c, c.thisValue, "greenOffset"));
+  const std::int32_t b = WrapToInt32(ObjectNumber(c, c.thisValue, "blueOffset"));
   return Num(static_cast<std::int32_t>(static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 |
                                        static_cast<std::uint32_t>(b)));
 }
 
 ActionValue ColorSetRgb(NativeCall& c) {
   const std::uint32_t rgb = static_cast<std::uint32_t>(WrapToInt32(ArgNumber(c, 0)));
-  for (int i = 0; i < 3; ++i) SetField(c, c.thisValue, kColorFields[i], Num(0));
-  SetField(c, c.thisValue, "redOffset", Num((rgb >> 16) & 0xFF));
-  SetField(c, c.thisValue, "greenOffset", Num((rgb >> 8) & 0xFF));
-  SetField(c, c.thisValue, "blueOffset", Num(rgb & 0xFF));
+  for (int i = 0; i < 3; ++i) SetObjectMember(c, c.thisValue, kColorFields[i], Num(0));
+  SetObjectMember(c, c.thisValue, "redOffset", Num((rgb >> 16) & 0xFF));
+  SetObjectMember(c, c.thisValue, "greenOffset", Num((rgb >> 8) & 0xFF));
+  SetObjectMember(c, c.thisValue, "blueOffset", Num(rgb & 0xFF));
   return ActionValue();
 }
 
@@ -438,12 +437,12 @@ ActionValue ColorSetRgb(NativeCall& c) {
 ActionValue ColorConcat(NativeCall& c) {
   double mine[8], second[8];
   for (int i = 0; i < 8; ++i) {
-    mine[i] = FieldNumber(c, c.thisValue, kColorFields[i]);
-    second[i] = FieldNumber(c, c.Arg(0), kColorFields[i]);
+    mine[i] = ObjectNumber(c, c.thisValue, kColorFields[i]);
+    second[i] = ObjectNumber(c, c.Arg(0), kColorFields[i]);
   }
   for (int i = 0; i < 4; ++i) {
-    SetField(c, c.thisValue, kColorFields[i + 4], Num(mine[i + 4] + mine[i] * second[i + 4]));
-    SetField(c, c.thisValue, kColorFields[i], Num(mine[i] * second[i]));
+    SetObjectMember(c, c.thisValue, kColorFields[i + 4], Num(mine[i + 4] + mine[i] * second[i + 4]));
+    SetObjectMember(c, c.thisValue, kColorFields[i], Num(mine[i] * second[i]));
   }
   return ActionValue();
 }
@@ -454,7 +453,7 @@ ActionValue ToStringOf(NativeCall& c, const char* const* names, std::size_t coun
     if (i > 0) text += ", ";
     text += names[i];
     text += '=';
-    text += c.vm.Text(Field(c, c.thisValue, names[i]));
+    text += c.vm.Text(ObjectMember(c, c.thisValue, names[i]));
   }
   return Str(c, text + ")");
 }
@@ -494,7 +493,7 @@ ActionValue Initialize(NativeCall& c) {
   const ClassInfo& info = kClasses[c.Tag()];
   const bool given = c.Count() > 0;
   for (std::size_t i = 0; i < info.fieldCount; ++i) {
-    SetField(c, c.thisValue, info.fields[i], given ? c.Arg(i) : Num(info.defaults[i]));
+    SetObjectMember(c, c.thisValue, info.fields[i], given ? c.Arg(i) : Num(info.defaults[i]));
   }
   return ActionValue();
 }
@@ -534,21 +533,21 @@ ActionValue NewGeometry(NativeCall& c, GeometryClass which, std::initializer_lis
   const ClassInfo& info = kClasses[static_cast<int>(which)];
   std::size_t i = 0;
   for (const ActionValue& v : fields) {
-    if (i < info.fieldCount) SetField(c, self, info.fields[i++], v);
+    if (i < info.fieldCount) SetObjectMember(c, self, info.fields[i++], v);
   }
   return self;
 }
 
-ActionValue Field(NativeCall& c, const ActionValue& object, const char* name) {
+ActionValue ObjectMember(NativeCall& c, const ActionValue& object, const char* name) {
   if (!object.IsObject() && !object.IsClip() && !object.IsFunction()) return ActionValue();
   return c.vm.GetMember(object, name);
 }
 
-double FieldNumber(NativeCall& c, const ActionValue& object, const char* name) {
-  return c.vm.Number(Field(c, object, name));
+double ObjectNumber(NativeCall& c, const ActionValue& object, const char* name) {
+  return c.vm.Number(ObjectMember(c, object, name));
 }
 
-void SetField(NativeCall& c, const ActionValue& object, const char* name, ActionValue value) {
+void SetObjectMember(NativeCall& c, const ActionValue& object, const char* name, ActionValue value) {
   if (object.IsObject() || object.IsClip()) c.vm.SetMember(object, name, std::move(value));
 }
 
@@ -584,8 +583,9 @@ void InstallGeometry(ScriptRuntime& rt) {
   const struct {
     const char* name;
     int edge;
-  } edges[] = {{"left", Left},       {"top", Top},       {"right", Right}, {"bottom", Bottom},
-               {"topLeft", TopLeft}, {"bottomRight", BottomRight}, {"size", Size}};
+  } edges[] = {{"left", Left},     {"top", Top},         {"right", Right},
+               {"bottom", Bottom}, {"topLeft", TopLeft}, {"bottomRight", BottomRight},
+               {"size", Size}};
   for (const auto& e : edges) rt.Accessor(rectangle, e.name, GetEdge, SetEdge, e.edge);
   rt.Method(rectangle, "clone", RectangleClone);
   rt.Method(rectangle, "equals", RectangleEquals);

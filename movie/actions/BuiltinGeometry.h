@@ -34,9 +34,9 @@ void InstallTransform(ScriptRuntime& rt, ScriptObject* geom, ScriptObject* proto
 void InstallFilters(ScriptRuntime& rt);
 
 // A member of an object as a script reads it; undefined for primitives.
-ActionValue Field(NativeCall& c, const ActionValue& object, const char* name);
-double FieldNumber(NativeCall& c, const ActionValue& object, const char* name);
+ActionValue ObjectMember(NativeCall& c, const ActionValue& object, const char* name);
+double ObjectNumber(NativeCall& c, const ActionValue& object, const char* name);
 // Assigns a member of an object; nothing for primitives.
-void SetField(NativeCall& c, const ActionValue& object, const char* name, ActionValue value);
+void SetObjectMember(NativeCall& c, const ActionValue& object, const char* name, ActionValue value);
 
 }  // namespace Halvane::Movie::Builtins

@@ -77,8 +77,8 @@ Matrix ToRecord(const Affine& a) {
 
 // child, then parent.
 Affine Then(const Affine& m, const Affine& n) {
-  return {m.a * n.a + m.b * n.c,          m.a * n.b + m.b * n.d,          m.c * n.a + m.d * n.c,
-          m.c * n.b + m.d * n.d,          m.tx * n.a + m.ty * n.c + n.tx, m.tx * n.b + m.ty * n.d + n.ty};
+  return {m.a * n.a + m.b * n.c, m.a * n.b + m.b * n.d,          m.c * n.a + m.d * n.c,
+          m.c * n.b + m.d * n.d, m.tx * n.a + m.ty * n.c + n.tx, m.tx * n.b + m.ty * n.d + n.ty};
 }
 
 ActionValue MatrixValue(NativeCall& c, const Affine& m) {
@@ -175,12 +175,12 @@ ActionValue SetPart(NativeCall& c) {
   if (c.Tag() == MatrixPart) {
     if (!c.vm.IsInstanceOf(v, GeometryConstructor(Rt(c), GeometryClass::Matrix))) return ActionValue();
     Affine m;
-    m.a = FieldNumber(c, v, "a");
-    m.b = FieldNumber(c, v, "b");
-    m.c = FieldNumber(c, v, "c");
-    m.d = FieldNumber(c, v, "d");
-    m.tx = FieldNumber(c, v, "tx");
-    m.ty = FieldNumber(c, v, "ty");
+    m.a = ObjectNumber(c, v, "a");
+    m.b = ObjectNumber(c, v, "b");
+    m.c = ObjectNumber(c, v, "c");
+    m.d = ObjectNumber(c, v, "d");
+    m.tx = ObjectNumber(c, v, "tx");
+    m.ty = ObjectNumber(c, v, "ty");
     t->SetMatrix(ToRecord(m));
   } else if (c.Tag() == ColorPart) {
     if (!c.vm.IsInstanceOf(v, GeometryConstructor(Rt(c), GeometryClass::ColorTransform))) return ActionValue();
@@ -188,8 +188,8 @@ ActionValue SetPart(NativeCall& c) {
     const char* add[] = {"redOffset", "greenOffset", "blueOffset", "alphaOffset"};
     ColorTransform cx;
     for (int i = 0; i < 4; ++i) {
-      cx.mult[i] = Wrap16(FieldNumber(c, v, mult[i]) * 256);
-      cx.add[i] = Wrap16(FieldNumber(c, v, add[i]));
+      cx.mult[i] = Wrap16(ObjectNumber(c, v, mult[i]) * 256);
+      cx.add[i] = Wrap16(ObjectNumber(c, v, add[i]));
     }
     t->SetColorTransform(cx);
   }

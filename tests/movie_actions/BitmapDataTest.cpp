@@ -26,12 +26,11 @@ TEST(BitmapPixels, TranslucentColoursRoundTripWithThePlayersRounding) {
   const struct {
     std::uint32_t in, out;
   } rows[] = {
-      {0xAABBCCDDu, 0xAABBCCDCu},  // blue loses a step at alpha 170
-      {0x12345678u, 0x12395571u},  // coarse steps at alpha 18
-      {0x80FFFFFFu, 0x80FFFFFFu},  // white survives any alpha
-      {0x01FFFFFFu, 0x01FFFFFFu},
-      {0xFF123456u, 0xFF123456u},  // opaque colours are exact
-      {0x00123456u, 0x00000000u},  // no colour without alpha
+      {0xAABBCCDDu, 0xAABBCCDCu},                              // blue loses a step at alpha 170
+      {0x12345678u, 0x12395571u},                              // coarse steps at alpha 18
+      {0x80FFFFFFu, 0x80FFFFFFu},                              // white survives any alpha
+      {0x01FFFFFFu, 0x01FFFFFFu}, {0xFF123456u, 0xFF123456u},  // opaque colours are exact
+      {0x00123456u, 0x00000000u},                              // no colour without alpha
   };
   for (const auto& row : rows) {
     EXPECT_EQ(BitmapPixels::Unmultiply(BitmapPixels::Premultiply(row.in)), row.out) << std::hex << row.in;
@@ -40,7 +39,11 @@ TEST(BitmapPixels, TranslucentColoursRoundTripWithThePlayersRounding) {
 
 TEST(BitmapPixels, SizesOutsideOneToTheMaximumSideAreRefused) {
   BitmapPixels p;
-  for (auto size : {std::pair<int, int>{0, 1}, {1, 0}, {-5, 10}, {2881, 1}, {1, 2881},
+  for (auto size : {std::pair<int, int>{0, 1},
+                    {1, 0},
+                    {-5, 10},
+                    {2881, 1},
+                    {1, 2881},
                     {std::numeric_limits<std::int32_t>::min(), 1}}) {
     EXPECT_FALSE(p.Create(size.first, size.second, true, 0)) << size.first << "x" << size.second;
     EXPECT_TRUE(p.Disposed());
@@ -53,15 +56,15 @@ TEST(BitmapPixels, ExtremeRectanglesClipWithoutOverflow) {
   BitmapPixels p;
   ASSERT_TRUE(p.Create(4, 3, false, 0));
   const std::int32_t lo = std::numeric_limits<std::int32_t>::min(), hi = std::numeric_limits<std::int32_t>::max();
-  const PixelRect whole = p.Clip(PixelRect{lo, lo, hi, hi});
+  const BitmapArea whole = p.Clip(BitmapArea{lo, lo, hi, hi});
   EXPECT_EQ(whole.width, 0);  // ends far left of the bitmap
-  const PixelRect all = p.Clip(PixelRect{-1, -1, hi, hi});
+  const BitmapArea all = p.Clip(BitmapArea{-1, -1, hi, hi});
   EXPECT_EQ(all.x, 0);
   EXPECT_EQ(all.width, 4);
   EXPECT_EQ(all.height, 3);
-  const PixelRect none = p.Clip(PixelRect{hi, hi, hi, hi});
+  const BitmapArea none = p.Clip(BitmapArea{hi, hi, hi, hi});
   EXPECT_EQ(none.width, 0);
-  p.FillRect(PixelRect{lo, lo, hi, hi}, 0xFFFFFFFFu);
+  p.FillRect(BitmapArea{lo, lo, hi, hi}, 0xFFFFFFFFu);
   EXPECT_EQ(p.Get(0, 0), 0xFF000000u);
 }
 
@@ -185,8 +188,7 @@ TEST(BitmapDataScript, HugeCountsAndCoordinatesStayInsideTheBitmap) {
   w.PushString("b").Op(Op::GetVariable).PushString("pixelDissolve").Op(Op::CallMethod).Op(Op::TypeOf).Op(Op::Trace);
   TraceCall(w, "b", "getPixel32", {63, 63});
   EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.traces,
-            (std::vector<std::string>{"0", "-16777216", "0", "0", "number", "-65536"}));
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "-16777216", "0", "0", "number", "-65536"}));
 }
 
 TEST(BitmapDataScript, LoopsOverTheLargestBitmapEndWithTheBudget) {
@@ -260,8 +262,8 @@ TEST(BitmapDataScript, DrawSkipsMatricesThatCannotBeInvertedAndSamplesScaledOnes
   });
   TraceCall(w, "b", "getPixel32", {3, 3});
   EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.traces, (std::vector<std::string>{"undefined", "undefined", "undefined", "-16777216",
-                                                    "undefined", "-1"}));
+  EXPECT_EQ(movie.traces,
+            (std::vector<std::string>{"undefined", "undefined", "undefined", "-16777216", "undefined", "-1"}));
 }
 
 TEST(BitmapDataScript, CopiesWithinOneBitmapReadBeforeTheyWrite) {
