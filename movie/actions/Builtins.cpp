@@ -14,8 +14,9 @@ void InstallBuiltins(ScriptRuntime& rt) {
   Builtins::InstallTextField(rt);
   Builtins::InstallStageAndSystem(rt);
   Builtins::InstallXml(rt);
-  Builtins::InstallGeometry(rt);
   Builtins::InstallServices(rt);
+  // flash.geom and flash.display go into the flash object Services makes.
+  Builtins::InstallGeometry(rt);
 }
 
 }  // namespace Halvane::Movie

@@ -79,6 +79,11 @@ class FakeTimeline : public ActionTarget {
     properties[property] = value;
   }
 
+  Matrix GetMatrix() const override { return matrix; }
+  void SetMatrix(const Matrix& m) override { matrix = m; }
+  ColorTransform GetColorTransform() const override { return colorTransform; }
+  void SetColorTransform(const ColorTransform& cx) override { colorTransform = cx; }
+
   // Requests of this timeline and its children, in order, prefixed with
   // the instance name when a child got them.
   std::vector<std::string>& Calls() { return parent_ ? parent_->Calls() : calls_; }
@@ -87,6 +92,8 @@ class FakeTimeline : public ActionTarget {
   bool playing = true;
   int framesLoaded = -1;
   std::map<TargetProperty, double> properties;
+  Matrix matrix;
+  ColorTransform colorTransform;
 
  private:
   static std::string Fold(std::string s) {
