@@ -54,8 +54,8 @@ void DrawBitmap(const MovieDefinition& movie, const std::uint8_t* data, std::siz
   FillStyle fill;
   fill.kind = size > 0 && (data[0] & 1) ? FillKind::RepeatingBitmap : FillKind::ClippedBitmap;
   fill.bitmapId = 1;
-  fill.matrix.scaleX = size > 1 ? static_cast<std::int8_t>(data[1]) << 14 : 20 << 16;
-  fill.matrix.rotateSkew0 = size > 2 ? static_cast<std::int8_t>(data[2]) << 12 : 0;
+  fill.matrix.scaleX = size > 1 ? static_cast<std::int8_t>(data[1]) * (1 << 14) : 20 << 16;
+  fill.matrix.rotateSkew0 = size > 2 ? static_cast<std::int8_t>(data[2]) * (1 << 12) : 0;
   Render::ShapeLayer layer;
   layer.fills.push_back(Render::PaintOf(fill, &source));
   layer.SetFill1(1);
