@@ -628,12 +628,9 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
   if (!name.IsString()) return;
   const ScriptString& rep = *name.StringRep();
-  if (rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
-      SameText(name, "__proto__", caseSensitive_)) {
-    o->SetProto(std::move(value));
-    return;
-  }
-  if (o->Kind() == ObjectKind::Clip) {
+  const bool isProto = rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
+                       SameText(name, "__proto__", caseSensitive_);
+  if (o->Kind() == ObjectKind::Clip && !isProto) {
     ActionTarget* t = TargetOfObject(o);
     if (t != nullptr && !t->Variables().FindEntry(rep) && SetClipMember(*t, name, value)) return;
   }
@@ -643,7 +640,8 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     const ActionValue callback = w->callback;
     const ActionValue userData = w->userData;
     ActionValue old;
-    if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
+    if (isProto) old = o->ProtoValue();
+    else if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
     const ActionValue args[] = {name, old, value, userData};
     o->Unwatch(name.StringValue());
     value = Call(callback, thisValue, ArgList(args, 4));
@@ -656,6 +654,10 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
       if (e != nullptr && !e->Accessor() && !(e->flags & PropertyFlag::ReadOnly)) e->value = ActionValue();
       return;
     }
+  }
+  if (isProto) {
+    o->SetProto(std::move(value));
+    return;
   }
   if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
     if (!PropertyFlag::VisibleTo(e->flags, version_)) {
