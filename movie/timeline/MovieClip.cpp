@@ -721,6 +721,10 @@ ActionTarget* MovieClip::Duplicate(const std::string& name, int depth) {
     copy->drawing_ = drawing_;
     copy->penX_ = penX_;
     copy->penY_ = penY_;
+    copy->filling_ = filling_;
+    copy->drawnAny_ = drawnAny_;
+    copy->fillStartX_ = fillStartX_;
+    copy->fillStartY_ = fillStartY_;
   }
   return copy;
 }
