@@ -417,7 +417,9 @@ ActionValue SetMask(NativeCall& c) {
 
 ActionValue GetBytes(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
-  return t ? Num(c.vm.Context().movieBytes) : ActionValue();
+  if (t == nullptr) return ActionValue();
+  const std::int64_t bytes = t->DefinitionBytes();
+  return Num(bytes < 0 ? static_cast<double>(c.vm.Context().movieBytes) : static_cast<double>(bytes));
 }
 
 ActionValue GetSwfVersion(NativeCall& c) { return ThisTarget(c) ? Num(c.vm.Version()) : Num(-1); }

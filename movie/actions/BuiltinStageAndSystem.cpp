@@ -85,26 +85,115 @@ ActionValue StageDisplayState(NativeCall&) { return ActionValue::String("normal"
 ActionValue KeyIsDown(NativeCall&) { return Bool(false); }
 ActionValue KeyGetCode(NativeCall&) { return Num(0); }
 
-// --- Sound: present and silent.
+// --- Sound: silent, but each one keeps the mix of what it controls: the
+// whole movie, or a timeline it finds by path at every call. A clip given
+// to the constructor is kept as its path from the root, so a renamed clip
+// is lost to it; a text path is looked up from the timeline that calls.
+
+class SoundState : public NativeState {
+ public:
+  bool global = true;
+  bool fromRoot = false;
+  std::string path;
+};
+
+class MovieMix : public NativeState {
+ public:
+  SoundMix mix;
+};
+
+SoundMix* MovieMixOf(NativeCall& c) {
+  ActionValue& kept = Rt(c).keep["Sound.movie"];
+  if (!kept.IsObject()) {
+    ScriptObject* o = Rt(c).Heap().Make<NativeObject>(Rt(c).CaseSensitive(), std::make_unique<MovieMix>());
+    if (o == nullptr) return nullptr;
+    kept = Obj(o);
+  }
+  MovieMix* state = static_cast<NativeObject*>(kept.ObjectValue())->StateAs<MovieMix>();
+  return state ? &state->mix : nullptr;
+}
+
+// The mix this sound controls now, or null when its timeline is not found.
+SoundMix* MixOf(NativeCall& c) {
+  const SoundState* s = ThisState<SoundState>(c);
+  if (s == nullptr) return nullptr;
+  if (s->global) return MovieMixOf(c);
+  ActionTarget& root = c.vm.RootTarget();
+  ActionTarget* t =
+      ResolveTarget(root, s->fromRoot ? root : c.vm.ActiveTarget(), s->path, c.vm.CaseSensitive());
+  return t ? &t->Mix() : nullptr;
+}
 
 ActionValue SoundConstruct(NativeCall& c) {
-  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
-  if (o == nullptr) return ActionValue();
-  // The target is read as text, as the player reads it.
-  if (c.Has(0) && !c.Arg(0).IsNullish()) c.vm.Text(c.Arg(0));
-  return Obj(o);
+  auto state = std::make_unique<SoundState>();
+  const ActionValue& owner = c.Arg(0);
+  if (owner.IsClip()) {
+    state->global = false;
+    state->fromRoot = true;
+    ActionTarget* t = c.vm.TargetOf(owner);
+    state->path = t ? DotTargetPath(*t) : static_cast<const ClipObject*>(owner.ObjectValue())->LastPath();
+  } else if (!owner.IsNullish()) {
+    // Anything else is read as a path, once.
+    state->global = false;
+    state->path = c.vm.Text(owner);
+  }
+  return Obj(NewNativeInstance(c, nullptr, std::move(state)));
 }
-ActionValue SoundGetVolume(NativeCall&) { return Num(100); }
-ActionValue SoundGetPan(NativeCall&) { return Num(0); }
+
+ActionValue SoundGetVolume(NativeCall& c) {
+  const SoundMix* mix = MixOf(c);
+  return mix ? Num(mix->volume) : ActionValue();
+}
+ActionValue SoundSetVolume(NativeCall& c) {
+  if (SoundMix* mix = MixOf(c)) mix->volume = ArgInt(c, 0);
+  return ActionValue();
+}
+// The pan is how much one channel is turned down, as the transform says.
+ActionValue SoundGetPan(NativeCall& c) {
+  const SoundMix* mix = MixOf(c);
+  if (mix == nullptr) return ActionValue();
+  return Num(mix->leftToLeft != 100 ? 100 - mix->leftToLeft : mix->rightToRight - 100);
+}
+ActionValue SoundSetPan(NativeCall& c) {
+  SoundMix* mix = MixOf(c);
+  if (mix == nullptr) return ActionValue();
+  const double pan = ArgInt(c, 0);
+  mix->leftToLeft = pan > 0 ? 100 - pan : 100;
+  mix->rightToRight = pan < 0 ? 100 + pan : 100;
+  mix->leftToRight = 0;
+  mix->rightToLeft = 0;
+  return ActionValue();
+}
 ActionValue SoundGetTransform(NativeCall& c) {
+  const SoundMix* mix = MixOf(c);
+  if (mix == nullptr) return ActionValue();
   ScriptObject* o = Rt(c).NewObject();
   if (o == nullptr) return ActionValue();
   const ActionValue self = Obj(o);
-  c.vm.SetMember(self, "ll", Num(100));
-  c.vm.SetMember(self, "lr", Num(0));
-  c.vm.SetMember(self, "rr", Num(100));
-  c.vm.SetMember(self, "rl", Num(0));
+  c.vm.SetMember(self, "ll", Num(mix->leftToLeft));
+  c.vm.SetMember(self, "lr", Num(mix->leftToRight));
+  c.vm.SetMember(self, "rr", Num(mix->rightToRight));
+  c.vm.SetMember(self, "rl", Num(mix->rightToLeft));
   return self;
+}
+ActionValue SoundSetTransform(NativeCall& c) {
+  if (!c.Arg(0).IsObject() || MixOf(c) == nullptr) return ActionValue();
+  SoundMix next = *MixOf(c);
+  const std::pair<const char*, double*> fields[] = {{"ll", &next.leftToLeft},
+                                                    {"lr", &next.leftToRight},
+                                                    {"rr", &next.rightToRight},
+                                                    {"rl", &next.rightToLeft}};
+  for (const auto& field : fields) {
+    const ActionValue v = c.vm.GetMember(c.Arg(0), field.first);
+    if (c.vm.Abnormal()) return ActionValue();
+    if (!v.IsUndefined()) *field.second = TruncateToInt32(c.vm.Number(v));
+  }
+  // The getters may have moved or removed the timeline: look it up again.
+  if (SoundMix* mix = MixOf(c)) {
+    next.volume = mix->volume;
+    *mix = next;
+  }
+  return ActionValue();
 }
 
 // --- MovieClipLoader: answers as the player does for the target, then
@@ -281,9 +370,10 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
 
   ScriptObject* sound = rt.NewObject();
   rt.Class("Sound", SoundConstruct, SoundConstruct, sound);
-  for (const char* name : {"attachSound", "start", "stop", "setVolume", "setPan", "setTransform"}) {
-    rt.Method(sound, name, Nothing, 0, kHidden);
-  }
+  for (const char* name : {"attachSound", "start", "stop"}) rt.Method(sound, name, Nothing, 0, kHidden);
+  rt.Method(sound, "setVolume", SoundSetVolume, 0, kHidden);
+  rt.Method(sound, "setPan", SoundSetPan, 0, kHidden);
+  rt.Method(sound, "setTransform", SoundSetTransform, 0, kHidden);
   rt.Method(sound, "loadSound", Nothing, 0, kHidden | PropertyFlag::Version6);
   rt.Method(sound, "getVolume", SoundGetVolume, 0, kHidden);
   rt.Method(sound, "getPan", SoundGetPan, 0, kHidden);

@@ -489,6 +489,7 @@ class TimelineReader {
     const std::uint16_t frames = body.U16();
     if (body.Failed()) return true;
     sprite->timeline.frameCount = frames == 0 ? 1 : frames;
+    sprite->timeline.byteSize = static_cast<std::uint32_t>(body.Remaining());
     // A fault inside the sprite's tags keeps what was read before it; the
     // sprite's own length already bounds them, so the movie reads on.
     const bool ok = Read(body, sprite->timeline, false);

@@ -153,6 +153,9 @@ struct TimelineDefinition {
   int frameCount = 1;
   std::vector<FrameRecord> frames;
   std::map<std::string, int> labels;  // first frame with each label
+  // A sprite's tag stream in bytes, as the file holds it (0 for the main
+  // timeline, whose size is the movie's).
+  std::uint32_t byteSize = 0;
   int FrameCount() const { return frameCount; }
   // The records of frame n (0 is the first); an empty record outside the
   // frames the movie reached.
