@@ -256,6 +256,51 @@ ActionValue HideBuiltInItems(NativeCall& c) {
   return ActionValue();
 }
 
+// --- LocalConnection: no other movie ever listens. A name is taken and a
+// message accepted as the player accepts them; nothing arrives.
+
+ActionValue ConnectionDomain(NativeCall& c) { return Str(c, "localhost"); }
+ActionValue ConnectionConnect(NativeCall& c) { return Bool(c.Arg(0).IsString() && !c.Arg(0).StringValue().empty()); }
+ActionValue ConnectionSend(NativeCall& c) { return Bool(c.Arg(0).IsString() && c.Arg(1).IsString()); }
+
+// A new menu with the same handler, the same built-in switches and copies
+// of the custom items.
+ActionValue ContextMenuCopy(NativeCall& c) {
+  const ActionValue cls = c.vm.GetMember(Obj(Rt(c).global), "ContextMenu");
+  const ActionValue onSelect = c.vm.GetMember(c.thisValue, "onSelect");
+  const ActionValue copy = c.vm.Construct(cls, ArgList(&onSelect, 1));
+  if (!copy.IsObject() || c.vm.Abnormal()) return copy;
+  const ActionValue from = c.vm.GetMember(c.thisValue, "builtInItems");
+  const ActionValue to = c.vm.GetMember(copy, "builtInItems");
+  if (from.IsObject() && to.IsObject()) {
+    for (const ActionValue& name : c.vm.EnumerableNames(from.ObjectValue())) {
+      c.vm.SetMember(to, name, c.vm.GetMember(from, name));
+      if (c.vm.Abnormal()) return ActionValue();
+    }
+  }
+  const ActionValue items = c.vm.GetMember(c.thisValue, "customItems");
+  if (!items.IsObject()) return copy;
+  std::vector<ActionValue> copies;
+  const double length = c.vm.ArrayLength(items.ObjectValue());
+  for (double i = 0; i < length && c.vm.BudgetLeft() && !c.vm.Abnormal(); ++i) {
+    c.vm.Work(1);
+    const ActionValue item = c.vm.GetMember(items, ActionValue::Number(i));
+    const ActionValue itemCopy = item.IsObject() ? c.vm.CallMethod(item, "copy", ArgList()) : item;
+    copies.push_back(itemCopy.IsUndefined() ? item : itemCopy);
+  }
+  if (c.vm.Abnormal()) return ActionValue();
+  c.vm.SetMember(copy, "customItems", Obj(c.vm.NewArray(copies)));
+  return copy;
+}
+
+ActionValue ContextMenuItemCopy(NativeCall& c) {
+  ActionValue args[5];
+  const char* const fields[] = {"caption", "onSelect", "separatorBefore", "enabled", "visible"};
+  for (int i = 0; i < 5; ++i) args[i] = c.vm.GetMember(c.thisValue, fields[i]);
+  if (c.vm.Abnormal()) return ActionValue();
+  return c.vm.Construct(c.vm.GetMember(Obj(Rt(c).global), "ContextMenuItem"), ArgList(args, 5));
+}
+
 ActionValue ContextMenuItemConstruct(NativeCall& c) {
   ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
   if (o == nullptr) return ActionValue();
@@ -395,14 +440,21 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Class("ContextMenu", ContextMenuConstruct, ContextMenuConstruct, menu, nullptr,
            PropertyFlag::DontEnum | PropertyFlag::Version6);
   rt.Method(menu, "hideBuiltInItems", HideBuiltInItems, 0, kHidden);
-  rt.Method(menu, "copy", NewPlain, 0, kHidden);
+  rt.Method(menu, "copy", ContextMenuCopy, 0, kHidden);
   ScriptObject* item = rt.NewObject();
   rt.Class("ContextMenuItem", ContextMenuItemConstruct, ContextMenuItemConstruct, item, nullptr,
            PropertyFlag::DontEnum | PropertyFlag::Version6);
-  rt.Method(item, "copy", NewPlain, 0, kHidden);
+  rt.Method(item, "copy", ContextMenuItemCopy, 0, kHidden);
 
-  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "LocalConnection",
-                           "XMLSocket", "PrintJob", "TextSnapshot"}) {
+  ScriptObject* connection = rt.NewObject();
+  rt.Class("LocalConnection", NewPlain, NewPlain, connection);
+  rt.Method(connection, "domain", ConnectionDomain, 0, kHidden);
+  rt.Method(connection, "connect", ConnectionConnect, 0, kHidden);
+  rt.Method(connection, "close", Nothing, 0, kHidden);
+  rt.Method(connection, "send", ConnectionSend, 0, kHidden);
+
+  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "XMLSocket", "PrintJob",
+                           "TextSnapshot"}) {
     ScriptObject* prototype = rt.NewObject();
     rt.Class(name, NewPlain, NewPlain, prototype);
   }
