@@ -364,7 +364,7 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   const std::string& text = name.StringValue();
   if (VariableStore::Entry* e = t.Variables().FindEntry(*name.StringRep())) {
     if (PropertyFlag::VisibleTo(e->flags, version_)) {
-      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip));
+      if (e->Accessor()) return CallGetter(*e, ActionValue::Object(clip));
       return e->value;
     }
   }
@@ -382,7 +382,7 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   ScriptObject* holder = nullptr;
   if (ScriptObject* proto = clip->Proto()) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
-      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip), holder);
+      if (e->Accessor()) return CallGetter(*e, ActionValue::Object(clip), holder);
       return e->value;
     }
   }
@@ -390,12 +390,67 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   return ActionValue();
 }
 
-ActionValue Interpreter::CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home) {
-  if (getterDepth_ >= MaxGetterDepth) return ActionValue();
-  ++getterDepth_;
-  ActionValue v = Call(ActionValue::Object(getter), thisValue, ArgList(), home);
-  --getterDepth_;
+// An accessor property also keeps the last value assigned to it: a getter
+// nested too deep reads that instead of calling again.
+ActionValue Interpreter::CallGetter(const VariableStore::Entry& e, const ActionValue& thisValue, ScriptObject* home) {
+  bool called = false;
+  ActionValue v = CallAccessor(e, e.getter, thisValue, ArgList(), home, &called);
+  return called ? v : e.value;
+}
+
+void Interpreter::CallSetter(const VariableStore::Entry& e, const ActionValue& thisValue, const ActionValue& value,
+                             ScriptObject* home) {
+  const ActionValue name = e.name;
+  const std::uint32_t order = e.order;
+  ScriptObject* holder = home != nullptr ? home : thisValue.ObjectValue();
+  CallAccessor(e, e.setter, thisValue, ArgList(&value, 1), home);
+  if (holder == nullptr || !name.IsString()) return;
+  // The setter may have removed or replaced the property.
+  VariableStore::Entry* now = holder->Properties().FindEntry(*name.StringRep());
+  if (now != nullptr && now->order == order && now->Accessor()) now->value = value;
+}
+
+ActionValue Interpreter::CallAccessor(const VariableStore::Entry& e, ScriptObject* accessor,
+                                      const ActionValue& thisValue, ArgList args, ScriptObject* home,
+                                      bool* called) {
+  if (accessor == nullptr) return ActionValue();
+  // The property is known by its holder and the order of its definition
+  // (the entry itself may move while the accessor runs).
+  ScriptObject* holder = home != nullptr ? home : thisValue.ObjectValue();
+  const std::uint32_t order = e.order;
+  const ActionValue name = e.name;
+  if (!EnterProperty(holder, order, name)) return ActionValue();
+  if (called != nullptr) *called = true;
+  ActionValue v = Call(ActionValue::Object(accessor), thisValue, args, home);
+  LeaveProperty(holder, order, name);
   return v;
+}
+
+std::size_t Interpreter::FindActive(ScriptObject* holder, std::uint32_t order, const ActionValue& name) const {
+  for (std::size_t i = 0; i < activeProperties_.size(); ++i) {
+    const ActiveProperty& a = activeProperties_[i];
+    if (a.holder != holder || a.order != order) continue;
+    if (order != 0 || SameName(a.name.StringValue(), name.StringValue(), caseSensitive_)) return i;
+  }
+  return activeProperties_.size();
+}
+
+bool Interpreter::EnterProperty(ScriptObject* holder, std::uint32_t order, const ActionValue& name) {
+  const std::size_t i = FindActive(holder, order, name);
+  if (i < activeProperties_.size()) {
+    if (activeProperties_[i].calls >= MaxAccessorDepth) return false;
+    ++activeProperties_[i].calls;
+    return true;
+  }
+  activeProperties_.push_back({holder, order, name, 1});
+  return true;
+}
+
+void Interpreter::LeaveProperty(ScriptObject* holder, std::uint32_t order, const ActionValue& name) {
+  const std::size_t i = FindActive(holder, order, name);
+  if (i < activeProperties_.size() && --activeProperties_[i].calls == 0) {
+    activeProperties_.erase(activeProperties_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
 }
 
 VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
@@ -425,7 +480,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
         const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
         if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
           if (PropertyFlag::VisibleTo(e->flags, version_)) {
-            out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+            out = e->Accessor() ? CallGetter(*e, thisValue) : e->value;
             return true;
           }
         }
@@ -454,7 +509,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
       // Only what the clip itself holds: variables, children, properties.
       if (VariableStore::Entry* e = t->Variables().FindEntry(*key.StringRep())) {
         if (PropertyFlag::VisibleTo(e->flags, version_)) {
-          out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+          out = e->Accessor() ? CallGetter(*e, thisValue) : e->value;
           return true;
         }
       }
@@ -499,7 +554,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
   }
   VariableStore::Entry* e = o->Properties().FindEntry(rep);
   if (e == nullptr || !PropertyFlag::VisibleTo(e->flags, version_)) return false;
-  out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+  out = e->Accessor() ? CallGetter(*e, thisValue) : e->value;
   return true;
 }
 
@@ -565,7 +620,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
         ScriptObject* holder = nullptr;
         VariableStore::Entry* e = FindProperty(start, key, &holder);
         if (e == nullptr) return ActionValue();
-        return e->Accessor() ? CallGetter(e->getter, super->thisValue, holder) : e->value;
+        return e->Accessor() ? CallGetter(*e, super->thisValue, holder) : e->value;
       }
       ActionValue out;
       if (GetOwn(o, object, name, out)) return out;
@@ -578,7 +633,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
   if (o == nullptr) return ActionValue();
   ScriptObject* holder = nullptr;
   if (VariableStore::Entry* e = FindProperty(o, key, &holder)) {
-    if (e->Accessor()) return CallGetter(e->getter, object, holder);
+    if (e->Accessor()) return CallGetter(*e, object, holder);
     return e->value;
   }
   if (object.IsObject()) return ResolveFallback(object.ObjectValue(), object, key);
@@ -634,18 +689,24 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     ActionTarget* t = TargetOfObject(o);
     if (t != nullptr && !t->Variables().FindEntry(rep) && SetClipMember(*t, name, value)) return;
   }
-  if (const ScriptObject::Watcher* w = o->Watchers() ? o->FindWatcher(name.StringValue()) : nullptr) {
-    // The watcher answers what is stored; while it runs, assignments to the
-    // same property do not call it again.
+  const ScriptObject::Watcher* w = o->Watchers() ? o->FindWatcher(name.StringValue()) : nullptr;
+  // Assignments the watcher makes to the property call it again, up to the
+  // depth accessors have (the property's getter and setter count along);
+  // past it the value is stored as it is.
+  std::uint32_t watchedOrder = 0;
+  if (w != nullptr && !isProto) {
+    if (const VariableStore::Entry* e = o->Properties().FindEntry(rep)) watchedOrder = e->order;
+  }
+  if (w != nullptr && EnterProperty(o, watchedOrder, name)) {
+    // The watcher answers what is stored.
     const ActionValue callback = w->callback;
     const ActionValue userData = w->userData;
     ActionValue old;
     if (isProto) old = o->ProtoValue();
     else if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
     const ActionValue args[] = {name, old, value, userData};
-    o->Unwatch(name.StringValue());
     value = Call(callback, thisValue, ArgList(args, 4));
-    if (!o->FindWatcher(name.StringValue())) o->Watch(name, callback, userData);
+    LeaveProperty(o, watchedOrder, name);
     if (Abnormal()) {
       // A watcher that throws leaves the property undefined.
       if (!Throwing()) return;
@@ -669,10 +730,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     }
     {
       if (e->Accessor()) {
-        if (e->setter != nullptr) {
-          ScriptObject* setter = e->setter;
-          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), o);
-        }
+        if (e->setter != nullptr) CallSetter(*e, thisValue, value, o);
         return;
       }
       if (e->flags & PropertyFlag::ReadOnly) return;
@@ -685,10 +743,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   if (ScriptObject* proto = o->Proto()) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
       if (e->Accessor()) {
-        if (e->setter != nullptr) {
-          ScriptObject* setter = e->setter;
-          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), holder);
-        }
+        if (e->setter != nullptr) CallSetter(*e, thisValue, value, holder);
         return;
       }
     }
