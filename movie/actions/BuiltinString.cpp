@@ -296,7 +296,8 @@ ActionValue NumberValueOf(NativeCall& c) {
 
 // --- Boolean
 
-ActionValue BooleanCall(NativeCall& c) { return Bool(ArgTruth(c, 0)); }
+// Boolean() without an argument answers undefined, not false.
+ActionValue BooleanCall(NativeCall& c) { return c.Has(0) ? Bool(ArgTruth(c, 0)) : ActionValue(); }
 
 ActionValue BooleanConstruct(NativeCall& c) {
   PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::Boolean, Bool(ArgTruth(c, 0)));
