@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -869,6 +870,9 @@ Outcome Interpreter::Services(Frame& f, Action& action) {
     case ActionCode::Trace: {
       const ActionValue v = Pop();
       std::string text = TraceText(v);
+      // The platform's debug output ends lines with line feeds only: a
+      // carriage return in the text starts a new line.
+      std::replace(text.begin(), text.end(), '\r', '\n');
       if (context_.trace && !Stopped()) context_.trace(text);
       break;
     }

@@ -325,6 +325,20 @@ ActionValue BooleanToString(NativeCall& c) {
 }  // namespace
 
 std::string FormatRadix(double value, int radix) {
+  if (std::isnan(value)) {
+    // The platform's player takes NaN for the smallest 32-bit integer,
+    // which has no positive counterpart: its digits come out of negative
+    // remainders, as characters before '0'. Movies print exactly that.
+    std::int32_t n = std::numeric_limits<std::int32_t>::min();
+    std::string digits;
+    while (n != 0) {
+      digits += static_cast<char>('0' + n % radix);
+      n /= radix;
+    }
+    digits += '-';
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+  }
   const std::int32_t n = WrapToInt32(value);
   std::uint32_t magnitude = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
   std::string digits;
