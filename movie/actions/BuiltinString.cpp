@@ -120,6 +120,8 @@ ActionValue CharCodeAt(NativeCall& c) {
   const std::string text = ThisText(c);
   const Units u(text);
   const double i = IntArg(c, 0);
+  // Past the end, movies before version 6 read a zero.
+  if (i >= static_cast<double>(u.Size()) && i >= 0 && c.vm.Version() < 6) return Num(0);
   if (i < 0 || i >= static_cast<double>(u.Size())) return Num(std::numeric_limits<double>::quiet_NaN());
   return Num(u.At(static_cast<std::size_t>(i)));
 }
@@ -205,13 +207,18 @@ ActionValue Split(NativeCall& c) {
     limit = ArgNumber(c, 1);
     if (std::isnan(limit)) limit = 0;
   }
-  if (!c.Has(0) || c.Arg(0).IsUndefined()) {
+  // Movies before version 6 split at commas when no separator is given,
+  // and not at all at an empty one.
+  const bool old = c.vm.Version() < 6;
+  if ((!c.Has(0) || c.Arg(0).IsUndefined()) && !old) {
     parts.push_back(Str(c, text));
   } else {
-    const std::string separator = ArgText(c, 0);
+    const std::string separator = c.Arg(0).IsUndefined() ? std::string(",") : ArgText(c, 0);
     const Units u(text);
     c.vm.Work(text.size() / 16);
-    if (separator.empty()) {
+    if (separator.empty() && old) {
+      if (limit > 0) parts.push_back(Str(c, text));
+    } else if (separator.empty()) {
       for (std::size_t i = 0; i < u.Size() && parts.size() < limit; ++i) parts.push_back(Str(c, u.Sub(i, i + 1)));
     } else if (!text.empty() || c.vm.Version() < 6) {
       const Units s(separator);
