@@ -193,7 +193,12 @@ ActionValue Substr(NativeCall& c) {
   double start = IntArg(c, 0);
   if (start < 0) start = std::max(0.0, start + size);
   double length = c.Has(1) && !c.Arg(1).IsUndefined() ? IntArg(c, 1) : size;
-  if (length < 0) length = std::max(0.0, length + size - start);
+  if (length < 0) {
+    // A negative length counts back from the end of the text; a part that
+    // would reach the last character comes out empty.
+    length += size;
+    if (length < 0 || start + length >= size) length = 0;
+  }
   const std::size_t a = ClampIndex(start, u.Size());
   const std::size_t b = ClampIndex(static_cast<double>(a) + length, u.Size());
   return Str(c, u.Sub(a, b));
