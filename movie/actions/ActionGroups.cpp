@@ -161,9 +161,17 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
       }
       // The right operand first; an object whose valueOf gives no
       // primitive stays an object, read as text (toString) beside a string
-      // and as a number (NaN) otherwise.
-      const ActionValue pa = ValueOf(a);
-      const ActionValue pb = ValueOf(b);
+      // and as a number (NaN) otherwise. A date offers its toString instead
+      // of valueOf.
+      const auto operand = [this](const ActionValue& v) {
+        if (!v.IsObject() || v.ObjectValue()->Kind() != ObjectKind::Date) return ValueOf(v);
+        const ActionValue method = GetMember(v, rt_.names.toString);
+        if (Abnormal() || !method.IsFunction()) return ActionValue();
+        const ActionValue result = Call(method, v, ArgList());
+        return result.IsObject() ? v : result;
+      };
+      const ActionValue pa = operand(a);
+      const ActionValue pb = operand(b);
       if (Abnormal()) break;
       if (pa.IsString() || pb.IsString()) {
         const std::string left = Text(pb);
