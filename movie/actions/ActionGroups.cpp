@@ -844,7 +844,7 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
     case ActionCode::InstanceOf: {
       const ActionValue constructor = Pop();
       const ActionValue object = Pop();
-      PushBool(IsInstanceOf(object, constructor.ObjectValue()));
+      PushBool(IsInstanceOf(object, constructor));
       break;
     }
     case ActionCode::ImplementsOp: {
@@ -861,7 +861,7 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
     case ActionCode::CastOp: {
       const ActionValue object = Pop();
       const ActionValue constructor = Pop();
-      Push(IsInstanceOf(object, constructor.ObjectValue()) ? object : ActionValue::Null());
+      Push(IsInstanceOf(object, constructor, true) ? object : ActionValue::Null());
       break;
     }
     default:

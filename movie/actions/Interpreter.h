@@ -293,7 +293,8 @@ class Interpreter {
   ArrayObject* NewArray(const std::vector<ActionValue>& values);
   // A name as a value (string), made once per call site.
   ActionValue Name(const char* name) { return ActionValue::String(name); }
-  bool IsInstanceOf(const ActionValue& value, ScriptObject* constructor);
+  // instanceof, and CastOp when cast is set.
+  bool IsInstanceOf(const ActionValue& value, const ActionValue& constructor, bool cast = false);
 
   // Variables (names and paths) as the frame sees them.
   ActionValue GetVariable(Frame& f, const ActionValue& name);

@@ -929,11 +929,48 @@ ArrayObject* Interpreter::NewArray(const std::vector<ActionValue>& values) {
   return array;
 }
 
-bool Interpreter::IsInstanceOf(const ActionValue& value, ScriptObject* constructor) {
-  if (constructor == nullptr || !value.IsObject()) return false;
-  const ActionValue prototype = GetMember(ActionValue::Object(constructor), rt_.names.prototype);
+namespace {
+
+// A primitive made an object through the global constructor of its type,
+// whatever a movie put there (it may be watching); nothing for the others.
+ActionValue BoxThroughGlobal(Interpreter& vm, const ActionValue& v) {
+  const char* name = v.IsString() ? "String" : v.IsNumber() ? "Number" : v.IsBoolean() ? "Boolean" : nullptr;
+  if (name == nullptr) return ActionValue();
+  const ActionValue constructor = vm.GetMember(ActionValue::Object(vm.Runtime().global), name);
+  if (vm.Abnormal()) return ActionValue();
+  return vm.Construct(constructor, ArgList(&v, 1));
+}
+
+}  // namespace
+
+// The class and its prototype are read as they are stored: no getter is
+// called and no version hides them. Primitives met on the way are made
+// objects (which scripts can observe) but never match.
+bool Interpreter::IsInstanceOf(const ActionValue& value, const ActionValue& constructor, bool cast) {
+  if (!value.IsObject()) {
+    if (cast) BoxThroughGlobal(*this, value);
+    return false;
+  }
+  ScriptObject* cls = nullptr;
+  if (constructor.IsClip()) {
+    ActionTarget* t = TargetOf(constructor);
+    cls = t ? ClipOf(*t) : nullptr;
+  } else if (constructor.IsObject()) {
+    cls = constructor.ObjectValue();
+  } else {
+    cls = BoxThroughGlobal(*this, constructor).ObjectValue();
+  }
+  if (cls == nullptr || Abnormal()) return false;
+  ActionValue prototype;
+  if (const VariableStore::Entry* e = cls->Properties().FindEntry(rt_.names.prototype.StringValue())) {
+    prototype = e->value;
+  }
+  if (!prototype.IsObject()) {
+    if (!prototype.IsNullish()) BoxThroughGlobal(*this, prototype);
+    return false;
+  }
+  if (prototype.IsClip()) return false;
   ScriptObject* target = prototype.ObjectValue();
-  if (target == nullptr) return false;
   ScriptObject* o = value.ObjectValue();
   if (o->Kind() == ObjectKind::Clip) {
     ActionTarget* t = TargetOf(value);
