@@ -157,12 +157,6 @@ bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& ou
     out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(own ? *f.original : Base(f)) : f.thisValue;
     return true;
   }
-  if (name[0] != '_') return false;
-  int level = 0;
-  if (LevelOfName(name, caseSensitive_, level)) {
-    out = level == 0 ? ClipValue(root_) : ActionValue();
-    return true;
-  }
   return false;
 }
 
@@ -367,6 +361,12 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
       if (e->Accessor()) return CallGetter(*e, ActionValue::Object(clip));
       return e->value;
     }
+  }
+  // The levels, which only a variable of the timeline hides: level 0 is
+  // the movie, no other level holds one.
+  int level = 0;
+  if (!text.empty() && text[0] == '_' && LevelOfName(text, caseSensitive_, level)) {
+    return level == 0 ? ClipValue(root_) : ActionValue();
   }
   if (ActionTarget* child = t.ChildByName(text, caseSensitive_)) return ClipValue(*child);
   if (!text.empty() && text[0] == '_') {
