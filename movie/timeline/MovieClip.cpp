@@ -147,8 +147,9 @@ void MovieClip::Tick() {
     if (currentFrame_ + 1 < total) {
       EnterFrame(currentFrame_ + 1);
     } else if (parent_ != nullptr || player_.Loop()) {
-      // Sprites always loop; the root loops when the control's loop is set.
-      if (total > 1) JumpTo(0);
+      // Sprites loop (unless their frames were cut short); the root loops
+      // when the control's loop is set.
+      if (total > 1 && (parent_ == nullptr || timeline_.complete)) JumpTo(0);
     } else {
       playing_ = false;
     }
