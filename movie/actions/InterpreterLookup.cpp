@@ -672,6 +672,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < ArrayObject::MaxDense) {
       if (!o->Watchers()) {
+        if (index < array->elements.size() && (array->elements[index].flags & PropertyFlag::ReadOnly)) return;
         ArraySet(array, index, std::move(value));
         return;
       }
@@ -776,6 +777,7 @@ bool Interpreter::DeleteMember(ScriptObject* o, const ActionValue& nameValue) {
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < array->elements.size()) {
       if (array->elements[index].order == 0) return false;
+      if (array->elements[index].flags & PropertyFlag::DontDelete) return false;
       array->elements[index] = ArrayObject::Element();
       return true;
     }
@@ -848,7 +850,7 @@ std::vector<ActionValue> Interpreter::EnumerableNames(ScriptObject* object) {
     if (o->Kind() == ObjectKind::Array) {
       auto* array = static_cast<ArrayObject*>(o);
       for (std::size_t i = 0; i < array->elements.size(); ++i) {
-        if (array->elements[i].order != 0) {
+        if (array->elements[i].order != 0 && !(array->elements[i].flags & PropertyFlag::DontEnum)) {
           own.emplace_back(array->elements[i].order, ActionValue::String(FormatNumber(static_cast<double>(i))));
         }
       }
