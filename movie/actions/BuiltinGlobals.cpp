@@ -172,7 +172,8 @@ ActionValue AddTimer(NativeCall& c, bool once) {
   } else {
     return ActionValue();
   }
-  if (!c.Has(next) && !once) return ActionValue();
+  // An interval must be given (null will do); a timeout may go without.
+  if (c.Arg(next).IsUndefined() && !once) return ActionValue();
   if (timer.object.IsObject() && c.Arg(next).IsUndefined()) return ActionValue();
   const double interval = c.Has(next) ? ArgNumber(c, next) : 0;
   timer.interval = std::isfinite(interval) && interval > 0 ? interval : 0;
