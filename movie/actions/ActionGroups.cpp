@@ -585,7 +585,31 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
         return Flow::Stop;
       }
       const ActionValue frame = Pop();
-      if (timeline) GotoValue(*timeline, frame, (flags & 1) != 0, bias);
+      if (timeline == nullptr) break;
+      // The frame is read as text: a whole number (32 bits, wrapping) is a
+      // frame, anything else a label ("undefined" and "false" too); both
+      // count from the scene's first frame, and past the last frame is the
+      // last frame.
+      std::string text = frame.IsString() ? frame.StringValue() : Text(frame);
+      ActionTarget* target = timeline;
+      const std::size_t colon = text.rfind(':');
+      if (colon != std::string::npos) {
+        target = ResolveTarget(root_, *timeline, text.substr(0, colon), caseSensitive_);
+        text = text.substr(colon + 1);
+        if (target == nullptr) break;
+      }
+      double number = 0;
+      double index = -1;
+      if (ParseNumber(text, version_, number) && std::isfinite(number) && number == std::floor(number)) {
+        index = static_cast<double>(WrapToInt32(number)) - 1.0;
+      } else {
+        const int labelled = target->FrameOfLabel(text);
+        if (labelled >= 0) index = labelled;
+      }
+      if (index < 0) break;
+      index += bias;
+      const int last = target->TotalFrames() - 1;
+      target->GotoFrame(index > last ? last : static_cast<int>(index), (flags & 1) != 0);
       break;
     }
     case ActionCode::SetTarget: {
