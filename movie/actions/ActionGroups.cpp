@@ -602,6 +602,9 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       double index = -1;
       if (ParseNumber(text, version_, number) && std::isfinite(number) && number == std::floor(number)) {
         index = static_cast<double>(WrapToInt32(number)) - 1.0;
+      } else if (bias == 0) {
+        target->GotoLabel(text, (flags & 1) != 0);
+        break;
       } else {
         const int labelled = target->FrameOfLabel(text);
         if (labelled >= 0) index = labelled;
