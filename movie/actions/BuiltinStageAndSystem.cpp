@@ -231,6 +231,8 @@ ActionValue GetProgress(NativeCall& c) {
 
 ActionValue GetFocus(NativeCall&) { return ActionValue::Null(); }
 ActionValue MinusOne(NativeCall&) { return Num(-1); }
+ActionValue EmptyText(NativeCall&) { return ActionValue::String(""); }
+ActionValue EmptyArray(NativeCall& c) { return Obj(c.vm.NewArray({})); }
 
 // --- ContextMenu
 
@@ -453,8 +455,23 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Method(connection, "close", Nothing, 0, kHidden);
   rt.Method(connection, "send", ConnectionSend, 0, kHidden);
 
-  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "XMLSocket", "PrintJob",
-                           "TextSnapshot"}) {
+  // TextSnapshot: the control keeps no static text for it, so a snapshot
+  // holds nothing. Its methods are plain, enumerable properties of the
+  // prototype; movies before version 6 see the names without functions.
+  ScriptObject* snapshot = rt.NewObject();
+  rt.Class("TextSnapshot", NewPlain, NewPlain, snapshot);
+  const struct {
+    const char* name;
+    NativeFunction call;
+  } snapshotMethods[] = {{"getCount", Zero},       {"setSelected", Nothing},      {"getSelected", False},
+                         {"getText", EmptyText},   {"getSelectedText", EmptyText}, {"hitTestTextNearPos", MinusOne},
+                         {"findText", MinusOne},   {"setSelectColor", Nothing},   {"getTextRunInfo", EmptyArray}};
+  for (const auto& m : snapshotMethods) {
+    if (rt.Version() >= 6) rt.Method(snapshot, m.name, m.call, 0, 0);
+    else rt.Value(snapshot, m.name, ActionValue(), 0);
+  }
+
+  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "XMLSocket", "PrintJob"}) {
     ScriptObject* prototype = rt.NewObject();
     rt.Class(name, NewPlain, NewPlain, prototype);
   }
