@@ -3,6 +3,7 @@
 // nothing is ever down), Selection, Sound (present, silent),
 // MovieClipLoader (loading fails cleanly), ContextMenu, and the
 // AsBroadcaster they share their listener methods with.
+#include <algorithm>
 #include <cmath>
 
 #include "movie/actions/BuiltinSupport.h"
@@ -284,7 +285,9 @@ ActionValue ContextMenuCopy(NativeCall& c) {
   if (!items.IsObject()) return copy;
   std::vector<ActionValue> copies;
   const double length = c.vm.ArrayLength(items.ObjectValue());
-  for (double i = 0; i < length && c.vm.BudgetLeft() && !c.vm.Abnormal(); ++i) {
+  // A script's length may say anything: the copy stops at an array's cap.
+  const double count = std::min(length, static_cast<double>(ArrayObject::MaxDense));
+  for (double i = 0; i < count && c.vm.BudgetLeft() && !c.vm.Abnormal(); ++i) {
     c.vm.Work(1);
     const ActionValue item = c.vm.GetMember(items, ActionValue::Number(i));
     const ActionValue itemCopy = item.IsObject() ? c.vm.CallMethod(item, "copy", ArgList()) : item;
