@@ -302,8 +302,22 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
   if (IsPath(text) && text.find_first_of(":.") != std::string::npos) {
     if (text.find_first_of(":/") != std::string::npos) {
       ResolvedVariable resolved;
-      if (!ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) return;
-      SetMember(ClipValue(*resolved.target), ActionValue::String(resolved.name), std::move(value));
+      if (ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) {
+        SetMember(ClipValue(*resolved.target), ActionValue::String(resolved.name), std::move(value));
+        return;
+      }
+      // After a slash, a name with dots in it is one name: the variable of
+      // the timeline before it may hold an object that is no timeline, and
+      // the variable is set there ("clip/obj.name:x" sets x of obj.name).
+      const std::size_t split = text.find_last_of(":.");
+      const std::size_t slash = text.rfind('/', split);
+      if (split == std::string::npos || slash == std::string::npos || split + 1 == text.size()) return;
+      ActionTarget* t = ResolveTarget(root_, Base(f), slash == 0 ? "/" : text.substr(0, slash), caseSensitive_);
+      if (t == nullptr) return;
+      const ActionValue holder = GetMember(ClipValue(*t), ActionValue::String(text.substr(slash + 1, split - slash - 1)));
+      if (holder.IsObject() && !holder.IsClip()) {
+        SetMember(holder, ActionValue::String(text.substr(split + 1)), std::move(value));
+      }
       return;
     }
     const std::size_t dot = text.rfind('.');
