@@ -314,7 +314,8 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
       if (split == std::string::npos || slash == std::string::npos || split + 1 == text.size()) return;
       ActionTarget* t = ResolveTarget(root_, Base(f), slash == 0 ? "/" : text.substr(0, slash), caseSensitive_);
       if (t == nullptr) return;
-      const ActionValue holder = GetMember(ClipValue(*t), ActionValue::String(text.substr(slash + 1, split - slash - 1)));
+      const ActionValue holderName = ActionValue::String(text.substr(slash + 1, split - slash - 1));
+      const ActionValue holder = GetMember(ClipValue(*t), holderName);
       if (holder.IsObject() && !holder.IsClip()) {
         SetMember(holder, ActionValue::String(text.substr(split + 1)), std::move(value));
       }
