@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -160,9 +161,17 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
       }
       // The right operand first; an object whose valueOf gives no
       // primitive stays an object, read as text (toString) beside a string
-      // and as a number (NaN) otherwise.
-      const ActionValue pa = ValueOf(a);
-      const ActionValue pb = ValueOf(b);
+      // and as a number (NaN) otherwise. A date offers its toString instead
+      // of valueOf.
+      const auto operand = [this](const ActionValue& v) {
+        if (!v.IsObject() || v.ObjectValue()->Kind() != ObjectKind::Date) return ValueOf(v);
+        const ActionValue method = GetMember(v, rt_.names.toString);
+        if (Abnormal() || !method.IsFunction()) return ActionValue();
+        const ActionValue result = Call(method, v, ArgList());
+        return result.IsObject() ? v : result;
+      };
+      const ActionValue pa = operand(a);
+      const ActionValue pb = operand(b);
       if (Abnormal()) break;
       if (pa.IsString() || pb.IsString()) {
         const std::string left = Text(pb);
@@ -576,7 +585,34 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
         return Flow::Stop;
       }
       const ActionValue frame = Pop();
-      if (timeline) GotoValue(*timeline, frame, (flags & 1) != 0, bias);
+      if (timeline == nullptr) break;
+      // The frame is read as text: a whole number (32 bits, wrapping) is a
+      // frame, anything else a label ("undefined" and "false" too); both
+      // count from the scene's first frame, and past the last frame is the
+      // last frame.
+      std::string text = frame.IsString() ? frame.StringValue() : Text(frame);
+      ActionTarget* target = timeline;
+      const std::size_t colon = text.rfind(':');
+      if (colon != std::string::npos) {
+        target = ResolveTarget(root_, *timeline, text.substr(0, colon), caseSensitive_);
+        text = text.substr(colon + 1);
+        if (target == nullptr) break;
+      }
+      double number = 0;
+      double index = -1;
+      if (ParseNumber(text, version_, number) && std::isfinite(number) && number == std::floor(number)) {
+        index = static_cast<double>(WrapToInt32(number)) - 1.0;
+      } else if (bias == 0) {
+        target->GotoLabel(text, (flags & 1) != 0);
+        break;
+      } else {
+        const int labelled = target->FrameOfLabel(text);
+        if (labelled >= 0) index = labelled;
+      }
+      if (index < 0) break;
+      index += bias;
+      const int last = target->TotalFrames() - 1;
+      target->GotoFrame(index > last ? last : static_cast<int>(index), (flags & 1) != 0);
       break;
     }
     case ActionCode::SetTarget: {
@@ -835,7 +871,7 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
     case ActionCode::InstanceOf: {
       const ActionValue constructor = Pop();
       const ActionValue object = Pop();
-      PushBool(IsInstanceOf(object, constructor.ObjectValue()));
+      PushBool(IsInstanceOf(object, constructor));
       break;
     }
     case ActionCode::ImplementsOp: {
@@ -852,7 +888,7 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
     case ActionCode::CastOp: {
       const ActionValue object = Pop();
       const ActionValue constructor = Pop();
-      Push(IsInstanceOf(object, constructor.ObjectValue()) ? object : ActionValue::Null());
+      Push(IsInstanceOf(object, constructor, true) ? object : ActionValue::Null());
       break;
     }
     default:
@@ -869,6 +905,9 @@ Outcome Interpreter::Services(Frame& f, Action& action) {
     case ActionCode::Trace: {
       const ActionValue v = Pop();
       std::string text = TraceText(v);
+      // The platform's debug output ends lines with line feeds only: a
+      // carriage return in the text starts a new line.
+      std::replace(text.begin(), text.end(), '\r', '\n');
       if (context_.trace && !Stopped()) context_.trace(text);
       break;
     }

@@ -167,12 +167,17 @@ std::string SlashTargetPath(ActionTarget& target) {
 }
 
 bool LevelOfName(const std::string& name, bool caseSensitive, int& level) {
-  if (name.size() < 7 || !SameName(name.substr(0, 6), "_level", caseSensitive)) return false;
-  if (name[6] < '0' || name[6] > '9') return false;
-  level = 0;
+  if (name.size() < 6) return false;
+  const std::string prefix = name.substr(0, 6);
+  if (!SameName(prefix, "_level", caseSensitive) && !SameName(prefix, "_flash", caseSensitive)) return false;
+  // The digits make a 32-bit number that wraps around; none is level 0,
+  // but something else right after the prefix makes no level.
+  if (name.size() > 6 && (name[6] < '0' || name[6] > '9')) return false;
+  std::uint32_t number = 0;
   for (std::size_t i = 6; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
-    level = std::min(level * 10 + (name[i] - '0'), 1 << 20);
+    number = number * 10u + static_cast<std::uint32_t>(name[i] - '0');
   }
+  level = static_cast<std::int32_t>(number);
   return true;
 }
 

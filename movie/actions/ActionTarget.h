@@ -80,6 +80,17 @@ struct DrawCommand {
   std::int32_t controlY = 0;
 };
 
+// The volume and the mix of the two channels that Sound objects set on a
+// timeline (or on the whole movie). The control plays no sound, but scripts
+// read back what they set.
+struct SoundMix {
+  double volume = 100;
+  double leftToLeft = 100;
+  double leftToRight = 0;
+  double rightToRight = 100;
+  double rightToLeft = 0;
+};
+
 class ActionTarget {
  public:
   ActionTarget() = default;
@@ -103,6 +114,9 @@ class ActionTarget {
   virtual int FrameOfLabel(const std::string& label) const { (void)label; return -1; }
   // Frames available; a fully loaded movie answers TotalFrames.
   virtual int FramesLoaded() const { return TotalFrames(); }
+  // The bytes of the definition an instance plays (getBytesTotal), or -1
+  // for the movie's own timeline, whose size is the movie file's.
+  virtual std::int64_t DefinitionBytes() const { return -1; }
   virtual bool Playing() const { return false; }
 
   // --- Tree. Parent is null for the root; Root is never null (the root
@@ -202,8 +216,11 @@ class ActionTarget {
   void SetScript(ClipObject* object) { script_ = object; }
   void ReleaseScript();
 
+  SoundMix& Mix() { return mix_; }
+
  private:
   ClipObject* script_ = nullptr;
+  SoundMix mix_;
 };
 
 }  // namespace Halvane::Movie

@@ -161,17 +161,22 @@ ActionValue Unshift(NativeCall& c) {
   std::vector<ActionValue> all = c.args.ToVector();
   all.insert(all.end(), rest.begin(), rest.end());
   if (ArrayObject* array = e.Array()) {
-    // The elements move up from the last, then the new ones come in from
-    // the first: for-in sees them in that order.
+    // The old elements are deleted (those that may not be keep their place
+    // in for-in and their flags), then the elements move up from the last
+    // and the new ones come in from the first: for-in sees them in that
+    // order. Read-only elements keep their values.
+    std::vector<ArrayObject::Element> kept = std::move(array->elements);
     array->elements.assign(all.size(), ArrayObject::Element());
-    for (std::size_t i = all.size(); i > n; --i) {
-      array->elements[i - 1].value = all[i - 1];
-      array->elements[i - 1].order = array->Properties().TakeOrder();
+    for (std::size_t i = 0; i < kept.size() && i < all.size(); ++i) {
+      if (kept[i].order != 0 && (kept[i].flags & PropertyFlag::DontDelete)) array->elements[i] = kept[i];
     }
-    for (std::size_t i = 0; i < n && i < all.size(); ++i) {
-      array->elements[i].value = all[i];
-      array->elements[i].order = array->Properties().TakeOrder();
-    }
+    const auto store = [&](std::size_t i) {
+      ArrayObject::Element& element = array->elements[i];
+      if (element.order == 0) element.order = array->Properties().TakeOrder();
+      if (!(element.flags & PropertyFlag::ReadOnly)) element.value = all[i];
+    };
+    for (std::size_t i = all.size(); i > n; --i) store(i - 1);
+    for (std::size_t i = 0; i < n && i < all.size(); ++i) store(i);
     array->length = static_cast<double>(all.size());
   } else {
     e.Replace(all);

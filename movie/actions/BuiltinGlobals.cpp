@@ -128,7 +128,25 @@ ActionValue SetPropFlags(NativeCall& c) {
       start = comma + 1;
     }
   }
+  // The elements of an array have flags of their own.
+  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object) : nullptr;
+  const auto elementIndex = [](const std::string& name, std::size_t& index) {
+    if (name.empty() || name.size() > 7 || (name.size() > 1 && name[0] == '0')) return false;
+    index = 0;
+    for (const char ch : name) {
+      if (ch < '0' || ch > '9') return false;
+      index = index * 10 + static_cast<std::size_t>(ch - '0');
+    }
+    return true;
+  };
   for (const std::string& name : list) {
+    std::size_t index = 0;
+    if (array != nullptr && elementIndex(name, index) && index < array->elements.size() &&
+        array->elements[index].order != 0) {
+      ArrayObject::Element& e = array->elements[index];
+      e.flags = static_cast<std::uint16_t>((e.flags & ~clear) | set);
+      continue;
+    }
     if (SameName(name, "__proto__", object->Properties().CaseSensitive())) {
       object->SetProtoFlags(static_cast<std::uint16_t>((object->ProtoFlags() & ~clear) | set));
       continue;
@@ -154,7 +172,8 @@ ActionValue AddTimer(NativeCall& c, bool once) {
   } else {
     return ActionValue();
   }
-  if (!c.Has(next) && !once) return ActionValue();
+  // An interval must be given (null will do); a timeout may go without.
+  if (c.Arg(next).IsUndefined() && !once) return ActionValue();
   if (timer.object.IsObject() && c.Arg(next).IsUndefined()) return ActionValue();
   const double interval = c.Has(next) ? ArgNumber(c, next) : 0;
   timer.interval = std::isfinite(interval) && interval > 0 ? interval : 0;

@@ -380,12 +380,12 @@ ActionValue CreateTextField(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
   int depth = 0;
   if (t == nullptr || c.Count() < 6 || !DepthArg(c, 1, depth)) return ActionValue();
-  // The box is in whole pixels.
+  // The box is in whole pixels, read as 32-bit integers (infinities are 0).
   PixelBounds box;
-  box.xMin = ArgInt(c, 2);
-  box.yMin = ArgInt(c, 3);
-  box.xMax = box.xMin + ArgInt(c, 4);
-  box.yMax = box.yMin + ArgInt(c, 5);
+  box.xMin = WrapToInt32(ArgNumber(c, 2));
+  box.yMin = WrapToInt32(ArgNumber(c, 3));
+  box.xMax = box.xMin + WrapToInt32(ArgNumber(c, 4));
+  box.yMax = box.yMin + WrapToInt32(ArgNumber(c, 5));
   for (double v : {box.xMin, box.yMin, box.xMax, box.yMax}) {
     if (!std::isfinite(v)) box = PixelBounds{0, 0, 0, 0};
   }
@@ -417,7 +417,9 @@ ActionValue SetMask(NativeCall& c) {
 
 ActionValue GetBytes(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
-  return t ? Num(c.vm.Context().movieBytes) : ActionValue();
+  if (t == nullptr) return ActionValue();
+  const std::int64_t bytes = t->DefinitionBytes();
+  return Num(bytes < 0 ? static_cast<double>(c.vm.Context().movieBytes) : static_cast<double>(bytes));
 }
 
 ActionValue GetSwfVersion(NativeCall& c) { return ThisTarget(c) ? Num(c.vm.Version()) : Num(-1); }

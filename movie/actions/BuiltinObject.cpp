@@ -120,8 +120,10 @@ ActionValue RegisterClass(NativeCall& c) {
   const ActionValue& constructor = c.Arg(1);
   if (constructor.IsFunction()) {
     Rt(c).registeredClasses[name] = constructor;
-  } else {
+  } else if (constructor.IsNullish()) {
     Rt(c).registeredClasses.erase(name);
+  } else {
+    return Bool(false);  // no class: nothing changes
   }
   return Bool(true);
 }

@@ -3,6 +3,7 @@
 // nothing is ever down), Selection, Sound (present, silent),
 // MovieClipLoader (loading fails cleanly), ContextMenu, and the
 // AsBroadcaster they share their listener methods with.
+#include <algorithm>
 #include <cmath>
 
 #include "movie/actions/BuiltinSupport.h"
@@ -85,26 +86,115 @@ ActionValue StageDisplayState(NativeCall&) { return ActionValue::String("normal"
 ActionValue KeyIsDown(NativeCall&) { return Bool(false); }
 ActionValue KeyGetCode(NativeCall&) { return Num(0); }
 
-// --- Sound: present and silent.
+// --- Sound: silent, but each one keeps the mix of what it controls: the
+// whole movie, or a timeline it finds by path at every call. A clip given
+// to the constructor is kept as its path from the root, so a renamed clip
+// is lost to it; a text path is looked up from the timeline that calls.
+
+class SoundState : public NativeState {
+ public:
+  bool global = true;
+  bool fromRoot = false;
+  std::string path;
+};
+
+class MovieMix : public NativeState {
+ public:
+  SoundMix mix;
+};
+
+SoundMix* MovieMixOf(NativeCall& c) {
+  ActionValue& kept = Rt(c).keep["Sound.movie"];
+  if (!kept.IsObject()) {
+    ScriptObject* o = Rt(c).Heap().Make<NativeObject>(Rt(c).CaseSensitive(), std::make_unique<MovieMix>());
+    if (o == nullptr) return nullptr;
+    kept = Obj(o);
+  }
+  MovieMix* state = static_cast<NativeObject*>(kept.ObjectValue())->StateAs<MovieMix>();
+  return state ? &state->mix : nullptr;
+}
+
+// The mix this sound controls now, or null when its timeline is not found.
+SoundMix* MixOf(NativeCall& c) {
+  const SoundState* s = ThisState<SoundState>(c);
+  if (s == nullptr) return nullptr;
+  if (s->global) return MovieMixOf(c);
+  ActionTarget& root = c.vm.RootTarget();
+  ActionTarget* t =
+      ResolveTarget(root, s->fromRoot ? root : c.vm.ActiveTarget(), s->path, c.vm.CaseSensitive());
+  return t ? &t->Mix() : nullptr;
+}
 
 ActionValue SoundConstruct(NativeCall& c) {
-  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
-  if (o == nullptr) return ActionValue();
-  // The target is read as text, as the player reads it.
-  if (c.Has(0) && !c.Arg(0).IsNullish()) c.vm.Text(c.Arg(0));
-  return Obj(o);
+  auto state = std::make_unique<SoundState>();
+  const ActionValue& owner = c.Arg(0);
+  if (owner.IsClip()) {
+    state->global = false;
+    state->fromRoot = true;
+    ActionTarget* t = c.vm.TargetOf(owner);
+    state->path = t ? DotTargetPath(*t) : static_cast<const ClipObject*>(owner.ObjectValue())->LastPath();
+  } else if (!owner.IsNullish()) {
+    // Anything else is read as a path, once.
+    state->global = false;
+    state->path = c.vm.Text(owner);
+  }
+  return Obj(NewNativeInstance(c, nullptr, std::move(state)));
 }
-ActionValue SoundGetVolume(NativeCall&) { return Num(100); }
-ActionValue SoundGetPan(NativeCall&) { return Num(0); }
+
+ActionValue SoundGetVolume(NativeCall& c) {
+  const SoundMix* mix = MixOf(c);
+  return mix ? Num(mix->volume) : ActionValue();
+}
+ActionValue SoundSetVolume(NativeCall& c) {
+  if (SoundMix* mix = MixOf(c)) mix->volume = ArgInt(c, 0);
+  return ActionValue();
+}
+// The pan is how much one channel is turned down, as the transform says.
+ActionValue SoundGetPan(NativeCall& c) {
+  const SoundMix* mix = MixOf(c);
+  if (mix == nullptr) return ActionValue();
+  return Num(mix->leftToLeft != 100 ? 100 - mix->leftToLeft : mix->rightToRight - 100);
+}
+ActionValue SoundSetPan(NativeCall& c) {
+  SoundMix* mix = MixOf(c);
+  if (mix == nullptr) return ActionValue();
+  const double pan = ArgInt(c, 0);
+  mix->leftToLeft = pan > 0 ? 100 - pan : 100;
+  mix->rightToRight = pan < 0 ? 100 + pan : 100;
+  mix->leftToRight = 0;
+  mix->rightToLeft = 0;
+  return ActionValue();
+}
 ActionValue SoundGetTransform(NativeCall& c) {
+  const SoundMix* mix = MixOf(c);
+  if (mix == nullptr) return ActionValue();
   ScriptObject* o = Rt(c).NewObject();
   if (o == nullptr) return ActionValue();
   const ActionValue self = Obj(o);
-  c.vm.SetMember(self, "ll", Num(100));
-  c.vm.SetMember(self, "lr", Num(0));
-  c.vm.SetMember(self, "rr", Num(100));
-  c.vm.SetMember(self, "rl", Num(0));
+  c.vm.SetMember(self, "ll", Num(mix->leftToLeft));
+  c.vm.SetMember(self, "lr", Num(mix->leftToRight));
+  c.vm.SetMember(self, "rr", Num(mix->rightToRight));
+  c.vm.SetMember(self, "rl", Num(mix->rightToLeft));
   return self;
+}
+ActionValue SoundSetTransform(NativeCall& c) {
+  if (!c.Arg(0).IsObject() || MixOf(c) == nullptr) return ActionValue();
+  SoundMix next = *MixOf(c);
+  const std::pair<const char*, double*> fields[] = {{"ll", &next.leftToLeft},
+                                                    {"lr", &next.leftToRight},
+                                                    {"rr", &next.rightToRight},
+                                                    {"rl", &next.rightToLeft}};
+  for (const auto& field : fields) {
+    const ActionValue v = c.vm.GetMember(c.Arg(0), field.first);
+    if (c.vm.Abnormal()) return ActionValue();
+    if (!v.IsUndefined()) *field.second = TruncateToInt32(c.vm.Number(v));
+  }
+  // The getters may have moved or removed the timeline: look it up again.
+  if (SoundMix* mix = MixOf(c)) {
+    next.volume = mix->volume;
+    *mix = next;
+  }
+  return ActionValue();
 }
 
 // --- MovieClipLoader: answers as the player does for the target, then
@@ -142,6 +232,8 @@ ActionValue GetProgress(NativeCall& c) {
 
 ActionValue GetFocus(NativeCall&) { return ActionValue::Null(); }
 ActionValue MinusOne(NativeCall&) { return Num(-1); }
+ActionValue EmptyText(NativeCall&) { return ActionValue::String(""); }
+ActionValue EmptyArray(NativeCall& c) { return Obj(c.vm.NewArray({})); }
 
 // --- ContextMenu
 
@@ -165,6 +257,53 @@ ActionValue HideBuiltInItems(NativeCall& c) {
     for (const ActionValue& name : c.vm.EnumerableNames(o)) c.vm.SetMember(items, name, Bool(false));
   }
   return ActionValue();
+}
+
+// --- LocalConnection: no other movie ever listens. A name is taken and a
+// message accepted as the player accepts them; nothing arrives.
+
+ActionValue ConnectionDomain(NativeCall& c) { return Str(c, "localhost"); }
+ActionValue ConnectionConnect(NativeCall& c) { return Bool(c.Arg(0).IsString() && !c.Arg(0).StringValue().empty()); }
+ActionValue ConnectionSend(NativeCall& c) { return Bool(c.Arg(0).IsString() && c.Arg(1).IsString()); }
+
+// A new menu with the same handler, the same built-in switches and copies
+// of the custom items.
+ActionValue ContextMenuCopy(NativeCall& c) {
+  const ActionValue cls = c.vm.GetMember(Obj(Rt(c).global), "ContextMenu");
+  const ActionValue onSelect = c.vm.GetMember(c.thisValue, "onSelect");
+  const ActionValue copy = c.vm.Construct(cls, ArgList(&onSelect, 1));
+  if (!copy.IsObject() || c.vm.Abnormal()) return copy;
+  const ActionValue from = c.vm.GetMember(c.thisValue, "builtInItems");
+  const ActionValue to = c.vm.GetMember(copy, "builtInItems");
+  if (from.IsObject() && to.IsObject()) {
+    for (const ActionValue& name : c.vm.EnumerableNames(from.ObjectValue())) {
+      c.vm.SetMember(to, name, c.vm.GetMember(from, name));
+      if (c.vm.Abnormal()) return ActionValue();
+    }
+  }
+  const ActionValue items = c.vm.GetMember(c.thisValue, "customItems");
+  if (!items.IsObject()) return copy;
+  std::vector<ActionValue> copies;
+  const double length = c.vm.ArrayLength(items.ObjectValue());
+  // A script's length may say anything: the copy stops at an array's cap.
+  const double count = std::min(length, static_cast<double>(ArrayObject::MaxDense));
+  for (double i = 0; i < count && c.vm.BudgetLeft() && !c.vm.Abnormal(); ++i) {
+    c.vm.Work(1);
+    const ActionValue item = c.vm.GetMember(items, ActionValue::Number(i));
+    const ActionValue itemCopy = item.IsObject() ? c.vm.CallMethod(item, "copy", ArgList()) : item;
+    copies.push_back(itemCopy.IsUndefined() ? item : itemCopy);
+  }
+  if (c.vm.Abnormal()) return ActionValue();
+  c.vm.SetMember(copy, "customItems", Obj(c.vm.NewArray(copies)));
+  return copy;
+}
+
+ActionValue ContextMenuItemCopy(NativeCall& c) {
+  ActionValue args[5];
+  const char* const fields[] = {"caption", "onSelect", "separatorBefore", "enabled", "visible"};
+  for (int i = 0; i < 5; ++i) args[i] = c.vm.GetMember(c.thisValue, fields[i]);
+  if (c.vm.Abnormal()) return ActionValue();
+  return c.vm.Construct(c.vm.GetMember(Obj(Rt(c).global), "ContextMenuItem"), ArgList(args, 5));
 }
 
 ActionValue ContextMenuItemConstruct(NativeCall& c) {
@@ -281,9 +420,10 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
 
   ScriptObject* sound = rt.NewObject();
   rt.Class("Sound", SoundConstruct, SoundConstruct, sound);
-  for (const char* name : {"attachSound", "start", "stop", "setVolume", "setPan", "setTransform"}) {
-    rt.Method(sound, name, Nothing, 0, kHidden);
-  }
+  for (const char* name : {"attachSound", "start", "stop"}) rt.Method(sound, name, Nothing, 0, kHidden);
+  rt.Method(sound, "setVolume", SoundSetVolume, 0, kHidden);
+  rt.Method(sound, "setPan", SoundSetPan, 0, kHidden);
+  rt.Method(sound, "setTransform", SoundSetTransform, 0, kHidden);
   rt.Method(sound, "loadSound", Nothing, 0, kHidden | PropertyFlag::Version6);
   rt.Method(sound, "getVolume", SoundGetVolume, 0, kHidden);
   rt.Method(sound, "getPan", SoundGetPan, 0, kHidden);
@@ -305,14 +445,36 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Class("ContextMenu", ContextMenuConstruct, ContextMenuConstruct, menu, nullptr,
            PropertyFlag::DontEnum | PropertyFlag::Version6);
   rt.Method(menu, "hideBuiltInItems", HideBuiltInItems, 0, kHidden);
-  rt.Method(menu, "copy", NewPlain, 0, kHidden);
+  rt.Method(menu, "copy", ContextMenuCopy, 0, kHidden);
   ScriptObject* item = rt.NewObject();
   rt.Class("ContextMenuItem", ContextMenuItemConstruct, ContextMenuItemConstruct, item, nullptr,
            PropertyFlag::DontEnum | PropertyFlag::Version6);
-  rt.Method(item, "copy", NewPlain, 0, kHidden);
+  rt.Method(item, "copy", ContextMenuItemCopy, 0, kHidden);
 
-  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "LocalConnection",
-                           "XMLSocket", "PrintJob", "TextSnapshot"}) {
+  ScriptObject* connection = rt.NewObject();
+  rt.Class("LocalConnection", NewPlain, NewPlain, connection);
+  rt.Method(connection, "domain", ConnectionDomain, 0, kHidden);
+  rt.Method(connection, "connect", ConnectionConnect, 0, kHidden);
+  rt.Method(connection, "close", Nothing, 0, kHidden);
+  rt.Method(connection, "send", ConnectionSend, 0, kHidden);
+
+  // TextSnapshot: the control keeps no static text for it, so a snapshot
+  // holds nothing. Its methods are plain, enumerable properties of the
+  // prototype; movies before version 6 see the names without functions.
+  ScriptObject* snapshot = rt.NewObject();
+  rt.Class("TextSnapshot", NewPlain, NewPlain, snapshot);
+  const struct {
+    const char* name;
+    NativeFunction call;
+  } snapshotMethods[] = {{"getCount", Zero},       {"setSelected", Nothing},      {"getSelected", False},
+                         {"getText", EmptyText},   {"getSelectedText", EmptyText}, {"hitTestTextNearPos", MinusOne},
+                         {"findText", MinusOne},   {"setSelectColor", Nothing},   {"getTextRunInfo", EmptyArray}};
+  for (const auto& m : snapshotMethods) {
+    if (rt.Version() >= 6) rt.Method(snapshot, m.name, m.call, 0, 0);
+    else rt.Value(snapshot, m.name, ActionValue(), 0);
+  }
+
+  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "XMLSocket", "PrintJob"}) {
     ScriptObject* prototype = rt.NewObject();
     rt.Class(name, NewPlain, NewPlain, prototype);
   }

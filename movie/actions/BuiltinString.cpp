@@ -120,6 +120,8 @@ ActionValue CharCodeAt(NativeCall& c) {
   const std::string text = ThisText(c);
   const Units u(text);
   const double i = IntArg(c, 0);
+  // Past the end, movies before version 6 read a zero.
+  if (i >= static_cast<double>(u.Size()) && i >= 0 && c.vm.Version() < 6) return Num(0);
   if (i < 0 || i >= static_cast<double>(u.Size())) return Num(std::numeric_limits<double>::quiet_NaN());
   return Num(u.At(static_cast<std::size_t>(i)));
 }
@@ -191,7 +193,12 @@ ActionValue Substr(NativeCall& c) {
   double start = IntArg(c, 0);
   if (start < 0) start = std::max(0.0, start + size);
   double length = c.Has(1) && !c.Arg(1).IsUndefined() ? IntArg(c, 1) : size;
-  if (length < 0) length = std::max(0.0, length + size - start);
+  if (length < 0) {
+    // A negative length counts back from the end of the text; a part that
+    // would reach the last character comes out empty.
+    length += size;
+    if (length < 0 || start + length >= size) length = 0;
+  }
   const std::size_t a = ClampIndex(start, u.Size());
   const std::size_t b = ClampIndex(static_cast<double>(a) + length, u.Size());
   return Str(c, u.Sub(a, b));
@@ -205,13 +212,18 @@ ActionValue Split(NativeCall& c) {
     limit = ArgNumber(c, 1);
     if (std::isnan(limit)) limit = 0;
   }
-  if (!c.Has(0) || c.Arg(0).IsUndefined()) {
+  // Movies before version 6 split at commas when no separator is given,
+  // and not at all at an empty one.
+  const bool old = c.vm.Version() < 6;
+  if ((!c.Has(0) || c.Arg(0).IsUndefined()) && !old) {
     parts.push_back(Str(c, text));
   } else {
-    const std::string separator = ArgText(c, 0);
+    const std::string separator = c.Arg(0).IsUndefined() ? std::string(",") : ArgText(c, 0);
     const Units u(text);
     c.vm.Work(text.size() / 16);
-    if (separator.empty()) {
+    if (separator.empty() && old) {
+      if (limit > 0) parts.push_back(Str(c, text));
+    } else if (separator.empty()) {
       for (std::size_t i = 0; i < u.Size() && parts.size() < limit; ++i) parts.push_back(Str(c, u.Sub(i, i + 1)));
     } else if (!text.empty() || c.vm.Version() < 6) {
       const Units s(separator);
@@ -296,7 +308,8 @@ ActionValue NumberValueOf(NativeCall& c) {
 
 // --- Boolean
 
-ActionValue BooleanCall(NativeCall& c) { return Bool(ArgTruth(c, 0)); }
+// Boolean() without an argument answers undefined, not false.
+ActionValue BooleanCall(NativeCall& c) { return c.Has(0) ? Bool(ArgTruth(c, 0)) : ActionValue(); }
 
 ActionValue BooleanConstruct(NativeCall& c) {
   PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::Boolean, Bool(ArgTruth(c, 0)));
@@ -324,6 +337,20 @@ ActionValue BooleanToString(NativeCall& c) {
 }  // namespace
 
 std::string FormatRadix(double value, int radix) {
+  if (std::isnan(value)) {
+    // The platform's player takes NaN for the smallest 32-bit integer,
+    // which has no positive counterpart: its digits come out of negative
+    // remainders, as characters before '0'. Movies print exactly that.
+    std::int32_t n = std::numeric_limits<std::int32_t>::min();
+    std::string digits;
+    while (n != 0) {
+      digits += static_cast<char>('0' + n % radix);
+      n /= radix;
+    }
+    digits += '-';
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+  }
   const std::int32_t n = WrapToInt32(value);
   std::uint32_t magnitude = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
   std::string digits;

@@ -55,7 +55,16 @@ NativeObject* NewNode(NativeCall& c, ScriptObject* proto, int type, ActionValue 
     c.vm.Fault();
     return nullptr;
   }
-  node->SetProto(proto ? proto : rt.xmlNodeProto);
+  if (proto == nullptr) {
+    // Nodes made by the parser or by createElement take what XMLNode.prototype
+    // is now, so that a movie that replaces it sees its own methods on them.
+    // Plain look-ups: the parser runs no script.
+    const ActionValue* cls = rt.global->Properties().Find("XMLNode");
+    const ActionValue* p = cls != nullptr && cls->IsObject() ? cls->ObjectValue()->Properties().Find("prototype")
+                                                               : nullptr;
+    proto = p != nullptr && p->IsObject() ? p->ObjectValue() : rt.xmlNodeProto;
+  }
+  node->SetProto(proto);
   return node;
 }
 

@@ -103,9 +103,10 @@ class SuperObject : public ScriptObject {
 // shared texts, this bounds what a run can allocate even though every
 // action is cheap.
 constexpr std::size_t MaxRunAllocation = 16u << 20;
-// Nested calls of getters (addProperty): past this depth a getter is not
-// called and the property reads undefined.
-constexpr int MaxGetterDepth = 65;
+// Nested calls of the getter and setter of one property (addProperty):
+// past this many the call is not made (the property reads undefined, the
+// assignment is dropped). A property deleted and defined again counts anew.
+constexpr int MaxAccessorDepth = 65;
 
 // How a range of actions ended.
 enum class Flow {
@@ -292,7 +293,8 @@ class Interpreter {
   ArrayObject* NewArray(const std::vector<ActionValue>& values);
   // A name as a value (string), made once per call site.
   ActionValue Name(const char* name) { return ActionValue::String(name); }
-  bool IsInstanceOf(const ActionValue& value, ScriptObject* constructor);
+  // instanceof, and CastOp when cast is set.
+  bool IsInstanceOf(const ActionValue& value, const ActionValue& constructor, bool cast = false);
 
   // Variables (names and paths) as the frame sees them.
   ActionValue GetVariable(Frame& f, const ActionValue& name);
@@ -401,7 +403,12 @@ class Interpreter {
   bool SpecialName(Frame& f, const std::string& name, ActionValue& out);
   ActionValue GetClipMember(ActionTarget& t, ClipObject* clip, const ActionValue& name, bool& found);
   bool SetClipMember(ActionTarget& t, const ActionValue& name, const ActionValue& value);
-  ActionValue CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home = nullptr);
+  // The accessors of property e, found on home (null: on this itself).
+  ActionValue CallGetter(const VariableStore::Entry& e, const ActionValue& thisValue, ScriptObject* home = nullptr);
+  void CallSetter(const VariableStore::Entry& e, const ActionValue& thisValue, const ActionValue& value,
+                  ScriptObject* home = nullptr);
+  ActionValue CallAccessor(const VariableStore::Entry& e, ScriptObject* accessor, const ActionValue& thisValue,
+                           ArgList args, ScriptObject* home, bool* called = nullptr);
   void AssignProperty(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue value);
   ActionValue ArgumentsOf(Frame& f);
   ActionValue SuperOf(Frame& f);
@@ -421,7 +428,21 @@ class Interpreter {
   std::vector<Frame*> frames_;
   std::size_t base_ = 0;
   int depth_ = 0;
-  int getterDepth_ = 0;
+  // The properties whose getter, setter or watcher is running, and how
+  // often: by holder and order of definition, or by name (order 0) for a
+  // watched name with no property yet.
+  struct ActiveProperty {
+    ScriptObject* holder;
+    std::uint32_t order;
+    ActionValue name;
+    int calls;
+  };
+  std::vector<ActiveProperty> activeProperties_;
+  std::size_t FindActive(ScriptObject* holder, std::uint32_t order, const ActionValue& name) const;
+  // Counts one more call on the property; false (and nothing counted) past
+  // MaxAccessorDepth.
+  bool EnterProperty(ScriptObject* holder, std::uint32_t order, const ActionValue& name);
+  void LeaveProperty(ScriptObject* holder, std::uint32_t order, const ActionValue& name);
   std::size_t allocated_ = 0;
   StopReason stop_ = StopReason::None;
   bool throwing_ = false;

@@ -157,12 +157,6 @@ bool Interpreter::SpecialName(Frame& f, const std::string& name, ActionValue& ou
     out = f.thisValue.IsUndefined() || !f.thisByName ? ClipValue(own ? *f.original : Base(f)) : f.thisValue;
     return true;
   }
-  if (name[0] != '_') return false;
-  int level = 0;
-  if (LevelOfName(name, caseSensitive_, level)) {
-    out = level == 0 ? ClipValue(root_) : ActionValue();
-    return true;
-  }
   return false;
 }
 
@@ -308,8 +302,23 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
   if (IsPath(text) && text.find_first_of(":.") != std::string::npos) {
     if (text.find_first_of(":/") != std::string::npos) {
       ResolvedVariable resolved;
-      if (!ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) return;
-      SetMember(ClipValue(*resolved.target), ActionValue::String(resolved.name), std::move(value));
+      if (ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) {
+        SetMember(ClipValue(*resolved.target), ActionValue::String(resolved.name), std::move(value));
+        return;
+      }
+      // After a slash, a name with dots in it is one name: the variable of
+      // the timeline before it may hold an object that is no timeline, and
+      // the variable is set there ("clip/obj.name:x" sets x of obj.name).
+      const std::size_t split = text.find_last_of(":.");
+      const std::size_t slash = text.rfind('/', split);
+      if (split == std::string::npos || slash == std::string::npos || split + 1 == text.size()) return;
+      ActionTarget* t = ResolveTarget(root_, Base(f), slash == 0 ? "/" : text.substr(0, slash), caseSensitive_);
+      if (t == nullptr) return;
+      const ActionValue holderName = ActionValue::String(text.substr(slash + 1, split - slash - 1));
+      const ActionValue holder = GetMember(ClipValue(*t), holderName);
+      if (holder.IsObject() && !holder.IsClip()) {
+        SetMember(holder, ActionValue::String(text.substr(split + 1)), std::move(value));
+      }
       return;
     }
     const std::size_t dot = text.rfind('.');
@@ -364,9 +373,15 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   const std::string& text = name.StringValue();
   if (VariableStore::Entry* e = t.Variables().FindEntry(*name.StringRep())) {
     if (PropertyFlag::VisibleTo(e->flags, version_)) {
-      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip));
+      if (e->Accessor()) return CallGetter(*e, ActionValue::Object(clip));
       return e->value;
     }
+  }
+  // The levels, which only a variable of the timeline hides: level 0 is
+  // the movie, no other level holds one.
+  int level = 0;
+  if (!text.empty() && text[0] == '_' && LevelOfName(text, caseSensitive_, level)) {
+    return level == 0 ? ClipValue(root_) : ActionValue();
   }
   if (ActionTarget* child = t.ChildByName(text, caseSensitive_)) return ClipValue(*child);
   if (!text.empty() && text[0] == '_') {
@@ -382,7 +397,7 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   ScriptObject* holder = nullptr;
   if (ScriptObject* proto = clip->Proto()) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
-      if (e->Accessor()) return CallGetter(e->getter, ActionValue::Object(clip), holder);
+      if (e->Accessor()) return CallGetter(*e, ActionValue::Object(clip), holder);
       return e->value;
     }
   }
@@ -390,12 +405,67 @@ ActionValue Interpreter::GetClipMember(ActionTarget& t, ClipObject* clip, const 
   return ActionValue();
 }
 
-ActionValue Interpreter::CallGetter(ScriptObject* getter, const ActionValue& thisValue, ScriptObject* home) {
-  if (getterDepth_ >= MaxGetterDepth) return ActionValue();
-  ++getterDepth_;
-  ActionValue v = Call(ActionValue::Object(getter), thisValue, ArgList(), home);
-  --getterDepth_;
+// An accessor property also keeps the last value assigned to it: a getter
+// nested too deep reads that instead of calling again.
+ActionValue Interpreter::CallGetter(const VariableStore::Entry& e, const ActionValue& thisValue, ScriptObject* home) {
+  bool called = false;
+  ActionValue v = CallAccessor(e, e.getter, thisValue, ArgList(), home, &called);
+  return called ? v : e.value;
+}
+
+void Interpreter::CallSetter(const VariableStore::Entry& e, const ActionValue& thisValue, const ActionValue& value,
+                             ScriptObject* home) {
+  const ActionValue name = e.name;
+  const std::uint32_t order = e.order;
+  ScriptObject* holder = home != nullptr ? home : thisValue.ObjectValue();
+  CallAccessor(e, e.setter, thisValue, ArgList(&value, 1), home);
+  if (holder == nullptr || !name.IsString()) return;
+  // The setter may have removed or replaced the property.
+  VariableStore::Entry* now = holder->Properties().FindEntry(*name.StringRep());
+  if (now != nullptr && now->order == order && now->Accessor()) now->value = value;
+}
+
+ActionValue Interpreter::CallAccessor(const VariableStore::Entry& e, ScriptObject* accessor,
+                                      const ActionValue& thisValue, ArgList args, ScriptObject* home,
+                                      bool* called) {
+  if (accessor == nullptr) return ActionValue();
+  // The property is known by its holder and the order of its definition
+  // (the entry itself may move while the accessor runs).
+  ScriptObject* holder = home != nullptr ? home : thisValue.ObjectValue();
+  const std::uint32_t order = e.order;
+  const ActionValue name = e.name;
+  if (!EnterProperty(holder, order, name)) return ActionValue();
+  if (called != nullptr) *called = true;
+  ActionValue v = Call(ActionValue::Object(accessor), thisValue, args, home);
+  LeaveProperty(holder, order, name);
   return v;
+}
+
+std::size_t Interpreter::FindActive(ScriptObject* holder, std::uint32_t order, const ActionValue& name) const {
+  for (std::size_t i = 0; i < activeProperties_.size(); ++i) {
+    const ActiveProperty& a = activeProperties_[i];
+    if (a.holder != holder || a.order != order) continue;
+    if (order != 0 || SameName(a.name.StringValue(), name.StringValue(), caseSensitive_)) return i;
+  }
+  return activeProperties_.size();
+}
+
+bool Interpreter::EnterProperty(ScriptObject* holder, std::uint32_t order, const ActionValue& name) {
+  const std::size_t i = FindActive(holder, order, name);
+  if (i < activeProperties_.size()) {
+    if (activeProperties_[i].calls >= MaxAccessorDepth) return false;
+    ++activeProperties_[i].calls;
+    return true;
+  }
+  activeProperties_.push_back({holder, order, name, 1});
+  return true;
+}
+
+void Interpreter::LeaveProperty(ScriptObject* holder, std::uint32_t order, const ActionValue& name) {
+  const std::size_t i = FindActive(holder, order, name);
+  if (i < activeProperties_.size() && --activeProperties_[i].calls == 0) {
+    activeProperties_.erase(activeProperties_.begin() + static_cast<std::ptrdiff_t>(i));
+  }
 }
 
 VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
@@ -425,7 +495,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
         const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
         if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
           if (PropertyFlag::VisibleTo(e->flags, version_)) {
-            out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+            out = e->Accessor() ? CallGetter(*e, thisValue) : e->value;
             return true;
           }
         }
@@ -454,7 +524,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
       // Only what the clip itself holds: variables, children, properties.
       if (VariableStore::Entry* e = t->Variables().FindEntry(*key.StringRep())) {
         if (PropertyFlag::VisibleTo(e->flags, version_)) {
-          out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+          out = e->Accessor() ? CallGetter(*e, thisValue) : e->value;
           return true;
         }
       }
@@ -499,7 +569,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
   }
   VariableStore::Entry* e = o->Properties().FindEntry(rep);
   if (e == nullptr || !PropertyFlag::VisibleTo(e->flags, version_)) return false;
-  out = e->Accessor() ? CallGetter(e->getter, thisValue) : e->value;
+  out = e->Accessor() ? CallGetter(*e, thisValue) : e->value;
   return true;
 }
 
@@ -565,7 +635,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
         ScriptObject* holder = nullptr;
         VariableStore::Entry* e = FindProperty(start, key, &holder);
         if (e == nullptr) return ActionValue();
-        return e->Accessor() ? CallGetter(e->getter, super->thisValue, holder) : e->value;
+        return e->Accessor() ? CallGetter(*e, super->thisValue, holder) : e->value;
       }
       ActionValue out;
       if (GetOwn(o, object, name, out)) return out;
@@ -578,7 +648,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
   if (o == nullptr) return ActionValue();
   ScriptObject* holder = nullptr;
   if (VariableStore::Entry* e = FindProperty(o, key, &holder)) {
-    if (e->Accessor()) return CallGetter(e->getter, object, holder);
+    if (e->Accessor()) return CallGetter(*e, object, holder);
     return e->value;
   }
   if (object.IsObject()) return ResolveFallback(object.ObjectValue(), object, key);
@@ -617,6 +687,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < ArrayObject::MaxDense) {
       if (!o->Watchers()) {
+        if (index < array->elements.size() && (array->elements[index].flags & PropertyFlag::ReadOnly)) return;
         ArraySet(array, index, std::move(value));
         return;
       }
@@ -628,26 +699,30 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
   if (!name.IsString()) return;
   const ScriptString& rep = *name.StringRep();
-  if (rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
-      SameText(name, "__proto__", caseSensitive_)) {
-    o->SetProto(std::move(value));
-    return;
-  }
-  if (o->Kind() == ObjectKind::Clip) {
+  const bool isProto = rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
+                       SameText(name, "__proto__", caseSensitive_);
+  if (o->Kind() == ObjectKind::Clip && !isProto) {
     ActionTarget* t = TargetOfObject(o);
     if (t != nullptr && !t->Variables().FindEntry(rep) && SetClipMember(*t, name, value)) return;
   }
-  if (const ScriptObject::Watcher* w = o->Watchers() ? o->FindWatcher(name.StringValue()) : nullptr) {
-    // The watcher answers what is stored; while it runs, assignments to the
-    // same property do not call it again.
+  const ScriptObject::Watcher* w = o->Watchers() ? o->FindWatcher(name.StringValue()) : nullptr;
+  // Assignments the watcher makes to the property call it again, up to the
+  // depth accessors have (the property's getter and setter count along);
+  // past it the value is stored as it is.
+  std::uint32_t watchedOrder = 0;
+  if (w != nullptr && !isProto) {
+    if (const VariableStore::Entry* e = o->Properties().FindEntry(rep)) watchedOrder = e->order;
+  }
+  if (w != nullptr && EnterProperty(o, watchedOrder, name)) {
+    // The watcher answers what is stored.
     const ActionValue callback = w->callback;
     const ActionValue userData = w->userData;
     ActionValue old;
-    if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
+    if (isProto) old = o->ProtoValue();
+    else if (VariableStore::Entry* e = FindProperty(o, name, nullptr)) old = e->value;
     const ActionValue args[] = {name, old, value, userData};
-    o->Unwatch(name.StringValue());
     value = Call(callback, thisValue, ArgList(args, 4));
-    if (!o->FindWatcher(name.StringValue())) o->Watch(name, callback, userData);
+    LeaveProperty(o, watchedOrder, name);
     if (Abnormal()) {
       // A watcher that throws leaves the property undefined.
       if (!Throwing()) return;
@@ -656,6 +731,10 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
       if (e != nullptr && !e->Accessor() && !(e->flags & PropertyFlag::ReadOnly)) e->value = ActionValue();
       return;
     }
+  }
+  if (isProto) {
+    o->SetProto(std::move(value));
+    return;
   }
   if (VariableStore::Entry* e = o->Properties().FindEntry(rep)) {
     if (!PropertyFlag::VisibleTo(e->flags, version_)) {
@@ -667,10 +746,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
     }
     {
       if (e->Accessor()) {
-        if (e->setter != nullptr) {
-          ScriptObject* setter = e->setter;
-          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), o);
-        }
+        if (e->setter != nullptr) CallSetter(*e, thisValue, value, o);
         return;
       }
       if (e->flags & PropertyFlag::ReadOnly) return;
@@ -683,10 +759,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   if (ScriptObject* proto = o->Proto()) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
       if (e->Accessor()) {
-        if (e->setter != nullptr) {
-          ScriptObject* setter = e->setter;
-          Call(ActionValue::Object(setter), thisValue, ArgList(&value, 1), holder);
-        }
+        if (e->setter != nullptr) CallSetter(*e, thisValue, value, holder);
         return;
       }
     }
@@ -719,6 +792,7 @@ bool Interpreter::DeleteMember(ScriptObject* o, const ActionValue& nameValue) {
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < array->elements.size()) {
       if (array->elements[index].order == 0) return false;
+      if (array->elements[index].flags & PropertyFlag::DontDelete) return false;
       array->elements[index] = ArrayObject::Element();
       return true;
     }
@@ -791,7 +865,7 @@ std::vector<ActionValue> Interpreter::EnumerableNames(ScriptObject* object) {
     if (o->Kind() == ObjectKind::Array) {
       auto* array = static_cast<ArrayObject*>(o);
       for (std::size_t i = 0; i < array->elements.size(); ++i) {
-        if (array->elements[i].order != 0) {
+        if (array->elements[i].order != 0 && !(array->elements[i].flags & PropertyFlag::DontEnum)) {
           own.emplace_back(array->elements[i].order, ActionValue::String(FormatNumber(static_cast<double>(i))));
         }
       }
@@ -872,11 +946,48 @@ ArrayObject* Interpreter::NewArray(const std::vector<ActionValue>& values) {
   return array;
 }
 
-bool Interpreter::IsInstanceOf(const ActionValue& value, ScriptObject* constructor) {
-  if (constructor == nullptr || !value.IsObject()) return false;
-  const ActionValue prototype = GetMember(ActionValue::Object(constructor), rt_.names.prototype);
+namespace {
+
+// A primitive made an object through the global constructor of its type,
+// whatever a movie put there (it may be watching); nothing for the others.
+ActionValue BoxThroughGlobal(Interpreter& vm, const ActionValue& v) {
+  const char* name = v.IsString() ? "String" : v.IsNumber() ? "Number" : v.IsBoolean() ? "Boolean" : nullptr;
+  if (name == nullptr) return ActionValue();
+  const ActionValue constructor = vm.GetMember(ActionValue::Object(vm.Runtime().global), name);
+  if (vm.Abnormal()) return ActionValue();
+  return vm.Construct(constructor, ArgList(&v, 1));
+}
+
+}  // namespace
+
+// The class and its prototype are read as they are stored: no getter is
+// called and no version hides them. Primitives met on the way are made
+// objects (which scripts can observe) but never match.
+bool Interpreter::IsInstanceOf(const ActionValue& value, const ActionValue& constructor, bool cast) {
+  if (!value.IsObject()) {
+    if (cast) BoxThroughGlobal(*this, value);
+    return false;
+  }
+  ScriptObject* cls = nullptr;
+  if (constructor.IsClip()) {
+    ActionTarget* t = TargetOf(constructor);
+    cls = t ? ClipOf(*t) : nullptr;
+  } else if (constructor.IsObject()) {
+    cls = constructor.ObjectValue();
+  } else {
+    cls = BoxThroughGlobal(*this, constructor).ObjectValue();
+  }
+  if (cls == nullptr || Abnormal()) return false;
+  ActionValue prototype;
+  if (const VariableStore::Entry* e = cls->Properties().FindEntry(rt_.names.prototype.StringValue())) {
+    prototype = e->value;
+  }
+  if (!prototype.IsObject()) {
+    if (!prototype.IsNullish()) BoxThroughGlobal(*this, prototype);
+    return false;
+  }
+  if (prototype.IsClip()) return false;
   ScriptObject* target = prototype.ObjectValue();
-  if (target == nullptr) return false;
   ScriptObject* o = value.ObjectValue();
   if (o->Kind() == ObjectKind::Clip) {
     ActionTarget* t = TargetOf(value);

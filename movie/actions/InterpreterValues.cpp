@@ -179,7 +179,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
       if (base == nullptr || base->Kind() == ObjectKind::Clip) return ActionValue();
       VariableStore::Entry* e = FindProperty(base, rt_.names.constructorOfThis, &holder);
       if (e == nullptr) return ActionValue();
-      const ActionValue constructor = e->Accessor() ? CallGetter(e->getter, super->thisValue) : e->value;
+      const ActionValue constructor = e->Accessor() ? CallGetter(*e, super->thisValue) : e->value;
       return Call(constructor, super->thisValue, args, holder->Proto(), true);
     }
     ScriptObject* start = super->Proto();
@@ -187,7 +187,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
     const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
     VariableStore::Entry* e = FindProperty(start, name, &holder);
     if (e == nullptr) return ActionValue();
-    const ActionValue method = e->Accessor() ? CallGetter(e->getter, super->thisValue, holder) : e->value;
+    const ActionValue method = e->Accessor() ? CallGetter(*e, super->thisValue, holder) : e->value;
     return Call(method, super->thisValue, args, holder);
   }
   if (noName) return Call(object, ActionValue(), args);
@@ -208,7 +208,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
       self = ActionValue::Object(clip);
       if (VariableStore::Entry* e = t->Variables().FindEntry(*name.StringRep())) {
         if (PropertyFlag::VisibleTo(e->flags, version_)) {
-          const ActionValue method = e->Accessor() ? CallGetter(e->getter, self) : e->value;
+          const ActionValue method = e->Accessor() ? CallGetter(*e, self) : e->value;
           return Call(method, self, args, clip);
         }
       }
@@ -235,7 +235,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
   ScriptObject* holder = nullptr;
   if (start != nullptr) {
     if (VariableStore::Entry* e = FindProperty(start, name, &holder)) {
-      const ActionValue method = e->Accessor() ? CallGetter(e->getter, self, holder) : e->value;
+      const ActionValue method = e->Accessor() ? CallGetter(*e, self, holder) : e->value;
       if (Abnormal()) return ActionValue();
       return Call(method, self, args, holder);
     }

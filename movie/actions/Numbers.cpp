@@ -109,34 +109,38 @@ bool ParseNumber(const std::string& text, int swfVersion, double& value) {
 
   if (swfVersion >= 6 && end - begin > 2 && text[begin] == '0' &&
       (text[begin + 1] == 'x' || text[begin + 1] == 'X')) {
-    // "0x1F", and "0x-1F" for a negative one.
+    // "0x1F", and "0x-1F" for a negative one; a 32-bit integer, digits past
+    // that wrap around.
     std::size_t i = begin + 2;
     const bool negative = text[i] == '-';
     if (negative) ++i;
     if (i == end) return false;
-    double result = 0.0;
+    std::uint32_t result = 0;
     for (; i < end; ++i) {
       const int d = DigitValue(text[i]);
       if (d < 0 || d >= 16) return false;
-      result = result * 16.0 + d;
+      result = result * 16u + static_cast<std::uint32_t>(d);
     }
-    value = negative ? -result : result;
+    const double signedResult = static_cast<double>(static_cast<std::int32_t>(result));
+    value = negative ? -signedResult : signedResult;
     return true;
   }
-  if (swfVersion >= 6) {
-    // A leading zero makes octal of a text of octal digits ("010" is 8).
+  if (swfVersion >= 6 && begin == 0) {
+    // A leading zero makes octal of a text of octal digits ("010" is 8, but
+    // " 010" is 10); a 32-bit integer, as hexadecimal is.
     std::size_t i = begin;
     const bool negative = text[i] == '-';
     if (text[i] == '-' || text[i] == '+') ++i;
     if (end - i > 1 && text[i] == '0') {
       bool octal = true;
-      double result = 0.0;
+      std::uint32_t result = 0;
       for (std::size_t k = i + 1; k < end && octal; ++k) {
         if (text[k] < '0' || text[k] > '7') octal = false;
-        else result = result * 8.0 + (text[k] - '0');
+        else result = result * 8u + static_cast<std::uint32_t>(text[k] - '0');
       }
       if (octal) {
-        value = negative ? -result : result;
+        const double signedResult = static_cast<double>(static_cast<std::int32_t>(result));
+        value = negative ? -signedResult : signedResult;
         return true;
       }
     }

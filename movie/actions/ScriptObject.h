@@ -188,6 +188,7 @@ class ArrayObject : public ScriptObject {
   struct Element {
     ActionValue value;
     std::uint32_t order = 0;  // 0: a hole
+    std::uint16_t flags = 0;  // PropertyFlag, as ASSetPropFlags set them
   };
   std::vector<Element> elements;
   double length = 0;

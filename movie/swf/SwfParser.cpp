@@ -135,8 +135,13 @@ class TimelineReader {
   // declared, as the platform's player plays it.
   bool Read(SwfReader& r, TimelineDefinition& timeline, bool isRoot) {
     int frame = 0;
-    const auto done = [&] {
+    const auto done = [&](bool ended) {
       if (frame > 0) timeline.frameCount = frame;
+      if (!isRoot) {
+        const bool partial = static_cast<int>(timeline.frames.size()) > frame;
+        if (partial) timeline.frameCount = frame + 1;
+        timeline.complete = ended && !partial;
+      }
       return true;
     };
     while (r.Remaining() > 0) {
@@ -146,14 +151,14 @@ class TimelineReader {
       if (length == 0x3F) length = r.U32();
       if (r.Failed() || length > r.Remaining()) return false;
       SwfReader body = r.Sub(length);
-      if (code == kTagEnd) return done();
+      if (code == kTagEnd) return done(true);
       if (code == kTagShowFrame) {
         if (frame < 0xFFFF) ++frame;
         continue;
       }
       if (!ReadTag(code, body, timeline, frame, isRoot)) return false;
     }
-    return done();
+    return done(false);
   }
 
  private:
@@ -489,6 +494,7 @@ class TimelineReader {
     const std::uint16_t frames = body.U16();
     if (body.Failed()) return true;
     sprite->timeline.frameCount = frames == 0 ? 1 : frames;
+    sprite->timeline.byteSize = static_cast<std::uint32_t>(body.Remaining());
     // A fault inside the sprite's tags keeps what was read before it; the
     // sprite's own length already bounds them, so the movie reads on.
     const bool ok = Read(body, sprite->timeline, false);

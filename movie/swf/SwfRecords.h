@@ -153,6 +153,14 @@ struct TimelineDefinition {
   int frameCount = 1;
   std::vector<FrameRecord> frames;
   std::map<std::string, int> labels;  // first frame with each label
+  // A sprite's tag stream in bytes, as the file holds it (0 for the main
+  // timeline, whose size is the movie's).
+  std::uint32_t byteSize = 0;
+  // False for a sprite whose tags end without an End tag, or with tags
+  // after its last ShowFrame (which make one more frame): the platform's
+  // player waits for the rest, so such a sprite plays to its last frame
+  // and stays there.
+  bool complete = true;
   int FrameCount() const { return frameCount; }
   // The records of frame n (0 is the first); an empty record outside the
   // frames the movie reached.

@@ -85,10 +85,10 @@ void WritePlacementProperty(DisplayObject& object, TargetProperty property, doub
   };
   switch (property) {
     case TargetProperty::X:
-      m.translateX = RoundToInt32(value * 20.0);
+      m.translateX = TruncateToInt32(value * 20.0);
       break;
     case TargetProperty::Y:
-      m.translateY = RoundToInt32(value * 20.0);
+      m.translateY = TruncateToInt32(value * 20.0);
       break;
     case TargetProperty::XScale:
       compose(value / 100.0, yScale, rotation);

@@ -147,8 +147,9 @@ void MovieClip::Tick() {
     if (currentFrame_ + 1 < total) {
       EnterFrame(currentFrame_ + 1);
     } else if (parent_ != nullptr || player_.Loop()) {
-      // Sprites always loop; the root loops when the control's loop is set.
-      if (total > 1) JumpTo(0);
+      // Sprites loop (unless their frames were cut short); the root loops
+      // when the control's loop is set.
+      if (total > 1 && (parent_ == nullptr || timeline_.complete)) JumpTo(0);
     } else {
       playing_ = false;
     }
@@ -721,6 +722,10 @@ ActionTarget* MovieClip::Duplicate(const std::string& name, int depth) {
     copy->drawing_ = drawing_;
     copy->penX_ = penX_;
     copy->penY_ = penY_;
+    copy->filling_ = filling_;
+    copy->drawnAny_ = drawnAny_;
+    copy->fillStartX_ = fillStartX_;
+    copy->fillStartY_ = fillStartY_;
   }
   return copy;
 }

@@ -102,6 +102,7 @@ class MovieClip : public ActionTarget {
   bool GotoLabel(const std::string& label, bool play) override;
   int CurrentFrame() const override { return currentFrame_; }
   int TotalFrames() const override { return timeline_.FrameCount(); }
+  std::int64_t DefinitionBytes() const override { return parent_ == nullptr ? -1 : std::int64_t{timeline_.byteSize}; }
   bool Playing() const override { return playing_; }
   bool IsButton() const override { return button_; }
   ActionTarget* Parent() override { return parent_; }

@@ -209,9 +209,17 @@ void MoviePlayer::Instantiate(MovieClip& clip, bool placedByTimeline) {
     const std::string symbol = ExportName(clip.CharacterId());
     if (!symbol.empty()) SetTargetClass(clip, symbol, context_);
     if (HasClipAction(clip, ClipEvent::Initialize)) Queue(Init, QueuedAction{&clip, nullptr, ClipEvent::Initialize});
+    const bool loadQueued = QueueEvent(clip, ClipEvent::Load);
     if (!symbol.empty() || HasClipAction(clip, ClipEvent::Construct)) {
-      Queue(Construct, QueuedAction{&clip, nullptr, ClipEvent::Construct});
+      Queue(Construct, QueuedAction{&clip, nullptr, ClipEvent::Construct, !loadQueued && !symbol.empty()});
     }
+    return;
+  }
+  // A symbol attached by script gets its class right after this, so its
+  // load event is looked at only when it runs.
+  if (clip.CharacterId() != 0 && !ExportName(clip.CharacterId()).empty()) {
+    Queue(Normal, QueuedAction{&clip, nullptr, ClipEvent::Load});
+    return;
   }
   QueueEvent(clip, ClipEvent::Load);
 }
@@ -270,12 +278,13 @@ void MoviePlayer::QueueInitActions(MovieClip& root, const FrameRecord& frame) {
   }
 }
 
-void MoviePlayer::QueueEvent(MovieClip& clip, std::uint32_t event) {
+bool MoviePlayer::QueueEvent(MovieClip& clip, std::uint32_t event) {
   if (!HasClipAction(clip, event)) {
     const char* method = MethodOf(event);
-    if (method == nullptr || !TargetHasMethod(clip, method, context_)) return;
+    if (method == nullptr || !TargetHasMethod(clip, method, context_)) return false;
   }
   Queue(Normal, QueuedAction{&clip, nullptr, event});
+  return true;
 }
 
 bool MoviePlayer::QueueUnload(MovieClip& clip) {
@@ -337,6 +346,7 @@ void MoviePlayer::RunActions() {
     } else if (action.event == ClipEvent::Construct) {
       if (clip.Removed()) continue;
       ConstructTarget(clip, ExportName(clip.CharacterId()), context_);
+      if (action.loadAfter) QueueEvent(clip, ClipEvent::Load);
       if (const std::vector<ClipActionRecord>* actions = clip.ClipActions()) {
         const auto keep = clip.clipActions_;
         for (const ClipActionRecord& record : *actions) {

@@ -120,7 +120,8 @@ class MoviePlayer {
   // The DoInitAction blocks of a frame of the root that have not run yet.
   void QueueInitActions(MovieClip& root, const FrameRecord& frame);
   // Queues an event of clip when it has a handler for it.
-  void QueueEvent(MovieClip& clip, std::uint32_t event);
+  // False when the clip has nothing for the event.
+  bool QueueEvent(MovieClip& clip, std::uint32_t event);
   // Queues the unload event of a removed instance; false when it has no
   // handler (then its script object can go at once).
   bool QueueUnload(MovieClip& clip);
@@ -144,6 +145,9 @@ class MoviePlayer {
     MovieClip* clip = nullptr;
     const ByteBlock* code = nullptr;  // frame or init actions
     std::uint32_t event = 0;          // else: a clip event
+    // Construct: the load event still to queue once the class is known
+    // (an init action may register it after the instance was placed).
+    bool loadAfter = false;
   };
   void Queue(Priority priority, QueuedAction action);
   void RunEvent(MovieClip& clip, std::uint32_t event);

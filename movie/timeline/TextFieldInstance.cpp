@@ -76,12 +76,13 @@ double TextFieldInstance::GetDisplayProperty(TargetProperty property) const {
 void TextFieldInstance::SetDisplayProperty(TargetProperty property, double value) {
   if (self_ == nullptr || std::isnan(value)) return;
   // A field's _width and _height are its box, not a scale.
+  // Whole twips, the fraction cut off.
   if (property == TargetProperty::Width) {
-    if (value >= 0) data_.width = value;
+    if (value >= 0) data_.width = TruncateToInt32(value * 20.0) / 20.0;
     return;
   }
   if (property == TargetProperty::Height) {
-    if (value >= 0) data_.height = value;
+    if (value >= 0) data_.height = TruncateToInt32(value * 20.0) / 20.0;
     return;
   }
   WritePlacementProperty(*self_, property, value, nullptr);

@@ -349,6 +349,67 @@ TEST(ActionBudget, EndlessRecursionStopsTheRunAtTheCallDepthCap) {
   EXPECT_TRUE(movie.traces.empty());
 }
 
+// o.addProperty("p", getter, setter) with the functions on the stack.
+void AddProperty(ActionWriter& w, const ActionWriter& getter, const ActionWriter* setter) {
+  if (setter != nullptr) w.DefineFunction("", {"v"}, *setter);
+  else w.PushNull();
+  w.DefineFunction("", {}, getter).PushString("p").PushInteger(3);
+  w.PushString("o").Op(Op::GetVariable).PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+}
+
+void CountCall(ActionWriter& w) {
+  w.PushString("n").PushString("n").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable);
+}
+
+TEST(ActionCaps, AccessorsAndWatchersRecurseOnlySoDeepPerProperty) {
+  // A setter and a watcher that assign their own property again.
+  for (const bool watcher : {false, true}) {
+    SCOPED_TRACE(watcher ? "watcher" : "setter");
+    Movie movie(7);
+    ActionWriter reassign;
+    CountCall(reassign);
+    reassign.PushString("o").Op(Op::GetVariable).PushString("p").PushString("again").Op(Op::SetMember);
+    reassign.PushString("back").Op(Op::Return);
+    ActionWriter getter;
+    getter.PushString("g").Op(Op::Return);
+    ActionWriter w;
+    w.PushString("n").PushInteger(0).Op(Op::SetVariable);
+    w.PushString("o").PushInteger(0).Op(Op::InitObject).Op(Op::SetVariable);
+    if (watcher) {
+      w.DefineFunction("", {}, reassign).PushString("p").PushInteger(2);
+      w.PushString("o").Op(Op::GetVariable).PushString("watch").Op(Op::CallMethod).Op(Op::Pop);
+    } else {
+      AddProperty(w, getter, &reassign);
+    }
+    w.PushString("o").Op(Op::GetVariable).PushString("p").PushString("first").Op(Op::SetMember);
+    w.PushString("n").Op(Op::GetVariable).Op(Op::Trace);
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+    EXPECT_EQ(movie.traces, (std::vector<std::string>{"65"}));
+  }
+}
+
+TEST(ActionCaps, AccessorDefinedAnewInItsGetterStopsAtTheCallDepthCap) {
+  // Each call deletes the property and defines it again, so no depth per
+  // property holds it: the call depth cap ends the run.
+  Movie movie(7);
+  ActionWriter getter;
+  CountCall(getter);
+  getter.PushString("o").Op(Op::GetVariable).PushString("p").Op(Op::Delete).Op(Op::Pop);
+  getter.PushNull().PushString("g").Op(Op::GetVariable).PushString("p").PushInteger(3);
+  getter.PushString("o").Op(Op::GetVariable).PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+  getter.PushString("o").Op(Op::GetVariable).PushString("p").Op(Op::GetMember).Op(Op::Return);
+  ActionWriter w;
+  w.PushString("n").PushInteger(0).Op(Op::SetVariable);
+  w.PushString("o").PushInteger(0).Op(Op::InitObject).Op(Op::SetVariable);
+  w.PushString("g").DefineFunction("", {}, getter).Op(Op::SetVariable);
+  w.PushNull().PushString("g").Op(Op::GetVariable).PushString("p").PushInteger(3);
+  w.PushString("o").Op(Op::GetVariable).PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString("o").Op(Op::GetVariable).PushString("p").Op(Op::GetMember).Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Faulted);
+  EXPECT_TRUE(movie.traces.empty());
+  EXPECT_LE(std::stoi(movie.Variable("n")), static_cast<int>(ActionContext::MaxCallDepth));
+}
+
 TEST(ActionCaps, StackAndStringGrowthFaultInsteadOfExhaustingMemory) {
   {
     Movie movie;
@@ -526,7 +587,7 @@ TEST(ActionTimeline, TimelineActionsReachTheirTimeline) {
   w.GotoFrame(3);
   w.GotoLabel("intro");
   w.PushInteger(5).GotoFrame2(true);
-  w.PushInteger(2).GotoFrame2(false, 10);
+  w.PushInteger(2).GotoFrame2(false, 10);  // past the last frame: the last
   w.PushString("intro").GotoFrame2(true);
   w.PushString("mc:3").GotoFrame2(true);
   w.PushString("/mc:start").GotoFrame2(false);
@@ -538,7 +599,7 @@ TEST(ActionTimeline, TimelineActionsReachTheirTimeline) {
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
   EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{
                                     "Stop", "Play", "NextFrame", "PreviousFrame", "GotoFrame 3 stop",
-                                    "GotoLabel intro stop", "GotoFrame 4 play", "GotoFrame 11 stop",
+                                    "GotoLabel intro stop", "GotoFrame 4 play", "GotoFrame 9 stop",
                                     "GotoLabel intro play", "mc: GotoFrame 2 play", "mc: GotoLabel start stop",
                                     "mc: GotoFrame 2 stop", "Play"}));
 }

@@ -90,6 +90,26 @@ TEST(ResolveTarget, VariableHoldingATimelineStandsForIt) {
   EXPECT_EQ(ResolveTarget(tree.root, tree.root, "self", false), &old);
 }
 
+TEST(LevelNames, LevelAndFlashNameLevelsThatWrapAt32Bits) {
+  const struct {
+    const char* name;
+    bool isLevel;
+    int level;
+  } rows[] = {
+      {"_level0", true, 0},   {"_level", true, 0},        {"_flash", true, 0},
+      {"_flash3", true, 3},   {"_level0abc", true, 0},    {"_level4294967296", true, 0},
+      {"_level4294967297", true, 1}, {"_level2147483648", true, -2147483647 - 1},
+      {"_level-1", false, 0}, {"_levelx", false, 0},      {"_lev", false, 0},
+  };
+  for (const auto& row : rows) {
+    int level = 12345;
+    EXPECT_EQ(LevelOfName(row.name, false, level), row.isLevel) << row.name;
+    if (row.isLevel) {
+      EXPECT_EQ(level, row.level) << row.name;
+    }
+  }
+}
+
 TEST(TargetPaths, SlashAndDotFormsOfEachTimeline) {
   Tree tree;
   EXPECT_EQ(SlashTargetPath(tree.root), "/");

@@ -64,6 +64,26 @@ TEST(Numbers, TextsReadTheSameInEveryLocaleAndPastADoublesRange) {
     EXPECT_TRUE(ParseNumber(row.text, 10, value)) << row.text;
     EXPECT_EQ(value, row.value) << row.text;
   }
+  // Octal and hexadecimal texts are 32-bit integers that wrap around;
+  // octal needs its leading zero first in the text.
+  const struct {
+    const char* text;
+    double value;
+  } integers[] = {
+      {"0x10", 16},
+      {"0x1999999981ffffff", -2113929217},
+      {"0xFFFFFFFF", -1},
+      {"0x-1F", -31},
+      {"010", 8},
+      {" 010", 10},
+      {"037777777777", -1},
+      {"-037777777777", 1},
+  };
+  for (const auto& row : integers) {
+    double value = -1;
+    EXPECT_TRUE(ParseNumber(row.text, 7, value)) << row.text;
+    EXPECT_EQ(value, row.value) << row.text;
+  }
   // parseInt and parseFloat skip the same white space as Number does.
   EXPECT_EQ(ParseIntPrefix("\f\v 12px", 0), 12);
   EXPECT_EQ(ParseFloatPrefix("\f1.5e1x"), 15);

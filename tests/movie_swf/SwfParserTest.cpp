@@ -137,6 +137,37 @@ TEST(SwfParser, UnknownTagsAreSkippedAndCountZeroMeansOneFrame) {
   EXPECT_EQ(movie->root.Frame(0).displayList.size(), 1u);
 }
 
+TEST(SwfParser, SpritesCutShortKeepTheirLastPartialFrame) {
+  const Bytes action = DoAction({});
+  SpriteBuilder whole;
+  whole.AddTag(kDoActionTag, action).ShowFrame().AddTag(kDoActionTag, action).ShowFrame();
+  SpriteBuilder trailing;
+  trailing.AddTag(kDoActionTag, action).ShowFrame().AddTag(kDoActionTag, action);
+  Bytes unended = {3, 0, 5, 0};  // declares 5 frames, has one, no End tag
+  for (const Bytes& tag : {Tag(kDoActionTag, action), Tag(kShowFrameTag, {})}) {
+    unended.insert(unended.end(), tag.begin(), tag.end());
+  }
+  SwfBuilder b;
+  b.AddTag(kDefineSpriteTag, whole.Build(1)).AddTag(kDefineSpriteTag, trailing.Build(2));
+  b.AddTag(kDefineSpriteTag, unended).ShowFrame().End();
+  auto movie = Parse(b.Build());
+  ASSERT_TRUE(movie);
+  ASSERT_EQ(movie->sprites.size(), 3u);
+  const TimelineDefinition& t1 = movie->sprites.at(1)->timeline;
+  const TimelineDefinition& t2 = movie->sprites.at(2)->timeline;
+  const TimelineDefinition& t3 = movie->sprites.at(3)->timeline;
+  EXPECT_EQ(t1.FrameCount(), 2);
+  EXPECT_TRUE(t1.complete);
+  EXPECT_EQ(t1.byteSize, whole.Build(1).size() - 4);
+  EXPECT_EQ(t2.FrameCount(), 2);  // the actions after the last ShowFrame are a frame
+  EXPECT_FALSE(t2.complete);
+  EXPECT_EQ(t2.Frame(1).actions.size(), 1u);
+  EXPECT_EQ(t3.FrameCount(), 1);
+  EXPECT_FALSE(t3.complete);
+  EXPECT_EQ(t3.byteSize, unended.size() - 4);
+  EXPECT_TRUE(movie->root.complete);
+}
+
 TEST(SwfParser, RefusesWhatIsNotAnUncompressedMovie) {
   const Bytes good = SwfBuilder().ShowFrame().End().Build();
   struct Case {
