@@ -295,6 +295,11 @@ class Interpreter {
   ActionValue Name(const char* name) { return ActionValue::String(name); }
   // instanceof, and CastOp when cast is set.
   bool IsInstanceOf(const ActionValue& value, const ActionValue& constructor, bool cast = false);
+  // The same for a built-in class the runtime keeps (null: no such class,
+  // so nothing is an instance of it).
+  bool IsInstanceOf(const ActionValue& value, ScriptObject* constructor) {
+    return constructor != nullptr && IsInstanceOf(value, ActionValue::Object(constructor));
+  }
 
   // Variables (names and paths) as the frame sees them.
   ActionValue GetVariable(Frame& f, const ActionValue& name);
