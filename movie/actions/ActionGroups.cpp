@@ -25,7 +25,7 @@ std::string CharacterText(std::uint32_t code) {
 // The group table: which action codes each group handles. A code in no
 // group is skipped by its length: the actions the control has no effect for
 // (ToggleQuality, StopSounds, EndDrag, ...) and unknown ones.
-Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
+std::array<Interpreter::Group, 256> Interpreter::MakeGroupTable() {
   namespace Op = ActionCode;
   struct Entry {
     Group group;
@@ -61,15 +61,14 @@ Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
       {&Interpreter::Services,
        {Op::Trace, Op::GetTime, Op::RandomNumber, Op::GetUrl2, Op::Call}},
   };
-  static const std::array<Group, 256> kByCode = [] {
-    std::array<Group, 256> byCode{};
-    for (const Entry& entry : kTable) {
-      for (std::uint8_t c : entry.codes) byCode[c] = entry.group;
-    }
-    return byCode;
-  }();
-  return kByCode[code];
+  std::array<Group, 256> byCode{};
+  for (const Entry& entry : kTable) {
+    for (std::uint8_t c : entry.codes) byCode[c] = entry.group;
+  }
+  return byCode;
 }
+
+const std::array<Interpreter::Group, 256> Interpreter::kGroups = Interpreter::MakeGroupTable();
 
 // Stack and arithmetic: the constant pool, pushes, registers, the arithmetic
 // of both generations and the bit operations.
@@ -698,7 +697,7 @@ Outcome Interpreter::ControlFlowAndFunctions(Frame& f, Action& action) {
         thisValue = ClipValue(Base(f));
       }
       // super(...) of a constructor is called by the name super.
-      ActionValue value = dynamic_cast<SuperObject*>(function.ObjectValue()) != nullptr
+      ActionValue value = AsSuper(function.ObjectValue()) != nullptr
                               ? CallMethod(function, ActionValue(), StackArguments(count))
                               : Call(function, thisValue, StackArguments(count));
       Drop(count);
