@@ -122,6 +122,9 @@ ActionValue Push(NativeCall& c) {
   Elements e(c);
   if (!e.Valid()) return ActionValue();
   double length = e.Length();
+  // An object posing as an array may have any length: one that is no
+  // count (NaN, negative) starts from 0, a fraction from its whole part.
+  length = length > 0 ? std::floor(length) : 0;
   for (std::size_t i = 0; i < c.Count(); ++i) {
     if (length >= ArrayObject::MaxLength) break;
     e.Set(static_cast<std::uint32_t>(length), c.Arg(i));
@@ -442,7 +445,8 @@ ActionValue SortOn(NativeCall& c) {
 
 std::string JoinArray(NativeCall& c, ScriptObject* object, const std::string& separator) {
   const ActionValue self = ActionValue::Object(object);
-  const double length = std::min(c.vm.ArrayLength(object), kMaxWalk);
+  double length = std::min(c.vm.ArrayLength(object), kMaxWalk);
+  if (!(length > 0)) length = 0;  // NaN or negative: nothing to join
   std::string out;
   auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object) : nullptr;
   for (double i = 0; i < length; ++i) {

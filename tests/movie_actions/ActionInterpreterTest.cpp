@@ -614,6 +614,50 @@ TEST(ActionTimeline, WaitForFrameSkipsWhileFramesAreMissing) {
   EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{"Play", "NextFrame"}));
 }
 
+// The default sort compares texts: primitives turned into text once, an
+// object through its own toString; the numeric flag compares numbers.
+TEST(ActionArrays, SortComparesTextsUnlessAskedForNumbers) {
+  Movie movie(8);
+  ActionWriter toString;
+  toString.PushString("k").Op(Op::Return);
+  ActionWriter w;
+  w.PushInteger(0).Op(Op::InitObject).StoreRegister(1).Op(Op::Pop);
+  w.PushRegister(1).PushString("toString").DefineFunction("", {}, toString).Op(Op::SetMember);
+  // [10, 9, "1", true, null, o, 2.5].sort()
+  w.PushDouble(2.5).PushRegister(1).PushNull().PushBoolean(true).PushString("1").PushInteger(9).PushInteger(10);
+  w.PushInteger(7).Op(Op::InitArray).StoreRegister(2).Op(Op::Pop);
+  w.PushInteger(0).PushRegister(2).PushString("sort").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString(",").PushInteger(1).PushRegister(2).PushString("join").Op(Op::CallMethod).Op(Op::Trace);
+  // [10, 9, 100, 2.5].sort(Array.NUMERIC)
+  w.PushDouble(2.5).PushInteger(100).PushInteger(9).PushInteger(10).PushInteger(4).Op(Op::InitArray);
+  w.StoreRegister(3).Op(Op::Pop);
+  w.PushInteger(16).PushInteger(1).PushRegister(3).PushString("sort").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString(",").PushInteger(1).PushRegister(3).PushString("join").Op(Op::CallMethod).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"1,10,2.5,9,k,null,true", "2.5,9,10,100"}));
+}
+
+// Array methods called on an object whose length is no count (found by
+// the actions fuzz target: a NaN length was converted to an integer).
+TEST(ActionArrays, MethodsOnObjectsWithLengthsThatAreNoCount) {
+  for (const char* length : {"many", "-3"}) {
+    Movie movie(8);
+    ActionWriter w;
+    w.PushInteger(0).Op(Op::InitObject).StoreRegister(1).Op(Op::Pop);
+    w.PushRegister(1).PushString("length").PushString(length).Op(Op::ToNumber).Op(Op::SetMember);
+    // trace(Array.prototype.join.call(o)); trace(Array.prototype.push.call(o, "v"));
+    for (const char* method : {"join", "push"}) {
+      if (std::string(method) == "push") w.PushString("v");
+      w.PushRegister(1).PushInteger(std::string(method) == "push" ? 2 : 1);
+      w.PushString("Array").Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember);
+      w.PushString(method).Op(Op::GetMember).PushString("call").Op(Op::CallMethod).Op(Op::Trace);
+    }
+    w.PushString("after").Op(Op::Trace);
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Completed) << length;
+    EXPECT_EQ(movie.traces, (std::vector<std::string>{"", "1", "after"})) << length;
+  }
+}
+
 TEST(ActionServices, TraceTimeAndRandomUseTheContext) {
   Movie movie;
   movie.context.elapsedMilliseconds = [] { return 1234u; };
