@@ -658,6 +658,24 @@ TEST(ActionArrays, MethodsOnObjectsWithLengthsThatAreNoCount) {
   }
 }
 
+// What the variables of timelines below the root hold survives a
+// collection between frames (found by the actions fuzz target: the test
+// timeline did not show its children to the collector).
+TEST(ActionGarbage, CollectionKeepsWhatEveryTimelineHolds) {
+  Movie movie(8);
+  FakeTimeline& inner = movie.Child().AddChild("inner");
+  ActionWriter store;
+  store.PushString("kept").PushInteger(7).PushInteger(1).Op(Op::InitArray).Op(Op::SetVariable);
+  ASSERT_EQ(movie.Run(store, &inner), ActionRunResult::Completed);
+  ASSERT_EQ(movie.Run(store, &movie.Child()), ActionRunResult::Completed);
+  CollectGarbage(movie.root, movie.context);
+  ActionWriter read;
+  read.PushString("kept").Op(Op::GetVariable).PushString("0").Op(Op::GetMember).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(read, &inner), ActionRunResult::Completed);
+  ASSERT_EQ(movie.Run(read, &movie.Child()), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"7", "7"}));
+}
+
 TEST(ActionServices, TraceTimeAndRandomUseTheContext) {
   Movie movie;
   movie.context.elapsedMilliseconds = [] { return 1234u; };
