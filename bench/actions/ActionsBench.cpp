@@ -35,7 +35,7 @@ using namespace Halvane;
 
 // Iterations of each loop of the workload, and calls per run of Node.
 constexpr int kSize = 1000;
-constexpr int kNodeCalls = 20;
+constexpr int kNodeCalls = 50;
 
 class LoadedWorkload {
  public:
@@ -75,7 +75,11 @@ std::string NodeProgram() {
   return chosen != nullptr && *chosen != '\0' ? chosen : "node";
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// Quoted only when it has to be: cmd.exe drops the outer quotes of a
+// command line that starts with one.
+std::string Quoted(const std::string& text) {
+  return text.find(' ') == std::string::npos ? text : "\"" + text + "\"";
+}
 
 // Runs a command with its standard output (and error) in files of the
 // temporary folder; the output text, or nothing when the command failed.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,32 +37,61 @@ class Names {
 };
 
 // ActionWriter with the pool's names and the shapes of statements a
-// compiler emits: loops, member access, calls.
+// compiler emits: loops, member access, calls. Values pushed one after the
+// other go into one Push action, as compilers write them.
 class Code {
  public:
   explicit Code(Names& names) : names_(names) {}
-  ActionWriter w;
 
   Code& Str(const std::string& text) {
-    w.PushConstant(names_.Of(text));
-    return *this;
+    const std::uint16_t index = names_.Of(text);
+    if (index < 256) return Value(Op::PushType::Constant8, {static_cast<std::uint8_t>(index)});
+    return Value(Op::PushType::Constant16, {static_cast<std::uint8_t>(index & 0xFF), static_cast<std::uint8_t>(index >> 8)});
   }
   Code& Int(std::int32_t value) {
-    w.PushInteger(value);
-    return *this;
+    const auto bits = static_cast<std::uint32_t>(value);
+    return Value(Op::PushType::Integer, {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+                                         static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)});
   }
-  Code& Reg(std::uint8_t r) {
-    w.PushRegister(r);
-    return *this;
-  }
+  Code& Reg(std::uint8_t r) { return Value(Op::PushType::Register, {r}); }
+  Code& Null() { return Value(Op::PushType::Null, {}); }
+  Code& Undefined() { return Value(Op::PushType::Undefined, {}); }
   Code& Do(std::uint8_t code) {
-    w.Op(code);
+    Writer().Op(code);
     return *this;
   }
   // Pops the top of the stack into register r.
   Code& Store(std::uint8_t r) {
-    w.StoreRegister(r).Op(Op::Pop);
+    Writer().StoreRegister(r).Op(Op::Pop);
     return *this;
+  }
+  // Stores the top of the stack into register r and keeps it.
+  Code& Keep(std::uint8_t r) {
+    Writer().StoreRegister(r);
+    return *this;
+  }
+  Code& Label(const std::string& label) {
+    Writer().Label(label);
+    return *this;
+  }
+  Code& Jump(const std::string& label) {
+    Writer().Jump(label);
+    return *this;
+  }
+  Code& If(const std::string& label) {
+    Writer().If(label);
+    return *this;
+  }
+  Code& Function(const std::string& name, std::uint8_t registers, std::uint16_t flags,
+                 const std::vector<ActionWriter::Parameter>& parameters, Code& body) {
+    Writer().DefineFunction2(name, registers, flags, parameters, body.Writer());
+    return *this;
+  }
+  // The writer with every pending value pushed.
+  ActionWriter& Writer() {
+    if (!pending_.empty()) w_.Op(Op::Push, pending_);
+    pending_.clear();
+    return w_;
   }
   // object.name with object on the stack.
   Code& Member(const std::string& name) { return Str(name).Do(Op::GetMember); }
@@ -76,21 +106,28 @@ class Code {
     const std::string top = NewLabel();
     const std::string end = NewLabel();
     Int(from).Store(i);
-    w.Label(top);
+    Label(top);
     Reg(i);
     limit();
-    Do(Op::Less2).Do(Op::Not);
-    w.If(end);
+    Do(Op::Less2).Do(Op::Not).If(end);
     body();
     if (step == 1) Reg(i).Do(Op::Increment).Store(i);
     else Reg(i).Int(step).Do(Op::Add2).Store(i);
-    w.Jump(top).Label(end);
+    Jump(top).Label(end);
     return *this;
   }
   std::string NewLabel() { return "L" + std::to_string(labels_++); }
 
  private:
+  Code& Value(std::uint8_t type, std::initializer_list<std::uint8_t> data) {
+    pending_.push_back(type);
+    pending_.insert(pending_.end(), data.begin(), data.end());
+    return *this;
+  }
+
   Names& names_;
+  ActionWriter w_;
+  Tools::Bytes pending_;
   int labels_ = 0;
 };
 
@@ -112,8 +149,7 @@ void AddToCheck(Code& c, const std::function<void()>& push) {
   c.Do(Op::Add2).Store(rCheck);
 }
 
-ActionWriter BenchBody(Names& names) {
-  Code c(names);
+void BenchBody(Code& c) {
   const auto n = [&c] { c.Reg(rN); };
   c.Int(0).Store(rCheck);
 
@@ -149,21 +185,21 @@ ActionWriter BenchBody(Names& names) {
   c.For(rI, 0, [&] { c.Reg(rS).Member("length"); }, [&] {
     const std::string skip = c.NewLabel();
     c.Method(rS, "charAt", 1, [&] { c.Reg(rI); }).Str("e").Do(Op::Equals2).Do(Op::Not);
-    c.w.If(skip);
+    c.If(skip);
     c.Reg(rVowels).Do(Op::Increment).Store(rVowels);
-    c.w.Label(skip);
+    c.Label(skip);
   });
   c.Int(0).Store(rFound);
   c.Method(rS, "indexOf", 1, [&] { c.Str("hov"); }).Store(rPos);
   {
     const std::string top = c.NewLabel();
     const std::string end = c.NewLabel();
-    c.w.Label(top);
+    c.Label(top);
     c.Reg(rPos).Int(0).Do(Op::Less2);
-    c.w.If(end);
+    c.If(end);
     c.Reg(rFound).Do(Op::Increment).Store(rFound);
     c.Method(rS, "indexOf", 2, [&] { c.Reg(rPos).Int(1).Do(Op::Add2).Str("hov"); }).Store(rPos);
-    c.w.Jump(top).Label(end);
+    c.Jump(top).Label(end);
   }
   c.Method(rS, "split", 1, [&] { c.Str("a"); }).Store(rParts);
   AddToCheck(c, [&] {
@@ -193,12 +229,10 @@ ActionWriter BenchBody(Names& names) {
     const std::string top = c.NewLabel();
     const std::string end = c.NewLabel();
     c.Reg(rObjs).Reg(rI).Do(Op::GetMember).Do(Op::Enumerate2);
-    c.w.Label(top);
-    c.w.StoreRegister(rKey).PushNull();
-    c.Do(Op::Equals2);
-    c.w.If(end);
+    c.Label(top);
+    c.Keep(rKey).Null().Do(Op::Equals2).If(end);
     c.Reg(rProps).Int(1).Do(Op::Add2).Store(rProps);
-    c.w.Jump(top).Label(end);
+    c.Jump(top).Label(end);
   }, 16);
   AddToCheck(c, [&] { c.Reg(rProps); });
 
@@ -211,13 +245,12 @@ ActionWriter BenchBody(Names& names) {
     // add(pt.sum()): a function in a register is called as a method
     // without a name.
     c.Method(rPt, "sum", 0, [] {}).Int(1).Reg(rAdd);
-    c.w.PushUndefined();
+    c.Undefined();
     c.Do(Op::CallMethod).Do(Op::Add2).Int(100003).Do(Op::Modulo).Store(rCalls);
   });
   AddToCheck(c, [&] { c.Reg(rCalls); });
 
   c.Reg(rCheck).Do(Op::Return);
-  return c.w;
 }
 
 }  // namespace
@@ -234,27 +267,28 @@ Tools::Bytes WorkloadMovie() {
   Code adder(names);
   adder.Reg(1).Str("k").Do(Op::GetVariable).Do(Op::Add2).Do(Op::Return);
   Code makeAdder(names);
-  makeAdder.w.DefineFunction2("", 2, kPlainFunction, {{1, "v"}}, adder.w);
+  makeAdder.Function("", 2, kPlainFunction, {{1, "v"}}, adder);
   makeAdder.Do(Op::Return);
-  const ActionWriter bench = BenchBody(names);
+  Code bench(names);
+  BenchBody(bench);
 
   Code frame(names);
-  frame.w.DefineFunction2("Point", 4, kMethod, {{2, "x"}, {3, "y"}}, point.w);
+  frame.Function("Point", 4, kMethod, {{2, "x"}, {3, "y"}}, point);
   frame.Str("Point").Do(Op::GetVariable).Member("prototype").Str("sum");
-  frame.w.DefineFunction2("", 2, kMethod, {}, sum.w);
+  frame.Function("", 2, kMethod, {}, sum);
   frame.Do(Op::SetMember);
   // k lives in the activation, where the closure finds it.
-  frame.w.DefineFunction2("makeAdder", 1, kPlainFunction, {{0, "k"}}, makeAdder.w);
-  frame.w.DefineFunction2("bench", kBenchRegisters, kPlainFunction, {{rN, "n"}}, bench);
+  frame.Function("makeAdder", 1, kPlainFunction, {{0, "k"}}, makeAdder);
+  frame.Function("bench", kBenchRegisters, kPlainFunction, {{rN, "n"}}, bench);
   // flash.external.ExternalInterface.addCallback("bench", null, bench)
-  frame.Str("bench").Do(Op::GetVariable).w.PushNull();
+  frame.Str("bench").Do(Op::GetVariable).Null();
   frame.Str("bench").Int(3).Str("flash").Do(Op::GetVariable).Member("external").Member("ExternalInterface");
   frame.Str("addCallback").Do(Op::CallMethod).Do(Op::Pop);
 
   ActionWriter actions;
   actions.ConstantPool(names.All());
   Tools::Bytes code = actions.Build();
-  const Tools::Bytes rest = frame.w.Build();
+  const Tools::Bytes rest = frame.Writer().Build();
   code.insert(code.end(), rest.begin(), rest.end());
 
   Tools::SwfBuilder movie;

@@ -91,6 +91,12 @@ VariableStore::Entry* VariableStore::Define(const ActionValue& name) {
   const std::uint32_t hash = key.StringRep()->Hash(caseSensitive_);
   if (Entry* e = FindEntry(key.StringValue(), hash)) return e;
   if (live_ >= MaxVariables) return nullptr;
+  if (entries_.empty()) {
+    // Most objects get a few properties: room for them at once rather
+    // than growing one at a time.
+    entries_.reserve(4);
+    hashes_.reserve(4);
+  }
   Entry entry;
   entry.name = std::move(key);
   entry.order = nextOrder_++;
