@@ -1,5 +1,6 @@
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -18,6 +19,17 @@ std::string CharacterText(std::uint32_t code) {
   std::string out;
   if (code != 0) AppendUtf8(out, code);
   return out;
+}
+
+// b % a. Loops count with whole numbers, whose remainder the integer unit
+// gives at a fraction of fmod's cost; it is the same number when the
+// dividend is not negative (no -0 to keep).
+double Remainder(double b, double a) {
+  constexpr double kExact = 9007199254740992.0;  // 2^53
+  if (b >= 0 && b < kExact && a != 0 && a > -kExact && a < kExact && b == std::trunc(b) && a == std::trunc(a)) {
+    return static_cast<double>(static_cast<std::int64_t>(b) % static_cast<std::int64_t>(a));
+  }
+  return std::fmod(b, a);
 }
 
 }  // namespace
@@ -139,7 +151,7 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
           }
           result = b / a;
           break;
-        default: result = std::fmod(b, a); break;
+        default: result = Remainder(b, a); break;
       }
       Push(ActionValue::Number(result));
       break;
