@@ -4,8 +4,11 @@
 // Input: byte 0 picks the movie version (1 to 16) and byte 1 the mode; the
 // rest is the payload. Mode bit 0 clear: the payload runs as a frame's
 // actions on the timeline that bits 1-2 pick (root, named child, child
-// without a name, grandchild), then every function the run registered for
-// external calls is called once, and a few variable paths are read back.
+// without a name, grandchild); the garbage collector runs, as between two
+// frames; every function the run registered for external calls is called
+// once; the payload runs again as the next frame's actions on what the
+// first run left (its prototypes, globals and timers), the collector runs
+// once more, and a few variable paths are read back.
 // Mode bit 0 set: the payload is an invoke request sent to a movie with one
 // registered callback, and also FlashVars text.
 #include <cstddef>
@@ -68,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if ((mode & 1) == 0) {
     FakeTimeline* const targets[] = {&root, &menu, &unnamed, &button};
-    RunActions(data, size, *targets[(mode >> 1) & 3], context);
+    FakeTimeline& target = *targets[(mode >> 1) & 3];
+    RunActions(data, size, target, context);
+    CollectGarbage(root, context);
     // Call whatever the run registered, with one argument.
     const std::vector<ExternalCallbacks::Callback> registered = callbacks.All();
     for (const auto& callback : registered) {
@@ -77,6 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                             {ActionValue::Number(2)}, root, context),
                          version);
     }
+    context.instructionBudget = 4000;
+    RunTimers(root, context, 1000.0);
+    context.instructionBudget = 4000;
+    RunActions(data, size, target, context);
+    CollectGarbage(root, context);
     std::string value;
     GetVariableText(root, "x", version, value);
     GetVariableText(root, "/menu/button:x", version, value);

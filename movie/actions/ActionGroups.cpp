@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -21,12 +22,23 @@ std::string CharacterText(std::uint32_t code) {
   return out;
 }
 
+// b % a. Loops count with whole numbers, whose remainder the integer unit
+// gives at a fraction of fmod's cost; it is the same number when the
+// dividend is not negative (no -0 to keep).
+double Remainder(double b, double a) {
+  constexpr double kExact = 9007199254740992.0;  // 2^53
+  if (b >= 0 && b < kExact && a != 0 && a > -kExact && a < kExact && b == std::trunc(b) && a == std::trunc(a)) {
+    return static_cast<double>(static_cast<std::int64_t>(b) % static_cast<std::int64_t>(a));
+  }
+  return std::fmod(b, a);
+}
+
 }  // namespace
 
 // The group table: which action codes each group handles. A code in no
 // group is skipped by its length: the actions the control has no effect for
 // (ToggleQuality, StopSounds, EndDrag, ...) and unknown ones.
-Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
+std::array<Interpreter::Group, 256> Interpreter::MakeGroupTable() {
   namespace Op = ActionCode;
   struct Entry {
     Group group;
@@ -62,15 +74,14 @@ Interpreter::Group Interpreter::GroupOf(std::uint8_t code) {
       {&Interpreter::Services,
        {Op::Trace, Op::GetTime, Op::RandomNumber, Op::GetUrl2, Op::Call}},
   };
-  static const std::array<Group, 256> kByCode = [] {
-    std::array<Group, 256> byCode{};
-    for (const Entry& entry : kTable) {
-      for (std::uint8_t c : entry.codes) byCode[c] = entry.group;
-    }
-    return byCode;
-  }();
-  return kByCode[code];
+  std::array<Group, 256> byCode{};
+  for (const Entry& entry : kTable) {
+    for (std::uint8_t c : entry.codes) byCode[c] = entry.group;
+  }
+  return byCode;
 }
+
+const std::array<Interpreter::Group, 256> Interpreter::kGroups = Interpreter::MakeGroupTable();
 
 // Stack and arithmetic: the constant pool, pushes, registers, the arithmetic
 // of both generations and the bit operations.
@@ -141,7 +152,7 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
           }
           result = b / a;
           break;
-        default: result = std::fmod(b, a); break;
+        default: result = Remainder(b, a); break;
       }
       Push(ActionValue::Number(result));
       break;
@@ -734,7 +745,7 @@ Outcome Interpreter::ControlFlowAndFunctions(Frame& f, Action& action) {
         thisValue = ClipValue(Base(f));
       }
       // super(...) of a constructor is called by the name super.
-      ActionValue value = dynamic_cast<SuperObject*>(function.ObjectValue()) != nullptr
+      ActionValue value = AsSuper(function.ObjectValue()) != nullptr
                               ? CallMethod(function, ActionValue(), StackArguments(count))
                               : Call(function, thisValue, StackArguments(count));
       Drop(count);

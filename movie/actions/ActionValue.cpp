@@ -29,9 +29,9 @@ bool ScriptString::IsAscii() const noexcept {
   return ascii_ == 1;
 }
 
-const std::string& ActionValue::StringValue() const noexcept {
+const std::string& ActionValue::EmptyText() noexcept {
   static const std::string empty;
-  return type_ == ActionValueType::String ? text_->Text() : empty;
+  return empty;
 }
 
 ActionValue ActionValue::Object(ScriptObject* object) {

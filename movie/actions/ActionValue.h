@@ -156,7 +156,10 @@ class ActionValue {
   // Raw parts; meaningful only for the matching type.
   bool BooleanValue() const noexcept { return boolean_; }
   double NumberValue() const noexcept { return number_; }
-  const std::string& StringValue() const noexcept;  // "" unless a string
+  // "" unless a string. Read at nearly every action, so inline.
+  const std::string& StringValue() const noexcept {
+    return type_ == ActionValueType::String ? text_->Text() : EmptyText();
+  }
   ScriptString* StringRep() const noexcept { return type_ == ActionValueType::String ? text_ : nullptr; }
   ScriptObject* ObjectValue() const noexcept { return IsObject() ? object_ : nullptr; }
 
@@ -177,6 +180,7 @@ class ActionValue {
   const char* TypeOf() const;
 
  private:
+  static const std::string& EmptyText() noexcept;
   void Drop() noexcept {
     if (type_ == ActionValueType::String) text_->Release();
   }

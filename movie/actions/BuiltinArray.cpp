@@ -122,6 +122,9 @@ ActionValue Push(NativeCall& c) {
   Elements e(c);
   if (!e.Valid()) return ActionValue();
   double length = e.Length();
+  // An object posing as an array may have any length: one that is no
+  // count (NaN, negative) starts from 0, a fraction from its whole part.
+  length = length > 0 ? std::floor(length) : 0;
   for (std::size_t i = 0; i < c.Count(); ++i) {
     if (length >= ArrayObject::MaxLength) break;
     e.Set(static_cast<std::uint32_t>(length), c.Arg(i));
@@ -334,24 +337,34 @@ Compare FlagCompare(Interpreter& vm, int flags) {
     // Undefined goes after everything.
     if (a.IsUndefined() || b.IsUndefined()) return a.IsUndefined() ? (b.IsUndefined() ? 0 : 1) : -1;
     if (numeric && a.IsNumber() && b.IsNumber()) return CompareNumbers(a.NumberValue(), b.NumberValue());
-    return CompareTexts(vm.Text(a), vm.Text(b), caseInsensitive);
+    // Strings compare in place: a sort makes n log n comparisons, and a
+    // copy of both texts in each was most of its time.
+    std::string textA;
+    std::string textB;
+    if (!a.IsString()) textA = vm.Text(a);
+    if (!b.IsString()) textB = vm.Text(b);
+    return CompareTexts(a.IsString() ? a.StringValue() : textA, b.IsString() ? b.StringValue() : textB,
+                        caseInsensitive);
   };
 }
 
 // Sorts values (as sort and sortOn do with flags) and writes the result to
 // e, or answers the order as an array of indices.
+// keys, when given, are what compare sees in place of values (same
+// positions).
 ActionValue SortValues(NativeCall& c, Elements& e, const std::vector<ActionValue>& values, Compare compare,
-                       int flags) {
+                       int flags, const std::vector<ActionValue>* keys = nullptr) {
   if (flags & SortFlag::Descending) {
     compare = [inner = std::move(compare)](const ActionValue& a, const ActionValue& b) { return inner(b, a); };
   }
+  const std::vector<ActionValue>& compared = keys != nullptr ? *keys : values;
   std::vector<std::size_t> order(values.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  QuickSort(order, values, compare, c.vm);
+  QuickSort(order, compared, compare, c.vm);
   if (c.vm.Abnormal()) return ActionValue();
   if (flags & SortFlag::UniqueSort) {
     for (std::size_t i = 1; i < order.size(); ++i) {
-      if (compare(values[order[i - 1]], values[order[i]]) == 0) return Num(0);
+      if (compare(compared[order[i - 1]], compared[order[i]]) == 0) return Num(0);
     }
   }
   if (flags & SortFlag::ReturnIndexedArray) {
@@ -383,8 +396,19 @@ ActionValue Sort(NativeCall& c) {
     flagArg = 1;
   }
   const int flags = c.Has(flagArg) ? ArgInt(c, flagArg) : 0;
-  if (!compare) compare = FlagCompare(c.vm, flags);
-  return SortValues(c, e, values, compare, flags);
+  if (compare) return SortValues(c, e, values, compare, flags);
+  compare = FlagCompare(c.vm, flags);
+  if (flags & SortFlag::Numeric) return SortValues(c, e, values, compare, flags);
+  // Compared as texts: numbers and the other primitives are turned into
+  // text once each rather than in each of the n log n comparisons. Objects
+  // stay as they are, so their toString runs when the comparison asks.
+  std::vector<ActionValue> keys;
+  keys.reserve(values.size());
+  for (const ActionValue& v : values) {
+    if (v.IsObject() || v.IsString() || v.IsUndefined()) keys.push_back(v);
+    else keys.push_back(ActionValue::String(c.vm.Text(v)));
+  }
+  return SortValues(c, e, values, compare, flags, &keys);
 }
 
 ActionValue SortOn(NativeCall& c) {
@@ -426,7 +450,8 @@ ActionValue SortOn(NativeCall& c) {
 
 std::string JoinArray(NativeCall& c, ScriptObject* object, const std::string& separator) {
   const ActionValue self = ActionValue::Object(object);
-  const double length = std::min(c.vm.ArrayLength(object), kMaxWalk);
+  double length = std::min(c.vm.ArrayLength(object), kMaxWalk);
+  if (!(length > 0)) length = 0;  // NaN or negative: nothing to join
   std::string out;
   auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object) : nullptr;
   for (double i = 0; i < length; ++i) {

@@ -16,7 +16,9 @@ namespace {
 // A text as String methods see it.
 class Units {
  public:
-  explicit Units(const std::string& text) : text_(text) {
+  // knownAscii: the caller knows the text is ASCII, so it is not scanned.
+  explicit Units(const std::string& text, bool knownAscii = false) : text_(text) {
+    if (knownAscii) return;
     for (const char c : text) {
       if (static_cast<unsigned char>(c) >= 0x80) {
         ascii_ = false;
@@ -73,6 +75,27 @@ std::string ThisText(NativeCall& c) {
   return c.vm.Text(c.thisValue);
 }
 
+// The same text without a copy when this is a string (held, so it stays
+// alive however the arguments' conversions run); the methods that scripts
+// call in loops over long texts use it.
+class ThisString {
+ public:
+  explicit ThisString(NativeCall& c) {
+    if (c.thisValue.IsString()) {
+      held_ = c.thisValue;
+    } else if (ScriptObject* o = c.This(); o != nullptr && o->Kind() == ObjectKind::String) {
+      held_ = static_cast<PrimitiveObject*>(o)->value;
+    }
+    if (!held_.IsString()) owned_ = c.vm.Text(c.thisValue);
+  }
+  const std::string& Text() const { return held_.IsString() ? held_.StringValue() : owned_; }
+  bool Ascii() const { return held_.IsString() && held_.StringRep()->IsAscii(); }
+
+ private:
+  ActionValue held_;
+  std::string owned_;
+};
+
 // An integer argument of the String methods: wrapped to 32 bits (NaN,
 // undefined and the infinities are 0).
 double IntArg(NativeCall& c, std::size_t i) { return WrapToInt32(ArgNumber(c, i)); }
@@ -108,8 +131,8 @@ ActionValue StringValueOf(NativeCall& c) {
 }
 
 ActionValue CharAt(NativeCall& c) {
-  const std::string text = ThisText(c);
-  const Units u(text);
+  const ThisString text(c);
+  const Units u(text.Text(), text.Ascii());
   const double i = IntArg(c, 0);
   if (i < 0 || i >= static_cast<double>(u.Size())) return ActionValue::String("");
   const std::size_t at = static_cast<std::size_t>(i);
@@ -117,8 +140,8 @@ ActionValue CharAt(NativeCall& c) {
 }
 
 ActionValue CharCodeAt(NativeCall& c) {
-  const std::string text = ThisText(c);
-  const Units u(text);
+  const ThisString text(c);
+  const Units u(text.Text(), text.Ascii());
   const double i = IntArg(c, 0);
   // Past the end, movies before version 6 read a zero.
   if (i >= static_cast<double>(u.Size()) && i >= 0 && c.vm.Version() < 6) return Num(0);
@@ -140,11 +163,11 @@ ActionValue Concat(NativeCall& c) {
 
 ActionValue IndexOf(NativeCall& c) {
   if (!c.Has(0)) return ActionValue();
-  const std::string text = ThisText(c);
+  const ThisString text(c);
   const std::string search = ArgText(c, 0);
-  const Units u(text);
+  const Units u(text.Text(), text.Ascii());
   const Units s(search);
-  c.vm.Work(text.size() / 64);
+  c.vm.Work(text.Text().size() / 64);
   const double from = c.Has(1) ? IntArg(c, 1) : 0;
   return Num(static_cast<double>(u.Find(s, ClampIndex(from, u.Size() + 1))));
 }

@@ -17,11 +17,13 @@
 // calls nest too deep, or the bytecode is malformed.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "movie/actions/ActionInterpreter.h"
@@ -90,7 +92,7 @@ namespace Interpreting {
 // super object's own prototype. For a method found on an object, both start
 // at that object's prototype; for a constructor of class C, super() starts
 // at C.prototype and super.x above it.
-class SuperObject : public ScriptObject {
+class SuperObject final : public ScriptObject {
  public:
   SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
       : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {}
@@ -98,6 +100,14 @@ class SuperObject : public ScriptObject {
   ScriptObject* home;
   void Trace(GcMarker& marker) override;
 };
+
+// o as the super object it is, or null. Asked at every member access and
+// method call, so an exact type test after the cheap kind test rather than
+// a cast through the hierarchy (nothing derives from SuperObject).
+inline SuperObject* AsSuper(ScriptObject* o) {
+  if (o == nullptr || o->Kind() != ObjectKind::Plain || typeid(*o) != typeid(SuperObject)) return nullptr;
+  return static_cast<SuperObject*>(o);
+}
 
 // Text bytes one run may create (strings built, pushed or copied). With
 // shared texts, this bounds what a run can allocate even though every
@@ -109,7 +119,7 @@ constexpr std::size_t MaxRunAllocation = 16u << 20;
 constexpr int MaxAccessorDepth = 65;
 
 // How a range of actions ended.
-enum class Flow {
+enum class Flow : std::uint8_t {
   Normal,  // reached its end, or jumped out of the range (see exitPc)
   Return,  // a Return action
   Throw,   // an exception, held by the interpreter
@@ -338,7 +348,11 @@ class Interpreter {
   // The groups of actions, one function each; the group table in
   // ActionGroups.cpp says which codes each one handles.
   using Group = Outcome (Interpreter::*)(Frame&, Action&);
-  static Group GroupOf(std::uint8_t code);  // null: an action without effect here
+  // null: an action without effect here. Looked up for every action run,
+  // so the table is built once, before any run, and read in place.
+  static Group GroupOf(std::uint8_t code) { return kGroups[code]; }
+  static const std::array<Group, 256> kGroups;
+  static std::array<Group, 256> MakeGroupTable();
   Outcome StackAndArithmetic(Frame& f, Action& action);
   Outcome ComparisonAndLogic(Frame& f, Action& action);
   Outcome Strings(Frame& f, Action& action);

@@ -48,6 +48,13 @@ bool ArrayIndexOf(const ActionValue& name, std::uint32_t& index) {
   return true;
 }
 
+// The hash of "__proto__", which every member access compares against.
+std::uint32_t ProtoHash(bool caseSensitive) {
+  static const std::uint32_t hashes[2] = {ScriptString::HashName("__proto__", false),
+                                          ScriptString::HashName("__proto__", true)};
+  return hashes[caseSensitive ? 1 : 0];
+}
+
 }  // namespace
 
 bool Interpreter::IsPath(const std::string& name) const {
@@ -551,7 +558,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
     case ObjectKind::String: {
       if (name.IsString() && SameText(name, "length", caseSensitive_)) {
         const ActionValue& v = static_cast<PrimitiveObject*>(o)->value;
-        out = ActionValue::Number(static_cast<double>(Utf16Length(v.StringValue())));
+        out = ActionValue::Number(v.IsString() ? static_cast<double>(Utf16Length(*v.StringRep())) : 0.0);
         return true;
       }
       break;
@@ -561,7 +568,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
   }
   const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
   const ScriptString& rep = *key.StringRep();
-  if (rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
+  if (rep.Hash(caseSensitive_) == ProtoHash(caseSensitive_) &&
       SameText(key, "__proto__", caseSensitive_)) {
     if (!o->HasProtoProperty()) return false;
     out = o->ProtoValue();
@@ -604,7 +611,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
       return ActionValue();
     case ActionValueType::String:
       if (name.IsString() && SameText(name, "length", caseSensitive_)) {
-        return ActionValue::Number(static_cast<double>(Utf16Length(object.StringValue())));
+        return ActionValue::Number(static_cast<double>(Utf16Length(*object.StringRep())));
       }
       o = rt_.stringProto;
       break;
@@ -626,7 +633,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
     }
     default: {
       o = object.ObjectValue();
-      if (auto* super = dynamic_cast<SuperObject*>(o)) {
+      if (auto* super = AsSuper(o)) {
         // super.x: x as the prototype above the method's finds it, on this.
         ScriptObject* start = super->Proto();
         if (start == nullptr || start->Kind() == ObjectKind::Clip) return ActionValue();
@@ -699,7 +706,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
   if (!name.IsString()) return;
   const ScriptString& rep = *name.StringRep();
-  const bool isProto = rep.Hash(caseSensitive_) == ScriptString::HashName("__proto__", caseSensitive_) &&
+  const bool isProto = rep.Hash(caseSensitive_) == ProtoHash(caseSensitive_) &&
                        SameText(name, "__proto__", caseSensitive_);
   if (o->Kind() == ObjectKind::Clip && !isProto) {
     ActionTarget* t = TargetOfObject(o);

@@ -169,7 +169,7 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const char* name,
 ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue& nameValue, ArgList args) {
   const bool noName = nameValue.IsUndefined() || (nameValue.IsString() && nameValue.StringValue().empty());
   ScriptObject* o = object.ObjectValue();
-  if (auto* super = dynamic_cast<SuperObject*>(o)) {
+  if (auto* super = AsSuper(o)) {
     // super() calls the __constructor__ its base finds, super.x looks from
     // the prototype above the base; a timeline or a primitive as the
     // prototype has nothing for them.

@@ -52,6 +52,14 @@ std::string FormatNumber(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
   if (value == 0.0) return "0";
+  // Whole numbers of up to 15 digits read the same as below; indices and
+  // counts are most of what scripts turn into text, so they skip the
+  // formatting and rounding of the general case.
+  if (value > -1e15 && value < 1e15 && value == std::trunc(value)) {
+    char whole[24];
+    const auto written = std::to_chars(whole, whole + sizeof whole, static_cast<std::int64_t>(value));
+    return std::string(whole, written.ptr);
+  }
 
   // 15 significant digits, then drop the zeros the rounding left behind.
   char buffer[40];

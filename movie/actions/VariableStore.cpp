@@ -22,17 +22,18 @@ bool PropertyFlag::VisibleTo(std::uint16_t flags, int swfVersion) {
   return true;
 }
 
-bool VariableStore::Matches(const Entry& e, std::string_view name) const {
+bool VariableStore::Matches(const Entry& e, std::string_view name, const ScriptString* same) const {
   if (!e.Live()) return false;
+  if (same != nullptr && e.name.StringRep() == same) return true;
   const std::string& have = e.Name();
   if (have.size() != name.size()) return false;
   return caseSensitive_ ? std::string_view(have) == name : SameName(have, name, false);
 }
 
-VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint32_t hash) {
+VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint32_t hash, const ScriptString* same) {
   if (index_.empty()) {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-      if (hashes_[i] == hash && Matches(entries_[i], name)) return &entries_[i];
+      if (hashes_[i] == hash && Matches(entries_[i], name, same)) return &entries_[i];
     }
     return nullptr;
   }
@@ -40,7 +41,7 @@ VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint3
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t at = index_[slot];
     if (at == 0) return nullptr;
-    if (hashes_[at - 1] == hash && Matches(entries_[at - 1], name)) return &entries_[at - 1];
+    if (hashes_[at - 1] == hash && Matches(entries_[at - 1], name, same)) return &entries_[at - 1];
   }
 }
 
@@ -89,8 +90,14 @@ VariableStore::Entry* VariableStore::Define(const ActionValue& name) {
   const ScriptString* rep = name.StringRep();
   ActionValue key = rep ? name : ActionValue::String(name.ToString(caseSensitive_ ? 7 : 6));
   const std::uint32_t hash = key.StringRep()->Hash(caseSensitive_);
-  if (Entry* e = FindEntry(key.StringValue(), hash)) return e;
+  if (Entry* e = FindEntry(key.StringValue(), hash, key.StringRep())) return e;
   if (live_ >= MaxVariables) return nullptr;
+  if (entries_.empty()) {
+    // Most objects get a few properties: room for them at once rather
+    // than growing one at a time.
+    entries_.reserve(4);
+    hashes_.reserve(4);
+  }
   Entry entry;
   entry.name = std::move(key);
   entry.order = nextOrder_++;

@@ -67,8 +67,11 @@ class VariableStore {
 
   // The entry of a name, or null. Pointers stay valid until the next
   // definition of a new name or a removal.
-  Entry* FindEntry(std::string_view name, std::uint32_t hash);
-  Entry* FindEntry(const ScriptString& name) { return FindEntry(name.Text(), name.Hash(caseSensitive_)); }
+  // same, when given, is the text of name: an entry holding that very text
+  // matches without comparing bytes (names from the constant pool are
+  // shared by every use).
+  Entry* FindEntry(std::string_view name, std::uint32_t hash, const ScriptString* same = nullptr);
+  Entry* FindEntry(const ScriptString& name) { return FindEntry(name.Text(), name.Hash(caseSensitive_), &name); }
   Entry* FindEntry(std::string_view name) { return FindEntry(name, ScriptString::HashName(name, caseSensitive_)); }
   const Entry* FindEntry(std::string_view name) const {
     return const_cast<VariableStore*>(this)->FindEntry(name);
@@ -101,7 +104,7 @@ class VariableStore {
   std::uint32_t TakeOrder() { return nextOrder_++; }
 
  private:
-  bool Matches(const Entry& e, std::string_view name) const;
+  bool Matches(const Entry& e, std::string_view name, const ScriptString* same) const;
   void Rebuild();
   void IndexEntry(std::size_t at);
 

@@ -5,15 +5,6 @@
 
 namespace Halvane::Movie {
 
-std::uint8_t SwfReader::U8() {
-  Align();
-  if (failed_ || pos_ >= size_) {
-    Fail();
-    return 0;
-  }
-  return data_[pos_++];
-}
-
 std::uint16_t SwfReader::U16() {
   Align();
   if (failed_ || size_ - pos_ < 2) {

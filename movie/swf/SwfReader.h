@@ -23,7 +23,14 @@ class SwfReader {
   std::size_t Remaining() const { return failed_ ? 0 : size_ - pos_; }
   const std::uint8_t* Current() const { return data_ + pos_; }
 
-  std::uint8_t U8();
+  std::uint8_t U8() {
+    Align();
+    if (failed_ || pos_ >= size_) {
+      Fail();
+      return 0;
+    }
+    return data_[pos_++];
+  }
   std::uint16_t U16();
   std::uint32_t U32();
   std::int16_t S16() { return static_cast<std::int16_t>(U16()); }

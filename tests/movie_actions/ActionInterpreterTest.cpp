@@ -110,6 +110,14 @@ TEST(ActionArithmetic, OperatorsConvertAsTheMovieVersionDoes) {
       {"Divide zero by zero", 6, Bin(Int(0), Int(0), Op::Divide), "NaN"},
       {"Modulo", 6, Bin(Int(7), Int(3), Op::Modulo), "1"},
       {"Modulo of a negative", 6, Bin(Int(-7), Int(3), Op::Modulo), "-1"},
+      {"Modulo by a negative", 6, Bin(Int(7), Int(-3), Op::Modulo), "1"},
+      {"Modulo by zero", 6, Bin(Int(7), Int(0), Op::Modulo), "NaN"},
+      {"Modulo of a fraction", 6, Bin(Dbl(7.5), Int(2), Op::Modulo), "1.5"},
+      {"Modulo past 2^53", 6, Bin(Dbl(1e17), Int(7), Op::Modulo), "5"},
+      // -4 % 2 is -0, which 1 / x shows.
+      {"Modulo keeps the sign of zero", 6,
+       Bin(Int(1), [](ActionWriter& w) { w.PushInteger(-4).PushInteger(2).Op(Op::Modulo); }, Op::Divide),
+       "-Infinity"},
       {"Increment", 6, Un(Str("41"), Op::Increment), "42"},
       {"Decrement", 6, Un(Int(0), Op::Decrement), "-1"},
       {"ToInteger truncates", 6, Un(Dbl(-3.7), Op::ToInteger), "-3"},
@@ -673,6 +681,68 @@ TEST(ActionTimeline, WaitForFrameSkipsWhileFramesAreMissing) {
   w.WaitForFrame(1, 1).Op(Op::NextFrame);
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
   EXPECT_EQ(movie.root.Calls(), (std::vector<std::string>{"Play", "NextFrame"}));
+}
+
+// The default sort compares texts: primitives turned into text once, an
+// object through its own toString; the numeric flag compares numbers.
+TEST(ActionArrays, SortComparesTextsUnlessAskedForNumbers) {
+  Movie movie(8);
+  ActionWriter toString;
+  toString.PushString("k").Op(Op::Return);
+  ActionWriter w;
+  w.PushInteger(0).Op(Op::InitObject).StoreRegister(1).Op(Op::Pop);
+  w.PushRegister(1).PushString("toString").DefineFunction("", {}, toString).Op(Op::SetMember);
+  // [10, 9, "1", true, null, o, 2.5].sort()
+  w.PushDouble(2.5).PushRegister(1).PushNull().PushBoolean(true).PushString("1").PushInteger(9).PushInteger(10);
+  w.PushInteger(7).Op(Op::InitArray).StoreRegister(2).Op(Op::Pop);
+  w.PushInteger(0).PushRegister(2).PushString("sort").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString(",").PushInteger(1).PushRegister(2).PushString("join").Op(Op::CallMethod).Op(Op::Trace);
+  // [10, 9, 100, 2.5].sort(Array.NUMERIC)
+  w.PushDouble(2.5).PushInteger(100).PushInteger(9).PushInteger(10).PushInteger(4).Op(Op::InitArray);
+  w.StoreRegister(3).Op(Op::Pop);
+  w.PushInteger(16).PushInteger(1).PushRegister(3).PushString("sort").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString(",").PushInteger(1).PushRegister(3).PushString("join").Op(Op::CallMethod).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"1,10,2.5,9,k,null,true", "2.5,9,10,100"}));
+}
+
+// Array methods called on an object whose length is no count (found by
+// the actions fuzz target: a NaN length was converted to an integer).
+TEST(ActionArrays, MethodsOnObjectsWithLengthsThatAreNoCount) {
+  for (const char* length : {"many", "-3"}) {
+    Movie movie(8);
+    ActionWriter w;
+    w.PushInteger(0).Op(Op::InitObject).StoreRegister(1).Op(Op::Pop);
+    w.PushRegister(1).PushString("length").PushString(length).Op(Op::ToNumber).Op(Op::SetMember);
+    // trace(Array.prototype.join.call(o)); trace(Array.prototype.push.call(o, "v"));
+    for (const char* method : {"join", "push"}) {
+      if (std::string(method) == "push") w.PushString("v");
+      w.PushRegister(1).PushInteger(std::string(method) == "push" ? 2 : 1);
+      w.PushString("Array").Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember);
+      w.PushString(method).Op(Op::GetMember).PushString("call").Op(Op::CallMethod).Op(Op::Trace);
+    }
+    w.PushString("after").Op(Op::Trace);
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Completed) << length;
+    EXPECT_EQ(movie.traces, (std::vector<std::string>{"", "1", "after"})) << length;
+  }
+}
+
+// What the variables of timelines below the root hold survives a
+// collection between frames (found by the actions fuzz target: the test
+// timeline did not show its children to the collector).
+TEST(ActionGarbage, CollectionKeepsWhatEveryTimelineHolds) {
+  Movie movie(8);
+  FakeTimeline& inner = movie.Child().AddChild("inner");
+  ActionWriter store;
+  store.PushString("kept").PushInteger(7).PushInteger(1).Op(Op::InitArray).Op(Op::SetVariable);
+  ASSERT_EQ(movie.Run(store, &inner), ActionRunResult::Completed);
+  ASSERT_EQ(movie.Run(store, &movie.Child()), ActionRunResult::Completed);
+  CollectGarbage(movie.root, movie.context);
+  ActionWriter read;
+  read.PushString("kept").Op(Op::GetVariable).PushString("0").Op(Op::GetMember).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(read, &inner), ActionRunResult::Completed);
+  ASSERT_EQ(movie.Run(read, &movie.Child()), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"7", "7"}));
 }
 
 TEST(ActionServices, TraceTimeAndRandomUseTheContext) {

@@ -2,6 +2,7 @@
 // properties, recording every timeline request it gets.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +62,11 @@ class FakeTimeline : public ActionTarget {
       if (caseSensitive ? child->name_ == name : Fold(child->name_) == Fold(name)) return child.get();
     }
     return nullptr;
+  }
+  // The garbage collector finds the variables of every timeline through
+  // this, as it does on the real display list.
+  void ForEachChild(const std::function<void(ActionTarget&)>& visit) override {
+    for (auto& child : children_) visit(*child);
   }
   std::string Name() const override { return name_; }
   void SetName(const std::string& name) override { name_ = name; }
