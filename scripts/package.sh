@@ -3,7 +3,8 @@
 # runtime) and packs what a user gets into one ZIP:
 #   build/package/vmswf-VERSION-win32.zip
 # holding vmswf.dll, undula.dll, vmswfctl.dll (the movie control as a COM
-# server for other programs), vmhost.exe, the documentation and the
+# server for other programs), vmhost.exe, swfrun.exe (runs a movie headless
+# and prints its trace lines), the documentation and the
 # examples (with a batch file that runs the demo).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
