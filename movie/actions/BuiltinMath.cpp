@@ -92,17 +92,42 @@ ActionValue AsNew(NativeCall& c) {
   return Bool(f != nullptr && f->isFunction && f->constructing);
 }
 
+// The methods of the Date table (103), in the order of their numbers.
+const char* const kDateTable[] = {
+    "getFullYear", "getYear",     "getMonth",   "getDate",         "getDay",     "getHours",   "getMinutes",
+    "getSeconds",  "getMilliseconds", "setFullYear", "setMonth",   "setDate",    "setHours",   "setMinutes",
+    "setSeconds",  "setMilliseconds", "getTime",  "setTime",         "getTimezoneOffset", "toString", "setYear"};
+
+// A fresh function doing what the built-in method of a prototype does, or
+// null when the prototype no longer holds the built-in one.
+FunctionObject* NativeOfMethod(ScriptRuntime& rt, ScriptObject* proto, const char* name) {
+  const ActionValue* v = proto != nullptr ? proto->Properties().Find(name) : nullptr;
+  ScriptObject* o = v != nullptr ? v->ObjectValue() : nullptr;
+  if (o == nullptr || o->Kind() != ObjectKind::Function) return nullptr;
+  auto* f = static_cast<FunctionObject*>(o);
+  return f->native != nullptr ? rt.NewNative(f->native, f->tag, f->construct) : nullptr;
+}
+
+FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index);
+
 // ASnative(category, index): the platform's native functions by number.
-// Only ASnew (2, 0) and the Math category (200) are offered; others answer
-// undefined.
+// ASnew (2, 0), the Math category (200) and the Date methods (103) are
+// offered; others answer undefined.
 ActionValue AsNative(NativeCall& c) {
-  if (ArgNumber(c, 0) == 2 && ArgNumber(c, 1) == 0) {
-    FunctionObject* f = Rt(c).NewNative(AsNew);
-    return f != nullptr ? ActionValue::Object(f) : ActionValue();
-  }
-  if (ArgNumber(c, 0) != 200) return ActionValue();
+  const double table = ArgNumber(c, 0);
   const double index = ArgNumber(c, 1);
-  ScriptRuntime& rt = Rt(c);
+  FunctionObject* f = NativeByNumber(Rt(c), table, index);
+  return f != nullptr ? ActionValue::Object(f) : ActionValue();
+}
+
+FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index) {
+  if (table == 2 && index == 0) return rt.NewNative(AsNew);
+  if (table == 103) {
+    const double count = sizeof kDateTable / sizeof kDateTable[0];
+    if (!(index >= 0 && index < count) || index != std::floor(index)) return nullptr;
+    return NativeOfMethod(rt, rt.dateProto, kDateTable[static_cast<int>(index)]);
+  }
+  if (table != 200) return nullptr;
   static const int kUnary[] = {Abs, -1, -1, Sin, Cos, -1, Tan, Exp, Log, Sqrt, Round, -1, Floor, Ceil, Atan, Asin, Acos};
   FunctionObject* f = nullptr;
   if (index == 1) f = rt.NewNative(Min);
@@ -115,13 +140,43 @@ ActionValue AsNative(NativeCall& c) {
   } else {
     f = rt.NewNative(NoMath);
   }
-  return f != nullptr ? ActionValue::Object(f) : ActionValue();
+  return f;
+}
+
+// ASSetNative(object, table, "a,b,c", first): defines the natives numbered
+// from first on the object under the names; an empty name skips a number,
+// and the digits a name may start with (the version it came with) are not
+// part of it.
+ActionValue AsSetNative(NativeCall& c) {
+  ScriptObject* o = c.Arg(0).ObjectValue();
+  const double table = ArgNumber(c, 1);
+  const std::string names = ArgText(c, 2);
+  const double first = c.Has(3) ? ArgNumber(c, 3) : 0;
+  if (o == nullptr || c.vm.Stopped() || !std::isfinite(first)) return ActionValue();
+  ScriptRuntime& rt = Rt(c);
+  double index = std::trunc(first);
+  std::size_t begin = 0;
+  while (begin <= names.size()) {
+    std::size_t end = names.find(',', begin);
+    if (end == std::string::npos) end = names.size();
+    std::size_t nameBegin = begin;
+    while (nameBegin < end && names[nameBegin] >= '0' && names[nameBegin] <= '9') ++nameBegin;
+    if (nameBegin < end) {
+      if (FunctionObject* f = NativeByNumber(rt, table, index)) {
+        rt.Value(o, names.substr(nameBegin, end - nameBegin).c_str(), ActionValue::Object(f));
+      }
+    }
+    index += 1;
+    begin = end + 1;
+  }
+  return ActionValue();
 }
 
 }  // namespace
 
 void InstallMath(ScriptRuntime& rt) {
   rt.Method(rt.global, "ASnative", AsNative);
+  rt.Method(rt.global, "ASSetNative", AsSetNative);
   ScriptObject* math = rt.NewObject();
   rt.Value(rt.global, "Math", ActionValue::Object(math));
   const struct {
