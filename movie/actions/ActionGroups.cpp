@@ -606,7 +606,7 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       // The frame is read as text: a whole number (32 bits, wrapping) is a
       // frame, anything else a label ("undefined" and "false" too); both
       // count from the scene's first frame, and past the last frame is the
-      // last frame.
+      // last frame, whose actions then do not run.
       std::string text = frame.IsString() ? frame.StringValue() : Text(frame);
       ActionTarget* target = timeline;
       const std::size_t colon = text.rfind(':');
@@ -629,7 +629,11 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       if (index < 0) break;
       index += bias;
       const int last = target->TotalFrames() - 1;
-      target->GotoFrame(index > last ? last : static_cast<int>(index), (flags & 1) != 0);
+      if (index > last) {
+        target->GotoFrameWithoutActions(last, (flags & 1) != 0);
+      } else {
+        target->GotoFrame(static_cast<int>(index), (flags & 1) != 0);
+      }
       break;
     }
     case ActionCode::SetTarget: {

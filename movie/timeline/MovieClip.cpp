@@ -180,6 +180,13 @@ bool MovieClip::GotoFrame(int frame, bool play) {
   return true;
 }
 
+bool MovieClip::GotoFrameWithoutActions(int frame, bool play) {
+  if (!player_.TimelineWorkLeft() || frame < 0 || frame >= TotalFrames()) return false;
+  if (frame != currentFrame_) JumpTo(frame, false);
+  playing_ = play;
+  return true;
+}
+
 const std::vector<ByteBlock>* MovieClip::FrameActions(int frame) const {
   if (frame < 0 || frame >= timeline_.FrameCount()) return nullptr;
   const FrameRecord& record = timeline_.Frame(frame);
@@ -522,7 +529,7 @@ void MovieClip::MarkRemoved() {
   self_ = nullptr;
 }
 
-void MovieClip::JumpTo(int frame) {
+void MovieClip::JumpTo(int frame, bool runActions) {
   // The placements of the target frame, without instances: from frame 0
   // when going back, from the current list when going forward.
   std::map<int, Placement> target;
@@ -622,7 +629,7 @@ void MovieClip::JumpTo(int frame) {
   }
   currentFrame_ = frame;
   if (parent_ == nullptr) player_.QueueInitActions(*this, timeline_.Frame(frame));
-  player_.QueueActions(*this, timeline_.Frame(frame));
+  if (runActions) player_.QueueActions(*this, timeline_.Frame(frame));
   for (auto& [object, key] : fresh) AttachSprite(*object, key);
 }
 
