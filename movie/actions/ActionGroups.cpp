@@ -523,11 +523,13 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
       const double whole = std::trunc(index);
       if (whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
         // The value is converted whether or not the target exists: a name
-        // as text, everything else as a number.
+        // and the quality as text, the focus rectangle not at all, the rest
+        // as a number.
         const auto property = static_cast<TargetProperty>(static_cast<int>(whole));
         ActionValue primitive = value;
-        if (value.IsObject()) {
-          primitive = property == TargetProperty::Name ? StringValue(Text(value)) : ActionValue::Number(Number(value));
+        if (value.IsObject() && property != TargetProperty::FocusRect) {
+          const bool text = property == TargetProperty::Name || property == TargetProperty::Quality;
+          primitive = text ? StringValue(Text(value)) : ActionValue::Number(Number(value));
         }
         if (t && !Stopped()) SetTargetProperty(*t, property, primitive, version_);
       }
