@@ -108,6 +108,32 @@ FunctionObject* NativeOfMethod(ScriptRuntime& rt, ScriptObject* proto, const cha
   return f->native != nullptr ? rt.NewNative(f->native, f->tag, f->construct) : nullptr;
 }
 
+// The accessors of the convolution filter's table (1109): a member's
+// getter is numbered 1 + 2 * its place here, its setter one more.
+const char* const kConvolutionTable[] = {"matrixX", "matrixY",       "matrix", "divisor", "bias",
+                                         "preserveAlpha", "clamp", "color",  "alpha"};
+
+// A member of an object as installed, without running scripts; null when
+// it is missing or not an object.
+ScriptObject* OwnObject(ScriptObject* on, const char* name) {
+  const ActionValue* v = on != nullptr ? on->Properties().Find(name) : nullptr;
+  return v != nullptr ? v->ObjectValue() : nullptr;
+}
+
+FunctionObject* NativeOfAccessor(ScriptRuntime& rt, double index) {
+  const double count = sizeof kConvolutionTable / sizeof kConvolutionTable[0];
+  if (!(index >= 1 && index < 1 + 2 * count) || index != std::floor(index)) return nullptr;
+  const int number = static_cast<int>(index) - 1;
+  ScriptObject* filters = OwnObject(OwnObject(rt.global, "flash"), "filters");
+  ScriptObject* proto = OwnObject(OwnObject(filters, "ConvolutionFilter"), "prototype");
+  VariableStore::Entry* e = proto != nullptr ? proto->Properties().FindEntry(kConvolutionTable[number / 2]) : nullptr;
+  if (e == nullptr || !e->Accessor()) return nullptr;
+  ScriptObject* o = number % 2 == 0 ? e->getter : e->setter;
+  if (o == nullptr || o->Kind() != ObjectKind::Function) return nullptr;
+  auto* f = static_cast<FunctionObject*>(o);
+  return f->native != nullptr ? rt.NewNative(f->native, f->tag) : nullptr;
+}
+
 FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index);
 
 // ASnative(category, index): the platform's native functions by number.
@@ -127,6 +153,7 @@ FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index) {
     if (!(index >= 0 && index < count) || index != std::floor(index)) return nullptr;
     return NativeOfMethod(rt, rt.dateProto, kDateTable[static_cast<int>(index)]);
   }
+  if (table == 1109) return NativeOfAccessor(rt, index);
   if (table != 200) return nullptr;
   static const int kUnary[] = {Abs, -1, -1, Sin, Cos, -1, Tan, Exp, Log, Sqrt, Round, -1, Floor, Ceil, Atan, Asin, Acos};
   FunctionObject* f = nullptr;
@@ -143,11 +170,12 @@ FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index) {
   return f;
 }
 
-// ASSetNative(object, table, "a,b,c", first): defines the natives numbered
-// from first on the object under the names; an empty name skips a number,
-// and the digits a name may start with (the version it came with) are not
-// part of it.
-ActionValue AsSetNative(NativeCall& c) {
+// ASSetNative(object, table, "a,b,c", first) defines the natives numbered
+// from first on the object under the names; ASSetNativeAccessor defines
+// getter and setter pairs, two numbers a name. An empty name skips its
+// numbers, and the digits a name may start with (the version it came with)
+// are not part of it.
+ActionValue SetNatives(NativeCall& c, bool accessors) {
   ScriptObject* o = c.Arg(0).ObjectValue();
   const double table = ArgNumber(c, 1);
   const std::string names = ArgText(c, 2);
@@ -161,22 +189,35 @@ ActionValue AsSetNative(NativeCall& c) {
     if (end == std::string::npos) end = names.size();
     std::size_t nameBegin = begin;
     while (nameBegin < end && names[nameBegin] >= '0' && names[nameBegin] <= '9') ++nameBegin;
-    if (nameBegin < end) {
-      if (FunctionObject* f = NativeByNumber(rt, table, index)) {
-        rt.Value(o, names.substr(nameBegin, end - nameBegin).c_str(), ActionValue::Object(f));
+    const std::string name = names.substr(nameBegin, end - nameBegin);
+    if (!name.empty() && !accessors) {
+      if (FunctionObject* f = NativeByNumber(rt, table, index)) rt.Value(o, name.c_str(), ActionValue::Object(f));
+    } else if (!name.empty()) {
+      FunctionObject* getter = NativeByNumber(rt, table, index);
+      FunctionObject* setter = NativeByNumber(rt, table, index + 1);
+      VariableStore::Entry* e = getter != nullptr ? o->Properties().Define(ActionValue::String(name)) : nullptr;
+      if (e != nullptr) {
+        e->value = ActionValue();
+        e->getter = getter;
+        e->setter = setter;
+        e->flags = PropertyFlag::DontEnum;
       }
     }
-    index += 1;
+    index += accessors ? 2 : 1;
     begin = end + 1;
   }
   return ActionValue();
 }
+
+ActionValue AsSetNative(NativeCall& c) { return SetNatives(c, false); }
+ActionValue AsSetNativeAccessor(NativeCall& c) { return SetNatives(c, true); }
 
 }  // namespace
 
 void InstallMath(ScriptRuntime& rt) {
   rt.Method(rt.global, "ASnative", AsNative);
   rt.Method(rt.global, "ASSetNative", AsSetNative);
+  rt.Method(rt.global, "ASSetNativeAccessor", AsSetNativeAccessor);
   ScriptObject* math = rt.NewObject();
   rt.Value(rt.global, "Math", ActionValue::Object(math));
   const struct {
