@@ -725,6 +725,8 @@ ActionValue GetTextFormat(NativeCall& c) {
   // The format of the whole text when it has one; members that differ (or
   // all of them, for an empty field) are null.
   if (d->runs.empty() || d->Text().empty()) return NewTextFormat(c);
+  // A range that holds no characters has no format either.
+  if (c.Count() >= 2 && ArgInt(c, 1) <= ArgInt(c, 0)) return NewTextFormat(c);
   const ActionValue o = FormatToObject(c, d->runs.front().format);
   for (std::size_t i = 1; i < d->runs.size(); ++i) {
     const TextFormatData& a = d->runs.front().format;
