@@ -521,9 +521,17 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
         t = path.empty() ? f.current : ResolveTarget(root_, Base(f), path, caseSensitive_);
       }
       const double whole = std::trunc(index);
-      if (t && whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
-        const ActionValue primitive = value.IsObject() ? ActionValue::Number(Number(value)) : value;
-        SetTargetProperty(*t, static_cast<TargetProperty>(static_cast<int>(whole)), primitive, version_);
+      if (whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
+        // The value is converted whether or not the target exists: a name
+        // and the quality as text, the focus rectangle not at all, the rest
+        // as a number.
+        const auto property = static_cast<TargetProperty>(static_cast<int>(whole));
+        ActionValue primitive = value;
+        if (value.IsObject() && property != TargetProperty::FocusRect) {
+          const bool text = property == TargetProperty::Name || property == TargetProperty::Quality;
+          primitive = text ? StringValue(Text(value)) : ActionValue::Number(Number(value));
+        }
+        if (t && !Stopped()) SetTargetProperty(*t, property, primitive, version_);
       }
       break;
     }
@@ -600,7 +608,7 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       // The frame is read as text: a whole number (32 bits, wrapping) is a
       // frame, anything else a label ("undefined" and "false" too); both
       // count from the scene's first frame, and past the last frame is the
-      // last frame.
+      // last frame, whose actions then do not run.
       std::string text = frame.IsString() ? frame.StringValue() : Text(frame);
       ActionTarget* target = timeline;
       const std::size_t colon = text.rfind(':');
@@ -623,7 +631,11 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       if (index < 0) break;
       index += bias;
       const int last = target->TotalFrames() - 1;
-      target->GotoFrame(index > last ? last : static_cast<int>(index), (flags & 1) != 0);
+      if (index > last) {
+        target->GotoFrameWithoutActions(last, (flags & 1) != 0);
+      } else {
+        target->GotoFrame(static_cast<int>(index), (flags & 1) != 0);
+      }
       break;
     }
     case ActionCode::SetTarget: {
@@ -667,8 +679,12 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
         Fault();
         return Flow::Stop;
       }
-      const double frame = Number(Pop());
-      if (timeline && !(frame - 1 < timeline->FramesLoaded()) && !SkipActions(f, action.next, skip)) {
+      // The frame may be a label, so an object is asked for its text; a
+      // frame that is no number counts as loaded.
+      ActionValue frameValue = Pop();
+      if (frameValue.IsObject()) frameValue = StringValue(Text(frameValue));
+      const double frame = Number(frameValue);
+      if (timeline && frame - 1 >= timeline->FramesLoaded() && !SkipActions(f, action.next, skip)) {
         action.next = f.end;
       }
       break;
@@ -690,10 +706,14 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       break;
     }
     case ActionCode::StartDrag: {
-      Pop();
-      Pop();
-      if (Truth(Pop())) {
-        for (int i = 0; i < 4; ++i) Pop();
+      // Nothing is dragged without a mouse, but the operands are converted
+      // as the platform converts them, since scripts can watch that.
+      const ActionValue target = Pop();
+      if (!target.IsClip()) Text(target);
+      const auto flag = [this](const ActionValue& v) { return v.IsObject() ? Number(v) != 0 : Truth(v); };
+      flag(Pop());
+      if (flag(Pop())) {
+        for (int i = 0; i < 4; ++i) Number(Pop());
       }
       break;
     }
@@ -935,12 +955,18 @@ Outcome Interpreter::Services(Frame& f, Action& action) {
       Push(ActionValue::Number(max > 0 ? x % static_cast<std::uint32_t>(max) : 0));
       break;
     }
-    case ActionCode::GetUrl2:
-      Pop();
-      Pop();
+    case ActionCode::GetUrl2: {
+      // No page is loaded, but the target and then the address are read
+      // as text.
+      const ActionValue target = Pop();
+      const ActionValue url = Pop();
+      Text(target);
+      Text(url);
       break;
+    }
     case ActionCode::Call: {
-      CallFrame(f, Pop());
+      const ActionValue frame = Pop();
+      CallFrame(f, frame.IsObject() ? StringValue(Text(frame)) : frame);
       // A block whose timeline is gone ends with the frame it called.
       if (f.original != nullptr && f.original->Gone() && !Abnormal()) return Flow::Return;
       break;

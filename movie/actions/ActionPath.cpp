@@ -202,6 +202,12 @@ bool PropertyByName(const std::string& name, TargetProperty& property) {
   return false;
 }
 
+namespace {
+
+const char* const kQualityNames[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
+
+}  // namespace
+
 ActionValue GetTargetProperty(ActionTarget& target, TargetProperty property, int swfVersion) {
   switch (property) {
     case TargetProperty::CurrentFrame:
@@ -217,8 +223,17 @@ ActionValue GetTargetProperty(ActionTarget& target, TargetProperty property, int
     case TargetProperty::DropTarget:
     case TargetProperty::Url:
       return ActionValue::String("");
-    case TargetProperty::Quality:
-      return ActionValue::String("HIGH");
+    case TargetProperty::Quality: {
+      const double quality = target.Root()->GetDisplayProperty(property);
+      return ActionValue::String(kQualityNames[quality >= 0 && quality <= 3 ? static_cast<int>(quality) : 2]);
+    }
+    case TargetProperty::HighQuality:
+    case TargetProperty::SoundBufTime:
+      return ActionValue::Number(target.Root()->GetDisplayProperty(property));
+    case TargetProperty::FocusRect: {
+      const bool on = target.Root()->GetDisplayProperty(property) != 0.0;
+      return swfVersion >= 6 ? ActionValue::Boolean(on) : ActionValue::Number(on ? 1 : 0);
+    }
     case TargetProperty::Visible: {
       const bool visible = target.GetDisplayProperty(property) != 0.0;
       return swfVersion >= 5 ? ActionValue::Boolean(visible) : ActionValue::Number(visible ? 1 : 0);
@@ -232,7 +247,7 @@ void SetTargetProperty(ActionTarget& target, TargetProperty property, const Acti
                        int swfVersion) {
   switch (property) {
     case TargetProperty::Name:
-      target.SetName(value.ToString(swfVersion));
+      target.SetName(value.IsUndefined() ? std::string() : value.ToString(swfVersion));
       return;
     case TargetProperty::CurrentFrame:
     case TargetProperty::TotalFrames:
@@ -240,21 +255,51 @@ void SetTargetProperty(ActionTarget& target, TargetProperty property, const Acti
     case TargetProperty::Target:
     case TargetProperty::DropTarget:
     case TargetProperty::Url:
-    case TargetProperty::Quality:
     case TargetProperty::XMouse:
     case TargetProperty::YMouse:
       return;
-    case TargetProperty::Visible:
-      target.SetDisplayProperty(property, value.ToBoolean(swfVersion) ? 1.0 : 0.0);
-      return;
-    default: {
-      // The timeline never sees NaN or infinities, which have no place on
-      // screen; the assignment is ignored as a nonsense value.
-      const double number = value.ToNumber(swfVersion);
-      if (std::isfinite(number)) target.SetDisplayProperty(property, number);
+    case TargetProperty::Quality: {
+      // Only the four names the player knows change the quality.
+      const std::string name = value.ToString(swfVersion);
+      for (int i = 0; i < 4; ++i) {
+        if (SameName(name, kQualityNames[i], false)) target.Root()->SetDisplayProperty(property, i);
+      }
       return;
     }
+    default:
+      break;
   }
+  // Nothing that reads as no number (null, undefined and empty text
+  // included) changes a property; an object that reaches here (the focus rectangle takes
+  // objects unconverted) turns it off.
+  const bool noNumber = value.IsNullish() || (value.IsString() && value.StringValue().empty());
+  double number = noNumber ? std::nan("") : value.IsObject() ? 0.0 : value.ToNumber(swfVersion);
+  if (std::isnan(number)) return;
+  switch (property) {
+    case TargetProperty::Visible:
+      number = number != 0 ? 1.0 : 0.0;
+      break;
+    case TargetProperty::X:
+    case TargetProperty::Y:
+      // Infinity has no twips: it lands on the lowest position there is.
+      if (std::isinf(number)) number = -2147483648.0 / 20.0;
+      break;
+    case TargetProperty::Alpha:
+      if (std::isinf(number)) number = 0;
+      break;
+    case TargetProperty::Width:
+    case TargetProperty::Height:
+      if (std::isinf(number)) return;
+      break;
+    case TargetProperty::HighQuality:
+    case TargetProperty::FocusRect:
+    case TargetProperty::SoundBufTime:
+      target.Root()->SetDisplayProperty(property, number);
+      return;
+    default:
+      break;
+  }
+  target.SetDisplayProperty(property, number);
 }
 
 bool GetVariableText(ActionTarget& root, const std::string& path, int swfVersion,

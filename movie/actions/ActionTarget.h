@@ -105,6 +105,9 @@ class ActionTarget {
   virtual void NextFrame() = 0;      // and stop
   virtual void PreviousFrame() = 0;  // and stop
   virtual bool GotoFrame(int frame, bool play) = 0;  // 0-based
+  // As GotoFrame, but the frame's actions are not run: where a goto past
+  // the end of a timeline lands on its last frame.
+  virtual bool GotoFrameWithoutActions(int frame, bool play) { return GotoFrame(frame, play); }
   virtual bool GotoLabel(const std::string& label, bool play) = 0;
   virtual int CurrentFrame() const = 0;  // 0-based
   virtual int TotalFrames() const = 0;

@@ -92,17 +92,69 @@ ActionValue AsNew(NativeCall& c) {
   return Bool(f != nullptr && f->isFunction && f->constructing);
 }
 
+// The methods of the Date table (103), in the order of their numbers.
+const char* const kDateTable[] = {
+    "getFullYear", "getYear",     "getMonth",   "getDate",         "getDay",     "getHours",   "getMinutes",
+    "getSeconds",  "getMilliseconds", "setFullYear", "setMonth",   "setDate",    "setHours",   "setMinutes",
+    "setSeconds",  "setMilliseconds", "getTime",  "setTime",         "getTimezoneOffset", "toString", "setYear"};
+
+// A fresh function doing what the built-in method of a prototype does, or
+// null when the prototype no longer holds the built-in one.
+FunctionObject* NativeOfMethod(ScriptRuntime& rt, ScriptObject* proto, const char* name) {
+  const ActionValue* v = proto != nullptr ? proto->Properties().Find(name) : nullptr;
+  ScriptObject* o = v != nullptr ? v->ObjectValue() : nullptr;
+  if (o == nullptr || o->Kind() != ObjectKind::Function) return nullptr;
+  auto* f = static_cast<FunctionObject*>(o);
+  return f->native != nullptr ? rt.NewNative(f->native, f->tag, f->construct) : nullptr;
+}
+
+// The accessors of the convolution filter's table (1109): a member's
+// getter is numbered 1 + 2 * its place here, its setter one more.
+const char* const kConvolutionTable[] = {"matrixX", "matrixY",       "matrix", "divisor", "bias",
+                                         "preserveAlpha", "clamp", "color",  "alpha"};
+
+// A member of an object as installed, without running scripts; null when
+// it is missing or not an object.
+ScriptObject* OwnObject(ScriptObject* on, const char* name) {
+  const ActionValue* v = on != nullptr ? on->Properties().Find(name) : nullptr;
+  return v != nullptr ? v->ObjectValue() : nullptr;
+}
+
+FunctionObject* NativeOfAccessor(ScriptRuntime& rt, double index) {
+  const double count = sizeof kConvolutionTable / sizeof kConvolutionTable[0];
+  if (!(index >= 1 && index < 1 + 2 * count) || index != std::floor(index)) return nullptr;
+  const int number = static_cast<int>(index) - 1;
+  ScriptObject* filters = OwnObject(OwnObject(rt.global, "flash"), "filters");
+  ScriptObject* proto = OwnObject(OwnObject(filters, "ConvolutionFilter"), "prototype");
+  VariableStore::Entry* e = proto != nullptr ? proto->Properties().FindEntry(kConvolutionTable[number / 2]) : nullptr;
+  if (e == nullptr || !e->Accessor()) return nullptr;
+  ScriptObject* o = number % 2 == 0 ? e->getter : e->setter;
+  if (o == nullptr || o->Kind() != ObjectKind::Function) return nullptr;
+  auto* f = static_cast<FunctionObject*>(o);
+  return f->native != nullptr ? rt.NewNative(f->native, f->tag) : nullptr;
+}
+
+FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index);
+
 // ASnative(category, index): the platform's native functions by number.
-// Only ASnew (2, 0) and the Math category (200) are offered; others answer
-// undefined.
+// ASnew (2, 0), the Math category (200) and the Date methods (103) are
+// offered; others answer undefined.
 ActionValue AsNative(NativeCall& c) {
-  if (ArgNumber(c, 0) == 2 && ArgNumber(c, 1) == 0) {
-    FunctionObject* f = Rt(c).NewNative(AsNew);
-    return f != nullptr ? ActionValue::Object(f) : ActionValue();
-  }
-  if (ArgNumber(c, 0) != 200) return ActionValue();
+  const double table = ArgNumber(c, 0);
   const double index = ArgNumber(c, 1);
-  ScriptRuntime& rt = Rt(c);
+  FunctionObject* f = NativeByNumber(Rt(c), table, index);
+  return f != nullptr ? ActionValue::Object(f) : ActionValue();
+}
+
+FunctionObject* NativeByNumber(ScriptRuntime& rt, double table, double index) {
+  if (table == 2 && index == 0) return rt.NewNative(AsNew);
+  if (table == 103) {
+    const double count = sizeof kDateTable / sizeof kDateTable[0];
+    if (!(index >= 0 && index < count) || index != std::floor(index)) return nullptr;
+    return NativeOfMethod(rt, rt.dateProto, kDateTable[static_cast<int>(index)]);
+  }
+  if (table == 1109) return NativeOfAccessor(rt, index);
+  if (table != 200) return nullptr;
   static const int kUnary[] = {Abs, -1, -1, Sin, Cos, -1, Tan, Exp, Log, Sqrt, Round, -1, Floor, Ceil, Atan, Asin, Acos};
   FunctionObject* f = nullptr;
   if (index == 1) f = rt.NewNative(Min);
@@ -115,13 +167,57 @@ ActionValue AsNative(NativeCall& c) {
   } else {
     f = rt.NewNative(NoMath);
   }
-  return f != nullptr ? ActionValue::Object(f) : ActionValue();
+  return f;
 }
+
+// ASSetNative(object, table, "a,b,c", first) defines the natives numbered
+// from first on the object under the names; ASSetNativeAccessor defines
+// getter and setter pairs, two numbers a name. An empty name skips its
+// numbers, and the digits a name may start with (the version it came with)
+// are not part of it.
+ActionValue SetNatives(NativeCall& c, bool accessors) {
+  ScriptObject* o = c.Arg(0).ObjectValue();
+  const double table = ArgNumber(c, 1);
+  const std::string names = ArgText(c, 2);
+  const double first = c.Has(3) ? ArgNumber(c, 3) : 0;
+  if (o == nullptr || c.vm.Stopped() || !std::isfinite(first)) return ActionValue();
+  ScriptRuntime& rt = Rt(c);
+  double index = std::trunc(first);
+  std::size_t begin = 0;
+  while (begin <= names.size()) {
+    std::size_t end = names.find(',', begin);
+    if (end == std::string::npos) end = names.size();
+    std::size_t nameBegin = begin;
+    while (nameBegin < end && names[nameBegin] >= '0' && names[nameBegin] <= '9') ++nameBegin;
+    const std::string name = names.substr(nameBegin, end - nameBegin);
+    if (!name.empty() && !accessors) {
+      if (FunctionObject* f = NativeByNumber(rt, table, index)) rt.Value(o, name.c_str(), ActionValue::Object(f));
+    } else if (!name.empty()) {
+      FunctionObject* getter = NativeByNumber(rt, table, index);
+      FunctionObject* setter = NativeByNumber(rt, table, index + 1);
+      VariableStore::Entry* e = getter != nullptr ? o->Properties().Define(ActionValue::String(name)) : nullptr;
+      if (e != nullptr) {
+        e->value = ActionValue();
+        e->getter = getter;
+        e->setter = setter;
+        e->flags = PropertyFlag::DontEnum;
+      }
+    }
+    index += accessors ? 2 : 1;
+    begin = end + 1;
+  }
+  return ActionValue();
+}
+
+ActionValue AsSetNative(NativeCall& c) { return SetNatives(c, false); }
+ActionValue AsSetNativeAccessor(NativeCall& c) { return SetNatives(c, true); }
 
 }  // namespace
 
 void InstallMath(ScriptRuntime& rt) {
   rt.Method(rt.global, "ASnative", AsNative);
+  rt.Method(rt.global, "ASSetNative", AsSetNative);
+  rt.Method(rt.global, "ASSetNativeAccessor", AsSetNativeAccessor);
   ScriptObject* math = rt.NewObject();
   rt.Value(rt.global, "Math", ActionValue::Object(math));
   const struct {

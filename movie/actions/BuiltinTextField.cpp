@@ -7,6 +7,8 @@
 // metrics of the platform's fonts are not reproduced.
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
 
 #include "movie/actions/BuiltinSupport.h"
 #include "movie/actions/TextFieldData.h"
@@ -485,20 +487,129 @@ ActionValue Set(NativeCall& c) {
 
 // --- TextFormat
 
-const char* const kFormatNames[] = {"align",  "blockIndent", "bold",   "bullet",   "color",
-                                    "display", "font",        "indent", "italic",   "kerning",
-                                    "leading", "leftMargin",  "letterSpacing", "rightMargin", "size",
-                                    "tabStops", "target",     "underline", "url"};
+enum FormatMember {
+  FormatAlign, FormatBlockIndent, FormatBold, FormatBullet, FormatColor, FormatDisplay, FormatFont,
+  FormatIndent, FormatItalic, FormatKerning, FormatLeading, FormatLeftMargin, FormatLetterSpacing,
+  FormatRightMargin, FormatSize, FormatTabStops, FormatTarget, FormatUnderline, FormatUrl, FormatMemberCount
+};
+
+const char* const kFormatNames[FormatMemberCount] = {
+    "align",   "blockIndent", "bold",   "bullet",        "color",       "display", "font",
+    "indent",  "italic",      "kerning", "leading",      "leftMargin",  "letterSpacing",
+    "rightMargin", "size",    "tabStops", "target",      "underline",   "url"};
+
+// A TextFormat keeps each member as the value its setter made of what was
+// assigned, so reading answers a number, a boolean, text or null and never
+// what the script handed in.
+struct FormatState : NativeState {
+  FormatState() {
+    for (ActionValue& v : members) v = ActionValue::Null();
+    members[FormatDisplay] = ActionValue::String("block");
+  }
+  void Trace(GcMarker& marker) override {
+    for (const ActionValue& v : members) marker.Mark(v);
+  }
+  ActionValue members[FormatMemberCount];
+};
+
+// Whole-number members round half to even; what has no 32-bit integer
+// (NaN, the infinities, values out of range) becomes the lowest one.
+std::int32_t RoundFormatInt(double v) {
+  const double r = std::nearbyint(v);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(r);
+}
+
+// Colours wrap modulo 2^32 after going toward zero; NaN and the infinities
+// are 0.
+double WrapColor(double v) { return static_cast<double>(static_cast<std::uint32_t>(WrapToInt32(v))); }
+
+ActionValue GetFormatMember(NativeCall& c) {
+  auto* s = ThisState<FormatState>(c);
+  if (s == nullptr || c.Tag() < 0 || c.Tag() >= FormatMemberCount) return ActionValue();
+  return s->members[c.Tag()];
+}
+
+bool IsAlignName(const std::string& a) { return a == "left" || a == "right" || a == "center" || a == "justify"; }
+
+// Converts a value assigned to a member; constructing truncates numbers
+// where assigning rounds them, and only assigning keeps margins from going
+// below zero.
+ActionValue ConvertFormatMember(NativeCall& c, int member, const ActionValue& v, bool constructing) {
+  if (member == FormatDisplay) {
+    const std::string d = v.IsNullish() ? std::string() : c.vm.Text(v);
+    return Str(c, d == "inline" || d == "none" ? d : "block");
+  }
+  if (v.IsNullish()) return ActionValue::Null();
+  switch (member) {
+    case FormatFont:
+    case FormatTarget:
+    case FormatUrl:
+      return Str(c, c.vm.Text(v));
+    case FormatBold:
+    case FormatBullet:
+    case FormatItalic:
+    case FormatKerning:
+    case FormatUnderline:
+      return Bool(c.vm.Truth(v));
+    case FormatColor:
+      return Num(WrapColor(c.vm.Number(v)));
+    case FormatLetterSpacing:
+      return Num(c.vm.Number(v));
+    case FormatLeftMargin:
+    case FormatRightMargin:
+    case FormatBlockIndent:
+    case FormatIndent:
+    case FormatLeading:
+    case FormatSize: {
+      double n = c.vm.Number(v);
+      if (constructing) return Num(TruncateToInt32(n));
+      if ((member == FormatLeftMargin || member == FormatRightMargin) && !(n > 0)) n = 0;
+      return Num(RoundFormatInt(n));
+    }
+    case FormatTabStops: {
+      ScriptObject* from = v.ObjectValue();
+      if (from == nullptr) return ActionValue::Null();
+      const double length = c.vm.Number(c.vm.GetMember(v, "length"));
+      // A hostile length cannot make the copy grow past what a field shows.
+      const std::int32_t count = std::clamp(TruncateToInt32(length), 0, 1024);
+      std::vector<ActionValue> stops;
+      for (std::int32_t i = 0; i < count && !c.vm.Stopped(); ++i) {
+        stops.push_back(Num(RoundFormatInt(c.vm.Number(c.vm.GetMember(v, Str(c, std::to_string(i)))))));
+      }
+      return Obj(c.vm.NewArray(stops));
+    }
+    default:
+      return ActionValue::Null();
+  }
+}
+
+ActionValue SetFormatMember(NativeCall& c) {
+  auto* s = ThisState<FormatState>(c);
+  if (s == nullptr || c.Tag() < 0 || c.Tag() >= FormatMemberCount) return ActionValue();
+  const ActionValue& v = c.Arg(0);
+  if (c.Tag() == FormatAlign) {
+    // An alignment the field does not know leaves the one set before.
+    if (v.IsNullish()) return ActionValue();
+    const std::string a = AsciiLowerCase(c.vm.Text(v));
+    if (IsAlignName(a)) s->members[FormatAlign] = Str(c, a);
+    return ActionValue();
+  }
+  const ActionValue converted = ConvertFormatMember(c, c.Tag(), v, false);
+  if (!c.vm.Stopped()) s->members[c.Tag()] = converted;
+  return ActionValue();
+}
 
 ActionValue NewTextFormat(NativeCall& c) {
   ScriptRuntime& rt = Rt(c);
   const ActionValue textFormatClass = c.vm.GetMember(ActionValue::Object(rt.global), "TextFormat");
   ScriptObject* proto = c.vm.GetMember(textFormatClass, rt.names.prototype).ObjectValue();
-  ScriptObject* o = rt.NewObject(proto ? proto : rt.objectProto);
-  if (o == nullptr) return ActionValue();
-  for (const char* name : kFormatNames) {
-    c.vm.SetMember(Obj(o), name, std::string(name) == "display" ? ActionValue::String("block") : ActionValue::Null());
+  ScriptObject* o = rt.Heap().Make<NativeObject>(rt.CaseSensitive(), std::make_unique<FormatState>());
+  if (o == nullptr) {
+    c.vm.Fault();
+    return ActionValue();
   }
+  o->SetProto(proto ? proto : rt.objectProto);
   return Obj(o);
 }
 
@@ -558,14 +669,22 @@ void ApplyFormat(NativeCall& c, const ActionValue& from, TextFormatData& f) {
 }
 
 ActionValue TextFormatConstruct(NativeCall& c) {
-  const ActionValue o = NewTextFormat(c);
-  if (!o.IsObject()) return o;
-  const char* order[] = {"font", "size", "color", "bold", "italic", "underline", "url", "target",
-                         "align", "leftMargin", "rightMargin", "indent", "leading"};
-  for (std::size_t i = 0; i < c.Count() && i < 13; ++i) {
-    if (!c.Arg(i).IsUndefined()) c.vm.SetMember(o, order[i], c.Arg(i));
+  ScriptObject* o = NewNativeInstance(c, nullptr, std::make_unique<FormatState>());
+  auto* s = o != nullptr ? static_cast<NativeObject*>(o)->StateAs<FormatState>() : nullptr;
+  if (s == nullptr) return ActionValue();
+  const int order[] = {FormatFont, FormatSize,       FormatColor,       FormatBold,   FormatItalic,
+                       FormatUnderline, FormatUrl,   FormatTarget,      FormatAlign,  FormatLeftMargin,
+                       FormatRightMargin, FormatIndent, FormatLeading};
+  for (std::size_t i = 0; i < c.Count() && i < 13 && !c.vm.Stopped(); ++i) {
+    const int member = order[i];
+    if (member == FormatAlign) {
+      const std::string a = c.Arg(i).IsNullish() ? std::string() : AsciiLowerCase(c.vm.Text(c.Arg(i)));
+      if (IsAlignName(a)) s->members[FormatAlign] = Str(c, a);
+      continue;
+    }
+    s->members[member] = ConvertFormatMember(c, member, c.Arg(i), true);
   }
-  return o;
+  return Obj(o);
 }
 
 ActionValue GetTextExtent(NativeCall& c) {
@@ -606,6 +725,8 @@ ActionValue GetTextFormat(NativeCall& c) {
   // The format of the whole text when it has one; members that differ (or
   // all of them, for an empty field) are null.
   if (d->runs.empty() || d->Text().empty()) return NewTextFormat(c);
+  // A range that holds no characters has no format either.
+  if (c.Count() >= 2 && ArgInt(c, 1) <= ArgInt(c, 0)) return NewTextFormat(c);
   const ActionValue o = FormatToObject(c, d->runs.front().format);
   for (std::size_t i = 1; i < d->runs.size(); ++i) {
     const TextFormatData& a = d->runs.front().format;
@@ -693,6 +814,7 @@ void InstallTextField(ScriptRuntime& rt) {
 
   ScriptObject* format = rt.NewObject();
   rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);
+  for (int i = 0; i < FormatMemberCount; ++i) rt.Accessor(format, kFormatNames[i], GetFormatMember, SetFormatMember, i, 0);
   rt.Method(format, "getTextExtent", GetTextExtent, 0, kHidden);
 }
 

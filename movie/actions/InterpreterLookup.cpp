@@ -682,7 +682,11 @@ void Interpreter::SetMember(const ActionValue& object, const ActionValue& name, 
 bool Interpreter::SetClipMember(ActionTarget& t, const ActionValue& name, const ActionValue& value) {
   TargetProperty property;
   if (!PropertyByName(name.StringValue(), property)) return false;
-  const ActionValue primitive = value.IsObject() && !value.IsClip() ? ActionValue::Number(Number(value)) : value;
+  ActionValue primitive = value;
+  if (value.IsObject() && !value.IsClip() && property != TargetProperty::FocusRect) {
+    const bool text = property == TargetProperty::Name || property == TargetProperty::Quality;
+    primitive = text ? StringValue(Text(value)) : ActionValue::Number(Number(value));
+  }
   SetTargetProperty(t, property, primitive, version_);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -64,6 +65,15 @@ std::string FormatNumber(double value) {
   // 15 significant digits, then drop the zeros the rounding left behind.
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.14e", value);
+  if (std::isinf(std::strtod(buffer, nullptr))) {
+    // Rounding up past the largest double would print a number that reads
+    // back as infinity; the last digit is cut instead.
+    char longer[48];
+    std::snprintf(longer, sizeof longer, "%.20e", value);
+    const char* e = std::strchr(longer, 'e');
+    const std::size_t mantissa = (longer[0] == '-' ? 1u : 0u) + 16u;  // d.dddddddddddddd
+    std::snprintf(buffer, sizeof buffer, "%.*s%s", static_cast<int>(mantissa), longer, e != nullptr ? e : "");
+  }
   const char* p = buffer;
   std::string sign;
   if (*p == '-') {

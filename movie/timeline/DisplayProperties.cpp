@@ -107,7 +107,8 @@ void WritePlacementProperty(DisplayObject& object, TargetProperty property, doub
       break;
     }
     case TargetProperty::Alpha:
-      object.colorTransform.mult[3] = RoundToInt16(value / 100.0 * 256.0);
+      // The multiplier keeps whole 256ths, the fraction cut off.
+      object.colorTransform.mult[3] = static_cast<std::int16_t>(TruncateToInt32(value / 100.0 * 256.0));
       break;
     case TargetProperty::Visible:
       object.visible = value != 0.0;

@@ -180,6 +180,13 @@ bool MovieClip::GotoFrame(int frame, bool play) {
   return true;
 }
 
+bool MovieClip::GotoFrameWithoutActions(int frame, bool play) {
+  if (!player_.TimelineWorkLeft() || frame < 0 || frame >= TotalFrames()) return false;
+  if (frame != currentFrame_) JumpTo(frame, false);
+  playing_ = play;
+  return true;
+}
+
 const std::vector<ByteBlock>* MovieClip::FrameActions(int frame) const {
   if (frame < 0 || frame >= timeline_.FrameCount()) return nullptr;
   const FrameRecord& record = timeline_.Frame(frame);
@@ -221,7 +228,7 @@ ActionTarget* MovieClip::ChildAtDepth(int depth) {
 }
 
 void MovieClip::SetName(const std::string& name) {
-  if (parent_ == nullptr) return;  // the root keeps its empty name
+  // A root may be named too; paths start at its level all the same.
   if (self_ != nullptr) self_->name = name;
   name_ = name;
 }
@@ -262,6 +269,14 @@ bool MovieClip::BoundsOf(const DisplayObject& object, double box[4]) const {
 }
 
 double MovieClip::GetDisplayProperty(TargetProperty property) const {
+  const MoviePlayer::Settings& settings = player_.PlayerSettings();
+  switch (property) {
+    case TargetProperty::Quality: return settings.quality;
+    case TargetProperty::HighQuality: return settings.quality == 3 ? 2 : settings.quality == 0 ? 0 : 1;
+    case TargetProperty::FocusRect: return settings.focusRect ? 1 : 0;
+    case TargetProperty::SoundBufTime: return settings.soundBufferSeconds;
+    default: break;
+  }
   if (self_ == nullptr) return 0.0;
   if (property == TargetProperty::Width || property == TargetProperty::Height) {
     double box[4];
@@ -271,7 +286,26 @@ double MovieClip::GetDisplayProperty(TargetProperty property) const {
 }
 
 void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
-  if (self_ == nullptr || std::isnan(value)) return;
+  if (std::isnan(value)) return;
+  MoviePlayer::Settings& settings = player_.PlayerSettings();
+  switch (property) {
+    case TargetProperty::Quality:
+      if (value >= 0 && value <= 3) settings.quality = static_cast<int>(value);
+      return;
+    case TargetProperty::HighQuality:
+      settings.quality = value >= 2 ? 3 : value == 0 ? 0 : 2;
+      return;
+    case TargetProperty::FocusRect:
+      settings.focusRect = value != 0;
+      return;
+    case TargetProperty::SoundBufTime:
+      settings.soundBufferSeconds = value >= -2147483648.0 && value < 2147483648.0 ? TruncateToInt32(value)
+                                                                                 : std::numeric_limits<std::int32_t>::min();
+      return;
+    default:
+      break;
+  }
+  if (self_ == nullptr) return;
   double box[4];
   const bool measured = (property == TargetProperty::Width || property == TargetProperty::Height) && LocalBounds(box);
   WritePlacementProperty(*self_, property, value, measured ? box : nullptr);
@@ -522,7 +556,7 @@ void MovieClip::MarkRemoved() {
   self_ = nullptr;
 }
 
-void MovieClip::JumpTo(int frame) {
+void MovieClip::JumpTo(int frame, bool runActions) {
   // The placements of the target frame, without instances: from frame 0
   // when going back, from the current list when going forward.
   std::map<int, Placement> target;
@@ -622,7 +656,7 @@ void MovieClip::JumpTo(int frame) {
   }
   currentFrame_ = frame;
   if (parent_ == nullptr) player_.QueueInitActions(*this, timeline_.Frame(frame));
-  player_.QueueActions(*this, timeline_.Frame(frame));
+  if (runActions) player_.QueueActions(*this, timeline_.Frame(frame));
   for (auto& [object, key] : fresh) AttachSprite(*object, key);
 }
 

@@ -99,6 +99,7 @@ class MovieClip : public ActionTarget {
   void NextFrame() override;
   void PreviousFrame() override;
   bool GotoFrame(int frame, bool play) override;
+  bool GotoFrameWithoutActions(int frame, bool play) override;
   bool GotoLabel(const std::string& label, bool play) override;
   int CurrentFrame() const override { return currentFrame_; }
   int TotalFrames() const override { return timeline_.FrameCount(); }
@@ -166,7 +167,7 @@ class MovieClip : public ActionTarget {
   // Jumps to frame by computing its display list (from frame 0 when going
   // back, from the current list when going forward) and keeping instances
   // that persist.
-  void JumpTo(int frame);
+  void JumpTo(int frame, bool runActions = true);
   void ApplyPlace(const PlaceObjectRecord& place, int frame);
   void RemoveAt(int depth);
   void AttachSprite(DisplayObject& object, int key);

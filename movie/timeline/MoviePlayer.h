@@ -139,6 +139,16 @@ class MoviePlayer {
   void RemoveObjects(std::size_t count) { objects_ -= count; }
   bool TimelineWorkLeft() const { return timelineWork_ < MaxTimelineWorkPerRun; }
 
+  // The settings scripts reach through every timeline's _quality,
+  // _focusrect and _soundbuftime: one for the whole player.
+  struct Settings {
+    int quality = 2;  // 0 LOW, 1 MEDIUM, 2 HIGH, 3 BEST
+    bool focusRect = true;
+    std::int32_t soundBufferSeconds = 5;
+  };
+  Settings& PlayerSettings() { return settings_; }
+  const Settings& PlayerSettings() const { return settings_; }
+
  private:
   enum Priority { Init = 0, Construct = 1, Normal = 2, Priorities = 3 };
   struct QueuedAction {
@@ -162,6 +172,7 @@ class MoviePlayer {
   std::size_t instances_ = 0;
   std::uint32_t unnamedInstances_ = 0;
   bool loop_ = true;
+  Settings settings_;
   bool running_ = false;
   std::size_t timelineWork_ = 0;
   std::size_t objects_ = 0;

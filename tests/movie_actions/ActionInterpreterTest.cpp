@@ -658,7 +658,7 @@ TEST(ActionTimeline, PropertiesReadAndWriteInTheLanguagesUnits) {
   w.PushString("mc").PushInteger(5).Op(Op::GetProperty).Op(Op::Trace);   // _totalframes
   w.PushString("mc").PushInteger(11).Op(Op::GetProperty).Op(Op::Trace);  // _target
   w.PushString("mc").PushInteger(0).PushInteger(15).Op(Op::SetProperty);
-  w.PushString("mc").PushInteger(1).PushDouble(std::numeric_limits<double>::infinity()).Op(Op::SetProperty);  // ignored
+  w.PushString("mc").PushInteger(1).PushDouble(std::numeric_limits<double>::infinity()).Op(Op::SetProperty);  // lowest
   w.PushString("mc").PushInteger(7).PushBoolean(false).Op(Op::SetProperty);
   w.PushString("mc").PushInteger(99).Op(Op::GetProperty).Op(Op::TypeOf).Op(Op::Trace);
   w.PushString("nothing").PushInteger(0).Op(Op::GetProperty).Op(Op::TypeOf).Op(Op::Trace);
@@ -669,7 +669,8 @@ TEST(ActionTimeline, PropertiesReadAndWriteInTheLanguagesUnits) {
   ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"3", "5", "/mc", "undefined", "undefined", "15", "false",
                                                     "_level0.renamed"}));
-  EXPECT_EQ(mc.properties.count(TargetProperty::Y), 0u);
+  // Infinity has no twips: the timeline is handed the lowest position.
+  EXPECT_EQ(mc.properties[TargetProperty::Y], -2147483648.0 / 20.0);
   EXPECT_EQ(mc.Name(), "renamed");
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/FlashVars.h"
 #include "movie/actions/ScriptRuntime.h"
@@ -206,6 +208,42 @@ TEST(FlashVars, ApplySetsRootVariablesAsStrings) {
   EXPECT_EQ(value, "Ann Lee");
   EXPECT_EQ(tree.root.Variables().Find("level")->Type(), ActionValueType::String);
   EXPECT_EQ(tree.menu.Variables().Count(), 0u);
+}
+
+// Values a script hands a property that the screen cannot take: the
+// assignment is ignored, or lands on a value the timeline can hold, and
+// settings of the whole player go to the root.
+TEST(SetTargetProperty, ValuesWithoutAPlaceOnScreenAreIgnoredOrBounded) {
+  Tree tree;
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const struct {
+    TargetProperty property;
+    ActionValue value;
+    double expected;  // what the timeline holds afterwards; 7 = untouched
+  } cases[] = {
+      {TargetProperty::X, ActionValue::Number(nan), 7},
+      {TargetProperty::X, ActionValue::Null(), 7},
+      {TargetProperty::X, ActionValue::String(""), 7},
+      {TargetProperty::X, ActionValue::Number(inf), -2147483648.0 / 20.0},
+      {TargetProperty::Y, ActionValue::Number(-inf), -2147483648.0 / 20.0},
+      {TargetProperty::Alpha, ActionValue::Number(inf), 0},
+      {TargetProperty::Width, ActionValue::Number(inf), 7},
+      {TargetProperty::Visible, ActionValue::Undefined(), 7},
+      {TargetProperty::Visible, ActionValue::Number(-5), 1},
+  };
+  for (const auto& c : cases) {
+    tree.button.properties[c.property] = 7;
+    SetTargetProperty(tree.button, c.property, c.value, 6);
+    EXPECT_EQ(tree.button.properties[c.property], c.expected) << static_cast<int>(c.property);
+  }
+  SetTargetProperty(tree.button, TargetProperty::SoundBufTime, ActionValue::Number(3), 6);
+  EXPECT_EQ(tree.root.properties[TargetProperty::SoundBufTime], 3);
+  EXPECT_EQ(tree.button.properties.count(TargetProperty::SoundBufTime), 0u);
+  SetTargetProperty(tree.button, TargetProperty::Quality, ActionValue::String("best"), 6);
+  EXPECT_EQ(tree.root.properties[TargetProperty::Quality], 3);
+  SetTargetProperty(tree.button, TargetProperty::Quality, ActionValue::String("2"), 6);
+  EXPECT_EQ(tree.root.properties[TargetProperty::Quality], 3);
 }
 
 }  // namespace

@@ -90,5 +90,15 @@ TEST(Numbers, TextsReadTheSameInEveryLocaleAndPastADoublesRange) {
   std::setlocale(LC_ALL, "C");
 }
 
+// Fifteen digits, rounded, except where rounding up would print a number
+// past the largest double, which would read back as infinity.
+TEST(Numbers, TextOfTheLargestNumbersReadsBackFinite) {
+  const double largest = std::numeric_limits<double>::max();
+  EXPECT_EQ(FormatNumber(largest), "1.79769313486231e+308");
+  EXPECT_EQ(FormatNumber(-largest), "-1.79769313486231e+308");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::denorm_min()), "4.94065645841247e-324");
+  EXPECT_EQ(FormatNumber(1.2345678901234567e300), "1.23456789012346e+300");
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
