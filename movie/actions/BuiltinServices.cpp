@@ -90,6 +90,78 @@ ActionValue Decode(NativeCall& c) {
   return ActionValue();
 }
 
+// ExternalInterface's own text helpers, which scripts call as well. Each
+// takes its argument as text; without one, or for an empty text, it
+// answers null.
+template <class Transform>
+ActionValue ExternalText(NativeCall& c, Transform transform) {
+  if (c.Count() == 0) return ActionValue::Null();
+  const std::string text = ArgText(c, 0);
+  if (text.empty()) return ActionValue::Null();
+  return Str(c, transform(text));
+}
+
+// _escapeXML: the five characters XML reserves, as entities; entities
+// already in the text are escaped again.
+ActionValue EscapeXmlMethod(NativeCall& c) {
+  return ExternalText(c, [](const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+      switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += ch;
+      }
+    }
+    return out;
+  });
+}
+
+// _unescapeXML: only those five entities, spelled in lower case, in one
+// pass from the left ("&amp;gt;" gives "&gt;"); anything else stays.
+ActionValue UnescapeXmlMethod(NativeCall& c) {
+  return ExternalText(c, [](const std::string& text) {
+    static const struct {
+      const char* entity;
+      char ch;
+    } kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+      bool replaced = false;
+      if (text[i] == '&') {
+        for (const auto& e : kEntities) {
+          if (text.compare(i, std::char_traits<char>::length(e.entity), e.entity) == 0) {
+            out += e.ch;
+            i += std::char_traits<char>::length(e.entity);
+            replaced = true;
+            break;
+          }
+        }
+      }
+      if (!replaced) out += text[i++];
+    }
+    return out;
+  });
+}
+
+// _jsQuoteString: a backslash before each double quote, nothing else.
+ActionValue JsQuoteMethod(NativeCall& c) {
+  return ExternalText(c, [](const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+      if (ch == '"') out += '\\';
+      out += ch;
+    }
+    return out;
+  });
+}
+
 }  // namespace
 
 void InstallServices(ScriptRuntime& rt) {
@@ -103,6 +175,9 @@ void InstallServices(ScriptRuntime& rt) {
   rt.Method(externalInterface, "call", ExternalCallMethod, 0, kHidden);
   rt.Value(externalInterface, "available", ActionValue::Boolean(true), kHidden);
   rt.Value(externalInterface, "objectID", ActionValue::Null(), kHidden);
+  rt.Method(externalInterface, "_escapeXML", EscapeXmlMethod, 0, kHidden);
+  rt.Method(externalInterface, "_unescapeXML", UnescapeXmlMethod, 0, kHidden);
+  rt.Method(externalInterface, "_jsQuoteString", JsQuoteMethod, 0, kHidden);
 
   ScriptObject* shared = rt.NewObject();
   FunctionObject* sharedClass = rt.Class("SharedObject", Nothing, nullptr, shared);
