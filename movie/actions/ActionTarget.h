@@ -194,6 +194,12 @@ class ActionTarget {
   // space (null: its own); points between this object's space and the
   // stage's. False when there is nothing to measure.
   virtual bool GetBounds(ActionTarget* space, PixelBounds& bounds) { (void)space, (void)bounds; return false; }
+  // The length of the sound the movie exports under a name (attachSound);
+  // false when it exports no sound by that name.
+  virtual bool ExportedSoundLength(const std::string& name, double& milliseconds) {
+    (void)name, (void)milliseconds;
+    return false;
+  }
   virtual void LocalToGlobal(double& x, double& y) { (void)x, (void)y; }
   virtual void GlobalToLocal(double& x, double& y) { (void)x, (void)y; }
   // Whether a stage point lies on this object: within its bounds, or with

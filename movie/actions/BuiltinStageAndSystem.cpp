@@ -96,6 +96,10 @@ class SoundState : public NativeState {
   bool global = true;
   bool fromRoot = false;
   std::string path;
+  // attachSound found an exported sound: the control plays nothing, so
+  // the position stays at its start.
+  bool attached = false;
+  double milliseconds = 0;
 };
 
 class MovieMix : public NativeState {
@@ -114,15 +118,41 @@ SoundMix* MovieMixOf(NativeCall& c) {
   return state ? &state->mix : nullptr;
 }
 
+// The timeline a sound of a clip controls now, or null when it is not found.
+ActionTarget* SoundTimeline(NativeCall& c, const SoundState& s) {
+  ActionTarget& root = c.vm.RootTarget();
+  return ResolveTarget(root, s.fromRoot ? root : c.vm.ActiveTarget(), s.path, c.vm.CaseSensitive());
+}
+
 // The mix this sound controls now, or null when its timeline is not found.
 SoundMix* MixOf(NativeCall& c) {
   const SoundState* s = ThisState<SoundState>(c);
   if (s == nullptr) return nullptr;
   if (s->global) return MovieMixOf(c);
-  ActionTarget& root = c.vm.RootTarget();
-  ActionTarget* t =
-      ResolveTarget(root, s->fromRoot ? root : c.vm.ActiveTarget(), s->path, c.vm.CaseSensitive());
+  ActionTarget* t = SoundTimeline(c, *s);
   return t ? &t->Mix() : nullptr;
+}
+
+// attachSound: the sound is looked up through the timeline the sound
+// controls (the root's for the whole movie); a name the movie does not
+// export, or a timeline not found, leaves the sound as it was.
+ActionValue SoundAttach(NativeCall& c) {
+  SoundState* s = ThisState<SoundState>(c);
+  if (s == nullptr || !c.Has(0)) return ActionValue();
+  ActionTarget* t = s->global ? &c.vm.RootTarget() : SoundTimeline(c, *s);
+  double milliseconds = 0;
+  if (t == nullptr || !t->ExportedSoundLength(c.vm.Text(c.Arg(0)), milliseconds)) return ActionValue();
+  s->attached = true;
+  s->milliseconds = milliseconds;
+  return ActionValue();
+}
+ActionValue SoundDuration(NativeCall& c) {
+  const SoundState* s = ThisState<SoundState>(c);
+  return s && s->attached ? Num(s->milliseconds) : ActionValue();
+}
+ActionValue SoundPosition(NativeCall& c) {
+  const SoundState* s = ThisState<SoundState>(c);
+  return s && s->attached ? Num(0) : ActionValue();
 }
 
 ActionValue SoundConstruct(NativeCall& c) {
@@ -420,7 +450,8 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
 
   ScriptObject* sound = rt.NewObject();
   rt.Class("Sound", SoundConstruct, SoundConstruct, sound);
-  for (const char* name : {"attachSound", "start", "stop"}) rt.Method(sound, name, Nothing, 0, kHidden);
+  rt.Method(sound, "attachSound", SoundAttach, 0, kHidden);
+  for (const char* name : {"start", "stop"}) rt.Method(sound, name, Nothing, 0, kHidden);
   rt.Method(sound, "setVolume", SoundSetVolume, 0, kHidden);
   rt.Method(sound, "setPan", SoundSetPan, 0, kHidden);
   rt.Method(sound, "setTransform", SoundSetTransform, 0, kHidden);
@@ -430,8 +461,10 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Method(sound, "getTransform", SoundGetTransform, 0, kHidden);
   rt.Method(sound, "getBytesLoaded", Nothing, 0, kHidden | PropertyFlag::Version6);
   rt.Method(sound, "getBytesTotal", Nothing, 0, kHidden | PropertyFlag::Version6);
-  rt.Value(sound, "duration", ActionValue(), kHidden);
-  rt.Value(sound, "position", ActionValue(), kHidden);
+  rt.Method(sound, "getDuration", SoundDuration, 0, kHidden | PropertyFlag::Version6);
+  rt.Method(sound, "getPosition", SoundPosition, 0, kHidden | PropertyFlag::Version6);
+  rt.Accessor(sound, "duration", SoundDuration, nullptr, 0, kHidden | PropertyFlag::Version6);
+  rt.Accessor(sound, "position", SoundPosition, nullptr, 0, kHidden | PropertyFlag::Version6);
 
   ScriptObject* loader = rt.NewObject();
   rt.Class("MovieClipLoader", LoaderConstruct, LoaderConstruct, loader, nullptr,

@@ -214,6 +214,9 @@ class TimelineReader {
       case kTagExportAssets:
         ReadExports(body);
         return true;
+      case kTagDefineSound:
+        ReadSound(body);
+        return true;
       case kTagDefineEditText:
         return ReadEditText(body);
       case kTagDefineButton:
@@ -303,7 +306,7 @@ class TimelineReader {
 
   std::size_t CharacterCount() const {
     return movie_.shapes.size() + movie_.morphShapes.size() + movie_.sprites.size() +
-           movie_.editTexts.size() + movie_.buttons.size() + movie_.texts.size() + movie_.bitmaps.size() +
+           movie_.editTexts.size() + movie_.buttons.size() + movie_.texts.size() + movie_.bitmaps.size() + movie_.sounds.size() +
            movie_.malformedShapes.size();
   }
   bool IdTaken(std::uint16_t id) const {
@@ -485,6 +488,23 @@ class TimelineReader {
       movie_.exportedNames.emplace(id, name);
       movie_.exportedIds.emplace(std::move(name), id);
     }
+  }
+
+  // A sound whose header does not fit, or whose id is taken, is left out;
+  // the movie plays on without it.
+  void ReadSound(SwfReader& body) {
+    if (CharacterCount() >= budget_.limits.maxCharacters) return;
+    SoundDefinition sound;
+    sound.id = body.U16();
+    const std::uint8_t flags = body.U8();
+    sound.sampleCount = body.U32();
+    if (body.Failed() || IdTaken(sound.id) || movie_.sounds.count(sound.id) != 0) return;
+    static const std::uint32_t kRates[] = {5512, 11025, 22050, 44100};
+    sound.format = static_cast<std::uint8_t>(flags >> 4);
+    sound.rateHz = kRates[(flags >> 2) & 3u];
+    sound.sixteenBit = (flags & 2u) != 0;
+    sound.stereo = (flags & 1u) != 0;
+    movie_.sounds.emplace(sound.id, sound);
   }
 
   bool ReadSprite(SwfReader& body) {

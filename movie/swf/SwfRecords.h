@@ -450,6 +450,21 @@ struct StaticTextDefinition {
   std::vector<TextRecord> records;
 };
 
+// DefineSound: only what the sound's length needs; the control plays no
+// sound, so the samples themselves are not kept.
+struct SoundDefinition {
+  std::uint16_t id = 0;
+  std::uint8_t format = 0;  // 0 and 3 raw, 1 ADPCM, 2 MP3, 4 to 6 Nellymoser, 11 Speex
+  std::uint32_t rateHz = 5512;
+  bool stereo = false;
+  bool sixteenBit = false;
+  std::uint32_t sampleCount = 0;  // per channel
+  // The length in whole milliseconds, as the sound's duration reports it.
+  std::uint32_t Milliseconds() const {
+    return static_cast<std::uint32_t>(std::uint64_t{sampleCount} * 1000u / rateHz);
+  }
+};
+
 // --- Bitmaps -----------------------------------------------------------------
 
 // How a bitmap's bytes are stored.
@@ -510,6 +525,7 @@ struct MovieDefinition {
   std::map<std::uint16_t, FontDefinition> fonts;
   std::map<std::uint16_t, std::shared_ptr<const StaticTextDefinition>> texts;
   std::map<std::uint16_t, std::shared_ptr<const BitmapDefinition>> bitmaps;
+  std::map<std::uint16_t, SoundDefinition> sounds;
   ByteBlock jpegTables;  // the first JPEGTables: what DefineBits images share
   // ExportAssets: the names characters are exported under (attachMovie,
   // Object.registerClass), both ways; the first export of a name wins.

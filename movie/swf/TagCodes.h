@@ -20,6 +20,7 @@ enum TagCode : std::uint16_t {
   kTagDefineText = 11,
   kTagDoAction = 12,
   kTagDefineFontInfo = 13,
+  kTagDefineSound = 14,
   kTagDefineBitsLossless = 20,
   kTagDefineBitsJpeg2 = 21,
   kTagDefineShape2 = 22,

@@ -346,6 +346,14 @@ bool MovieClip::GetBounds(ActionTarget* space, PixelBounds& bounds) {
   return true;
 }
 
+bool MovieClip::ExportedSoundLength(const std::string& name, double& milliseconds) {
+  const std::uint16_t id = player_.FindExport(name);
+  const SoundDefinition* sound = id != 0 ? player_.FindSound(id) : nullptr;
+  if (sound == nullptr) return false;
+  milliseconds = sound->Milliseconds();
+  return true;
+}
+
 void MovieClip::LocalToGlobal(double& x, double& y) {
   double tx = x * 20, ty = y * 20;
   StageTransform().Apply(tx, ty);

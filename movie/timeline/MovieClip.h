@@ -131,6 +131,7 @@ class MovieClip : public ActionTarget {
   bool SwapDepths(int depth) override;
   std::string SymbolName() const override;
   bool GetBounds(ActionTarget* space, PixelBounds& bounds) override;
+  bool ExportedSoundLength(const std::string& name, double& milliseconds) override;
   void LocalToGlobal(double& x, double& y) override;
   void GlobalToLocal(double& x, double& y) override;
   bool HitTestPoint(double x, double y, bool shapeFlag) override;

@@ -149,6 +149,11 @@ const ButtonDefinition* MoviePlayer::FindButton(std::uint16_t id) const {
   return it == movie_->buttons.end() ? nullptr : it->second.get();
 }
 
+const SoundDefinition* MoviePlayer::FindSound(std::uint16_t id) const {
+  const auto it = movie_->sounds.find(id);
+  return it == movie_->sounds.end() ? nullptr : &it->second;
+}
+
 std::uint16_t MoviePlayer::FindExport(const std::string& name) const {
   const auto it = movie_->exportedIds.find(name);
   if (it != movie_->exportedIds.end()) return it->second;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "movie/swf/SwfParser.h"
+#include "movie/swf/TagCodes.h"
 #include "tools/SwfTags.h"
 #include "tools/SwfWriter.h"
 
@@ -122,6 +123,31 @@ TEST(SwfParser, LabelsAreFoundWithoutCaseAndTheFirstOneWins) {
   EXPECT_EQ(movie->root.FindLabel("INTRO"), 1);
   EXPECT_EQ(movie->root.FindLabel("end"), 2);
   EXPECT_EQ(movie->root.FindLabel("missing"), -1);
+}
+
+TEST(SwfParser, SoundsKeepTheirLengthAndCutShortHeadersAreLeftOut) {
+  // id, flags (format, rate, size, channels), sample count.
+  const auto sound = [](std::uint16_t id, std::uint8_t flags, std::uint32_t samples) {
+    return Bytes{static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), flags,
+                 static_cast<std::uint8_t>(samples), static_cast<std::uint8_t>(samples >> 8),
+                 static_cast<std::uint8_t>(samples >> 16), static_cast<std::uint8_t>(samples >> 24)};
+  };
+  SwfBuilder b;
+  b.AddTag(kTagDefineSound, sound(1, 0x2E, 47232));       // MP3, 44 kHz, mono
+  b.AddTag(kTagDefineSound, sound(2, 0x03, 11025));       // raw, 5.5 kHz, stereo
+  b.AddTag(kTagDefineSound, sound(3, 0x2F, 0xFFFFFFFFu)); // the largest count does not overflow
+  b.AddTag(kTagDefineSound, sound(1, 0x00, 5));           // an id already taken
+  b.AddTag(kTagDefineSound, Bytes{4, 0, 0x2E, 1});        // cut short
+  b.ShowFrame().End();
+  auto movie = Parse(b.Build());
+  ASSERT_TRUE(movie);
+  EXPECT_EQ(movie->outcome, ParseOutcome::Complete);
+  ASSERT_EQ(movie->sounds.size(), 3u);
+  EXPECT_EQ(movie->sounds.at(1).Milliseconds(), 1071u);
+  EXPECT_EQ(movie->sounds.at(1).format, 2);
+  EXPECT_EQ(movie->sounds.at(2).Milliseconds(), 2000u);
+  EXPECT_TRUE(movie->sounds.at(2).stereo);
+  EXPECT_EQ(movie->sounds.at(3).Milliseconds(), 97391548u);
 }
 
 TEST(SwfParser, UnknownTagsAreSkippedAndCountZeroMeansOneFrame) {
