@@ -150,7 +150,14 @@ ActionValue GetBounds(NativeCall& c) {
   if (t == nullptr) return ActionValue();
   ActionTarget* space = t;
   if (c.Has(0)) {
-    space = c.Arg(0).IsClip() ? c.vm.TargetOf(c.Arg(0)) : nullptr;
+    // A path names the space as a clip would, from this clip.
+    if (c.Arg(0).IsClip()) {
+      space = c.vm.TargetOf(c.Arg(0));
+    } else if (c.Arg(0).IsString()) {
+      space = ResolveTarget(c.vm.RootTarget(), *t, c.Arg(0).StringValue(), c.vm.CaseSensitive());
+    } else {
+      space = nullptr;
+    }
     if (space == nullptr) return ActionValue();
   }
   PixelBounds b;
