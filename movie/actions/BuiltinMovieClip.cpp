@@ -150,10 +150,11 @@ ActionValue GetBounds(NativeCall& c) {
   if (t == nullptr) return ActionValue();
   ActionTarget* space = t;
   if (c.Has(0)) {
-    // A path names the space as a clip would, from this clip.
+    // A path names the space as a clip would, from this clip; an empty
+    // path names nothing.
     if (c.Arg(0).IsClip()) {
       space = c.vm.TargetOf(c.Arg(0));
-    } else if (c.Arg(0).IsString()) {
+    } else if (c.Arg(0).IsString() && !c.Arg(0).StringValue().empty()) {
       space = ResolveTarget(c.vm.RootTarget(), *t, c.Arg(0).StringValue(), c.vm.CaseSensitive());
     } else {
       space = nullptr;
