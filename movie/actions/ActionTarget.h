@@ -194,6 +194,14 @@ class ActionTarget {
   // space (null: its own); points between this object's space and the
   // stage's. False when there is nothing to measure.
   virtual bool GetBounds(ActionTarget* space, PixelBounds& bounds) { (void)space, (void)bounds; return false; }
+  // The characters of the static text this timeline shows itself, in depth
+  // order (TextSnapshot); at most MaxStaticTextCharacters of them.
+  struct StaticTextCharacter {
+    char32_t code = 0;
+    bool startsLine = false;  // the first of a text or of a record on a new line
+  };
+  static constexpr std::size_t MaxStaticTextCharacters = 1u << 20;
+  virtual std::vector<StaticTextCharacter> StaticText() { return {}; }
   // The length of the sound the movie exports under a name (attachSound);
   // false when it exports no sound by that name.
   virtual bool ExportedSoundLength(const std::string& name, double& milliseconds) {

@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "movie/actions/BuiltinSupport.h"
+#include "movie/actions/CaseTables.h"
+#include "movie/swf/Text.h"
 
 namespace Halvane::Movie::Builtins {
 
@@ -348,6 +350,83 @@ ActionValue ContextMenuItemConstruct(NativeCall& c) {
   return self;
 }
 
+// --- TextSnapshot: the static text a clip shows itself, taken when the
+// snapshot is made. Positions outside the text are drawn to its ends, so
+// any range of a text that has characters holds at least one.
+
+class SnapshotState : public NativeState {
+ public:
+  std::vector<ActionTarget::StaticTextCharacter> characters;
+};
+
+ActionValue SnapshotConstruct(NativeCall& c) {
+  auto state = std::make_unique<SnapshotState>();
+  if (ActionTarget* t = c.Arg(0).IsClip() ? c.vm.TargetOf(c.Arg(0)) : nullptr) state->characters = t->StaticText();
+  return Obj(NewNativeInstance(c, nullptr, std::move(state)));
+}
+
+const std::vector<ActionTarget::StaticTextCharacter>* SnapshotOf(NativeCall& c) {
+  const SnapshotState* s = ThisState<SnapshotState>(c);
+  return s ? &s->characters : nullptr;
+}
+
+// A position argument as a whole number within [low, high]; NaN is 0.
+double SnapshotPosition(NativeCall& c, std::size_t i, double low, double high) {
+  const double n = ArgNumber(c, i);
+  if (std::isnan(n)) return std::max(low, std::min(0.0, high));
+  return std::max(low, std::min(std::trunc(n), high));
+}
+
+ActionValue SnapshotCount(NativeCall& c) {
+  const auto* text = SnapshotOf(c);
+  return text ? Num(static_cast<double>(text->size())) : ActionValue();
+}
+
+// getText(start, end[, includeLineEndings]): the characters from start up to
+// end, at least one; a line ending before each that starts a line when asked.
+ActionValue SnapshotText(NativeCall& c) {
+  const auto* text = SnapshotOf(c);
+  if (text == nullptr || c.Count() < 2 || c.Count() > 3) return ActionValue();
+  if (text->empty()) return ActionValue::String("");
+  const double last = static_cast<double>(text->size());
+  const auto start = static_cast<std::size_t>(SnapshotPosition(c, 0, 0, last - 1));
+  const auto end = static_cast<std::size_t>(SnapshotPosition(c, 1, static_cast<double>(start) + 1, last));
+  const bool lineEndings = c.Count() == 3 && ArgTruth(c, 2);
+  std::string out;
+  for (std::size_t i = start; i < end; ++i) {
+    if (lineEndings && i > start && (*text)[i].startsLine) out.push_back('\n');
+    if (!AppendUtf8(out, (*text)[i].code)) AppendUtf8(out, kReplacementCharacter);
+  }
+  return ActionValue::String(std::move(out));
+}
+
+// findText(start, text, caseSensitive): the first position from start where
+// text is found (line endings are no characters of it), or -1.
+ActionValue SnapshotFind(NativeCall& c) {
+  const auto* text = SnapshotOf(c);
+  if (text == nullptr || c.Count() != 3) return ActionValue();
+  const double from = ArgNumber(c, 0);
+  const std::string wanted = ArgText(c, 1);
+  const bool caseSensitive = ArgTruth(c, 2);
+  std::vector<char32_t> needle;
+  for (std::size_t pos = 0; pos < wanted.size();) {
+    const Utf8Character ch = DecodeUtf8(wanted, pos);
+    needle.push_back(ch.codePoint);
+    pos += ch.length;
+  }
+  if (needle.empty() || std::isnan(from) || from < 0 || from >= static_cast<double>(text->size())) return Num(-1);
+  const auto fold = [caseSensitive](char32_t code) -> char32_t {
+    if (caseSensitive || code > 0xFFFF) return code;
+    return LowerCaseOf(static_cast<char16_t>(code));
+  };
+  for (auto i = static_cast<std::size_t>(from); i + needle.size() <= text->size(); ++i) {
+    std::size_t k = 0;
+    while (k < needle.size() && fold((*text)[i + k].code) == fold(needle[k])) ++k;
+    if (k == needle.size()) return Num(static_cast<double>(i));
+  }
+  return Num(-1);
+}
+
 }  // namespace
 
 void InstallStageAndSystem(ScriptRuntime& rt) {
@@ -491,17 +570,17 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Method(connection, "close", Nothing, 0, kHidden);
   rt.Method(connection, "send", ConnectionSend, 0, kHidden);
 
-  // TextSnapshot: the control keeps no static text for it, so a snapshot
-  // holds nothing. Its methods are plain, enumerable properties of the
+  // TextSnapshot: its methods are plain, enumerable properties of the
   // prototype; movies before version 6 see the names without functions.
+  // Selection and hit tests have nothing to act on without a mouse.
   ScriptObject* snapshot = rt.NewObject();
-  rt.Class("TextSnapshot", NewPlain, NewPlain, snapshot);
+  rt.Class("TextSnapshot", SnapshotConstruct, SnapshotConstruct, snapshot);
   const struct {
     const char* name;
     NativeFunction call;
-  } snapshotMethods[] = {{"getCount", Zero},       {"setSelected", Nothing},      {"getSelected", False},
-                         {"getText", EmptyText},   {"getSelectedText", EmptyText}, {"hitTestTextNearPos", MinusOne},
-                         {"findText", MinusOne},   {"setSelectColor", Nothing},   {"getTextRunInfo", EmptyArray}};
+  } snapshotMethods[] = {{"getCount", SnapshotCount}, {"setSelected", Nothing},      {"getSelected", False},
+                         {"getText", SnapshotText},   {"getSelectedText", EmptyText}, {"hitTestTextNearPos", MinusOne},
+                         {"findText", SnapshotFind},  {"setSelectColor", Nothing},   {"getTextRunInfo", EmptyArray}};
   for (const auto& m : snapshotMethods) {
     if (rt.Version() >= 6) rt.Method(snapshot, m.name, m.call, 0, 0);
     else rt.Value(snapshot, m.name, ActionValue(), 0);

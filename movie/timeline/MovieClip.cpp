@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "movie/actions/Numbers.h"
@@ -344,6 +345,30 @@ bool MovieClip::GetBounds(ActionTarget* space, PixelBounds& bounds) {
   bounds.xMax = box[2] / 20.0;
   bounds.yMax = box[3] / 20.0;
   return true;
+}
+
+std::vector<ActionTarget::StaticTextCharacter> MovieClip::StaticText() {
+  std::vector<StaticTextCharacter> characters;
+  for (const auto& entry : displayList_) {
+    const StaticTextDefinition* text = player_.FindStaticText(entry.second.characterId);
+    if (text == nullptr) continue;
+    bool newLine = true;
+    const FontDefinition* font = nullptr;
+    std::optional<std::int16_t> y;
+    for (const TextRecord& record : text->records) {
+      if (record.fontId) font = player_.FindFont(*record.fontId);
+      if (record.yOffset && y && *record.yOffset != *y) newLine = true;
+      if (record.yOffset) y = record.yOffset;
+      for (const TextGlyph& glyph : record.glyphs) {
+        // A glyph the font does not have has no character to show.
+        if (font == nullptr || glyph.index >= font->glyphs.size()) continue;
+        if (characters.size() >= MaxStaticTextCharacters) return characters;
+        characters.push_back({font->glyphs[glyph.index].code, newLine});
+        newLine = false;
+      }
+    }
+  }
+  return characters;
 }
 
 bool MovieClip::ExportedSoundLength(const std::string& name, double& milliseconds) {

@@ -132,6 +132,7 @@ class MovieClip : public ActionTarget {
   std::string SymbolName() const override;
   bool GetBounds(ActionTarget* space, PixelBounds& bounds) override;
   bool ExportedSoundLength(const std::string& name, double& milliseconds) override;
+  std::vector<StaticTextCharacter> StaticText() override;
   void LocalToGlobal(double& x, double& y) override;
   void GlobalToLocal(double& x, double& y) override;
   bool HitTestPoint(double x, double y, bool shapeFlag) override;

@@ -154,6 +154,16 @@ const SoundDefinition* MoviePlayer::FindSound(std::uint16_t id) const {
   return it == movie_->sounds.end() ? nullptr : &it->second;
 }
 
+const StaticTextDefinition* MoviePlayer::FindStaticText(std::uint16_t id) const {
+  const auto it = movie_->texts.find(id);
+  return it == movie_->texts.end() ? nullptr : it->second.get();
+}
+
+const FontDefinition* MoviePlayer::FindFont(std::uint16_t id) const {
+  const auto it = movie_->fonts.find(id);
+  return it == movie_->fonts.end() ? nullptr : &it->second;
+}
+
 std::uint16_t MoviePlayer::FindExport(const std::string& name) const {
   const auto it = movie_->exportedIds.find(name);
   if (it != movie_->exportedIds.end()) return it->second;

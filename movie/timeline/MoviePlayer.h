@@ -101,6 +101,8 @@ class MoviePlayer {
   const EditTextDefinition* FindEditText(std::uint16_t id) const;
   const ButtonDefinition* FindButton(std::uint16_t id) const;
   const SoundDefinition* FindSound(std::uint16_t id) const;
+  const StaticTextDefinition* FindStaticText(std::uint16_t id) const;
+  const FontDefinition* FindFont(std::uint16_t id) const;
   // The character exported under name (0: none), and the name of one.
   std::uint16_t FindExport(const std::string& name) const;
   std::string ExportName(std::uint16_t id) const;
