@@ -4,6 +4,7 @@
 
 #include "movie/swf/SwfParser.h"
 #include "movie/timeline/MoviePlayer.h"
+#include "tools/MediaWriter.h"
 #include "tests/movie_timeline/TimelineTestSupport.h"
 
 namespace Halvane::Movie {
@@ -156,6 +157,51 @@ TEST(Timeline, EveryPlacedFieldIsTheSameWhetherPlayedOrReachedByGoto) {
   EXPECT_EQ(last[1].name, "renamed");
   EXPECT_EQ(last[1].clipDepth, 8);
   EXPECT_TRUE(last[1].isSprite);
+}
+
+// What a text snapshot reads: the characters of the static texts in depth
+// order, a glyph the font lacks left out, a line begun by each text and by
+// a record that moves down.
+TEST(Timeline, StaticTextGivesCharactersByTheFontsCodesInDepthOrder) {
+  FontDefinition font;
+  font.id = 1;
+  font.version = 2;
+  font.name = "F";
+  for (char16_t code : {u'A', u'B', u'C'}) {
+    GlyphDefinition glyph;
+    glyph.code = code;
+    font.glyphs.push_back(glyph);
+  }
+  const auto record = [](std::optional<std::int16_t> y, std::vector<std::uint32_t> indices) {
+    TextRecord r;
+    r.fontId = 1;
+    r.height = 240;
+    r.yOffset = y;
+    for (std::uint32_t i : indices) r.glyphs.push_back(TextGlyph{i, 100});
+    return r;
+  };
+  StaticTextDefinition upper;
+  upper.id = 2;
+  upper.records = {record(100, {0, 1}), record(100, {7, 2}), record(400, {0})};
+  StaticTextDefinition lower = upper;
+  lower.id = 3;
+  lower.records = {record(std::nullopt, {2})};
+  SwfBuilder b;
+  b.AddTag(kDefineFont2Tag, DefineFontTag(font));
+  b.AddTag(kDefineTextTag, DefineTextTag(upper)).AddTag(kDefineTextTag, DefineTextTag(lower));
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(5, 3)));
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(PlaceCharacter(4, 2)));
+  b.ShowFrame().End();
+  auto player = Start(b.Build());
+  ASSERT_TRUE(player);
+  std::u32string codes;
+  std::vector<bool> starts;
+  for (const auto& c : player->Root().StaticText()) {
+    codes.push_back(c.code);
+    starts.push_back(c.startsLine);
+  }
+  EXPECT_EQ(codes, U"ABCAC");
+  EXPECT_EQ(starts, (std::vector<bool>{true, false, false, true, true}));
 }
 
 TEST(Timeline, DisplayListFollowsTheTagsOfEachFrame) {
