@@ -115,7 +115,13 @@ void WritePlacementProperty(DisplayObject& object, TargetProperty property, doub
       break;
     case TargetProperty::Width:
     case TargetProperty::Height: {
-      if (localBounds == nullptr || value < 0) break;
+      if (value < 0) break;
+      // A clip that shows nothing has no size to scale from: the platform's
+      // player collapses it on both axes, so what it shows later stays flat.
+      if (localBounds == nullptr) {
+        compose(0, 0, rotation);
+        break;
+      }
       const bool alongX = property == TargetProperty::Width;
       const double local = alongX ? localBounds[2] - localBounds[0] : localBounds[3] - localBounds[1];
       if (local <= 0) break;
