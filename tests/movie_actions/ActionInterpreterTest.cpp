@@ -686,6 +686,33 @@ TEST(ActionTimeline, WaitForFrameSkipsWhileFramesAreMissing) {
 
 // The default sort compares texts: primitives turned into text once, an
 // object through its own toString; the numeric flag compares numbers.
+// Positions from a script are drawn into the text whatever they are, so
+// no argument reads outside it.
+TEST(ActionTextSnapshot, PositionsOutsideTheTextAreDrawnToItsEnds) {
+  Movie movie(8);
+  movie.root.staticText = {{U'A', true}, {U'B', false}, {U'C', true}};
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  ActionWriter w;
+  w.PushString("_root").Op(Op::GetVariable).PushInteger(1).PushString("TextSnapshot").Op(Op::NewObject);
+  w.StoreRegister(1).Op(Op::Pop);
+  const auto call = [&w](const char* method, std::function<void(ActionWriter&)> pushArgs, int count) {
+    pushArgs(w);
+    w.PushInteger(count).PushRegister(1).PushString(method).Op(Op::CallMethod).Op(Op::Trace);
+  };
+  call("getCount", [](ActionWriter&) {}, 0);
+  call("getText", [&](ActionWriter& a) { a.PushBoolean(true).PushDouble(inf).PushDouble(-inf); }, 3);
+  call("getText", [&](ActionWriter& a) { a.PushDouble(nan).PushDouble(nan); }, 2);
+  call("getText", [&](ActionWriter& a) { a.PushDouble(-1e300).PushDouble(1e300); }, 2);
+  call("getText", [&](ActionWriter& a) { a.PushInteger(2).PushInteger(1).PushInteger(0).PushInteger(0); }, 4);
+  call("findText", [&](ActionWriter& a) { a.PushBoolean(false).PushString("bc").PushDouble(-inf); }, 3);
+  call("findText", [&](ActionWriter& a) { a.PushBoolean(false).PushString("bc").PushInteger(0); }, 3);
+  call("findText", [&](ActionWriter& a) { a.PushBoolean(true).PushString("bc").PushInteger(0); }, 3);
+  call("findText", [&](ActionWriter& a) { a.PushBoolean(true).PushString("").PushInteger(0); }, 3);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"3", "AB\nC", "A", "C", "undefined", "-1", "1", "-1", "-1"}));
+}
+
 TEST(ActionArrays, SortComparesTextsUnlessAskedForNumbers) {
   Movie movie(8);
   ActionWriter toString;

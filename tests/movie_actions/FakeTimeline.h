@@ -88,6 +88,7 @@ class FakeTimeline : public ActionTarget {
   Matrix GetMatrix() const override { return matrix; }
   void SetMatrix(const Matrix& m) override { matrix = m; }
   ColorTransform GetColorTransform() const override { return colorTransform; }
+  std::vector<StaticTextCharacter> StaticText() override { return staticText; }
   void SetColorTransform(const ColorTransform& cx) override { colorTransform = cx; }
 
   // Requests of this timeline and its children, in order, prefixed with
@@ -100,6 +101,7 @@ class FakeTimeline : public ActionTarget {
   std::map<TargetProperty, double> properties;
   Matrix matrix;
   ColorTransform colorTransform;
+  std::vector<StaticTextCharacter> staticText;
 
  private:
   static std::string Fold(std::string s) {
