@@ -176,7 +176,13 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
   for (std::size_t s = 0; s < spanCount; ++s) {
     SpanWeights w;
     if (OpaqueSolidSpan(spans[s], parts)) {
-      copied_.push_back(spans[s]);
+      // Neighbouring opaque spans (a pixel-aligned edge gives its pixel a
+      // span of its own) are copied as one run.
+      if (!copied_.empty() && copied_.back().x1 == spans[s].x0) {
+        copied_.back().x1 = spans[s].x1;
+      } else {
+        copied_.push_back(spans[s]);
+      }
     } else if (!clipMask_ && SolidWeights(spans[s], parts + spans[s].firstPart, &w)) {
       w.x0 = spans[s].x0;
       w.x1 = spans[s].x1;
@@ -198,15 +204,20 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       repaint_.push_back(spans[s]);
     }
   }
+  const std::ptrdiff_t stride = surface_.stride;
+  const bool keepFourth = bytes == 4 && !surface_.layer;
   for (int r = 1; r < count; ++r) {
     const int row = y + r;
     // Bytes of opaque spans come from the row above; the fourth byte of
     // 32-bit view pixels is kept by copying those pixels' colours only.
+    // The row's first pixel is worked out once: memcpy may alias the
+    // painter, so the surface fields would be reloaded span by span.
+    std::uint8_t* const rowStart = surface_.Pixel(0, row);
     for (const RowSpan& span : copied_) {
-      const std::uint8_t* from = surface_.Pixel(span.x0, row - 1);
-      std::uint8_t* to = surface_.Pixel(span.x0, row);
+      std::uint8_t* to = rowStart + static_cast<std::ptrdiff_t>(span.x0) * bytes;
+      const std::uint8_t* from = to - stride;
       const std::size_t n = static_cast<std::size_t>(span.x1 - span.x0);
-      if (bytes == 4 && !surface_.layer) {
+      if (keepFourth) {
         for (std::size_t i = 0; i < n; ++i) std::memcpy(to + 4 * i, from + 4 * i, 3);
       } else {
         std::memcpy(to, from, n * static_cast<std::size_t>(bytes));
