@@ -103,23 +103,7 @@ ActionValue ExternalText(NativeCall& c, Transform transform) {
 
 // _escapeXML: the five characters XML reserves, as entities; entities
 // already in the text are escaped again.
-ActionValue EscapeXmlMethod(NativeCall& c) {
-  return ExternalText(c, [](const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-      switch (ch) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += ch;
-      }
-    }
-    return out;
-  });
-}
+ActionValue EscapeXmlMethod(NativeCall& c) { return ExternalText(c, EscapeMarkup); }
 
 // _unescapeXML: only those five entities, spelled in lower case, in one
 // pass from the left ("&amp;gt;" gives "&gt;"); anything else stays.

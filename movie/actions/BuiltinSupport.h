@@ -21,6 +21,23 @@ inline bool ArgTruth(NativeCall& c, std::size_t i) { return c.vm.Truth(c.Arg(i))
 // toward zero, values past the 32-bit range clamp.
 inline std::int32_t ArgInt(NativeCall& c, std::size_t i) { return TruncateToInt32(ArgNumber(c, i)); }
 inline ScriptRuntime& Rt(NativeCall& c) { return c.vm.Runtime(); }
+
+// The five characters XML and HTML reserve, as entities (entities already
+// in the text are escaped again).
+inline std::string EscapeMarkup(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    switch (ch) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += ch; break;
+    }
+  }
+  return out;
+}
 inline ActionValue Str(NativeCall& c, std::string text) { return c.vm.StringValue(std::move(text)); }
 inline ActionValue Num(double v) { return ActionValue::Number(v); }
 inline ActionValue Bool(bool v) { return ActionValue::Boolean(v); }

@@ -38,20 +38,7 @@ std::string Upper(std::string s) {
   return s;
 }
 
-std::string EscapeHtml(const std::string& text) {
-  std::string out;
-  for (const char ch : text) {
-    switch (ch) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += ch; break;
-    }
-  }
-  return out;
-}
+std::string EscapeHtml(const std::string& text) { return EscapeMarkup(text); }
 
 // --- HTML text in and out
 

@@ -97,20 +97,7 @@ bool IsAncestor(NativeObject* maybe, NativeObject* node) {
   return false;
 }
 
-std::string EscapeXml(const std::string& text) {
-  std::string out;
-  for (const char ch : text) {
-    switch (ch) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += ch; break;
-    }
-  }
-  return out;
-}
+std::string EscapeXml(const std::string& text) { return EscapeMarkup(text); }
 
 std::string DecodeXml(const std::string& text) {
   std::string out;
