@@ -40,6 +40,12 @@ Point Map(const Transform& m, double x, double y) { return Point{m.MapX(x, y), m
 
 bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+int CountBits(std::uint32_t v) {
+  int n = 0;
+  for (; v != 0; v &= v - 1) ++n;
+  return n;
+}
+
 // True when the triangle hull of a curve, grown by margin, misses the clip:
 // its chord then does for the clip what the curve does.
 bool HullMisses(Point a, Point b, Point c, const PixelRect& clip, double margin) {
@@ -105,6 +111,10 @@ struct Canvas::State {
   std::size_t excessMasks = 0;
   bool building = false;
   std::unique_ptr<SampleMask> buildMask;  // null while building: refused
+  // The top mask on the 2 x 2 grid of lines at high quality: made when first
+  // needed, dropped whenever the masks change.
+  std::unique_ptr<SampleMask> lineMask;
+  bool lineMaskMade = false;
   int ignoredInMask = 0;                  // masks and layers opened while building
 
   // Layers: null buffer for one that did not fit.
@@ -179,6 +189,12 @@ struct Canvas::State {
   void AddLines(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount, std::uint32_t lineCount,
                 const PixelRect& area);
   void AddContours(std::uint32_t slot);
+  void PaintScanned(const SlotPaint* paints, const SampleMask* clipMask);
+  const SampleMask* LineMask();
+  void DropLineMask() {
+    GiveMask(std::move(lineMask));
+    lineMaskMade = false;
+  }
 };
 
 Canvas::Canvas() : state_(std::make_unique<State>()) {}
@@ -212,6 +228,7 @@ void Canvas::End() {
   if (!s.active) return;
   s.building = false;
   s.GiveMask(std::move(s.buildMask));
+  s.DropLineMask();
   s.ignoredInMask = 0;
   while (!s.layers.empty()) PopLayer();
   s.excessLayers = 0;
@@ -257,7 +274,15 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
   // Every edge is looked at, even those outside the clip.
   s.work += (maskMode ? 1 : FrameWorkPerStyle) * (fillCount + lineCount) +
             static_cast<std::int64_t>(shape.edges.size());
-  s.converter.Reset(s.side, area, fillCount + lineCount);
+  // The platform's picture of lines at high quality (the strokes_scale
+  // reference) has the five levels of a 2 x 2 grid on every edge, diagonal
+  // and curved ones too, where a 4 x 4 grid would give sixteen: its lines
+  // are sampled on the medium grid while fills keep the 4 x 4 one. So there
+  // a shape with lines is scanned twice, its fills and then its lines over
+  // them (the order they have within one scan too).
+  const bool linesApart = lineCount > 0 && s.side == 4;
+  const std::uint32_t linesTogether = linesApart ? 0 : lineCount;
+  s.converter.Reset(s.side, area, fillCount + linesTogether);
   s.flatPoints = 0;
   s.stroker.Reset(area);
   if (maskMode) {
@@ -271,25 +296,74 @@ void Canvas::DrawShape(const ShapeLayer& shape, const Transform& placement, cons
     }
     for (std::uint32_t i = 0; i < lineCount; ++i) {
       s.slots[fillCount + i].shader = s.shaders.Prepare(shape.lines[i].paint, placement, color, s.pixelOffset);
-      s.converter.SetSlot(fillCount + i, FillRule::NonZero, s.slots[fillCount + i].shader->Opaque());
+      if (i < linesTogether) {
+        s.converter.SetSlot(fillCount + i, FillRule::NonZero, s.slots[fillCount + i].shader->Opaque());
+      }
     }
   }
   s.AddFillEdges(shape, placement, fillCount, area);
-  if (lineCount > 0) s.AddLines(shape, placement, fillCount, lineCount, area);
+  if (linesTogether > 0) s.AddLines(shape, placement, fillCount, lineCount, area);
   s.work += s.converter.Offered();
-  if (!s.converter.HasEdges()) return;
 
-  // A shape whose rows would take the frame past its budget is cut short.
-  const std::int64_t left = s.workBudget - s.work;
   if (maskMode) {
+    if (!s.converter.HasEdges()) return;
+    // A shape whose rows would take the frame past its budget is cut short.
     s.maskPainter.Setup(s.buildMask.get());
-    s.work += s.converter.Run(s.maskPainter, left);
+    s.work += s.converter.Run(s.maskPainter, s.workBudget - s.work);
     return;
   }
-  LayerBuffer* layer = s.TopLayer();
-  s.painter.Setup(layer ? layer->surface : s.ViewSurface(), s.converter, s.slots.data(), clipMask,
-                  layer ? &layer->dirty : nullptr);
-  s.work += s.converter.Run(s.painter, left);
+  s.PaintScanned(s.slots.data(), clipMask);
+  if (!linesApart || s.work >= s.workBudget) return;
+
+  s.converter.Reset(2, area, lineCount);
+  for (std::uint32_t i = 0; i < lineCount; ++i) {
+    s.converter.SetSlot(i, FillRule::NonZero, s.slots[fillCount + i].shader->Opaque());
+  }
+  s.AddLines(shape, placement, 0, lineCount, area);
+  s.work += s.converter.Offered();
+  const SampleMask* lineClip = nullptr;
+  if (clipMask) {
+    lineClip = s.LineMask();
+    if (!lineClip) return;  // no room for it: the mask shows nothing
+  }
+  s.PaintScanned(s.slots.data() + fillCount, lineClip);
+}
+
+// What the converter holds, painted with paints (one per slot). A shape
+// whose rows would take the frame past its budget is cut short.
+void Canvas::State::PaintScanned(const SlotPaint* paints, const SampleMask* clipMask) {
+  if (!converter.HasEdges()) return;
+  LayerBuffer* layer = TopLayer();
+  painter.Setup(layer ? layer->surface : ViewSurface(), converter, paints, clipMask, layer ? &layer->dirty : nullptr);
+  work += converter.Run(painter, workBudget - work);
+}
+
+// The top mask (4 x 4 samples a pixel) on the 2 x 2 grid. Each sample of
+// that grid sits at the centre of a quarter of the pixel holding four of the
+// finer samples; it is inside when at least two of them are, as it would be
+// for a straight mask edge through the quarter.
+const SampleMask* Canvas::State::LineMask() {
+  if (lineMaskMade) return lineMask.get();
+  lineMaskMade = true;
+  const SampleMask& top = *masks.back();
+  lineMask = TakeMask();
+  if (!lineMask) return nullptr;
+  const PixelRect b = top.Bounds();
+  work += Area(b);
+  constexpr std::uint16_t Quarters[4] = {0x0033, 0x00CC, 0x3300, 0xCC00};
+  for (int y = b.top; y < b.bottom; ++y) {
+    const std::uint16_t* from = top.Row(y) + (b.left - top.Area().left);
+    std::uint16_t* to = lineMask->Row(y) + (b.left - lineMask->Area().left);
+    for (int x = 0; x < b.right - b.left; ++x) {
+      std::uint16_t bits = 0;
+      for (int q = 0; q < 4; ++q) {
+        if (CountBits(from[x] & Quarters[q]) >= 2) bits = static_cast<std::uint16_t>(bits | (1u << q));
+      }
+      to[x] = bits;
+    }
+    if (b.right > b.left) lineMask->GrowBounds(b.left, b.right, y);
+  }
+  return lineMask.get();
 }
 
 void Canvas::State::AddFillEdges(const ShapeLayer& shape, const Transform& placement, std::uint32_t fillCount,
@@ -421,6 +495,7 @@ void Canvas::EndMask() {
     }
   }
   if (refused) s.GiveMask(std::move(mask));
+  s.DropLineMask();
   s.masks.push_back(std::move(mask));
   s.maskRefused.push_back(refused);
 }
@@ -437,6 +512,7 @@ void Canvas::PopMask() {
     return;
   }
   if (s.masks.empty()) return;
+  s.DropLineMask();
   s.GiveMask(std::move(s.masks.back()));
   s.masks.pop_back();
   s.maskRefused.pop_back();

@@ -227,6 +227,32 @@ TEST(CanvasSampling, MediumQualityUsesATwoByTwoGrid) {
   }
 }
 
+TEST(CanvasSampling, HighQualitySamplesLinesOnTheTwoByTwoGrid) {
+  // One shape: a fill, and below it a 2-pixel line, both with their left
+  // edge at left. The fill keeps the columns of the 4 x 4 grid right of the
+  // edge, the line those of the 2 x 2 one.
+  const struct {
+    double left;
+    int fillColumns;  // of 4
+    int lineColumns;  // of 2
+  } cases[] = {{10.13, 3, 2}, {10.26, 3, 1}, {10.5, 2, 1}, {10.76, 1, 0}};
+  for (const auto& c : cases) {
+    ShapeLayer shape = SolidRect(c.left, 0, 15, 4, Rgba{0, 0, 0, 255});
+    shape.lines.push_back(LineStyle{});
+    shape.lines[0].width = Tw(2);
+    shape.lines[0].startCap = shape.lines[0].endCap = CapStyle::None;
+    shape.SetFill1(0);
+    shape.SetLine(1);
+    shape.MoveTo(Tw(c.left + 1), Tw(6));
+    shape.LineTo(Tw(c.left + 1), Tw(10));
+    TestImage image(20, 10);
+    image.Fill(Rgb{255, 255, 255});
+    Draw(image, shape, Quality::High);
+    EXPECT_EQ(image.At(10, 1).green, Covered(0, 255, c.fillColumns * 4, 16)) << c.left;
+    EXPECT_EQ(image.At(10, 8).green, Covered(0, 255, c.lineColumns * 2, 4)) << c.left;
+  }
+}
+
 ShapeLayer NestedSquares(FillRule rule, bool innerReversed) {
   ShapeLayer shape;
   shape.rule = rule;

@@ -67,6 +67,38 @@ TEST(Masks, NestedMasksIntersectAndLinesDoNotCount) {
   EXPECT_EQ(image.At(14, 15), (Rgb{255, 255, 255}));
 }
 
+TEST(Masks, LinesAtHighQualityTakeTheMaskByQuartersOfThePixel) {
+  // Lines are sampled on the 2 x 2 grid: a sample of it is inside the mask
+  // when at least two of the four finer mask samples around it are. A mask
+  // closed before has no say.
+  const struct {
+    double maskRight;
+    int lineSamples;  // of 4, in column 10
+  } cases[] = {{10.1, 0}, {10.3, 2}, {10.7, 4}};
+  ShapeLayer line;
+  line.lines.push_back(LineStyle{});  // 1 pixel, black
+  line.SetLine(1);
+  line.MoveTo(-100, 30);
+  line.LineTo(500, 30);
+  for (const auto& c : cases) {
+    TestImage image(20, 4);
+    image.Fill(Rgb{255, 255, 255});
+    Canvas canvas;
+    canvas.Begin(image.View(), Quality::High);
+    for (const double right : {2.0, c.maskRight}) {
+      canvas.PopMask();
+      canvas.BeginMask();
+      canvas.DrawShape(SolidRect(0, 0, right, 4, Red), Unscaled());
+      canvas.EndMask();
+      canvas.DrawShape(line, Unscaled());
+    }
+    canvas.End();
+    EXPECT_EQ(image.At(10, 1).green, Covered(0, 255, c.lineSamples, 4)) << c.maskRight;
+    EXPECT_EQ(image.At(9, 1).green, 0);
+    EXPECT_EQ(image.At(11, 1).green, 255);
+  }
+}
+
 TEST(Masks, HighQualityMasksPerSample) {
   // The mask covers the left half of column 10's samples: a shape covering
   // the pixel shows exactly half.
