@@ -411,6 +411,14 @@ void Canvas::State::AddLines(const ShapeLayer& shape, const Transform& placement
     stroke.endCap = style.endCap;
     stroke.join = style.join;
     stroke.miterLimit = style.miterLimit;
+    // The platform's picture of lines at high quality (strokes_scale) draws
+    // straight edges so: its 1-pixel diagonals cover exactly one pixel per
+    // row at 45 degrees and two at a slope of one half (not 1.41 and 2.24),
+    // and the steep and shallow sides of its skewed outline are as thick
+    // across rows and down columns as the line is wide, while its circle's
+    // ring keeps the width all round. Its low-quality pictures (masks) draw
+    // a 1-pixel diagonal square to itself, so only high quality does this.
+    stroke.straightByAxis = side == 4;
 
     // The run: the edges that follow on without a move or a gap.
     std::size_t j = i;

@@ -76,7 +76,9 @@ class Canvas {
   // Draws one shape layer: its fills in style order, then its lines in
   // style order. placement maps the shape's twips to device pixels; color
   // applies to every colour of the layer's paints. At high quality the
-  // lines are sampled on the medium 2 x 2 grid, the fills on the 4 x 4 one.
+  // lines are sampled on the medium 2 x 2 grid, the fills on the 4 x 4 one,
+  // and a straight edge's line is as thick as its width across pixel rows
+  // where the edge is steep, down pixel columns where it is shallow.
   void DrawShape(const ShapeLayer& shape, const Transform& placement, const ColorTransform& color = ColorTransform());
 
   void BeginMask();

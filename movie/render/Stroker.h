@@ -1,7 +1,7 @@
 // Lines to fill outlines, in device pixels. A line is the non-zero union of
-// its pieces: a rectangle per straight piece, a wedge on the outer side of
-// each join, and its two caps. The outline walks the left side forward and
-// the right side back; on the inner side of a turn it passes through the
+// its pieces: a quadrilateral per straight piece, a wedge on the outer side
+// of each join, and its two caps. The outline walks the left side forward
+// and the right side back; on the inner side of a turn it passes through the
 // corner itself, which makes the outline's winding exactly the sum of the
 // pieces' windings however short the pieces are, so a non-zero fill of the
 // outline is their union.
@@ -40,6 +40,12 @@ struct StrokeStyle {
   CapStyle endCap = CapStyle::Round;
   JoinStyle join = JoinStyle::Round;
   double miterLimit = 3.0;
+  // Each piece between two corners of the path (a straight edge of the
+  // shape) is as thick as the line along the axis it runs less along:
+  // across each pixel row where it is steep, down each pixel column where it
+  // is shallow, and so thinner square to itself when diagonal. Pieces of
+  // curves keep the width square to them.
+  bool straightByAxis = false;
 };
 
 class Stroker {
@@ -62,9 +68,10 @@ class Stroker {
   void Stroke(const std::vector<StrokePoint>& path, bool closed, const StrokeStyle& style, Contours* out);
 
  private:
-  void Join(const StrokePoint& vertex, Point din, Point dout);
-  void Cap(Point at, Point direction, CapStyle cap);
-  void Arc(Point center, Point from, double sweep);
+  // hin and hout: the half-widths of the pieces coming in and leaving.
+  void Join(const StrokePoint& vertex, Point din, Point dout, double hin, double hout);
+  void Cap(Point at, Point direction, CapStyle cap, double h);
+  void Arc(Point center, Point from, double sweep, double h);
   void Add(Point p) { out_->points.push_back(p); }
 
   StrokeStyle style_;
@@ -73,6 +80,7 @@ class Stroker {
   PixelRect area_;
   std::vector<StrokePoint> points_;
   std::vector<Point> directions_;
+  std::vector<double> halves_;  // each piece's half-width, square to it
 };
 
 }  // namespace Halvane::Movie::Render
