@@ -228,7 +228,7 @@ TEST(CanvasSampling, MediumQualityUsesATwoByTwoGrid) {
 }
 
 TEST(CanvasSampling, HighQualitySamplesLinesOnTheTwoByTwoGrid) {
-  // One shape: a fill, and below it a 2-pixel line, both with their left
+  // One shape: a fill and, below it, a 2-pixel line, both with their left
   // edge at left. The fill keeps the columns of the 4 x 4 grid right of the
   // edge, the line those of the 2 x 2 one.
   const struct {
