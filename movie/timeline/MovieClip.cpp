@@ -478,7 +478,7 @@ void MovieClip::EnterFrame(int frame) {
     queueUpTo(i);
     const DisplayListTag& tag = record.displayList[i];
     if (tag.kind == DisplayListTag::Kind::Remove) {
-      RemoveAt(tag.remove.depth);
+      if (!DeferRemoval(tag.remove.depth)) RemoveAt(tag.remove.depth);
     } else {
       ApplyPlace(tag.place, frame);
     }
@@ -541,6 +541,43 @@ void MovieClip::RemoveAt(int depth) {
   player_.RemoveObjects(1);
 }
 
+bool MovieClip::DeferRemoval(int depth) {
+  auto it = displayList_.find(depth);
+  if (it == displayList_.end() || !it->second.sprite || depth < 0) return false;
+  MovieClip& child = *it->second.sprite;
+  if (child.Unloaded() || !player_.HasUnloadHandler(child)) return false;
+  const int key = -(depth + 1);
+  if (displayList_.count(key) != 0) return false;
+  // The node keeps its address, so the child's entry pointer stays valid.
+  auto node = displayList_.extract(it);
+  node.key() = key;
+  node.mapped().scripted = true;
+  displayList_.insert(std::move(node));
+  child.depth_ = key - static_cast<int>(kDepthOffset);
+  child.Unload();
+  player_.DeferRemoval(child);
+  return true;
+}
+
+void MovieClip::Unload() {
+  if (Unloaded()) return;
+  for (auto& entry : displayList_) {
+    if (entry.second.sprite) entry.second.sprite->Unload();
+  }
+  leaving_ = true;
+  unloadQueued_ = player_.QueueUnload(*this);
+}
+
+bool MovieClip::RemoveChild(MovieClip& child) {
+  for (auto& entry : displayList_) {
+    if (entry.second.sprite.get() == &child) {
+      RemoveAt(entry.first);
+      return true;
+    }
+  }
+  return false;
+}
+
 void MovieClip::AttachSprite(DisplayObject& object, int key) {
   if (const EditTextDefinition* edit = player_.FindEditText(object.characterId)) {
     object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
@@ -585,7 +622,13 @@ void MovieClip::MarkRemoved() {
     if (entry.second.text) entry.second.text->MarkRemoved();
   }
   removed_ = true;
-  if (!player_.QueueUnload(*this)) ReleaseScript();
+  // An instance unloaded earlier (a deferred removal) had its unload event
+  // queued then, which releases the script once it has run.
+  if (leaving_) {
+    if (!unloadQueued_ || unloadRan_) ReleaseScript();
+  } else if (!player_.QueueUnload(*this)) {
+    ReleaseScript();
+  }
   self_ = nullptr;
 }
 
