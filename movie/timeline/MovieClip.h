@@ -161,6 +161,11 @@ class MovieClip : public ActionTarget {
   // Bounds of what this instance shows in its own space, twips; false when
   // it shows nothing.
   bool LocalBounds(double box[4]) const;
+  // Bounds of what this instance shows, each shape's own bounds taken
+  // through its whole transform (its matrices inside this instance, then
+  // t), so that turned contents give the tight box rather than the box of
+  // a turned box. Twips; false when it shows nothing.
+  bool BoundsUnder(const Transform& t, double box[4]) const;
 
  private:
   friend class MoviePlayer;
