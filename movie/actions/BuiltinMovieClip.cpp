@@ -150,22 +150,23 @@ ActionValue GetBounds(NativeCall& c) {
   if (t == nullptr) return ActionValue();
   ActionTarget* space = t;
   if (c.Has(0)) {
-    // A path names the space as a clip would, from this clip; an empty
-    // path names nothing.
+    // Anything else than a clip is a path from this clip, as its text
+    // reads (undefined names a child called "undefined"); an empty path
+    // names nothing.
     if (c.Arg(0).IsClip()) {
       space = c.vm.TargetOf(c.Arg(0));
-    } else if (c.Arg(0).IsString() && !c.Arg(0).StringValue().empty()) {
-      space = ResolveTarget(c.vm.RootTarget(), *t, c.Arg(0).StringValue(), c.vm.CaseSensitive());
     } else {
-      space = nullptr;
+      const std::string path = ArgText(c, 0);
+      space = path.empty() ? nullptr : ResolveTarget(c.vm.RootTarget(), *t, path, c.vm.CaseSensitive());
     }
     if (space == nullptr) return ActionValue();
   }
   PixelBounds b;
   if (!t->GetBounds(space, b)) {
     // Nothing to measure: the platform's player answers the largest
-    // coordinate it has, twips rounding as it did for the movie's version.
-    const double none = c.vm.Version() >= 8 ? 6710886.4 : 6710886.35;
+    // coordinate it has, in its own space as it is, and (from version 8)
+    // rounded on its way into another space.
+    const double none = c.vm.Version() >= 8 && space != t ? 6710886.4 : 6710886.35;
     b = PixelBounds{none, none, none, none};
   }
   return BoundsObject(c, b);

@@ -298,6 +298,57 @@ ActionValue ConnectionDomain(NativeCall& c) { return Str(c, "localhost"); }
 ActionValue ConnectionConnect(NativeCall& c) { return Bool(c.Arg(0).IsString() && !c.Arg(0).StringValue().empty()); }
 ActionValue ConnectionSend(NativeCall& c) { return Bool(c.Arg(0).IsString() && c.Arg(1).IsString()); }
 
+// --- NetConnection: only the local link (connect(null)) opens, at once;
+// a server is never reached, so a connection to one stays pending until
+// it is closed. Status events are called while the method runs.
+
+class NetLinkState : public NativeState {
+ public:
+  enum class Link { None, Local, Pending };
+  Link link = Link::None;
+};
+
+ActionValue NetConnectionConstruct(NativeCall& c) {
+  return Obj(NewNativeInstance(c, nullptr, std::make_unique<NetLinkState>()));
+}
+
+void NetStatus(NativeCall& c, const char* code) {
+  ScriptObject* info = Rt(c).NewObject();
+  c.vm.SetMember(Obj(info), "level", Str(c, "status"));
+  c.vm.SetMember(Obj(info), "code", Str(c, code));
+  const ActionValue event = Obj(info);
+  c.vm.CallMethod(c.thisValue, "onStatus", ArgList(&event, 1));
+}
+
+// Closing a pending connection also reports its attempt ending, without
+// an event object.
+void NetClose(NativeCall& c, NetLinkState& state) {
+  const NetLinkState::Link was = state.link;
+  state.link = NetLinkState::Link::None;
+  if (was == NetLinkState::Link::None) return;
+  NetStatus(c, "NetConnection.Connect.Closed");
+  if (was == NetLinkState::Link::Pending && !c.vm.Abnormal()) c.vm.CallMethod(c.thisValue, "onStatus", ArgList());
+}
+
+ActionValue NetConnect(NativeCall& c) {
+  NetLinkState* state = ThisState<NetLinkState>(c);
+  if (state == nullptr) return Bool(false);
+  NetClose(c, *state);
+  if (c.vm.Abnormal()) return ActionValue();
+  if (!c.Arg(0).IsNull() && !c.Arg(0).IsUndefined()) {
+    state->link = NetLinkState::Link::Pending;
+    return Bool(true);
+  }
+  state->link = NetLinkState::Link::Local;
+  NetStatus(c, "NetConnection.Connect.Success");
+  return Bool(true);
+}
+
+ActionValue NetDisconnect(NativeCall& c) {
+  if (NetLinkState* state = ThisState<NetLinkState>(c)) NetClose(c, *state);
+  return ActionValue();
+}
+
 // A new menu with the same handler, the same built-in switches and copies
 // of the custom items.
 ActionValue ContextMenuCopy(NativeCall& c) {
@@ -586,7 +637,12 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
     else rt.Value(snapshot, m.name, ActionValue(), 0);
   }
 
-  for (const char* name : {"Camera", "Microphone", "Video", "NetConnection", "NetStream", "XMLSocket", "PrintJob"}) {
+  ScriptObject* netConnection = rt.NewObject();
+  rt.Class("NetConnection", NetConnectionConstruct, NetConnectionConstruct, netConnection);
+  rt.Method(netConnection, "connect", NetConnect, 0, kHidden);
+  rt.Method(netConnection, "close", NetDisconnect, 0, kHidden);
+
+  for (const char* name : {"Camera", "Microphone", "Video", "NetStream", "XMLSocket", "PrintJob"}) {
     ScriptObject* prototype = rt.NewObject();
     rt.Class(name, NewPlain, NewPlain, prototype);
   }

@@ -234,16 +234,36 @@ void MovieClip::SetName(const std::string& name) {
   name_ = name;
 }
 
-bool MovieClip::LocalBounds(double box[4]) const {
+bool MovieClip::LocalBounds(double box[4]) const { return BoundsUnder(Transform(), box); }
+
+bool MovieClip::BoundsUnder(const Transform& t, double box[4]) const {
   bool any = false;
+  double part[4];
   if (Drawing() != nullptr) {
     const double drawn[4] = {static_cast<double>(drawing_.bounds.xMin), static_cast<double>(drawing_.bounds.yMin),
                              static_cast<double>(drawing_.bounds.xMax), static_cast<double>(drawing_.bounds.yMax)};
-    Union(box, drawn, any);
+    TransformBox(t, drawn, part);
+    Union(box, part, any);
   }
   for (const auto& entry : displayList_) {
-    double child[4];
-    if (BoundsOf(entry.second, child)) Union(box, child, any);
+    const DisplayObject& object = entry.second;
+    const Transform inner = FromMatrix(object.matrix).Then(t);
+    if (object.sprite) {
+      if (object.sprite->BoundsUnder(inner, part)) Union(box, part, any);
+      continue;
+    }
+    double local[4];
+    if (object.text) {
+      const TextFieldData& d = object.text->Data();
+      local[0] = d.x * 20;
+      local[1] = d.y * 20;
+      local[2] = (d.x + d.width) * 20;
+      local[3] = (d.y + d.height) * 20;
+    } else if (!player_.CharacterBounds(object.characterId, object.ratio, local)) {
+      continue;
+    }
+    TransformBox(inner, local, part);
+    Union(box, part, any);
   }
   return any;
 }
@@ -252,9 +272,8 @@ bool MovieClip::LocalBounds(double box[4]) const {
 bool MovieClip::BoundsOf(const DisplayObject& object, double box[4]) const {
   double local[4];
   bool any = false;
-  if (object.sprite) {
-    any = object.sprite->LocalBounds(local);
-  } else if (object.text) {
+  if (object.sprite) return object.sprite->BoundsUnder(FromMatrix(object.matrix), box);
+  if (object.text) {
     const TextFieldData& d = object.text->Data();
     local[0] = d.x * 20;
     local[1] = d.y * 20;
@@ -322,10 +341,14 @@ MovieClip::Transform MovieClip::StageTransform() const {
 }
 
 bool MovieClip::GetBounds(ActionTarget* space, PixelBounds& bounds) {
+  // The platform's player measures in whole twips: the instance's own
+  // bounds are rounded, and each corner goes to the stage and from there
+  // into the other space rounded on the way, turning the box as a whole.
   double local[4];
   if (!LocalBounds(local)) return false;
-  double box[4];
-  Transform t;
+  const auto twips = [](double v) { return std::floor(v + 0.5); };
+  for (double& v : local) v = twips(v);
+  double box[4] = {local[0], local[1], local[2], local[3]};
   if (space != nullptr && space != this) {
     Transform spaceTransform;
     if (auto* clip = dynamic_cast<MovieClip*>(space)) {
@@ -337,9 +360,29 @@ bool MovieClip::GetBounds(ActionTarget* space, PixelBounds& bounds) {
         spaceTransform = spaceTransform.Then(parent->StageTransform());
       }
     }
-    t = StageTransform().Then(spaceTransform.Inverse());
+    const Transform toStage = StageTransform();
+    Transform fromStage = spaceTransform.Inverse();
+    fromStage.tx = twips(fromStage.tx);
+    fromStage.ty = twips(fromStage.ty);
+    for (int i = 0; i < 4; ++i) {
+      double x = (i & 1) ? local[2] : local[0];
+      double y = (i & 2) ? local[3] : local[1];
+      toStage.Apply(x, y);
+      x = twips(x);
+      y = twips(y);
+      fromStage.Apply(x, y);
+      if (i == 0) {
+        box[0] = box[2] = x;
+        box[1] = box[3] = y;
+      } else {
+        box[0] = std::min(box[0], x);
+        box[1] = std::min(box[1], y);
+        box[2] = std::max(box[2], x);
+        box[3] = std::max(box[3], y);
+      }
+    }
+    for (double& v : box) v = twips(v);
   }
-  TransformBox(t, local, box);
   bounds.xMin = box[0] / 20.0;
   bounds.yMin = box[1] / 20.0;
   bounds.xMax = box[2] / 20.0;
@@ -478,7 +521,7 @@ void MovieClip::EnterFrame(int frame) {
     queueUpTo(i);
     const DisplayListTag& tag = record.displayList[i];
     if (tag.kind == DisplayListTag::Kind::Remove) {
-      RemoveAt(tag.remove.depth);
+      if (!DeferRemoval(tag.remove.depth)) RemoveAt(tag.remove.depth);
     } else {
       ApplyPlace(tag.place, frame);
     }
@@ -541,6 +584,43 @@ void MovieClip::RemoveAt(int depth) {
   player_.RemoveObjects(1);
 }
 
+bool MovieClip::DeferRemoval(int depth) {
+  auto it = displayList_.find(depth);
+  if (it == displayList_.end() || !it->second.sprite || depth < 0) return false;
+  MovieClip& child = *it->second.sprite;
+  if (child.Unloaded() || !player_.HasUnloadHandler(child)) return false;
+  const int key = -(depth + 1);
+  if (displayList_.count(key) != 0) return false;
+  // The node keeps its address, so the child's entry pointer stays valid.
+  auto node = displayList_.extract(it);
+  node.key() = key;
+  node.mapped().scripted = true;
+  displayList_.insert(std::move(node));
+  child.depth_ = key - static_cast<int>(kDepthOffset);
+  child.Unload();
+  player_.DeferRemoval(child);
+  return true;
+}
+
+void MovieClip::Unload() {
+  if (Unloaded()) return;
+  for (auto& entry : displayList_) {
+    if (entry.second.sprite) entry.second.sprite->Unload();
+  }
+  leaving_ = true;
+  unloadQueued_ = player_.QueueUnload(*this);
+}
+
+bool MovieClip::RemoveChild(MovieClip& child) {
+  for (auto& entry : displayList_) {
+    if (entry.second.sprite.get() == &child) {
+      RemoveAt(entry.first);
+      return true;
+    }
+  }
+  return false;
+}
+
 void MovieClip::AttachSprite(DisplayObject& object, int key) {
   if (const EditTextDefinition* edit = player_.FindEditText(object.characterId)) {
     object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
@@ -585,7 +665,13 @@ void MovieClip::MarkRemoved() {
     if (entry.second.text) entry.second.text->MarkRemoved();
   }
   removed_ = true;
-  if (!player_.QueueUnload(*this)) ReleaseScript();
+  // An instance unloaded earlier (a deferred removal) had its unload event
+  // queued then, which releases the script once it has run.
+  if (leaving_) {
+    if (!unloadQueued_ || unloadRan_) ReleaseScript();
+  } else if (!player_.QueueUnload(*this)) {
+    ReleaseScript();
+  }
   self_ = nullptr;
 }
 

@@ -83,6 +83,9 @@ class MovieClip : public ActionTarget {
 
   const DisplayList& Objects() const { return displayList_; }
   bool Removed() const { return removed_; }
+  // Removed, or kept after the timeline removed it (see DeferRemoval): its
+  // actions and events other than unload no longer run.
+  bool Unloaded() const { return removed_ || leaving_; }
   int Nesting() const { return nesting_; }
   const TimelineDefinition& Timeline() const { return timeline_; }
   std::uint16_t CharacterId() const { return characterId_; }
@@ -158,6 +161,11 @@ class MovieClip : public ActionTarget {
   // Bounds of what this instance shows in its own space, twips; false when
   // it shows nothing.
   bool LocalBounds(double box[4]) const;
+  // Bounds of what this instance shows, each shape's own bounds taken
+  // through its whole transform (its matrices inside this instance, then
+  // t), so that turned contents give the tight box rather than the box of
+  // a turned box. Twips; false when it shows nothing.
+  bool BoundsUnder(const Transform& t, double box[4]) const;
 
  private:
   friend class MoviePlayer;
@@ -172,6 +180,17 @@ class MovieClip : public ActionTarget {
   void JumpTo(int frame, bool runActions = true);
   void ApplyPlace(const PlaceObjectRecord& place, int frame);
   void RemoveAt(int depth);
+  // The timeline's removal of a sprite that has an unload handler: the
+  // sprite stays one more frame at depth -(depth + 1), below every depth a
+  // tag can name, so its handler and the frame's actions still reach it;
+  // the player removes it for good at the start of the next step. False
+  // (nothing changed) when the entry does not qualify.
+  bool DeferRemoval(int depth);
+  // Queues the unload events of this instance and of the sprites below it,
+  // the innermost first, and makes them Unloaded while they stay in place.
+  void Unload();
+  // Removes the entry that holds child; false when it is not one.
+  bool RemoveChild(MovieClip& child);
   void AttachSprite(DisplayObject& object, int key);
   void MarkRemoved();
   // A new entry made by a script at the language's depth; null when the
@@ -193,6 +212,9 @@ class MovieClip : public ActionTarget {
   bool playing_ = true;
   bool removed_ = false;
   bool unloading_ = false;
+  bool leaving_ = false;       // see Unloaded
+  bool unloadQueued_ = false;  // leaving: its unload event is queued or has run
+  bool unloadRan_ = false;
   VariableStore variables_;
   DisplayList displayList_;
   std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;

@@ -105,6 +105,7 @@ MoviePlayer::~MoviePlayer() {
   shuttingDown_ = true;
   for (auto& queue : queues_) queue.clear();
   execution_.clear();
+  deferred_.clear();
   root_.reset();
   removed_.clear();
   removedFields_.clear();
@@ -118,10 +119,17 @@ void MoviePlayer::Start() {
 
 void MoviePlayer::Step() {
   timelineWork_ = 0;
+  // What the timeline removed last step, kept for its unload handlers, goes
+  // now, before any timeline can place something at its depth.
+  const std::vector<MovieClip*> deferred = std::move(deferred_);
+  deferred_.clear();
+  for (MovieClip* clip : deferred) {
+    if (!clip->Removed() && clip->parent_ != nullptr) clip->parent_->RemoveChild(*clip);
+  }
   // Newest first; instances made during the step wait for the next one.
   for (std::size_t i = execution_.size(); i > 0; --i) {
     MovieClip* clip = execution_[i - 1];
-    if (clip->Removed()) continue;
+    if (clip->Unloaded()) continue;
     if (!TimelineWorkLeft()) break;
     clip->Tick();
   }
@@ -302,9 +310,12 @@ bool MoviePlayer::QueueEvent(MovieClip& clip, std::uint32_t event) {
   return true;
 }
 
+bool MoviePlayer::HasUnloadHandler(MovieClip& clip) {
+  return HasClipAction(clip, ClipEvent::Unload) || TargetHasMethod(clip, "onUnload", context_);
+}
+
 bool MoviePlayer::QueueUnload(MovieClip& clip) {
-  if (shuttingDown_) return false;
-  if (!HasClipAction(clip, ClipEvent::Unload) && !TargetHasMethod(clip, "onUnload", context_)) return false;
+  if (shuttingDown_ || !HasUnloadHandler(clip)) return false;
   Queue(Normal, QueuedAction{&clip, nullptr, ClipEvent::Unload});
   return true;
 }
@@ -321,6 +332,7 @@ void MoviePlayer::Forget(MovieClip& clip) {
   if (shuttingDown_) return;
   const auto it = std::find(execution_.begin(), execution_.end(), &clip);
   if (it != execution_.end()) execution_.erase(it);
+  deferred_.erase(std::remove(deferred_.begin(), deferred_.end(), &clip), deferred_.end());
 }
 
 void MoviePlayer::RunEvent(MovieClip& clip, std::uint32_t event) {
@@ -351,15 +363,17 @@ void MoviePlayer::RunActions() {
     ++blocks;
     MovieClip& clip = *action.clip;
     if (action.code != nullptr) {
-      if (clip.Removed()) continue;
+      if (clip.Unloaded()) continue;
       ::Halvane::Movie::RunActions(action.code->data(), action.code->size(), clip, context_);
     } else if (action.event == ClipEvent::Unload) {
       clip.SetUnloading(true);
       RunEvent(clip, action.event);
       clip.SetUnloading(false);
-      clip.ReleaseScript();
+      clip.unloadRan_ = true;
+      // A deferred removal keeps its script until it is removed for good.
+      if (clip.Removed()) clip.ReleaseScript();
     } else if (action.event == ClipEvent::Construct) {
-      if (clip.Removed()) continue;
+      if (clip.Unloaded()) continue;
       ConstructTarget(clip, ExportName(clip.CharacterId()), context_);
       if (action.loadAfter) QueueEvent(clip, ClipEvent::Load);
       if (const std::vector<ClipActionRecord>* actions = clip.ClipActions()) {
@@ -370,7 +384,7 @@ void MoviePlayer::RunActions() {
         }
       }
     } else {
-      if (clip.Removed()) continue;
+      if (clip.Unloaded()) continue;
       RunEvent(clip, action.event);
     }
   }

@@ -128,6 +128,9 @@ class MoviePlayer {
   // Queues the unload event of a removed instance; false when it has no
   // handler (then its script object can go at once).
   bool QueueUnload(MovieClip& clip);
+  bool HasUnloadHandler(MovieClip& clip);
+  // A sprite the timeline removed but keeps until the next step.
+  void DeferRemoval(MovieClip& clip) { deferred_.push_back(&clip); }
   void Bury(std::unique_ptr<MovieClip> clip);
   void Bury(std::unique_ptr<TextFieldInstance> field);
   void Forget(MovieClip& clip);
@@ -186,6 +189,7 @@ class MoviePlayer {
   // stepped from the back.
   std::vector<MovieClip*> execution_;
   std::vector<std::unique_ptr<MovieClip>> removed_;
+  std::vector<MovieClip*> deferred_;  // see DeferRemoval; unowned
   std::vector<std::unique_ptr<TextFieldInstance>> removedFields_;
   std::unique_ptr<MovieClip> root_;
   bool shuttingDown_ = false;

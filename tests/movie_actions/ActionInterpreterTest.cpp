@@ -357,6 +357,39 @@ TEST(ActionBudget, EndlessRecursionStopsTheRunAtTheCallDepthCap) {
   EXPECT_TRUE(movie.traces.empty());
 }
 
+TEST(ActionBudget, StatusHandlerThatReconnectsStopsAtTheCallDepthCap) {
+  // nc = new NetConnection(); nc.onStatus = function (e) { trace(e.code);
+  // this.connect(null); }; nc.connect(null): every event opens or closes
+  // the link again from inside the last one.
+  Movie movie;
+  ActionWriter handler;
+  handler.PushString("e").Op(Op::GetVariable).PushString("code").Op(Op::GetMember).Op(Op::Trace);
+  handler.PushNull().PushInteger(1).PushString("this").Op(Op::GetVariable).PushString("connect");
+  handler.Op(Op::CallMethod).Op(Op::Pop);
+  ActionWriter w;
+  w.PushString("nc").PushInteger(0).PushString("NetConnection").Op(Op::NewObject).Op(Op::SetVariable);
+  w.PushString("nc").Op(Op::GetVariable).PushString("onStatus");
+  w.DefineFunction("", {"e"}, handler).Op(Op::SetMember);
+  w.PushNull().PushInteger(1).PushString("nc").Op(Op::GetVariable).PushString("connect");
+  w.Op(Op::CallMethod).Op(Op::Pop);
+  movie.Run(w);
+  ASSERT_GE(movie.traces.size(), 2u);
+  EXPECT_EQ(movie.traces[0], "NetConnection.Connect.Success");
+  EXPECT_EQ(movie.traces[1], "NetConnection.Connect.Closed");
+  EXPECT_LE(movie.traces.size(), 2 * ActionContext::MaxCallDepth);
+  // A plain object borrowing the methods has no link to open or close.
+  movie.traces.clear();
+  ActionWriter borrowed;
+  borrowed.PushString("o").PushInteger(0).PushString("Object").Op(Op::NewObject).Op(Op::SetVariable);
+  borrowed.PushString("o").Op(Op::GetVariable).PushString("connect").PushString("NetConnection");
+  borrowed.Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember).PushString("connect");
+  borrowed.Op(Op::GetMember).Op(Op::SetMember);
+  borrowed.PushNull().PushInteger(1).PushString("o").Op(Op::GetVariable).PushString("connect");
+  borrowed.Op(Op::CallMethod).Op(Op::Trace);
+  EXPECT_EQ(movie.Run(borrowed), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"false"});
+}
+
 // o.addProperty("p", getter, setter) with the functions on the stack.
 void AddProperty(ActionWriter& w, const ActionWriter& getter, const ActionWriter* setter) {
   if (setter != nullptr) w.DefineFunction("", {"v"}, *setter);

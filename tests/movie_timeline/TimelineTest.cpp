@@ -2,8 +2,10 @@
 // with their own frames, frame actions, and the caps on sprite trees.
 #include <gtest/gtest.h>
 
+#include "movie/actions/ActionCodes.h"
 #include "movie/swf/SwfParser.h"
 #include "movie/timeline/MoviePlayer.h"
+#include "tools/ActionWriter.h"
 #include "tools/MediaWriter.h"
 #include "tests/movie_timeline/TimelineTestSupport.h"
 
@@ -416,6 +418,77 @@ TEST(Timeline, SpriteTreesAreCappedInDepthAndSize) {
       if (round == 1) player->GotoFrame(1);
     }
   }
+}
+
+
+// A sprite "clip" at depth 3 whose onUnload counts into _root.unloads,
+// removed by the tag of frame 1; frame 0 runs before first (the script's
+// own, e.g. to take the depth the removed sprite moves to).
+Bytes UnloadingMovie(const Tools::ActionWriter& before) {
+  namespace Op = ActionCode;
+  Tools::ActionWriter count;
+  count.PushString("/:unloads").PushString("/:unloads").Op(Op::GetVariable).Op(Op::Increment);
+  count.Op(Op::SetVariable);
+  Tools::ActionWriter frame0 = before;
+  frame0.PushString("unloads").PushInteger(0).Op(Op::SetVariable);
+  frame0.PushString("clip").Op(Op::GetVariable).PushString("onUnload");
+  frame0.DefineFunction("", {}, count).Op(Op::SetMember);
+  SpriteBuilder sprite;
+  sprite.ShowFrame();
+  SwfBuilder b;
+  b.AddTag(kDefineSpriteTag, sprite.Build(10));
+  PlaceSpec named = Place(3, 10);
+  named.name = "clip";
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(named));
+  b.AddTag(kDoActionTag, DoAction(frame0.Build())).ShowFrame();
+  b.AddTag(kRemoveObject2Tag, RemoveObject2(3)).ShowFrame();
+  b.ShowFrame().End();
+  return b.Build();
+}
+
+std::vector<int> SpriteDepths(const MovieClip& clip) {
+  std::vector<int> depths;
+  for (const PlacedObject& o : Snapshot(clip)) {
+    if (o.isSprite) depths.push_back(o.depth);
+  }
+  return depths;
+}
+
+TEST(Timeline, RemovedSpriteWithAnUnloadHandlerStaysOneStepBelowTheTimelinesDepths) {
+  auto player = Start(UnloadingMovie(Tools::ActionWriter()));
+  ASSERT_TRUE(player);
+  EXPECT_EQ(SpriteDepths(player->Root()), (std::vector<int>{3}));
+  player->Step();
+  EXPECT_EQ(SpriteDepths(player->Root()), (std::vector<int>{-4}));
+  ASSERT_NE(player->Root().Variables().Find("unloads"), nullptr);
+  EXPECT_EQ(player->Root().Variables().Find("unloads")->ToString(10), "1");
+  player->Step();
+  EXPECT_TRUE(SpriteDepths(player->Root()).empty());
+  // Removed for good, its handler does not run again.
+  EXPECT_EQ(player->Root().Variables().Find("unloads")->ToString(10), "1");
+}
+
+TEST(Timeline, RemovedSpriteWhoseWaitingDepthIsTakenGoesAtOnce) {
+  // createEmptyMovieClip("taken", -16388) takes depth -4 first.
+  namespace Op = ActionCode;
+  Tools::ActionWriter take;
+  take.PushInteger(-16388).PushString("taken").PushInteger(2).PushString("createEmptyMovieClip");
+  take.Op(Op::CallFunction).Op(Op::Pop);
+  auto player = Start(UnloadingMovie(take));
+  ASSERT_TRUE(player);
+  EXPECT_EQ(SpriteDepths(player->Root()), (std::vector<int>{-4, 3}));
+  player->Step();
+  EXPECT_EQ(SpriteDepths(player->Root()), (std::vector<int>{-4}));
+  EXPECT_EQ(player->Root().Objects().at(-4).name, "taken");
+  EXPECT_EQ(player->Root().Variables().Find("unloads")->ToString(10), "1");
+}
+
+TEST(Timeline, MovieEndedWhileARemovalWaitsLeavesNothingBehind) {
+  auto player = Start(UnloadingMovie(Tools::ActionWriter()));
+  ASSERT_TRUE(player);
+  player->Step();
+  ASSERT_EQ(SpriteDepths(player->Root()), (std::vector<int>{-4}));
+  player.reset();  // the sanitizers' builds would see a dangling waiting sprite
 }
 
 }  // namespace
