@@ -114,6 +114,11 @@ void ConstructTarget(ActionTarget& target, const std::string& symbol, ActionCont
 // movie time now (milliseconds), each at most once.
 void RunTimers(ActionTarget& root, ActionContext& context, double now);
 
+// Calls the handlers deferred until the actions of the moment were done
+// (ScriptRuntime::deferredCalls); false when there were none. Handlers
+// these calls defer wait for the next call.
+bool RunDeferredCalls(ActionTarget& root, ActionContext& context);
+
 // Frees the objects the movie can no longer reach: call between runs,
 // never during one.
 void CollectGarbage(ActionTarget& root, ActionContext& context);

@@ -432,6 +432,7 @@ ActionValue Set(NativeCall& c) {
         // (a field's own typing is capped; scripts may set any text)
       }
       d->SetText(plain);
+      d->ClampSelection(static_cast<int>(Utf16Length(plain)));
       SetBoundVariable(c, *t, plain);
       FitToText(*d);
       break;
@@ -446,6 +447,7 @@ ActionValue Set(NativeCall& c) {
       const std::string text = c.vm.Text(v);
       if (d->html) d->runs = ParseHtml(text, d->defaultFormat, d->condenseWhite, d->multiline);
       else d->SetText(text);
+      d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
       SetBoundVariable(c, *t, d->Text());
       FitToText(*d);
       break;
@@ -738,8 +740,20 @@ ActionValue SetTextFormat(NativeCall& c) {
   return ActionValue();
 }
 
+// Replaces the field's selection (focused or not) and leaves the caret
+// after what was put in.
 ActionValue ReplaceSel(NativeCall& c) {
-  if (TextFieldData* d = ThisField(c)) d->SetText(d->Text() + ArgText(c, 0));
+  TextFieldData* d = ThisField(c);
+  if (d == nullptr || !c.Has(0)) return ActionValue();
+  const std::u16string text = Utf8ToUtf16(d->Text());
+  const std::u16string insert = Utf8ToUtf16(ArgText(c, 0));
+  // A field grows no longer than any string of the language.
+  if (text.size() + insert.size() > ActionContext::MaxStringLength) return ActionValue();
+  d->ClampSelection(static_cast<int>(text.size()));
+  const std::size_t begin = static_cast<std::size_t>(d->SelectionBegin());
+  const std::size_t end = static_cast<std::size_t>(d->SelectionEnd());
+  d->SetText(Utf16ToUtf8(text.substr(0, begin) + insert + text.substr(end)));
+  d->selectionAnchor = d->caret = static_cast<int>(begin + insert.size());
   return ActionValue();
 }
 
@@ -753,6 +767,7 @@ ActionValue ReplaceText(NativeCall& c) {
   const std::u16string replaced = text.substr(0, static_cast<std::size_t>(begin)) + Utf8ToUtf16(ArgText(c, 2)) +
                                   text.substr(static_cast<std::size_t>(end));
   d->SetText(Utf16ToUtf8(replaced));
+  d->ClampSelection(static_cast<int>(replaced.size()));
   return ActionValue();
 }
 

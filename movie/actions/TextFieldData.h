@@ -59,6 +59,10 @@ struct TextFieldData {
   int maxChars = 0;  // 0: no limit
   int scroll = 1;
   int hscroll = 0;
+  // The selection, in UTF-16 units of the text: where it started and the
+  // caret, its other end. A field keeps it while it has no focus.
+  int selectionAnchor = 0;
+  int caret = 0;
   std::string variable;  // the variable the field shows ("" for none)
   std::string restrict;  // "" for none
   // The field's box in its own coordinates, pixels.
@@ -75,6 +79,13 @@ struct TextFieldData {
   void SetText(std::string text) {
     runs.clear();
     runs.push_back(TextRun{std::move(text), defaultFormat});
+  }
+  int SelectionBegin() const { return selectionAnchor < caret ? selectionAnchor : caret; }
+  int SelectionEnd() const { return selectionAnchor < caret ? caret : selectionAnchor; }
+  // Keeps the selection inside a text of length units.
+  void ClampSelection(int length) {
+    if (selectionAnchor > length) selectionAnchor = length;
+    if (caret > length) caret = length;
   }
 };
 
