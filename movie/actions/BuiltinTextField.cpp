@@ -348,10 +348,10 @@ ActionValue Get(NativeCall& c) {
   if (d == nullptr) return ActionValue();
   double width = 0, height = 0;
   switch (c.Tag()) {
-    case GridFitType: return ActionValue::String("pixel");
-    case AntiAliasType: return ActionValue::String("normal");
-    case Thickness:
-    case Sharpness: return Num(0);
+    case GridFitType: return Str(c, d->gridFitType);
+    case AntiAliasType: return Str(c, d->antiAliasType);
+    case Thickness: return Num(d->thickness);
+    case Sharpness: return Num(d->sharpness);
     case Filters: return Obj(c.vm.NewArray({}));
     case Scroll: return Num(d->scroll);
     case MaxScroll:
@@ -404,6 +404,16 @@ ActionValue Set(NativeCall& c) {
   const ActionValue& v = c.Arg(0);
   const auto color = [&] { return static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu; };
   switch (c.Tag()) {
+    case GridFitType:
+    case AntiAliasType: {
+      // A name the field does not know leaves the one it has.
+      const std::string name = c.vm.Text(v);
+      if (c.Tag() == AntiAliasType && (name == "normal" || name == "advanced")) d->antiAliasType = name;
+      if (c.Tag() == GridFitType && (name == "none" || name == "pixel" || name == "subpixel")) d->gridFitType = name;
+      break;
+    }
+    case Thickness: d->thickness = c.vm.Number(v); break;
+    case Sharpness: d->sharpness = c.vm.Number(v); break;
     case Scroll: d->scroll = std::max(1, TruncateToInt32(c.vm.Number(v))); break;
     case HScroll: d->hscroll = std::max(0, TruncateToInt32(c.vm.Number(v))); break;
     case BorderColor: d->borderColor = color(); break;

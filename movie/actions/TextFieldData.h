@@ -54,6 +54,12 @@ struct TextFieldData {
   bool mouseWheelEnabled = true;
   bool input = false;  // type "input" (else "dynamic")
   std::string autoSize = "none";
+  // How the platform would smooth the glyphs: kept for scripts, the
+  // control's renderer draws every field alike.
+  std::string antiAliasType = "normal";  // "normal" or "advanced"
+  std::string gridFitType = "pixel";     // "none", "pixel" or "subpixel"
+  double thickness = 0;
+  double sharpness = 0;
   std::uint32_t borderColor = 0x000000;
   std::uint32_t backgroundColor = 0xFFFFFF;
   int maxChars = 0;  // 0: no limit

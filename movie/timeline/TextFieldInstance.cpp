@@ -30,6 +30,13 @@ void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefini
   data_.autoSize = d.AutoSize() ? "left" : "none";
   data_.variable = d.variableName;
   if (d.maxLength) data_.maxChars = *d.maxLength;
+  if (d.renderSettings) {
+    static const char* const kGridFits[] = {"none", "pixel", "subpixel"};
+    data_.antiAliasType = d.renderSettings->renderer == 1 ? "advanced" : "normal";
+    if (d.renderSettings->gridFit < 3) data_.gridFitType = kGridFits[d.renderSettings->gridFit];
+    data_.thickness = d.renderSettings->thickness;
+    data_.sharpness = d.renderSettings->sharpness;
+  }
   TextFormatData& f = data_.defaultFormat;
   if (font != nullptr) {
     f.font = font->name;
