@@ -196,18 +196,20 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       ++i;
       continue;
     }
-    if (ch == '\n') {
-      // A line break in HTML source is no break of the text.
+    // A line break in the source breaks the line, in fields of one line
+    // too; condensed white space is one space wherever it comes from.
+    if (ch == '\n' && !condenseWhite) {
+      add("\r");
       ++i;
       continue;
     }
-    std::size_t next = html.find_first_of("<&\n", i);
+    std::size_t next = html.find_first_of(condenseWhite ? "<&" : "<&\n", i);
     if (next == std::string::npos) next = html.size();
     std::string text = html.substr(i, next - i);
     if (condenseWhite) {
       std::string condensed;
       for (const char t : text) {
-        const bool space = t == ' ' || t == '\t' || t == '\r';
+        const bool space = t == ' ' || t == '\t' || t == '\r' || t == '\n';
         if (space && !condensed.empty() && condensed.back() == ' ') continue;
         condensed += space ? ' ' : t;
       }
@@ -217,11 +219,6 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     i = next;
   }
   (void)paragraphOpen;
-  // A final paragraph break is not kept.
-  if (!runs.empty() && !runs.back().text.empty() && runs.back().text.back() == '\r') {
-    runs.back().text.pop_back();
-    if (runs.back().text.empty()) runs.pop_back();
-  }
   return runs;
 }
 
