@@ -98,11 +98,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
   std::vector<TextFormatData> stack{base};
   const auto add = [&](const std::string& text) {
     if (text.empty()) return;
-    if (!runs.empty() && runs.back().format.font == stack.back().font &&
-        runs.back().format.size == stack.back().size && runs.back().format.color == stack.back().color &&
-        runs.back().format.bold == stack.back().bold && runs.back().format.italic == stack.back().italic &&
-        runs.back().format.underline == stack.back().underline && runs.back().format.align == stack.back().align &&
-        runs.back().format.url == stack.back().url) {
+    if (!runs.empty() && (SameFormat(runs.back().format, stack.back()) || runs.size() >= TextFieldData::MaxRuns)) {
       runs.back().text += text;
     } else {
       runs.push_back(TextRun{text, stack.back()});
@@ -166,6 +162,8 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           if (color.size() > 1 && color[0] == '#') {
             f.color = static_cast<std::uint32_t>(ParseIntPrefix(color.substr(1), 16)) & 0xFFFFFFu;
           }
+          const std::string kerning = AttributeOf(tag, "kerning");
+          if (!kerning.empty()) f.kerning = ParseFloatPrefix(kerning) != 0;
           const std::string spacing = AttributeOf(tag, "letterspacing");
           if (!spacing.empty()) f.letterSpacing = ParseFloatPrefix(spacing);
         }
@@ -224,46 +222,122 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
 
 namespace {
 
-std::string FontTags(const TextFormatData& f, const std::string& text) {
+// Bold, italic, underline and the link of a piece of text, innermost
+// first as the player writes them.
+std::string StyledText(const TextFormatData& f, const std::string& text) {
   std::string inner = EscapeHtml(text);
   if (f.underline) inner = "<U>" + inner + "</U>";
   if (f.italic) inner = "<I>" + inner + "</I>";
   if (f.bold) inner = "<B>" + inner + "</B>";
-  std::string out = "<FONT FACE=\"" + f.font + "\" SIZE=\"" + FormatNumber(f.size) + "\" COLOR=\"" +
-                    ColorText(f.color) + "\" LETTERSPACING=\"" + FormatNumber(f.letterSpacing) +
-                    "\" KERNING=\"" + (f.kerning ? "1" : "0") + "\">" + inner + "</FONT>";
-  if (!f.url.empty()) out = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + out + "</A>";
+  if (!f.url.empty()) inner = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + inner + "</A>";
+  return inner;
+}
+
+// The FONT attributes of f that differ from those of base (all of them
+// when base is null).
+std::string FontAttributes(const TextFormatData& f, const TextFormatData* base) {
+  std::string out;
+  if (base == nullptr || f.font != base->font) out += " FACE=\"" + f.font + "\"";
+  if (base == nullptr || f.size != base->size) out += " SIZE=\"" + FormatNumber(f.size) + "\"";
+  if (base == nullptr || f.color != base->color) out += " COLOR=\"" + ColorText(f.color) + "\"";
+  if (base == nullptr || f.letterSpacing != base->letterSpacing) {
+    out += " LETTERSPACING=\"" + FormatNumber(f.letterSpacing) + "\"";
+  }
+  if (base == nullptr || f.kerning != base->kerning) out += std::string(" KERNING=\"") + (f.kerning ? "1" : "0") + "\"";
   return out;
 }
 
-// The field's text as the HTML the player gives back.
-std::string GenerateHtml(const TextFieldData& d) {
-  std::vector<std::pair<TextFormatData, std::string>> paragraphs;
+bool SameFont(const TextFormatData& a, const TextFormatData& b) {
+  return a.font == b.font && a.size == b.size && a.color == b.color && a.letterSpacing == b.letterSpacing &&
+         a.kerning == b.kerning;
+}
+
+// The TEXTFORMAT attributes a paragraph needs, "" when all are defaults.
+std::string ParagraphAttributes(const TextFormatData& f) {
   std::string out;
-  std::string current;
-  TextFormatData paragraphFormat = d.runs.empty() ? d.defaultFormat : d.runs.front().format;
-  const auto closeParagraph = [&]() {
-    out += "<P ALIGN=\"" + Upper(paragraphFormat.align) + "\">" + current + "</P>";
-    current.clear();
-  };
-  bool any = false;
+  if (f.leftMargin != 0) out += " LEFTMARGIN=\"" + FormatNumber(f.leftMargin) + "\"";
+  if (f.rightMargin != 0) out += " RIGHTMARGIN=\"" + FormatNumber(f.rightMargin) + "\"";
+  if (f.indent != 0) out += " INDENT=\"" + FormatNumber(f.indent) + "\"";
+  if (f.blockIndent != 0) out += " BLOCKINDENT=\"" + FormatNumber(f.blockIndent) + "\"";
+  if (f.leading != 0) out += " LEADING=\"" + FormatNumber(f.leading) + "\"";
+  if (!f.tabStops.empty()) {
+    std::string stops;
+    for (const double t : f.tabStops) stops += (stops.empty() ? "" : ",") + FormatNumber(t);
+    out += " TABSTOPS=\"" + stops + "\"";
+  }
+  return out;
+}
+
+// One paragraph's pieces of text in their formats; format is the
+// paragraph's (its first character's, or its break's when it is empty).
+struct Paragraph {
+  TextFormatData format;
+  std::vector<const TextRun*> pieces;
+  std::vector<std::string> texts;
+};
+
+std::vector<Paragraph> SplitParagraphs(const TextFieldData& d) {
+  std::vector<Paragraph> paragraphs(1);
+  bool started = false;
   for (const TextRun& run : d.runs) {
     std::size_t start = 0;
     while (start <= run.text.size()) {
-      std::size_t brk = run.text.find_first_of("\r\n", start);
-      const std::string part = run.text.substr(start, brk == std::string::npos ? std::string::npos : brk - start);
-      if (!part.empty()) current += FontTags(run.format, part);
-      any = true;
+      const std::size_t brk = run.text.find_first_of("\r\n", start);
+      const std::size_t end = brk == std::string::npos ? run.text.size() : brk;
+      if (end > start || brk != std::string::npos) {
+        if (!started) paragraphs.back().format = run.format;
+        started = true;
+      }
+      if (end > start) {
+        paragraphs.back().pieces.push_back(&run);
+        paragraphs.back().texts.push_back(run.text.substr(start, end - start));
+      }
       if (brk == std::string::npos) break;
-      if (current.empty()) current = FontTags(run.format, "");
-      closeParagraph();
-      paragraphFormat = run.format;
+      paragraphs.emplace_back();
+      started = false;
       start = brk + 1;
     }
   }
-  if (!any || !current.empty() || out.empty()) {
-    if (current.empty()) current = FontTags(d.runs.empty() ? d.defaultFormat : d.runs.back().format, "");
-    closeParagraph();
+  // What follows the last break is no paragraph of its own when empty.
+  if (!started && paragraphs.back().pieces.empty()) paragraphs.pop_back();
+  return paragraphs;
+}
+
+// The field's text as the HTML the player gives back. Movies before
+// version 7 get a whole FONT tag for every piece of text; later ones get
+// FONT tags nested, each naming only what changes: a piece closes the
+// tags back to a level whose format is its own, or else opens one more.
+std::string GenerateHtml(const TextFieldData& d, int version) {
+  std::string out;
+  for (const Paragraph& p : SplitParagraphs(d)) {
+    const std::string blockAttributes = ParagraphAttributes(p.format);
+    std::string body;
+    if (version < 7 || p.pieces.empty()) {
+      for (std::size_t i = 0; i < p.pieces.size(); ++i) {
+        body += "<FONT" + FontAttributes(p.pieces[i]->format, nullptr) + ">" +
+                StyledText(p.pieces[i]->format, p.texts[i]) + "</FONT>";
+      }
+      if (p.pieces.empty()) body = "<FONT" + FontAttributes(p.format, nullptr) + "></FONT>";
+    } else {
+      std::vector<const TextFormatData*> open{&p.pieces.front()->format};
+      body = "<FONT" + FontAttributes(*open.front(), nullptr) + ">";
+      for (std::size_t i = 0; i < p.pieces.size(); ++i) {
+        const TextFormatData& f = p.pieces[i]->format;
+        std::size_t keep = open.size();
+        while (keep > 0 && !SameFont(*open[keep - 1], f)) --keep;
+        if (keep > 0) {
+          for (; open.size() > keep; open.pop_back()) body += "</FONT>";
+        } else {
+          body += "<FONT" + FontAttributes(f, open.back()) + ">";
+          open.push_back(&f);
+        }
+        body += StyledText(f, p.texts[i]);
+      }
+      for (std::size_t n = open.size(); n > 0; --n) body += "</FONT>";
+    }
+    const std::string block = p.format.bullet ? "<LI>" + body + "</LI>"
+                                              : "<P ALIGN=\"" + Upper(p.format.align) + "\">" + body + "</P>";
+    out += blockAttributes.empty() ? block : "<TEXTFORMAT" + blockAttributes + ">" + block + "</TEXTFORMAT>";
   }
   return out;
 }
@@ -366,7 +440,7 @@ ActionValue Get(NativeCall& c) {
     case Type: return ActionValue::String(d->input ? "input" : "dynamic");
     case HtmlText:
       if (!d->html) return Str(c, d->Text());
-      return Str(c, GenerateHtml(*d));
+      return Str(c, GenerateHtml(*d, Rt(c).Version()));
     case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
     case HScroll: return Num(d->hscroll);
     case MaxHScroll: return Num(0);
@@ -635,33 +709,117 @@ ActionValue FormatToObject(NativeCall& c, const TextFormatData& f) {
   return o;
 }
 
-// Applies the members of a TextFormat object that are not null.
-void ApplyFormat(NativeCall& c, const ActionValue& from, TextFormatData& f) {
-  const auto has = [&](const char* name, ActionValue& v) {
-    v = c.vm.GetMember(from, name);
-    return !v.IsNullish();
+// The members of a TextFormat object that are not null: their values,
+// and which they are.
+struct FormatChange {
+  TextFormatData values;
+  std::uint32_t members = 0;  // bits: 1 << FormatMember
+  bool Has(int member) const { return (members & (1u << member)) != 0; }
+};
+
+FormatChange ReadFormatChange(NativeCall& c, const ActionValue& from) {
+  FormatChange change;
+  TextFormatData& f = change.values;
+  const auto has = [&](int member, ActionValue& v) {
+    v = c.vm.GetMember(from, kFormatNames[member]);
+    if (v.IsNullish()) return false;
+    change.members |= 1u << member;
+    return true;
   };
   ActionValue v;
-  if (has("align", v)) {
+  if (has(FormatAlign, v)) {
     const std::string a = AsciiLowerCase(c.vm.Text(v));
-    if (a == "left" || a == "right" || a == "center" || a == "justify") f.align = a;
+    if (IsAlignName(a)) f.align = a;
+    else change.members &= ~(1u << FormatAlign);
   }
-  if (has("blockIndent", v)) f.blockIndent = c.vm.Number(v);
-  if (has("bold", v)) f.bold = c.vm.Truth(v);
-  if (has("bullet", v)) f.bullet = c.vm.Truth(v);
-  if (has("color", v)) f.color = static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu;
-  if (has("font", v)) f.font = c.vm.Text(v);
-  if (has("indent", v)) f.indent = c.vm.Number(v);
-  if (has("italic", v)) f.italic = c.vm.Truth(v);
-  if (has("kerning", v)) f.kerning = c.vm.Truth(v);
-  if (has("leading", v)) f.leading = c.vm.Number(v);
-  if (has("leftMargin", v)) f.leftMargin = c.vm.Number(v);
-  if (has("letterSpacing", v)) f.letterSpacing = c.vm.Number(v);
-  if (has("rightMargin", v)) f.rightMargin = c.vm.Number(v);
-  if (has("size", v)) f.size = c.vm.Number(v);
-  if (has("target", v)) f.target = c.vm.Text(v);
-  if (has("underline", v)) f.underline = c.vm.Truth(v);
-  if (has("url", v)) f.url = c.vm.Text(v);
+  if (has(FormatBlockIndent, v)) f.blockIndent = c.vm.Number(v);
+  if (has(FormatBold, v)) f.bold = c.vm.Truth(v);
+  if (has(FormatBullet, v)) f.bullet = c.vm.Truth(v);
+  if (has(FormatColor, v)) f.color = static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu;
+  if (has(FormatFont, v)) f.font = c.vm.Text(v);
+  if (has(FormatIndent, v)) f.indent = c.vm.Number(v);
+  if (has(FormatItalic, v)) f.italic = c.vm.Truth(v);
+  if (has(FormatKerning, v)) f.kerning = c.vm.Truth(v);
+  if (has(FormatLeading, v)) f.leading = c.vm.Number(v);
+  if (has(FormatLeftMargin, v)) f.leftMargin = c.vm.Number(v);
+  if (has(FormatLetterSpacing, v)) f.letterSpacing = c.vm.Number(v);
+  if (has(FormatRightMargin, v)) f.rightMargin = c.vm.Number(v);
+  if (has(FormatSize, v)) f.size = c.vm.Number(v);
+  if (has(FormatTarget, v)) f.target = c.vm.Text(v);
+  if (has(FormatUnderline, v)) f.underline = c.vm.Truth(v);
+  if (has(FormatUrl, v)) f.url = c.vm.Text(v);
+  return change;
+}
+
+// The members that belong to a whole paragraph.
+constexpr std::uint32_t kParagraphMembers = 1u << FormatAlign | 1u << FormatBlockIndent | 1u << FormatBullet |
+                                            1u << FormatIndent | 1u << FormatLeading | 1u << FormatLeftMargin |
+                                            1u << FormatRightMargin | 1u << FormatTabStops;
+
+void ApplyChange(const FormatChange& change, std::uint32_t which, TextFormatData& f) {
+  const TextFormatData& v = change.values;
+  const auto apply = [&](int member) { return (change.members & which & (1u << member)) != 0; };
+  if (apply(FormatAlign)) f.align = v.align;
+  if (apply(FormatBlockIndent)) f.blockIndent = v.blockIndent;
+  if (apply(FormatBold)) f.bold = v.bold;
+  if (apply(FormatBullet)) f.bullet = v.bullet;
+  if (apply(FormatColor)) f.color = v.color;
+  if (apply(FormatFont)) f.font = v.font;
+  if (apply(FormatIndent)) f.indent = v.indent;
+  if (apply(FormatItalic)) f.italic = v.italic;
+  if (apply(FormatKerning)) f.kerning = v.kerning;
+  if (apply(FormatLeading)) f.leading = v.leading;
+  if (apply(FormatLeftMargin)) f.leftMargin = v.leftMargin;
+  if (apply(FormatLetterSpacing)) f.letterSpacing = v.letterSpacing;
+  if (apply(FormatRightMargin)) f.rightMargin = v.rightMargin;
+  if (apply(FormatSize)) f.size = v.size;
+  if (apply(FormatTarget)) f.target = v.target;
+  if (apply(FormatUnderline)) f.underline = v.underline;
+  if (apply(FormatUrl)) f.url = v.url;
+}
+
+// Applies the members of a TextFormat object that are not null.
+void ApplyFormat(NativeCall& c, const ActionValue& from, TextFormatData& f) {
+  ApplyChange(ReadFormatChange(c, from), ~0u, f);
+}
+
+// The byte offset in UTF-8 text where UTF-16 unit index units starts (a
+// character of four bytes counts two units).
+std::size_t ByteOffsetOfUnit(const std::string& text, std::size_t units) {
+  std::size_t at = 0;
+  while (at < text.size() && units > 0) {
+    const unsigned char lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    units -= std::min<std::size_t>(units, length == 4 ? 2 : 1);
+    at = std::min(text.size(), at + length);
+  }
+  return at;
+}
+
+// Splits the run holding UTF-16 index at, so that a run starts there.
+void SplitRunsAt(std::vector<TextRun>& runs, std::size_t at) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::size_t length = Utf16Length(runs[i].text);
+    if (at > start && at < start + length) {
+      const std::size_t byte = ByteOffsetOfUnit(runs[i].text, at - start);
+      TextRun tail{runs[i].text.substr(byte), runs[i].format};
+      runs[i].text.erase(byte);
+      runs.insert(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(tail));
+      return;
+    }
+    start += length;
+  }
+}
+
+void MergeRuns(std::vector<TextRun>& runs) {
+  std::vector<TextRun> merged;
+  for (TextRun& r : runs) {
+    if (r.text.empty()) continue;
+    if (!merged.empty() && SameFormat(merged.back().format, r.format)) merged.back().text += r.text;
+    else merged.push_back(std::move(r));
+  }
+  runs = std::move(merged);
 }
 
 ActionValue TextFormatConstruct(NativeCall& c) {
@@ -737,13 +895,45 @@ ActionValue GetTextFormat(NativeCall& c) {
   return o;
 }
 
+// setTextFormat([begin, [end,]] format): character members reach the
+// characters from begin up to end, paragraph members every paragraph that
+// holds one of them. One index alone names one character.
 ActionValue SetTextFormat(NativeCall& c) {
   TextFieldData* d = ThisField(c);
   if (d == nullptr) return ActionValue();
   const ActionValue& format = c.Arg(c.Count() > 0 ? c.Count() - 1 : 0);
   if (!format.IsObject()) return ActionValue();
-  for (TextRun& r : d->runs) ApplyFormat(c, format, r.format);
-  if (d->runs.empty()) ApplyFormat(c, format, d->defaultFormat);
+  const FormatChange change = ReadFormatChange(c, format);
+  if (d->runs.empty()) {
+    ApplyChange(change, ~0u, d->defaultFormat);
+    return ActionValue();
+  }
+  const std::u16string text = Utf8ToUtf16(d->Text());
+  const double length = static_cast<double>(text.size());
+  double begin = 0, end = length;
+  if (c.Count() >= 2) {
+    begin = ArgNumber(c, 0);
+    end = c.Count() >= 3 ? ArgNumber(c, 1) : begin + 1;
+  }
+  if (std::isnan(begin) || std::isnan(end)) return ActionValue();
+  const std::size_t from = static_cast<std::size_t>(std::clamp(begin, 0.0, length));
+  const std::size_t to = static_cast<std::size_t>(std::clamp(end, 0.0, length));
+  if (from >= to || d->runs.size() + 4 > TextFieldData::MaxRuns) return ActionValue();
+  std::size_t paragraphFrom = from;
+  while (paragraphFrom > 0 && text[paragraphFrom - 1] != u'\r') --paragraphFrom;
+  std::size_t paragraphTo = to;
+  while (paragraphTo < text.size() && text[paragraphTo - 1] != u'\r') ++paragraphTo;
+  for (const std::size_t at : {paragraphFrom, from, to, paragraphTo}) SplitRunsAt(d->runs, at);
+  std::size_t start = 0;
+  for (TextRun& r : d->runs) {
+    const std::size_t runLength = Utf16Length(r.text);
+    std::uint32_t which = 0;
+    if (start >= from && start < to) which |= ~kParagraphMembers;
+    if (start >= paragraphFrom && start < paragraphTo) which |= kParagraphMembers;
+    ApplyChange(change, which, r.format);
+    start += runLength;
+  }
+  MergeRuns(d->runs);
   return ActionValue();
 }
 
@@ -830,6 +1020,14 @@ void InstallTextField(ScriptRuntime& rt) {
 }  // namespace Halvane::Movie::Builtins
 
 namespace Halvane::Movie {
+
+bool SameFormat(const TextFormatData& a, const TextFormatData& b) {
+  return a.font == b.font && a.size == b.size && a.color == b.color && a.bold == b.bold && a.italic == b.italic &&
+         a.underline == b.underline && a.bullet == b.bullet && a.kerning == b.kerning && a.align == b.align &&
+         a.leftMargin == b.leftMargin && a.rightMargin == b.rightMargin && a.indent == b.indent &&
+         a.blockIndent == b.blockIndent && a.leading == b.leading && a.letterSpacing == b.letterSpacing &&
+         a.url == b.url && a.target == b.target && a.tabStops == b.tabStops;
+}
 
 void SetHtmlText(TextFieldData& field, const std::string& html) {
   field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline);

@@ -32,6 +32,9 @@ struct TextFormatData {
   std::vector<double> tabStops;
 };
 
+// Whether two formats are alike in every member.
+bool SameFormat(const TextFormatData& a, const TextFormatData& b);
+
 // One run of a field's text in one format.
 struct TextRun {
   std::string text;  // UTF-8
@@ -39,6 +42,9 @@ struct TextRun {
 };
 
 struct TextFieldData {
+  // Formats a field holds at most: past this, text keeps the format of the
+  // run before it, so a hostile movie cannot make one format per character.
+  static constexpr std::size_t MaxRuns = 2048;
   // The text, as runs of formats (their texts joined are the field's text).
   std::vector<TextRun> runs;
   TextFormatData defaultFormat;
