@@ -123,8 +123,9 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       }
       if (name == "p" || name == "li") {
         if (closing) {
-          if (stack.size() > 1) stack.pop_back();
+          // The break ends the paragraph in the paragraph's format.
           if (multiline) add("\r");
+          if (stack.size() > 1) stack.pop_back();
           paragraphOpen = false;
         } else {
           stack.push_back(stack.back());
@@ -194,15 +195,22 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       ++i;
       continue;
     }
-    // A line break in the source breaks the line, in fields of one line
-    // too; condensed white space is one space wherever it comes from.
-    if (ch == '\n' && !condenseWhite) {
+    // Text between two tags that is only white space is no text; in other
+    // text a line break of the source breaks the line, in fields of one
+    // line too, and condensed white space is one space.
+    std::size_t next = html.find('<', i);
+    if (next == std::string::npos) next = html.size();
+    if (html.find_first_not_of(" \t\r\n", i) >= next) {
+      i = next;
+      continue;
+    }
+    next = html.find_first_of(condenseWhite ? "<&" : "<&\n", i);
+    if (next == std::string::npos) next = html.size();
+    if (next == i) {
       add("\r");
       ++i;
       continue;
     }
-    std::size_t next = html.find_first_of(condenseWhite ? "<&" : "<&\n", i);
-    if (next == std::string::npos) next = html.size();
     std::string text = html.substr(i, next - i);
     if (condenseWhite) {
       std::string condensed;
