@@ -534,7 +534,7 @@ ActionValue Set(NativeCall& c) {
     }
     case HtmlText: {
       const std::string text = c.vm.Text(v);
-      if (d->html) d->runs = ParseHtml(text, d->defaultFormat, d->condenseWhite, d->multiline);
+      if (d->html) SetHtmlText(*d, text, Rt(c).Version());
       else d->SetText(text);
       d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
       SetBoundVariable(c, *t, d->Text());
@@ -1037,7 +1037,10 @@ bool SameFormat(const TextFormatData& a, const TextFormatData& b) {
          a.url == b.url && a.target == b.target && a.tabStops == b.tabStops;
 }
 
-void SetHtmlText(TextFieldData& field, const std::string& html) {
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion) {
+  // What the HTML does not align is aligned left, in later movies only
+  // when there is no HTML at all.
+  if (swfVersion < 8 || html.empty()) field.defaultFormat.align = "left";
   field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline);
 }
 

@@ -102,7 +102,8 @@ struct TextFieldData {
 };
 
 // Sets the field's text from the HTML subset text fields understand (p, br,
-// font, b, i, u, a, li, textformat and the common entities).
-void SetHtmlText(TextFieldData& field, const std::string& html);
+// font, b, i, u, a, li, textformat and the common entities), as a movie of
+// swfVersion reads it.
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion);
 
 }  // namespace Halvane::Movie

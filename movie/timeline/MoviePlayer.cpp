@@ -270,7 +270,7 @@ void MoviePlayer::BindField(TextFieldInstance& field, bool placing) {
   }
   const std::string text = value->IsUndefined() ? std::string() : value->ToString(version);
   if (data.html) {
-    SetHtmlText(data, text);
+    SetHtmlText(data, text, version);
   } else if (text != data.Text()) {
     data.SetText(text);
   }

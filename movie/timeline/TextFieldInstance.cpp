@@ -13,7 +13,7 @@ TextFieldInstance::TextFieldInstance(MovieClip& parent, DisplayObject& self, boo
 
 TextFieldInstance::~TextFieldInstance() = default;
 
-void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefinition* font) {
+void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefinition* font, int swfVersion) {
   data_.x = d.bounds.xMin / 20.0;
   data_.y = d.bounds.yMin / 20.0;
   data_.width = (static_cast<double>(d.bounds.xMax) - d.bounds.xMin) / 20.0;
@@ -54,7 +54,7 @@ void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefini
   f.indent = d.indent / 20.0;
   f.leading = d.leading / 20.0;
   const std::string initial = d.initialText ? *d.initialText : std::string();
-  if (data_.html) SetHtmlText(data_, initial);
+  if (data_.html) SetHtmlText(data_, initial, swfVersion);
   else data_.SetText(initial);
 }
 
