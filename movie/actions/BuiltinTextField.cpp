@@ -867,6 +867,68 @@ ActionValue GetTextExtent(NativeCall& c) {
   return Obj(o);
 }
 
+// --- TextField.StyleSheet
+
+// transform(style): the TextFormat a style object (CSS properties in their
+// script names) stands for. Members the style leaves out, or gives a false
+// value, stay null; numbers are read as whole numbers from the start of
+// their text.
+ActionValue StyleSheetTransform(NativeCall& c) {
+  const ActionValue& style = c.Arg(0);
+  if (style.IsNullish()) return ActionValue::Null();
+  const ActionValue o = NewTextFormat(c);
+  auto* s = o.IsObject() ? static_cast<NativeObject*>(o.ObjectValue())->StateAs<FormatState>() : nullptr;
+  if (s == nullptr) return o;
+  ActionValue* m = s->members;
+  m[FormatKerning] = Bool(false);
+  if (!style.IsObject()) return o;
+  const auto property = [&](const char* name, std::string& text, ActionValue& value) {
+    value = c.vm.GetMember(style, name);
+    if (c.vm.Stopped() || !c.vm.Truth(value)) return false;
+    text = c.vm.Text(value);
+    return true;
+  };
+  const auto whole = [](const std::string& text) { return ParseIntPrefix(text, 10); };
+  std::string t;
+  ActionValue v;
+  if (property("color", t, v) && t.size() == 7 && t[0] == '#' &&
+      t.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos) {
+    m[FormatColor] = Num(ParseIntPrefix(t.substr(1), 16));
+  }
+  if (property("display", t, v) && (t == "inline" || t == "none")) m[FormatDisplay] = Str(c, t);
+  if (property("fontFamily", t, v)) {
+    // Each name of the list loses the white space before it; empty names go.
+    std::string fonts;
+    std::size_t start = 0;
+    while (start <= t.size()) {
+      std::size_t comma = t.find(',', start);
+      if (comma == std::string::npos) comma = t.size();
+      const std::size_t first = t.find_first_not_of(" \t\r\n", start);
+      if (first != std::string::npos && first < comma) fonts += (fonts.empty() ? "" : ",") + t.substr(first, comma - first);
+      start = comma + 1;
+    }
+    if (!fonts.empty()) m[FormatFont] = Str(c, fonts);
+  }
+  if (property("fontSize", t, v) && whole(t) > 0) m[FormatSize] = Num(whole(t));
+  if (property("fontStyle", t, v) && (t == "normal" || t == "italic")) m[FormatItalic] = Bool(t == "italic");
+  if (property("fontWeight", t, v) && (t == "normal" || t == "bold")) m[FormatBold] = Bool(t == "bold");
+  if (property("kerning", t, v)) {
+    const double n = whole(t);
+    m[FormatKerning] = Bool((v.IsString() && t == "true") || (!std::isnan(n) && n != 0));
+  }
+  if (property("leading", t, v)) m[FormatLeading] = Num(std::isnan(whole(t)) ? 0 : whole(t));
+  if (property("letterSpacing", t, v)) m[FormatLetterSpacing] = Num(whole(t));
+  if (property("marginLeft", t, v)) m[FormatLeftMargin] = Num(whole(t) > 0 ? whole(t) : 0);
+  if (property("marginRight", t, v)) m[FormatRightMargin] = Num(whole(t) > 0 ? whole(t) : 0);
+  if (property("textAlign", t, v) && IsAlignName(AsciiLowerCase(t))) m[FormatAlign] = Str(c, AsciiLowerCase(t));
+  if (property("textDecoration", t, v) && (t == "none" || t == "underline")) {
+    m[FormatUnderline] = Bool(t == "underline");
+  }
+  return o;
+}
+
+ActionValue StyleSheetConstruct(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
+
 // --- TextField methods
 
 ActionValue GetNewTextFormat(NativeCall& c) {
@@ -1018,6 +1080,11 @@ void InstallTextField(ScriptRuntime& rt) {
   rt.Method(p, "getDepth", GetDepth, 0, kHidden);
   rt.Method(p, "replaceText", ReplaceText, 0, kHidden | PropertyFlag::Version7);
   rt.Method(textField, "getFontList", GetFontList, 0, kHidden);
+
+  ScriptObject* styleSheet = rt.NewObject();
+  rt.Class("StyleSheet", StyleSheetConstruct, StyleSheetConstruct, styleSheet, textField,
+           PropertyFlag::DontEnum | PropertyFlag::Version7);
+  rt.Method(styleSheet, "transform", StyleSheetTransform, 0, kHidden);
 
   ScriptObject* format = rt.NewObject();
   rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);
