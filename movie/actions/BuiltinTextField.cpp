@@ -371,6 +371,15 @@ void Measure(const TextFieldData& d, double& width, double& height) {
   height = lines * (size + 2);
 }
 
+// How far the text may scroll sideways: what of its widest line and the
+// two gutters of 2 pixels the box does not show, in whole pixels.
+int MaxHorizontalScroll(const TextFieldData& d) {
+  double width = 0, height = 0;
+  Measure(d, width, height);
+  const double hidden = width + 4 - d.width;
+  return hidden > 0 && hidden < 2147483647.0 ? static_cast<int>(hidden) : 0;
+}
+
 // --- TextField properties
 
 enum Property {
@@ -450,8 +459,8 @@ ActionValue Get(NativeCall& c) {
       if (!d->html) return Str(c, d->Text());
       return Str(c, GenerateHtml(*d, Rt(c).Version()));
     case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
-    case HScroll: return Num(d->hscroll);
-    case MaxHScroll: return Num(0);
+    case HScroll: return Num(std::min(d->hscroll, MaxHorizontalScroll(*d)));
+    case MaxHScroll: return Num(MaxHorizontalScroll(*d));
     case MaxChars: return d->maxChars > 0 ? Num(d->maxChars) : ActionValue::Null();
     case EmbedFonts: return Bool(d->embedFonts);
     case Html: return Bool(d->html);
@@ -494,7 +503,7 @@ ActionValue Set(NativeCall& c) {
     case Thickness: d->thickness = c.vm.Number(v); break;
     case Sharpness: d->sharpness = c.vm.Number(v); break;
     case Scroll: d->scroll = std::max(1, TruncateToInt32(c.vm.Number(v))); break;
-    case HScroll: d->hscroll = std::max(0, TruncateToInt32(c.vm.Number(v))); break;
+    case HScroll: d->hscroll = std::clamp(WrapToInt32(c.vm.Number(v)), 0, MaxHorizontalScroll(*d)); break;
     case BorderColor: d->borderColor = color(); break;
     case BackgroundColor: d->backgroundColor = color(); break;
     case TextColor: {
