@@ -66,6 +66,10 @@ struct ActionContext {
   // Where ExternalInterface.addCallback registers; may be null (the
   // registration is then ignored).
   ExternalCallbacks* callbacks = nullptr;
+  // The extent of a field's text (pixels) as the control lays it out, so
+  // that textWidth and autoSize match the picture; false (or unset) where
+  // the control cannot tell, and the actions estimate it.
+  std::function<bool(const TextFieldData& field, double& width, double& height)> measureText;
   // The stage size in pixels (Stage.width, System.capabilities).
   int stageWidth = 550;
   int stageHeight = 400;

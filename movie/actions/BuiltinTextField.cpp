@@ -2,9 +2,9 @@
 // and TextFormat. A field's state is its TextFieldData; the properties are
 // accessors of TextField.prototype, as the platform's player has them.
 //
-// Measures (textWidth, textHeight, autoSize) come from a simple model of
-// the default font: the control draws with the fonts it has, so exact
-// metrics of the platform's fonts are not reproduced.
+// Measures (textWidth, textHeight, autoSize, maxhscroll) of fields drawn
+// with embedded fonts come from the control's layout of the field, the one
+// it draws; device fonts are the system's, so a simple model stands in.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -350,9 +350,12 @@ std::string GenerateHtml(const TextFieldData& d, int version) {
   return out;
 }
 
-// A rough measure of the default fonts: half an em per character, the
-// line as tall as the size and a few pixels of leading.
-void Measure(const TextFieldData& d, double& width, double& height) {
+// The extent of the field's text in pixels: as the control lays it out
+// when it can (the fonts embedded in the movie), else a rough measure of
+// the device fonts, whose glyphs are the system's: half an em per
+// character, the line as tall as the size and a few pixels of leading.
+void Measure(const ActionContext& context, const TextFieldData& d, double& width, double& height) {
+  if (context.measureText && context.measureText(d, width, height)) return;
   const std::string text = d.Text();
   double lineWidth = 0;
   width = 0;
@@ -373,9 +376,9 @@ void Measure(const TextFieldData& d, double& width, double& height) {
 
 // How far the text may scroll sideways: what of its widest line and the
 // two gutters of 2 pixels the box does not show, in whole pixels.
-int MaxHorizontalScroll(const TextFieldData& d) {
+int MaxHorizontalScroll(const ActionContext& context, const TextFieldData& d) {
   double width = 0, height = 0;
-  Measure(d, width, height);
+  Measure(context, d, width, height);
   const double hidden = width + 4 - d.width;
   return hidden > 0 && hidden < 2147483647.0 ? static_cast<int>(hidden) : 0;
 }
@@ -416,10 +419,10 @@ void SetBoundVariable(NativeCall& c, ActionTarget& field, const std::string& tex
   resolved.target->Variables().Set(resolved.name, Str(c, text));
 }
 
-void FitToText(TextFieldData& d) {
+void FitToText(const ActionContext& context, TextFieldData& d) {
   if (d.autoSize == "none") return;
   double width = 0, height = 0;
-  Measure(d, width, height);
+  Measure(context, d, width, height);
   const double newWidth = d.wordWrap ? d.width : width + 4;
   const double newHeight = height + 4;
   if (!d.wordWrap) {
@@ -459,8 +462,8 @@ ActionValue Get(NativeCall& c) {
       if (!d->html) return Str(c, d->Text());
       return Str(c, GenerateHtml(*d, Rt(c).Version()));
     case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
-    case HScroll: return Num(std::min(d->hscroll, MaxHorizontalScroll(*d)));
-    case MaxHScroll: return Num(MaxHorizontalScroll(*d));
+    case HScroll: return Num(std::min(d->hscroll, MaxHorizontalScroll(c.vm.Context(), *d)));
+    case MaxHScroll: return Num(MaxHorizontalScroll(c.vm.Context(), *d));
     case MaxChars: return d->maxChars > 0 ? Num(d->maxChars) : ActionValue::Null();
     case EmbedFonts: return Bool(d->embedFonts);
     case Html: return Bool(d->html);
@@ -472,10 +475,10 @@ ActionValue Get(NativeCall& c) {
     case Selectable: return Bool(d->selectable);
     case Length: return Num(static_cast<double>(Utf16Length(d->Text())));
     case TextWidth:
-      Measure(*d, width, height);
+      Measure(c.vm.Context(), *d, width, height);
       return Num(width);
     case TextHeight:
-      Measure(*d, width, height);
+      Measure(c.vm.Context(), *d, width, height);
       return Num(height);
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
@@ -503,7 +506,7 @@ ActionValue Set(NativeCall& c) {
     case Thickness: d->thickness = c.vm.Number(v); break;
     case Sharpness: d->sharpness = c.vm.Number(v); break;
     case Scroll: d->scroll = std::max(1, TruncateToInt32(c.vm.Number(v))); break;
-    case HScroll: d->hscroll = std::clamp(WrapToInt32(c.vm.Number(v)), 0, MaxHorizontalScroll(*d)); break;
+    case HScroll: d->hscroll = std::clamp(WrapToInt32(c.vm.Number(v)), 0, MaxHorizontalScroll(c.vm.Context(), *d)); break;
     case BorderColor: d->borderColor = color(); break;
     case BackgroundColor: d->backgroundColor = color(); break;
     case TextColor: {
@@ -519,7 +522,7 @@ ActionValue Set(NativeCall& c) {
         const std::string mode = c.vm.Text(v);
         d->autoSize = mode == "left" || mode == "right" || mode == "center" ? mode : "none";
       }
-      FitToText(*d);
+      FitToText(c.vm.Context(), *d);
       break;
     }
     case TextValue: {
@@ -532,7 +535,7 @@ ActionValue Set(NativeCall& c) {
       d->SetText(plain);
       d->ClampSelection(static_cast<int>(Utf16Length(plain)));
       SetBoundVariable(c, *t, plain);
-      FitToText(*d);
+      FitToText(c.vm.Context(), *d);
       break;
     }
     case Type: {
@@ -547,7 +550,7 @@ ActionValue Set(NativeCall& c) {
       else d->SetText(text);
       d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
       SetBoundVariable(c, *t, d->Text());
-      FitToText(*d);
+      FitToText(c.vm.Context(), *d);
       break;
     }
     case Variable: d->variable = v.IsNullish() ? std::string() : c.vm.Text(v); break;
@@ -864,7 +867,7 @@ ActionValue GetTextExtent(NativeCall& c) {
   const ActionValue size = c.vm.GetMember(c.thisValue, "size");
   if (size.IsNumber()) d.runs.front().format.size = size.NumberValue();
   double width = 0, height = 0;
-  Measure(d, width, height);
+  Measure(c.vm.Context(), d, width, height);
   ScriptObject* o = Rt(c).NewObject();
   if (o == nullptr) return ActionValue();
   c.vm.SetMember(Obj(o), "width", Num(width));

@@ -1,6 +1,7 @@
 #include "movie/render/TextLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "movie/render/ShapeBuilder.h"
 #include "movie/swf/Text.h"
@@ -57,6 +58,7 @@ class FieldLayouter {
   void Run() {
     out_->glyphs.clear();
     out_->overflows = false;
+    out_->textWidth = 0;
     Collect();
     const double boxLeft = field_.x * 20, boxTop = field_.y * 20;
     boxRight_ = boxLeft + field_.width * 20;
@@ -71,6 +73,7 @@ class FieldLayouter {
       start = end + 1;
       if (items_[end].character == '\r' && start < items_.size() && items_[start].character == '\n') ++start;
     }
+    out_->textHeight = top_ - (boxTop + kGutter);
   }
 
  private:
@@ -98,7 +101,8 @@ class FieldLayouter {
         item.scale = run.format.size * 20 / face->UnitsPerEm();
         if (!IsBreak(c)) {
           item.glyph = face->Glyph(c, &item.drawn);
-          item.advance = item.glyph.advance * item.scale + run.format.letterSpacing * 20;
+          // Advances are whole twips, the fraction cut off.
+          item.advance = std::floor(item.glyph.advance * item.scale) + run.format.letterSpacing * 20;
         }
         items_.push_back(item);
       }
@@ -151,6 +155,7 @@ class FieldLayouter {
       width += item.advance;
       if (!IsSpace(item.character)) visible = width;
     }
+    out_->textWidth = std::max(out_->textWidth, width);
     double x = left;
     if (format.align == "right") x = left + room - visible;
     if (format.align == "center") x = left + (room - visible) / 2;
@@ -217,6 +222,21 @@ void LayOutStaticText(const StaticTextDefinition& text, const MovieDefinition& m
 
 void LayOutField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out) {
   FieldLayouter(field, movie, glyphs, out).Run();
+}
+
+bool MeasureEmbeddedField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs,
+                          double& width, double& height) {
+  if (!field.embedFonts) return false;
+  width = height = 0;
+  if (field.Text().empty()) return true;
+  for (const TextRun& run : field.runs) {
+    if (EmbeddedFont(movie, run.format) == nullptr) return false;
+  }
+  FieldLayout layout;
+  LayOutField(field, movie, glyphs, &layout);
+  width = std::floor(layout.textWidth / 20);
+  height = std::floor(layout.textHeight / 20);
+  return true;
 }
 
 }  // namespace Halvane::Movie::Render
