@@ -73,7 +73,9 @@ class FieldLayouter {
       start = end + 1;
       if (items_[end].character == '\r' && start < items_.size() && items_[start].character == '\n') ++start;
     }
-    out_->textHeight = top_ - (boxTop + kGutter);
+    // The text's height leaves out the leading under the last of several
+    // lines (a single line keeps it), as the platform's fields report it.
+    out_->textHeight = top_ - (boxTop + kGutter) - (lines_ > 1 ? lastLeading_ : 0);
   }
 
  private:
@@ -155,7 +157,9 @@ class FieldLayouter {
       width += item.advance;
       if (!IsSpace(item.character)) visible = width;
     }
-    out_->textWidth = std::max(out_->textWidth, width);
+    // A left-aligned line measures its trailing spaces; lines set off the
+    // left edge measure only what shows.
+    out_->textWidth = std::max(out_->textWidth, format.align == "left" ? width : visible);
     double x = left;
     if (format.align == "right") x = left + room - visible;
     if (format.align == "center") x = left + (room - visible) / 2;
@@ -170,6 +174,8 @@ class FieldLayouter {
     }
     if (baseline + descent > boxBottom_ + 1) out_->overflows = true;
     top_ = baseline + descent + format.leading * 20;
+    lastLeading_ = format.leading * 20;
+    ++lines_;
   }
 
   const TextFieldData& field_;
@@ -178,6 +184,8 @@ class FieldLayouter {
   FieldLayout* out_;
   std::vector<Item> items_;
   double top_ = 0;
+  double lastLeading_ = 0;
+  int lines_ = 0;
   double boxRight_ = 0;
   double boxBottom_ = 0;
 };
