@@ -354,8 +354,9 @@ std::string GenerateHtml(const TextFieldData& d, int version) {
 // when it can (the fonts embedded in the movie), else a rough measure of
 // the device fonts, whose glyphs are the system's: half an em per
 // character, the line as tall as the size and a few pixels of leading.
-void Measure(const ActionContext& context, const TextFieldData& d, double& width, double& height) {
-  if (context.measureText && context.measureText(d, width, height)) return;
+// True when the control laid the text out.
+bool Measure(const ActionContext& context, const TextFieldData& d, double& width, double& height) {
+  if (context.measureText && context.measureText(d, width, height)) return true;
   const std::string text = d.Text();
   double lineWidth = 0;
   width = 0;
@@ -372,6 +373,7 @@ void Measure(const ActionContext& context, const TextFieldData& d, double& width
     width = std::max(width, lineWidth);
   }
   height = lines * (size + 2);
+  return false;
 }
 
 // How far the text may scroll sideways: what of its widest line and the
@@ -419,15 +421,21 @@ void SetBoundVariable(NativeCall& c, ActionTarget& field, const std::string& tex
   resolved.target->Variables().Set(resolved.name, Str(c, text));
 }
 
-void FitToText(const ActionContext& context, TextFieldData& d) {
+// An autosized field takes the size of its text and its gutters; it grows
+// from the side autoSize names, moving the field itself (its _x).
+void FitToText(NativeCall& c, ActionTarget& t, TextFieldData& d) {
   if (d.autoSize == "none") return;
   double width = 0, height = 0;
-  Measure(context, d, width, height);
+  Measure(c.vm.Context(), d, width, height);
   const double newWidth = d.wordWrap ? d.width : width + 4;
   const double newHeight = height + 4;
   if (!d.wordWrap) {
-    if (d.autoSize == "right") d.x += d.width - newWidth;
-    else if (d.autoSize == "center") d.x += (d.width - newWidth) / 2;
+    double shift = 0;
+    if (d.autoSize == "right") shift = d.width - newWidth;
+    else if (d.autoSize == "center") shift = (d.width - newWidth) / 2;
+    // In whole twips, as the field's place is kept.
+    const double x = std::round(t.GetDisplayProperty(TargetProperty::X) * 20) + std::round(shift * 20);
+    if (shift != 0) t.SetDisplayProperty(TargetProperty::X, x / 20);
     d.width = newWidth;
   }
   d.height = newHeight;
@@ -474,12 +482,11 @@ ActionValue Get(NativeCall& c) {
     case Multiline: return Bool(d->multiline);
     case Selectable: return Bool(d->selectable);
     case Length: return Num(static_cast<double>(Utf16Length(d->Text())));
+    // Laid-out text reports whole pixels.
     case TextWidth:
-      Measure(c.vm.Context(), *d, width, height);
-      return Num(width);
+      return Num(Measure(c.vm.Context(), *d, width, height) ? std::floor(width) : width);
     case TextHeight:
-      Measure(c.vm.Context(), *d, width, height);
-      return Num(height);
+      return Num(Measure(c.vm.Context(), *d, width, height) ? std::floor(height) : height);
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
     case MouseWheelEnabled: return Bool(d->mouseWheelEnabled);
@@ -522,7 +529,7 @@ ActionValue Set(NativeCall& c) {
         const std::string mode = c.vm.Text(v);
         d->autoSize = mode == "left" || mode == "right" || mode == "center" ? mode : "none";
       }
-      FitToText(c.vm.Context(), *d);
+      FitToText(c, *t, *d);
       break;
     }
     case TextValue: {
@@ -535,7 +542,7 @@ ActionValue Set(NativeCall& c) {
       d->SetText(plain);
       d->ClampSelection(static_cast<int>(Utf16Length(plain)));
       SetBoundVariable(c, *t, plain);
-      FitToText(c.vm.Context(), *d);
+      FitToText(c, *t, *d);
       break;
     }
     case Type: {
@@ -550,7 +557,7 @@ ActionValue Set(NativeCall& c) {
       else d->SetText(text);
       d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
       SetBoundVariable(c, *t, d->Text());
-      FitToText(c.vm.Context(), *d);
+      FitToText(c, *t, *d);
       break;
     }
     case Variable: d->variable = v.IsNullish() ? std::string() : c.vm.Text(v); break;

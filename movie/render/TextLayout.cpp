@@ -242,8 +242,8 @@ bool MeasureEmbeddedField(const TextFieldData& field, const MovieDefinition& mov
   }
   FieldLayout layout;
   LayOutField(field, movie, glyphs, &layout);
-  width = std::floor(layout.textWidth / 20);
-  height = std::floor(layout.textHeight / 20);
+  width = std::floor(layout.textWidth) / 20;
+  height = std::floor(layout.textHeight) / 20;
   return true;
 }
 

@@ -51,8 +51,8 @@ constexpr std::size_t MaxFieldCharacters = std::size_t{1} << 16;
 
 void LayOutField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out);
 
-// The extent of a field's text in pixels (whole ones, as scripts read it)
-// when it is drawn with the movie's embedded fonts; false for a field of
+// The extent of a field's text in pixels (whole twips) when it is drawn
+// with the movie's embedded fonts; false for a field of
 // device fonts, whose extent depends on the system's.
 bool MeasureEmbeddedField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs,
                           double& width, double& height);
