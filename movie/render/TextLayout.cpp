@@ -157,9 +157,10 @@ class FieldLayouter {
       width += item.advance;
       if (!IsSpace(item.character)) visible = width;
     }
-    // A left-aligned line measures its trailing spaces; lines set off the
-    // left edge measure only what shows.
-    out_->textWidth = std::max(out_->textWidth, format.align == "left" ? width : visible);
+    // A left-aligned line measures its trailing spaces; from version 8 on,
+    // lines set off the left edge measure only what shows.
+    const bool trailing = format.align == "left" || movie_.version < 8;
+    out_->textWidth = std::max(out_->textWidth, trailing ? width : visible);
     double x = left;
     if (format.align == "right") x = left + room - visible;
     if (format.align == "center") x = left + (room - visible) / 2;
