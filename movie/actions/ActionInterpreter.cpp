@@ -644,6 +644,15 @@ void RunTimers(ActionTarget& root, ActionContext& context, double now) {
   }
 }
 
+bool RunDeferredCalls(ActionTarget& root, ActionContext& context) {
+  if (!context.runtime || context.runtime->deferredCalls.empty()) return false;
+  std::vector<DeferredCall> calls;
+  calls.swap(context.runtime->deferredCalls);
+  Interpreting::Interpreter interpreter(root, context);
+  for (const DeferredCall& call : calls) interpreter.CallMethod(call.object, call.method.c_str(), ArgList());
+  return true;
+}
+
 void CollectGarbage(ActionTarget& root, ActionContext& context) {
   if (!context.runtime) return;
   ScriptRuntime& rt = *context.runtime;

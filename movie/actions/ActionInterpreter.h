@@ -66,6 +66,10 @@ struct ActionContext {
   // Where ExternalInterface.addCallback registers; may be null (the
   // registration is then ignored).
   ExternalCallbacks* callbacks = nullptr;
+  // The extent of a field's text (pixels) as the control lays it out, so
+  // that textWidth and autoSize match the picture; false (or unset) where
+  // the control cannot tell, and the actions estimate it.
+  std::function<bool(const TextFieldData& field, double& width, double& height)> measureText;
   // The stage size in pixels (Stage.width, System.capabilities).
   int stageWidth = 550;
   int stageHeight = 400;
@@ -113,6 +117,11 @@ void ConstructTarget(ActionTarget& target, const std::string& symbol, ActionCont
 // Calls the timers of setInterval and setTimeout that are due at the
 // movie time now (milliseconds), each at most once.
 void RunTimers(ActionTarget& root, ActionContext& context, double now);
+
+// Calls the handlers deferred until the actions of the moment were done
+// (ScriptRuntime::deferredCalls); false when there were none. Handlers
+// these calls defer wait for the next call.
+bool RunDeferredCalls(ActionTarget& root, ActionContext& context);
 
 // Frees the objects the movie can no longer reach: call between runs,
 // never during one.

@@ -1,6 +1,6 @@
 // The objects of the player around the movie: Stage, System (with its
 // capabilities, IME and security), Key and Mouse (present, with no input:
-// nothing is ever down), Selection, Sound (present, silent),
+// nothing is ever down), Sound (present, silent),
 // MovieClipLoader (loading fails cleanly), ContextMenu, and the
 // AsBroadcaster they share their listener methods with.
 #include <algorithm>
@@ -22,19 +22,6 @@ ActionValue False(NativeCall&) { return Bool(false); }
 ActionValue Zero(NativeCall&) { return Num(0); }
 ActionValue NewPlain(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
 
-// Gives object the listener methods of AsBroadcaster and its own list.
-void MakeBroadcaster(ScriptRuntime& rt, ScriptObject* object) {
-  const ActionValue broadcaster = rt.global->Properties().Find("AsBroadcaster")
-                                      ? *rt.global->Properties().Find("AsBroadcaster")
-                                      : ActionValue();
-  ScriptObject* b = broadcaster.ObjectValue();
-  if (b == nullptr || object == nullptr) return;
-  for (const char* name : {"broadcastMessage", "addListener", "removeListener"}) {
-    if (const ActionValue* method = b->Properties().Find(name)) rt.Value(object, name, *method);
-  }
-  ArrayObject* list = rt.NewArray();
-  rt.Value(object, "_listeners", ActionValue::Object(list));
-}
 
 // --- Stage
 
@@ -260,9 +247,6 @@ ActionValue GetProgress(NativeCall& c) {
   return Obj(o);
 }
 
-// --- Selection: no field ever has the focus.
-
-ActionValue GetFocus(NativeCall&) { return ActionValue::Null(); }
 ActionValue MinusOne(NativeCall&) { return Num(-1); }
 ActionValue EmptyText(NativeCall&) { return ActionValue::String(""); }
 ActionValue EmptyArray(NativeCall& c) { return Obj(c.vm.NewArray({})); }
@@ -480,6 +464,19 @@ ActionValue SnapshotFind(NativeCall& c) {
 
 }  // namespace
 
+void MakeBroadcaster(ScriptRuntime& rt, ScriptObject* object) {
+  const ActionValue broadcaster = rt.global->Properties().Find("AsBroadcaster")
+                                      ? *rt.global->Properties().Find("AsBroadcaster")
+                                      : ActionValue();
+  ScriptObject* b = broadcaster.ObjectValue();
+  if (b == nullptr || object == nullptr) return;
+  for (const char* name : {"broadcastMessage", "addListener", "removeListener"}) {
+    if (const ActionValue* method = b->Properties().Find(name)) rt.Value(object, name, *method);
+  }
+  ArrayObject* list = rt.NewArray();
+  rt.Value(object, "_listeners", ActionValue::Object(list));
+}
+
 void InstallStageAndSystem(ScriptRuntime& rt) {
   ScriptObject* g = rt.global;
 
@@ -567,16 +564,6 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   MakeBroadcaster(rt, mouse);
   rt.Method(mouse, "show", Zero, 0, kHidden);
   rt.Method(mouse, "hide", Zero, 0, kHidden);
-
-  ScriptObject* selection = rt.NewObject();
-  rt.Value(g, "Selection", ActionValue::Object(selection));
-  MakeBroadcaster(rt, selection);
-  rt.Method(selection, "getFocus", GetFocus, 0, kHidden);
-  rt.Method(selection, "setFocus", False, 0, kHidden);
-  rt.Method(selection, "getBeginIndex", MinusOne, 0, kHidden);
-  rt.Method(selection, "getEndIndex", MinusOne, 0, kHidden);
-  rt.Method(selection, "getCaretIndex", MinusOne, 0, kHidden);
-  rt.Method(selection, "setSelection", Nothing, 0, kHidden);
 
   ScriptObject* sound = rt.NewObject();
   rt.Class("Sound", SoundConstruct, SoundConstruct, sound);

@@ -81,11 +81,14 @@ void InstallDate(ScriptRuntime& rt);
 void InstallMovieClip(ScriptRuntime& rt);
 void InstallTextField(ScriptRuntime& rt);
 void InstallStageAndSystem(ScriptRuntime& rt);
+void InstallSelection(ScriptRuntime& rt);
 void InstallXml(ScriptRuntime& rt);
 void InstallGeometry(ScriptRuntime& rt);
 void InstallServices(ScriptRuntime& rt);
 
 // Shared by several built-ins.
+// Gives object the listener methods of AsBroadcaster and its own list.
+void MakeBroadcaster(ScriptRuntime& rt, ScriptObject* object);
 std::string JoinArray(NativeCall& c, ScriptObject* array, const std::string& separator);
 std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);

@@ -2,9 +2,9 @@
 // and TextFormat. A field's state is its TextFieldData; the properties are
 // accessors of TextField.prototype, as the platform's player has them.
 //
-// Measures (textWidth, textHeight, autoSize) come from a simple model of
-// the default font: the control draws with the fonts it has, so exact
-// metrics of the platform's fonts are not reproduced.
+// Measures (textWidth, textHeight, autoSize, maxhscroll) of fields drawn
+// with embedded fonts come from the control's layout of the field, the one
+// it draws; device fonts are the system's, so a simple model stands in.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -98,11 +98,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
   std::vector<TextFormatData> stack{base};
   const auto add = [&](const std::string& text) {
     if (text.empty()) return;
-    if (!runs.empty() && runs.back().format.font == stack.back().font &&
-        runs.back().format.size == stack.back().size && runs.back().format.color == stack.back().color &&
-        runs.back().format.bold == stack.back().bold && runs.back().format.italic == stack.back().italic &&
-        runs.back().format.underline == stack.back().underline && runs.back().format.align == stack.back().align &&
-        runs.back().format.url == stack.back().url) {
+    if (!runs.empty() && (SameFormat(runs.back().format, stack.back()) || runs.size() >= TextFieldData::MaxRuns)) {
       runs.back().text += text;
     } else {
       runs.push_back(TextRun{text, stack.back()});
@@ -127,8 +123,9 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       }
       if (name == "p" || name == "li") {
         if (closing) {
-          if (stack.size() > 1) stack.pop_back();
+          // The break ends the paragraph in the paragraph's format.
           if (multiline) add("\r");
+          if (stack.size() > 1) stack.pop_back();
           paragraphOpen = false;
         } else {
           stack.push_back(stack.back());
@@ -166,6 +163,8 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           if (color.size() > 1 && color[0] == '#') {
             f.color = static_cast<std::uint32_t>(ParseIntPrefix(color.substr(1), 16)) & 0xFFFFFFu;
           }
+          const std::string kerning = AttributeOf(tag, "kerning");
+          if (!kerning.empty()) f.kerning = ParseFloatPrefix(kerning) != 0;
           const std::string spacing = AttributeOf(tag, "letterspacing");
           if (!spacing.empty()) f.letterSpacing = ParseFloatPrefix(spacing);
         }
@@ -196,18 +195,27 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       ++i;
       continue;
     }
-    if (ch == '\n') {
-      // A line break in HTML source is no break of the text.
+    // Text between two tags that is only white space is no text; in other
+    // text a line break of the source breaks the line, in fields of one
+    // line too, and condensed white space is one space.
+    std::size_t next = html.find('<', i);
+    if (next == std::string::npos) next = html.size();
+    if (html.find_first_not_of(" \t\r\n", i) >= next) {
+      i = next;
+      continue;
+    }
+    next = html.find_first_of(condenseWhite ? "<&" : "<&\n", i);
+    if (next == std::string::npos) next = html.size();
+    if (next == i) {
+      add("\r");
       ++i;
       continue;
     }
-    std::size_t next = html.find_first_of("<&\n", i);
-    if (next == std::string::npos) next = html.size();
     std::string text = html.substr(i, next - i);
     if (condenseWhite) {
       std::string condensed;
       for (const char t : text) {
-        const bool space = t == ' ' || t == '\t' || t == '\r';
+        const bool space = t == ' ' || t == '\t' || t == '\r' || t == '\n';
         if (space && !condensed.empty() && condensed.back() == ' ') continue;
         condensed += space ? ' ' : t;
       }
@@ -217,63 +225,138 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     i = next;
   }
   (void)paragraphOpen;
-  // A final paragraph break is not kept.
-  if (!runs.empty() && !runs.back().text.empty() && runs.back().text.back() == '\r') {
-    runs.back().text.pop_back();
-    if (runs.back().text.empty()) runs.pop_back();
-  }
   return runs;
 }
 
 namespace {
 
-std::string FontTags(const TextFormatData& f, const std::string& text) {
+// Bold, italic, underline and the link of a piece of text, innermost
+// first as the player writes them.
+std::string StyledText(const TextFormatData& f, const std::string& text) {
   std::string inner = EscapeHtml(text);
   if (f.underline) inner = "<U>" + inner + "</U>";
   if (f.italic) inner = "<I>" + inner + "</I>";
   if (f.bold) inner = "<B>" + inner + "</B>";
-  std::string out = "<FONT FACE=\"" + f.font + "\" SIZE=\"" + FormatNumber(f.size) + "\" COLOR=\"" +
-                    ColorText(f.color) + "\" LETTERSPACING=\"" + FormatNumber(f.letterSpacing) +
-                    "\" KERNING=\"" + (f.kerning ? "1" : "0") + "\">" + inner + "</FONT>";
-  if (!f.url.empty()) out = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + out + "</A>";
+  if (!f.url.empty()) inner = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + inner + "</A>";
+  return inner;
+}
+
+// The FONT attributes of f that differ from those of base (all of them
+// when base is null).
+std::string FontAttributes(const TextFormatData& f, const TextFormatData* base) {
+  std::string out;
+  if (base == nullptr || f.font != base->font) out += " FACE=\"" + f.font + "\"";
+  if (base == nullptr || f.size != base->size) out += " SIZE=\"" + FormatNumber(f.size) + "\"";
+  if (base == nullptr || f.color != base->color) out += " COLOR=\"" + ColorText(f.color) + "\"";
+  if (base == nullptr || f.letterSpacing != base->letterSpacing) {
+    out += " LETTERSPACING=\"" + FormatNumber(f.letterSpacing) + "\"";
+  }
+  if (base == nullptr || f.kerning != base->kerning) out += std::string(" KERNING=\"") + (f.kerning ? "1" : "0") + "\"";
   return out;
 }
 
-// The field's text as the HTML the player gives back.
-std::string GenerateHtml(const TextFieldData& d) {
-  std::vector<std::pair<TextFormatData, std::string>> paragraphs;
+bool SameFont(const TextFormatData& a, const TextFormatData& b) {
+  return a.font == b.font && a.size == b.size && a.color == b.color && a.letterSpacing == b.letterSpacing &&
+         a.kerning == b.kerning;
+}
+
+// The TEXTFORMAT attributes a paragraph needs, "" when all are defaults.
+std::string ParagraphAttributes(const TextFormatData& f) {
   std::string out;
-  std::string current;
-  TextFormatData paragraphFormat = d.runs.empty() ? d.defaultFormat : d.runs.front().format;
-  const auto closeParagraph = [&]() {
-    out += "<P ALIGN=\"" + Upper(paragraphFormat.align) + "\">" + current + "</P>";
-    current.clear();
-  };
-  bool any = false;
+  if (f.leftMargin != 0) out += " LEFTMARGIN=\"" + FormatNumber(f.leftMargin) + "\"";
+  if (f.rightMargin != 0) out += " RIGHTMARGIN=\"" + FormatNumber(f.rightMargin) + "\"";
+  if (f.indent != 0) out += " INDENT=\"" + FormatNumber(f.indent) + "\"";
+  if (f.blockIndent != 0) out += " BLOCKINDENT=\"" + FormatNumber(f.blockIndent) + "\"";
+  if (f.leading != 0) out += " LEADING=\"" + FormatNumber(f.leading) + "\"";
+  if (!f.tabStops.empty()) {
+    std::string stops;
+    for (const double t : f.tabStops) stops += (stops.empty() ? "" : ",") + FormatNumber(t);
+    out += " TABSTOPS=\"" + stops + "\"";
+  }
+  return out;
+}
+
+// One paragraph's pieces of text in their formats; format is the
+// paragraph's (its first character's, or its break's when it is empty).
+struct Paragraph {
+  TextFormatData format;
+  std::vector<const TextRun*> pieces;
+  std::vector<std::string> texts;
+};
+
+std::vector<Paragraph> SplitParagraphs(const TextFieldData& d) {
+  std::vector<Paragraph> paragraphs(1);
+  bool started = false;
   for (const TextRun& run : d.runs) {
     std::size_t start = 0;
     while (start <= run.text.size()) {
-      std::size_t brk = run.text.find_first_of("\r\n", start);
-      const std::string part = run.text.substr(start, brk == std::string::npos ? std::string::npos : brk - start);
-      if (!part.empty()) current += FontTags(run.format, part);
-      any = true;
+      const std::size_t brk = run.text.find_first_of("\r\n", start);
+      const std::size_t end = brk == std::string::npos ? run.text.size() : brk;
+      if (end > start || brk != std::string::npos) {
+        if (!started) paragraphs.back().format = run.format;
+        started = true;
+      }
+      if (end > start) {
+        paragraphs.back().pieces.push_back(&run);
+        paragraphs.back().texts.push_back(run.text.substr(start, end - start));
+      }
       if (brk == std::string::npos) break;
-      if (current.empty()) current = FontTags(run.format, "");
-      closeParagraph();
-      paragraphFormat = run.format;
+      paragraphs.emplace_back();
+      started = false;
       start = brk + 1;
     }
   }
-  if (!any || !current.empty() || out.empty()) {
-    if (current.empty()) current = FontTags(d.runs.empty() ? d.defaultFormat : d.runs.back().format, "");
-    closeParagraph();
+  // What follows the last break is no paragraph of its own when empty.
+  if (!started && paragraphs.back().pieces.empty()) paragraphs.pop_back();
+  return paragraphs;
+}
+
+// The field's text as the HTML the player gives back. Movies before
+// version 7 get a whole FONT tag for every piece of text; later ones get
+// FONT tags nested, each naming only what changes: a piece closes the
+// tags back to a level whose format is its own, or else opens one more.
+std::string GenerateHtml(const TextFieldData& d, int version) {
+  std::string out;
+  for (const Paragraph& p : SplitParagraphs(d)) {
+    const std::string blockAttributes = ParagraphAttributes(p.format);
+    std::string body;
+    if (version < 7 || p.pieces.empty()) {
+      for (std::size_t i = 0; i < p.pieces.size(); ++i) {
+        body += "<FONT" + FontAttributes(p.pieces[i]->format, nullptr) + ">" +
+                StyledText(p.pieces[i]->format, p.texts[i]) + "</FONT>";
+      }
+      if (p.pieces.empty()) body = "<FONT" + FontAttributes(p.format, nullptr) + "></FONT>";
+    } else {
+      std::vector<const TextFormatData*> open{&p.pieces.front()->format};
+      body = "<FONT" + FontAttributes(*open.front(), nullptr) + ">";
+      for (std::size_t i = 0; i < p.pieces.size(); ++i) {
+        const TextFormatData& f = p.pieces[i]->format;
+        std::size_t keep = open.size();
+        while (keep > 0 && !SameFont(*open[keep - 1], f)) --keep;
+        if (keep > 0) {
+          for (; open.size() > keep; open.pop_back()) body += "</FONT>";
+        } else {
+          body += "<FONT" + FontAttributes(f, open.back()) + ">";
+          open.push_back(&f);
+        }
+        body += StyledText(f, p.texts[i]);
+      }
+      for (std::size_t n = open.size(); n > 0; --n) body += "</FONT>";
+    }
+    const std::string block = p.format.bullet ? "<LI>" + body + "</LI>"
+                                              : "<P ALIGN=\"" + Upper(p.format.align) + "\">" + body + "</P>";
+    out += blockAttributes.empty() ? block : "<TEXTFORMAT" + blockAttributes + ">" + block + "</TEXTFORMAT>";
   }
   return out;
 }
 
-// A rough measure of the default fonts: half an em per character, the
-// line as tall as the size and a few pixels of leading.
-void Measure(const TextFieldData& d, double& width, double& height) {
+// The extent of the field's text in pixels: as the control lays it out
+// when it can (the fonts embedded in the movie), else a rough measure of
+// the device fonts, whose glyphs are the system's: half an em per
+// character, the line as tall as the size and a few pixels of leading.
+// True when the control laid the text out.
+bool Measure(const ActionContext& context, const TextFieldData& d, double& width, double& height) {
+  if (context.measureText && context.measureText(d, width, height)) return true;
   const std::string text = d.Text();
   double lineWidth = 0;
   width = 0;
@@ -290,6 +373,16 @@ void Measure(const TextFieldData& d, double& width, double& height) {
     width = std::max(width, lineWidth);
   }
   height = lines * (size + 2);
+  return false;
+}
+
+// How far the text may scroll sideways: what of its widest line and the
+// two gutters of 2 pixels the box does not show, in whole pixels.
+int MaxHorizontalScroll(const ActionContext& context, const TextFieldData& d) {
+  double width = 0, height = 0;
+  Measure(context, d, width, height);
+  const double hidden = width + 4 - d.width;
+  return hidden > 0 && hidden < 2147483647.0 ? static_cast<int>(hidden) : 0;
 }
 
 // --- TextField properties
@@ -328,15 +421,21 @@ void SetBoundVariable(NativeCall& c, ActionTarget& field, const std::string& tex
   resolved.target->Variables().Set(resolved.name, Str(c, text));
 }
 
-void FitToText(TextFieldData& d) {
+// An autosized field takes the size of its text and its gutters; it grows
+// from the side autoSize names, moving the field itself (its _x).
+void FitToText(NativeCall& c, ActionTarget& t, TextFieldData& d) {
   if (d.autoSize == "none") return;
   double width = 0, height = 0;
-  Measure(d, width, height);
+  Measure(c.vm.Context(), d, width, height);
   const double newWidth = d.wordWrap ? d.width : width + 4;
   const double newHeight = height + 4;
   if (!d.wordWrap) {
-    if (d.autoSize == "right") d.x += d.width - newWidth;
-    else if (d.autoSize == "center") d.x += (d.width - newWidth) / 2;
+    double shift = 0;
+    if (d.autoSize == "right") shift = d.width - newWidth;
+    else if (d.autoSize == "center") shift = (d.width - newWidth) / 2;
+    // In whole twips, as the field's place is kept.
+    const double x = std::round(t.GetDisplayProperty(TargetProperty::X) * 20) + std::round(shift * 20);
+    if (shift != 0) t.SetDisplayProperty(TargetProperty::X, x / 20);
     d.width = newWidth;
   }
   d.height = newHeight;
@@ -348,10 +447,10 @@ ActionValue Get(NativeCall& c) {
   if (d == nullptr) return ActionValue();
   double width = 0, height = 0;
   switch (c.Tag()) {
-    case GridFitType: return ActionValue::String("pixel");
-    case AntiAliasType: return ActionValue::String("normal");
-    case Thickness:
-    case Sharpness: return Num(0);
+    case GridFitType: return Str(c, d->gridFitType);
+    case AntiAliasType: return Str(c, d->antiAliasType);
+    case Thickness: return Num(d->thickness);
+    case Sharpness: return Num(d->sharpness);
     case Filters: return Obj(c.vm.NewArray({}));
     case Scroll: return Num(d->scroll);
     case MaxScroll:
@@ -369,10 +468,10 @@ ActionValue Get(NativeCall& c) {
     case Type: return ActionValue::String(d->input ? "input" : "dynamic");
     case HtmlText:
       if (!d->html) return Str(c, d->Text());
-      return Str(c, GenerateHtml(*d));
+      return Str(c, GenerateHtml(*d, Rt(c).Version()));
     case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
-    case HScroll: return Num(d->hscroll);
-    case MaxHScroll: return Num(0);
+    case HScroll: return Num(std::min(d->hscroll, MaxHorizontalScroll(c.vm.Context(), *d)));
+    case MaxHScroll: return Num(MaxHorizontalScroll(c.vm.Context(), *d));
     case MaxChars: return d->maxChars > 0 ? Num(d->maxChars) : ActionValue::Null();
     case EmbedFonts: return Bool(d->embedFonts);
     case Html: return Bool(d->html);
@@ -383,12 +482,11 @@ ActionValue Get(NativeCall& c) {
     case Multiline: return Bool(d->multiline);
     case Selectable: return Bool(d->selectable);
     case Length: return Num(static_cast<double>(Utf16Length(d->Text())));
+    // Laid-out text reports whole pixels.
     case TextWidth:
-      Measure(*d, width, height);
-      return Num(width);
+      return Num(Measure(c.vm.Context(), *d, width, height) ? std::floor(width) : width);
     case TextHeight:
-      Measure(*d, width, height);
-      return Num(height);
+      return Num(Measure(c.vm.Context(), *d, width, height) ? std::floor(height) : height);
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
     case MouseWheelEnabled: return Bool(d->mouseWheelEnabled);
@@ -404,8 +502,18 @@ ActionValue Set(NativeCall& c) {
   const ActionValue& v = c.Arg(0);
   const auto color = [&] { return static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu; };
   switch (c.Tag()) {
+    case GridFitType:
+    case AntiAliasType: {
+      // A name the field does not know leaves the one it has.
+      const std::string name = c.vm.Text(v);
+      if (c.Tag() == AntiAliasType && (name == "normal" || name == "advanced")) d->antiAliasType = name;
+      if (c.Tag() == GridFitType && (name == "none" || name == "pixel" || name == "subpixel")) d->gridFitType = name;
+      break;
+    }
+    case Thickness: d->thickness = c.vm.Number(v); break;
+    case Sharpness: d->sharpness = c.vm.Number(v); break;
     case Scroll: d->scroll = std::max(1, TruncateToInt32(c.vm.Number(v))); break;
-    case HScroll: d->hscroll = std::max(0, TruncateToInt32(c.vm.Number(v))); break;
+    case HScroll: d->hscroll = std::clamp(WrapToInt32(c.vm.Number(v)), 0, MaxHorizontalScroll(c.vm.Context(), *d)); break;
     case BorderColor: d->borderColor = color(); break;
     case BackgroundColor: d->backgroundColor = color(); break;
     case TextColor: {
@@ -421,7 +529,7 @@ ActionValue Set(NativeCall& c) {
         const std::string mode = c.vm.Text(v);
         d->autoSize = mode == "left" || mode == "right" || mode == "center" ? mode : "none";
       }
-      FitToText(*d);
+      FitToText(c, *t, *d);
       break;
     }
     case TextValue: {
@@ -432,8 +540,9 @@ ActionValue Set(NativeCall& c) {
         // (a field's own typing is capped; scripts may set any text)
       }
       d->SetText(plain);
+      d->ClampSelection(static_cast<int>(Utf16Length(plain)));
       SetBoundVariable(c, *t, plain);
-      FitToText(*d);
+      FitToText(c, *t, *d);
       break;
     }
     case Type: {
@@ -444,10 +553,11 @@ ActionValue Set(NativeCall& c) {
     }
     case HtmlText: {
       const std::string text = c.vm.Text(v);
-      if (d->html) d->runs = ParseHtml(text, d->defaultFormat, d->condenseWhite, d->multiline);
+      if (d->html) SetHtmlText(*d, text, Rt(c).Version());
       else d->SetText(text);
+      d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
       SetBoundVariable(c, *t, d->Text());
-      FitToText(*d);
+      FitToText(c, *t, *d);
       break;
     }
     case Variable: d->variable = v.IsNullish() ? std::string() : c.vm.Text(v); break;
@@ -626,33 +736,117 @@ ActionValue FormatToObject(NativeCall& c, const TextFormatData& f) {
   return o;
 }
 
-// Applies the members of a TextFormat object that are not null.
-void ApplyFormat(NativeCall& c, const ActionValue& from, TextFormatData& f) {
-  const auto has = [&](const char* name, ActionValue& v) {
-    v = c.vm.GetMember(from, name);
-    return !v.IsNullish();
+// The members of a TextFormat object that are not null: their values,
+// and which they are.
+struct FormatChange {
+  TextFormatData values;
+  std::uint32_t members = 0;  // bits: 1 << FormatMember
+  bool Has(int member) const { return (members & (1u << member)) != 0; }
+};
+
+FormatChange ReadFormatChange(NativeCall& c, const ActionValue& from) {
+  FormatChange change;
+  TextFormatData& f = change.values;
+  const auto has = [&](int member, ActionValue& v) {
+    v = c.vm.GetMember(from, kFormatNames[member]);
+    if (v.IsNullish()) return false;
+    change.members |= 1u << member;
+    return true;
   };
   ActionValue v;
-  if (has("align", v)) {
+  if (has(FormatAlign, v)) {
     const std::string a = AsciiLowerCase(c.vm.Text(v));
-    if (a == "left" || a == "right" || a == "center" || a == "justify") f.align = a;
+    if (IsAlignName(a)) f.align = a;
+    else change.members &= ~(1u << FormatAlign);
   }
-  if (has("blockIndent", v)) f.blockIndent = c.vm.Number(v);
-  if (has("bold", v)) f.bold = c.vm.Truth(v);
-  if (has("bullet", v)) f.bullet = c.vm.Truth(v);
-  if (has("color", v)) f.color = static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu;
-  if (has("font", v)) f.font = c.vm.Text(v);
-  if (has("indent", v)) f.indent = c.vm.Number(v);
-  if (has("italic", v)) f.italic = c.vm.Truth(v);
-  if (has("kerning", v)) f.kerning = c.vm.Truth(v);
-  if (has("leading", v)) f.leading = c.vm.Number(v);
-  if (has("leftMargin", v)) f.leftMargin = c.vm.Number(v);
-  if (has("letterSpacing", v)) f.letterSpacing = c.vm.Number(v);
-  if (has("rightMargin", v)) f.rightMargin = c.vm.Number(v);
-  if (has("size", v)) f.size = c.vm.Number(v);
-  if (has("target", v)) f.target = c.vm.Text(v);
-  if (has("underline", v)) f.underline = c.vm.Truth(v);
-  if (has("url", v)) f.url = c.vm.Text(v);
+  if (has(FormatBlockIndent, v)) f.blockIndent = c.vm.Number(v);
+  if (has(FormatBold, v)) f.bold = c.vm.Truth(v);
+  if (has(FormatBullet, v)) f.bullet = c.vm.Truth(v);
+  if (has(FormatColor, v)) f.color = static_cast<std::uint32_t>(WrapToInt32(c.vm.Number(v))) & 0xFFFFFFu;
+  if (has(FormatFont, v)) f.font = c.vm.Text(v);
+  if (has(FormatIndent, v)) f.indent = c.vm.Number(v);
+  if (has(FormatItalic, v)) f.italic = c.vm.Truth(v);
+  if (has(FormatKerning, v)) f.kerning = c.vm.Truth(v);
+  if (has(FormatLeading, v)) f.leading = c.vm.Number(v);
+  if (has(FormatLeftMargin, v)) f.leftMargin = c.vm.Number(v);
+  if (has(FormatLetterSpacing, v)) f.letterSpacing = c.vm.Number(v);
+  if (has(FormatRightMargin, v)) f.rightMargin = c.vm.Number(v);
+  if (has(FormatSize, v)) f.size = c.vm.Number(v);
+  if (has(FormatTarget, v)) f.target = c.vm.Text(v);
+  if (has(FormatUnderline, v)) f.underline = c.vm.Truth(v);
+  if (has(FormatUrl, v)) f.url = c.vm.Text(v);
+  return change;
+}
+
+// The members that belong to a whole paragraph.
+constexpr std::uint32_t kParagraphMembers = 1u << FormatAlign | 1u << FormatBlockIndent | 1u << FormatBullet |
+                                            1u << FormatIndent | 1u << FormatLeading | 1u << FormatLeftMargin |
+                                            1u << FormatRightMargin | 1u << FormatTabStops;
+
+void ApplyChange(const FormatChange& change, std::uint32_t which, TextFormatData& f) {
+  const TextFormatData& v = change.values;
+  const auto apply = [&](int member) { return (change.members & which & (1u << member)) != 0; };
+  if (apply(FormatAlign)) f.align = v.align;
+  if (apply(FormatBlockIndent)) f.blockIndent = v.blockIndent;
+  if (apply(FormatBold)) f.bold = v.bold;
+  if (apply(FormatBullet)) f.bullet = v.bullet;
+  if (apply(FormatColor)) f.color = v.color;
+  if (apply(FormatFont)) f.font = v.font;
+  if (apply(FormatIndent)) f.indent = v.indent;
+  if (apply(FormatItalic)) f.italic = v.italic;
+  if (apply(FormatKerning)) f.kerning = v.kerning;
+  if (apply(FormatLeading)) f.leading = v.leading;
+  if (apply(FormatLeftMargin)) f.leftMargin = v.leftMargin;
+  if (apply(FormatLetterSpacing)) f.letterSpacing = v.letterSpacing;
+  if (apply(FormatRightMargin)) f.rightMargin = v.rightMargin;
+  if (apply(FormatSize)) f.size = v.size;
+  if (apply(FormatTarget)) f.target = v.target;
+  if (apply(FormatUnderline)) f.underline = v.underline;
+  if (apply(FormatUrl)) f.url = v.url;
+}
+
+// Applies the members of a TextFormat object that are not null.
+void ApplyFormat(NativeCall& c, const ActionValue& from, TextFormatData& f) {
+  ApplyChange(ReadFormatChange(c, from), ~0u, f);
+}
+
+// The byte offset in UTF-8 text where UTF-16 unit index units starts (a
+// character of four bytes counts two units).
+std::size_t ByteOffsetOfUnit(const std::string& text, std::size_t units) {
+  std::size_t at = 0;
+  while (at < text.size() && units > 0) {
+    const unsigned char lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    units -= std::min<std::size_t>(units, length == 4 ? 2 : 1);
+    at = std::min(text.size(), at + length);
+  }
+  return at;
+}
+
+// Splits the run holding UTF-16 index at, so that a run starts there.
+void SplitRunsAt(std::vector<TextRun>& runs, std::size_t at) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::size_t length = Utf16Length(runs[i].text);
+    if (at > start && at < start + length) {
+      const std::size_t byte = ByteOffsetOfUnit(runs[i].text, at - start);
+      TextRun tail{runs[i].text.substr(byte), runs[i].format};
+      runs[i].text.erase(byte);
+      runs.insert(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(tail));
+      return;
+    }
+    start += length;
+  }
+}
+
+void MergeRuns(std::vector<TextRun>& runs) {
+  std::vector<TextRun> merged;
+  for (TextRun& r : runs) {
+    if (r.text.empty()) continue;
+    if (!merged.empty() && SameFormat(merged.back().format, r.format)) merged.back().text += r.text;
+    else merged.push_back(std::move(r));
+  }
+  runs = std::move(merged);
 }
 
 ActionValue TextFormatConstruct(NativeCall& c) {
@@ -680,7 +874,7 @@ ActionValue GetTextExtent(NativeCall& c) {
   const ActionValue size = c.vm.GetMember(c.thisValue, "size");
   if (size.IsNumber()) d.runs.front().format.size = size.NumberValue();
   double width = 0, height = 0;
-  Measure(d, width, height);
+  Measure(c.vm.Context(), d, width, height);
   ScriptObject* o = Rt(c).NewObject();
   if (o == nullptr) return ActionValue();
   c.vm.SetMember(Obj(o), "width", Num(width));
@@ -691,6 +885,68 @@ ActionValue GetTextExtent(NativeCall& c) {
   c.vm.SetMember(Obj(o), "descent", Num(d.runs.front().format.size * 0.22));
   return Obj(o);
 }
+
+// --- TextField.StyleSheet
+
+// transform(style): the TextFormat a style object (CSS properties in their
+// script names) stands for. Members the style leaves out, or gives a false
+// value, stay null; numbers are read as whole numbers from the start of
+// their text.
+ActionValue StyleSheetTransform(NativeCall& c) {
+  const ActionValue& style = c.Arg(0);
+  if (style.IsNullish()) return ActionValue::Null();
+  const ActionValue o = NewTextFormat(c);
+  auto* s = o.IsObject() ? static_cast<NativeObject*>(o.ObjectValue())->StateAs<FormatState>() : nullptr;
+  if (s == nullptr) return o;
+  ActionValue* m = s->members;
+  m[FormatKerning] = Bool(false);
+  if (!style.IsObject()) return o;
+  const auto property = [&](const char* name, std::string& text, ActionValue& value) {
+    value = c.vm.GetMember(style, name);
+    if (c.vm.Stopped() || !c.vm.Truth(value)) return false;
+    text = c.vm.Text(value);
+    return true;
+  };
+  const auto whole = [](const std::string& text) { return ParseIntPrefix(text, 10); };
+  std::string t;
+  ActionValue v;
+  if (property("color", t, v) && t.size() == 7 && t[0] == '#' &&
+      t.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos) {
+    m[FormatColor] = Num(ParseIntPrefix(t.substr(1), 16));
+  }
+  if (property("display", t, v) && (t == "inline" || t == "none")) m[FormatDisplay] = Str(c, t);
+  if (property("fontFamily", t, v)) {
+    // Each name of the list loses the white space before it; empty names go.
+    std::string fonts;
+    std::size_t start = 0;
+    while (start <= t.size()) {
+      std::size_t comma = t.find(',', start);
+      if (comma == std::string::npos) comma = t.size();
+      const std::size_t first = t.find_first_not_of(" \t\r\n", start);
+      if (first != std::string::npos && first < comma) fonts += (fonts.empty() ? "" : ",") + t.substr(first, comma - first);
+      start = comma + 1;
+    }
+    if (!fonts.empty()) m[FormatFont] = Str(c, fonts);
+  }
+  if (property("fontSize", t, v) && whole(t) > 0) m[FormatSize] = Num(whole(t));
+  if (property("fontStyle", t, v) && (t == "normal" || t == "italic")) m[FormatItalic] = Bool(t == "italic");
+  if (property("fontWeight", t, v) && (t == "normal" || t == "bold")) m[FormatBold] = Bool(t == "bold");
+  if (property("kerning", t, v)) {
+    const double n = whole(t);
+    m[FormatKerning] = Bool((v.IsString() && t == "true") || (!std::isnan(n) && n != 0));
+  }
+  if (property("leading", t, v)) m[FormatLeading] = Num(std::isnan(whole(t)) ? 0 : whole(t));
+  if (property("letterSpacing", t, v)) m[FormatLetterSpacing] = Num(whole(t));
+  if (property("marginLeft", t, v)) m[FormatLeftMargin] = Num(whole(t) > 0 ? whole(t) : 0);
+  if (property("marginRight", t, v)) m[FormatRightMargin] = Num(whole(t) > 0 ? whole(t) : 0);
+  if (property("textAlign", t, v) && IsAlignName(AsciiLowerCase(t))) m[FormatAlign] = Str(c, AsciiLowerCase(t));
+  if (property("textDecoration", t, v) && (t == "none" || t == "underline")) {
+    m[FormatUnderline] = Bool(t == "underline");
+  }
+  return o;
+}
+
+ActionValue StyleSheetConstruct(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
 
 // --- TextField methods
 
@@ -728,18 +984,62 @@ ActionValue GetTextFormat(NativeCall& c) {
   return o;
 }
 
+// setTextFormat([begin, [end,]] format): character members reach the
+// characters from begin up to end, paragraph members every paragraph that
+// holds one of them. One index alone names one character.
 ActionValue SetTextFormat(NativeCall& c) {
   TextFieldData* d = ThisField(c);
   if (d == nullptr) return ActionValue();
   const ActionValue& format = c.Arg(c.Count() > 0 ? c.Count() - 1 : 0);
   if (!format.IsObject()) return ActionValue();
-  for (TextRun& r : d->runs) ApplyFormat(c, format, r.format);
-  if (d->runs.empty()) ApplyFormat(c, format, d->defaultFormat);
+  const FormatChange change = ReadFormatChange(c, format);
+  if (d->runs.empty()) {
+    ApplyChange(change, ~0u, d->defaultFormat);
+    return ActionValue();
+  }
+  const std::u16string text = Utf8ToUtf16(d->Text());
+  const double length = static_cast<double>(text.size());
+  double begin = 0, end = length;
+  if (c.Count() >= 2) {
+    begin = ArgNumber(c, 0);
+    end = c.Count() >= 3 ? ArgNumber(c, 1) : begin + 1;
+  }
+  if (std::isnan(begin) || std::isnan(end)) return ActionValue();
+  const std::size_t from = static_cast<std::size_t>(std::clamp(begin, 0.0, length));
+  const std::size_t to = static_cast<std::size_t>(std::clamp(end, 0.0, length));
+  if (from >= to || d->runs.size() + 4 > TextFieldData::MaxRuns) return ActionValue();
+  std::size_t paragraphFrom = from;
+  while (paragraphFrom > 0 && text[paragraphFrom - 1] != u'\r') --paragraphFrom;
+  std::size_t paragraphTo = to;
+  while (paragraphTo < text.size() && text[paragraphTo - 1] != u'\r') ++paragraphTo;
+  for (const std::size_t at : {paragraphFrom, from, to, paragraphTo}) SplitRunsAt(d->runs, at);
+  std::size_t start = 0;
+  for (TextRun& r : d->runs) {
+    const std::size_t runLength = Utf16Length(r.text);
+    std::uint32_t which = 0;
+    if (start >= from && start < to) which |= ~kParagraphMembers;
+    if (start >= paragraphFrom && start < paragraphTo) which |= kParagraphMembers;
+    ApplyChange(change, which, r.format);
+    start += runLength;
+  }
+  MergeRuns(d->runs);
   return ActionValue();
 }
 
+// Replaces the field's selection (focused or not) and leaves the caret
+// after what was put in.
 ActionValue ReplaceSel(NativeCall& c) {
-  if (TextFieldData* d = ThisField(c)) d->SetText(d->Text() + ArgText(c, 0));
+  TextFieldData* d = ThisField(c);
+  if (d == nullptr || !c.Has(0)) return ActionValue();
+  const std::u16string text = Utf8ToUtf16(d->Text());
+  const std::u16string insert = Utf8ToUtf16(ArgText(c, 0));
+  // A field grows no longer than any string of the language.
+  if (text.size() + insert.size() > ActionContext::MaxStringLength) return ActionValue();
+  d->ClampSelection(static_cast<int>(text.size()));
+  const std::size_t begin = static_cast<std::size_t>(d->SelectionBegin());
+  const std::size_t end = static_cast<std::size_t>(d->SelectionEnd());
+  d->SetText(Utf16ToUtf8(text.substr(0, begin) + insert + text.substr(end)));
+  d->selectionAnchor = d->caret = static_cast<int>(begin + insert.size());
   return ActionValue();
 }
 
@@ -753,6 +1053,7 @@ ActionValue ReplaceText(NativeCall& c) {
   const std::u16string replaced = text.substr(0, static_cast<std::size_t>(begin)) + Utf8ToUtf16(ArgText(c, 2)) +
                                   text.substr(static_cast<std::size_t>(end));
   d->SetText(Utf16ToUtf8(replaced));
+  d->ClampSelection(static_cast<int>(replaced.size()));
   return ActionValue();
 }
 
@@ -799,6 +1100,11 @@ void InstallTextField(ScriptRuntime& rt) {
   rt.Method(p, "replaceText", ReplaceText, 0, kHidden | PropertyFlag::Version7);
   rt.Method(textField, "getFontList", GetFontList, 0, kHidden);
 
+  ScriptObject* styleSheet = rt.NewObject();
+  rt.Class("StyleSheet", StyleSheetConstruct, StyleSheetConstruct, styleSheet, textField,
+           PropertyFlag::DontEnum | PropertyFlag::Version7);
+  rt.Method(styleSheet, "transform", StyleSheetTransform, 0, kHidden);
+
   ScriptObject* format = rt.NewObject();
   rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);
   for (int i = 0; i < FormatMemberCount; ++i) rt.Accessor(format, kFormatNames[i], GetFormatMember, SetFormatMember, i, 0);
@@ -809,7 +1115,18 @@ void InstallTextField(ScriptRuntime& rt) {
 
 namespace Halvane::Movie {
 
-void SetHtmlText(TextFieldData& field, const std::string& html) {
+bool SameFormat(const TextFormatData& a, const TextFormatData& b) {
+  return a.font == b.font && a.size == b.size && a.color == b.color && a.bold == b.bold && a.italic == b.italic &&
+         a.underline == b.underline && a.bullet == b.bullet && a.kerning == b.kerning && a.align == b.align &&
+         a.leftMargin == b.leftMargin && a.rightMargin == b.rightMargin && a.indent == b.indent &&
+         a.blockIndent == b.blockIndent && a.leading == b.leading && a.letterSpacing == b.letterSpacing &&
+         a.url == b.url && a.target == b.target && a.tabStops == b.tabStops;
+}
+
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion) {
+  // What the HTML does not align is aligned left, in later movies only
+  // when there is no HTML at all.
+  if (swfVersion < 8 || html.empty()) field.defaultFormat.align = "left";
   field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline);
 }
 

@@ -13,6 +13,7 @@ void InstallBuiltins(ScriptRuntime& rt) {
   Builtins::InstallMovieClip(rt);
   Builtins::InstallTextField(rt);
   Builtins::InstallStageAndSystem(rt);
+  Builtins::InstallSelection(rt);
   Builtins::InstallXml(rt);
   Builtins::InstallServices(rt);
   // flash.geom and flash.display go into the flash object Services makes.

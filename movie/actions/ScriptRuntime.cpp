@@ -183,6 +183,7 @@ void ScriptRuntime::MarkRoots(GcMarker& marker) {
   }
   for (const auto& entry : sharedObjects) marker.Mark(entry.second);
   for (const auto& entry : keep) marker.Mark(entry.second);
+  for (const DeferredCall& d : deferredCalls) marker.Mark(d.object);
 }
 
 }  // namespace Halvane::Movie

@@ -39,12 +39,20 @@ struct ScriptTimer {
   bool once = false;       // setTimeout
 };
 
+// A handler the player calls once the actions running now are done (a
+// button's onRollOver when the focus reaches it): object.method().
+struct DeferredCall {
+  ActionValue object;
+  std::string method;
+};
+
 class ScriptRuntime {
  public:
   // Objects per run the heap may hold (see ScriptHeap::MaxCells); timers;
   // shared objects.
   static constexpr std::size_t MaxTimers = 1024;
   static constexpr std::size_t MaxSharedObjects = 256;
+  static constexpr std::size_t MaxDeferredCalls = 1024;
 
   explicit ScriptRuntime(int swfVersion);
   ~ScriptRuntime();
@@ -110,6 +118,12 @@ class ScriptRuntime {
   int nextTimerId = 1;
   // SharedObject.getLocal: one object per name, kept for the movie's life.
   std::map<std::string, ScriptObject*> sharedObjects;
+  // Handlers waiting for the actions of the moment to end, oldest first;
+  // at most MaxDeferredCalls (later ones are dropped).
+  std::vector<DeferredCall> deferredCalls;
+  void Defer(ActionValue object, std::string method) {
+    if (deferredCalls.size() < MaxDeferredCalls) deferredCalls.push_back({std::move(object), std::move(method)});
+  }
   // Values kept alive for the built-ins (listener lists of Key, Mouse,
   // Stage, ...), by name.
   std::map<std::string, ActionValue> keep;

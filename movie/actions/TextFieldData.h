@@ -32,6 +32,9 @@ struct TextFormatData {
   std::vector<double> tabStops;
 };
 
+// Whether two formats are alike in every member.
+bool SameFormat(const TextFormatData& a, const TextFormatData& b);
+
 // One run of a field's text in one format.
 struct TextRun {
   std::string text;  // UTF-8
@@ -39,6 +42,9 @@ struct TextRun {
 };
 
 struct TextFieldData {
+  // Formats a field holds at most: past this, text keeps the format of the
+  // run before it, so a hostile movie cannot make one format per character.
+  static constexpr std::size_t MaxRuns = 2048;
   // The text, as runs of formats (their texts joined are the field's text).
   std::vector<TextRun> runs;
   TextFormatData defaultFormat;
@@ -54,11 +60,21 @@ struct TextFieldData {
   bool mouseWheelEnabled = true;
   bool input = false;  // type "input" (else "dynamic")
   std::string autoSize = "none";
+  // How the platform would smooth the glyphs: kept for scripts, the
+  // control's renderer draws every field alike.
+  std::string antiAliasType = "normal";  // "normal" or "advanced"
+  std::string gridFitType = "pixel";     // "none", "pixel" or "subpixel"
+  double thickness = 0;
+  double sharpness = 0;
   std::uint32_t borderColor = 0x000000;
   std::uint32_t backgroundColor = 0xFFFFFF;
   int maxChars = 0;  // 0: no limit
   int scroll = 1;
   int hscroll = 0;
+  // The selection, in UTF-16 units of the text: where it started and the
+  // caret, its other end. A field keeps it while it has no focus.
+  int selectionAnchor = 0;
+  int caret = 0;
   std::string variable;  // the variable the field shows ("" for none)
   std::string restrict;  // "" for none
   // The field's box in its own coordinates, pixels.
@@ -76,10 +92,18 @@ struct TextFieldData {
     runs.clear();
     runs.push_back(TextRun{std::move(text), defaultFormat});
   }
+  int SelectionBegin() const { return selectionAnchor < caret ? selectionAnchor : caret; }
+  int SelectionEnd() const { return selectionAnchor < caret ? caret : selectionAnchor; }
+  // Keeps the selection inside a text of length units.
+  void ClampSelection(int length) {
+    if (selectionAnchor > length) selectionAnchor = length;
+    if (caret > length) caret = length;
+  }
 };
 
 // Sets the field's text from the HTML subset text fields understand (p, br,
-// font, b, i, u, a, li, textformat and the common entities).
-void SetHtmlText(TextFieldData& field, const std::string& html);
+// font, b, i, u, a, li, textformat and the common entities), as a movie of
+// swfVersion reads it.
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion);
 
 }  // namespace Halvane::Movie

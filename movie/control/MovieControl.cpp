@@ -259,8 +259,11 @@ HRESULT MovieControl::Load(IStream* stream) {
     player_.swap(player);
     ApplyServices();
     player_->Start();
+    // The glyphs measured for the old movie go with it.
+    measureGlyphs_.SetMovie(nullptr);
     player.reset();
   } else {
+    measureGlyphs_.SetMovie(nullptr);
     player_.reset();
   }
   properties_ = std::move(state.properties);
@@ -288,6 +291,7 @@ HRESULT MovieControl::GetSizeMax(ULARGE_INTEGER* size) {
 
 HRESULT MovieControl::InitNew() {
   properties_ = ControlProperties();
+  measureGlyphs_.SetMovie(nullptr);
   player_.reset();
   clock_.SetRate(0);
   dirty_ = false;
@@ -328,6 +332,13 @@ void MovieControl::ApplyServices() {
   context.localOffsetMinutes = services_.localOffsetMinutes
                                    ? services_.localOffsetMinutes
                                    : [](double t) { return Platform::LocalTimeOffsetMinutes(t); };
+  context.measureText = [this](const TextFieldData& field, double& width, double& height) {
+    if (!player_) return false;
+    measureGlyphs_.SetMovie(&player_->Definition());
+    const bool measured = Render::MeasureEmbeddedField(field, player_->Definition(), measureGlyphs_, width, height);
+    measureGlyphs_.EndFrame();
+    return measured;
+  };
   context.legacyText = services_.legacyText ? services_.legacyText : [](const std::string& text) {
     std::u16string wide;
     if (!Platform::SystemCodePageToUtf16(text, wide)) return text;

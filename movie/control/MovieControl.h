@@ -159,6 +159,9 @@ class MovieControl final : public ShockwaveFlashDispatch,
   std::unique_ptr<MoviePlayer> player_;
   std::unique_ptr<FrameRenderer> renderer_;  // null: the control draws with ownRenderer_
   Render::DisplayListRenderer ownRenderer_;
+  // The glyphs that measure fields for the actions (textWidth, autoSize),
+  // apart from the renderer's, which may be another's.
+  Render::GlyphLibrary measureGlyphs_;
   FrameClock clock_;
   // Milliseconds the clock has been given since the movie was loaded, which
   // the movie's actions read as their timer.

@@ -1,6 +1,7 @@
 #include "movie/render/TextLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "movie/render/ShapeBuilder.h"
 #include "movie/swf/Text.h"
@@ -57,6 +58,7 @@ class FieldLayouter {
   void Run() {
     out_->glyphs.clear();
     out_->overflows = false;
+    out_->textWidth = 0;
     Collect();
     const double boxLeft = field_.x * 20, boxTop = field_.y * 20;
     boxRight_ = boxLeft + field_.width * 20;
@@ -71,6 +73,9 @@ class FieldLayouter {
       start = end + 1;
       if (items_[end].character == '\r' && start < items_.size() && items_[start].character == '\n') ++start;
     }
+    // The text's height leaves out the leading under the last of several
+    // lines (a single line keeps it), as the platform's fields report it.
+    out_->textHeight = top_ - (boxTop + kGutter) - (lines_ > 1 ? lastLeading_ : 0);
   }
 
  private:
@@ -98,7 +103,8 @@ class FieldLayouter {
         item.scale = run.format.size * 20 / face->UnitsPerEm();
         if (!IsBreak(c)) {
           item.glyph = face->Glyph(c, &item.drawn);
-          item.advance = item.glyph.advance * item.scale + run.format.letterSpacing * 20;
+          // Advances are whole twips, the fraction cut off.
+          item.advance = std::floor(item.glyph.advance * item.scale) + run.format.letterSpacing * 20;
         }
         items_.push_back(item);
       }
@@ -151,6 +157,10 @@ class FieldLayouter {
       width += item.advance;
       if (!IsSpace(item.character)) visible = width;
     }
+    // A left-aligned line measures its trailing spaces; from version 8 on,
+    // lines set off the left edge measure only what shows.
+    const bool trailing = format.align == "left" || movie_.version < 8;
+    out_->textWidth = std::max(out_->textWidth, trailing ? width : visible);
     double x = left;
     if (format.align == "right") x = left + room - visible;
     if (format.align == "center") x = left + (room - visible) / 2;
@@ -165,6 +175,8 @@ class FieldLayouter {
     }
     if (baseline + descent > boxBottom_ + 1) out_->overflows = true;
     top_ = baseline + descent + format.leading * 20;
+    lastLeading_ = format.leading * 20;
+    ++lines_;
   }
 
   const TextFieldData& field_;
@@ -173,6 +185,8 @@ class FieldLayouter {
   FieldLayout* out_;
   std::vector<Item> items_;
   double top_ = 0;
+  double lastLeading_ = 0;
+  int lines_ = 0;
   double boxRight_ = 0;
   double boxBottom_ = 0;
 };
@@ -217,6 +231,21 @@ void LayOutStaticText(const StaticTextDefinition& text, const MovieDefinition& m
 
 void LayOutField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out) {
   FieldLayouter(field, movie, glyphs, out).Run();
+}
+
+bool MeasureEmbeddedField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs,
+                          double& width, double& height) {
+  if (!field.embedFonts) return false;
+  width = height = 0;
+  if (field.Text().empty()) return true;
+  for (const TextRun& run : field.runs) {
+    if (EmbeddedFont(movie, run.format) == nullptr) return false;
+  }
+  FieldLayout layout;
+  LayOutField(field, movie, glyphs, &layout);
+  width = std::floor(layout.textWidth) / 20;
+  height = std::floor(layout.textHeight) / 20;
+  return true;
 }
 
 }  // namespace Halvane::Movie::Render

@@ -41,11 +41,21 @@ void LayOutStaticText(const StaticTextDefinition& text, const MovieDefinition& m
 struct FieldLayout {
   std::vector<PlacedGlyph> glyphs;  // in the field's own twips
   bool overflows = false;           // some glyph passes the box
+  // The text's extent in twips: its widest line, and its lines' heights
+  // with their leading (what textWidth and textHeight report).
+  double textWidth = 0;
+  double textHeight = 0;
 };
 
 constexpr std::size_t MaxFieldCharacters = std::size_t{1} << 16;
 
 void LayOutField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs, FieldLayout* out);
+
+// The extent of a field's text in pixels (whole twips) when it is drawn
+// with the movie's embedded fonts; false for a field of
+// device fonts, whose extent depends on the system's.
+bool MeasureEmbeddedField(const TextFieldData& field, const MovieDefinition& movie, GlyphLibrary& glyphs,
+                          double& width, double& height);
 
 // The characters of a field's UTF-8 text; malformed bytes read as U+FFFD.
 std::u32string FieldCharacters(const std::string& text);

@@ -219,6 +219,9 @@ class TimelineReader {
         return true;
       case kTagDefineEditText:
         return ReadEditText(body);
+      case kTagCsmTextSettings:
+        ReadTextSettings(body);
+        return true;
       case kTagDefineButton:
       case kTagDefineButton2:
         return ReadButton(code, body);
@@ -377,6 +380,26 @@ class TimelineReader {
     if (body.Failed()) return true;  // a broken field is left out
     if (!IdTaken(text->id)) movie_.editTexts.emplace(text->id, std::move(text));
     return true;
+  }
+
+  // CSMTextSettings: applies to a text field defined before it; settings
+  // of static text, or of no character, are of no use to scripts.
+  void ReadTextSettings(SwfReader& body) {
+    const std::uint16_t id = body.U16();
+    EditTextDefinition::RenderSettings settings;
+    settings.renderer = static_cast<std::uint8_t>(body.UBits(2));
+    settings.gridFit = static_cast<std::uint8_t>(body.UBits(3));
+    body.UBits(3);
+    const std::uint32_t thickness = body.U32();
+    const std::uint32_t sharpness = body.U32();
+    std::memcpy(&settings.thickness, &thickness, sizeof settings.thickness);
+    std::memcpy(&settings.sharpness, &sharpness, sizeof settings.sharpness);
+    if (body.Failed()) return;
+    const auto it = movie_.editTexts.find(id);
+    if (it == movie_.editTexts.end()) return;
+    auto text = std::make_shared<EditTextDefinition>(*it->second);
+    text->renderSettings = settings;
+    it->second = std::move(text);
   }
 
   // The button's records up to their end flag; those of the up state

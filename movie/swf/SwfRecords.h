@@ -367,6 +367,16 @@ struct EditTextDefinition {
   std::int16_t leading = 0;
   std::string variableName;
   std::optional<std::string> initialText;
+  // CSMTextSettings of the field: the renderer it asks for (0 normal, 1
+  // advanced), its grid fitting (0 none, 1 pixel, 2 subpixel), thickness
+  // and sharpness.
+  struct RenderSettings {
+    std::uint8_t renderer = 0;
+    std::uint8_t gridFit = 1;
+    float thickness = 0;
+    float sharpness = 0;
+  };
+  std::optional<RenderSettings> renderSettings;
   bool ReadOnly() const { return (flags & 0x0008) != 0; }
   bool Password() const { return (flags & 0x0010) != 0; }
   bool Multiline() const { return (flags & 0x0020) != 0; }

@@ -41,6 +41,7 @@ enum TagCode : std::uint16_t {
   kTagDoInitAction = 59,
   kTagDefineFontInfo2 = 62,
   kTagPlaceObject3 = 70,
+  kTagCsmTextSettings = 74,
   kTagDefineFont3 = 75,
   kTagDefineShape4 = 83,
   kTagDefineMorphShape2 = 84,

@@ -626,15 +626,17 @@ void MovieClip::AttachSprite(DisplayObject& object, int key) {
     object.text = std::make_unique<TextFieldInstance>(*this, object, variables_.CaseSensitive());
     const auto& fonts = player_.Definition().fonts;
     const auto font = edit->fontId ? fonts.find(*edit->fontId) : fonts.end();
+    const FontDefinition* fontOfField = font == fonts.end() ? nullptr : &font->second;
+    const int version = player_.Definition().version;
     // Field texts are UTF-8, as the actions keep theirs: the first text of
     // an older movie's field is in the system code page.
     ActionContext& context = player_.Context();
-    if (player_.Definition().version < 6 && edit->initialText && context.legacyText) {
+    if (version < 6 && edit->initialText && context.legacyText) {
       EditTextDefinition converted = *edit;
       converted.initialText = context.legacyText(*edit->initialText);
-      object.text->Initialize(converted, font == fonts.end() ? nullptr : &font->second);
+      object.text->Initialize(converted, fontOfField, version);
     } else {
-      object.text->Initialize(*edit, font == fonts.end() ? nullptr : &font->second);
+      object.text->Initialize(*edit, fontOfField, version);
     }
     if (object.name.empty()) object.name = player_.NextInstanceName();
     player_.TextFieldPlaced(*object.text);

@@ -278,7 +278,7 @@ void MoviePlayer::BindField(TextFieldInstance& field, bool placing) {
   }
   const std::string text = value->IsUndefined() ? std::string() : value->ToString(version);
   if (data.html) {
-    SetHtmlText(data, text);
+    SetHtmlText(data, text, version);
   } else if (text != data.Text()) {
     data.SetText(text);
   }
@@ -358,7 +358,12 @@ void MoviePlayer::RunActions() {
   while (blocks < MaxBlocksPerRun) {
     int priority = 0;
     while (priority < Priorities && queueHeads_[priority] >= queues_[priority].size()) ++priority;
-    if (priority == Priorities) break;
+    if (priority == Priorities) {
+      // Handlers deferred by the actions come after them, and may queue more.
+      if (!RunDeferredCalls(*root_, context_)) break;
+      ++blocks;
+      continue;
+    }
     const QueuedAction action = queues_[priority][queueHeads_[priority]++];
     ++blocks;
     MovieClip& clip = *action.clip;

@@ -13,7 +13,7 @@ TextFieldInstance::TextFieldInstance(MovieClip& parent, DisplayObject& self, boo
 
 TextFieldInstance::~TextFieldInstance() = default;
 
-void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefinition* font) {
+void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefinition* font, int swfVersion) {
   data_.x = d.bounds.xMin / 20.0;
   data_.y = d.bounds.yMin / 20.0;
   data_.width = (static_cast<double>(d.bounds.xMax) - d.bounds.xMin) / 20.0;
@@ -30,6 +30,13 @@ void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefini
   data_.autoSize = d.AutoSize() ? "left" : "none";
   data_.variable = d.variableName;
   if (d.maxLength) data_.maxChars = *d.maxLength;
+  if (d.renderSettings) {
+    static const char* const kGridFits[] = {"none", "pixel", "subpixel"};
+    data_.antiAliasType = d.renderSettings->renderer == 1 ? "advanced" : "normal";
+    if (d.renderSettings->gridFit < 3) data_.gridFitType = kGridFits[d.renderSettings->gridFit];
+    data_.thickness = d.renderSettings->thickness;
+    data_.sharpness = d.renderSettings->sharpness;
+  }
   TextFormatData& f = data_.defaultFormat;
   if (font != nullptr) {
     f.font = font->name;
@@ -47,7 +54,7 @@ void TextFieldInstance::Initialize(const EditTextDefinition& d, const FontDefini
   f.indent = d.indent / 20.0;
   f.leading = d.leading / 20.0;
   const std::string initial = d.initialText ? *d.initialText : std::string();
-  if (data_.html) SetHtmlText(data_, initial);
+  if (data_.html) SetHtmlText(data_, initial, swfVersion);
   else data_.SetText(initial);
 }
 

@@ -24,8 +24,9 @@ class TextFieldInstance : public ActionTarget {
   ~TextFieldInstance() override;
 
   // The field as the movie defines it (DefineEditText); font is the font
-  // its id names (null: none), whose name and style its format takes.
-  void Initialize(const EditTextDefinition& definition, const FontDefinition* font);
+  // its id names (null: none), whose name and style its format takes;
+  // swfVersion is the movie's, which decides how its HTML reads.
+  void Initialize(const EditTextDefinition& definition, const FontDefinition* font, int swfVersion);
 
   // The entry moved (a goto kept it, swapDepths) or it left the list.
   void Rebind(DisplayObject* self) { self_ = self; }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "movie/actions/ActionTarget.h"
+#include "movie/actions/TextFieldData.h"
 
 namespace Halvane::Movie::Testing {
 
@@ -22,7 +23,15 @@ class FakeTimeline : public ActionTarget {
     children_.back()->parent_ = this;
     return *children_.back();
   }
+  // A child that is a text field rather than a timeline.
+  TextFieldData& AddTextField(const std::string& name) {
+    FakeTimeline& child = AddChild(name, 1);
+    child.textField = std::make_unique<TextFieldData>();
+    return *child.textField;
+  }
   void AddLabel(const std::string& label, int frame) { labels_[label] = frame; }
+  bool IsTextField() const override { return textField != nullptr; }
+  TextFieldData* TextField() override { return textField.get(); }
 
   void Play() override { Record("Play"); playing = true; }
   void Stop() override { Record("Stop"); playing = false; }
@@ -102,6 +111,7 @@ class FakeTimeline : public ActionTarget {
   Matrix matrix;
   ColorTransform colorTransform;
   std::vector<StaticTextCharacter> staticText;
+  std::unique_ptr<TextFieldData> textField;
 
  private:
   static std::string Fold(std::string s) {

@@ -52,5 +52,70 @@ TEST(TextFormatScript, TabStopsCopyNoMoreThanAFieldCanShow) {
   EXPECT_EQ(TabStopsFromLength(3), std::vector<std::string>{"3"});
 }
 
+// A field "t" and the script run on it.
+struct FieldMovie : Movie {
+  FieldMovie() : field(root.AddTextField("t")) {}
+  TextFieldData& field;
+};
+
+// tf = new TextFormat(); tf[member] = value; t.setTextFormat(begin, end, tf)
+ActionWriter SetRangeFormat(double begin, double end, const char* member, bool value) {
+  ActionWriter w;
+  w.PushString("tf").PushInteger(0).PushString("TextFormat").Op(Op::NewObject).Op(Op::SetVariable);
+  w.PushString("tf").Op(Op::GetVariable).PushString(member).PushBoolean(value).Op(Op::SetMember);
+  w.PushString("tf").Op(Op::GetVariable).PushDouble(end).PushDouble(begin).PushInteger(3);
+  w.PushString("t").Op(Op::GetVariable).PushString("setTextFormat").Op(Op::CallMethod).Op(Op::Pop);
+  return w;
+}
+
+TEST(TextFormatScript, RangeFormatsReachTheirCharactersAndWholeParagraphs) {
+  FieldMovie movie;
+  movie.field.SetText("ab\rcd");
+  movie.Run(SetRangeFormat(1, 2, "bold", true));
+  movie.Run(SetRangeFormat(1, 2, "bullet", true));
+  // The break belongs to the paragraph it ends.
+  ASSERT_EQ(movie.field.runs.size(), 4u);
+  const char* const texts[] = {"a", "b", "\r", "cd"};
+  const bool bold[] = {false, true, false, false};
+  const bool bullet[] = {true, true, true, false};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(movie.field.runs[i].text, texts[i]);
+    EXPECT_EQ(movie.field.runs[i].format.bold, bold[i]) << i;
+    EXPECT_EQ(movie.field.runs[i].format.bullet, bullet[i]) << i;
+  }
+}
+
+TEST(TextFormatScript, RangesOutsideTheTextOrNotNumbersChangeNothing) {
+  for (const auto& range : {std::pair<double, double>{std::nan(""), 2}, {3, 1}, {1e300, 1e301}, {-5, 0}}) {
+    FieldMovie movie;
+    movie.field.SetText("abc");
+    movie.Run(SetRangeFormat(range.first, range.second, "bold", true));
+    ASSERT_EQ(movie.field.runs.size(), 1u);
+    EXPECT_FALSE(movie.field.runs[0].format.bold);
+  }
+}
+
+TEST(TextFormatScript, OneFormatPerCharacterStopsAtTheRunCap) {
+  FieldMovie movie;
+  const std::size_t length = TextFieldData::MaxRuns * 2;
+  movie.field.SetText(std::string(length, 'a'));
+  // for (i = 0; i < length; i += 2) t.setTextFormat(i, i + 1, tf{bold: true})
+  ActionWriter w;
+  w.PushString("tf").PushInteger(0).PushString("TextFormat").Op(Op::NewObject).Op(Op::SetVariable);
+  w.PushString("tf").Op(Op::GetVariable).PushString("bold").PushBoolean(true).Op(Op::SetMember);
+  w.PushString("i").PushInteger(0).Op(Op::SetVariable);
+  w.Label("loop");
+  w.PushString("tf").Op(Op::GetVariable);
+  w.PushString("i").Op(Op::GetVariable).PushInteger(1).Op(Op::Add2);
+  w.PushString("i").Op(Op::GetVariable).PushInteger(3);
+  w.PushString("t").Op(Op::GetVariable).PushString("setTextFormat").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString("i").PushString("i").Op(Op::GetVariable).PushInteger(2).Op(Op::Add2).Op(Op::SetVariable);
+  w.PushString("i").Op(Op::GetVariable).PushInteger(static_cast<std::int32_t>(length)).Op(Op::Less2);
+  w.If("loop");
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_LE(movie.field.runs.size(), TextFieldData::MaxRuns);
+  EXPECT_EQ(movie.field.Text().size(), length);
+}
+
 }  // namespace
 }  // namespace Halvane::Movie

@@ -158,6 +158,30 @@ TEST(MediaRecords, BitmapsOfEveryTagReadBackWithTheirFraming) {
   EXPECT_EQ(p.data, palette.data);
 }
 
+// CSMTextSettings reach the field defined before them; one cut short, or
+// naming no field, changes nothing.
+TEST(MediaRecords, TextSettingsApplyToTheFieldTheyName) {
+  EditTextDefinition field;
+  field.id = 5;
+  field.bounds = TwipsRect{0, 400, 0, 400};
+  const Bytes advancedSubpixel = {5, 0, 0x50, 0, 0, 0xC8, 0xC2, 0, 0, 0x20, 0x41, 0};  // -100, 10
+  const Bytes cutShort = {5, 0, 0x50, 0, 0, 0xC8};
+  const Bytes otherId = {6, 0, 0x50, 0, 0, 0xC8, 0xC2, 0, 0, 0x20, 0x41, 0};
+  const auto settingsOf = [&](const Bytes& payload) {
+    const auto movie = Parse(MovieWith({{kDefineEditTextTag, DefineEditTextTag(field)}, {74, payload}}));
+    EXPECT_TRUE(movie && movie->editTexts.count(5) == 1 && movie->shapes.count(99) == 1);
+    return movie ? movie->editTexts.at(5)->renderSettings : std::nullopt;
+  };
+  const auto applied = settingsOf(advancedSubpixel);
+  ASSERT_TRUE(applied);
+  EXPECT_EQ(applied->renderer, 1);
+  EXPECT_EQ(applied->gridFit, 2);
+  EXPECT_EQ(applied->thickness, -100.0f);
+  EXPECT_EQ(applied->sharpness, 10.0f);
+  EXPECT_FALSE(settingsOf(cutShort));
+  EXPECT_FALSE(settingsOf(otherId));
+}
+
 // Each row: a tag whose framing is broken; the tag is left out and the
 // shape after it is still read.
 TEST(MediaRecords, MalformedTagsAreLeftOutAndTheMovieReadsOn) {
