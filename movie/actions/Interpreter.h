@@ -210,6 +210,9 @@ class Interpreter {
   ActionValue CallMethod(const ActionValue& object, const ActionValue& name, ArgList args);
   ActionValue CallMethod(const ActionValue& object, const char* name, ArgList args);
   ActionRunResult ResultOfRun() const;
+  // Ends an exception that nothing caught, writing it to the debug output
+  // as the player does.
+  void ReportUncaught();
 
   // --- State of the run.
   bool Stopped() const { return stop_ != StopReason::None; }

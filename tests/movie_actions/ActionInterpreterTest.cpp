@@ -309,6 +309,31 @@ TEST(ActionControlFlow, EndActionStopsTheBlock) {
   EXPECT_EQ(movie.traces, std::vector<std::string>{"a"});
 }
 
+// An exception that nothing catches ends the block or the handler it
+// escapes and is reported as trace would print it; a value whose toString
+// throws as well is still reported once, and the movie runs on.
+TEST(ActionControlFlow, UncaughtExceptionsAreReportedAndEndOnlyTheirBlock) {
+  Movie movie(7);
+  ActionWriter throwsAgain;
+  throwsAgain.PushString("again").Op(Op::Throw);
+  ActionWriter handler;
+  handler.PushString("handler").Op(Op::Trace);
+  // throw {toString: function() { throw "again"; }}
+  handler.PushString("toString").DefineFunction("", {}, throwsAgain).PushInteger(1).Op(Op::InitObject);
+  handler.Op(Op::Throw);
+  ActionWriter w;
+  w.PushString("mc").Op(Op::GetVariable).PushString("onData").DefineFunction("", {}, handler).Op(Op::SetMember);
+  w.PushString("first").Op(Op::Throw);
+  w.PushString("unreachable").Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_TRUE(CallTargetMethod(movie.Child(), "onData", {}, movie.context));
+  ActionWriter next;
+  next.PushString("next block").Op(Op::Trace);
+  EXPECT_EQ(movie.Run(next), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"Warning: Uncaught exception, first", "handler",
+                                                    "Warning: Uncaught exception, ", "next block"}));
+}
+
 TEST(ActionBudget, EndlessLoopStopsWhenTheBudgetIsSpent) {
   Movie movie;
   movie.context.instructionBudget = 1000;
