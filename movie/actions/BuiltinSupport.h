@@ -84,6 +84,7 @@ void InstallStageAndSystem(ScriptRuntime& rt);
 void InstallXml(ScriptRuntime& rt);
 void InstallGeometry(ScriptRuntime& rt);
 void InstallServices(ScriptRuntime& rt);
+void InstallFileReference(ScriptRuntime& rt);
 
 // Shared by several built-ins.
 std::string JoinArray(NativeCall& c, ScriptObject* array, const std::string& separator);
