@@ -435,6 +435,7 @@ ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValu
   ActionValue result;
   if (function->native != nullptr) {
     NativeCall call(*this, thisValue, args, function);
+    call.constructing = constructing;
     result = function->native(call);
   } else if (function->code) {
     result = CallCode(*function, thisValue, args, home, constructing);

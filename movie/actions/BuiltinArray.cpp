@@ -28,7 +28,7 @@ constexpr double kMaxWalk = 1 << 20;
 class Elements {
  public:
   explicit Elements(NativeCall& c) : c_(c), self_(c.thisValue), object_(c.This()) {
-    if (object_ != nullptr && object_->Kind() == ObjectKind::Array) array_ = static_cast<ArrayObject*>(object_);
+    if (object_ != nullptr && object_->Kind() == ObjectKind::Array) array_ = static_cast<ArrayObject*>(object_->Core());
   }
   bool Valid() const { return object_ != nullptr; }
   ArrayObject* Array() const { return array_; }
@@ -106,8 +106,26 @@ ActionValue ArrayConstruct(NativeCall& c) {
 }
 
 ActionValue ArrayCall(NativeCall& c) {
-  // Called on an object made by a subclass (super() of a class extending
-  // Array): the elements go there.
+  // super() of a class extending Array: this becomes an array, of the
+  // arguments as new Array takes them.
+  if (UpgradesThis(c)) {
+    ArrayObject* core = Rt(c).NewArray();
+    if (core == nullptr) {
+      c.vm.Fault();
+      return ActionValue();
+    }
+    if (c.This()->AdoptCore(core)) {
+      if (c.Count() == 1 && c.Arg(0).IsNumber()) {
+        const double n = c.Arg(0).NumberValue();
+        if (n >= 0 && n == std::floor(n)) c.vm.ArraySetLength(core, n);
+      } else {
+        Elements e(c);
+        e.Replace(c.args.ToVector());
+      }
+      return c.thisValue;
+    }
+  }
+  // Called on an array: the elements go there.
   if (ScriptObject* self = c.This()) {
     if (self->Kind() == ObjectKind::Array) {
       Elements e(c);
@@ -237,7 +255,7 @@ ActionValue Concat(NativeCall& c) {
   for (std::size_t i = 0; i < c.Count(); ++i) {
     ScriptObject* o = c.Arg(i).ObjectValue();
     if (o != nullptr && o->Kind() == ObjectKind::Array) {
-      auto* array = static_cast<ArrayObject*>(o);
+      auto* array = static_cast<ArrayObject*>(o->Core());
       const double n = std::min(array->length, kMaxWalk);
       c.vm.Work(static_cast<std::size_t>(n));
       for (double j = 0; j < n; ++j) all.push_back(c.vm.ArrayGet(array, static_cast<std::uint32_t>(j)));
@@ -453,7 +471,7 @@ std::string JoinArray(NativeCall& c, ScriptObject* object, const std::string& se
   double length = std::min(c.vm.ArrayLength(object), kMaxWalk);
   if (!(length > 0)) length = 0;  // NaN or negative: nothing to join
   std::string out;
-  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object) : nullptr;
+  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object->Core()) : nullptr;
   for (double i = 0; i < length; ++i) {
     if (i > 0) out += separator;
     const ActionValue v = array ? c.vm.ArrayGet(array, static_cast<std::uint32_t>(i)) : c.vm.GetMember(self, Num(i));

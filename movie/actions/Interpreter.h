@@ -74,6 +74,9 @@ class NativeCall {
   const ActionValue& thisValue;
   ArgList args;
   FunctionObject* callee;
+  // Called as super() of a subclass (or by new on a fresh object): a
+  // built-in class may then make this an instance of its own.
+  bool constructing = false;
 
   std::size_t Count() const { return args.size(); }
   const ActionValue& Arg(std::size_t i) const {
@@ -89,15 +92,19 @@ namespace Interpreting {
 
 // The super object of a method or a constructor, with this unchanged:
 // super() calls the __constructor__ found from home, super.x looks from the
-// super object's own prototype. For a method found on an object, both start
-// at that object's prototype; for a constructor of class C, super() starts
-// at C.prototype and super.x above it.
+// super object's own prototype. For a method found on an object, super()
+// starts at that object and super.x at its prototype; for a constructor of
+// class C, super() starts at C.prototype and super.x above it. When home
+// is on this's prototype chain, super() looks at the same place of the
+// chain as it is at the call: a script that gives this another __proto__
+// before calling super() reaches the new one's __constructor__.
 class SuperObject final : public ScriptObject {
  public:
   SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
       : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {}
   ActionValue thisValue;
   ScriptObject* home;
+  int homeDepth = -1;  // home's place on this's chain (1: this.__proto__); -1: not on it
   void Trace(GcMarker& marker) override;
 };
 

@@ -176,6 +176,11 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
     ScriptObject* holder = nullptr;
     if (noName) {
       ScriptObject* base = super->home;
+      if (super->homeDepth > 0) {
+        ScriptObject* now = super->thisValue.ObjectValue();
+        for (int depth = 0; now != nullptr && depth < super->homeDepth; ++depth) now = now->Proto();
+        if (now != nullptr) base = now;
+      }
       if (base == nullptr || base->Kind() == ObjectKind::Clip) return ActionValue();
       VariableStore::Entry* e = FindProperty(base, rt_.names.constructorOfThis, &holder);
       if (e == nullptr) return ActionValue();
