@@ -783,6 +783,59 @@ TEST(ActionArrays, MethodsOnObjectsWithLengthsThatAreNoCount) {
 // What the variables of timelines below the root hold survives a
 // collection between frames (found by the actions fuzz target: the test
 // timeline did not show its children to the collector).
+// o = {}; o.__proto__ = {__proto__: C.prototype, __constructor__: C,
+// init: function() { super(arguments); }}; o.init(); then probe, which
+// traces what o has become. init runs twice when twice is set.
+std::vector<std::string> RunSuperOfBuiltIn(const char* cls, const std::function<void(ActionWriter&)>& args,
+                                           int argc, const std::function<void(ActionWriter&)>& probe,
+                                           bool twice = false) {
+  Movie movie(8);
+  ActionWriter init;
+  args(init);
+  init.PushInteger(argc).PushString("super").Op(Op::GetVariable).PushUndefined().Op(Op::CallMethod);
+  init.Op(Op::Return);
+  ActionWriter w;
+  w.PushString("o").PushInteger(0).Op(Op::InitObject).Op(Op::SetVariable);
+  w.PushString("o").Op(Op::GetVariable).PushString("__proto__");
+  w.PushString("__proto__").PushString(cls).Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember);
+  w.PushString("__constructor__").PushString(cls).Op(Op::GetVariable);
+  w.PushString("init").DefineFunction("", {}, init);
+  w.PushInteger(3).Op(Op::InitObject).Op(Op::SetMember);
+  for (int i = 0; i < (twice ? 2 : 1); ++i) {
+    w.PushInteger(0).PushString("o").Op(Op::GetVariable).PushString("init").Op(Op::CallMethod);
+    w.PushString("o").Op(Op::GetVariable).Op(Op::StrictEquals).Op(Op::Trace);  // super() answers this
+  }
+  probe(w);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed) << cls;
+  return movie.traces;
+}
+
+auto TraceOf(const char* member) {
+  return [member](ActionWriter& w) {
+    w.PushString("o").Op(Op::GetVariable);
+    if (member[0] != '\0') w.PushString(member).Op(Op::GetMember);
+    w.Op(Op::Trace);
+  };
+}
+
+TEST(ActionObjects, SuperOfABuiltInClassMakesThisAnInstanceOfIt) {
+  const auto twoTexts = [](ActionWriter& w) { w.PushString("b").PushString("a"); };
+  using Traces = std::vector<std::string>;
+  EXPECT_EQ(RunSuperOfBuiltIn("Array", twoTexts, 2, TraceOf("length")), (Traces{"true", "2"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("Array", twoTexts, 2, TraceOf(""), true), (Traces{"true", "false", "a,b"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("String", twoTexts, 1, TraceOf("length")), (Traces{"true", "1"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("Number", Int(42), 1, TraceOf("")), (Traces{"true", "42"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("Boolean", Int(1), 1, TraceOf("")), (Traces{"true", "true"}));
+  // A length from the script is taken as new Array takes it: capped at the
+  // largest, none for NaN, and no element is stored for it.
+  EXPECT_EQ(RunSuperOfBuiltIn("Array", Dbl(4294967295.0), 1, TraceOf("length")), (Traces{"true", "4294967295"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("Array", Dbl(4294967296.0), 1, TraceOf("length")), (Traces{"true", "4294967295"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("Array", Dbl(std::numeric_limits<double>::quiet_NaN()), 1, TraceOf("length")),
+            (Traces{"true", "0"}));
+  // A class that keeps no state of this kind leaves this as it was.
+  EXPECT_EQ(RunSuperOfBuiltIn("Object", Int(1), 1, TraceOf("length")), (Traces{"false", "undefined"}));
+}
+
 TEST(ActionGarbage, CollectionKeepsWhatEveryTimelineHolds) {
   Movie movie(8);
   FakeTimeline& inner = movie.Child().AddChild("inner");
