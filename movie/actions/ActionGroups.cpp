@@ -867,7 +867,9 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
       const ActionValue object = Pop();
       const std::size_t count = PopCount();
       const bool noName = name.IsUndefined() || (name.IsString() && name.StringValue().empty());
-      const ActionValue constructor = noName ? object : GetMember(object, name);
+      ActionValue constructor = noName ? object : GetMember(object, name);
+      // A primitive called as a constructor is wrapped first, as for a member.
+      if (noName) WrapPrimitive(object, constructor);
       ActionValue made = Construct(constructor, StackArguments(count));
       Drop(count);
       if (Throwing()) return Flow::Throw;

@@ -135,8 +135,12 @@ ActionValue FunctionCall(NativeCall& c) {
   return c.Count() > 0 ? c.Arg(0) : Obj(Rt(c).NewObject(nullptr));
 }
 
-// call and apply with no this (undefined or null) call on _global.
+// call and apply with no this (undefined or null) call on _global; a
+// primitive is wrapped as for a member of it, and one that the global
+// classes wrap in nothing calls on _global as well.
 ActionValue ThisForCall(NativeCall& c) {
+  ActionValue wrapper;
+  if (c.vm.WrapPrimitive(c.Arg(0), wrapper)) return wrapper.IsObject() ? wrapper : ActionValue::Object(Rt(c).global);
   return c.Arg(0).IsNullish() ? ActionValue::Object(Rt(c).global) : c.Arg(0);
 }
 

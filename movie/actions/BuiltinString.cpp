@@ -401,6 +401,7 @@ std::string FormatRadix(double value, int radix) {
 void InstallString(ScriptRuntime& rt) {
   rt.stringProto = rt.NewObject();
   FunctionObject* string = rt.Class("String", StringCall, StringConstruct, rt.stringProto);
+  rt.stringClass = string;
   ScriptObject* p = rt.stringProto;
   rt.Method(p, "toString", StringValueOf);
   rt.Method(p, "valueOf", StringValueOf);
@@ -421,6 +422,7 @@ void InstallString(ScriptRuntime& rt) {
 void InstallNumberAndBoolean(ScriptRuntime& rt) {
   rt.numberProto = rt.NewObject();
   FunctionObject* number = rt.Class("Number", NumberCall, NumberConstruct, rt.numberProto);
+  rt.numberClass = number;
   rt.Method(rt.numberProto, "toString", NumberToString);
   rt.Method(rt.numberProto, "valueOf", NumberValueOf);
   const std::uint16_t constant = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
@@ -431,7 +433,7 @@ void InstallNumberAndBoolean(ScriptRuntime& rt) {
   rt.Value(number, "POSITIVE_INFINITY", ActionValue::Number(std::numeric_limits<double>::infinity()), constant);
 
   rt.booleanProto = rt.NewObject();
-  rt.Class("Boolean", BooleanCall, BooleanConstruct, rt.booleanProto);
+  rt.booleanClass = rt.Class("Boolean", BooleanCall, BooleanConstruct, rt.booleanProto);
   rt.Method(rt.booleanProto, "toString", BooleanToString);
   rt.Method(rt.booleanProto, "valueOf", BooleanValueOf);
 }

@@ -269,6 +269,14 @@ class Interpreter {
   // Objects for primitives (new String etc. semantics for member access);
   // null for undefined and null.
   ScriptObject* ToObject(const ActionValue& v);
+  // A member of a boolean, number or text is looked up on an object made by
+  // the class the global object names Boolean, Number or String at that
+  // moment (its getter called, no __resolve). Answers false when that is
+  // the class as installed: the primitive then answers through the
+  // installed prototype without a wrapper made. Otherwise wrapper is what
+  // new of that class gave for the value, or undefined when it names no
+  // function or gave no object.
+  bool WrapPrimitive(const ActionValue& v, ActionValue& wrapper);
   bool LooseEquals(const ActionValue& a, const ActionValue& b);
   // Movies from version 6 see NaN equal to NaN, as the platform's player does.
   static bool StrictEquals(const ActionValue& a, const ActionValue& b, int swfVersion = 10);
@@ -287,6 +295,9 @@ class Interpreter {
   // Member access as GetMember / SetMember do it, with getters, setters,
   // watchers and __resolve.
   ActionValue GetMember(const ActionValue& object, const ActionValue& name);
+  // The same without asking __resolve for a member not found: the
+  // conversions look up valueOf and toString so.
+  ActionValue GetMemberUnresolved(const ActionValue& object, const ActionValue& name);
   ActionValue GetMember(const ActionValue& object, const char* name);
   void SetMember(const ActionValue& object, const ActionValue& name, ActionValue value);
   void SetMember(const ActionValue& object, const char* name, ActionValue value);
@@ -446,6 +457,7 @@ class Interpreter {
   void CallFrame(Frame& f, const ActionValue& frame);
   ActionValue MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase);
   ActionValue ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name);
+  ActionValue LookUpMember(const ActionValue& object, const ActionValue& name, bool resolve);
 
   ScriptRuntime& rt_;
   ActionTarget& root_;

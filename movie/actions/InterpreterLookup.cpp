@@ -94,6 +94,32 @@ ScriptObject* Interpreter::ToObject(const ActionValue& v) {
   }
 }
 
+bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
+  FunctionObject* installed = nullptr;
+  const char* name = nullptr;
+  switch (v.Type()) {
+    case ActionValueType::Boolean: installed = rt_.booleanClass, name = "Boolean"; break;
+    case ActionValueType::Number: installed = rt_.numberClass, name = "Number"; break;
+    case ActionValueType::String: installed = rt_.stringClass, name = "String"; break;
+    default: return false;
+  }
+  ScriptObject* holder = nullptr;
+  VariableStore::Entry* e = FindProperty(rt_.global, ActionValue::String(name), &holder);
+  ActionValue constructor;
+  if (e != nullptr) {
+    if (!PropertyFlag::VisibleTo(e->flags, version_)) e = nullptr;
+    else constructor = e->Accessor() ? CallGetter(*e, ActionValue::Object(rt_.global), holder) : e->value;
+  }
+  if (Abnormal()) {
+    wrapper = ActionValue();
+    return true;
+  }
+  if (constructor.ObjectValue() == installed && installed != nullptr) return false;
+  wrapper = constructor.IsFunction() ? Construct(constructor, ArgList(&v, 1)) : ActionValue();
+  if (!wrapper.IsObject()) wrapper = ActionValue();
+  return true;
+}
+
 ScriptObject* Interpreter::EnsureActivation(Frame& f) {
   if (f.activation == nullptr) {
     f.activation = rt_.NewObject(nullptr);
@@ -614,6 +640,16 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const char* name) 
 }
 
 ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue& name) {
+  return LookUpMember(object, name, true);
+}
+
+ActionValue Interpreter::GetMemberUnresolved(const ActionValue& object, const ActionValue& name) {
+  return LookUpMember(object, name, false);
+}
+
+ActionValue Interpreter::LookUpMember(const ActionValue& object, const ActionValue& name, bool resolve) {
+  ActionValue wrapper;
+  if (WrapPrimitive(object, wrapper)) return wrapper.IsObject() ? LookUpMember(wrapper, name, resolve) : ActionValue();
   ScriptObject* o = nullptr;
   switch (object.Type()) {
     case ActionValueType::Undefined:
@@ -638,7 +674,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
       const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
       bool found = false;
       ActionValue v = GetClipMember(*t, clip, key, found);
-      if (found || Abnormal()) return v;
+      if (found || Abnormal() || !resolve) return v;
       return ResolveFallback(clip, ActionValue::Object(clip), key);
     }
     default: {
@@ -668,7 +704,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
     if (e->Accessor()) return CallGetter(*e, object, holder);
     return e->value;
   }
-  if (object.IsObject()) return ResolveFallback(object.ObjectValue(), object, key);
+  if (object.IsObject() && resolve) return ResolveFallback(object.ObjectValue(), object, key);
   return ActionValue();
 }
 

@@ -175,6 +175,9 @@ void ScriptRuntime::MarkRoots(GcMarker& marker) {
   marker.Mark(objectClass);
   marker.Mark(functionClass);
   marker.Mark(arrayClass);
+  marker.Mark(booleanClass);
+  marker.Mark(numberClass);
+  marker.Mark(stringClass);
   for (const auto& entry : registeredClasses) marker.Mark(entry.second);
   for (const ScriptTimer& t : timers) {
     marker.Mark(t.function);

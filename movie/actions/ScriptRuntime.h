@@ -101,6 +101,10 @@ class ScriptRuntime {
   FunctionObject* objectClass = nullptr;
   FunctionObject* functionClass = nullptr;
   FunctionObject* arrayClass = nullptr;
+  // The classes that wrap primitives, as installed (see WrapPrimitive).
+  FunctionObject* booleanClass = nullptr;
+  FunctionObject* numberClass = nullptr;
+  FunctionObject* stringClass = nullptr;
   CommonNames names;
 
   // Object.registerClass: symbol name to constructor.
