@@ -836,6 +836,43 @@ TEST(ActionObjects, SuperOfABuiltInClassMakesThisAnInstanceOfIt) {
   EXPECT_EQ(RunSuperOfBuiltIn("Object", Int(1), 1, TraceOf("length")), (Traces{"false", "undefined"}));
 }
 
+// A member of a text goes through whatever _global.String is at the time:
+// a function's new object, nothing for a value that is no function, the
+// installed class again once it is back. A class that reads a member of a
+// text itself would wrap without end: the call depth cap stops the run.
+TEST(ActionObjects, PrimitivesAreWrappedByTheGlobalClassOfTheMoment) {
+  const auto lengthOfText = [](ActionWriter& w) {
+    w.PushString("abc").PushString("length").Op(Op::GetMember).Op(Op::Trace);
+  };
+  const auto setString = [](ActionWriter& w, const std::function<void(ActionWriter&)>& value) {
+    w.PushString("_global").Op(Op::GetVariable).PushString("String");
+    value(w);
+    w.Op(Op::SetMember);
+  };
+  Movie movie(8);
+  ActionWriter sevenLong;
+  sevenLong.PushString("this").Op(Op::GetVariable).PushString("length").PushInteger(7).Op(Op::SetMember);
+  ActionWriter w;
+  w.PushString("saved").PushString("String").Op(Op::GetVariable).Op(Op::SetVariable);
+  setString(w, [&](ActionWriter& v) { v.DefineFunction("", {"v"}, sevenLong); });
+  lengthOfText(w);
+  setString(w, Int(5));
+  lengthOfText(w);
+  setString(w, [](ActionWriter& v) { v.PushString("saved").Op(Op::GetVariable); });
+  lengthOfText(w);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"7", "undefined", "3"}));
+
+  Movie endless(8);
+  ActionWriter readsText;
+  readsText.PushString("v").Op(Op::GetVariable).PushString("length").Op(Op::GetMember).Op(Op::Pop);
+  ActionWriter loop;
+  setString(loop, [&](ActionWriter& v) { v.DefineFunction("", {"v"}, readsText); });
+  lengthOfText(loop);
+  EXPECT_EQ(endless.Run(loop), ActionRunResult::Faulted);
+  EXPECT_TRUE(endless.traces.empty());
+}
+
 TEST(ActionGarbage, CollectionKeepsWhatEveryTimelineHolds) {
   Movie movie(8);
   FakeTimeline& inner = movie.Child().AddChild("inner");
