@@ -294,43 +294,43 @@ ActionValue Reverse(NativeCall& c) {
 // anything: the sort must end and stay in bounds whatever it answers.
 using Compare = std::function<int(const ActionValue&, const ActionValue&)>;
 
-// Quicksort on the first element of each range as the pivot, scanning in
-// from both ends; small ranges by insertion. Every index is checked against
-// the range, so no answer of compare can take it outside.
+// Quicksort as the platform's player sorts, since a comparison function
+// can watch every call it gets and equal elements keep the places it gives
+// them: the first element of each range is the pivot and always the first
+// argument; a range of two takes one comparison. Each index stays inside
+// its range whatever compare answers, and every step costs budget, so an
+// answer that changes from call to call ends with the budget, not a hang.
 void QuickSort(std::vector<std::size_t>& order, const std::vector<ActionValue>& values, const Compare& compare,
                Interpreter& vm) {
   std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> ranges;
   if (order.size() > 1) ranges.emplace_back(0, static_cast<std::ptrdiff_t>(order.size()) - 1);
-  while (!ranges.empty() && !vm.Abnormal()) {
+  while (!ranges.empty() && !vm.Abnormal() && vm.BudgetLeft()) {
     const auto [lo, hi] = ranges.back();
     ranges.pop_back();
     if (hi <= lo) continue;
-    vm.Work(static_cast<std::size_t>(hi - lo));
-    if (hi - lo < 8) {
-      for (std::ptrdiff_t i = lo + 1; i <= hi; ++i) {
-        for (std::ptrdiff_t j = i; j > lo && compare(values[order[j - 1]], values[order[j]]) > 0; --j) {
-          std::swap(order[j - 1], order[j]);
-          if (vm.Abnormal()) return;
-        }
-      }
+    // A range costs a share of its length: sorted input, the worst case of
+    // this pivot, stays within a frame's budget up to a few thousand
+    // elements, as scripts expect.
+    vm.Work(static_cast<std::size_t>(hi - lo) / 8 + 1);
+    if (hi == lo + 1) {
+      if (compare(values[order[lo]], values[order[hi]]) > 0) std::swap(order[lo], order[hi]);
       continue;
     }
-    std::swap(order[lo], order[lo + (hi - lo) / 2]);
+    // order[lo] stays in place until the range is split.
     const ActionValue& pivot = values[order[lo]];
     std::ptrdiff_t i = lo + 1;
     std::ptrdiff_t j = hi;
     while (true) {
-      while (i <= j && compare(values[order[i]], pivot) < 0) ++i;
-      while (j >= i && compare(values[order[j]], pivot) > 0) --j;
-      if (vm.Abnormal()) return;
+      while (i < j && compare(pivot, values[order[i]]) > 0) ++i;
+      while (j > lo && compare(pivot, values[order[j]]) <= 0) --j;
+      vm.Work(1);
+      if (vm.Abnormal() || !vm.BudgetLeft()) return;
       if (i >= j) break;
       std::swap(order[i], order[j]);
-      ++i;
-      --j;
     }
     std::swap(order[lo], order[j]);
-    ranges.emplace_back(lo, j - 1);
     ranges.emplace_back(j + 1, hi);
+    ranges.emplace_back(lo, j - 1);
   }
 }
 
