@@ -28,7 +28,9 @@ constexpr double kMaxWalk = 1 << 20;
 class Elements {
  public:
   explicit Elements(NativeCall& c) : c_(c), self_(c.thisValue), object_(c.This()) {
-    if (object_ != nullptr && object_->Kind() == ObjectKind::Array) array_ = static_cast<ArrayObject*>(object_->Core());
+    if (object_ != nullptr && object_->Kind() == ObjectKind::Array) {
+      array_ = static_cast<ArrayObject*>(object_->Core());
+    }
   }
   bool Valid() const { return object_ != nullptr; }
   ArrayObject* Array() const { return array_; }

@@ -96,19 +96,18 @@ ScriptObject* Interpreter::ToObject(const ActionValue& v) {
 
 bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
   FunctionObject* installed = nullptr;
-  const char* name = nullptr;
+  const ActionValue* name = nullptr;
   switch (v.Type()) {
-    case ActionValueType::Boolean: installed = rt_.booleanClass, name = "Boolean"; break;
-    case ActionValueType::Number: installed = rt_.numberClass, name = "Number"; break;
-    case ActionValueType::String: installed = rt_.stringClass, name = "String"; break;
+    case ActionValueType::Boolean: installed = rt_.booleanClass, name = &rt_.names.booleanName; break;
+    case ActionValueType::Number: installed = rt_.numberClass, name = &rt_.names.numberName; break;
+    case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName; break;
     default: return false;
   }
   ScriptObject* holder = nullptr;
-  VariableStore::Entry* e = FindProperty(rt_.global, ActionValue::String(name), &holder);
+  const VariableStore::Entry* e = FindProperty(rt_.global, *name, &holder);
   ActionValue constructor;
-  if (e != nullptr) {
-    if (!PropertyFlag::VisibleTo(e->flags, version_)) e = nullptr;
-    else constructor = e->Accessor() ? CallGetter(*e, ActionValue::Object(rt_.global), holder) : e->value;
+  if (e != nullptr && PropertyFlag::VisibleTo(e->flags, version_)) {
+    constructor = e->Accessor() ? CallGetter(*e, ActionValue::Object(rt_.global), holder) : e->value;
   }
   if (Abnormal()) {
     wrapper = ActionValue();

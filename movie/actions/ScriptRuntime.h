@@ -24,7 +24,7 @@ struct ActionContext;
 // Names the interpreter and the built-ins use over and over, made once.
 struct CommonNames {
   ActionValue prototype, constructor, proto, length, toString, valueOf, callee, caller,
-      arguments, constructorOfThis, resolve, listeners, thisName, super;
+      arguments, constructorOfThis, resolve, listeners, thisName, super, booleanName, numberName, stringName;
 };
 
 // A timer of setInterval / setTimeout: what it calls, when, how often.
