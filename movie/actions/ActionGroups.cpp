@@ -523,11 +523,11 @@ Outcome Interpreter::VariablesAndProperties(Frame& f, Action& action) {
       const double whole = std::trunc(index);
       if (whole >= 0 && whole <= static_cast<double>(TargetProperty::YMouse)) {
         // The value is converted whether or not the target exists: a name
-        // and the quality as text, the focus rectangle not at all, the rest
-        // as a number.
+        // and the quality as text, the focus rectangle and the address
+        // (never written) not at all, the rest as a number.
         const auto property = static_cast<TargetProperty>(static_cast<int>(whole));
         ActionValue primitive = value;
-        if (value.IsObject() && property != TargetProperty::FocusRect) {
+        if (value.IsObject() && property != TargetProperty::FocusRect && property != TargetProperty::Url) {
           const bool text = property == TargetProperty::Name || property == TargetProperty::Quality;
           primitive = text ? StringValue(Text(value)) : ActionValue::Number(Number(value));
         }
@@ -710,7 +710,9 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       // as the platform converts them, since scripts can watch that.
       const ActionValue target = Pop();
       if (!target.IsClip()) Text(target);
-      const auto flag = [this](const ActionValue& v) { return v.IsObject() ? Number(v) != 0 : Truth(v); };
+      // An object flag is compared with true, as the first generation's
+      // flags were: its number must be exactly 1.
+      const auto flag = [this](const ActionValue& v) { return v.IsObject() ? Number(v) == 1 : Truth(v); };
       flag(Pop());
       if (flag(Pop())) {
         for (int i = 0; i < 4; ++i) Number(Pop());
@@ -865,7 +867,9 @@ Outcome Interpreter::Objects(Frame& f, Action& action) {
       const ActionValue object = Pop();
       const std::size_t count = PopCount();
       const bool noName = name.IsUndefined() || (name.IsString() && name.StringValue().empty());
-      const ActionValue constructor = noName ? object : GetMember(object, name);
+      ActionValue constructor = noName ? object : GetMember(object, name);
+      // A primitive called as a constructor is wrapped first, as for a member.
+      if (noName) WrapPrimitive(object, constructor);
       ActionValue made = Construct(constructor, StackArguments(count));
       Drop(count);
       if (Throwing()) return Flow::Throw;

@@ -80,8 +80,18 @@ ActionRunResult Interpreter::RunBlock(const std::uint8_t* code, std::size_t size
   base_ = savedBase;
   registers_.resize(f.registerBase);
   // An exception nobody caught ends its block, not the run.
-  if (throwing_) TakeThrown();
+  ReportUncaught();
   return ResultOfRun();
+}
+
+void Interpreter::ReportUncaught() {
+  if (!throwing_) return;
+  const ActionValue thrown = TakeThrown();
+  // The value's text may itself throw (a toString that throws): that one
+  // is dropped, the first is reported.
+  const std::string text = TraceText(thrown);
+  if (throwing_) TakeThrown();
+  if (context_.trace && !Stopped()) context_.trace("Warning: Uncaught exception, " + text);
 }
 
 Flow Interpreter::RunFrame(Frame& f) {
@@ -425,6 +435,7 @@ ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValu
   ActionValue result;
   if (function->native != nullptr) {
     NativeCall call(*this, thisValue, args, function);
+    call.constructing = constructing;
     result = function->native(call);
   } else if (function->code) {
     result = CallCode(*function, thisValue, args, home, constructing);
@@ -574,6 +585,7 @@ bool CallTargetMethod(ActionTarget& target, const std::string& name, const std::
   const ActionValue method = interpreter.GetMember(self, ActionValue::String(name));
   if (!method.IsFunction()) return false;
   interpreter.Call(method, self, ArgList(arguments));
+  interpreter.ReportUncaught();
   return true;
 }
 
@@ -641,6 +653,7 @@ void RunTimers(ActionTarget& root, ActionContext& context, double now) {
     } else if (timer.object.IsObject()) {
       interpreter.CallMethod(timer.object, timer.method, args);
     }
+    interpreter.ReportUncaught();
   }
 }
 

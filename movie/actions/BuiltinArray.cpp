@@ -28,7 +28,9 @@ constexpr double kMaxWalk = 1 << 20;
 class Elements {
  public:
   explicit Elements(NativeCall& c) : c_(c), self_(c.thisValue), object_(c.This()) {
-    if (object_ != nullptr && object_->Kind() == ObjectKind::Array) array_ = static_cast<ArrayObject*>(object_);
+    if (object_ != nullptr && object_->Kind() == ObjectKind::Array) {
+      array_ = static_cast<ArrayObject*>(object_->Core());
+    }
   }
   bool Valid() const { return object_ != nullptr; }
   ArrayObject* Array() const { return array_; }
@@ -106,8 +108,26 @@ ActionValue ArrayConstruct(NativeCall& c) {
 }
 
 ActionValue ArrayCall(NativeCall& c) {
-  // Called on an object made by a subclass (super() of a class extending
-  // Array): the elements go there.
+  // super() of a class extending Array: this becomes an array, of the
+  // arguments as new Array takes them.
+  if (UpgradesThis(c)) {
+    ArrayObject* core = Rt(c).NewArray();
+    if (core == nullptr) {
+      c.vm.Fault();
+      return ActionValue();
+    }
+    if (c.This()->AdoptCore(core)) {
+      if (c.Count() == 1 && c.Arg(0).IsNumber()) {
+        const double n = c.Arg(0).NumberValue();
+        if (n >= 0 && n == std::floor(n)) c.vm.ArraySetLength(core, n);
+      } else {
+        Elements e(c);
+        e.Replace(c.args.ToVector());
+      }
+      return c.thisValue;
+    }
+  }
+  // Called on an array: the elements go there.
   if (ScriptObject* self = c.This()) {
     if (self->Kind() == ObjectKind::Array) {
       Elements e(c);
@@ -237,7 +257,7 @@ ActionValue Concat(NativeCall& c) {
   for (std::size_t i = 0; i < c.Count(); ++i) {
     ScriptObject* o = c.Arg(i).ObjectValue();
     if (o != nullptr && o->Kind() == ObjectKind::Array) {
-      auto* array = static_cast<ArrayObject*>(o);
+      auto* array = static_cast<ArrayObject*>(o->Core());
       const double n = std::min(array->length, kMaxWalk);
       c.vm.Work(static_cast<std::size_t>(n));
       for (double j = 0; j < n; ++j) all.push_back(c.vm.ArrayGet(array, static_cast<std::uint32_t>(j)));
@@ -276,43 +296,43 @@ ActionValue Reverse(NativeCall& c) {
 // anything: the sort must end and stay in bounds whatever it answers.
 using Compare = std::function<int(const ActionValue&, const ActionValue&)>;
 
-// Quicksort on the first element of each range as the pivot, scanning in
-// from both ends; small ranges by insertion. Every index is checked against
-// the range, so no answer of compare can take it outside.
+// Quicksort as the platform's player sorts, since a comparison function
+// can watch every call it gets and equal elements keep the places it gives
+// them: the first element of each range is the pivot and always the first
+// argument; a range of two takes one comparison. Each index stays inside
+// its range whatever compare answers, and every step costs budget, so an
+// answer that changes from call to call ends with the budget, not a hang.
 void QuickSort(std::vector<std::size_t>& order, const std::vector<ActionValue>& values, const Compare& compare,
                Interpreter& vm) {
   std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> ranges;
   if (order.size() > 1) ranges.emplace_back(0, static_cast<std::ptrdiff_t>(order.size()) - 1);
-  while (!ranges.empty() && !vm.Abnormal()) {
+  while (!ranges.empty() && !vm.Abnormal() && vm.BudgetLeft()) {
     const auto [lo, hi] = ranges.back();
     ranges.pop_back();
     if (hi <= lo) continue;
-    vm.Work(static_cast<std::size_t>(hi - lo));
-    if (hi - lo < 8) {
-      for (std::ptrdiff_t i = lo + 1; i <= hi; ++i) {
-        for (std::ptrdiff_t j = i; j > lo && compare(values[order[j - 1]], values[order[j]]) > 0; --j) {
-          std::swap(order[j - 1], order[j]);
-          if (vm.Abnormal()) return;
-        }
-      }
+    // A range costs a share of its length: sorted input, the worst case of
+    // this pivot, stays within a frame's budget up to a few thousand
+    // elements, as scripts expect.
+    vm.Work(static_cast<std::size_t>(hi - lo) / 8 + 1);
+    if (hi == lo + 1) {
+      if (compare(values[order[lo]], values[order[hi]]) > 0) std::swap(order[lo], order[hi]);
       continue;
     }
-    std::swap(order[lo], order[lo + (hi - lo) / 2]);
+    // order[lo] stays in place until the range is split.
     const ActionValue& pivot = values[order[lo]];
     std::ptrdiff_t i = lo + 1;
     std::ptrdiff_t j = hi;
     while (true) {
-      while (i <= j && compare(values[order[i]], pivot) < 0) ++i;
-      while (j >= i && compare(values[order[j]], pivot) > 0) --j;
-      if (vm.Abnormal()) return;
+      while (i < j && compare(pivot, values[order[i]]) > 0) ++i;
+      while (j > lo && compare(pivot, values[order[j]]) <= 0) --j;
+      vm.Work(1);
+      if (vm.Abnormal() || !vm.BudgetLeft()) return;
       if (i >= j) break;
       std::swap(order[i], order[j]);
-      ++i;
-      --j;
     }
     std::swap(order[lo], order[j]);
-    ranges.emplace_back(lo, j - 1);
     ranges.emplace_back(j + 1, hi);
+    ranges.emplace_back(lo, j - 1);
   }
 }
 
@@ -453,7 +473,7 @@ std::string JoinArray(NativeCall& c, ScriptObject* object, const std::string& se
   double length = std::min(c.vm.ArrayLength(object), kMaxWalk);
   if (!(length > 0)) length = 0;  // NaN or negative: nothing to join
   std::string out;
-  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object) : nullptr;
+  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object->Core()) : nullptr;
   for (double i = 0; i < length; ++i) {
     if (i > 0) out += separator;
     const ActionValue v = array ? c.vm.ArrayGet(array, static_cast<std::uint32_t>(i)) : c.vm.GetMember(self, Num(i));

@@ -110,7 +110,8 @@ double ThisTime(NativeCall& c) {
   return d ? d->value.NumberValue() : kNaN;
 }
 
-ActionValue DateConstruct(NativeCall& c) {
+// The time new Date(args) stands for.
+double TimeOfArguments(NativeCall& c) {
   double t = 0;
   if (c.Count() == 0) {
     t = Now(c.vm);
@@ -127,7 +128,11 @@ ActionValue DateConstruct(NativeCall& c) {
     const double ms = c.Has(6) ? ArgNumber(c, 6) : 0;
     t = TimeClip(Utc(c.vm, MakeDate(MakeDay(year, month, date), MakeTime(h, m, s, ms))));
   }
-  PrimitiveObject* d = Rt(c).NewPrimitive(ObjectKind::Date, Num(t));
+  return t;
+}
+
+ActionValue DateConstruct(NativeCall& c) {
+  PrimitiveObject* d = Rt(c).NewPrimitive(ObjectKind::Date, Num(TimeOfArguments(c)));
   if (d != nullptr && c.callee != nullptr) {
     const ActionValue p = c.vm.GetMember(ActionValue::Object(c.callee), Rt(c).names.prototype);
     if (p.IsObject()) d->SetProto(p);
@@ -153,7 +158,13 @@ std::string DateText(Interpreter& vm, double t) {
   return buffer;
 }
 
-ActionValue DateCall(NativeCall& c) { return Str(c, DateText(c.vm, Now(c.vm))); }
+ActionValue DateCall(NativeCall& c) {
+  if (UpgradesThis(c)) {
+    const double t = TimeOfArguments(c);
+    if (!c.vm.Abnormal() && BecomePrimitive(c, ObjectKind::Date, Num(t))) return c.thisValue;
+  }
+  return Str(c, DateText(c.vm, Now(c.vm)));
+}
 
 enum Part { FullYear, Month, Date, Hours, Minutes, Seconds, Milliseconds, DayOfWeek, Year };
 

@@ -129,7 +129,7 @@ ActionValue SetPropFlags(NativeCall& c) {
     }
   }
   // The elements of an array have flags of their own.
-  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object) : nullptr;
+  auto* array = object->Kind() == ObjectKind::Array ? static_cast<ArrayObject*>(object->Core()) : nullptr;
   const auto elementIndex = [](const std::string& name, std::size_t& index) {
     if (name.empty() || name.size() > 7 || (name.size() > 1 && name[0] == '0')) return false;
     index = 0;

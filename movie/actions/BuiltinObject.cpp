@@ -53,7 +53,7 @@ ActionValue AddProperty(NativeCall& c) {
   // The value stored before stays in the slot: watchers still report it.
   e->getter = getter.ObjectValue();
   e->setter = setter.ObjectValue();
-  if (self->Kind() == ObjectKind::Array) static_cast<ArrayObject*>(self)->shadowed = true;
+  if (self->Kind() == ObjectKind::Array) static_cast<ArrayObject*>(self->Core())->shadowed = true;
   return Bool(true);
 }
 
@@ -135,8 +135,12 @@ ActionValue FunctionCall(NativeCall& c) {
   return c.Count() > 0 ? c.Arg(0) : Obj(Rt(c).NewObject(nullptr));
 }
 
-// call and apply with no this (undefined or null) call on _global.
+// call and apply with no this (undefined or null) call on _global; a
+// primitive is wrapped as for a member of it, and one that the global
+// classes wrap in nothing calls on _global as well.
 ActionValue ThisForCall(NativeCall& c) {
+  ActionValue wrapper;
+  if (c.vm.WrapPrimitive(c.Arg(0), wrapper)) return wrapper.IsObject() ? wrapper : ActionValue::Object(Rt(c).global);
   return c.Arg(0).IsNullish() ? ActionValue::Object(Rt(c).global) : c.Arg(0);
 }
 
@@ -214,7 +218,7 @@ ActionValue AddListener(NativeCall& c) {
   }
   kept.push_back(listener);
   if (list->Kind() == ObjectKind::Array) {
-    auto* array = static_cast<ArrayObject*>(list);
+    auto* array = static_cast<ArrayObject*>(list->Core());
     c.vm.ArraySetLength(array, 0);
     for (std::size_t i = 0; i < kept.size(); ++i) c.vm.ArraySet(array, static_cast<std::uint32_t>(i), kept[i]);
   } else {
@@ -242,7 +246,7 @@ ActionValue RemoveListener(NativeCall& c) {
   }
   if (!removed) return Bool(false);
   if (list->Kind() == ObjectKind::Array) {
-    auto* array = static_cast<ArrayObject*>(list);
+    auto* array = static_cast<ArrayObject*>(list->Core());
     c.vm.ArraySetLength(array, 0);
     for (std::size_t i = 0; i < kept.size(); ++i) c.vm.ArraySet(array, static_cast<std::uint32_t>(i), kept[i]);
   } else {
@@ -269,6 +273,16 @@ ActionValue BroadcasterInitialize(NativeCall& c) {
 }
 
 }  // namespace
+
+bool BecomePrimitive(NativeCall& c, ObjectKind kind, ActionValue value) {
+  if (!UpgradesThis(c)) return false;
+  PrimitiveObject* core = Rt(c).NewPrimitive(kind, std::move(value));
+  if (core == nullptr) {
+    c.vm.Fault();
+    return false;
+  }
+  return c.This()->AdoptCore(core);
+}
 
 ScriptObject* NewNativeInstance(NativeCall& c, ScriptObject* defaultProto, std::unique_ptr<NativeState> state) {
   ScriptRuntime& rt = Rt(c);

@@ -70,7 +70,7 @@ class Units {
 std::string ThisText(NativeCall& c) {
   if (c.thisValue.IsString()) return c.thisValue.StringValue();
   if (ScriptObject* o = c.This()) {
-    if (o->Kind() == ObjectKind::String) return static_cast<PrimitiveObject*>(o)->value.StringValue();
+    if (o->Kind() == ObjectKind::String) return static_cast<PrimitiveObject*>(o->Core())->value.StringValue();
   }
   return c.vm.Text(c.thisValue);
 }
@@ -84,7 +84,7 @@ class ThisString {
     if (c.thisValue.IsString()) {
       held_ = c.thisValue;
     } else if (ScriptObject* o = c.This(); o != nullptr && o->Kind() == ObjectKind::String) {
-      held_ = static_cast<PrimitiveObject*>(o)->value;
+      held_ = static_cast<PrimitiveObject*>(o->Core())->value;
     }
     if (!held_.IsString()) owned_ = c.vm.Text(c.thisValue);
   }
@@ -106,6 +106,11 @@ std::size_t ClampIndex(double v, std::size_t size) {
 }
 
 ActionValue StringCall(NativeCall& c) {
+  if (UpgradesThis(c)) {
+    const ActionValue value = c.Has(0) ? Str(c, ArgText(c, 0)) : ActionValue::String("");
+    if (c.vm.Abnormal()) return ActionValue();
+    if (BecomePrimitive(c, ObjectKind::String, value)) return c.thisValue;
+  }
   if (!c.Has(0)) return ActionValue::String("");
   if (c.Arg(0).IsString()) return c.Arg(0);
   return Str(c, ArgText(c, 0));
@@ -125,7 +130,7 @@ ActionValue StringConstruct(NativeCall& c) {
 ActionValue StringValueOf(NativeCall& c) {
   if (c.thisValue.IsString()) return c.thisValue;
   if (ScriptObject* o = c.This()) {
-    if (o->Kind() == ObjectKind::String) return static_cast<PrimitiveObject*>(o)->value;
+    if (o->Kind() == ObjectKind::String) return static_cast<PrimitiveObject*>(o->Core())->value;
   }
   return Str(c, c.vm.Text(c.thisValue));
 }
@@ -296,13 +301,17 @@ double ThisNumber(NativeCall& c, bool& ok) {
   ok = true;
   if (c.thisValue.IsNumber()) return c.thisValue.NumberValue();
   if (ScriptObject* o = c.This()) {
-    if (o->Kind() == ObjectKind::Number) return static_cast<PrimitiveObject*>(o)->value.NumberValue();
+    if (o->Kind() == ObjectKind::Number) return static_cast<PrimitiveObject*>(o->Core())->value.NumberValue();
   }
   ok = false;
   return 0;
 }
 
-ActionValue NumberCall(NativeCall& c) { return Num(c.Has(0) ? ArgNumber(c, 0) : 0); }
+ActionValue NumberCall(NativeCall& c) {
+  const ActionValue value = Num(c.Has(0) ? ArgNumber(c, 0) : 0);
+  if (UpgradesThis(c) && !c.vm.Abnormal() && BecomePrimitive(c, ObjectKind::Number, value)) return c.thisValue;
+  return value;
+}
 
 ActionValue NumberConstruct(NativeCall& c) {
   PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::Number, Num(c.Has(0) ? ArgNumber(c, 0) : 0));
@@ -332,7 +341,10 @@ ActionValue NumberValueOf(NativeCall& c) {
 // --- Boolean
 
 // Boolean() without an argument answers undefined, not false.
-ActionValue BooleanCall(NativeCall& c) { return c.Has(0) ? Bool(ArgTruth(c, 0)) : ActionValue(); }
+ActionValue BooleanCall(NativeCall& c) {
+  if (UpgradesThis(c) && BecomePrimitive(c, ObjectKind::Boolean, Bool(ArgTruth(c, 0)))) return c.thisValue;
+  return c.Has(0) ? Bool(ArgTruth(c, 0)) : ActionValue();
+}
 
 ActionValue BooleanConstruct(NativeCall& c) {
   PrimitiveObject* o = Rt(c).NewPrimitive(ObjectKind::Boolean, Bool(ArgTruth(c, 0)));
@@ -346,7 +358,7 @@ ActionValue BooleanConstruct(NativeCall& c) {
 ActionValue BooleanValueOf(NativeCall& c) {
   if (c.thisValue.IsBoolean()) return c.thisValue;
   if (ScriptObject* o = c.This()) {
-    if (o->Kind() == ObjectKind::Boolean) return static_cast<PrimitiveObject*>(o)->value;
+    if (o->Kind() == ObjectKind::Boolean) return static_cast<PrimitiveObject*>(o->Core())->value;
   }
   return ActionValue();
 }
@@ -389,6 +401,7 @@ std::string FormatRadix(double value, int radix) {
 void InstallString(ScriptRuntime& rt) {
   rt.stringProto = rt.NewObject();
   FunctionObject* string = rt.Class("String", StringCall, StringConstruct, rt.stringProto);
+  rt.stringClass = string;
   ScriptObject* p = rt.stringProto;
   rt.Method(p, "toString", StringValueOf);
   rt.Method(p, "valueOf", StringValueOf);
@@ -409,6 +422,7 @@ void InstallString(ScriptRuntime& rt) {
 void InstallNumberAndBoolean(ScriptRuntime& rt) {
   rt.numberProto = rt.NewObject();
   FunctionObject* number = rt.Class("Number", NumberCall, NumberConstruct, rt.numberProto);
+  rt.numberClass = number;
   rt.Method(rt.numberProto, "toString", NumberToString);
   rt.Method(rt.numberProto, "valueOf", NumberValueOf);
   const std::uint16_t constant = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
@@ -419,7 +433,7 @@ void InstallNumberAndBoolean(ScriptRuntime& rt) {
   rt.Value(number, "POSITIVE_INFINITY", ActionValue::Number(std::numeric_limits<double>::infinity()), constant);
 
   rt.booleanProto = rt.NewObject();
-  rt.Class("Boolean", BooleanCall, BooleanConstruct, rt.booleanProto);
+  rt.booleanClass = rt.Class("Boolean", BooleanCall, BooleanConstruct, rt.booleanProto);
   rt.Method(rt.booleanProto, "toString", BooleanToString);
   rt.Method(rt.booleanProto, "valueOf", BooleanValueOf);
 }

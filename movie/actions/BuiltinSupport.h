@@ -50,7 +50,7 @@ inline ActionTarget* ThisTarget(NativeCall& c) { return c.vm.TargetOf(c.thisValu
 template <class T>
 T* ThisAs(NativeCall& c, ObjectKind kind) {
   ScriptObject* o = c.This();
-  return o != nullptr && o->Kind() == kind ? static_cast<T*>(o) : nullptr;
+  return o != nullptr && o->Kind() == kind ? static_cast<T*>(o->Core()) : nullptr;
 }
 
 // The state of a native object this, or null.
@@ -70,6 +70,17 @@ inline void SetPropertyFlags(ScriptObject* o, const char* name, std::uint16_t fl
 // prototype property (so subclasses work), state given.
 ScriptObject* NewNativeInstance(NativeCall& c, ScriptObject* defaultProto, std::unique_ptr<NativeState> state);
 
+// Whether this call is super() of a subclass of a built-in class, on an
+// object that is no instance of a built-in class yet: the class then makes
+// it one of its own (ScriptObject::AdoptCore) and answers this.
+inline bool UpgradesThis(NativeCall& c) {
+  ScriptObject* o = c.This();
+  return c.constructing && o != nullptr && o->Kind() == ObjectKind::Plain;
+}
+// Makes this (UpgradesThis) a wrapper of value, of kind Boolean, Number,
+// String or Date; false when it cannot be one.
+bool BecomePrimitive(NativeCall& c, ObjectKind kind, ActionValue value);
+
 // The installers of the built-in classes, one per Builtin*.cpp file.
 void InstallObjectAndFunction(ScriptRuntime& rt);
 void InstallGlobals(ScriptRuntime& rt);
@@ -85,6 +96,7 @@ void InstallSelection(ScriptRuntime& rt);
 void InstallXml(ScriptRuntime& rt);
 void InstallGeometry(ScriptRuntime& rt);
 void InstallServices(ScriptRuntime& rt);
+void InstallFileReference(ScriptRuntime& rt);
 
 // Shared by several built-ins.
 // Gives object the listener methods of AsBroadcaster and its own list.

@@ -18,6 +18,7 @@ void InstallBuiltins(ScriptRuntime& rt) {
   Builtins::InstallServices(rt);
   // flash.geom and flash.display go into the flash object Services makes.
   Builtins::InstallGeometry(rt);
+  Builtins::InstallFileReference(rt);
 }
 
 }  // namespace Halvane::Movie

@@ -74,6 +74,9 @@ class NativeCall {
   const ActionValue& thisValue;
   ArgList args;
   FunctionObject* callee;
+  // Called as super() of a subclass (or by new on a fresh object): a
+  // built-in class may then make this an instance of its own.
+  bool constructing = false;
 
   std::size_t Count() const { return args.size(); }
   const ActionValue& Arg(std::size_t i) const {
@@ -89,15 +92,19 @@ namespace Interpreting {
 
 // The super object of a method or a constructor, with this unchanged:
 // super() calls the __constructor__ found from home, super.x looks from the
-// super object's own prototype. For a method found on an object, both start
-// at that object's prototype; for a constructor of class C, super() starts
-// at C.prototype and super.x above it.
+// super object's own prototype. For a method found on an object, super()
+// starts at that object and super.x at its prototype; for a constructor of
+// class C, super() starts at C.prototype and super.x above it. When home
+// is on this's prototype chain, super() looks at the same place of the
+// chain as it is at the call: a script that gives this another __proto__
+// before calling super() reaches the new one's __constructor__.
 class SuperObject final : public ScriptObject {
  public:
   SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
       : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {}
   ActionValue thisValue;
   ScriptObject* home;
+  int homeDepth = -1;  // home's place on this's chain (1: this.__proto__); -1: not on it
   void Trace(GcMarker& marker) override;
 };
 
@@ -210,6 +217,9 @@ class Interpreter {
   ActionValue CallMethod(const ActionValue& object, const ActionValue& name, ArgList args);
   ActionValue CallMethod(const ActionValue& object, const char* name, ArgList args);
   ActionRunResult ResultOfRun() const;
+  // Ends an exception that nothing caught, writing it to the debug output
+  // as the player does.
+  void ReportUncaught();
 
   // --- State of the run.
   bool Stopped() const { return stop_ != StopReason::None; }
@@ -259,6 +269,14 @@ class Interpreter {
   // Objects for primitives (new String etc. semantics for member access);
   // null for undefined and null.
   ScriptObject* ToObject(const ActionValue& v);
+  // A member of a boolean, number or text is looked up on an object made by
+  // the class the global object names Boolean, Number or String at that
+  // moment (its getter called, no __resolve). Answers false when that is
+  // the class as installed: the primitive then answers through the
+  // installed prototype without a wrapper made. Otherwise wrapper is what
+  // new of that class gave for the value, or undefined when it names no
+  // function or gave no object.
+  bool WrapPrimitive(const ActionValue& v, ActionValue& wrapper);
   bool LooseEquals(const ActionValue& a, const ActionValue& b);
   // Movies from version 6 see NaN equal to NaN, as the platform's player does.
   static bool StrictEquals(const ActionValue& a, const ActionValue& b, int swfVersion = 10);
@@ -277,6 +295,9 @@ class Interpreter {
   // Member access as GetMember / SetMember do it, with getters, setters,
   // watchers and __resolve.
   ActionValue GetMember(const ActionValue& object, const ActionValue& name);
+  // The same without asking __resolve for a member not found: the
+  // conversions look up valueOf and toString so.
+  ActionValue GetMemberUnresolved(const ActionValue& object, const ActionValue& name);
   ActionValue GetMember(const ActionValue& object, const char* name);
   void SetMember(const ActionValue& object, const ActionValue& name, ActionValue value);
   void SetMember(const ActionValue& object, const char* name, ActionValue value);
@@ -436,6 +457,7 @@ class Interpreter {
   void CallFrame(Frame& f, const ActionValue& frame);
   ActionValue MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase);
   ActionValue ResolveFallback(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name);
+  ActionValue LookUpMember(const ActionValue& object, const ActionValue& name, bool resolve);
 
   ScriptRuntime& rt_;
   ActionTarget& root_;

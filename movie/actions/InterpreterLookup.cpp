@@ -94,6 +94,31 @@ ScriptObject* Interpreter::ToObject(const ActionValue& v) {
   }
 }
 
+bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
+  FunctionObject* installed = nullptr;
+  const ActionValue* name = nullptr;
+  switch (v.Type()) {
+    case ActionValueType::Boolean: installed = rt_.booleanClass, name = &rt_.names.booleanName; break;
+    case ActionValueType::Number: installed = rt_.numberClass, name = &rt_.names.numberName; break;
+    case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName; break;
+    default: return false;
+  }
+  ScriptObject* holder = nullptr;
+  const VariableStore::Entry* e = FindProperty(rt_.global, *name, &holder);
+  ActionValue constructor;
+  if (e != nullptr && PropertyFlag::VisibleTo(e->flags, version_)) {
+    constructor = e->Accessor() ? CallGetter(*e, ActionValue::Object(rt_.global), holder) : e->value;
+  }
+  if (Abnormal()) {
+    wrapper = ActionValue();
+    return true;
+  }
+  if (constructor.ObjectValue() == installed && installed != nullptr) return false;
+  wrapper = constructor.IsFunction() ? Construct(constructor, ArgList(&v, 1)) : ActionValue();
+  if (!wrapper.IsObject()) wrapper = ActionValue();
+  return true;
+}
+
 ScriptObject* Interpreter::EnsureActivation(Frame& f) {
   if (f.activation == nullptr) {
     f.activation = rt_.NewObject(nullptr);
@@ -136,7 +161,8 @@ ActionValue Interpreter::SuperOf(Frame& f) {
       memberBase = constructorBase->Kind() == ObjectKind::Clip ? nullptr : constructorBase->Proto();
       return MakeSuper(f, constructorBase, memberBase);
     }
-    constructorBase = memberBase = holder != nullptr ? holder->Proto() : nullptr;
+    constructorBase = holder;
+    memberBase = holder != nullptr ? holder->Proto() : nullptr;
   }
   if (constructorBase == nullptr && memberBase == nullptr) return ActionValue();
   return MakeSuper(f, constructorBase, memberBase);
@@ -145,6 +171,15 @@ ActionValue Interpreter::SuperOf(Frame& f) {
 ActionValue Interpreter::MakeSuper(Frame& f, ScriptObject* constructorBase, ScriptObject* memberBase) {
   SuperObject* super = rt_.Heap().Make<SuperObject>(caseSensitive_, f.thisValue, constructorBase);
   if (super == nullptr) return ActionValue();
+  if (ScriptObject* self = f.thisValue.ObjectValue()) {
+    ScriptObject* p = self->Proto();
+    for (int depth = 1; p != nullptr && depth <= kMaxProtoDepth; ++depth, p = p->Proto()) {
+      if (p == constructorBase) {
+        super->homeDepth = depth;
+        break;
+      }
+    }
+  }
   if (memberBase != nullptr) super->SetProto(memberBase);
   else super->RemoveProto();
   return ActionValue::Object(super);
@@ -497,7 +532,7 @@ VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const Acti
 bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const ActionValue& name, ActionValue& out) {
   switch (o->Kind()) {
     case ObjectKind::Array: {
-      auto* array = static_cast<ArrayObject*>(o);
+      auto* array = static_cast<ArrayObject*>(o->Core());
       if (array->shadowed) {
         const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
         if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
@@ -557,7 +592,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
     }
     case ObjectKind::String: {
       if (name.IsString() && SameText(name, "length", caseSensitive_)) {
-        const ActionValue& v = static_cast<PrimitiveObject*>(o)->value;
+        const ActionValue& v = static_cast<PrimitiveObject*>(o->Core())->value;
         out = ActionValue::Number(v.IsString() ? static_cast<double>(Utf16Length(*v.StringRep())) : 0.0);
         return true;
       }
@@ -604,6 +639,16 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const char* name) 
 }
 
 ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue& name) {
+  return LookUpMember(object, name, true);
+}
+
+ActionValue Interpreter::GetMemberUnresolved(const ActionValue& object, const ActionValue& name) {
+  return LookUpMember(object, name, false);
+}
+
+ActionValue Interpreter::LookUpMember(const ActionValue& object, const ActionValue& name, bool resolve) {
+  ActionValue wrapper;
+  if (WrapPrimitive(object, wrapper)) return wrapper.IsObject() ? LookUpMember(wrapper, name, resolve) : ActionValue();
   ScriptObject* o = nullptr;
   switch (object.Type()) {
     case ActionValueType::Undefined:
@@ -628,7 +673,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
       const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
       bool found = false;
       ActionValue v = GetClipMember(*t, clip, key, found);
-      if (found || Abnormal()) return v;
+      if (found || Abnormal() || !resolve) return v;
       return ResolveFallback(clip, ActionValue::Object(clip), key);
     }
     default: {
@@ -658,7 +703,7 @@ ActionValue Interpreter::GetMember(const ActionValue& object, const ActionValue&
     if (e->Accessor()) return CallGetter(*e, object, holder);
     return e->value;
   }
-  if (object.IsObject()) return ResolveFallback(object.ObjectValue(), object, key);
+  if (object.IsObject() && resolve) return ResolveFallback(object.ObjectValue(), object, key);
   return ActionValue();
 }
 
@@ -694,7 +739,7 @@ bool Interpreter::SetClipMember(ActionTarget& t, const ActionValue& name, const 
 void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, const ActionValue& nameValue,
                                  ActionValue value) {
   if (o->Kind() == ObjectKind::Array) {
-    auto* array = static_cast<ArrayObject*>(o);
+    auto* array = static_cast<ArrayObject*>(o->Core());
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < ArrayObject::MaxDense) {
       if (!o->Watchers()) {
@@ -799,7 +844,7 @@ bool Interpreter::DeleteMember(ScriptObject* o, const ActionValue& nameValue) {
     o = ClipOf(*t);
   }
   if (o->Kind() == ObjectKind::Array) {
-    auto* array = static_cast<ArrayObject*>(o);
+    auto* array = static_cast<ArrayObject*>(o->Core());
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < array->elements.size()) {
       if (array->elements[index].order == 0) return false;
@@ -826,7 +871,7 @@ bool Interpreter::HasOwnProperty(ScriptObject* o, const ActionValue& nameValue) 
     o = ClipOf(*t);
   }
   if (o->Kind() == ObjectKind::Array) {
-    auto* array = static_cast<ArrayObject*>(o);
+    auto* array = static_cast<ArrayObject*>(o->Core());
     std::uint32_t index = 0;
     if (ArrayIndexOf(nameValue, index) && index < array->elements.size()) {
       return array->elements[index].order != 0;
@@ -874,7 +919,7 @@ std::vector<ActionValue> Interpreter::EnumerableNames(ScriptObject* object) {
       own.emplace_back(e.order, e.name);
     }
     if (o->Kind() == ObjectKind::Array) {
-      auto* array = static_cast<ArrayObject*>(o);
+      auto* array = static_cast<ArrayObject*>(o->Core());
       for (std::size_t i = 0; i < array->elements.size(); ++i) {
         if (array->elements[i].order != 0 && !(array->elements[i].flags & PropertyFlag::DontEnum)) {
           own.emplace_back(array->elements[i].order, ActionValue::String(FormatNumber(static_cast<double>(i))));
@@ -903,7 +948,7 @@ std::vector<ActionValue> Interpreter::EnumerableNames(ScriptObject* object) {
 
 double Interpreter::ArrayLength(ScriptObject* o) {
   if (o == nullptr) return 0;
-  if (o->Kind() == ObjectKind::Array) return static_cast<ArrayObject*>(o)->length;
+  if (o->Kind() == ObjectKind::Array) return static_cast<ArrayObject*>(o->Core())->length;
   return Number(GetMember(ActionValue::Object(o), rt_.names.length));
 }
 

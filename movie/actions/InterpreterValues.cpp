@@ -12,7 +12,7 @@ namespace Halvane::Movie::Interpreting {
 
 ActionValue Interpreter::ValueOf(const ActionValue& v) {
   if (!v.IsObject()) return v;
-  const ActionValue method = GetMember(v, rt_.names.valueOf);
+  const ActionValue method = GetMemberUnresolved(v, rt_.names.valueOf);
   if (Abnormal()) return ActionValue();
   // An object without valueOf (no prototype) reads as undefined.
   if (!method.IsFunction()) return v.IsClip() || method.IsObject() ? v : ActionValue();
@@ -34,7 +34,7 @@ std::string Interpreter::Text(const ActionValue& v) {
     ActionTarget* t = TargetOf(v);
     if (t == nullptr) return std::string();
   }
-  const ActionValue method = GetMember(v, rt_.names.toString);
+  const ActionValue method = GetMemberUnresolved(v, rt_.names.toString);
   if (Abnormal()) return std::string();
   if (method.IsFunction()) {
     const ActionValue result = Call(method, v, ArgList());
@@ -176,6 +176,11 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
     ScriptObject* holder = nullptr;
     if (noName) {
       ScriptObject* base = super->home;
+      if (super->homeDepth > 0) {
+        ScriptObject* now = super->thisValue.ObjectValue();
+        for (int depth = 0; now != nullptr && depth < super->homeDepth; ++depth) now = now->Proto();
+        if (now != nullptr) base = now;
+      }
       if (base == nullptr || base->Kind() == ObjectKind::Clip) return ActionValue();
       VariableStore::Entry* e = FindProperty(base, rt_.names.constructorOfThis, &holder);
       if (e == nullptr) return ActionValue();
@@ -190,6 +195,8 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
     const ActionValue method = e->Accessor() ? CallGetter(*e, super->thisValue, holder) : e->value;
     return Call(method, super->thisValue, args, holder);
   }
+  ActionValue wrapper;
+  if (WrapPrimitive(object, wrapper)) return wrapper.IsObject() ? CallMethod(wrapper, nameValue, args) : ActionValue();
   if (noName) return Call(object, ActionValue(), args);
   const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
   ScriptObject* start = nullptr;

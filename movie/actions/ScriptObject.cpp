@@ -1,5 +1,7 @@
 #include "movie/actions/ScriptObject.h"
 
+#include <typeinfo>
+
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/ActionTarget.h"
 #include "movie/actions/ScriptHeap.h"
@@ -51,6 +53,23 @@ void ScriptObject::Trace(GcMarker& marker) {
     }
   }
   for (ScriptObject* i : interfaces_) marker.Mark(i);
+  marker.Mark(core_);
+}
+
+bool ScriptObject::AdoptCore(ScriptObject* core) {
+  if (core == nullptr || core == this || kind_ != ObjectKind::Plain || typeid(*this) != typeid(ScriptObject) || core_ != nullptr || adopted_ ||
+      core->adopted_ || core->core_ != nullptr || core->kind_ == ObjectKind::Plain ||
+      core->kind_ == ObjectKind::Clip || core->kind_ == ObjectKind::Function) {
+    return false;
+  }
+  // The core answers for this object's properties; its own prototype is
+  // never walked, since no member access starts at the core.
+  core->properties_ = properties_;
+  core->RemoveProto();
+  core->adopted_ = true;
+  core_ = core;
+  kind_ = core->kind_;
+  return true;
 }
 
 void ScopeNode::Trace(GcMarker& marker) {

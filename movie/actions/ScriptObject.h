@@ -100,6 +100,17 @@ class ScriptObject : public HeapCell {
   // Interfaces a class's prototype says it implements (ImplementsOp).
   std::vector<ScriptObject*>& Interfaces() { return interfaces_; }
 
+  // A plain object that a built-in constructor called through super() made
+  // into an instance of its own kind (an Array, a Number, ...) keeps that
+  // state in its core: an object of the built-in's class that shares this
+  // one's properties and is reached only through it. Code that casts by
+  // Kind() casts Core(), which is the object itself for all others.
+  ScriptObject* Core() { return core_ != nullptr ? core_ : this; }
+  const ScriptObject* Core() const { return core_ != nullptr ? core_ : this; }
+  // Gives a plain object the kind and state of core; false (and no change)
+  // when this is not a plain object or core already belongs elsewhere.
+  bool AdoptCore(ScriptObject* core);
+
   void Trace(GcMarker& marker) override;
 
  protected:
@@ -115,6 +126,8 @@ class ScriptObject : public HeapCell {
   ActionValue proto_;
   std::unique_ptr<std::vector<Watcher>> watchers_;
   std::vector<ScriptObject*> interfaces_;
+  ScriptObject* core_ = nullptr;
+  bool adopted_ = false;  // this is another object's core
 };
 
 // A node of a scope chain: the object that names resolve in (a function's

@@ -21,6 +21,9 @@ ScriptRuntime::ScriptRuntime(int swfVersion)
   names.listeners = ActionValue::String("_listeners");
   names.thisName = ActionValue::String("this");
   names.super = ActionValue::String("super");
+  names.booleanName = ActionValue::String("Boolean");
+  names.numberName = ActionValue::String("Number");
+  names.stringName = ActionValue::String("String");
 
   // The two prototypes every other object starts from; their classes and
   // everything else come with the built-ins.
@@ -175,6 +178,9 @@ void ScriptRuntime::MarkRoots(GcMarker& marker) {
   marker.Mark(objectClass);
   marker.Mark(functionClass);
   marker.Mark(arrayClass);
+  marker.Mark(booleanClass);
+  marker.Mark(numberClass);
+  marker.Mark(stringClass);
   for (const auto& entry : registeredClasses) marker.Mark(entry.second);
   for (const ScriptTimer& t : timers) {
     marker.Mark(t.function);

@@ -24,7 +24,7 @@ struct ActionContext;
 // Names the interpreter and the built-ins use over and over, made once.
 struct CommonNames {
   ActionValue prototype, constructor, proto, length, toString, valueOf, callee, caller,
-      arguments, constructorOfThis, resolve, listeners, thisName, super;
+      arguments, constructorOfThis, resolve, listeners, thisName, super, booleanName, numberName, stringName;
 };
 
 // A timer of setInterval / setTimeout: what it calls, when, how often.
@@ -109,6 +109,10 @@ class ScriptRuntime {
   FunctionObject* objectClass = nullptr;
   FunctionObject* functionClass = nullptr;
   FunctionObject* arrayClass = nullptr;
+  // The classes that wrap primitives, as installed (see WrapPrimitive).
+  FunctionObject* booleanClass = nullptr;
+  FunctionObject* numberClass = nullptr;
+  FunctionObject* stringClass = nullptr;
   CommonNames names;
 
   // Object.registerClass: symbol name to constructor.
