@@ -18,6 +18,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "movie/actions/ActionBlock.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/ScriptObject.h"
@@ -132,10 +134,19 @@ struct Frame {
   const std::uint8_t* code = nullptr;
   std::size_t begin = 0;
   std::size_t end = 0;
-  // The block as a shared copy, made when the first function is defined in
-  // it, so that functions outlive the block.
-  std::shared_ptr<const std::vector<std::uint8_t>> block;
-  std::shared_ptr<const std::vector<ActionValue>> pool;
+  // The block (code is its bytes), and who holds it: functions defined in
+  // it share it. Held elsewhere (by the run of a frame's block or by the
+  // function called), since frames are many and short.
+  ActionBlock* block = nullptr;
+  const std::shared_ptr<ActionBlock>* blockHolder = nullptr;
+  // Whether the copy of the block for its functions has been counted
+  // against the run's allocations (once per run of a frame's block).
+  bool blockCharged = false;
+  // The constant pool in force, held by the function called or, once a
+  // ConstantPool action ran here, by ownPool.
+  const std::vector<ActionValue>* pool = nullptr;
+  const std::shared_ptr<const std::vector<ActionValue>>* poolHolder = nullptr;
+  std::shared_ptr<const std::vector<ActionValue>> ownPool;
 
   ActionTarget* original = nullptr;  // the timeline the block runs on
   ActionTarget* current = nullptr;   // after SetTarget; null when it named nothing
@@ -326,7 +337,10 @@ class Interpreter {
   }
   ScriptObject* EnsureActivation(Frame& f);
   // Register index of the running block, or null when there is none.
-  ActionValue* RegisterSlot(Frame& f, std::uint8_t index);
+  ActionValue* RegisterSlot(Frame& f, std::uint8_t index) {
+    return index < f.registerCount ? &registers_[f.registerBase + index] : OuterRegisterSlot(f, index);
+  }
+  ActionValue* OuterRegisterSlot(Frame& f, std::uint8_t index);
   Frame* CurrentFrame() { return frames_.empty() ? nullptr : frames_.back(); }
   // The timeline that native code runs on: the current frame's, else the root.
   ActionTarget& ActiveTarget() {
@@ -367,7 +381,10 @@ class Interpreter {
   Flow RunFrame(Frame& f);
   Outcome TryBlock(Frame& f, Action& action);
   Outcome WithBlock(Frame& f, Action& action);
-  bool PushValues(Frame& f, SwfReader& r);
+  bool PushDecoded(Frame& f, const DecodedAction& action);
+  bool RunGroup(Frame& f, const DecodedAction& decoded, std::size_t& next, Outcome& outcome);
+  Flow GroupFlow(const Outcome& outcome, std::size_t& exitPc, std::size_t next) const;
+  bool NumberArithmetic(std::uint8_t code);
   bool DefineFunction(Frame& f, Action& action);
   bool SkipActions(Frame& f, std::size_t& pc, int count);
   void SetConstantPool(Frame& f, Action& action);
@@ -467,6 +484,17 @@ class Interpreter {
   bool throwing_ = false;
   ActionValue thrown_;
 };
+
+// b % a. Loops count with whole numbers, whose remainder the integer unit
+// gives at a fraction of fmod's cost; it is the same number when the
+// dividend is not negative (no -0 to keep).
+inline double Remainder(double b, double a) {
+  constexpr double kExact = 9007199254740992.0;  // 2^53
+  if (b >= 0 && b < kExact && a != 0 && a > -kExact && a < kExact && b == std::trunc(b) && a == std::trunc(a)) {
+    return static_cast<double>(static_cast<std::int64_t>(b) % static_cast<std::int64_t>(a));
+  }
+  return std::fmod(b, a);
+}
 
 // The registers of a frame.
 inline ActionValue* RegistersOf(std::vector<ActionValue>& registers, const Frame& f) {

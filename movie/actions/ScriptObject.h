@@ -22,6 +22,7 @@
 
 namespace Halvane::Movie {
 
+class ActionBlock;
 class ActionTarget;
 class GcMarker;
 class ScriptHeap;
@@ -147,8 +148,9 @@ struct FunctionCode {
   bool secondForm = false;
   std::uint8_t registerCount = 0;
   std::uint16_t flags = 0;
-  // The body: a range of a shared copy of the block that defined it.
-  std::shared_ptr<const std::vector<std::uint8_t>> block;
+  // The body: a range of the block that defined it, which every function
+  // defined in that block shares.
+  std::shared_ptr<ActionBlock> block;
   std::size_t begin = 0;
   std::size_t size = 0;
   // The constant pool in force where it was defined.
