@@ -380,10 +380,16 @@ ActionValue* Interpreter::OuterRegisterSlot(Frame& f, std::uint8_t index) {
 
 bool Interpreter::PushDecoded(Frame& f, const DecodedAction& action) {
   const PushedValue* values = f.block->Pushes(action);
+  // Room for every value: only a text can stop the run (its allocation).
+  const bool room = stack_.size() + action.count <= ActionContext::MaxStack;
   for (std::uint32_t i = 0; i < action.count; ++i) {
     const PushedValue& v = values[i];
     switch (v.kind) {
       case PushedValue::Value:
+        if (room) {
+          stack_.push_back(v.value);
+          continue;
+        }
         Push(v.value);
         break;
       case PushedValue::Text:
@@ -393,12 +399,23 @@ bool Interpreter::PushDecoded(Frame& f, const DecodedAction& action) {
           PushString(MovieText(v.value.StringValue()));
         }
         break;
-      case PushedValue::Constant:
-        if (f.pool && v.index < f.pool->size()) Push((*f.pool)[v.index]);
-        else Push(ActionValue());
+      case PushedValue::Constant: {
+        const bool inPool = f.pool != nullptr && v.index < f.pool->size();
+        if (room) {
+          if (inPool) stack_.push_back((*f.pool)[v.index]);
+          else stack_.emplace_back();
+          continue;
+        }
+        Push(inPool ? (*f.pool)[v.index] : ActionValue());
         break;
+      }
       case PushedValue::Register: {
         ActionValue* slot = RegisterSlot(f, static_cast<std::uint8_t>(v.index));
+        if (room) {
+          if (slot != nullptr) stack_.push_back(*slot);
+          else stack_.emplace_back();
+          continue;
+        }
         Push(slot != nullptr ? *slot : ActionValue());
         break;
       }

@@ -262,7 +262,7 @@ class Interpreter {
   // A text of the movie's actions as UTF-8 (older movies: from the code page).
   std::string MovieText(std::string text);
   double Number(const ActionValue& v);
-  bool Truth(const ActionValue& v) { return v.ToBoolean(version_); }
+  bool Truth(const ActionValue& v) { return v.IsBoolean() ? v.BooleanValue() : v.ToBoolean(version_); }
   ActionValue StringValue(std::string text) {
     if (!Charge(text.size())) return ActionValue();
     return ActionValue::String(std::move(text));
