@@ -45,14 +45,13 @@ ActionForm FormOf(std::uint8_t code) {
     case Op::StoreRegister: return ActionForm::StoreRegister;
     case Op::Jump: return ActionForm::Jump;
     case Op::If: return ActionForm::If;
-    case Op::Add2:
-    case Op::Subtract:
-    case Op::Multiply:
-    case Op::Divide:
-    case Op::Modulo:
-    case Op::Less2:
-    case Op::Equals2:
-      return ActionForm::Arithmetic;
+    case Op::Add2: return ActionForm::Add2;
+    case Op::Subtract: return ActionForm::Subtract;
+    case Op::Multiply: return ActionForm::Multiply;
+    case Op::Divide: return ActionForm::Divide;
+    case Op::Modulo: return ActionForm::Modulo;
+    case Op::Less2: return ActionForm::Less2;
+    case Op::Equals2: return ActionForm::Equals2;
     case Op::Increment:
     case Op::Decrement:
       return ActionForm::Step;

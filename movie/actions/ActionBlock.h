@@ -34,8 +34,15 @@ enum class ActionForm : std::uint8_t {
   StoreRegister,
   Jump,
   If,
-  Arithmetic,  // Add2, Subtract, Multiply, Divide, Modulo, Less2, Equals2: numbers here, the rest by group
-  Step,        // Increment, Decrement
+  // On two numbers here, on anything else by the group.
+  Add2,
+  Subtract,
+  Multiply,
+  Divide,
+  Modulo,
+  Less2,
+  Equals2,
+  Step,  // Increment, Decrement
   Not,
   GetMember,
   SetMember,
@@ -132,7 +139,6 @@ class ActionBlockCache {
 
  private:
   std::unordered_map<const std::uint8_t*, std::shared_ptr<ActionBlock>> blocks_;
-  std::size_t bytes_ = 0;
 };
 
 }  // namespace Halvane::Movie

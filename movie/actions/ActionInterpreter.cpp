@@ -121,6 +121,8 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     std::size_t next = following;
     bool jumped = false;
     Outcome outcome;
+    double a = 0;
+    double b = 0;
     switch (action.form) {
       case ActionForm::Push:
         if (!PushDecoded(f, action)) {
@@ -151,12 +153,45 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         }
         break;
       }
-      case ActionForm::Arithmetic:
-        if (!NumberArithmetic(action.code) && !RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+      // Numbers only; Divide by zero in the first generation gives text.
+      case ActionForm::Add2:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b + a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Subtract:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b - a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Multiply:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b * a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Divide:
+        if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(ActionValue::Number(b / a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Modulo:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(Remainder(b, a)));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Less2:
+        if (TopNumbers(b, a)) {
+          ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
+        } else if (!RunGroup(f, action, next, outcome)) {
+          return GroupFlow(outcome, exitPc, next);
+        }
+        break;
+      case ActionForm::Equals2:
+        // Movies from version 6 see NaN equal to NaN.
+        if (TopNumbers(b, a)) {
+          ReplaceTopNumbers(ActionValue::Boolean(b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b))));
+        } else if (!RunGroup(f, action, next, outcome)) {
+          return GroupFlow(outcome, exitPc, next);
+        }
         break;
       case ActionForm::Step:
         if (Available() && stack_.back().IsNumber()) {
-          const double a = stack_.back().NumberValue();
+          a = stack_.back().NumberValue();
           stack_.back() = ActionValue::Number(action.code == ActionCode::Increment ? a + 1 : a - 1);
         } else if (!RunGroup(f, action, next, outcome)) {
           return GroupFlow(outcome, exitPc, next);
@@ -231,37 +266,6 @@ Flow Interpreter::GroupFlow(const Outcome& outcome, std::size_t& exitPc, std::si
   return throwing_ ? Flow::Throw : Flow::Stop;
 }
 
-// Add2, Subtract, Multiply, Divide, Modulo, Less2 and Equals2 on two
-// numbers, in place; false (nothing done) for any other operands.
-bool Interpreter::NumberArithmetic(std::uint8_t code) {
-  const std::size_t size = stack_.size();
-  if (size < base_ + 2) return false;
-  ActionValue& left = stack_[size - 2];
-  const ActionValue& right = stack_[size - 1];
-  if (!left.IsNumber() || !right.IsNumber()) return false;
-  const double b = left.NumberValue();
-  const double a = right.NumberValue();
-  switch (code) {
-    case ActionCode::Add2: left = ActionValue::Number(b + a); break;
-    case ActionCode::Subtract: left = ActionValue::Number(b - a); break;
-    case ActionCode::Multiply: left = ActionValue::Number(b * a); break;
-    case ActionCode::Divide:
-      if (a == 0 && version_ < 5) return false;  // "#ERROR#"
-      left = ActionValue::Number(b / a);
-      break;
-    case ActionCode::Modulo: left = ActionValue::Number(Remainder(b, a)); break;
-    case ActionCode::Less2:
-      left = std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a);
-      break;
-    case ActionCode::Equals2:
-      left = ActionValue::Boolean(StrictEquals(left, right, version_));
-      break;
-    default:
-      return false;
-  }
-  stack_.pop_back();
-  return true;
-}
 
 // Try: the try body, then the catch body when something was thrown, then
 // the finally body whatever happened; a return, a throw or a jump out of

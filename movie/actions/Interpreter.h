@@ -24,7 +24,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 #include "movie/actions/ActionBlock.h"
@@ -97,17 +96,19 @@ namespace Interpreting {
 class SuperObject final : public ScriptObject {
  public:
   SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
-      : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {}
+      : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {
+    MarkSuper();
+  }
   ActionValue thisValue;
   ScriptObject* home;
   void Trace(GcMarker& marker) override;
 };
 
 // o as the super object it is, or null. Asked at every member access and
-// method call, so an exact type test after the cheap kind test rather than
-// a cast through the hierarchy (nothing derives from SuperObject).
+// method call, so a flag of the object rather than a test of its type
+// (which compares type names where the toolchain does not merge them).
 inline SuperObject* AsSuper(ScriptObject* o) {
-  if (o == nullptr || o->Kind() != ObjectKind::Plain || typeid(*o) != typeid(SuperObject)) return nullptr;
+  if (o == nullptr || !o->IsSuper()) return nullptr;
   return static_cast<SuperObject*>(o);
 }
 
@@ -384,7 +385,19 @@ class Interpreter {
   bool PushDecoded(Frame& f, const DecodedAction& action);
   bool RunGroup(Frame& f, const DecodedAction& decoded, std::size_t& next, Outcome& outcome);
   Flow GroupFlow(const Outcome& outcome, std::size_t& exitPc, std::size_t next) const;
-  bool NumberArithmetic(std::uint8_t code);
+  // The two values on top when both are numbers (b below a).
+  bool TopNumbers(double& b, double& a) const {
+    const std::size_t size = stack_.size();
+    if (size < base_ + 2 || !stack_[size - 1].IsNumber() || !stack_[size - 2].IsNumber()) return false;
+    b = stack_[size - 2].NumberValue();
+    a = stack_[size - 1].NumberValue();
+    return true;
+  }
+  // Replaces the two numbers on top by v.
+  void ReplaceTopNumbers(ActionValue v) {
+    stack_.pop_back();
+    stack_.back() = std::move(v);
+  }
   bool DefineFunction(Frame& f, Action& action);
   bool SkipActions(Frame& f, std::size_t& pc, int count);
   void SetConstantPool(Frame& f, Action& action);

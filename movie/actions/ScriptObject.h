@@ -101,15 +101,21 @@ class ScriptObject : public HeapCell {
   // Interfaces a class's prototype says it implements (ImplementsOp).
   std::vector<ScriptObject*>& Interfaces() { return interfaces_; }
 
+  // Whether this is the super object of a method or constructor (the
+  // interpreter's own kind of plain object, asked at every member access).
+  bool IsSuper() const { return super_; }
+
   void Trace(GcMarker& marker) override;
 
  protected:
   // For objects whose properties live elsewhere (a timeline's variables).
   void UseProperties(VariableStore* store) { properties_ = store ? store : &own_; }
+  void MarkSuper() { super_ = true; }
 
  private:
   ObjectKind kind_;
   bool hasProto_ = true;
+  bool super_ = false;
   std::uint16_t protoFlags_ = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
   VariableStore own_;
   VariableStore* properties_;
