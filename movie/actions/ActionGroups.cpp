@@ -169,11 +169,20 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
       const ActionValue pb = operand(b);
       if (Abnormal()) break;
       if (pa.IsString() || pb.IsString()) {
-        const std::string left = Text(pb);
-        const std::string right = Text(pa);
+        // Texts are read in place: a string grown in a loop is copied once
+        // per step, not three times.
+        std::string leftText;
+        std::string rightText;
+        if (!pb.IsString()) leftText = Text(pb);
+        if (!pa.IsString()) rightText = Text(pa);
+        const std::string& left = pb.IsString() ? pb.StringValue() : leftText;
+        const std::string& right = pa.IsString() ? pa.StringValue() : rightText;
         if (!Charge(left.size() + right.size())) return Flow::Stop;
         Work((left.size() + right.size()) / 256);
-        Push(ActionValue::String(left + right));
+        std::string joined;
+        joined.reserve(left.size() + right.size());
+        joined.append(left).append(right);
+        Push(ActionValue::String(std::move(joined)));
       } else {
         const double right = Number(pa);
         Push(ActionValue::Number(Number(pb) + right));
