@@ -93,8 +93,9 @@ class ActionBlock {
   ActionBlock(const ActionBlock&) = delete;
   ActionBlock& operator=(const ActionBlock&) = delete;
 
-  // Offsets are 32 bits and indexes of actions signed 32 bits.
-  static constexpr std::size_t MaxSize = 0x7FFFFFF0u;
+  // Offsets, jump targets (an offset and 16 bits more) and indexes of
+  // actions fit signed 32 bits.
+  static constexpr std::size_t MaxSize = 0x7FFF0000u;
 
   const std::uint8_t* Data() const { return bytes_.data(); }
   std::size_t Size() const { return bytes_.size(); }
