@@ -22,17 +22,6 @@ std::string CharacterText(std::uint32_t code) {
   return out;
 }
 
-// b % a. Loops count with whole numbers, whose remainder the integer unit
-// gives at a fraction of fmod's cost; it is the same number when the
-// dividend is not negative (no -0 to keep).
-double Remainder(double b, double a) {
-  constexpr double kExact = 9007199254740992.0;  // 2^53
-  if (b >= 0 && b < kExact && a != 0 && a > -kExact && a < kExact && b == std::trunc(b) && a == std::trunc(a)) {
-    return static_cast<double>(static_cast<std::int64_t>(b) % static_cast<std::int64_t>(a));
-  }
-  return std::fmod(b, a);
-}
-
 }  // namespace
 
 // The group table: which action codes each group handles. A code in no
@@ -84,17 +73,12 @@ std::array<Interpreter::Group, 256> Interpreter::MakeGroupTable() {
 const std::array<Interpreter::Group, 256> Interpreter::kGroups = Interpreter::MakeGroupTable();
 
 // Stack and arithmetic: the constant pool, pushes, registers, the arithmetic
-// of both generations and the bit operations.
+// of both generations and the bit operations. Push runs in the run loop,
+// from the values decoded once.
 Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
   switch (action.code) {
     case ActionCode::ConstantPool:
       SetConstantPool(f, action);
-      break;
-    case ActionCode::Push:
-      if (!PushValues(f, action.payload)) {
-        Fault();
-        return Flow::Stop;
-      }
       break;
     case ActionCode::Pop:
       Pop();
@@ -185,11 +169,20 @@ Outcome Interpreter::StackAndArithmetic(Frame& f, Action& action) {
       const ActionValue pb = operand(b);
       if (Abnormal()) break;
       if (pa.IsString() || pb.IsString()) {
-        const std::string left = Text(pb);
-        const std::string right = Text(pa);
+        // Texts are read in place: a string grown in a loop is copied once
+        // per step, not three times.
+        std::string leftText;
+        std::string rightText;
+        if (!pb.IsString()) leftText = Text(pb);
+        if (!pa.IsString()) rightText = Text(pa);
+        const std::string& left = pb.IsString() ? pb.StringValue() : leftText;
+        const std::string& right = pa.IsString() ? pa.StringValue() : rightText;
         if (!Charge(left.size() + right.size())) return Flow::Stop;
         Work((left.size() + right.size()) / 256);
-        Push(ActionValue::String(left + right));
+        std::string joined;
+        joined.reserve(left.size() + right.size());
+        joined.append(left).append(right);
+        Push(ActionValue::String(std::move(joined)));
       } else {
         const double right = Number(pa);
         Push(ActionValue::Number(Number(pb) + right));

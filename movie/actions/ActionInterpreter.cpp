@@ -14,24 +14,6 @@ namespace Interpreting {
 
 namespace {
 
-float ReadFloat(SwfReader& r) {
-  const std::uint32_t bits = r.U32();
-  float v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-
-// The pushed double is stored as two little-endian 32-bit words, the high
-// word first.
-double ReadDouble(SwfReader& r) {
-  const std::uint64_t high = r.U32();
-  const std::uint64_t low = r.U32();
-  const std::uint64_t bits = (high << 32) | low;
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-
 // Registers of a block outside functions.
 constexpr std::size_t kGlobalRegisters = 4;
 
@@ -44,12 +26,17 @@ Interpreter::Interpreter(ActionTarget& root, ActionContext& context)
       version_(context.swfVersion),
       caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)) {
   // Arguments of calls are read from the stack in place, so the stack must
-  // never move: it is allocated once at its cap.
+  // never move: it is allocated once at its cap (a run inside a run makes
+  // its own).
+  stack_.swap(rt_.spareStack);
   stack_.reserve(ActionContext::MaxStack + 1);
   registers_.reserve(64);
 }
 
-Interpreter::~Interpreter() = default;
+Interpreter::~Interpreter() {
+  stack_.clear();
+  if (rt_.spareStack.capacity() < stack_.capacity()) rt_.spareStack.swap(stack_);
+}
 
 ActionRunResult Interpreter::ResultOfRun() const {
   switch (stop_) {
@@ -63,10 +50,13 @@ ActionRunResult Interpreter::ResultOfRun() const {
 ActionRunResult Interpreter::RunBlock(const std::uint8_t* code, std::size_t size, ActionTarget& target,
                                       const ActionValue& thisValue) {
   if (Stopped()) return ResultOfRun();
+  const std::shared_ptr<ActionBlock> block = rt_.blocks.Find(code, size);
   Frame f;
-  f.code = code;
+  f.block = block.get();
+  f.blockHolder = &block;
+  f.code = f.block->Data();
   f.begin = 0;
-  f.end = size;
+  f.end = f.block->Size();
   f.original = &target;
   f.current = &target;
   f.thisValue = thisValue;
@@ -102,8 +92,17 @@ Flow Interpreter::RunFrame(Frame& f) {
   return flow;
 }
 
+// Each action is decoded once (ActionBlock); the loop follows the links
+// between decoded actions that earlier runs made, and runs the common
+// actions on numbers itself. Anything else goes to the group of its code,
+// which reads the payload from the block's bytes.
 Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::size_t& exitPc) {
+  ActionBlock& block = *f.block;
   std::size_t pc = start;
+  // The action at pc when a link knows it, and the link to fill when not.
+  std::int32_t at = -1;
+  std::int32_t linkFrom = -1;
+  bool linkJump = false;
   while (pc < end) {
     if (stop_ != StopReason::None) return Flow::Stop;
     if (context_.instructionBudget == 0) {
@@ -112,43 +111,171 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     }
     --context_.instructionBudget;
 
-    Action action;
-    action.start = pc;
-    action.code = f.code[pc++];
+    if (at < 0) {
+      at = block.IndexAt(static_cast<std::uint32_t>(pc));
+      if (linkFrom >= 0) (linkJump ? block[linkFrom].jumped : block[linkFrom].following) = at;
+    }
+    const std::int32_t index = at;
+    // Valid until something runs that may decode more of the block (a call,
+    // a group): past that point the action is read through index.
+    const DecodedAction& action = block[index];
     if (action.code == ActionCode::End) {
       exitPc = f.end;  // the whole block ends, whatever range this is
       return Flow::Normal;
     }
-    if (action.code >= 0x80) {
-      if (f.end - pc < 2) {
-        Fault();
-        return Flow::Stop;
-      }
-      action.length = f.code[pc] | (f.code[pc + 1] << 8);
-      pc += 2;
-      if (action.length > f.end - pc) {
-        Fault();
-        return Flow::Stop;
-      }
+    if (action.next > f.end) {
+      Fault();  // the record runs past the block or the function
+      return Flow::Stop;
     }
-    action.payload = SwfReader(f.code + pc, action.length);
-    action.next = pc + action.length;
-    // An action without a group is unknown or has no effect here: it is
-    // skipped by its length.
-    if (const Group group = GroupOf(action.code)) {
-      if (const Outcome outcome = (this->*group)(f, action)) {
-        exitPc = action.next;
-        return *outcome;
+    const std::size_t following = action.next;
+    std::size_t next = following;
+    bool jumped = false;
+    Outcome outcome;
+    double a = 0;
+    double b = 0;
+    switch (action.form) {
+      case ActionForm::Push:
+        if (!PushDecoded(f, action)) {
+          Fault();
+          exitPc = next;
+          return Flow::Stop;
+        }
+        break;
+      case ActionForm::Pop:
+        Pop();
+        break;
+      case ActionForm::StoreRegister:
+        if (ActionValue* slot = RegisterSlot(f, static_cast<std::uint8_t>(action.operand))) {
+          *slot = Available() ? stack_.back() : ActionValue();
+        }
+        break;
+      case ActionForm::If:
+        if (!Truth(Pop())) break;
+        [[fallthrough]];
+      case ActionForm::Jump: {
+        // A jump outside the block ends the block.
+        const std::int64_t target = action.operand;
+        if (target < static_cast<std::int64_t>(f.begin) || target > static_cast<std::int64_t>(f.end)) {
+          next = f.end;
+        } else {
+          next = static_cast<std::size_t>(target);
+          jumped = true;
+        }
+        break;
       }
-      if (throwing_) return Flow::Throw;
-      if (stop_ != StopReason::None) return Flow::Stop;
+      // Numbers only; Divide by zero in the first generation gives text.
+      case ActionForm::Add2:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b + a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Subtract:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b - a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Multiply:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b * a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Divide:
+        if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(ActionValue::Number(b / a));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Modulo:
+        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(Remainder(b, a)));
+        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
+      case ActionForm::Less2:
+        if (TopNumbers(b, a)) {
+          ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
+        } else if (!RunGroup(f, action, next, outcome)) {
+          return GroupFlow(outcome, exitPc, next);
+        }
+        break;
+      case ActionForm::Equals2:
+        // Movies from version 6 see NaN equal to NaN.
+        if (TopNumbers(b, a)) {
+          ReplaceTopNumbers(ActionValue::Boolean(b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b))));
+        } else if (!RunGroup(f, action, next, outcome)) {
+          return GroupFlow(outcome, exitPc, next);
+        }
+        break;
+      case ActionForm::Step:
+        if (Available() && stack_.back().IsNumber()) {
+          a = stack_.back().NumberValue();
+          stack_.back() = ActionValue::Number(action.code == ActionCode::Increment ? a + 1 : a - 1);
+        } else if (!RunGroup(f, action, next, outcome)) {
+          return GroupFlow(outcome, exitPc, next);
+        }
+        break;
+      case ActionForm::Not:
+        PushBool(!Truth(Pop()));
+        break;
+      case ActionForm::GetMember: {
+        const ActionValue name = Pop();
+        const ActionValue object = Pop();
+        Push(GetMember(object, name));
+        if (throwing_) return Flow::Throw;
+        if (stop_ != StopReason::None) return Flow::Stop;
+        break;
+      }
+      case ActionForm::SetMember: {
+        ActionValue value = Pop();
+        const ActionValue name = Pop();
+        const ActionValue object = Pop();
+        SetMember(object, name, std::move(value));
+        if (throwing_) return Flow::Throw;
+        if (stop_ != StopReason::None) return Flow::Stop;
+        break;
+      }
+      case ActionForm::Group:
+        if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        break;
     }
-    pc = action.next;
+    if (next == following) {
+      at = block[index].following;
+      linkFrom = index;
+      linkJump = false;
+    } else if (jumped) {
+      at = block[index].jumped;
+      linkFrom = index;
+      linkJump = true;
+    } else {
+      at = -1;
+      linkFrom = -1;
+    }
+    pc = next;
     if (pc < start || pc > end) break;  // a jump out of this range
   }
   exitPc = pc;
   return stop_ != StopReason::None ? Flow::Stop : Flow::Normal;
 }
+
+// Runs the group of a decoded action; false when the range ends there
+// (GroupFlow then says how). next is where the run goes on.
+bool Interpreter::RunGroup(Frame& f, const DecodedAction& decoded, std::size_t& next, Outcome& outcome) {
+  // An action without a group is unknown or has no effect here: it is
+  // skipped by its length.
+  const Group group = GroupOf(decoded.code);
+  if (group == nullptr) return true;
+  Action action;
+  action.code = decoded.code;
+  action.start = decoded.start;
+  action.length = decoded.length;
+  action.payload = SwfReader(f.code + decoded.payload, decoded.length);
+  action.next = decoded.next;
+  outcome = (this->*group)(f, action);
+  next = action.next;
+  return !outcome && !throwing_ && stop_ == StopReason::None;
+}
+
+Flow Interpreter::GroupFlow(const Outcome& outcome, std::size_t& exitPc, std::size_t next) const {
+  if (outcome) {
+    exitPc = next;
+    return *outcome;
+  }
+  return throwing_ ? Flow::Throw : Flow::Stop;
+}
+
 
 // Try: the try body, then the catch body when something was thrown, then
 // the finally body whatever happened; a return, a throw or a jump out of
@@ -255,8 +382,7 @@ std::string Interpreter::MovieText(std::string text) {
   return text;
 }
 
-ActionValue* Interpreter::RegisterSlot(Frame& f, std::uint8_t index) {
-  if (index < f.registerCount) return &registers_[f.registerBase + index];
+ActionValue* Interpreter::OuterRegisterSlot(Frame& f, std::uint8_t index) {
   // A register beyond a function's own is one of the blocks it runs in.
   for (std::size_t i = frames_.size(); i > 0; --i) {
     Frame* outer = frames_[i - 1];
@@ -266,67 +392,51 @@ ActionValue* Interpreter::RegisterSlot(Frame& f, std::uint8_t index) {
   return nullptr;
 }
 
-bool Interpreter::PushValues(Frame& f, SwfReader& r) {
-  while (r.Remaining() > 0) {
-    const std::uint8_t type = r.U8();
-    switch (type) {
-      case ActionCode::PushType::String: {
-        std::string text = r.String();
-        if (r.Failed()) return false;
-        PushString(MovieText(std::move(text)));
+bool Interpreter::PushDecoded(Frame& f, const DecodedAction& action) {
+  const PushedValue* values = f.block->Pushes(action);
+  // Room for every value: only a text can stop the run (its allocation).
+  const bool room = stack_.size() + action.count <= ActionContext::MaxStack;
+  for (std::uint32_t i = 0; i < action.count; ++i) {
+    const PushedValue& v = values[i];
+    switch (v.kind) {
+      case PushedValue::Value:
+        if (room) {
+          stack_.push_back(v.value);
+          continue;
+        }
+        Push(v.value);
+        break;
+      case PushedValue::Text:
+        if (v.ascii || version_ >= 6 || !context_.legacyText) {
+          if (Charge(v.value.StringValue().size())) Push(v.value);
+        } else {
+          PushString(MovieText(v.value.StringValue()));
+        }
+        break;
+      case PushedValue::Constant: {
+        const bool inPool = f.pool != nullptr && v.index < f.pool->size();
+        if (room) {
+          if (inPool) stack_.push_back((*f.pool)[v.index]);
+          else stack_.emplace_back();
+          continue;
+        }
+        Push(inPool ? (*f.pool)[v.index] : ActionValue());
         break;
       }
-      case ActionCode::PushType::Float: {
-        const float v = ReadFloat(r);
-        if (r.Failed()) return false;
-        Push(ActionValue::Number(v));
-        break;
-      }
-      case ActionCode::PushType::Null:
-        Push(ActionValue::Null());
-        break;
-      case ActionCode::PushType::Undefined:
-        Push(ActionValue());
-        break;
-      case ActionCode::PushType::Register: {
-        const std::uint8_t index = r.U8();
-        if (r.Failed()) return false;
-        ActionValue* slot = RegisterSlot(f, index);
+      case PushedValue::Register: {
+        ActionValue* slot = RegisterSlot(f, static_cast<std::uint8_t>(v.index));
+        if (room) {
+          if (slot != nullptr) stack_.push_back(*slot);
+          else stack_.emplace_back();
+          continue;
+        }
         Push(slot != nullptr ? *slot : ActionValue());
         break;
       }
-      case ActionCode::PushType::Boolean: {
-        const std::uint8_t b = r.U8();
-        if (r.Failed()) return false;
-        Push(ActionValue::Boolean(b != 0));
-        break;
-      }
-      case ActionCode::PushType::Double: {
-        const double d = ReadDouble(r);
-        if (r.Failed()) return false;
-        Push(ActionValue::Number(d));
-        break;
-      }
-      case ActionCode::PushType::Integer: {
-        const std::int32_t i = static_cast<std::int32_t>(r.U32());
-        if (r.Failed()) return false;
-        Push(ActionValue::Number(i));
-        break;
-      }
-      case ActionCode::PushType::Constant8:
-      case ActionCode::PushType::Constant16: {
-        const std::size_t index = type == ActionCode::PushType::Constant8 ? r.U8() : r.U16();
-        if (r.Failed()) return false;
-        if (f.pool && index < f.pool->size()) Push((*f.pool)[index]);
-        else Push(ActionValue());
-        break;
-      }
-      default:
-        return false;  // an unknown type leaves the rest unreadable
     }
     if (Stopped()) return false;
   }
-  return true;
+  return !action.faultsAfter;
 }
 
 void Interpreter::SetConstantPool(Frame& f, Action& action) {
@@ -340,7 +450,9 @@ void Interpreter::SetConstantPool(Frame& f, Action& action) {
     Fault();
     return;
   }
-  f.pool = std::move(pool);
+  f.ownPool = std::move(pool);
+  f.pool = f.ownPool.get();
+  f.poolHolder = &f.ownPool;
 }
 
 bool Interpreter::DefineFunction(Frame& f, Action& action) {
@@ -361,17 +473,16 @@ bool Interpreter::DefineFunction(Frame& f, Action& action) {
   }
   const std::uint16_t codeSize = r.U16();
   if (r.Failed() || codeSize > f.end - next) return false;
-  if (!f.block) {
-    // Functions outlive the block: it is copied once, and every function
-    // defined in it (and in them) shares the copy.
+  if (!f.blockCharged) {
+    // Functions outlive the block and share it; it counts against the run
+    // as the copy it once was.
     if (!Charge(f.end)) return false;
-    f.block = std::make_shared<const std::vector<std::uint8_t>>(f.code, f.code + f.end);
-    f.code = f.block->data();
+    f.blockCharged = true;
   }
-  code->block = f.block;
+  code->block = *f.blockHolder;
   code->begin = next;
   code->size = codeSize;
-  code->pool = f.pool;
+  if (f.poolHolder) code->pool = *f.poolHolder;
   action.next = next + codeSize;  // the body is not run where it stands
 
   FunctionObject* function = rt_.NewFunction();
@@ -446,15 +557,19 @@ ActionValue Interpreter::Call(const ActionValue& functionValue, const ActionValu
 
 ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& thisValue, ArgList args,
                                   ScriptObject* home, bool constructing) {
-  // Holding the code keeps the body and pool alive for the call even if the
-  // call overwrites the variable the function came from.
-  const std::shared_ptr<const FunctionCode> code = function.code;
+  // The function object, and so its code, the body and the pool, lives
+  // through the call even if the call overwrites the variable it came
+  // from: nothing is freed during a run.
+  const FunctionCode* code = function.code.get();
   Frame f;
-  f.code = code->block->data();
-  f.block = code->block;
+  f.block = code->block.get();
+  f.blockHolder = &code->block;
+  f.blockCharged = true;
+  f.code = f.block->Data();
   f.begin = code->begin;
   f.end = code->begin + code->size;
-  f.pool = code->pool;
+  f.pool = code->pool.get();
+  f.poolHolder = &code->pool;
   f.isFunction = true;
   f.callee = &function;
   f.caller = frames_.empty() ? nullptr : frames_.back()->callee;

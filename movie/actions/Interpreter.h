@@ -18,14 +18,15 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
+#include "movie/actions/ActionBlock.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "movie/actions/ActionPath.h"
 #include "movie/actions/ScriptObject.h"
@@ -101,7 +102,9 @@ namespace Interpreting {
 class SuperObject final : public ScriptObject {
  public:
   SuperObject(bool caseSensitive, ActionValue thisValue, ScriptObject* home)
-      : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {}
+      : ScriptObject(ObjectKind::Plain, caseSensitive), thisValue(std::move(thisValue)), home(home) {
+    MarkSuper();
+  }
   ActionValue thisValue;
   ScriptObject* home;
   int homeDepth = -1;  // home's place on this's chain (1: this.__proto__); -1: not on it
@@ -109,10 +112,10 @@ class SuperObject final : public ScriptObject {
 };
 
 // o as the super object it is, or null. Asked at every member access and
-// method call, so an exact type test after the cheap kind test rather than
-// a cast through the hierarchy (nothing derives from SuperObject).
+// method call, so a flag of the object rather than a test of its type
+// (which compares type names where the toolchain does not merge them).
 inline SuperObject* AsSuper(ScriptObject* o) {
-  if (o == nullptr || o->Kind() != ObjectKind::Plain || typeid(*o) != typeid(SuperObject)) return nullptr;
+  if (o == nullptr || !o->IsSuper()) return nullptr;
   return static_cast<SuperObject*>(o);
 }
 
@@ -139,10 +142,19 @@ struct Frame {
   const std::uint8_t* code = nullptr;
   std::size_t begin = 0;
   std::size_t end = 0;
-  // The block as a shared copy, made when the first function is defined in
-  // it, so that functions outlive the block.
-  std::shared_ptr<const std::vector<std::uint8_t>> block;
-  std::shared_ptr<const std::vector<ActionValue>> pool;
+  // The block (code is its bytes), and who holds it: functions defined in
+  // it share it. Held elsewhere (by the run of a frame's block or by the
+  // function called), since frames are many and short.
+  ActionBlock* block = nullptr;
+  const std::shared_ptr<ActionBlock>* blockHolder = nullptr;
+  // Whether the copy of the block for its functions has been counted
+  // against the run's allocations (once per run of a frame's block).
+  bool blockCharged = false;
+  // The constant pool in force, held by the function called or, once a
+  // ConstantPool action ran here, by ownPool.
+  const std::vector<ActionValue>* pool = nullptr;
+  const std::shared_ptr<const std::vector<ActionValue>>* poolHolder = nullptr;
+  std::shared_ptr<const std::vector<ActionValue>> ownPool;
 
   ActionTarget* original = nullptr;  // the timeline the block runs on
   ActionTarget* current = nullptr;   // after SetTarget; null when it named nothing
@@ -261,7 +273,7 @@ class Interpreter {
   // A text of the movie's actions as UTF-8 (older movies: from the code page).
   std::string MovieText(std::string text);
   double Number(const ActionValue& v);
-  bool Truth(const ActionValue& v) { return v.ToBoolean(version_); }
+  bool Truth(const ActionValue& v) { return v.IsBoolean() ? v.BooleanValue() : v.ToBoolean(version_); }
   ActionValue StringValue(std::string text) {
     if (!Charge(text.size())) return ActionValue();
     return ActionValue::String(std::move(text));
@@ -347,7 +359,10 @@ class Interpreter {
   }
   ScriptObject* EnsureActivation(Frame& f);
   // Register index of the running block, or null when there is none.
-  ActionValue* RegisterSlot(Frame& f, std::uint8_t index);
+  ActionValue* RegisterSlot(Frame& f, std::uint8_t index) {
+    return index < f.registerCount ? &registers_[f.registerBase + index] : OuterRegisterSlot(f, index);
+  }
+  ActionValue* OuterRegisterSlot(Frame& f, std::uint8_t index);
   Frame* CurrentFrame() { return frames_.empty() ? nullptr : frames_.back(); }
   // The timeline that native code runs on: the current frame's, else the root.
   ActionTarget& ActiveTarget() {
@@ -388,7 +403,22 @@ class Interpreter {
   Flow RunFrame(Frame& f);
   Outcome TryBlock(Frame& f, Action& action);
   Outcome WithBlock(Frame& f, Action& action);
-  bool PushValues(Frame& f, SwfReader& r);
+  bool PushDecoded(Frame& f, const DecodedAction& action);
+  bool RunGroup(Frame& f, const DecodedAction& decoded, std::size_t& next, Outcome& outcome);
+  Flow GroupFlow(const Outcome& outcome, std::size_t& exitPc, std::size_t next) const;
+  // The two values on top when both are numbers (b below a).
+  bool TopNumbers(double& b, double& a) const {
+    const std::size_t size = stack_.size();
+    if (size < base_ + 2 || !stack_[size - 1].IsNumber() || !stack_[size - 2].IsNumber()) return false;
+    b = stack_[size - 2].NumberValue();
+    a = stack_[size - 1].NumberValue();
+    return true;
+  }
+  // Replaces the two numbers on top by v.
+  void ReplaceTopNumbers(ActionValue v) {
+    stack_.pop_back();
+    stack_.back() = std::move(v);
+  }
   bool DefineFunction(Frame& f, Action& action);
   bool SkipActions(Frame& f, std::size_t& pc, int count);
   void SetConstantPool(Frame& f, Action& action);
@@ -489,6 +519,17 @@ class Interpreter {
   bool throwing_ = false;
   ActionValue thrown_;
 };
+
+// b % a. Loops count with whole numbers, whose remainder the integer unit
+// gives at a fraction of fmod's cost; it is the same number when the
+// dividend is not negative (no -0 to keep).
+inline double Remainder(double b, double a) {
+  constexpr double kExact = 9007199254740992.0;  // 2^53
+  if (b >= 0 && b < kExact && a != 0 && a > -kExact && a < kExact && b == std::trunc(b) && a == std::trunc(a)) {
+    return static_cast<double>(static_cast<std::int64_t>(b) % static_cast<std::int64_t>(a));
+  }
+  return std::fmod(b, a);
+}
 
 // The registers of a frame.
 inline ActionValue* RegistersOf(std::vector<ActionValue>& registers, const Frame& f) {

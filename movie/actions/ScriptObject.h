@@ -22,6 +22,7 @@
 
 namespace Halvane::Movie {
 
+class ActionBlock;
 class ActionTarget;
 class GcMarker;
 class ScriptHeap;
@@ -111,15 +112,21 @@ class ScriptObject : public HeapCell {
   // when this is not a plain object or core already belongs elsewhere.
   bool AdoptCore(ScriptObject* core);
 
+  // Whether this is the super object of a method or constructor (the
+  // interpreter's own kind of plain object, asked at every member access).
+  bool IsSuper() const { return super_; }
+
   void Trace(GcMarker& marker) override;
 
  protected:
   // For objects whose properties live elsewhere (a timeline's variables).
   void UseProperties(VariableStore* store) { properties_ = store ? store : &own_; }
+  void MarkSuper() { super_ = true; }
 
  private:
   ObjectKind kind_;
   bool hasProto_ = true;
+  bool super_ = false;
   std::uint16_t protoFlags_ = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
   VariableStore own_;
   VariableStore* properties_;
@@ -160,8 +167,9 @@ struct FunctionCode {
   bool secondForm = false;
   std::uint8_t registerCount = 0;
   std::uint16_t flags = 0;
-  // The body: a range of a shared copy of the block that defined it.
-  std::shared_ptr<const std::vector<std::uint8_t>> block;
+  // The body: a range of the block that defined it, which every function
+  // defined in that block shares.
+  std::shared_ptr<ActionBlock> block;
   std::size_t begin = 0;
   std::size_t size = 0;
   // The constant pool in force where it was defined.

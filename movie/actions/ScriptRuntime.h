@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "movie/actions/ActionBlock.h"
 #include "movie/actions/ScriptHeap.h"
 #include "movie/actions/ScriptObject.h"
 
@@ -131,6 +132,12 @@ class ScriptRuntime {
   // Values kept alive for the built-ins (listener lists of Key, Mouse,
   // Stage, ...), by name.
   std::map<std::string, ActionValue> keep;
+
+  // The decoded blocks of the movie's frames and events.
+  ActionBlockCache blocks;
+  // The value stack of the last run, kept for the next: a stack is large
+  // (see ActionContext::MaxStack) and runs are many and short.
+  std::vector<ActionValue> spareStack;
 
   // The heap's size at which the next collection is worth its cost.
   std::size_t collectAt = 0;

@@ -33,7 +33,7 @@ bool VariableStore::Matches(const Entry& e, std::string_view name, const ScriptS
 VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint32_t hash, const ScriptString* same) {
   if (index_.empty()) {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-      if (hashes_[i] == hash && Matches(entries_[i], name, same)) return &entries_[i];
+      if (entries_[i].hash == hash && Matches(entries_[i], name, same)) return &entries_[i];
     }
     return nullptr;
   }
@@ -41,7 +41,7 @@ VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint3
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t at = index_[slot];
     if (at == 0) return nullptr;
-    if (hashes_[at - 1] == hash && Matches(entries_[at - 1], name, same)) return &entries_[at - 1];
+    if (entries_[at - 1].hash == hash && Matches(entries_[at - 1], name, same)) return &entries_[at - 1];
   }
 }
 
@@ -57,7 +57,7 @@ ActionValue* VariableStore::Find(const std::string& name) {
 
 void VariableStore::IndexEntry(std::size_t at) {
   const std::size_t mask = index_.size() - 1;
-  std::size_t slot = hashes_[at] & mask;
+  std::size_t slot = entries_[at].hash & mask;
   while (index_[slot] != 0) slot = (slot + 1) & mask;
   index_[slot] = static_cast<std::uint32_t>(at + 1);
 }
@@ -69,14 +69,10 @@ void VariableStore::Rebuild() {
     std::size_t to = 0;
     for (std::size_t from = 0; from < entries_.size(); ++from) {
       if (!entries_[from].Live()) continue;
-      if (to != from) {
-        entries_[to] = std::move(entries_[from]);
-        hashes_[to] = hashes_[from];
-      }
+      if (to != from) entries_[to] = std::move(entries_[from]);
       ++to;
     }
     entries_.resize(to);
-    hashes_.resize(to);
   }
   index_.clear();
   if (entries_.size() <= kScanLimit) return;
@@ -96,13 +92,12 @@ VariableStore::Entry* VariableStore::Define(const ActionValue& name) {
     // Most objects get a few properties: room for them at once rather
     // than growing one at a time.
     entries_.reserve(4);
-    hashes_.reserve(4);
   }
   Entry entry;
   entry.name = std::move(key);
   entry.order = nextOrder_++;
+  entry.hash = hash;
   entries_.push_back(std::move(entry));
-  hashes_.push_back(hash);
   ++live_;
   if (index_.empty() ? entries_.size() > kScanLimit : entries_.size() * 2 > index_.size()) {
     Rebuild();
@@ -145,7 +140,6 @@ bool VariableStore::Remove(std::string_view name) {
 
 void VariableStore::Clear() {
   entries_.clear();
-  hashes_.clear();
   index_.clear();
   live_ = 0;
 }

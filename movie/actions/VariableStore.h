@@ -53,6 +53,7 @@ class VariableStore {
     ScriptObject* setter = nullptr;
     std::uint16_t flags = 0;
     std::uint32_t order = 0;  // when the name was first defined (see TakeOrder)
+    std::uint32_t hash = 0;   // of the name, as FindEntry looks it up
     bool Accessor() const { return getter != nullptr; }
     bool Live() const { return name.IsString(); }
     const std::string& Name() const { return name.StringValue(); }
@@ -112,7 +113,6 @@ class VariableStore {
   std::size_t live_ = 0;
   std::uint32_t nextOrder_ = 1;
   std::vector<Entry> entries_;
-  std::vector<std::uint32_t> hashes_;  // of entries_, same positions
   // Open addressing over entries_ (positions + 1; 0 is empty) once the
   // store outgrows a scan.
   std::vector<std::uint32_t> index_;
