@@ -373,6 +373,41 @@ TEST(CanvasSampling, RectilinearShapesCoverExactlyTheirSamples) {
   }
 }
 
+TEST(CanvasSampling, RepeatedRowsDrawAsEachRowDrawnAlone) {
+  // Rows of upright edges are worked out once and filled many times over;
+  // drawn one row at a time they are worked out for each row. Both must
+  // give the same bytes: grey and coloured opaque fills (wide enough for
+  // whole fill patterns and their tails), translucent ones, fills meeting on
+  // a pixel boundary, in 24-bit and 32-bit views and inside a blend layer.
+  ShapeLayer shape;
+  shape.rule = FillRule::NonZero;
+  const Rgba fills[] = {{255, 255, 255, 255}, {40, 90, 200, 255}, {10, 200, 30, 128}, {200, 30, 10, 255}};
+  const double boxes[][4] = {{1, 2, 150, 30}, {3.5, 5.25, 83, 40}, {20, 10.75, 140.5, 22}, {150, 2, 157, 38}};
+  for (std::uint32_t i = 0; i < 4; ++i) {
+    shape.fills.push_back(Paint::SolidColor(fills[i]));
+    shape.SetFill1(i + 1);
+    AddRect(shape, boxes[i][0], boxes[i][1], boxes[i][2], boxes[i][3]);
+  }
+  for (const int bytes : {3, 4}) {
+    for (const bool layer : {false, true}) {
+      TestImage whole(160, 42, bytes), byRow(160, 42, bytes);
+      whole.Fill(Rgb{30, 60, 90});
+      byRow.Fill(Rgb{30, 60, 90});
+      Canvas canvas;
+      for (int y = -1; y < 42; ++y) {  // -1: the whole view at once
+        TestImage& image = y < 0 ? whole : byRow;
+        const PixelRect clip = y < 0 ? PixelRect{0, 0, 160, 42} : PixelRect{0, y, 160, y + 1};
+        ASSERT_TRUE(canvas.Begin(image.View(), Quality::High, clip));
+        if (layer) canvas.PushLayer(BlendMode::Multiply);
+        canvas.DrawShape(shape, Unscaled());
+        canvas.End();
+      }
+      EXPECT_EQ(whole.Bytes(), byRow.Bytes()) << bytes << " bytes, layer " << layer;
+      EXPECT_TRUE(whole.GuardsIntact());
+    }
+  }
+}
+
 TEST(CanvasFillRules, TranslucentFillsOverlapPerSample) {
   // Two half-transparent fills of one shape overlap: the overlap is both
   // composited in style order over the pixel.
