@@ -237,6 +237,13 @@ inline void ScanConverter::CopyTransitions(int from, int to) {
   EndTransitions(to, count);
 }
 
+// While the active edges are upright and none starts or ends, every sample
+// row gives the same transitions: the last sample row that holds for, given
+// the next edge to start and the first end row among the active edges.
+inline std::int32_t ScanConverter::SteadyLimit(std::size_t next, std::int32_t firstEnd) const {
+  return std::min(firstEnd - 1, next < sorted_.size() ? sorted_[next].firstRow : INT32_MAX);
+}
+
 std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   if (edges_.empty() || clip_.Empty()) return 0;
   // Edges in order of their first sample row, ties in the order added.
@@ -282,9 +289,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
     if (steady) {
       // The rows whose sample rows all lie before the next edge starts and
       // before an active edge ends.
-      const std::int32_t limit =
-          std::min(steadyUntil - 1, next < sorted_.size() ? sorted_[next].firstRow : INT32_MAX);
-      const std::int32_t count = std::min(clip_.bottom, limit >> shift_) - y;
+      const std::int32_t count = std::min(clip_.bottom, SteadyLimit(next, steadyUntil) >> shift_) - y;
       if (count > 0) {
         if (spanCount_ > 0) sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
         work += count * rowWork_;
@@ -415,11 +420,27 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         SweepSampleRow(j);
       }
     }
-    AssembleRow(y, sink);
+    AssembleRow();
     work += rowWork_;
     steady = !changed && vertical;
     steadyUntil = firstEnd;
-    ++y;
+    // A row that starts a run of alike rows goes to the sink with them.
+    int count = 1;
+    if (steady && work <= budget) {
+      const std::int32_t following = std::min(clip_.bottom, SteadyLimit(next, steadyUntil) >> shift_) - (y + 1);
+      if (following > 0) {
+        count += following;
+        work += following * rowWork_;
+      }
+    }
+    if (spanCount_ > 0) {
+      if (count == 1) {
+        sink.Row(y, spans_.data(), spanCount_, parts_.data());
+      } else {
+        sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+      }
+    }
+    y += count;
   }
   return work;
 }
@@ -573,18 +594,18 @@ std::uint32_t ScanConverter::Intern(const std::uint32_t* slots, std::uint32_t co
 // has the same stacks. Written through local pointers into room made first
 // (a span per pixel and one between each two, each with a part per sample
 // at most), so that the counts stay in registers.
-void ScanConverter::AssembleRow(int y, RowSink& sink) {
+void ScanConverter::AssembleRow() {
   if (side_ == 4) {
-    AssembleRowOf<4>(y, sink);
+    AssembleRowOf<4>();
   } else if (side_ == 2) {
-    AssembleRowOf<2>(y, sink);
+    AssembleRowOf<2>();
   } else {
-    AssembleRowOf<1>(y, sink);
+    AssembleRowOf<1>();
   }
 }
 
 template <int Side>
-void ScanConverter::AssembleRowOf(int y, RowSink& sink) {
+void ScanConverter::AssembleRowOf() {
   constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
   const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
   const std::size_t maxSpans = 2 * width + 1;
@@ -673,7 +694,6 @@ void ScanConverter::AssembleRowOf(int y, RowSink& sink) {
   // A row's work: its spans, their parts and the pixels they cover.
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
   for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
-  if (spanCount > 0) sink.Row(y, spans, spanCount, parts);
 }
 
 }  // namespace Halvane::Movie::Render

@@ -133,9 +133,12 @@ class ScanConverter {
   void SweepSmall(int j);
   std::uint32_t CurrentStack();
   std::uint32_t Intern(const std::uint32_t* slots, std::uint32_t count);
-  void AssembleRow(int y, RowSink& sink);
+  // The current pixel row's spans and parts from its sample rows'
+  // transitions, into spans_ and parts_.
+  void AssembleRow();
   template <int Side>
-  void AssembleRowOf(int y, RowSink& sink);
+  void AssembleRowOf();
+  std::int32_t SteadyLimit(std::size_t next, std::int32_t firstEnd) const;
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
   PixelRect clip_;

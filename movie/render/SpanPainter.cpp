@@ -95,6 +95,23 @@ void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
   }
 }
 
+// Each channel of count pixels through its 256-entry table. A pixel's bytes
+// are all read before any is written: the compiler must assume a byte store
+// may change the table, and would otherwise order every load after it.
+template <int Bytes, bool Layer>
+void ApplyTable(std::uint8_t* p, int count, const std::uint8_t* table) {
+  for (int i = 0; i < count; ++i, p += Bytes) {
+    const std::uint8_t b = p[0], g = p[1], r = p[2];
+    const std::uint8_t a = Layer ? p[3] : 0;
+    const std::uint8_t nb = table[b], ng = table[256 + g], nr = table[512 + r];
+    const std::uint8_t na = Layer ? table[768 + a] : 0;
+    p[0] = nb;
+    p[1] = ng;
+    p[2] = nr;
+    if (Layer) p[3] = na;
+  }
+}
+
 }  // namespace
 
 // Puts col over what the stack colour holds so far.
@@ -321,12 +338,12 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       std::uint8_t* p = surface_.Pixel(w.x0, row);
       if (w.table >= 0) {
         const std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
-        const int channels = surface_.layer ? 4 : 3;
-        for (int i = w.x0; i < w.x1; ++i, p += bytes) {
-          p[0] = table[p[0]];
-          p[1] = table[256 + p[1]];
-          p[2] = table[512 + p[2]];
-          if (channels == 4) p[3] = table[768 + p[3]];
+        if (surface_.layer) {
+          ApplyTable<4, true>(p, w.x1 - w.x0, table);
+        } else if (bytes == 4) {
+          ApplyTable<4, false>(p, w.x1 - w.x0, table);
+        } else {
+          ApplyTable<3, false>(p, w.x1 - w.x0, table);
         }
       } else if (surface_.layer) {
         ApplyWeights<4, true>(p, w.x1 - w.x0, w);
