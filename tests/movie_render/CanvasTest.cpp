@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "RenderTestSupport.h"
 
@@ -404,6 +405,45 @@ TEST(CanvasSampling, RepeatedRowsDrawAsEachRowDrawnAlone) {
       }
       EXPECT_EQ(whole.Bytes(), byRow.Bytes()) << bytes << " bytes, layer " << layer;
       EXPECT_TRUE(whole.GuardsIntact());
+    }
+  }
+}
+
+TEST(CanvasSampling, CrossingEdgesCountEverySample) {
+  // A star of 41 points whose edges cross each other on every row, many
+  // times over: each sample row's crossings come out of order and are
+  // sorted. Vertices on quarter pixels keep the sample-by-sample count exact
+  // (a sample on an edge belongs to its right).
+  struct Pt {
+    double x, y;
+  };
+  std::vector<Pt> star;
+  for (int i = 0; i < 41; ++i) {
+    const double a = 2 * 3.14159265358979 * (i * 17 % 41) / 41;
+    star.push_back(Pt{std::round((40 + 38 * std::cos(a)) * 4) / 4, std::round((40 + 38 * std::sin(a)) * 4) / 4});
+  }
+  ShapeLayer shape;
+  shape.fills.push_back(Paint::SolidColor(Red));
+  shape.SetFill1(1);
+  shape.MoveTo(Tw(star[0].x), Tw(star[0].y));
+  for (int i = 1; i <= 41; ++i) shape.LineTo(Tw(star[i % 41].x), Tw(star[i % 41].y));
+  TestImage image(80, 80);
+  image.Fill(Rgb{0, 0, 0});
+  Draw(image, shape, Quality::High);
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      int count = 0;
+      for (int sample = 0; sample < 16; ++sample) {
+        const double sx = x + (sample % 4 + 0.5) / 4, sy = y + (sample / 4 + 0.5) / 4;
+        int crossings = 0;
+        for (int i = 0; i < 41; ++i) {
+          Pt a = star[i], b = star[(i + 1) % 41];
+          if (a.y > b.y) std::swap(a, b);
+          if (sy >= a.y && sy < b.y && (sx - a.x) * (b.y - a.y) >= (sy - a.y) * (b.x - a.x)) ++crossings;
+        }
+        count += crossings % 2;
+      }
+      ASSERT_EQ(image.At(x, y), (Rgb{Covered(255, 0, count, 16), 0, 0})) << x << "," << y;
     }
   }
 }
