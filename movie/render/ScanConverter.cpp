@@ -188,6 +188,22 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
 
 namespace {
 
+// A stable sort that allocates nothing for the short lists rows usually
+// bring (std::stable_sort takes a buffer from the heap every time).
+template <typename T, typename Less>
+void StableSort(T* first, T* last, Less less) {
+  if (last - first > 32) {
+    std::stable_sort(first, last, less);
+    return;
+  }
+  for (T* i = first + (first != last); i < last; ++i) {
+    const T v = *i;
+    T* k = i;
+    for (; k > first && less(v, *(k - 1)); --k) *k = *(k - 1);
+    *k = v;
+  }
+}
+
 // The work of sorting n items: n times the bits of n.
 std::int64_t SortWork(std::size_t n) {
   std::int64_t bits = 1;
@@ -197,17 +213,58 @@ std::int64_t SortWork(std::size_t n) {
 
 }  // namespace
 
+// Room for the transitions of sample row j within the current pixel row:
+// one per distinct crossing at most, and the end mark.
+inline ScanConverter::Transition* ScanConverter::TransitionRoom(int j, std::size_t count) {
+  std::vector<Transition>& room = transitions_[j];
+  if (room.size() < count + 1) room.resize(2 * count + 1);
+  return room.data();
+}
+
+// Closes sample row j's list after count transitions with a mark no sample
+// column reaches, so the merge needs no count checks.
+inline void ScanConverter::EndTransitions(int j, std::size_t count) {
+  Transition* const end = transitions_[j].data() + count;
+  end->x = INT32_MAX;
+  end->stack = 0;
+  transitionCount_[j] = count;
+}
+
+inline void ScanConverter::CopyTransitions(int from, int to) {
+  const std::size_t count = transitionCount_[from];
+  Transition* const out = TransitionRoom(to, count);
+  std::copy(transitions_[from].data(), transitions_[from].data() + count, out);
+  EndTransitions(to, count);
+}
+
+// While the active edges are upright and none starts or ends, every sample
+// row gives the same transitions: the last sample row that holds for, given
+// the next edge to start and the first end row among the active edges.
+inline std::int32_t ScanConverter::SteadyLimit(std::size_t next, std::int32_t firstEnd) const {
+  return std::min(firstEnd - 1, next < sorted_.size() ? sorted_[next].firstRow : INT32_MAX);
+}
+
 std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   if (edges_.empty() || clip_.Empty()) return 0;
-  // Edges in order of their first sample row: a counting sort, linear in
-  // the edges and the rows they span.
+  // Edges in order of their first sample row, ties in the order added.
   const std::int32_t firstRow = static_cast<std::int32_t>(firstEdgeRow_);
   const std::size_t rows = static_cast<std::size_t>(endEdgeRow_ - firstEdgeRow_);
-  rowStarts_.assign(rows + 1, 0);
-  for (const Edge& e : edges_) ++rowStarts_[static_cast<std::size_t>(e.firstRow - firstRow) + 1];
-  for (std::size_t r = 0; r < rows; ++r) rowStarts_[r + 1] += rowStarts_[r];
-  sorted_.resize(edges_.size());
-  {
+  const std::size_t n = edges_.size();
+  sorted_.resize(n);
+  if (n <= 64 && n * n <= 4 * rows) {
+    // A few edges over many rows (a rectangle, a glyph): an insertion sort
+    // costs less than walking the rows.
+    for (std::size_t i = 0; i < n; ++i) {
+      const Edge& e = edges_[i];
+      std::size_t k = i;
+      for (; k > 0 && sorted_[k - 1].firstRow > e.firstRow; --k) sorted_[k] = sorted_[k - 1];
+      sorted_[k] = e;
+    }
+  } else {
+    // A counting sort, linear in the edges and the rows they span.
+    rowStarts_.assign(rows + 1, 0);
+    for (const Edge& e : edges_) ++rowStarts_[static_cast<std::size_t>(e.firstRow - firstRow) + 1];
+    for (std::size_t r = 0; r < rows; ++r) rowStarts_[r + 1] += rowStarts_[r];
     std::vector<std::uint32_t>& fill = rowFill_;
     fill.assign(rowStarts_.begin(), rowStarts_.end() - 1);
     for (const Edge& e : edges_) sorted_[fill[static_cast<std::size_t>(e.firstRow - firstRow)]++] = e;
@@ -232,9 +289,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
     if (steady) {
       // The rows whose sample rows all lie before the next edge starts and
       // before an active edge ends.
-      const std::int32_t limit =
-          std::min(steadyUntil - 1, next < sorted_.size() ? sorted_[next].firstRow : INT32_MAX);
-      const std::int32_t count = std::min(clip_.bottom, limit >> shift_) - y;
+      const std::int32_t count = std::min(clip_.bottom, SteadyLimit(next, steadyUntil) >> shift_) - y;
       if (count > 0) {
         if (spanCount_ > 0) sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
         work += count * rowWork_;
@@ -267,7 +322,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         const auto bySample = [](const Edge& a, const Edge& b) { return a.sample < b.sample; };
         incoming_.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(from),
                          sorted_.begin() + static_cast<std::ptrdiff_t>(next));
-        std::stable_sort(incoming_.begin(), incoming_.end(), bySample);
+        StableSort(incoming_.data(), incoming_.data() + incoming_.size(), bySample);
         merged_.resize(active_.size() + incoming_.size());
         std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), merged_.begin(), bySample);
         active_.swap(merged_);
@@ -276,7 +331,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       changed = changed || (inserted && j > 0);
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
         // The same vertical edges as the sample row above, none ending here.
-        transitions_[j] = transitions_[j - 1];
+        CopyTransitions(j - 1, j);
         continue;
       }
       vertical = true;
@@ -335,7 +390,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       if (!ordered) {
         // Edges crossed each other: sort this row's crossings, and the edges
         // for the rows to come. Rare, and nearly sorted when it happens.
-        std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+        StableSort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
         work += SortWork(crossingCount_);
       }
       // Edges that crossed move to their place; when they move far (many
@@ -360,22 +415,39 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += SortWork(active_.size());
       }
       if (slotCount_ <= 64) {
-        SweepSmall(transitions_[j]);
+        SweepSmall(j);
       } else {
-        SweepSampleRow(transitions_[j]);
+        SweepSampleRow(j);
       }
     }
-    AssembleRow(y, sink);
+    AssembleRow();
     work += rowWork_;
     steady = !changed && vertical;
     steadyUntil = firstEnd;
-    ++y;
+    // A row that starts a run of alike rows goes to the sink with them.
+    int count = 1;
+    if (steady && work <= budget) {
+      const std::int32_t following = std::min(clip_.bottom, SteadyLimit(next, steadyUntil) >> shift_) - (y + 1);
+      if (following > 0) {
+        count += following;
+        work += following * rowWork_;
+      }
+    }
+    if (spanCount_ > 0) {
+      if (count == 1) {
+        sink.Row(y, spans_.data(), spanCount_, parts_.data());
+      } else {
+        sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+      }
+    }
+    y += count;
   }
   return work;
 }
 
-void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
-  out.clear();
+void ScanConverter::SweepSampleRow(int j) {
+  Transition* const first = TransitionRoom(j, crossingCount_);
+  Transition* out = first;
   std::uint32_t current = 0;
   std::size_t i = 0;
   const std::size_t count = crossingCount_;
@@ -399,10 +471,13 @@ void ScanConverter::SweepSampleRow(std::vector<Transition>& out) {
     }
     const std::uint32_t stack = CurrentStack();
     if (stack != current) {
-      out.push_back(Transition{x, stack});
+      out->x = x;
+      out->stack = stack;
+      ++out;
       current = stack;
     }
   }
+  EndTransitions(j, static_cast<std::size_t>(out - first));
   // Clipping can leave a row unbalanced on the right; start the next clean.
   for (const std::uint32_t slot : touched_) {
     winding_[slot] = 0;
@@ -427,9 +502,11 @@ inline int HighestBit(std::uint64_t v) {  // v != 0
 }  // namespace
 
 // The sweep for shapes of at most 64 slots, the usual case: which slots are
-// inside is a bit set.
-void ScanConverter::SweepSmall(std::vector<Transition>& out) {
-  out.clear();
+// inside is a bit set. Transitions are written field by field: building one
+// whole and copying it in costs a stall per transition on common processors.
+void ScanConverter::SweepSmall(int j) {
+  Transition* const first = TransitionRoom(j, crossingCount_);
+  Transition* out = first;
   std::uint64_t inside = 0;
   std::uint64_t touched = 0;
   std::uint32_t current = 0;
@@ -469,10 +546,13 @@ void ScanConverter::SweepSmall(std::vector<Transition>& out) {
       }
     }
     if (stack != current) {
-      out.push_back(Transition{x, stack});
+      out->x = x;
+      out->stack = stack;
+      ++out;
       current = stack;
     }
   }
+  EndTransitions(j, static_cast<std::size_t>(out - first));
   while (touched != 0) {
     const int slot = HighestBit(touched);
     winding_[static_cast<std::size_t>(slot)] = 0;
@@ -514,13 +594,24 @@ std::uint32_t ScanConverter::Intern(const std::uint32_t* slots, std::uint32_t co
 // has the same stacks. Written through local pointers into room made first
 // (a span per pixel and one between each two, each with a part per sample
 // at most), so that the counts stay in registers.
-void ScanConverter::AssembleRow(int y, RowSink& sink) {
-  const int side = side_;
+void ScanConverter::AssembleRow() {
+  if (side_ == 4) {
+    AssembleRowOf<4>();
+  } else if (side_ == 2) {
+    AssembleRowOf<2>();
+  } else {
+    AssembleRowOf<1>();
+  }
+}
+
+template <int Side>
+void ScanConverter::AssembleRowOf() {
+  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
   const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
   const std::size_t maxSpans = 2 * width + 1;
   if (spans_.size() < maxSpans) spans_.resize(maxSpans);
-  if (parts_.size() < maxSpans * static_cast<std::size_t>(side * side)) {
-    parts_.resize(maxSpans * static_cast<std::size_t>(side * side));
+  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
+    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
   }
   RowSpan* const spans = spans_.data();
   CoveragePart* const parts = parts_.data();
@@ -548,47 +639,51 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
     span.firstPart = firstPart;
     span.partCount = partCount - firstPart;
   };
-  const std::uint32_t rowBits = (1u << side) - 1;
-  const std::uint32_t full = side == 4 ? 0xFFFFu : side == 2 ? 0xFu : 1u;
-  std::uint32_t current[4] = {0, 0, 0, 0};
-  std::size_t cursor[4] = {0, 0, 0, 0};
+  constexpr std::uint32_t rowBits = (1u << Side) - 1;
+  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
+  std::uint32_t current[Side];
+  // Each sample row's next transition; every list ends with a mark past
+  // any sample column.
+  const Transition* cursor[Side];
+  for (int j = 0; j < Side; ++j) {
+    current[j] = 0;
+    cursor[j] = transitions_[j].data();
+  }
+  const std::int32_t right = clip_.right;
   std::int32_t pos = clip_.left;
   for (;;) {
-    std::int32_t nextX = INT32_MAX;
-    for (int j = 0; j < side; ++j) {
-      if (cursor[j] < transitions_[j].size()) nextX = std::min(nextX, transitions_[j][cursor[j]].x);
-    }
-    const std::int32_t px = nextX == INT32_MAX ? clip_.right : std::min(nextX >> shift_, clip_.right);
+    std::int32_t nextX = cursor[0]->x;
+    for (int j = 1; j < Side; ++j) nextX = std::min(nextX, cursor[j]->x);
+    const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
     if (px > pos) {
       firstPart = partCount;
       bool alike = true;
-      for (int j = 1; j < side; ++j) alike = alike && current[j] == current[0];
+      for (int j = 1; j < Side; ++j) alike = alike && current[j] == current[0];
       if (alike) {
         add(current[0], full);
       } else {
-        for (int j = 0; j < side; ++j) add(current[j], rowBits << (j * side));
+        for (int j = 0; j < Side; ++j) add(current[j], rowBits << (j * Side));
       }
       end(pos, px);
     }
-    if (px >= clip_.right) break;
+    if (px >= right) break;
     // The pixel where something changes, row by row: each row's samples in
     // runs between its transitions.
-    const std::int32_t base = px << shift_;
+    const std::int32_t base = px << Shift;
     firstPart = partCount;
-    for (int j = 0; j < side; ++j) {
+    for (int j = 0; j < Side; ++j) {
       std::uint32_t stack = current[j];
-      const std::vector<Transition>& list = transitions_[j];
-      std::size_t c = cursor[j];
+      const Transition* c = cursor[j];
       int from = 0;
-      for (; c < list.size() && list[c].x < base + side; ++c) {
-        const int at = list[c].x - base;
+      for (; c->x < base + Side; ++c) {
+        const int at = c->x - base;
         if (at > from) {
-          add(stack, (rowBits >> (side - (at - from))) << (j * side + from));
+          add(stack, (rowBits >> (Side - (at - from))) << (j * Side + from));
           from = at;
         }
-        stack = list[c].stack;
+        stack = c->stack;
       }
-      if (from < side) add(stack, (rowBits >> from) << (j * side + from));
+      if (from < Side) add(stack, (rowBits >> from) << (j * Side + from));
       current[j] = stack;
       cursor[j] = c;
     }
@@ -599,7 +694,6 @@ void ScanConverter::AssembleRow(int y, RowSink& sink) {
   // A row's work: its spans, their parts and the pixels they cover.
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
   for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
-  if (spanCount > 0) sink.Row(y, spans, spanCount, parts);
 }
 
 }  // namespace Halvane::Movie::Render

@@ -126,11 +126,19 @@ class ScanConverter {
   void AddClipped(double x0, double y0, double x1, double y1, std::uint32_t plus, std::uint32_t minus);
   void AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb, std::uint32_t positive,
                     std::uint32_t negative);
-  void SweepSampleRow(std::vector<Transition>& out);
-  void SweepSmall(std::vector<Transition>& out);
+  Transition* TransitionRoom(int j, std::size_t count);
+  void EndTransitions(int j, std::size_t count);
+  void CopyTransitions(int from, int to);
+  void SweepSampleRow(int j);
+  void SweepSmall(int j);
   std::uint32_t CurrentStack();
   std::uint32_t Intern(const std::uint32_t* slots, std::uint32_t count);
-  void AssembleRow(int y, RowSink& sink);
+  // The current pixel row's spans and parts from its sample rows'
+  // transitions, into spans_ and parts_.
+  void AssembleRow();
+  template <int Side>
+  void AssembleRowOf();
+  std::int32_t SteadyLimit(std::size_t next, std::int32_t firstEnd) const;
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
   PixelRect clip_;
@@ -165,7 +173,8 @@ class ScanConverter {
   std::vector<std::uint32_t> stackData_;
   std::vector<StackEntry> stacks_;
 
-  std::vector<Transition> transitions_[4];
+  std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
+  std::size_t transitionCount_[4] = {0, 0, 0, 0};
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
   std::size_t spanCount_ = 0;  // the last row's

@@ -45,6 +45,73 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return r;
 }
 
+// count pixels of an opaque colour from p on. Grey (white and black are the
+// usual ones) is a byte fill; other colours go in stores of many pixels
+// from a ready pattern.
+template <int Bytes, bool Layer>
+void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
+  if (count <= 0) return;
+  if (Bytes == 3) {
+    if (c.blue == c.green && c.green == c.red) {
+      std::memset(p, c.blue, static_cast<std::size_t>(count) * 3);
+      return;
+    }
+    std::uint8_t pattern[192];  // 64 pixels
+    for (int k = 0; k < 24; k += 3) {
+      pattern[k] = c.blue;
+      pattern[k + 1] = c.green;
+      pattern[k + 2] = c.red;
+    }
+    std::memcpy(pattern + 24, pattern, 24);
+    std::memcpy(pattern + 48, pattern, 48);
+    std::memcpy(pattern + 96, pattern, 96);
+    int i = 0;
+    for (; i + 64 <= count; i += 64, p += 192) std::memcpy(p, pattern, 192);
+    for (; i + 8 <= count; i += 8, p += 24) std::memcpy(p, pattern, 24);
+    for (; i < count; ++i, p += 3) {
+      p[0] = c.blue;
+      p[1] = c.green;
+      p[2] = c.red;
+    }
+  } else if (!Layer) {
+    // Whole words, the fourth byte kept (words made from bytes, so the
+    // machine's byte order does not matter).
+    const std::uint8_t colorBytes[4] = {c.blue, c.green, c.red, 0};
+    const std::uint8_t keepBytes[4] = {0, 0, 0, 0xFF};
+    std::uint32_t color, keep;
+    std::memcpy(&color, colorBytes, 4);
+    std::memcpy(&keep, keepBytes, 4);
+    for (int i = 0; i < count; ++i, p += 4) {
+      std::uint32_t word;
+      std::memcpy(&word, p, 4);
+      word = (word & keep) | color;
+      std::memcpy(p, &word, 4);
+    }
+  } else {
+    const std::uint8_t colorBytes[4] = {c.blue, c.green, c.red, 255};
+    std::uint32_t color;
+    std::memcpy(&color, colorBytes, 4);
+    for (int i = 0; i < count; ++i, p += 4) std::memcpy(p, &color, 4);
+  }
+}
+
+// Each channel of count pixels through its 256-entry table. A pixel's bytes
+// are all read before any is written: the compiler must assume a byte store
+// may change the table, and would otherwise order every load after it.
+template <int Bytes, bool Layer>
+void ApplyTable(std::uint8_t* p, int count, const std::uint8_t* table) {
+  for (int i = 0; i < count; ++i, p += Bytes) {
+    const std::uint8_t b = p[0], g = p[1], r = p[2];
+    const std::uint8_t a = Layer ? p[3] : 0;
+    const std::uint8_t nb = table[b], ng = table[256 + g], nr = table[512 + r];
+    const std::uint8_t na = Layer ? table[768 + a] : 0;
+    p[0] = nb;
+    p[1] = ng;
+    p[2] = nr;
+    if (Layer) p[3] = na;
+  }
+}
+
 }  // namespace
 
 // Puts col over what the stack colour holds so far.
@@ -89,13 +156,17 @@ void SampleMask::GrowBounds(int x0, int x1, int y) {
 void SampleMask::IntersectWith(const SampleMask& other) {
   const PixelRect keep = Intersect(bounds_, other.bounds_);
   for (int y = bounds_.top; y < bounds_.bottom; ++y) {
-    std::uint16_t* row = Row(y);
-    const std::uint16_t* with = other.Row(y);
-    for (int x = bounds_.left; x < bounds_.right; ++x) {
-      const std::size_t i = static_cast<std::size_t>(x - area_.left);
-      const bool inside = y >= keep.top && y < keep.bottom && x >= keep.left && x < keep.right;
-      row[i] = inside ? static_cast<std::uint16_t>(row[i] & with[i]) : std::uint16_t{0};
+    std::uint16_t* const row = Row(y);
+    const std::uint16_t* const with = other.Row(y);
+    const int left = bounds_.left - area_.left, right = bounds_.right - area_.left;
+    if (y < keep.top || y >= keep.bottom) {
+      std::fill(row + left, row + right, std::uint16_t{0});
+      continue;
     }
+    const int keepLeft = keep.left - area_.left, keepRight = keep.right - area_.left;
+    std::fill(row + left, row + keepLeft, std::uint16_t{0});
+    for (int i = keepLeft; i < keepRight; ++i) row[i] = static_cast<std::uint16_t>(row[i] & with[i]);
+    std::fill(row + keepRight, row + right, std::uint16_t{0});
   }
   bounds_ = keep;
 }
@@ -126,7 +197,7 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
 
 // True when every slot of the stack has one colour everywhere; then color
 // holds the stack's composite.
-bool SpanPainter::SolidStack(std::uint32_t stack, StackColor* color) const {
+inline bool SpanPainter::SolidStack(std::uint32_t stack, StackColor* color) const {
   if (stack <= slotCount_) {
     if (!slotSolid_[stack - 1]) return false;
     *color = slotColors_[stack - 1];
@@ -144,6 +215,34 @@ bool SpanPainter::SolidStack(std::uint32_t stack, StackColor* color) const {
   return true;
 }
 
+inline bool SpanPainter::SolidWeights(const RowSpan& span, const CoveragePart* parts, SpanWeights* weights) const {
+  SpanWeights& w = *weights;
+  w = SpanWeights();
+  int covered = 0;
+  for (std::uint32_t k = 0; k < span.partCount; ++k) {
+    StackColor sc;
+    if (!SolidStack(parts[k].stack, &sc)) return false;
+    const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
+    covered += static_cast<int>(n);
+    w.t += n * sc.t;
+    for (int ch = 0; ch < 4; ++ch) w.c[ch] += n * sc.c[ch];
+  }
+  w.t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
+  return true;
+}
+
+template <int Bytes, bool Layer>
+inline void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
+  const int channels = Layer ? 4 : 3;
+  const std::uint32_t bias = Bias << (shift_ - 16);
+  for (int i = 0; i < count; ++i, p += Bytes) {
+    for (int ch = 0; ch < channels; ++ch) {
+      const std::uint32_t v = (w.c[ch] + p[ch] * w.t + bias) >> shift_;
+      p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+    }
+  }
+}
+
 void SpanPainter::Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
   if (surface_.layer) {
     PaintRow<4, true>(y, spans, spanCount, parts);
@@ -154,34 +253,54 @@ void SpanPainter::Row(int y, const RowSpan* spans, std::size_t spanCount, const 
   }
 }
 
-bool SpanPainter::OpaqueSolidSpan(const RowSpan& span, const CoveragePart* parts) const {
+bool SpanPainter::OpaqueSolidSpan(const RowSpan& span, const CoveragePart* parts, Rgba* color) const {
   if (clipMask_ != nullptr || span.partCount != 1 || parts[span.firstPart].samples != full_) return false;
   std::uint32_t count = 0;
   const std::uint32_t* slots = converter_->StackSlots(parts[span.firstPart].stack, &count);
   if (count != 1) return false;
   const PaintShader& shader = *slots_[slots[0]].shader;
-  return shader.Solid() && shader.Color().alpha == 255;
+  *color = shader.Color();
+  return shader.Solid() && color->alpha == 255;
+}
+
+// The opaque runs of Rows on count rows from y on, row by row so that each
+// row's bytes are written in order. The row's first pixel is worked out
+// once: stores through byte pointers may alias the painter, so the surface
+// fields would be reloaded run by run.
+template <int Bytes, bool Layer>
+void SpanPainter::FillRuns(int y, int count) {
+  const OpaqueRun* const runs = opaqueRuns_.data();
+  const std::size_t runCount = opaqueRuns_.size();
+  const std::ptrdiff_t stride = surface_.stride;
+  std::uint8_t* rowStart = surface_.Pixel(0, y);
+  for (int r = 0; r < count; ++r, rowStart += stride) {
+    for (std::size_t k = 0; k < runCount; ++k) {
+      FillOpaque<Bytes, Layer>(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * Bytes, runs[k].x1 - runs[k].x0,
+                               runs[k].color);
+    }
+  }
 }
 
 void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
   Row(y, spans, spanCount, parts);
   if (count <= 1) return;
   const int bytes = surface_.layer ? 4 : surface_.bytesPerPixel;
-  // The spans copied from the row above, those whose pixels all take the
+  // The runs an opaque colour fills, the spans whose pixels all take the
   // same weights (worked out once), and those painted on every row.
   repaint_.clear();
-  copied_.clear();
+  opaqueRuns_.clear();
   weighted_.clear();
   tables_.clear();
   for (std::size_t s = 0; s < spanCount; ++s) {
     SpanWeights w;
-    if (OpaqueSolidSpan(spans[s], parts)) {
-      // Neighbouring opaque spans (a pixel-aligned edge gives its pixel a
-      // span of its own) are copied as one run.
-      if (!copied_.empty() && copied_.back().x1 == spans[s].x0) {
-        copied_.back().x1 = spans[s].x1;
+    Rgba color;
+    if (OpaqueSolidSpan(spans[s], parts, &color)) {
+      // Neighbouring spans of one colour (a pixel-aligned edge gives its
+      // pixel a span of its own) are filled as one run.
+      if (!opaqueRuns_.empty() && opaqueRuns_.back().x1 == spans[s].x0 && opaqueRuns_.back().color == color) {
+        opaqueRuns_.back().x1 = spans[s].x1;
       } else {
-        copied_.push_back(spans[s]);
+        opaqueRuns_.push_back(OpaqueRun{spans[s].x0, spans[s].x1, color});
       }
     } else if (!clipMask_ && SolidWeights(spans[s], parts + spans[s].firstPart, &w)) {
       w.x0 = spans[s].x0;
@@ -204,35 +323,27 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       repaint_.push_back(spans[s]);
     }
   }
-  const std::ptrdiff_t stride = surface_.stride;
-  const bool keepFourth = bytes == 4 && !surface_.layer;
+  if (!opaqueRuns_.empty()) {
+    if (surface_.layer) {
+      FillRuns<4, true>(y + 1, count - 1);
+    } else if (bytes == 4) {
+      FillRuns<4, false>(y + 1, count - 1);
+    } else {
+      FillRuns<3, false>(y + 1, count - 1);
+    }
+  }
   for (int r = 1; r < count; ++r) {
     const int row = y + r;
-    // Bytes of opaque spans come from the row above; the fourth byte of
-    // 32-bit view pixels is kept by copying those pixels' colours only.
-    // The row's first pixel is worked out once: memcpy may alias the
-    // painter, so the surface fields would be reloaded span by span.
-    std::uint8_t* const rowStart = surface_.Pixel(0, row);
-    for (const RowSpan& span : copied_) {
-      std::uint8_t* to = rowStart + static_cast<std::ptrdiff_t>(span.x0) * bytes;
-      const std::uint8_t* from = to - stride;
-      const std::size_t n = static_cast<std::size_t>(span.x1 - span.x0);
-      if (keepFourth) {
-        for (std::size_t i = 0; i < n; ++i) std::memcpy(to + 4 * i, from + 4 * i, 3);
-      } else {
-        std::memcpy(to, from, n * static_cast<std::size_t>(bytes));
-      }
-    }
     for (const SpanWeights& w : weighted_) {
       std::uint8_t* p = surface_.Pixel(w.x0, row);
       if (w.table >= 0) {
         const std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
-        const int channels = surface_.layer ? 4 : 3;
-        for (int i = w.x0; i < w.x1; ++i, p += bytes) {
-          p[0] = table[p[0]];
-          p[1] = table[256 + p[1]];
-          p[2] = table[512 + p[2]];
-          if (channels == 4) p[3] = table[768 + p[3]];
+        if (surface_.layer) {
+          ApplyTable<4, true>(p, w.x1 - w.x0, table);
+        } else if (bytes == 4) {
+          ApplyTable<4, false>(p, w.x1 - w.x0, table);
+        } else {
+          ApplyTable<3, false>(p, w.x1 - w.x0, table);
         }
       } else if (surface_.layer) {
         ApplyWeights<4, true>(p, w.x1 - w.x0, w);
@@ -302,37 +413,7 @@ void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintS
   if (shader.Solid() || shader.RowColor(x, y, count, &c)) {
     if (shader.Solid()) c = shader.Color();
     if (c.alpha == 255) {
-      int i = 0;
-      if (Bytes == 3) {
-        // Sixteen pixels at a time from a ready pattern.
-        std::uint8_t pattern[48];
-        for (int k = 0; k < 48; k += 3) {
-          pattern[k] = c.blue;
-          pattern[k + 1] = c.green;
-          pattern[k + 2] = c.red;
-        }
-        for (; i + 16 <= count; i += 16, p += 48) std::memcpy(p, pattern, 48);
-      } else if (!Layer) {
-        // Whole words, the fourth byte kept (words made from bytes, so the
-        // machine's byte order does not matter).
-        const std::uint8_t colorBytes[4] = {c.blue, c.green, c.red, 0};
-        const std::uint8_t keepBytes[4] = {0, 0, 0, 0xFF};
-        std::uint32_t color, keep;
-        std::memcpy(&color, colorBytes, 4);
-        std::memcpy(&keep, keepBytes, 4);
-        for (; i < count; ++i, p += 4) {
-          std::uint32_t word;
-          std::memcpy(&word, p, 4);
-          word = (word & keep) | color;
-          std::memcpy(p, &word, 4);
-        }
-      }
-      for (; i < count; ++i, p += Bytes) {
-        p[0] = c.blue;
-        p[1] = c.green;
-        p[2] = c.red;
-        if (Layer) p[3] = 255;
-      }
+      FillOpaque<Bytes, Layer>(p, count, c);
     } else if (c.alpha != 0) {
       const std::uint32_t w = Weights[c.alpha];
       const std::uint32_t inv = 65536 - w;
@@ -388,34 +469,6 @@ void SpanPainter::FillRun(std::uint8_t* p, int x, int y, int count, const PaintS
   }
 }
 
-bool SpanPainter::SolidWeights(const RowSpan& span, const CoveragePart* parts, SpanWeights* weights) const {
-  SpanWeights& w = *weights;
-  w = SpanWeights();
-  int covered = 0;
-  for (std::uint32_t k = 0; k < span.partCount; ++k) {
-    StackColor sc;
-    if (!SolidStack(parts[k].stack, &sc)) return false;
-    const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
-    covered += static_cast<int>(n);
-    w.t += n * sc.t;
-    for (int ch = 0; ch < 4; ++ch) w.c[ch] += n * sc.c[ch];
-  }
-  w.t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
-  return true;
-}
-
-template <int Bytes, bool Layer>
-void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
-  const int channels = Layer ? 4 : 3;
-  const std::uint32_t bias = Bias << (shift_ - 16);
-  for (int i = 0; i < count; ++i, p += Bytes) {
-    for (int ch = 0; ch < channels; ++ch) {
-      const std::uint32_t v = (w.c[ch] + p[ch] * w.t + bias) >> shift_;
-      p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-    }
-  }
-}
-
 // Colours of a slot over the current span, shaded once per span.
 const Rgba* SpanPainter::ShadedColors(std::uint32_t slot, int x, int y, int count) {
   for (std::size_t k = 0; k < shadedSlots_.size(); ++k) {
@@ -444,6 +497,14 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
     return;
   }
   shadedSlots_.clear();
+  // The composites of the parts whose stacks are solid, made once for the
+  // span (a span has a part per sample at most).
+  StackColor partColors[16];
+  std::uint32_t solidParts = 0;  // bit k: part k's composite is in partColors
+  const std::uint32_t partCount = std::min<std::uint32_t>(span.partCount, 16);
+  for (std::uint32_t k = 0; k < partCount; ++k) {
+    if (SolidStack(parts[k].stack, &partColors[k])) solidParts |= 1u << k;
+  }
   for (int i = 0; i < count; ++i, p += Bytes) {
     const std::uint32_t inMask = clip ? clip[i] : full_;
     if (inMask == 0) continue;
@@ -454,13 +515,17 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
       const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples & inMask));
       if (n == 0) continue;
       covered += static_cast<int>(n);
-      std::uint32_t slotCount = 0;
-      const std::uint32_t* slots = converter_->StackSlots(parts[k].stack, &slotCount);
       StackColor sc{65536, {0, 0, 0, 0}};
-      // Bottom of the stack first.
-      for (std::uint32_t q = slotCount; q-- > 0;) {
-        const PaintShader& shader = *slots_[slots[q]].shader;
-        Over(&sc, shader.Solid() ? shader.Color() : ShadedColors(slots[q], span.x0, y, count)[i]);
+      if (k < 16 && (solidParts >> k & 1)) {
+        sc = partColors[k];
+      } else {
+        std::uint32_t slotCount = 0;
+        const std::uint32_t* slots = converter_->StackSlots(parts[k].stack, &slotCount);
+        // Bottom of the stack first.
+        for (std::uint32_t q = slotCount; q-- > 0;) {
+          const PaintShader& shader = *slots_[slots[q]].shader;
+          Over(&sc, shader.Solid() ? shader.Color() : ShadedColors(slots[q], span.x0, y, count)[i]);
+        }
       }
       t += n * sc.t;
       for (int ch = 0; ch < 4; ++ch) c[ch] += n * sc.c[ch];

@@ -74,15 +74,17 @@ class SpanPainter : public RowSink {
   void Setup(const Surface& surface, const ScanConverter& converter, const SlotPaint* slots, const SampleMask* clipMask,
              PixelRect* dirty);
   void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
-  // Spans that an opaque colour covers whole are painted on the first row
-  // and copied to the others; the rest are painted row by row.
+  // Spans that an opaque colour covers whole are filled with it on every
+  // row at once; the rest are painted row by row.
   void Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
 
  private:
   template <int Bytes, bool Layer>
   void PaintRow(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts);
   // The opaque solid colour covering span whole, if one does.
-  bool OpaqueSolidSpan(const RowSpan& span, const CoveragePart* parts) const;
+  bool OpaqueSolidSpan(const RowSpan& span, const CoveragePart* parts, Rgba* color) const;
+  template <int Bytes, bool Layer>
+  void FillRuns(int y, int count);
   template <int Bytes, bool Layer>
   void FillRun(std::uint8_t* p, int x, int y, int count, const PaintShader& shader);
   template <int Bytes, bool Layer>
@@ -127,7 +129,12 @@ class SpanPainter : public RowSink {
   std::vector<Rgba> colors_;
   std::vector<std::uint32_t> shadedSlots_;
   std::vector<RowSpan> repaint_;
-  std::vector<RowSpan> copied_;
+  struct OpaqueRun {
+    int x0;
+    int x1;
+    Rgba color;
+  };
+  std::vector<OpaqueRun> opaqueRuns_;
   std::vector<SpanWeights> weighted_;
   std::vector<std::uint8_t> tables_;
 };
