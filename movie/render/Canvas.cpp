@@ -1,6 +1,7 @@
 #include "movie/render/Canvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -40,11 +41,19 @@ Point Map(const Transform& m, double x, double y) { return Point{m.MapX(x, y), m
 
 bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
-int CountBits(std::uint32_t v) {
-  int n = 0;
-  for (; v != 0; v &= v - 1) ++n;
-  return n;
+// The 2 x 2 grid's samples of one byte of a 4 x 4 sample mask (two rows of
+// four samples): bit 0 for the left quarter, bit 1 for the right one, each
+// set when at least two of its four finer samples are.
+constexpr std::array<std::uint8_t, 256> MakeHalfRows() {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) {
+    const unsigned left = (b & 1u) + (b >> 1 & 1u) + (b >> 4 & 1u) + (b >> 5 & 1u);
+    const unsigned right = (b >> 2 & 1u) + (b >> 3 & 1u) + (b >> 6 & 1u) + (b >> 7 & 1u);
+    table[b] = static_cast<std::uint8_t>((left >= 2 ? 1u : 0u) | (right >= 2 ? 2u : 0u));
+  }
+  return table;
 }
+constexpr std::array<std::uint8_t, 256> HalfRows = MakeHalfRows();
 
 // True when the triangle hull of a curve, grown by margin, misses the clip:
 // its chord then does for the clip what the curve does.
@@ -350,16 +359,12 @@ const SampleMask* Canvas::State::LineMask() {
   if (!lineMask) return nullptr;
   const PixelRect b = top.Bounds();
   work += Area(b);
-  constexpr std::uint16_t Quarters[4] = {0x0033, 0x00CC, 0x3300, 0xCC00};
   for (int y = b.top; y < b.bottom; ++y) {
     const std::uint16_t* from = top.Row(y) + (b.left - top.Area().left);
     std::uint16_t* to = lineMask->Row(y) + (b.left - lineMask->Area().left);
     for (int x = 0; x < b.right - b.left; ++x) {
-      std::uint16_t bits = 0;
-      for (int q = 0; q < 4; ++q) {
-        if (CountBits(from[x] & Quarters[q]) >= 2) bits = static_cast<std::uint16_t>(bits | (1u << q));
-      }
-      to[x] = bits;
+      const std::uint16_t v = from[x];
+      to[x] = static_cast<std::uint16_t>(HalfRows[v & 0xFFu] | HalfRows[v >> 8] << 2);
     }
     if (b.right > b.left) lineMask->GrowBounds(b.left, b.right, y);
   }
