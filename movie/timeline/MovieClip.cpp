@@ -253,15 +253,7 @@ bool MovieClip::BoundsUnder(const Transform& t, double box[4]) const {
       continue;
     }
     double local[4];
-    if (object.text) {
-      const TextFieldData& d = object.text->Data();
-      local[0] = d.x * 20;
-      local[1] = d.y * 20;
-      local[2] = (d.x + d.width) * 20;
-      local[3] = (d.y + d.height) * 20;
-    } else if (!player_.CharacterBounds(object.characterId, object.ratio, local)) {
-      continue;
-    }
+    if (!LocalBounds(object, local)) continue;
     TransformBox(inner, local, part);
     Union(box, part, any);
   }
@@ -270,21 +262,21 @@ bool MovieClip::BoundsUnder(const Transform& t, double box[4]) const {
 
 // The bounds of one entry in this instance's space, twips.
 bool MovieClip::BoundsOf(const DisplayObject& object, double box[4]) const {
-  double local[4];
-  bool any = false;
   if (object.sprite) return object.sprite->BoundsUnder(FromMatrix(object.matrix), box);
-  if (object.text) {
-    const TextFieldData& d = object.text->Data();
-    local[0] = d.x * 20;
-    local[1] = d.y * 20;
-    local[2] = (d.x + d.width) * 20;
-    local[3] = (d.y + d.height) * 20;
-    any = true;
-  } else {
-    any = player_.CharacterBounds(object.characterId, object.ratio, local);
-  }
-  if (!any) return false;
+  double local[4];
+  if (!LocalBounds(object, local)) return false;
   TransformBox(FromMatrix(object.matrix), local, box);
+  return true;
+}
+
+// The bounds of a text field or a shape entry in its own space, twips.
+bool MovieClip::LocalBounds(const DisplayObject& object, double local[4]) const {
+  if (!object.text) return player_.CharacterBounds(object.characterId, object.ratio, local);
+  const TextFieldData& d = object.text->Data();
+  local[0] = d.x * 20;
+  local[1] = d.y * 20;
+  local[2] = (d.x + d.width) * 20;
+  local[3] = (d.y + d.height) * 20;
   return true;
 }
 

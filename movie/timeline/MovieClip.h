@@ -197,6 +197,7 @@ class MovieClip : public ActionTarget {
   // depth is out of range or the caps are reached.
   DisplayObject* ScriptEntry(int depth, const std::string& name);
   bool BoundsOf(const DisplayObject& object, double box[4]) const;
+  bool LocalBounds(const DisplayObject& object, double local[4]) const;
 
   MoviePlayer& player_;
   const TimelineDefinition& timeline_;
