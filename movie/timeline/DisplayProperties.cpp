@@ -12,27 +12,29 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The extent of the transformed bounds along x (or y), twips.
-double Extent(const Matrix& m, const double* b, bool alongX) {
+// The extent of the transformed bounds along x (or y), whole twips. The
+// corners are placed in whole twips: movies before 8 round each product of
+// the matrix on its own, later ones round the placed corner.
+double Extent(const Matrix& m, const double* b, bool alongX, int swfVersion) {
   const double a = m.scaleX / 65536.0, bb = m.rotateSkew0 / 65536.0;
   const double c = m.rotateSkew1 / 65536.0, d = m.scaleY / 65536.0;
+  const double t = alongX ? m.translateX : m.translateY;
   double lo = 0, hi = 0;
-  bool first = true;
   for (int i = 0; i < 4; ++i) {
     const double x = (i & 1) ? b[2] : b[0];
     const double y = (i & 2) ? b[3] : b[1];
-    const double v = alongX ? a * x + c * y : bb * x + d * y;
-    if (first) lo = hi = v;
-    lo = std::min(lo, v);
-    hi = std::max(hi, v);
-    first = false;
+    const double px = (alongX ? a : bb) * x, py = (alongX ? c : d) * y;
+    const double v = swfVersion < 8 ? std::round(px) + std::round(py) + t : std::round(px + py + t);
+    lo = i == 0 ? v : std::min(lo, v);
+    hi = i == 0 ? v : std::max(hi, v);
   }
   return hi - lo;
 }
 
 }  // namespace
 
-double ReadPlacementProperty(const DisplayObject& object, TargetProperty property, const double* localBounds) {
+double ReadPlacementProperty(const DisplayObject& object, TargetProperty property, const double* localBounds,
+                             int swfVersion) {
   const Matrix& m = object.matrix;
   if (object.scaleAndRotationSet) {
     if (property == TargetProperty::XScale) return object.xScale;
@@ -55,9 +57,9 @@ double ReadPlacementProperty(const DisplayObject& object, TargetProperty propert
     case TargetProperty::Visible:
       return object.visible ? 1.0 : 0.0;
     case TargetProperty::Width:
-      return localBounds ? std::round(Extent(m, localBounds, true)) / 20.0 : 0.0;
+      return localBounds ? Extent(m, localBounds, true, swfVersion) / 20.0 : 0.0;
     case TargetProperty::Height:
-      return localBounds ? std::round(Extent(m, localBounds, false)) / 20.0 : 0.0;
+      return localBounds ? Extent(m, localBounds, false, swfVersion) / 20.0 : 0.0;
     case TargetProperty::HighQuality:
     case TargetProperty::FocusRect:
       return 1.0;
@@ -66,7 +68,8 @@ double ReadPlacementProperty(const DisplayObject& object, TargetProperty propert
   }
 }
 
-void WritePlacementProperty(DisplayObject& object, TargetProperty property, double value, const double* localBounds) {
+void WritePlacementProperty(DisplayObject& object, TargetProperty property, double value, const double* localBounds,
+                            int swfVersion) {
   if (std::isnan(value)) return;
   if (property != TargetProperty::Visible) object.transformed = true;
   Matrix& m = object.matrix;
@@ -122,12 +125,28 @@ void WritePlacementProperty(DisplayObject& object, TargetProperty property, doub
         compose(0, 0, rotation);
         break;
       }
+      // The platform's player does not solve for the scales that give the
+      // rotated clip the asked size. It divides the asked extent, and the
+      // other axis's current extent as read (whole twips), by the size the
+      // unscaled bounds would have under the rotation alone. A clip turned
+      // a quarter therefore trades one scale for the other, and scripts that
+      // set _width twice in a row see both change.
+      const double w0 = localBounds[2] - localBounds[0], h0 = localBounds[3] - localBounds[1];
+      const double c = std::fabs(std::cos(rotation)), s = std::fabs(std::sin(rotation));
+      const double spanX = w0 * c + h0 * s, spanY = w0 * s + h0 * c;
       const bool alongX = property == TargetProperty::Width;
-      const double local = alongX ? localBounds[2] - localBounds[0] : localBounds[3] - localBounds[1];
-      if (local <= 0) break;
-      const double scale = value * 20.0 / local;
-      if (alongX) compose(scale, yScale, rotation);
-      else compose(xScale, scale, rotation);
+      const double target = value * 20.0;
+      if ((alongX ? spanX : spanY) <= 0) break;
+      const double otherExtent = Extent(m, localBounds, !alongX, swfVersion);
+      double sx = xScale, sy = yScale;
+      if (alongX) {
+        sx = std::copysign(target / spanX, xScale);
+        if (spanY > 0) sy = std::copysign(otherExtent / spanY, yScale);
+      } else {
+        sy = std::copysign(target / spanY, yScale);
+        if (spanX > 0) sx = std::copysign(otherExtent / spanX, xScale);
+      }
+      compose(sx, sy, rotation);
       break;
     }
     default:

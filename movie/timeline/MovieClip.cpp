@@ -292,7 +292,7 @@ double MovieClip::GetDisplayProperty(TargetProperty property) const {
   if (self_ == nullptr) return 0.0;
   if (property == TargetProperty::Width || property == TargetProperty::Height) {
     double box[4];
-    return ReadPlacementProperty(*self_, property, LocalBounds(box) ? box : nullptr);
+    return ReadPlacementProperty(*self_, property, LocalBounds(box) ? box : nullptr, player_.Definition().version);
   }
   return ReadPlacementProperty(*self_, property, nullptr);
 }
@@ -320,7 +320,7 @@ void MovieClip::SetDisplayProperty(TargetProperty property, double value) {
   if (self_ == nullptr) return;
   double box[4];
   const bool measured = (property == TargetProperty::Width || property == TargetProperty::Height) && LocalBounds(box);
-  WritePlacementProperty(*self_, property, value, measured ? box : nullptr);
+  WritePlacementProperty(*self_, property, value, measured ? box : nullptr, player_.Definition().version);
 }
 
 MovieClip::Transform MovieClip::StageTransform() const {
