@@ -124,19 +124,23 @@ DissolveOrder::DissolveOrder(std::uint32_t count, std::uint32_t seed) : count_(c
   while (bits < 24 && (std::uint32_t{1} << bits) < count_) ++bits;
   taps_ = kTaps[bits];
   mask_ = (std::uint32_t{1} << bits) - 1;
-  state_ = seed & mask_;
-  if (state_ == 0) state_ = 1;
-  if (state_ >= count_) Advance();
+  // Each step halves a state above the register's width, so a 32-bit seed
+  // comes down within 32 steps, and then within one period.
+  state_ = seed == 0 ? mask_ : seed;
+  while (state_ >= count_) Step();
+}
+
+void DissolveOrder::Step() {
+  const std::uint32_t low = state_ & 1;
+  state_ >>= 1;
+  if (low != 0) state_ ^= taps_;
 }
 
 void DissolveOrder::Advance() {
   // States past the area are stepped over; the register visits each state
   // once per period, so this ends within one period.
-  do {
-    const std::uint32_t low = state_ & 1;
-    state_ >>= 1;
-    if (low != 0) state_ ^= taps_;
-  } while (state_ >= count_);
+  do Step();
+  while (state_ >= count_);
 }
 
 }  // namespace Halvane::Movie

@@ -82,14 +82,18 @@ class BitmapPixels {
 // seed, so a dissolve continues where the last one stopped.
 class DissolveOrder {
  public:
-  // count from 2 to MaxSide * MaxSide; the seed names the first index
-  // (reduced to the register's width, moved on when past the area).
+  // count from 2 to MaxSide * MaxSide; the seed names the first index. A
+  // seed past the area, whatever its width, is run through the register
+  // until it lands inside; 0, which the register cannot leave, stands for
+  // the state of all ones.
   DissolveOrder(std::uint32_t count, std::uint32_t seed);
   // The index to dissolve now, in 1 .. count - 1; Advance moves to the next.
   std::uint32_t Current() const { return state_; }
   void Advance();
 
  private:
+  void Step();
+
   std::uint32_t count_;
   std::uint32_t taps_;
   std::uint32_t mask_;

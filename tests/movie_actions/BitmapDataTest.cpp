@@ -103,6 +103,13 @@ TEST(DissolveOrder, ASeedPastTheAreaStillStartsInside) {
   }
 }
 
+TEST(DissolveOrder, ASeedPastTheAreaIsRunThroughTheRegisterWhateverItsWidth) {
+  struct Row {
+    std::uint32_t seed, first;
+  } rows[] = {{0, 3}, {2, 2}, {10, 1}, {100, 2}, {0xFFFFFFFEu, 2}, {0xFFFFFFFFu, 3}};
+  for (const Row& row : rows) EXPECT_EQ(DissolveOrder(4, row.seed).Current(), row.first) << row.seed;
+}
+
 // --- Through scripts: hostile sizes and arguments
 
 struct Movie {
