@@ -21,6 +21,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@
 
 namespace Halvane::Movie {
 
+class BitmapPixels;
 class ClipObject;
 struct TextFieldData;
 
@@ -177,6 +179,11 @@ class ActionTarget {
   virtual ActionTarget* CreateTextField(const std::string& name, int depth, const PixelBounds& box) {
     (void)name, (void)depth, (void)box;
     return nullptr;
+  }
+  // attachBitmap: the pixels shown at depth (replacing what is there), at
+  // this object's origin, one pixel to a pixel, smoothed when scaled if asked.
+  virtual void AttachBitmap(std::shared_ptr<const BitmapPixels> pixels, int depth, bool smoothing) {
+    (void)pixels, (void)depth, (void)smoothing;
   }
   // duplicateMovieClip: a copy of this instance beside it (same parent).
   virtual ActionTarget* Duplicate(const std::string& name, int depth) {

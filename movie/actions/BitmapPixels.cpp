@@ -35,6 +35,7 @@ bool BitmapPixels::Create(std::int32_t width, std::int32_t height, bool transpar
   height_ = height;
   transparent_ = transparent;
   disposed_ = false;
+  ++changes_;
   pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), Store(fill));
   return true;
 }
@@ -43,6 +44,7 @@ void BitmapPixels::Dispose() {
   std::vector<std::uint32_t>().swap(pixels_);
   width_ = height_ = 0;
   disposed_ = true;
+  ++changes_;
 }
 
 BitmapArea BitmapPixels::Clip(BitmapArea r) const {
@@ -63,7 +65,9 @@ std::uint32_t BitmapPixels::Get(std::int32_t x, std::int32_t y) const {
 }
 
 void BitmapPixels::Set(std::int32_t x, std::int32_t y, std::uint32_t argb) {
-  if (Contains(x, y)) pixels_[Index(x, y)] = Store(argb);
+  if (!Contains(x, y)) return;
+  pixels_[Index(x, y)] = Store(argb);
+  ++changes_;
 }
 
 std::uint32_t BitmapPixels::Stored(std::int32_t x, std::int32_t y) const {
@@ -71,12 +75,15 @@ std::uint32_t BitmapPixels::Stored(std::int32_t x, std::int32_t y) const {
 }
 
 void BitmapPixels::SetStored(std::int32_t x, std::int32_t y, std::uint32_t stored) {
-  if (Contains(x, y)) pixels_[Index(x, y)] = stored;
+  if (!Contains(x, y)) return;
+  pixels_[Index(x, y)] = stored;
+  ++changes_;
 }
 
 void BitmapPixels::FillRect(BitmapArea r, std::uint32_t argb) {
   const BitmapArea c = Clip(r);
   const std::uint32_t v = Store(argb);
+  ++changes_;
   for (std::int32_t y = c.y; y < c.y + c.height; ++y) {
     std::fill_n(pixels_.begin() + static_cast<std::ptrdiff_t>(Index(c.x, y)), c.width, v);
   }
@@ -87,6 +94,7 @@ bool BitmapPixels::FloodFill(std::int32_t x, std::int32_t y, std::uint32_t argb)
   const std::uint32_t from = pixels_[Index(x, y)];
   const std::uint32_t to = Store(argb);
   if (from == to) return false;
+  ++changes_;
   // Every pixel is pushed at most once per neighbour, so the stack stays
   // within four times the pixel count.
   std::vector<std::size_t> pending{Index(x, y)};

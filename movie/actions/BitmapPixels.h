@@ -43,6 +43,9 @@ class BitmapPixels {
   std::int32_t Height() const { return height_; }
   bool Transparent() const { return transparent_; }
   std::size_t Bytes() const { return pixels_.size() * 4; }
+  // Counts the calls that may have changed the pixels, so that a copy made
+  // for drawing knows when it is stale.
+  std::uint64_t Changes() const { return changes_; }
 
   bool Contains(std::int32_t x, std::int32_t y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
   // The part of r inside the bitmap (width or height 0 when none).
@@ -73,6 +76,7 @@ class BitmapPixels {
   std::int32_t height_ = 0;
   bool transparent_ = true;
   bool disposed_ = true;
+  std::uint64_t changes_ = 0;
 };
 
 // The order pixelDissolve visits the pixels of an area in: a maximal-length

@@ -30,14 +30,22 @@ struct BudgetState : NativeState {
   std::shared_ptr<std::size_t> used = std::make_shared<std::size_t>(0);
 };
 
-struct BitmapState : NativeState {
+// The pixels outlive the script object while a clip shows them
+// (attachBitmap); their bytes stay on the budget until the last holder goes.
+struct SharedPixels {
   BitmapPixels pixels;
   std::shared_ptr<std::size_t> used;
-  ~BitmapState() override { Release(); }
+  ~SharedPixels() { Release(); }
   void Release() {
     if (used && pixels.Bytes() <= *used) *used -= pixels.Bytes();
     pixels.Dispose();
   }
+};
+
+struct BitmapState : NativeState {
+  std::shared_ptr<SharedPixels> shared = std::make_shared<SharedPixels>();
+  BitmapPixels& pixels = shared->pixels;
+  void Release() { shared->Release(); }
 };
 
 std::shared_ptr<std::size_t> Budget(ScriptRuntime& rt) {
@@ -121,7 +129,7 @@ ActionValue NewBitmap(NativeCall& c, std::int32_t width, std::int32_t height, bo
   auto state = std::make_unique<BitmapState>();
   if (!state->pixels.Create(width, height, transparent, fill)) return ActionValue();
   *used += bytes;
-  state->used = used;
+  state->shared->used = used;
   BitmapState* raw = state.get();
   auto it = Rt(c).keep.find(kProtoKey);
   ScriptObject* proto = it != Rt(c).keep.end() ? it->second.ObjectValue() : nullptr;
@@ -804,6 +812,12 @@ ActionValue Scroll(NativeCall& c) {
 ActionValue Unsupported(NativeCall& c) { return Live(c) == nullptr ? Code(-1) : ActionValue(); }
 
 }  // namespace
+
+std::shared_ptr<const BitmapPixels> ShownPixels(const ActionValue& bitmap) {
+  BitmapState* s = StateOf(bitmap);
+  if (s == nullptr || s->pixels.Disposed()) return nullptr;
+  return std::shared_ptr<const BitmapPixels>(s->shared, &s->shared->pixels);
+}
 
 void InstallBitmapData(ScriptRuntime& rt) {
   ScriptObject* display = FlashPackage(rt, "display");

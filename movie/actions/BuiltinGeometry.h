@@ -4,8 +4,13 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 
 #include "movie/actions/BuiltinSupport.h"
+
+namespace Halvane::Movie {
+class BitmapPixels;
+}
 
 namespace Halvane::Movie::Builtins {
 
@@ -27,6 +32,10 @@ ActionValue NewGeometry(NativeCall& c, GeometryClass which, std::initializer_lis
 
 // flash.display.BitmapData (BuiltinBitmapData.cpp); InstallGeometry calls it.
 void InstallBitmapData(ScriptRuntime& rt);
+// The pixels of a BitmapData for a clip to show (attachBitmap), shared so
+// that later drawing shows and a dispose empties them; null for anything
+// that is no live bitmap.
+std::shared_ptr<const BitmapPixels> ShownPixels(const ActionValue& bitmap);
 // flash.geom.Transform and the clips' transform property
 // (BuiltinTransform.cpp), with the prototype InstallGeometry made for it.
 void InstallTransform(ScriptRuntime& rt, ScriptObject* geom, ScriptObject* proto);

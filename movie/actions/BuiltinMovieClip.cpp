@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "movie/actions/BuiltinGeometry.h"
 #include "movie/actions/BuiltinSupport.h"
 #include "movie/swf/Text.h"
 
@@ -76,6 +77,19 @@ ActionValue CreateEmptyMovieClip(NativeCall& c) {
   if (t == nullptr || c.Count() < 2 || !DepthArg(c, 1, depth)) return ActionValue();
   ActionTarget* child = t->CreateEmptyMovieClip(ArgText(c, 0), depth);
   return child ? c.vm.ClipValue(*child) : ActionValue();
+}
+
+// attachBitmap(bitmap, depth, pixelSnapping, smoothing): the bitmap shown
+// at depth, replacing what is there. Pixel snapping changes nothing for a
+// player that draws at whole pixels anyway.
+ActionValue AttachBitmap(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  int depth = 0;
+  if (t == nullptr || c.Count() < 2 || !DepthArg(c, 1, depth)) return ActionValue();
+  std::shared_ptr<const BitmapPixels> pixels = ShownPixels(c.Arg(0));
+  if (pixels == nullptr) return ActionValue();
+  t->AttachBitmap(std::move(pixels), depth, c.Has(3) && ArgTruth(c, 3));
+  return ActionValue();
 }
 
 ActionValue DuplicateMovieClip(NativeCall& c) {
@@ -558,6 +572,7 @@ void InstallMovieClip(ScriptRuntime& rt) {
   rt.Method(p, "attachMovie", AttachMovie, 0, kHidden);
   rt.Method(p, "createEmptyMovieClip", CreateEmptyMovieClip, 0, kHidden);
   rt.Method(p, "duplicateMovieClip", DuplicateMovieClip, 0, kHidden);
+  rt.Method(p, "attachBitmap", AttachBitmap, 0, kHidden);
   rt.Method(p, "removeMovieClip", RemoveMovieClip, 0, kHidden);
   rt.Method(p, "swapDepths", SwapDepths, 0, kHidden);
   rt.Method(p, "getDepth", GetDepth, 0, kHidden | PropertyFlag::Version6);
@@ -582,7 +597,7 @@ void InstallMovieClip(ScriptRuntime& rt) {
   rt.Method(p, "getBytesTotal", GetBytes, 0, kHidden);
   rt.Method(p, "getSWFVersion", GetSwfVersion, 0, kHidden | PropertyFlag::Version6);
   for (const char* name : {"loadMovie", "loadVariables", "unloadMovie", "getURL", "startDrag", "stopDrag",
-                           "attachAudio", "attachVideo", "attachBitmap"}) {
+                           "attachAudio", "attachVideo"}) {
     rt.Method(p, name, Nothing, 0, kHidden);
   }
   rt.Value(p, "useHandCursor", ActionValue::Boolean(true), kHidden);

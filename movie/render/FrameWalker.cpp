@@ -1,5 +1,7 @@
 #include "movie/render/FrameWalker.h"
 
+#include "movie/actions/BitmapPixels.h"
+#include "movie/render/Bitmaps.h"
 #include "movie/render/ShapeBuilder.h"
 #include "movie/timeline/MoviePlayer.h"
 #include "movie/timeline/TextFieldInstance.h"
@@ -22,6 +24,14 @@ void FrameWalker::Walk(const MoviePlayer& movie, const Transform& stage, ShapeCa
   draws_ = 0;
   openMasks_.clear();
   WalkClip(movie.Root(), stage, ColorTransform(), false);
+  for (auto it = shown_.begin(); it != shown_.end();) {
+    if (it->second.drawn) {
+      it->second.drawn = false;
+      ++it;
+    } else {
+      it = shown_.erase(it);
+    }
+  }
   cache.EndFrame();
   movie_ = nullptr;
   cache_ = nullptr;
@@ -70,6 +80,10 @@ void FrameWalker::DrawObject(const DisplayObject& object, const Transform& place
   }
   if (object.text) {
     DrawField(object, placement, color, inMask);
+    return;
+  }
+  if (object.bitmap) {
+    DrawScriptBitmap(object, placement, color, inMask);
     return;
   }
   const MovieDefinition& movie = movie_->Definition();
@@ -170,6 +184,63 @@ void FrameWalker::DrawField(const DisplayObject& object, const Transform& placem
   }
   DrawGlyphs(field_.glyphs, placement, color);
   if (clip) sink_->PopMask();
+}
+
+std::shared_ptr<const Bitmap> FrameWalker::ImageOf(const std::shared_ptr<const BitmapPixels>& pixels) {
+  ShownBitmap& shown = shown_[pixels.get()];
+  shown.drawn = true;
+  if (shown.image && shown.source.lock() == pixels && shown.changes == pixels->Changes()) return shown.image;
+  auto image = std::make_shared<Bitmap>();
+  image->width = pixels->Width();
+  image->height = pixels->Height();
+  image->opaque = !pixels->Transparent();
+  image->pixels.resize(static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
+  std::size_t i = 0;
+  for (std::int32_t y = 0; y < image->height; ++y) {
+    for (std::int32_t x = 0; x < image->width; ++x) {
+      const std::uint32_t argb = pixels->Get(x, y);
+      image->pixels[i++] = Rgba{static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+                                static_cast<std::uint8_t>(argb), image->opaque ? std::uint8_t{255}
+                                                                               : static_cast<std::uint8_t>(argb >> 24)};
+    }
+  }
+  if (image->opaque) {
+    image->bgr.reserve(image->pixels.size() * 3);
+    for (const Rgba& c : image->pixels) {
+      image->bgr.push_back(c.blue);
+      image->bgr.push_back(c.green);
+      image->bgr.push_back(c.red);
+    }
+  }
+  shown.source = pixels;
+  shown.changes = pixels->Changes();
+  shown.image = std::move(image);
+  return shown.image;
+}
+
+void FrameWalker::DrawScriptBitmap(const DisplayObject& object, const Transform& placement,
+                                   const ColorTransform& color, bool inMask) {
+  if (object.bitmap->Disposed() || Stopped()) return;
+  const double w = object.bitmap->Width() * 20.0, h = object.bitmap->Height() * 20.0;
+  box_.Clear();
+  if (inMask) {
+    box_.fills.push_back(Paint::SolidColor(Rgba{0, 0, 0, 255}));
+  } else {
+    Paint paint;
+    paint.kind = PaintKind::Bitmap;
+    paint.bitmap = ImageOf(object.bitmap);
+    paint.matrix.a = paint.matrix.d = 20.0;
+    paint.smoothed = object.bitmapSmoothing;
+    box_.fills.push_back(std::move(paint));
+  }
+  box_.SetFill1(1);
+  box_.MoveTo(0, 0);
+  box_.LineTo(w, 0);
+  box_.LineTo(w, h);
+  box_.LineTo(0, h);
+  box_.LineTo(0, 0);
+  ++draws_;
+  sink_->DrawShape(box_, placement, color);
 }
 
 }  // namespace Halvane::Movie::Render

@@ -16,6 +16,8 @@
 //   placement's). Text fields draw their background and border, then their
 //   text laid out in their box (TextLayout.h), clipped to the box when it
 //   overflows. Buttons are sprites showing their up state.
+// - A script's bitmap (attachBitmap) draws as a rectangle of its pixels at
+//   the entry's origin, 20 twips to a pixel; in a mask, its rectangle.
 // - Characters without a drawing of their own (sprites past the nesting or
 //   instance caps, characters the reader does not keep) draw nothing.
 //
@@ -25,6 +27,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "movie/render/ColorTransform.h"
@@ -34,6 +38,7 @@
 #include "movie/render/TextLayout.h"
 
 namespace Halvane::Movie {
+class BitmapPixels;
 class MoviePlayer;
 class MovieClip;
 struct DisplayObject;
@@ -72,6 +77,9 @@ class FrameWalker {
   void DrawLayers(const ShapeCache::Layers& layers, const Transform& placement, const ColorTransform& color);
   void DrawGlyphs(const std::vector<PlacedGlyph>& glyphs, const Transform& placement, const ColorTransform& color);
   void DrawField(const DisplayObject& object, const Transform& placement, const ColorTransform& color, bool inMask);
+  void DrawScriptBitmap(const DisplayObject& object, const Transform& placement, const ColorTransform& color,
+                        bool inMask);
+  std::shared_ptr<const Bitmap> ImageOf(const std::shared_ptr<const BitmapPixels>& pixels);
   bool Stopped() const { return draws_ >= MaxDrawsPerFrame || sink_->Full(); }
 
   const MoviePlayer* movie_ = nullptr;
@@ -82,6 +90,15 @@ class FrameWalker {
   std::vector<PlacedGlyph> glyphs_;
   FieldLayout field_;
   ShapeLayer box_;
+  // Drawable copies of the scripts' bitmaps drawn in the last frame, made
+  // again when the pixels change; the ones not drawn in a frame are let go.
+  struct ShownBitmap {
+    std::weak_ptr<const BitmapPixels> source;
+    std::uint64_t changes = 0;
+    std::shared_ptr<const Bitmap> image;
+    bool drawn = false;
+  };
+  std::map<const BitmapPixels*, ShownBitmap> shown_;
 };
 
 // The colour transform a placement states, as the canvas takes it.

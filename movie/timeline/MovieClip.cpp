@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "movie/actions/BitmapPixels.h"
 #include "movie/actions/Numbers.h"
 #include "movie/swf/Text.h"
 #include "movie/timeline/DisplayProperties.h"
@@ -271,6 +272,13 @@ bool MovieClip::BoundsOf(const DisplayObject& object, double box[4]) const {
 
 // The bounds of a text field or a shape entry in its own space, twips.
 bool MovieClip::LocalBounds(const DisplayObject& object, double local[4]) const {
+  if (object.bitmap) {
+    if (object.bitmap->Disposed()) return false;
+    local[0] = local[1] = 0;
+    local[2] = object.bitmap->Width() * 20.0;
+    local[3] = object.bitmap->Height() * 20.0;
+    return true;
+  }
   if (!object.text) return player_.CharacterBounds(object.characterId, object.ratio, local);
   const TextFieldData& d = object.text->Data();
   local[0] = d.x * 20;
@@ -832,6 +840,14 @@ ActionTarget* MovieClip::CreateTextField(const std::string& name, int depth, con
   object->matrix.translateY = RoundToInt32(box.yMin * 20);
   player_.TextFieldPlaced(*object->text);
   return object->text.get();
+}
+
+void MovieClip::AttachBitmap(std::shared_ptr<const BitmapPixels> pixels, int depth, bool smoothing) {
+  if (removed_) return;
+  DisplayObject* object = ScriptEntry(depth, std::string());
+  if (object == nullptr) return;
+  object->bitmap = std::move(pixels);
+  object->bitmapSmoothing = smoothing;
 }
 
 ActionTarget* MovieClip::Duplicate(const std::string& name, int depth) {

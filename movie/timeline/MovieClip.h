@@ -7,7 +7,8 @@
 // frame whose tag placed it, which is how a goto tells an instance that
 // persists (kept with its own state) from one that was placed anew; entries
 // made by scripts (attachMovie, createEmptyMovieClip, duplicateMovieClip,
-// createTextField, or moved by swapDepths) are left alone by the timeline.
+// createTextField, attachBitmap, or moved by swapDepths) are left alone by
+// the timeline.
 //
 // Shapes drawn by scripts (beginFill, lineTo, ...) are kept as a shape
 // definition of the instance's own, drawn below its display list.
@@ -53,6 +54,10 @@ struct DisplayObject : Placement {
   double rotation = 0;
   std::unique_ptr<MovieClip> sprite;  // the instance when the character is a sprite
   std::unique_ptr<TextFieldInstance> text;  // the instance when it is a text field
+  // A script's bitmap shown by attachBitmap: drawn as it is when the frame
+  // is drawn, nothing once disposed.
+  std::shared_ptr<const BitmapPixels> bitmap;
+  bool bitmapSmoothing = false;
 };
 
 class MovieClip : public ActionTarget {
@@ -129,6 +134,7 @@ class MovieClip : public ActionTarget {
   ActionTarget* AttachMovie(const std::string& symbol, const std::string& name, int depth) override;
   ActionTarget* CreateEmptyMovieClip(const std::string& name, int depth) override;
   ActionTarget* CreateTextField(const std::string& name, int depth, const PixelBounds& box) override;
+  void AttachBitmap(std::shared_ptr<const BitmapPixels> pixels, int depth, bool smoothing) override;
   ActionTarget* Duplicate(const std::string& name, int depth) override;
   bool RemoveFromParent() override;
   bool SwapDepths(int depth) override;

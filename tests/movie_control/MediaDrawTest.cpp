@@ -7,12 +7,15 @@
 // system's fonts is never missing; a button shows its up state.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 #include "io/ImageCodec.h"
+#include "movie/actions/ActionCodes.h"
 #include "movie/swf/Text.h"
 #include "platform/CodePage.h"
 #include "tests/movie_control/ControlTestSupport.h"
+#include "tools/ActionWriter.h"
 #include "tools/MediaWriter.h"
 #include "tools/ShapeWriter.h"
 
@@ -198,6 +201,50 @@ int CountColor(const DibTarget& dib, int red, int green, int blue) {
     }
   }
   return n;
+}
+
+// Scripts' bitmaps shown by attachBitmap: their pixels as the script left
+// them, nothing once disposed, and nothing from calls without a bitmap or
+// a depth.
+TEST(MediaDraw, AttachedBitmapsShowTheirPixelsUntilDisposed) {
+  namespace Op = Halvane::Movie::ActionCode;
+  ActionWriter w;
+  const auto bitmap = [&w](const char* name, std::int32_t color) {
+    w.PushString(name).PushInteger(color).PushBoolean(false).PushInteger(10).PushInteger(10).PushInteger(4);
+    w.PushString("flash").Op(Op::GetVariable).PushString("display").Op(Op::GetMember);
+    w.PushString("BitmapData").Op(Op::NewMethod).Op(Op::SetVariable);
+  };
+  const auto call = [&w](const char* object, const char* method, std::initializer_list<const char*> variables,
+                         std::initializer_list<double> numbers) {
+    for (double n : numbers) w.PushDouble(n);
+    for (const char* v : variables) w.PushString(v).Op(Op::GetVariable);
+    w.PushInteger(static_cast<std::int32_t>(numbers.size() + variables.size()));
+    w.PushString(object).Op(Op::GetVariable).PushString(method).Op(Op::CallMethod).Op(Op::Pop);
+  };
+  bitmap("red", 0xFF0000);
+  bitmap("blue", 0x0000FF);
+  call("red", "setPixel", {}, {0x00FF00, 0, 0});
+  w.PushString("m").PushInteger(1).PushString("m").PushInteger(2).PushString("createEmptyMovieClip");
+  w.Op(Op::CallFunction).Op(Op::SetVariable);
+  call("m", "attachBitmap", {"red"}, {1});  // attachBitmap(red, 1)
+  call("m", "attachBitmap", {"blue"}, {std::nan("")});
+  call("m", "attachBitmap", {"_root"}, {2});
+  w.PushString("n").PushInteger(2).PushString("n").PushInteger(2).PushString("createEmptyMovieClip");
+  w.Op(Op::CallFunction).Op(Op::SetVariable);
+  w.PushString("n").Op(Op::GetVariable).PushString("_x").PushInteger(10).Op(Op::SetMember);
+  call("n", "attachBitmap", {"blue"}, {1});
+  call("blue", "dispose", {}, {});
+  SwfBuilder b;
+  b.SetVersion(8).SetFrameSize(20 * 20, 10 * 20);
+  b.AddTag(kDoActionTag, DoAction(w.Build()));
+  Ref<IShockwaveFlash> control = LoadControl(b.ShowFrame().End().Build(), LowQuality());
+  ASSERT_TRUE(control.Get());
+  DibTarget dib(20, 10);
+  Draw(control.Get(), dib);
+  EXPECT_EQ(CountColor(dib, 255, 0, 0), 99);
+  EXPECT_EQ(dib.Pixel(0, 0)[1], 255);
+  EXPECT_EQ(CountColor(dib, 0, 0, 255), 0);
+  EXPECT_EQ(CountColor(dib, 0, 0, 0), 100);
 }
 
 TEST(MediaDraw, StaticTextFillsItsGlyphsInItsColour) {
