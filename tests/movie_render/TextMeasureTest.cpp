@@ -47,13 +47,15 @@ TEST(TextMeasure, AdvancesAreWholeTwips) {
   double width = -1, height = -1;
   ASSERT_TRUE(f.Measure(width, height));
   EXPECT_EQ(width, 643.5);
-  EXPECT_EQ(height, 10);  // an em of ascent and descent, no leading
+  // An em of ascent and descent, each cut to whole twips (156 + 43), no
+  // leading.
+  EXPECT_EQ(height, 9.95);
   f.field.defaultFormat.leading = 3;
   f.field.SetText("A\rA");
   f.field.multiline = true;
   ASSERT_TRUE(f.Measure(width, height));
   EXPECT_EQ(width, 5.85);
-  EXPECT_EQ(height, 23);  // the leading between the lines only
+  EXPECT_EQ(height, 22.9);  // the leading between the lines only
 }
 
 TEST(TextMeasure, DeviceFontsAndEmptyFieldsAreNotLaidOut) {
