@@ -772,6 +772,14 @@ FormatChange ReadFormatChange(NativeCall& c, const ActionValue& from) {
   if (has(FormatLetterSpacing, v)) f.letterSpacing = c.vm.Number(v);
   if (has(FormatRightMargin, v)) f.rightMargin = c.vm.Number(v);
   if (has(FormatSize, v)) f.size = c.vm.Number(v);
+  if (has(FormatTabStops, v)) {
+    // The same cap as the TextFormat's own copy of the array.
+    const double length = std::min(c.vm.Number(c.vm.GetMember(v, "length")), 1024.0);
+    for (std::int32_t i = 0; i < length && !c.vm.Stopped(); ++i) {
+      const double stop = c.vm.Number(c.vm.GetMember(v, Str(c, std::to_string(i))));
+      if (std::isfinite(stop)) f.tabStops.push_back(stop);
+    }
+  }
   if (has(FormatTarget, v)) f.target = c.vm.Text(v);
   if (has(FormatUnderline, v)) f.underline = c.vm.Truth(v);
   if (has(FormatUrl, v)) f.url = c.vm.Text(v);
@@ -800,6 +808,7 @@ void ApplyChange(const FormatChange& change, std::uint32_t which, TextFormatData
   if (apply(FormatLetterSpacing)) f.letterSpacing = v.letterSpacing;
   if (apply(FormatRightMargin)) f.rightMargin = v.rightMargin;
   if (apply(FormatSize)) f.size = v.size;
+  if (apply(FormatTabStops)) f.tabStops = v.tabStops;
   if (apply(FormatTarget)) f.target = v.target;
   if (apply(FormatUnderline)) f.underline = v.underline;
   if (apply(FormatUrl)) f.url = v.url;

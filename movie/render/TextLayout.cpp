@@ -49,6 +49,22 @@ struct Item {
 
 bool IsBreak(char32_t c) { return c == '\r' || c == '\n'; }
 bool IsSpace(char32_t c) { return c == ' ' || c == '\t' || c == 0x3000; }
+// A line wraps after a space, never after a tab: a tab is part of its word.
+bool IsWrapPoint(char32_t c) { return c != '\t' && IsSpace(c); }
+
+// Where no tab stops are set, a tab is as wide as this many spaces.
+constexpr int kSpacesPerTab = 6;
+
+// How far a tab that starts x twips into its line reaches: to the first of
+// its format's stops past x, and no farther when it is past the last one.
+double TabAdvance(const Item& item, double x) {
+  const std::vector<double>& stops = item.format->tabStops;
+  if (stops.empty()) return item.advance;
+  for (const double stop : stops) {
+    if (stop * 20 > x) return stop * 20 - x;
+  }
+  return 0;
+}
 
 class FieldLayouter {
  public:
@@ -101,7 +117,10 @@ class FieldLayouter {
         item.format = &run.format;
         item.face = face;
         item.scale = run.format.size * 20 / face->UnitsPerEm();
-        if (!IsBreak(c)) {
+        if (c == '\t') {
+          bool drawn = false;
+          item.advance = kSpacesPerTab * std::floor(face->Glyph(' ', &drawn).advance * item.scale);
+        } else if (!IsBreak(c)) {
           item.glyph = face->Glyph(c, &item.drawn);
           // Advances are whole twips, the fraction cut off.
           item.advance = std::floor(item.glyph.advance * item.scale) + run.format.letterSpacing * 20;
@@ -127,12 +146,13 @@ class FieldLayouter {
       double width = 0;
       std::size_t lastSpace = end;
       while (to < end) {
-        const Item& item = items_[to];
-        if (field_.wordWrap && to > from && width + item.advance > room && !IsSpace(item.character)) {
+        Item& item = items_[to];
+        if (item.character == '\t') item.advance = TabAdvance(item, width);
+        if (field_.wordWrap && to > from && width + item.advance > room && !IsWrapPoint(item.character)) {
           if (lastSpace != end && lastSpace > from) to = lastSpace + 1;
           break;
         }
-        if (IsSpace(item.character)) lastSpace = to;
+        if (IsWrapPoint(item.character)) lastSpace = to;
         width += item.advance;
         ++to;
       }
