@@ -11,6 +11,10 @@ namespace Halvane::Movie::Render {
 namespace {
 
 constexpr double kGutter = 2 * 20.0;  // twips between the box and its text
+// How far a list paragraph's lines are set in, to make room for its
+// bullet, whatever the size of its text.
+constexpr double kBulletIndent = 36 * 20.0;
+constexpr char32_t kBullet = 0x2022;
 
 Rgba ColorOf(std::uint32_t rgb) {
   return Rgba{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
@@ -88,6 +92,9 @@ class FieldLayouter {
       if (end >= items_.size()) break;
       start = end + 1;
       if (items_[end].character == '\r' && start < items_.size() && items_[start].character == '\n') ++start;
+      // A break ends its paragraph; at the end of the text it starts no
+      // empty one.
+      if (start >= items_.size()) break;
     }
     // The text's height leaves out the leading under the last of several
     // lines (a single line keeps it), as the platform's fields report it.
@@ -135,8 +142,11 @@ class FieldLayouter {
                                    : start < items_.size() ? *items_[start].format
                                    : field_.runs.empty() ? field_.defaultFormat
                                                          : field_.runs.back().format;
-    const double left = boxLeft + kGutter + (format.leftMargin + format.blockIndent) * 20;
+    const double margin = boxLeft + kGutter + (format.leftMargin + format.blockIndent) * 20;
+    const double left = margin + (format.bullet ? kBulletIndent : 0);
     const double right = boxRight_ - kGutter - format.rightMargin * 20;
+    // The break that ends the paragraph belongs to its last line.
+    const Item* terminator = end < items_.size() ? &items_[end] : nullptr;
     bool first = true;
     std::size_t from = start;
     do {
@@ -156,13 +166,18 @@ class FieldLayouter {
         width += item.advance;
         ++to;
       }
-      Line(from, to, left + indent, room, format);
+      if (first && format.bullet) {
+        bulletPending_ = true;
+        bulletLeft_ = margin;
+      }
+      Line(from, to, left + indent, room, format, to == end ? terminator : nullptr);
       from = to;
       first = false;
     } while (from < end);
   }
 
-  void Line(std::size_t from, std::size_t to, double left, double room, const TextFormatData& format) {
+  void Line(std::size_t from, std::size_t to, double left, double room, const TextFormatData& format,
+            const Item* terminator) {
     // A line's ascent and descent are whole twips, each cut down on its own:
     // five lines of a 10-pixel font measure 75 pixels, not 76.
     double ascent = 0, descent = 0, width = 0, visible = 0;
@@ -179,6 +194,10 @@ class FieldLayouter {
       width += item.advance;
       if (!IsSpace(item.character)) visible = width;
     }
+    if (terminator != nullptr) {
+      ascent = std::max(ascent, std::floor(terminator->face->Ascent() * terminator->scale));
+      descent = std::max(descent, std::floor(terminator->face->Descent() * terminator->scale));
+    }
     // A left-aligned line measures its trailing spaces; from version 8 on,
     // lines set off the left edge measure only what shows.
     const bool trailing = format.align == "left" || movie_.version < 8;
@@ -187,6 +206,10 @@ class FieldLayouter {
     if (format.align == "right") x = left + room - visible;
     if (format.align == "center") x = left + (room - visible) / 2;
     const double baseline = top_ + ascent;
+    if (bulletPending_) {
+      PlaceBullet(format, bulletLeft_, baseline);
+      bulletPending_ = false;
+    }
     for (std::size_t i = from; i < to; ++i) {
       const Item& item = items_[i];
       if (item.drawn && item.glyph.layer != nullptr) {
@@ -201,12 +224,26 @@ class FieldLayouter {
     ++lines_;
   }
 
+  // The bullet of a list paragraph, in the middle of the room it is
+  // indented by, on the baseline of the paragraph's first line.
+  void PlaceBullet(const TextFormatData& format, double left, double baseline) {
+    TextFace& face = FaceFor(format);
+    const double scale = format.size * 20 / face.UnitsPerEm();
+    bool drawn = false;
+    const GlyphShape glyph = face.Glyph(kBullet, &drawn);
+    if (!drawn || glyph.layer == nullptr) return;
+    const double x = left + (kBulletIndent - glyph.advance * scale) / 2;
+    out_->glyphs.push_back(PlacedGlyph{glyph.layer, Placed(scale, x, baseline), ColorOf(format.color)});
+  }
+
   const TextFieldData& field_;
   const MovieDefinition& movie_;
   GlyphLibrary& glyphs_;
   FieldLayout* out_;
   std::vector<Item> items_;
   double top_ = 0;
+  bool bulletPending_ = false;  // the next line is a list paragraph's first
+  double bulletLeft_ = 0;
   double lastLeading_ = 0;
   int lines_ = 0;
   double boxRight_ = 0;

@@ -85,6 +85,36 @@ TEST(TextMeasure, TabsReachTheNextStopOrSixSpaces) {
   EXPECT_EQ(height, 2 * 9.95);
 }
 
+TEST(TextMeasure, ListParagraphsAreSetInAndTheirExtentLeavesTheIndentOut) {
+  Fixture f;
+  double width = -1, height = -1;
+  f.field.defaultFormat.bullet = true;
+  f.field.wordWrap = true;
+  f.field.multiline = true;
+  // Room for the gutters, the bullet's 36 pixels and two 'A's.
+  f.field.width = 4 + 36 + 2 * 117 / 20.0;
+  f.field.SetText("AAA");
+  ASSERT_TRUE(f.Measure(width, height));
+  EXPECT_EQ(width, 2 * 117 / 20.0);
+  EXPECT_EQ(height, 2 * 9.95);
+}
+
+TEST(TextMeasure, AParagraphsBreakCountsInItsLastLineAndEndsTheText) {
+  Fixture f;
+  double width = -1, height = -1;
+  f.field.multiline = true;
+  f.field.SetText("A\r");
+  ASSERT_TRUE(f.Measure(width, height));
+  EXPECT_EQ(height, 9.95);  // one line: no empty one after the break
+  // A break in a font twice the size makes its line as high as that font.
+  TextRun big{"\r", f.field.defaultFormat};
+  big.format.size = 20;
+  f.field.runs.front().text = "A";
+  f.field.runs.push_back(big);
+  ASSERT_TRUE(f.Measure(width, height));
+  EXPECT_EQ(height, (312 + 87) / 20.0);
+}
+
 TEST(TextMeasure, DeviceFontsAndEmptyFieldsAreNotLaidOut) {
   Fixture f;
   double width = -1, height = -1;
