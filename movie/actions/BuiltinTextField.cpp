@@ -93,7 +93,7 @@ std::string AttributeOf(const std::string& tag, const char* name) {
 
 // Parses the HTML subset of text fields into runs.
 std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
-                               bool multiline) {
+                               bool multiline, const HtmlStyler* styler) {
   std::vector<TextRun> runs;
   std::vector<TextFormatData> stack{base};
   const auto add = [&](const std::string& text) {
@@ -132,6 +132,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           const std::string align = AsciiLowerCase(AttributeOf(tag, "align"));
           if (!align.empty()) stack.back().align = align;
           if (name == "li") stack.back().bullet = true;
+          if (styler != nullptr) (*styler)(name, AttributeOf(tag, "class"), stack.back());
           paragraphOpen = true;
         }
         continue;
@@ -178,6 +179,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           const std::string right = AttributeOf(tag, "rightmargin");
           if (!right.empty()) f.rightMargin = ParseFloatPrefix(right);
         }
+        if (styler != nullptr) (*styler)(name, AttributeOf(tag, "class"), f);
       }
       continue;
     }
@@ -441,6 +443,20 @@ void FitToText(NativeCall& c, ActionTarget& t, TextFieldData& d) {
   d.height = newHeight;
 }
 
+HtmlStyler StylerOf(NativeCall& c, ScriptObject* sheet);
+
+// Text or HTML given to a field with a style sheet: read as HTML in the
+// sheet's styles, and kept as given for htmlText to answer.
+void SetStyledHtml(NativeCall& c, ActionTarget& t, TextFieldData& d, const std::string& html) {
+  const HtmlStyler styler = StylerOf(c, d.styleSheet);
+  SetHtmlText(d, html, Rt(c).Version(), &styler);
+  d.styledHtml = html;
+  d.hasStyledHtml = true;
+  d.ClampSelection(static_cast<int>(Utf16Length(d.Text())));
+  SetBoundVariable(c, t, d.Text());
+  FitToText(c, t, d);
+}
+
 ActionValue Get(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
   TextFieldData* d = t ? t->TextField() : nullptr;
@@ -467,7 +483,9 @@ ActionValue Get(NativeCall& c) {
     }
     case Type: return ActionValue::String(d->input ? "input" : "dynamic");
     case HtmlText:
-      if (!d->html) return Str(c, d->Text());
+      // A field with a style sheet answers HTML whatever its html flag.
+      if (d->styleSheet != nullptr && d->hasStyledHtml) return Str(c, d->styledHtml);
+      if (!d->html && d->styleSheet == nullptr) return Str(c, d->Text());
       return Str(c, GenerateHtml(*d, Rt(c).Version()));
     case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
     case HScroll: return Num(std::min(d->hscroll, MaxHorizontalScroll(c.vm.Context(), *d)));
@@ -490,7 +508,7 @@ ActionValue Get(NativeCall& c) {
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
     case MouseWheelEnabled: return Bool(d->mouseWheelEnabled);
-    case StyleSheet: return ActionValue();
+    case StyleSheet: return d->styleSheet ? Obj(d->styleSheet) : ActionValue();
     default: return ActionValue();
   }
 }
@@ -534,6 +552,12 @@ ActionValue Set(NativeCall& c) {
     }
     case TextValue: {
       const std::string text = c.vm.Text(v);
+      if (d->styleSheet != nullptr) {
+        // With a style sheet, text is HTML too.
+        SetStyledHtml(c, *t, *d, text);
+        break;
+      }
+      d->hasStyledHtml = false;
       std::string plain;
       for (const char ch : text) plain += ch == '\n' ? '\r' : ch;
       if (d->maxChars > 0 && d->input) {
@@ -553,6 +577,11 @@ ActionValue Set(NativeCall& c) {
     }
     case HtmlText: {
       const std::string text = c.vm.Text(v);
+      if (d->styleSheet != nullptr) {
+        SetStyledHtml(c, *t, *d, text);
+        break;
+      }
+      d->hasStyledHtml = false;
       if (d->html) SetHtmlText(*d, text, Rt(c).Version());
       else d->SetText(text);
       d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
@@ -576,6 +605,14 @@ ActionValue Set(NativeCall& c) {
     case Selectable: d->selectable = c.vm.Truth(v); break;
     case Restrict: d->restrict = v.IsNullish() ? std::string() : c.vm.Text(v); break;
     case CondenseWhite: d->condenseWhite = c.vm.Truth(v); break;
+    case StyleSheet: {
+      // Any object but a display object; other values take the sheet away.
+      ScriptObject* sheet = v.ObjectValue();
+      if (sheet != nullptr && sheet->Core()->Kind() == ObjectKind::Clip) sheet = nullptr;
+      if (sheet == nullptr) d->hasStyledHtml = false;
+      d->styleSheet = sheet;
+      break;
+    }
     case MouseWheelEnabled: d->mouseWheelEnabled = c.vm.Truth(v); break;
     default: break;
   }
@@ -901,8 +938,7 @@ ActionValue GetTextExtent(NativeCall& c) {
 // script names) stands for. Members the style leaves out, or gives a false
 // value, stay null; numbers are read as whole numbers from the start of
 // their text.
-ActionValue StyleSheetTransform(NativeCall& c) {
-  const ActionValue& style = c.Arg(0);
+ActionValue TransformStyle(NativeCall& c, const ActionValue& style) {
   if (style.IsNullish()) return ActionValue::Null();
   const ActionValue o = NewTextFormat(c);
   auto* s = o.IsObject() ? static_cast<NativeObject*>(o.ObjectValue())->StateAs<FormatState>() : nullptr;
@@ -955,7 +991,225 @@ ActionValue StyleSheetTransform(NativeCall& c) {
   return o;
 }
 
-ActionValue StyleSheetConstruct(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
+ActionValue StyleSheetTransform(NativeCall& c) { return TransformStyle(c, c.Arg(0)); }
+
+// A style sheet's styles by name, in the order they were first set. Each
+// is the sheet's own copy of the object a script gave.
+struct StyleSheetState : NativeState {
+  static constexpr std::size_t MaxStyles = 4096;
+  std::vector<std::pair<std::string, ScriptObject*>> styles;
+  void Trace(GcMarker& marker) override {
+    for (const auto& style : styles) marker.Mark(style.second);
+  }
+  ScriptObject** Find(const std::string& name) {
+    for (auto& style : styles) {
+      if (style.first == name) return &style.second;
+    }
+    return nullptr;
+  }
+  // Sets, replaces or (for null) removes a style; a new name past the cap
+  // is not kept.
+  void Set(const std::string& name, ScriptObject* style) {
+    const auto at = std::find_if(styles.begin(), styles.end(), [&](const auto& s) { return s.first == name; });
+    if (style == nullptr) {
+      if (at != styles.end()) styles.erase(at);
+    } else if (at != styles.end()) {
+      at->second = style;
+    } else if (styles.size() < MaxStyles) {
+      styles.emplace_back(name, style);
+    }
+  }
+};
+
+StyleSheetState* SheetOf(ScriptObject* o) {
+  auto* native = o != nullptr && o->Core()->Kind() == ObjectKind::Native ? static_cast<NativeObject*>(o->Core()) : nullptr;
+  return native ? native->StateAs<StyleSheetState>() : nullptr;
+}
+
+// A plain object with the values of another's own plain properties.
+ScriptObject* CopyStyle(NativeCall& c, ScriptObject* from) {
+  ScriptObject* copy = Rt(c).NewObject();
+  if (copy == nullptr) {
+    c.vm.Fault();
+    return nullptr;
+  }
+  for (const VariableStore::Entry& e : from->Properties().Entries()) {
+    if (e.Live() && !e.Accessor()) copy->Properties().Set(e.name, e.value);
+  }
+  return copy;
+}
+
+ActionValue StyleSheetConstruct(NativeCall& c) {
+  return Obj(NewNativeInstance(c, nullptr, std::make_unique<StyleSheetState>()));
+}
+
+// setStyle(name, style): the sheet keeps a copy of style; a style that is
+// not an object removes the name.
+ActionValue StyleSheetSetStyle(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr || c.Count() < 1) return ActionValue();
+  ScriptObject* style = c.Arg(1).ObjectValue();
+  if (style != nullptr && (style = CopyStyle(c, style)) == nullptr) return ActionValue();
+  s->Set(ArgText(c, 0), style);
+  return ActionValue();
+}
+
+ActionValue StyleSheetGetStyle(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr) return ActionValue();
+  ScriptObject** style = s->Find(ArgText(c, 0));
+  if (style == nullptr) return ActionValue::Null();
+  ScriptObject* copy = CopyStyle(c, *style);
+  return copy ? Obj(copy) : ActionValue();
+}
+
+ActionValue StyleSheetGetStyleNames(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr) return ActionValue();
+  std::vector<ActionValue> names;
+  for (const auto& style : s->styles) names.push_back(Str(c, style.first));
+  return Obj(c.vm.NewArray(names));
+}
+
+ActionValue StyleSheetClear(NativeCall& c) {
+  if (auto* s = ThisState<StyleSheetState>(c)) s->styles.clear();
+  return ActionValue();
+}
+
+// A CSS property name in the script's spelling: "font-size" is fontSize.
+std::string ScriptPropertyName(const std::string& css) {
+  std::string out;
+  bool upper = false;
+  for (const char ch : css) {
+    if (ch == '-') {
+      upper = true;
+      continue;
+    }
+    out += upper && ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
+    upper = false;
+  }
+  return out;
+}
+
+bool IsCssSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
+
+std::string TrimCss(const std::string& text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && IsCssSpace(text[begin])) ++begin;
+  while (end > begin && IsCssSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// One rule of a style sheet's text: its selectors and its declarations.
+struct CssRule {
+  std::vector<std::string> selectors;
+  std::vector<std::pair<std::string, std::string>> declarations;
+};
+
+// Reads CSS text (comments, rules of comma-separated selectors and
+// "name: value" declarations) into rules; false, and no rules, for text
+// that is not CSS. Values keep the spaces after them, as the platform's
+// sheets do.
+bool ParseCss(const std::string& css, std::vector<CssRule>& rules) {
+  std::string text;
+  for (std::size_t i = 0; i < css.size(); ++i) {
+    if (css.compare(i, 2, "/*") == 0) {
+      const std::size_t end = css.find("*/", i + 2);
+      if (end == std::string::npos) return false;
+      i = end + 1;
+      continue;
+    }
+    text += css[i];
+  }
+  std::size_t at = 0;
+  while (true) {
+    const std::size_t open = text.find('{', at);
+    if (open == std::string::npos) {
+      if (!TrimCss(text.substr(at)).empty()) return false;
+      return true;
+    }
+    const std::size_t close = text.find('}', open);
+    if (close == std::string::npos) return false;
+    CssRule rule;
+    const std::string selectors = text.substr(at, open - at);
+    if (selectors.find('}') != std::string::npos) return false;
+    for (std::size_t from = 0; from <= selectors.size();) {
+      std::size_t comma = selectors.find(',', from);
+      if (comma == std::string::npos) comma = selectors.size();
+      const std::string name = TrimCss(selectors.substr(from, comma - from));
+      if (name.empty()) return false;
+      rule.selectors.push_back(name);
+      from = comma + 1;
+    }
+    const std::string body = text.substr(open + 1, close - open - 1);
+    if (body.find('{') != std::string::npos) return false;
+    for (std::size_t from = 0; from < body.size();) {
+      std::size_t semicolon = body.find(';', from);
+      if (semicolon == std::string::npos) semicolon = body.size();
+      const std::string declaration = body.substr(from, semicolon - from);
+      from = semicolon + 1;
+      if (TrimCss(declaration).empty()) continue;
+      const std::size_t colon = declaration.find(':');
+      if (colon == std::string::npos) return false;
+      const std::string name = TrimCss(declaration.substr(0, colon));
+      std::size_t value = colon + 1;
+      while (value < declaration.size() && IsCssSpace(declaration[value])) ++value;
+      if (name.empty()) return false;
+      rule.declarations.emplace_back(ScriptPropertyName(name), declaration.substr(value));
+    }
+    rules.push_back(std::move(rule));
+    if (rules.size() > StyleSheetState::MaxStyles) return false;
+    at = close + 1;
+  }
+}
+
+// parseCSS(text): each rule's selectors get a style of its declarations
+// (values as text), in place of any they had. False, and no change, for
+// text that is not CSS.
+ActionValue StyleSheetParseCss(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr) return ActionValue();
+  std::vector<CssRule> rules;
+  if (!ParseCss(ArgText(c, 0), rules)) return Bool(false);
+  for (const CssRule& rule : rules) {
+    for (const std::string& selector : rule.selectors) {
+      ScriptObject* style = Rt(c).NewObject();
+      if (style == nullptr) {
+        c.vm.Fault();
+        return ActionValue();
+      }
+      for (const auto& [name, value] : rule.declarations) style->Properties().Set(name, Str(c, value));
+      s->Set(selector, style);
+    }
+  }
+  return Bool(true);
+}
+
+// The formats of a field's style sheet, for its HTML: an element takes the
+// style of its name, then of its class (".name"), then of both
+// ("p.name"); names match without regard to case.
+HtmlStyler StylerOf(NativeCall& c, ScriptObject* sheet) {
+  StyleSheetState* s = SheetOf(sheet);
+  if (s == nullptr) return HtmlStyler();
+  auto changes = std::make_shared<std::vector<std::pair<std::string, FormatChange>>>();
+  for (const auto& [name, style] : s->styles) {
+    const ActionValue format = TransformStyle(c, Obj(style));
+    if (c.vm.Stopped()) break;
+    if (format.IsObject()) changes->emplace_back(AsciiLowerCase(name), ReadFormatChange(c, format));
+  }
+  return [changes](const std::string& element, const std::string& className, TextFormatData& f) {
+    const std::string name = AsciiLowerCase(className);
+    const auto apply = [&](const std::string& selector) {
+      for (const auto& [key, change] : *changes) {
+        if (key == selector) ApplyChange(change, ~0u, f);
+      }
+    };
+    apply(element);
+    if (name.empty()) return;
+    apply("." + name);
+    apply(element + "." + name);
+  };
+}
 
 // --- TextField methods
 
@@ -1113,6 +1367,11 @@ void InstallTextField(ScriptRuntime& rt) {
   rt.Class("StyleSheet", StyleSheetConstruct, StyleSheetConstruct, styleSheet, textField,
            PropertyFlag::DontEnum | PropertyFlag::Version7);
   rt.Method(styleSheet, "transform", StyleSheetTransform, 0, kHidden);
+  rt.Method(styleSheet, "setStyle", StyleSheetSetStyle, 0, kHidden);
+  rt.Method(styleSheet, "getStyle", StyleSheetGetStyle, 0, kHidden);
+  rt.Method(styleSheet, "getStyleNames", StyleSheetGetStyleNames, 0, kHidden);
+  rt.Method(styleSheet, "clear", StyleSheetClear, 0, kHidden);
+  rt.Method(styleSheet, "parseCSS", StyleSheetParseCss, 0, kHidden);
 
   ScriptObject* format = rt.NewObject();
   rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);
@@ -1132,11 +1391,11 @@ bool SameFormat(const TextFormatData& a, const TextFormatData& b) {
          a.url == b.url && a.target == b.target && a.tabStops == b.tabStops;
 }
 
-void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion) {
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion, const HtmlStyler* styler) {
   // What the HTML does not align is aligned left, in later movies only
   // when there is no HTML at all.
   if (swfVersion < 8 || html.empty()) field.defaultFormat.align = "left";
-  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline);
+  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline, styler);
 }
 
 }  // namespace Halvane::Movie
