@@ -106,7 +106,7 @@ std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
 // The runs of a text field's HTML text, styled by styler when one is given.
 std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
-                               bool multiline, const HtmlStyler* styler = nullptr);
+                               bool multiline, int swfVersion, const HtmlStyler* styler = nullptr);
 // Number to text in a radix from 2 to 36 (Number.prototype.toString).
 std::string FormatRadix(double value, int radix);
 

@@ -89,13 +89,18 @@ std::string AttributeOf(const std::string& tag, const char* name) {
   return std::string();
 }
 
+bool IsAlignName(const std::string& a) { return a == "left" || a == "right" || a == "center" || a == "justify"; }
+
 }  // namespace
 
 // Parses the HTML subset of text fields into runs.
 std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
-                               bool multiline, const HtmlStyler* styler) {
+                               bool multiline, int swfVersion, const HtmlStyler* styler) {
   std::vector<TextRun> runs;
   std::vector<TextFormatData> stack{base};
+  // Fields of one line keep the breaks of paragraphs only in movies
+  // before version 7.
+  const bool breaks = multiline || swfVersion < 7;
   const auto add = [&](const std::string& text) {
     if (text.empty()) return;
     if (!runs.empty() && (SameFormat(runs.back().format, stack.back()) || runs.size() >= TextFieldData::MaxRuns)) {
@@ -104,7 +109,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       runs.push_back(TextRun{text, stack.back()});
     }
   };
-  bool paragraphOpen = false;
+  bool paragraphOpen = false;  // inside a p
   std::size_t i = 0;
   while (i < html.size()) {
     const char ch = html[i];
@@ -116,24 +121,29 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       const bool closing = !tag.empty() && tag[0] == '/';
       if (closing) tag.erase(0, 1);
       std::string name = AsciiLowerCase(tag.substr(0, tag.find_first_of(" /")));
-      // A field of one line keeps no line breaks.
+      // A field of one line keeps no line breaks (see breaks).
       if (name == "br" || name == "sbr") {
-        if (multiline) add("\r");
+        if (breaks) add("\r");
         continue;
       }
       if (name == "p" || name == "li") {
         if (closing) {
-          // The break ends the paragraph in the paragraph's format.
-          if (multiline) add("\r");
+          // The break ends the paragraph in the paragraph's format. A p
+          // does not nest: the first end of one ends it, others add none.
+          if (breaks && (name == "li" || paragraphOpen)) add("\r");
           if (stack.size() > 1) stack.pop_back();
-          paragraphOpen = false;
+          if (name == "p") paragraphOpen = false;
+          continue;
         } else {
+          // A list item starts a paragraph of its own.
+          const bool lineStart = runs.empty() || runs.back().text.empty() || runs.back().text.back() == '\r';
+          if (name == "li" && breaks && !lineStart) add("\r");
           stack.push_back(stack.back());
           const std::string align = AsciiLowerCase(AttributeOf(tag, "align"));
-          if (!align.empty()) stack.back().align = align;
+          if (IsAlignName(align)) stack.back().align = align;
           if (name == "li") stack.back().bullet = true;
           if (styler != nullptr) (*styler)(name, AttributeOf(tag, "class"), stack.back());
-          paragraphOpen = true;
+          if (name == "p") paragraphOpen = true;
         }
         continue;
       }
@@ -164,8 +174,9 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           if (color.size() > 1 && color[0] == '#') {
             f.color = static_cast<std::uint32_t>(ParseIntPrefix(color.substr(1), 16)) & 0xFFFFFFu;
           }
+          // Kerning came with version 8.
           const std::string kerning = AttributeOf(tag, "kerning");
-          if (!kerning.empty()) f.kerning = ParseFloatPrefix(kerning) != 0;
+          if (!kerning.empty() && swfVersion >= 8) f.kerning = ParseFloatPrefix(kerning) != 0;
           const std::string spacing = AttributeOf(tag, "letterspacing");
           if (!spacing.empty()) f.letterSpacing = ParseFloatPrefix(spacing);
         }
@@ -202,7 +213,10 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     // line too, and condensed white space is one space.
     std::size_t next = html.find('<', i);
     if (next == std::string::npos) next = html.size();
-    if (html.find_first_not_of(" \t\r\n", i) >= next) {
+    // (only a whole text between tags: what is left of a text after an
+    // entity or a line break is still text)
+    const bool nodeStart = i == 0 || html[i - 1] == '>';
+    if (nodeStart && html.find_first_not_of(" \t\r\n", i) >= next) {
       i = next;
       continue;
     }
@@ -226,7 +240,6 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     add(text);
     i = next;
   }
-  (void)paragraphOpen;
   return runs;
 }
 
@@ -322,12 +335,12 @@ std::string GenerateHtml(const TextFieldData& d, int version) {
   for (const Paragraph& p : SplitParagraphs(d)) {
     const std::string blockAttributes = ParagraphAttributes(p.format);
     std::string body;
-    if (version < 7 || p.pieces.empty()) {
+    if (version < 6 || p.pieces.empty()) {
       for (std::size_t i = 0; i < p.pieces.size(); ++i) {
         body += "<FONT" + FontAttributes(p.pieces[i]->format, nullptr) + ">" +
                 StyledText(p.pieces[i]->format, p.texts[i]) + "</FONT>";
       }
-      if (p.pieces.empty()) body = "<FONT" + FontAttributes(p.format, nullptr) + "></FONT>";
+      if (p.pieces.empty()) body = "<FONT" + FontAttributes(p.format, nullptr) + ">" + StyledText(p.format, "") + "</FONT>";
     } else {
       std::vector<const TextFormatData*> open{&p.pieces.front()->format};
       body = "<FONT" + FontAttributes(*open.front(), nullptr) + ">";
@@ -664,7 +677,6 @@ ActionValue GetFormatMember(NativeCall& c) {
   return s->members[c.Tag()];
 }
 
-bool IsAlignName(const std::string& a) { return a == "left" || a == "right" || a == "center" || a == "justify"; }
 
 // Converts a value assigned to a member; constructing truncates numbers
 // where assigning rounds them, and only assigning keeps margins from going
@@ -1395,7 +1407,7 @@ void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion, 
   // What the HTML does not align is aligned left, in later movies only
   // when there is no HTML at all.
   if (swfVersion < 8 || html.empty()) field.defaultFormat.align = "left";
-  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline, styler);
+  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline, swfVersion, styler);
 }
 
 }  // namespace Halvane::Movie
