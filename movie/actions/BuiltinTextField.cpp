@@ -110,6 +110,29 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     }
   };
   bool paragraphOpen = false;  // inside a p
+  // The elements open, innermost last: an end tag closes the innermost
+  // element only when it names it, and is ignored otherwise. Elements
+  // nested past MaxHtmlDepth count but change nothing.
+  constexpr std::size_t MaxHtmlDepth = 256;
+  std::vector<std::string> names;
+  std::size_t ignored = 0;
+  const auto open = [&](const std::string& name) {
+    if (stack.size() > MaxHtmlDepth) {
+      ++ignored;
+      return false;
+    }
+    stack.push_back(stack.back());
+    names.push_back(name);
+    return true;
+  };
+  const auto close = [&](const std::string& name) {
+    if (ignored > 0) {
+      --ignored;
+    } else if (!names.empty() && names.back() == name) {
+      stack.pop_back();
+      names.pop_back();
+    }
+  };
   std::size_t i = 0;
   while (i < html.size()) {
     const char ch = html[i];
@@ -131,14 +154,14 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           // The break ends the paragraph in the paragraph's format. A p
           // does not nest: the first end of one ends it, others add none.
           if (breaks && (name == "li" || paragraphOpen)) add("\r");
-          if (stack.size() > 1) stack.pop_back();
+          close(name);
           if (name == "p") paragraphOpen = false;
           continue;
         } else {
           // A list item starts a paragraph of its own.
           const bool lineStart = runs.empty() || runs.back().text.empty() || runs.back().text.back() == '\r';
           if (name == "li" && breaks && !lineStart) add("\r");
-          stack.push_back(stack.back());
+          if (!open(name)) continue;
           const std::string align = AsciiLowerCase(AttributeOf(tag, "align"));
           if (IsAlignName(align)) stack.back().align = align;
           if (name == "li") stack.back().bullet = true;
@@ -150,10 +173,10 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       if (name == "b" || name == "i" || name == "u" || name == "font" || name == "a" || name == "textformat" ||
           name == "span") {
         if (closing) {
-          if (stack.size() > 1) stack.pop_back();
+          close(name);
           continue;
         }
-        stack.push_back(stack.back());
+        if (!open(name)) continue;
         TextFormatData& f = stack.back();
         if (name == "b") f.bold = true;
         if (name == "i") f.italic = true;
@@ -165,10 +188,11 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
         if (name == "font") {
           const std::string face = AttributeOf(tag, "face");
           if (!face.empty()) f.font = face;
+          // Sizes are whole points from 1 to 127; a sign makes one relative.
           const std::string size = AttributeOf(tag, "size");
           if (!size.empty()) {
-            const double v = ParseFloatPrefix(size);
-            if (!std::isnan(v)) f.size = (size[0] == '+' || size[0] == '-') ? f.size + v : v;
+            const double v = ParseIntPrefix(size, 10);
+            if (!std::isnan(v)) f.size = std::clamp((size[0] == '+' || size[0] == '-') ? f.size + v : v, 1.0, 127.0);
           }
           const std::string color = AttributeOf(tag, "color");
           if (color.size() > 1 && color[0] == '#') {
