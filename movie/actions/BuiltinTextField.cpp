@@ -89,6 +89,19 @@ std::string AttributeOf(const std::string& tag, const char* name) {
   return std::string();
 }
 
+void CopyCharacterFormat(const TextFormatData& from, TextFormatData& to) {
+  to.font = from.font;
+  to.size = from.size;
+  to.color = from.color;
+  to.bold = from.bold;
+  to.italic = from.italic;
+  to.underline = from.underline;
+  to.kerning = from.kerning;
+  to.letterSpacing = from.letterSpacing;
+  to.url = from.url;
+  to.target = from.target;
+}
+
 bool IsAlignName(const std::string& a) { return a == "left" || a == "right" || a == "center" || a == "justify"; }
 
 }  // namespace
@@ -101,14 +114,15 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
   // Fields of one line keep the breaks of paragraphs only in movies
   // before version 7.
   const bool breaks = multiline || swfVersion < 7;
-  const auto add = [&](const std::string& text) {
+  const auto addIn = [&](const std::string& text, const TextFormatData& format) {
     if (text.empty()) return;
-    if (!runs.empty() && (SameFormat(runs.back().format, stack.back()) || runs.size() >= TextFieldData::MaxRuns)) {
+    if (!runs.empty() && (SameFormat(runs.back().format, format) || runs.size() >= TextFieldData::MaxRuns)) {
       runs.back().text += text;
     } else {
-      runs.push_back(TextRun{text, stack.back()});
+      runs.push_back(TextRun{text, format});
     }
   };
+  const auto add = [&](const std::string& text) { addIn(text, stack.back()); };
   bool paragraphOpen = false;  // inside a p
   // The elements open, innermost last: an end tag closes the innermost
   // element only when it names it, and is ignored otherwise. Elements
@@ -125,10 +139,15 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     names.push_back(name);
     return true;
   };
+  // The characters of the break that ends a p take the format of the
+  // character element closed last (whatever came after it), or the
+  // field's own before any.
+  TextFormatData lastClosed = base;
   const auto close = [&](const std::string& name) {
     if (ignored > 0) {
       --ignored;
     } else if (!names.empty() && names.back() == name) {
+      if (name != "p" && name != "li" && name != "textformat") lastClosed = stack.back();
       stack.pop_back();
       names.pop_back();
     }
@@ -153,7 +172,12 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
         if (closing) {
           // The break ends the paragraph in the paragraph's format. A p
           // does not nest: the first end of one ends it, others add none.
-          if (breaks && (name == "li" || paragraphOpen)) add("\r");
+          if (breaks && name == "li") add("\r");
+          if (breaks && name == "p" && paragraphOpen) {
+            TextFormatData format = stack.back();
+            CopyCharacterFormat(lastClosed, format);
+            addIn("\r", format);
+          }
           close(name);
           if (name == "p") paragraphOpen = false;
           continue;
@@ -299,6 +323,12 @@ bool SameFont(const TextFormatData& a, const TextFormatData& b) {
          a.kerning == b.kerning;
 }
 
+// Whether two formats show their characters alike.
+bool SameCharacters(const TextFormatData& a, const TextFormatData& b) {
+  return SameFont(a, b) && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+         a.url == b.url && a.target == b.target;
+}
+
 // The TEXTFORMAT attributes a paragraph needs, "" when all are defaults.
 std::string ParagraphAttributes(const TextFormatData& f) {
   std::string out;
@@ -335,11 +365,22 @@ std::vector<Paragraph> SplitParagraphs(const TextFieldData& d) {
         if (!started) paragraphs.back().format = run.format;
         started = true;
       }
+      Paragraph& p = paragraphs.back();
       if (end > start) {
-        paragraphs.back().pieces.push_back(&run);
-        paragraphs.back().texts.push_back(run.text.substr(start, end - start));
+        // Pieces that differ only in what belongs to paragraphs are one.
+        if (!p.pieces.empty() && SameCharacters(p.pieces.back()->format, run.format)) {
+          p.texts.back() += run.text.substr(start, end - start);
+        } else {
+          p.pieces.push_back(&run);
+          p.texts.push_back(run.text.substr(start, end - start));
+        }
       }
       if (brk == std::string::npos) break;
+      // A break in a format of its own shows as an empty piece.
+      if (!p.pieces.empty() && !SameCharacters(p.pieces.back()->format, run.format)) {
+        p.pieces.push_back(&run);
+        p.texts.emplace_back();
+      }
       paragraphs.emplace_back();
       started = false;
       start = brk + 1;
