@@ -140,14 +140,14 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     return true;
   };
   // The characters of the break that ends a p take the format of the
-  // character element closed last (whatever came after it), or the
-  // field's own before any.
+  // font element closed last (whatever came after it), or the field's own
+  // before any.
   TextFormatData lastClosed = base;
   const auto close = [&](const std::string& name) {
     if (ignored > 0) {
       --ignored;
     } else if (!names.empty() && names.back() == name) {
-      if (name != "p" && name != "li" && name != "textformat") lastClosed = stack.back();
+      if (name == "font") lastClosed = stack.back();
       stack.pop_back();
       names.pop_back();
     }
@@ -237,6 +237,19 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           if (!left.empty()) f.leftMargin = ParseFloatPrefix(left);
           const std::string right = AttributeOf(tag, "rightmargin");
           if (!right.empty()) f.rightMargin = ParseFloatPrefix(right);
+          const std::string block = AttributeOf(tag, "blockindent");
+          if (!block.empty()) f.blockIndent = ParseFloatPrefix(block);
+          const std::string stops = AttributeOf(tag, "tabstops");
+          if (!stops.empty()) {
+            f.tabStops.clear();
+            for (std::size_t from = 0; from < stops.size() && f.tabStops.size() < 1024;) {
+              std::size_t comma = stops.find(',', from);
+              if (comma == std::string::npos) comma = stops.size();
+              const double stop = ParseFloatPrefix(stops.substr(from, comma - from));
+              if (std::isfinite(stop)) f.tabStops.push_back(stop);
+              from = comma + 1;
+            }
+          }
         }
         if (styler != nullptr) (*styler)(name, AttributeOf(tag, "class"), f);
       }
