@@ -130,7 +130,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
   constexpr std::size_t MaxHtmlDepth = 256;
   std::vector<std::string> names;
   std::size_t ignored = 0;
-  const auto open = [&](const std::string& name) {
+  const auto openElement = [&](const std::string& name) {
     if (stack.size() > MaxHtmlDepth) {
       ++ignored;
       return false;
@@ -143,7 +143,7 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
   // font element closed last (whatever came after it), or the field's own
   // before any.
   TextFormatData lastClosed = base;
-  const auto close = [&](const std::string& name) {
+  const auto closeElement = [&](const std::string& name) {
     if (ignored > 0) {
       --ignored;
     } else if (!names.empty() && names.back() == name) {
@@ -178,14 +178,14 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
             CopyCharacterFormat(lastClosed, format);
             addIn("\r", format);
           }
-          close(name);
+          closeElement(name);
           if (name == "p") paragraphOpen = false;
           continue;
         } else {
           // A list item starts a paragraph of its own.
           const bool lineStart = runs.empty() || runs.back().text.empty() || runs.back().text.back() == '\r';
           if (name == "li" && breaks && !lineStart) add("\r");
-          if (!open(name)) continue;
+          if (!openElement(name)) continue;
           const std::string align = AsciiLowerCase(AttributeOf(tag, "align"));
           if (IsAlignName(align)) stack.back().align = align;
           if (name == "li") stack.back().bullet = true;
@@ -197,10 +197,10 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       if (name == "b" || name == "i" || name == "u" || name == "font" || name == "a" || name == "textformat" ||
           name == "span") {
         if (closing) {
-          close(name);
+          closeElement(name);
           continue;
         }
-        if (!open(name)) continue;
+        if (!openElement(name)) continue;
         TextFormatData& f = stack.back();
         if (name == "b") f.bold = true;
         if (name == "i") f.italic = true;
