@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 
 #include "movie/actions/BuiltinSupport.h"
@@ -539,8 +540,9 @@ HtmlStyler StylerOf(NativeCall& c, ScriptObject* sheet);
 // Text or HTML given to a field with a style sheet: read as HTML in the
 // sheet's styles, and kept as given for htmlText to answer.
 void SetStyledHtml(NativeCall& c, ActionTarget& t, TextFieldData& d, const std::string& html) {
+  // (an object that is no StyleSheet styles nothing)
   const HtmlStyler styler = StylerOf(c, d.styleSheet);
-  SetHtmlText(d, html, Rt(c).Version(), &styler);
+  SetHtmlText(d, html, Rt(c).Version(), styler ? &styler : nullptr);
   d.styledHtml = html;
   d.hasStyledHtml = true;
   d.ClampSelection(static_cast<int>(Utf16Length(d.Text())));
@@ -1196,11 +1198,17 @@ struct CssRule {
   std::vector<std::pair<std::string, std::string>> declarations;
 };
 
+// Declarations a rule of CSS text may hold, and selectors a whole text
+// may name (a sheet's cap): past them the text is refused, so that a
+// hostile text cannot make a style per selector of every declaration.
+constexpr std::size_t kMaxCssDeclarations = 256;
+
 // Reads CSS text (comments, rules of comma-separated selectors and
 // "name: value" declarations) into rules; false, and no rules, for text
 // that is not CSS. Values keep the spaces after them, as the platform's
 // sheets do.
 bool ParseCss(const std::string& css, std::vector<CssRule>& rules) {
+  std::size_t selectorCount = 0;
   std::string text;
   for (std::size_t i = 0; i < css.size(); ++i) {
     if (css.compare(i, 2, "/*") == 0) {
@@ -1246,9 +1254,11 @@ bool ParseCss(const std::string& css, std::vector<CssRule>& rules) {
       while (value < declaration.size() && IsCssSpace(declaration[value])) ++value;
       if (name.empty()) return false;
       rule.declarations.emplace_back(ScriptPropertyName(name), declaration.substr(value));
+      if (rule.declarations.size() > kMaxCssDeclarations) return false;
     }
+    selectorCount += rule.selectors.size();
+    if (selectorCount > StyleSheetState::MaxStyles) return false;
     rules.push_back(std::move(rule));
-    if (rules.size() > StyleSheetState::MaxStyles) return false;
     at = close + 1;
   }
 }
@@ -1281,18 +1291,18 @@ ActionValue StyleSheetParseCss(NativeCall& c) {
 HtmlStyler StylerOf(NativeCall& c, ScriptObject* sheet) {
   StyleSheetState* s = SheetOf(sheet);
   if (s == nullptr) return HtmlStyler();
-  auto changes = std::make_shared<std::vector<std::pair<std::string, FormatChange>>>();
+  auto changes = std::make_shared<std::map<std::string, std::vector<FormatChange>>>();
   for (const auto& [name, style] : s->styles) {
     const ActionValue format = TransformStyle(c, Obj(style));
     if (c.vm.Stopped()) break;
-    if (format.IsObject()) changes->emplace_back(AsciiLowerCase(name), ReadFormatChange(c, format));
+    if (format.IsObject()) (*changes)[AsciiLowerCase(name)].push_back(ReadFormatChange(c, format));
   }
   return [changes](const std::string& element, const std::string& className, TextFormatData& f) {
     const std::string name = AsciiLowerCase(className);
     const auto apply = [&](const std::string& selector) {
-      for (const auto& [key, change] : *changes) {
-        if (key == selector) ApplyChange(change, ~0u, f);
-      }
+      const auto it = changes->find(selector);
+      if (it == changes->end()) return;
+      for (const FormatChange& change : it->second) ApplyChange(change, ~0u, f);
     };
     apply(element);
     if (name.empty()) return;

@@ -75,6 +75,10 @@ TEST(StyleSheetScript, ParseCssReadsRulesOrNothing) {
       {"/* open", "a", "color", {"false", "", "undefined"}},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseCss(c.css, c.selector, c.property), c.traces) << c.css;
+  // More selectors than a sheet keeps refuse the whole text.
+  std::string many;
+  for (int i = 0; i < 5000; ++i) many += "a" + std::to_string(i) + ",";
+  EXPECT_EQ(ParseCss(many + "b { color: red }", "b", "color"), (std::vector<std::string>{"false", "", "undefined"}));
 }
 
 TEST(StyleSheetScript, TheSheetKeepsCopiesAndNullRemovesAStyle) {
@@ -123,6 +127,20 @@ TEST(StyleSheetScript, AFieldsHtmlTakesItsSheetsStylesAndIsAnsweredAsGiven) {
   EXPECT_EQ(movie.field.runs[1].format.color, 0u);
   EXPECT_EQ(movie.field.runs[2].format.size, 12);
   EXPECT_EQ(movie.field.styleSheet, nullptr);
+}
+
+TEST(StyleSheetScript, AnObjectThatIsNoSheetStylesNothing) {
+  Movie movie;
+  ActionWriter w;
+  // t.styleSheet = {}; t.htmlText = "<b>a</b>"; trace(t.htmlText)
+  w.PushString("t").Op(Op::GetVariable).PushString("styleSheet").PushInteger(0).Op(Op::InitObject);
+  w.Op(Op::SetMember);
+  w.PushString("t").Op(Op::GetVariable).PushString("htmlText").PushString("<b>a</b>").Op(Op::SetMember);
+  w.PushString("t").Op(Op::GetVariable).PushString("htmlText").Op(Op::GetMember).Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, std::vector<std::string>{"<b>a</b>"});
+  ASSERT_EQ(movie.field.runs.size(), 1u);
+  EXPECT_TRUE(movie.field.runs[0].format.bold);
 }
 
 }  // namespace
