@@ -7,6 +7,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ExternalCall.h"
 #include "movie/actions/Interpreter.h"
+#include "movie/actions/TextFieldData.h"
 
 namespace Halvane::Movie {
 
@@ -801,6 +802,7 @@ void CollectGarbage(ActionTarget& root, ActionContext& context) {
     pending.pop_back();
     marker.Mark(t->Script());
     marker.Mark(t->Variables());
+    if (const TextFieldData* field = t->TextField()) marker.Mark(field->styleSheet);
     t->ForEachChild([&pending](ActionTarget& child) { pending.push_back(&child); });
   }
   marker.Drain();

@@ -104,9 +104,9 @@ void MakeBroadcaster(ScriptRuntime& rt, ScriptObject* object);
 std::string JoinArray(NativeCall& c, ScriptObject* array, const std::string& separator);
 std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
-// The runs of a text field's HTML text.
+// The runs of a text field's HTML text, styled by styler when one is given.
 std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
-                               bool multiline);
+                               bool multiline, int swfVersion, const HtmlStyler* styler = nullptr);
 // Number to text in a radix from 2 to 36 (Number.prototype.toString).
 std::string FormatRadix(double value, int radix);
 

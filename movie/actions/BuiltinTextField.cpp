@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 
 #include "movie/actions/BuiltinSupport.h"
@@ -89,22 +90,69 @@ std::string AttributeOf(const std::string& tag, const char* name) {
   return std::string();
 }
 
+void CopyCharacterFormat(const TextFormatData& from, TextFormatData& to) {
+  to.font = from.font;
+  to.size = from.size;
+  to.color = from.color;
+  to.bold = from.bold;
+  to.italic = from.italic;
+  to.underline = from.underline;
+  to.kerning = from.kerning;
+  to.letterSpacing = from.letterSpacing;
+  to.url = from.url;
+  to.target = from.target;
+}
+
+bool IsAlignName(const std::string& a) { return a == "left" || a == "right" || a == "center" || a == "justify"; }
+
 }  // namespace
 
 // Parses the HTML subset of text fields into runs.
 std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& base, bool condenseWhite,
-                               bool multiline) {
+                               bool multiline, int swfVersion, const HtmlStyler* styler) {
   std::vector<TextRun> runs;
   std::vector<TextFormatData> stack{base};
-  const auto add = [&](const std::string& text) {
+  // Fields of one line keep the breaks of paragraphs only in movies
+  // before version 7.
+  const bool breaks = multiline || swfVersion < 7;
+  const auto addIn = [&](const std::string& text, const TextFormatData& format) {
     if (text.empty()) return;
-    if (!runs.empty() && (SameFormat(runs.back().format, stack.back()) || runs.size() >= TextFieldData::MaxRuns)) {
+    if (!runs.empty() && (SameFormat(runs.back().format, format) || runs.size() >= TextFieldData::MaxRuns)) {
       runs.back().text += text;
     } else {
-      runs.push_back(TextRun{text, stack.back()});
+      runs.push_back(TextRun{text, format});
     }
   };
-  bool paragraphOpen = false;
+  const auto add = [&](const std::string& text) { addIn(text, stack.back()); };
+  bool paragraphOpen = false;  // inside a p
+  // The elements open, innermost last: an end tag closes the innermost
+  // element only when it names it, and is ignored otherwise. Elements
+  // nested past MaxHtmlDepth count but change nothing.
+  constexpr std::size_t MaxHtmlDepth = 256;
+  std::vector<std::string> names;
+  std::size_t ignored = 0;
+  const auto openElement = [&](const std::string& name) {
+    if (stack.size() > MaxHtmlDepth) {
+      ++ignored;
+      return false;
+    }
+    stack.push_back(stack.back());
+    names.push_back(name);
+    return true;
+  };
+  // The characters of the break that ends a p take the format of the
+  // font element closed last (whatever came after it), or the field's own
+  // before any.
+  TextFormatData lastClosed = base;
+  const auto closeElement = [&](const std::string& name) {
+    if (ignored > 0) {
+      --ignored;
+    } else if (!names.empty() && names.back() == name) {
+      if (name == "font") lastClosed = stack.back();
+      stack.pop_back();
+      names.pop_back();
+    }
+  };
   std::size_t i = 0;
   while (i < html.size()) {
     const char ch = html[i];
@@ -116,33 +164,44 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
       const bool closing = !tag.empty() && tag[0] == '/';
       if (closing) tag.erase(0, 1);
       std::string name = AsciiLowerCase(tag.substr(0, tag.find_first_of(" /")));
-      // A field of one line keeps no line breaks.
+      // A field of one line keeps no line breaks (see breaks).
       if (name == "br" || name == "sbr") {
-        if (multiline) add("\r");
+        if (breaks) add("\r");
         continue;
       }
       if (name == "p" || name == "li") {
         if (closing) {
-          // The break ends the paragraph in the paragraph's format.
-          if (multiline) add("\r");
-          if (stack.size() > 1) stack.pop_back();
-          paragraphOpen = false;
+          // The break ends the paragraph in the paragraph's format. A p
+          // does not nest: the first end of one ends it, others add none.
+          if (breaks && name == "li") add("\r");
+          if (breaks && name == "p" && paragraphOpen) {
+            TextFormatData format = stack.back();
+            CopyCharacterFormat(lastClosed, format);
+            addIn("\r", format);
+          }
+          closeElement(name);
+          if (name == "p") paragraphOpen = false;
+          continue;
         } else {
-          stack.push_back(stack.back());
+          // A list item starts a paragraph of its own.
+          const bool lineStart = runs.empty() || runs.back().text.empty() || runs.back().text.back() == '\r';
+          if (name == "li" && breaks && !lineStart) add("\r");
+          if (!openElement(name)) continue;
           const std::string align = AsciiLowerCase(AttributeOf(tag, "align"));
-          if (!align.empty()) stack.back().align = align;
+          if (IsAlignName(align)) stack.back().align = align;
           if (name == "li") stack.back().bullet = true;
-          paragraphOpen = true;
+          if (styler != nullptr) (*styler)(name, AttributeOf(tag, "class"), stack.back());
+          if (name == "p") paragraphOpen = true;
         }
         continue;
       }
       if (name == "b" || name == "i" || name == "u" || name == "font" || name == "a" || name == "textformat" ||
           name == "span") {
         if (closing) {
-          if (stack.size() > 1) stack.pop_back();
+          closeElement(name);
           continue;
         }
-        stack.push_back(stack.back());
+        if (!openElement(name)) continue;
         TextFormatData& f = stack.back();
         if (name == "b") f.bold = true;
         if (name == "i") f.italic = true;
@@ -154,17 +213,19 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
         if (name == "font") {
           const std::string face = AttributeOf(tag, "face");
           if (!face.empty()) f.font = face;
+          // Sizes are whole points from 1 to 127; a sign makes one relative.
           const std::string size = AttributeOf(tag, "size");
           if (!size.empty()) {
-            const double v = ParseFloatPrefix(size);
-            if (!std::isnan(v)) f.size = (size[0] == '+' || size[0] == '-') ? f.size + v : v;
+            const double v = ParseIntPrefix(size, 10);
+            if (!std::isnan(v)) f.size = std::clamp((size[0] == '+' || size[0] == '-') ? f.size + v : v, 1.0, 127.0);
           }
           const std::string color = AttributeOf(tag, "color");
           if (color.size() > 1 && color[0] == '#') {
             f.color = static_cast<std::uint32_t>(ParseIntPrefix(color.substr(1), 16)) & 0xFFFFFFu;
           }
+          // Kerning came with version 8.
           const std::string kerning = AttributeOf(tag, "kerning");
-          if (!kerning.empty()) f.kerning = ParseFloatPrefix(kerning) != 0;
+          if (!kerning.empty() && swfVersion >= 8) f.kerning = ParseFloatPrefix(kerning) != 0;
           const std::string spacing = AttributeOf(tag, "letterspacing");
           if (!spacing.empty()) f.letterSpacing = ParseFloatPrefix(spacing);
         }
@@ -177,7 +238,21 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
           if (!left.empty()) f.leftMargin = ParseFloatPrefix(left);
           const std::string right = AttributeOf(tag, "rightmargin");
           if (!right.empty()) f.rightMargin = ParseFloatPrefix(right);
+          const std::string block = AttributeOf(tag, "blockindent");
+          if (!block.empty()) f.blockIndent = ParseFloatPrefix(block);
+          const std::string stops = AttributeOf(tag, "tabstops");
+          if (!stops.empty()) {
+            f.tabStops.clear();
+            for (std::size_t from = 0; from < stops.size() && f.tabStops.size() < 1024;) {
+              std::size_t comma = stops.find(',', from);
+              if (comma == std::string::npos) comma = stops.size();
+              const double stop = ParseFloatPrefix(stops.substr(from, comma - from));
+              if (std::isfinite(stop)) f.tabStops.push_back(stop);
+              from = comma + 1;
+            }
+          }
         }
+        if (styler != nullptr) (*styler)(name, AttributeOf(tag, "class"), f);
       }
       continue;
     }
@@ -200,7 +275,10 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     // line too, and condensed white space is one space.
     std::size_t next = html.find('<', i);
     if (next == std::string::npos) next = html.size();
-    if (html.find_first_not_of(" \t\r\n", i) >= next) {
+    // (only a whole text between tags: what is left of a text after an
+    // entity or a line break is still text)
+    const bool nodeStart = i == 0 || html[i - 1] == '>';
+    if (nodeStart && html.find_first_not_of(" \t\r\n", i) >= next) {
       i = next;
       continue;
     }
@@ -224,7 +302,6 @@ std::vector<TextRun> ParseHtml(const std::string& html, const TextFormatData& ba
     add(text);
     i = next;
   }
-  (void)paragraphOpen;
   return runs;
 }
 
@@ -258,6 +335,12 @@ std::string FontAttributes(const TextFormatData& f, const TextFormatData* base) 
 bool SameFont(const TextFormatData& a, const TextFormatData& b) {
   return a.font == b.font && a.size == b.size && a.color == b.color && a.letterSpacing == b.letterSpacing &&
          a.kerning == b.kerning;
+}
+
+// Whether two formats show their characters alike.
+bool SameCharacters(const TextFormatData& a, const TextFormatData& b) {
+  return SameFont(a, b) && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+         a.url == b.url && a.target == b.target;
 }
 
 // The TEXTFORMAT attributes a paragraph needs, "" when all are defaults.
@@ -296,11 +379,22 @@ std::vector<Paragraph> SplitParagraphs(const TextFieldData& d) {
         if (!started) paragraphs.back().format = run.format;
         started = true;
       }
+      Paragraph& p = paragraphs.back();
       if (end > start) {
-        paragraphs.back().pieces.push_back(&run);
-        paragraphs.back().texts.push_back(run.text.substr(start, end - start));
+        // Pieces that differ only in what belongs to paragraphs are one.
+        if (!p.pieces.empty() && SameCharacters(p.pieces.back()->format, run.format)) {
+          p.texts.back() += run.text.substr(start, end - start);
+        } else {
+          p.pieces.push_back(&run);
+          p.texts.push_back(run.text.substr(start, end - start));
+        }
       }
       if (brk == std::string::npos) break;
+      // A break in a format of its own shows as an empty piece.
+      if (!p.pieces.empty() && !SameCharacters(p.pieces.back()->format, run.format)) {
+        p.pieces.push_back(&run);
+        p.texts.emplace_back();
+      }
       paragraphs.emplace_back();
       started = false;
       start = brk + 1;
@@ -320,12 +414,12 @@ std::string GenerateHtml(const TextFieldData& d, int version) {
   for (const Paragraph& p : SplitParagraphs(d)) {
     const std::string blockAttributes = ParagraphAttributes(p.format);
     std::string body;
-    if (version < 7 || p.pieces.empty()) {
+    if (version < 6 || p.pieces.empty()) {
       for (std::size_t i = 0; i < p.pieces.size(); ++i) {
         body += "<FONT" + FontAttributes(p.pieces[i]->format, nullptr) + ">" +
                 StyledText(p.pieces[i]->format, p.texts[i]) + "</FONT>";
       }
-      if (p.pieces.empty()) body = "<FONT" + FontAttributes(p.format, nullptr) + "></FONT>";
+      if (p.pieces.empty()) body = "<FONT" + FontAttributes(p.format, nullptr) + ">" + StyledText(p.format, "") + "</FONT>";
     } else {
       std::vector<const TextFormatData*> open{&p.pieces.front()->format};
       body = "<FONT" + FontAttributes(*open.front(), nullptr) + ">";
@@ -441,6 +535,21 @@ void FitToText(NativeCall& c, ActionTarget& t, TextFieldData& d) {
   d.height = newHeight;
 }
 
+HtmlStyler StylerOf(NativeCall& c, ScriptObject* sheet);
+
+// Text or HTML given to a field with a style sheet: read as HTML in the
+// sheet's styles, and kept as given for htmlText to answer.
+void SetStyledHtml(NativeCall& c, ActionTarget& t, TextFieldData& d, const std::string& html) {
+  // (an object that is no StyleSheet styles nothing)
+  const HtmlStyler styler = StylerOf(c, d.styleSheet);
+  SetHtmlText(d, html, Rt(c).Version(), styler ? &styler : nullptr);
+  d.styledHtml = html;
+  d.hasStyledHtml = true;
+  d.ClampSelection(static_cast<int>(Utf16Length(d.Text())));
+  SetBoundVariable(c, t, d.Text());
+  FitToText(c, t, d);
+}
+
 ActionValue Get(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
   TextFieldData* d = t ? t->TextField() : nullptr;
@@ -467,7 +576,9 @@ ActionValue Get(NativeCall& c) {
     }
     case Type: return ActionValue::String(d->input ? "input" : "dynamic");
     case HtmlText:
-      if (!d->html) return Str(c, d->Text());
+      // A field with a style sheet answers HTML whatever its html flag.
+      if (d->styleSheet != nullptr && d->hasStyledHtml) return Str(c, d->styledHtml);
+      if (!d->html && d->styleSheet == nullptr) return Str(c, d->Text());
       return Str(c, GenerateHtml(*d, Rt(c).Version()));
     case Variable: return d->variable.empty() ? ActionValue::Null() : Str(c, d->variable);
     case HScroll: return Num(std::min(d->hscroll, MaxHorizontalScroll(c.vm.Context(), *d)));
@@ -490,7 +601,7 @@ ActionValue Get(NativeCall& c) {
     case Restrict: return d->restrict.empty() ? ActionValue::Null() : Str(c, d->restrict);
     case CondenseWhite: return Bool(d->condenseWhite);
     case MouseWheelEnabled: return Bool(d->mouseWheelEnabled);
-    case StyleSheet: return ActionValue();
+    case StyleSheet: return d->styleSheet ? Obj(d->styleSheet) : ActionValue();
     default: return ActionValue();
   }
 }
@@ -534,6 +645,12 @@ ActionValue Set(NativeCall& c) {
     }
     case TextValue: {
       const std::string text = c.vm.Text(v);
+      if (d->styleSheet != nullptr) {
+        // With a style sheet, text is HTML too.
+        SetStyledHtml(c, *t, *d, text);
+        break;
+      }
+      d->hasStyledHtml = false;
       std::string plain;
       for (const char ch : text) plain += ch == '\n' ? '\r' : ch;
       if (d->maxChars > 0 && d->input) {
@@ -553,6 +670,11 @@ ActionValue Set(NativeCall& c) {
     }
     case HtmlText: {
       const std::string text = c.vm.Text(v);
+      if (d->styleSheet != nullptr) {
+        SetStyledHtml(c, *t, *d, text);
+        break;
+      }
+      d->hasStyledHtml = false;
       if (d->html) SetHtmlText(*d, text, Rt(c).Version());
       else d->SetText(text);
       d->ClampSelection(static_cast<int>(Utf16Length(d->Text())));
@@ -576,6 +698,14 @@ ActionValue Set(NativeCall& c) {
     case Selectable: d->selectable = c.vm.Truth(v); break;
     case Restrict: d->restrict = v.IsNullish() ? std::string() : c.vm.Text(v); break;
     case CondenseWhite: d->condenseWhite = c.vm.Truth(v); break;
+    case StyleSheet: {
+      // Any object but a display object; other values take the sheet away.
+      ScriptObject* sheet = v.ObjectValue();
+      if (sheet != nullptr && sheet->Core()->Kind() == ObjectKind::Clip) sheet = nullptr;
+      if (sheet == nullptr) d->hasStyledHtml = false;
+      d->styleSheet = sheet;
+      break;
+    }
     case MouseWheelEnabled: d->mouseWheelEnabled = c.vm.Truth(v); break;
     default: break;
   }
@@ -627,7 +757,6 @@ ActionValue GetFormatMember(NativeCall& c) {
   return s->members[c.Tag()];
 }
 
-bool IsAlignName(const std::string& a) { return a == "left" || a == "right" || a == "center" || a == "justify"; }
 
 // Converts a value assigned to a member; constructing truncates numbers
 // where assigning rounds them, and only assigning keeps margins from going
@@ -772,6 +901,14 @@ FormatChange ReadFormatChange(NativeCall& c, const ActionValue& from) {
   if (has(FormatLetterSpacing, v)) f.letterSpacing = c.vm.Number(v);
   if (has(FormatRightMargin, v)) f.rightMargin = c.vm.Number(v);
   if (has(FormatSize, v)) f.size = c.vm.Number(v);
+  if (has(FormatTabStops, v)) {
+    // The same cap as the TextFormat's own copy of the array.
+    const double length = std::min(c.vm.Number(c.vm.GetMember(v, "length")), 1024.0);
+    for (std::int32_t i = 0; i < length && !c.vm.Stopped(); ++i) {
+      const double stop = c.vm.Number(c.vm.GetMember(v, Str(c, std::to_string(i))));
+      if (std::isfinite(stop)) f.tabStops.push_back(stop);
+    }
+  }
   if (has(FormatTarget, v)) f.target = c.vm.Text(v);
   if (has(FormatUnderline, v)) f.underline = c.vm.Truth(v);
   if (has(FormatUrl, v)) f.url = c.vm.Text(v);
@@ -800,6 +937,7 @@ void ApplyChange(const FormatChange& change, std::uint32_t which, TextFormatData
   if (apply(FormatLetterSpacing)) f.letterSpacing = v.letterSpacing;
   if (apply(FormatRightMargin)) f.rightMargin = v.rightMargin;
   if (apply(FormatSize)) f.size = v.size;
+  if (apply(FormatTabStops)) f.tabStops = v.tabStops;
   if (apply(FormatTarget)) f.target = v.target;
   if (apply(FormatUnderline)) f.underline = v.underline;
   if (apply(FormatUrl)) f.url = v.url;
@@ -892,8 +1030,7 @@ ActionValue GetTextExtent(NativeCall& c) {
 // script names) stands for. Members the style leaves out, or gives a false
 // value, stay null; numbers are read as whole numbers from the start of
 // their text.
-ActionValue StyleSheetTransform(NativeCall& c) {
-  const ActionValue& style = c.Arg(0);
+ActionValue TransformStyle(NativeCall& c, const ActionValue& style) {
   if (style.IsNullish()) return ActionValue::Null();
   const ActionValue o = NewTextFormat(c);
   auto* s = o.IsObject() ? static_cast<NativeObject*>(o.ObjectValue())->StateAs<FormatState>() : nullptr;
@@ -946,7 +1083,233 @@ ActionValue StyleSheetTransform(NativeCall& c) {
   return o;
 }
 
-ActionValue StyleSheetConstruct(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
+ActionValue StyleSheetTransform(NativeCall& c) { return TransformStyle(c, c.Arg(0)); }
+
+// A style sheet's styles by name, in the order they were first set. Each
+// is the sheet's own copy of the object a script gave.
+struct StyleSheetState : NativeState {
+  static constexpr std::size_t MaxStyles = 4096;
+  std::vector<std::pair<std::string, ScriptObject*>> styles;
+  void Trace(GcMarker& marker) override {
+    for (const auto& style : styles) marker.Mark(style.second);
+  }
+  ScriptObject** Find(const std::string& name) {
+    for (auto& style : styles) {
+      if (style.first == name) return &style.second;
+    }
+    return nullptr;
+  }
+  // Sets, replaces or (for null) removes a style; a new name past the cap
+  // is not kept.
+  void Set(const std::string& name, ScriptObject* style) {
+    const auto at = std::find_if(styles.begin(), styles.end(), [&](const auto& s) { return s.first == name; });
+    if (style == nullptr) {
+      if (at != styles.end()) styles.erase(at);
+    } else if (at != styles.end()) {
+      at->second = style;
+    } else if (styles.size() < MaxStyles) {
+      styles.emplace_back(name, style);
+    }
+  }
+};
+
+StyleSheetState* SheetOf(ScriptObject* o) {
+  auto* native = o != nullptr && o->Core()->Kind() == ObjectKind::Native ? static_cast<NativeObject*>(o->Core()) : nullptr;
+  return native ? native->StateAs<StyleSheetState>() : nullptr;
+}
+
+// A plain object with the values of another's own plain properties.
+ScriptObject* CopyStyle(NativeCall& c, ScriptObject* from) {
+  ScriptObject* copy = Rt(c).NewObject();
+  if (copy == nullptr) {
+    c.vm.Fault();
+    return nullptr;
+  }
+  for (const VariableStore::Entry& e : from->Properties().Entries()) {
+    if (e.Live() && !e.Accessor()) copy->Properties().Set(e.name, e.value);
+  }
+  return copy;
+}
+
+ActionValue StyleSheetConstruct(NativeCall& c) {
+  return Obj(NewNativeInstance(c, nullptr, std::make_unique<StyleSheetState>()));
+}
+
+// setStyle(name, style): the sheet keeps a copy of style; a style that is
+// not an object removes the name.
+ActionValue StyleSheetSetStyle(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr || c.Count() < 1) return ActionValue();
+  ScriptObject* style = c.Arg(1).ObjectValue();
+  if (style != nullptr && (style = CopyStyle(c, style)) == nullptr) return ActionValue();
+  s->Set(ArgText(c, 0), style);
+  return ActionValue();
+}
+
+ActionValue StyleSheetGetStyle(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr) return ActionValue();
+  ScriptObject** style = s->Find(ArgText(c, 0));
+  if (style == nullptr) return ActionValue::Null();
+  ScriptObject* copy = CopyStyle(c, *style);
+  return copy ? Obj(copy) : ActionValue();
+}
+
+ActionValue StyleSheetGetStyleNames(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr) return ActionValue();
+  std::vector<ActionValue> names;
+  for (const auto& style : s->styles) names.push_back(Str(c, style.first));
+  return Obj(c.vm.NewArray(names));
+}
+
+ActionValue StyleSheetClear(NativeCall& c) {
+  if (auto* s = ThisState<StyleSheetState>(c)) s->styles.clear();
+  return ActionValue();
+}
+
+// A CSS property name in the script's spelling: "font-size" is fontSize.
+std::string ScriptPropertyName(const std::string& css) {
+  std::string out;
+  bool upper = false;
+  for (const char ch : css) {
+    if (ch == '-') {
+      upper = true;
+      continue;
+    }
+    out += upper && ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
+    upper = false;
+  }
+  return out;
+}
+
+bool IsCssSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
+
+std::string TrimCss(const std::string& text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && IsCssSpace(text[begin])) ++begin;
+  while (end > begin && IsCssSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// One rule of a style sheet's text: its selectors and its declarations.
+struct CssRule {
+  std::vector<std::string> selectors;
+  std::vector<std::pair<std::string, std::string>> declarations;
+};
+
+// Declarations a rule of CSS text may hold, and selectors a whole text
+// may name (a sheet's cap): past them the text is refused, so that a
+// hostile text cannot make a style per selector of every declaration.
+constexpr std::size_t kMaxCssDeclarations = 256;
+
+// Reads CSS text (comments, rules of comma-separated selectors and
+// "name: value" declarations) into rules; false, and no rules, for text
+// that is not CSS. Values keep the spaces after them, as the platform's
+// sheets do.
+bool ParseCss(const std::string& css, std::vector<CssRule>& rules) {
+  std::size_t selectorCount = 0;
+  std::string text;
+  for (std::size_t i = 0; i < css.size(); ++i) {
+    if (css.compare(i, 2, "/*") == 0) {
+      const std::size_t end = css.find("*/", i + 2);
+      if (end == std::string::npos) return false;
+      i = end + 1;
+      continue;
+    }
+    text += css[i];
+  }
+  std::size_t at = 0;
+  while (true) {
+    const std::size_t open = text.find('{', at);
+    if (open == std::string::npos) {
+      if (!TrimCss(text.substr(at)).empty()) return false;
+      return true;
+    }
+    const std::size_t close = text.find('}', open);
+    if (close == std::string::npos) return false;
+    CssRule rule;
+    const std::string selectors = text.substr(at, open - at);
+    if (selectors.find('}') != std::string::npos) return false;
+    for (std::size_t from = 0; from <= selectors.size();) {
+      std::size_t comma = selectors.find(',', from);
+      if (comma == std::string::npos) comma = selectors.size();
+      const std::string name = TrimCss(selectors.substr(from, comma - from));
+      if (name.empty()) return false;
+      rule.selectors.push_back(name);
+      from = comma + 1;
+    }
+    const std::string body = text.substr(open + 1, close - open - 1);
+    if (body.find('{') != std::string::npos) return false;
+    for (std::size_t from = 0; from < body.size();) {
+      std::size_t semicolon = body.find(';', from);
+      if (semicolon == std::string::npos) semicolon = body.size();
+      const std::string declaration = body.substr(from, semicolon - from);
+      from = semicolon + 1;
+      if (TrimCss(declaration).empty()) continue;
+      const std::size_t colon = declaration.find(':');
+      if (colon == std::string::npos) return false;
+      const std::string name = TrimCss(declaration.substr(0, colon));
+      std::size_t value = colon + 1;
+      while (value < declaration.size() && IsCssSpace(declaration[value])) ++value;
+      if (name.empty()) return false;
+      rule.declarations.emplace_back(ScriptPropertyName(name), declaration.substr(value));
+      if (rule.declarations.size() > kMaxCssDeclarations) return false;
+    }
+    selectorCount += rule.selectors.size();
+    if (selectorCount > StyleSheetState::MaxStyles) return false;
+    rules.push_back(std::move(rule));
+    at = close + 1;
+  }
+}
+
+// parseCSS(text): each rule's selectors get a style of its declarations
+// (values as text), in place of any they had. False, and no change, for
+// text that is not CSS.
+ActionValue StyleSheetParseCss(NativeCall& c) {
+  auto* s = ThisState<StyleSheetState>(c);
+  if (s == nullptr) return ActionValue();
+  std::vector<CssRule> rules;
+  if (!ParseCss(ArgText(c, 0), rules)) return Bool(false);
+  for (const CssRule& rule : rules) {
+    for (const std::string& selector : rule.selectors) {
+      ScriptObject* style = Rt(c).NewObject();
+      if (style == nullptr) {
+        c.vm.Fault();
+        return ActionValue();
+      }
+      for (const auto& [name, value] : rule.declarations) style->Properties().Set(name, Str(c, value));
+      s->Set(selector, style);
+    }
+  }
+  return Bool(true);
+}
+
+// The formats of a field's style sheet, for its HTML: an element takes the
+// style of its name, then of its class (".name"), then of both
+// ("p.name"); names match without regard to case.
+HtmlStyler StylerOf(NativeCall& c, ScriptObject* sheet) {
+  StyleSheetState* s = SheetOf(sheet);
+  if (s == nullptr) return HtmlStyler();
+  auto changes = std::make_shared<std::map<std::string, std::vector<FormatChange>>>();
+  for (const auto& [name, style] : s->styles) {
+    const ActionValue format = TransformStyle(c, Obj(style));
+    if (c.vm.Stopped()) break;
+    if (format.IsObject()) (*changes)[AsciiLowerCase(name)].push_back(ReadFormatChange(c, format));
+  }
+  return [changes](const std::string& element, const std::string& className, TextFormatData& f) {
+    const std::string name = AsciiLowerCase(className);
+    const auto apply = [&](const std::string& selector) {
+      const auto it = changes->find(selector);
+      if (it == changes->end()) return;
+      for (const FormatChange& change : it->second) ApplyChange(change, ~0u, f);
+    };
+    apply(element);
+    if (name.empty()) return;
+    apply("." + name);
+    apply(element + "." + name);
+  };
+}
 
 // --- TextField methods
 
@@ -1104,6 +1467,11 @@ void InstallTextField(ScriptRuntime& rt) {
   rt.Class("StyleSheet", StyleSheetConstruct, StyleSheetConstruct, styleSheet, textField,
            PropertyFlag::DontEnum | PropertyFlag::Version7);
   rt.Method(styleSheet, "transform", StyleSheetTransform, 0, kHidden);
+  rt.Method(styleSheet, "setStyle", StyleSheetSetStyle, 0, kHidden);
+  rt.Method(styleSheet, "getStyle", StyleSheetGetStyle, 0, kHidden);
+  rt.Method(styleSheet, "getStyleNames", StyleSheetGetStyleNames, 0, kHidden);
+  rt.Method(styleSheet, "clear", StyleSheetClear, 0, kHidden);
+  rt.Method(styleSheet, "parseCSS", StyleSheetParseCss, 0, kHidden);
 
   ScriptObject* format = rt.NewObject();
   rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);
@@ -1123,11 +1491,11 @@ bool SameFormat(const TextFormatData& a, const TextFormatData& b) {
          a.url == b.url && a.target == b.target && a.tabStops == b.tabStops;
 }
 
-void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion) {
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion, const HtmlStyler* styler) {
   // What the HTML does not align is aligned left, in later movies only
   // when there is no HTML at all.
   if (swfVersion < 8 || html.empty()) field.defaultFormat.align = "left";
-  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline);
+  field.runs = Builtins::ParseHtml(html, field.defaultFormat, field.condenseWhite, field.multiline, swfVersion, styler);
 }
 
 }  // namespace Halvane::Movie

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace Halvane::Movie {
+
+class ScriptObject;
 
 // A text format (TextFormat): the field's default one, and the format of
 // each run of its text. Unset members of a TextFormat object read null.
@@ -75,6 +78,12 @@ struct TextFieldData {
   // caret, its other end. A field keeps it while it has no focus.
   int selectionAnchor = 0;
   int caret = 0;
+  // The style sheet (a script object) that styles the field's HTML, or
+  // null. The collector keeps it while the field is on stage.
+  ScriptObject* styleSheet = nullptr;
+  // With a style sheet, the field answers its HTML as it was last set.
+  std::string styledHtml;
+  bool hasStyledHtml = false;
   std::string variable;  // the variable the field shows ("" for none)
   std::string restrict;  // "" for none
   // The field's box in its own coordinates, pixels.
@@ -101,9 +110,14 @@ struct TextFieldData {
   }
 };
 
+// What a style sheet does to the format of an element of HTML text: given
+// the element's name and its class attribute, changes the format.
+using HtmlStyler = std::function<void(const std::string& element, const std::string& className, TextFormatData&)>;
+
 // Sets the field's text from the HTML subset text fields understand (p, br,
-// font, b, i, u, a, li, textformat and the common entities), as a movie of
-// swfVersion reads it.
-void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion);
+// font, b, i, u, a, li, span, textformat and the common entities), as a
+// movie of swfVersion reads it, styled by styler when one is given.
+void SetHtmlText(TextFieldData& field, const std::string& html, int swfVersion,
+                 const HtmlStyler* styler = nullptr);
 
 }  // namespace Halvane::Movie

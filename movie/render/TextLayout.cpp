@@ -11,6 +11,10 @@ namespace Halvane::Movie::Render {
 namespace {
 
 constexpr double kGutter = 2 * 20.0;  // twips between the box and its text
+// How far a list paragraph's lines are set in, to make room for its
+// bullet, whatever the size of its text.
+constexpr double kBulletIndent = 36 * 20.0;
+constexpr char32_t kBullet = 0x2022;
 
 Rgba ColorOf(std::uint32_t rgb) {
   return Rgba{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
@@ -49,6 +53,22 @@ struct Item {
 
 bool IsBreak(char32_t c) { return c == '\r' || c == '\n'; }
 bool IsSpace(char32_t c) { return c == ' ' || c == '\t' || c == 0x3000; }
+// A line wraps after a space, never after a tab: a tab is part of its word.
+bool IsWrapPoint(char32_t c) { return c != '\t' && IsSpace(c); }
+
+// Where no tab stops are set, a tab is as wide as this many spaces.
+constexpr int kSpacesPerTab = 6;
+
+// How far a tab that starts x twips into its line reaches: to the first of
+// its format's stops past x, and no farther when it is past the last one.
+double TabAdvance(const Item& item, double x) {
+  const std::vector<double>& stops = item.format->tabStops;
+  if (stops.empty()) return item.advance;
+  for (const double stop : stops) {
+    if (stop * 20 > x) return stop * 20 - x;
+  }
+  return 0;
+}
 
 class FieldLayouter {
  public:
@@ -72,6 +92,9 @@ class FieldLayouter {
       if (end >= items_.size()) break;
       start = end + 1;
       if (items_[end].character == '\r' && start < items_.size() && items_[start].character == '\n') ++start;
+      // A break ends its paragraph; at the end of the text it starts no
+      // empty one.
+      if (start >= items_.size()) break;
     }
     // The text's height leaves out the leading under the last of several
     // lines (a single line keeps it), as the platform's fields report it.
@@ -101,7 +124,10 @@ class FieldLayouter {
         item.format = &run.format;
         item.face = face;
         item.scale = run.format.size * 20 / face->UnitsPerEm();
-        if (!IsBreak(c)) {
+        if (c == '\t') {
+          bool drawn = false;
+          item.advance = kSpacesPerTab * std::floor(face->Glyph(' ', &drawn).advance * item.scale);
+        } else if (!IsBreak(c)) {
           item.glyph = face->Glyph(c, &item.drawn);
           // Advances are whole twips, the fraction cut off.
           item.advance = std::floor(item.glyph.advance * item.scale) + run.format.letterSpacing * 20;
@@ -116,8 +142,11 @@ class FieldLayouter {
                                    : start < items_.size() ? *items_[start].format
                                    : field_.runs.empty() ? field_.defaultFormat
                                                          : field_.runs.back().format;
-    const double left = boxLeft + kGutter + (format.leftMargin + format.blockIndent) * 20;
+    const double margin = boxLeft + kGutter + (format.leftMargin + format.blockIndent) * 20;
+    const double left = margin + (format.bullet ? kBulletIndent : 0);
     const double right = boxRight_ - kGutter - format.rightMargin * 20;
+    // The break that ends the paragraph belongs to its last line.
+    const Item* terminator = end < items_.size() ? &items_[end] : nullptr;
     bool first = true;
     std::size_t from = start;
     do {
@@ -127,35 +156,47 @@ class FieldLayouter {
       double width = 0;
       std::size_t lastSpace = end;
       while (to < end) {
-        const Item& item = items_[to];
-        if (field_.wordWrap && to > from && width + item.advance > room && !IsSpace(item.character)) {
+        Item& item = items_[to];
+        if (item.character == '\t') item.advance = TabAdvance(item, width);
+        if (field_.wordWrap && to > from && width + item.advance > room && !IsWrapPoint(item.character)) {
           if (lastSpace != end && lastSpace > from) to = lastSpace + 1;
           break;
         }
-        if (IsSpace(item.character)) lastSpace = to;
+        if (IsWrapPoint(item.character)) lastSpace = to;
         width += item.advance;
         ++to;
       }
-      Line(from, to, left + indent, room, format);
+      if (first && format.bullet) {
+        bulletPending_ = true;
+        bulletLeft_ = margin;
+      }
+      Line(from, to, left + indent, room, format, to == end ? terminator : nullptr);
       from = to;
       first = false;
     } while (from < end);
   }
 
-  void Line(std::size_t from, std::size_t to, double left, double room, const TextFormatData& format) {
+  void Line(std::size_t from, std::size_t to, double left, double room, const TextFormatData& format,
+            const Item* terminator) {
+    // A line's ascent and descent are whole twips, each cut down on its own:
+    // five lines of a 10-pixel font measure 75 pixels, not 76.
     double ascent = 0, descent = 0, width = 0, visible = 0;
     if (from == to) {
       TextFace& face = FaceFor(format);
       const double scale = format.size * 20 / face.UnitsPerEm();
-      ascent = face.Ascent() * scale;
-      descent = face.Descent() * scale;
+      ascent = std::floor(face.Ascent() * scale);
+      descent = std::floor(face.Descent() * scale);
     }
     for (std::size_t i = from; i < to; ++i) {
       const Item& item = items_[i];
-      ascent = std::max(ascent, item.face->Ascent() * item.scale);
-      descent = std::max(descent, item.face->Descent() * item.scale);
+      ascent = std::max(ascent, std::floor(item.face->Ascent() * item.scale));
+      descent = std::max(descent, std::floor(item.face->Descent() * item.scale));
       width += item.advance;
       if (!IsSpace(item.character)) visible = width;
+    }
+    if (terminator != nullptr) {
+      ascent = std::max(ascent, std::floor(terminator->face->Ascent() * terminator->scale));
+      descent = std::max(descent, std::floor(terminator->face->Descent() * terminator->scale));
     }
     // A left-aligned line measures its trailing spaces; from version 8 on,
     // lines set off the left edge measure only what shows.
@@ -165,6 +206,10 @@ class FieldLayouter {
     if (format.align == "right") x = left + room - visible;
     if (format.align == "center") x = left + (room - visible) / 2;
     const double baseline = top_ + ascent;
+    if (bulletPending_) {
+      PlaceBullet(format, bulletLeft_, baseline);
+      bulletPending_ = false;
+    }
     for (std::size_t i = from; i < to; ++i) {
       const Item& item = items_[i];
       if (item.drawn && item.glyph.layer != nullptr) {
@@ -179,12 +224,26 @@ class FieldLayouter {
     ++lines_;
   }
 
+  // The bullet of a list paragraph, in the middle of the room it is
+  // indented by, on the baseline of the paragraph's first line.
+  void PlaceBullet(const TextFormatData& format, double left, double baseline) {
+    TextFace& face = FaceFor(format);
+    const double scale = format.size * 20 / face.UnitsPerEm();
+    bool drawn = false;
+    const GlyphShape glyph = face.Glyph(kBullet, &drawn);
+    if (!drawn || glyph.layer == nullptr) return;
+    const double x = left + (kBulletIndent - glyph.advance * scale) / 2;
+    out_->glyphs.push_back(PlacedGlyph{glyph.layer, Placed(scale, x, baseline), ColorOf(format.color)});
+  }
+
   const TextFieldData& field_;
   const MovieDefinition& movie_;
   GlyphLibrary& glyphs_;
   FieldLayout* out_;
   std::vector<Item> items_;
   double top_ = 0;
+  bool bulletPending_ = false;  // the next line is a list paragraph's first
+  double bulletLeft_ = 0;
   double lastLeading_ = 0;
   int lines_ = 0;
   double boxRight_ = 0;

@@ -117,5 +117,23 @@ TEST(TextFormatScript, OneFormatPerCharacterStopsAtTheRunCap) {
   EXPECT_EQ(movie.field.Text().size(), length);
 }
 
+TEST(HtmlText, DeepNestingAndLongStopListsAreCapped) {
+  TextFieldData field;
+  std::string html;
+  for (int i = 0; i < 100000; ++i) html += "<font color=\"#FF0000\">";
+  html += "a";
+  for (int i = 0; i < 100000; ++i) html += "</font>";
+  html += "b<textformat tabstops=\"";
+  for (int i = 0; i < 100000; ++i) html += "7,";
+  html += "\">c</textformat>";
+  SetHtmlText(field, html, 8);
+  ASSERT_EQ(field.Text(), "abc");
+  ASSERT_EQ(field.runs.size(), 3u);
+  EXPECT_EQ(field.runs[0].format.color, 0xFF0000u);
+  // Every font that opened is closed again, counted ones or not.
+  EXPECT_EQ(field.runs[1].format.color, 0u);
+  EXPECT_EQ(field.runs[2].format.tabStops.size(), 1024u);
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
