@@ -134,7 +134,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     Outcome outcome;
     double a = 0;
     double b = 0;
-    // A fused If: where the run goes on.
+    // Where the run goes on after a fused If (taken or not) or Jump.
     const auto branch = [&](bool taken) {
       const std::int64_t target = action.fusedTarget;
       if (!taken) {
@@ -268,7 +268,9 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         }
         break;
       case ActionForm::Not:
-        if (TakeFused(action, end)) {
+        // With nothing to pop, Not's push can meet a full stack: that one
+        // runs on its own.
+        if (Available() && TakeFused(action, end)) {
           branch(!Truth(Pop()));
         } else {
           PushBool(!Truth(Pop()));
