@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
@@ -38,8 +39,33 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
+// The header of the action at offset: code, payload and where it ends;
+// false when the record does not fit the block.
+struct Header {
+  std::uint8_t code = 0;
+  std::uint32_t payload = 0;
+  std::uint16_t length = 0;
+  std::uint32_t next = 0;
+};
+
+bool ReadHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t offset, Header& h) {
+  if (offset >= bytes.size()) return false;
+  h.code = bytes[offset];
+  h.payload = offset + 1;
+  h.length = 0;
+  if (h.code >= 0x80) {
+    if (bytes.size() - h.payload < 2) return false;
+    h.length = static_cast<std::uint16_t>(bytes[offset + 1] | (bytes[offset + 2] << 8));
+    h.payload = offset + 3;
+    if (bytes.size() - h.payload < h.length) return false;
+  }
+  h.next = h.payload + h.length;
+  return true;
+}
+
 ActionForm FormOf(std::uint8_t code) {
   switch (code) {
+    case Op::End: return ActionForm::End;
     case Op::Push: return ActionForm::Push;
     case Op::Pop: return ActionForm::Pop;
     case Op::StoreRegister: return ActionForm::StoreRegister;
@@ -116,10 +142,68 @@ std::int32_t ActionBlock::Decode(std::uint32_t offset) {
         break;
     }
   }
+  if (action.next != DecodedAction::kUnreadable) Fuse(action);
   const auto index = static_cast<std::int32_t>(actions_.size());
   actions_.push_back(action);
   indexAt_[offset] = index;
   return index;
+}
+
+void ActionBlock::Fuse(DecodedAction& action) const {
+  Header second;
+  if (!ReadHeader(bytes_, action.next, second)) return;
+  const auto fuse = [&](const Header& last, std::uint8_t count) {
+    action.fused = count;
+    action.fusedCode = last.code;
+    action.fusedNext = last.next;
+  };
+  // A branch that follows: an If (after a Not or not), or a Jump.
+  const auto fuseBranch = [&](const Header& branch, std::uint8_t code, std::uint8_t count, bool negate) {
+    if (branch.code != code || branch.length < 2) return;
+    const auto offsetBy = static_cast<std::int16_t>(bytes_[branch.payload] | (bytes_[branch.payload + 1] << 8));
+    fuse(branch, count);
+    action.fusedNegate = negate;
+    action.fusedTarget = static_cast<std::int32_t>(branch.next) + offsetBy;
+  };
+  switch (action.form) {
+    case ActionForm::StoreRegister:
+      if (second.code == Op::Pop) {
+        Header third;
+        fuse(second, 1);
+        if (ReadHeader(bytes_, second.next, third)) fuseBranch(third, Op::Jump, 2, false);
+      }
+      break;
+    case ActionForm::Push:
+      if (action.faultsAfter) break;
+      switch (second.code) {
+        case Op::GetMember:
+        case Op::Add2:
+        case Op::Subtract:
+        case Op::Multiply:
+        case Op::Modulo:
+        case Op::Increment:
+        case Op::Decrement:
+          fuse(second, 1);
+          break;
+        default:
+          break;
+      }
+      break;
+    case ActionForm::Not:
+      fuseBranch(second, Op::If, 1, true);
+      break;
+    case ActionForm::Less2:
+    case ActionForm::Equals2:
+      if (second.code == Op::Not) {
+        Header third;
+        if (ReadHeader(bytes_, second.next, third)) fuseBranch(third, Op::If, 2, true);
+      } else {
+        fuseBranch(second, Op::If, 1, false);
+      }
+      break;
+    default:
+      break;
+  }
 }
 
 // The values in the order the run pushes them, up to the first that cannot
@@ -173,6 +257,7 @@ void ActionBlock::DecodePush(DecodedAction& action) {
     }
     if (r.Failed()) bad = true;
     if (bad) break;
+    if (v.kind == PushedValue::Text) action.pushesText = true;
     pushes_.push_back(std::move(v));
     ++count;
   }

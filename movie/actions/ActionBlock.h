@@ -29,6 +29,7 @@ namespace Halvane::Movie {
 // the group of its action code.
 enum class ActionForm : std::uint8_t {
   Group,  // the group function of the code reads the payload
+  End,
   Push,
   Pop,
   StoreRegister,
@@ -66,10 +67,29 @@ struct DecodedAction {
   std::int32_t operand = 0;
   std::uint32_t count = 0;
   bool faultsAfter = false;
+  bool pushesText = false;  // Push: a text among the values (not a constant)
   // The actions at next and at the jump target, once a run has gone there
   // (-1: not yet known).
   std::int32_t following = -1;
   std::int32_t jumped = -1;
+
+  // Compilers emit a few pairs and triples of actions over and over (a
+  // StoreRegister and a Pop, then often a Jump back; a comparison, Not and
+  // If; a Push and a GetMember or arithmetic). The actions right after this
+  // one that the run loop may run together with it, as if one after the
+  // other: fused counts them (0: none), fusedCode is the code of the last,
+  // fusedNext is where it ends, fusedTarget is the target of a fused If or
+  // Jump (relative to the block) and fusedNegate says whether a Not stands
+  // before an If. The loop runs them so only when they lie inside the range
+  // it runs and the budget covers each of them, so nothing a run can see
+  // changes.
+  std::uint8_t fused = 0;
+  std::uint8_t fusedCode = 0;
+  bool fusedNegate = false;
+  std::uint32_t fusedNext = 0;
+  std::int32_t fusedTarget = 0;
+  // The action at fusedNext, once known (-1: not yet).
+  std::int32_t fusedFollowing = -1;
 };
 
 // One value of a Push, decoded.
@@ -118,6 +138,7 @@ class ActionBlock {
  private:
   std::int32_t Decode(std::uint32_t offset);
   void DecodePush(DecodedAction& action);
+  void Fuse(DecodedAction& action) const;
 
   std::vector<std::uint8_t> bytes_;
   std::vector<std::int32_t> indexAt_;  // per byte offset, -1 until decoded

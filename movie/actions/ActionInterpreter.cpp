@@ -103,9 +103,11 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
   // The action at pc when a link knows it, and the link to fill when not.
   std::int32_t at = -1;
   std::int32_t linkFrom = -1;
-  bool linkJump = false;
+  Link link = Link::Following;
+  // Only a group, a call or a member access can stop the run, and the loop
+  // returns right after those: asking once before it is enough.
+  if (pc < end && stop_ != StopReason::None) return Flow::Stop;
   while (pc < end) {
-    if (stop_ != StopReason::None) return Flow::Stop;
     if (context_.instructionBudget == 0) {
       Stop(StopReason::Budget);
       return Flow::Stop;
@@ -114,16 +116,15 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
 
     if (at < 0) {
       at = block.IndexAt(static_cast<std::uint32_t>(pc));
-      if (linkFrom >= 0) (linkJump ? block[linkFrom].jumped : block[linkFrom].following) = at;
+      if (linkFrom >= 0) {
+        DecodedAction& from = block[linkFrom];
+        (link == Link::Following ? from.following : link == Link::Jumped ? from.jumped : from.fusedFollowing) = at;
+      }
     }
     const std::int32_t index = at;
     // Valid until something runs that may decode more of the block (a call,
     // a group): past that point the action is read through index.
     const DecodedAction& action = block[index];
-    if (action.code == ActionCode::End) {
-      exitPc = f.end;  // the whole block ends, whatever range this is
-      return Flow::Normal;
-    }
     if (action.next > f.end) {
       Fault();  // the record runs past the block or the function
       return Flow::Stop;
@@ -134,13 +135,54 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     Outcome outcome;
     double a = 0;
     double b = 0;
+    // Where the run goes on after a fused If (taken or not) or Jump.
+    const auto branch = [&](bool taken) {
+      const std::int64_t target = action.fusedTarget;
+      if (!taken) {
+        next = action.fusedNext;
+      } else if (target < static_cast<std::int64_t>(f.begin) || target > static_cast<std::int64_t>(f.end)) {
+        next = f.end;
+      } else {
+        next = static_cast<std::size_t>(target);
+        jumped = true;
+      }
+    };
     switch (action.form) {
+      case ActionForm::End:
+        exitPc = f.end;  // the whole block ends, whatever range this is
+        return Flow::Normal;
       case ActionForm::Push:
         if (!PushDecoded(f, action)) {
           Fault();
           exitPc = next;
           return Flow::Stop;
         }
+        if (action.fused == 0) break;
+        if (action.fusedCode == ActionCode::GetMember) {
+          if (!TakeFused(action, end)) break;
+          next = action.fusedNext;
+          const ActionValue name = Pop();
+          const ActionValue object = Pop();
+          Push(GetMember(object, name));
+          if (throwing_) return Flow::Throw;
+          if (stop_ != StopReason::None) return Flow::Stop;
+          break;
+        }
+        // Arithmetic on numbers; on anything else the action runs on its own.
+        if (action.fusedCode == ActionCode::Increment || action.fusedCode == ActionCode::Decrement) {
+          if (!Available() || !stack_.back().IsNumber() || !TakeFused(action, end)) break;
+          a = stack_.back().NumberValue();
+          stack_.back() = ActionValue::Number(action.fusedCode == ActionCode::Increment ? a + 1 : a - 1);
+        } else {
+          if (!TopNumbers(b, a) || !TakeFused(action, end)) break;
+          switch (action.fusedCode) {
+            case ActionCode::Add2: ReplaceTopNumbers(ActionValue::Number(b + a)); break;
+            case ActionCode::Subtract: ReplaceTopNumbers(ActionValue::Number(b - a)); break;
+            case ActionCode::Multiply: ReplaceTopNumbers(ActionValue::Number(b * a)); break;
+            default: ReplaceTopNumbers(ActionValue::Number(Remainder(b, a))); break;
+          }
+        }
+        next = action.fusedNext;
         break;
       case ActionForm::Pop:
         Pop();
@@ -148,6 +190,12 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       case ActionForm::StoreRegister:
         if (ActionValue* slot = RegisterSlot(f, static_cast<std::uint8_t>(action.operand))) {
           *slot = Available() ? stack_.back() : ActionValue();
+        }
+        if (TakeFused(action, end)) {
+          // and Pop, and maybe Jump
+          if (Available()) stack_.pop_back();
+          if (action.fusedCode == ActionCode::Jump) branch(true);
+          else next = action.fusedNext;
         }
         break;
       case ActionForm::If:
@@ -186,8 +234,14 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Less2:
+        // NaN gives undefined, which branches as false.
         if (TopNumbers(b, a)) {
-          ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
+          if (TakeFused(action, end)) {
+            stack_.resize(stack_.size() - 2);
+            branch((b < a) != action.fusedNegate);
+          } else {
+            ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
+          }
         } else if (!RunGroup(f, action, next, outcome)) {
           return GroupFlow(outcome, exitPc, next);
         }
@@ -195,7 +249,13 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       case ActionForm::Equals2:
         // Movies from version 6 see NaN equal to NaN.
         if (TopNumbers(b, a)) {
-          ReplaceTopNumbers(ActionValue::Boolean(b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b))));
+          const bool equal = b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b));
+          if (TakeFused(action, end)) {
+            stack_.resize(stack_.size() - 2);
+            branch(equal != action.fusedNegate);
+          } else {
+            ReplaceTopNumbers(ActionValue::Boolean(equal));
+          }
         } else if (!RunGroup(f, action, next, outcome)) {
           return GroupFlow(outcome, exitPc, next);
         }
@@ -209,7 +269,13 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         }
         break;
       case ActionForm::Not:
-        PushBool(!Truth(Pop()));
+        // With nothing to pop, Not's push can meet a full stack: that one
+        // runs on its own.
+        if (Available() && TakeFused(action, end)) {
+          branch(!Truth(Pop()));
+        } else {
+          PushBool(!Truth(Pop()));
+        }
         break;
       case ActionForm::GetMember: {
         const ActionValue name = Pop();
@@ -232,14 +298,19 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
     }
+    const DecodedAction& done = block[index];
     if (next == following) {
-      at = block[index].following;
+      at = done.following;
       linkFrom = index;
-      linkJump = false;
+      link = Link::Following;
     } else if (jumped) {
-      at = block[index].jumped;
+      at = done.jumped;
       linkFrom = index;
-      linkJump = true;
+      link = Link::Jumped;
+    } else if (done.fused != 0 && next == done.fusedNext) {
+      at = done.fusedFollowing;
+      linkFrom = index;
+      link = Link::Fused;
     } else {
       at = -1;
       linkFrom = -1;
@@ -393,11 +464,16 @@ ActionValue* Interpreter::OuterRegisterSlot(Frame& f, std::uint8_t index) {
   return nullptr;
 }
 
-bool Interpreter::PushDecoded(Frame& f, const DecodedAction& action) {
+// A push of texts, or near the cap of the stack: value by value.
+bool Interpreter::PushEach(Frame& f, const DecodedAction& action) {
   const PushedValue* values = f.block->Pushes(action);
+  const std::uint32_t count = action.count;
+  const std::size_t height = stack_.size();
+  const ActionValue* pool = f.pool != nullptr ? f.pool->data() : nullptr;
+  const std::size_t poolSize = f.pool != nullptr ? f.pool->size() : 0;
   // Room for every value: only a text can stop the run (its allocation).
-  const bool room = stack_.size() + action.count <= ActionContext::MaxStack;
-  for (std::uint32_t i = 0; i < action.count; ++i) {
+  const bool room = height + count <= ActionContext::MaxStack;
+  for (std::uint32_t i = 0; i < count; ++i) {
     const PushedValue& v = values[i];
     switch (v.kind) {
       case PushedValue::Value:
@@ -415,13 +491,13 @@ bool Interpreter::PushDecoded(Frame& f, const DecodedAction& action) {
         }
         break;
       case PushedValue::Constant: {
-        const bool inPool = f.pool != nullptr && v.index < f.pool->size();
+        const bool inPool = v.index < poolSize;
         if (room) {
-          if (inPool) stack_.push_back((*f.pool)[v.index]);
+          if (inPool) stack_.push_back(pool[v.index]);
           else stack_.emplace_back();
           continue;
         }
-        Push(inPool ? (*f.pool)[v.index] : ActionValue());
+        Push(inPool ? pool[v.index] : ActionValue());
         break;
       }
       case PushedValue::Register: {
@@ -445,7 +521,7 @@ void Interpreter::SetConstantPool(Frame& f, Action& action) {
   auto pool = std::make_shared<std::vector<ActionValue>>();
   pool->reserve(count);
   for (std::uint16_t i = 0; i < count && !action.payload.Failed(); ++i) {
-    pool->push_back(ActionValue::String(MovieText(action.payload.String())));
+    pool->push_back(rt_.Name(MovieText(action.payload.String())));
   }
   if (action.payload.Failed() || !Charge(action.length)) {
     Fault();

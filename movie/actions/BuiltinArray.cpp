@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string_view>
 
 #include "movie/actions/BuiltinSupport.h"
 #include "movie/swf/Text.h"
@@ -302,7 +303,10 @@ using Compare = std::function<int(const ActionValue&, const ActionValue&)>;
 // argument; a range of two takes one comparison. Each index stays inside
 // its range whatever compare answers, and every step costs budget, so an
 // answer that changes from call to call ends with the budget, not a hang.
-void QuickSort(std::vector<std::size_t>& order, const std::vector<ActionValue>& values, const Compare& compare,
+// A template so that the comparison of texts alone, the common case, is
+// inlined rather than called through a Compare.
+template <class Value, class Comparison>
+void QuickSort(std::vector<std::size_t>& order, const std::vector<Value>& values, const Comparison& compare,
                Interpreter& vm) {
   std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> ranges;
   if (order.size() > 1) ranges.emplace_back(0, static_cast<std::ptrdiff_t>(order.size()) - 1);
@@ -319,7 +323,7 @@ void QuickSort(std::vector<std::size_t>& order, const std::vector<ActionValue>& 
       continue;
     }
     // order[lo] stays in place until the range is split.
-    const ActionValue& pivot = values[order[lo]];
+    const Value& pivot = values[order[lo]];
     std::ptrdiff_t i = lo + 1;
     std::ptrdiff_t j = hi;
     while (true) {
@@ -368,23 +372,19 @@ Compare FlagCompare(Interpreter& vm, int flags) {
   };
 }
 
-// Sorts values (as sort and sortOn do with flags) and writes the result to
-// e, or answers the order as an array of indices.
-// keys, when given, are what compare sees in place of values (same
-// positions).
-ActionValue SortValues(NativeCall& c, Elements& e, const std::vector<ActionValue>& values, Compare compare,
-                       int flags, const std::vector<ActionValue>* keys = nullptr) {
-  if (flags & SortFlag::Descending) {
-    compare = [inner = std::move(compare)](const ActionValue& a, const ActionValue& b) { return inner(b, a); };
-  }
-  const std::vector<ActionValue>& compared = keys != nullptr ? *keys : values;
+// Sorts keys (as sort and sortOn do with flags) and writes values in that
+// order to e, or answers the order as an array of indices; keys and values
+// have the same positions.
+template <class Key, class Comparison>
+ActionValue SortKeys(NativeCall& c, Elements& e, const std::vector<ActionValue>& values, const std::vector<Key>& keys,
+                     const Comparison& compare, int flags) {
   std::vector<std::size_t> order(values.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  QuickSort(order, compared, compare, c.vm);
+  QuickSort(order, keys, compare, c.vm);
   if (c.vm.Abnormal()) return ActionValue();
   if (flags & SortFlag::UniqueSort) {
     for (std::size_t i = 1; i < order.size(); ++i) {
-      if (compare(compared[order[i - 1]], compared[order[i]]) == 0) return Num(0);
+      if (compare(keys[order[i - 1]], keys[order[i]]) == 0) return Num(0);
     }
   }
   if (flags & SortFlag::ReturnIndexedArray) {
@@ -397,6 +397,30 @@ ActionValue SortValues(NativeCall& c, Elements& e, const std::vector<ActionValue
   for (const std::size_t i : order) sorted.push_back(values[i]);
   e.Replace(sorted);
   return c.thisValue;
+}
+
+// keys, when given, are what compare sees in place of values.
+ActionValue SortValues(NativeCall& c, Elements& e, const std::vector<ActionValue>& values, Compare compare,
+                       int flags, const std::vector<ActionValue>* keys = nullptr) {
+  if (flags & SortFlag::Descending) {
+    compare = [inner = std::move(compare)](const ActionValue& a, const ActionValue& b) { return inner(b, a); };
+  }
+  return SortKeys(c, e, values, keys != nullptr ? *keys : values, compare, flags);
+}
+
+// Keys that are all texts, compared by their bytes as FlagCompare compares
+// two strings without CaseInsensitive.
+ActionValue SortTexts(NativeCall& c, Elements& e, const std::vector<ActionValue>& values,
+                      const std::vector<ActionValue>& keys, int flags) {
+  std::vector<std::string_view> texts;
+  texts.reserve(keys.size());
+  for (const ActionValue& k : keys) texts.emplace_back(k.StringValue());
+  const int sign = (flags & SortFlag::Descending) ? -1 : 1;
+  const auto compare = [sign](std::string_view a, std::string_view b) {
+    const int r = a.compare(b);
+    return r < 0 ? -sign : r > 0 ? sign : 0;
+  };
+  return SortKeys(c, e, values, texts, compare, flags);
 }
 
 ActionValue Sort(NativeCall& c) {
@@ -424,10 +448,13 @@ ActionValue Sort(NativeCall& c) {
   // stay as they are, so their toString runs when the comparison asks.
   std::vector<ActionValue> keys;
   keys.reserve(values.size());
+  bool texts = (flags & SortFlag::CaseInsensitive) == 0;
   for (const ActionValue& v : values) {
     if (v.IsObject() || v.IsString() || v.IsUndefined()) keys.push_back(v);
     else keys.push_back(ActionValue::String(c.vm.Text(v)));
+    texts = texts && keys.back().IsString();
   }
+  if (texts) return SortTexts(c, e, values, keys, flags);
   return SortValues(c, e, values, compare, flags, &keys);
 }
 

@@ -403,7 +403,42 @@ class Interpreter {
   Flow RunFrame(Frame& f);
   Outcome TryBlock(Frame& f, Action& action);
   Outcome WithBlock(Frame& f, Action& action);
-  bool PushDecoded(Frame& f, const DecodedAction& action);
+  // The values of a decoded Push; false when the run faults. Inline: a
+  // Push is every third action or so.
+  bool PushDecoded(Frame& f, const DecodedAction& action) {
+    const std::uint32_t count = action.count;
+    if (action.pushesText || stack_.size() + count > ActionContext::MaxStack) return PushEach(f, action);
+    // Most pushes: values, constants and registers only, with room for all
+    // of them, so that nothing can fail.
+    const PushedValue* values = f.block->Pushes(action);
+    const ActionValue* registers = registers_.data() + f.registerBase;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const PushedValue& v = values[i];
+      const ActionValue* source = &v.value;  // undefined unless a Value
+      if (v.kind == PushedValue::Register) {
+        if (v.index < f.registerCount) {
+          source = registers + v.index;
+        } else if (const ActionValue* slot = OuterRegisterSlot(f, static_cast<std::uint8_t>(v.index))) {
+          source = slot;
+        }
+      } else if (v.kind == PushedValue::Constant && f.pool != nullptr && v.index < f.pool->size()) {
+        source = f.pool->data() + v.index;
+      }
+      stack_.push_back(*source);
+    }
+    return !action.faultsAfter;
+  }
+  // A push of texts, or near the cap of the stack: value by value.
+  bool PushEach(Frame& f, const DecodedAction& action);
+  // Whether the actions fused to action run with it now: they end inside
+  // the range that runs and the budget has one more for each (then spent).
+  bool TakeFused(const DecodedAction& action, std::size_t end) {
+    if (action.fused == 0 || action.fusedNext > end || context_.instructionBudget < action.fused) return false;
+    context_.instructionBudget -= action.fused;
+    return true;
+  }
+  // Which link of a decoded action the run loop fills next.
+  enum class Link : std::uint8_t { Following, Jumped, Fused };
   bool RunGroup(Frame& f, const DecodedAction& decoded, std::size_t& next, Outcome& outcome);
   Flow GroupFlow(const Outcome& outcome, std::size_t& exitPc, std::size_t next) const;
   // The two values on top when both are numbers (b below a).

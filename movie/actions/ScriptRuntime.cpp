@@ -7,23 +7,23 @@ namespace Halvane::Movie {
 
 ScriptRuntime::ScriptRuntime(int swfVersion)
     : version_(swfVersion), heap_(VariableStore::NamesAreCaseSensitive(swfVersion)) {
-  names.prototype = ActionValue::String("prototype");
-  names.constructor = ActionValue::String("constructor");
-  names.proto = ActionValue::String("__proto__");
-  names.length = ActionValue::String("length");
-  names.toString = ActionValue::String("toString");
-  names.valueOf = ActionValue::String("valueOf");
-  names.callee = ActionValue::String("callee");
-  names.caller = ActionValue::String("caller");
-  names.arguments = ActionValue::String("arguments");
-  names.constructorOfThis = ActionValue::String("__constructor__");
-  names.resolve = ActionValue::String("__resolve");
-  names.listeners = ActionValue::String("_listeners");
-  names.thisName = ActionValue::String("this");
-  names.super = ActionValue::String("super");
-  names.booleanName = ActionValue::String("Boolean");
-  names.numberName = ActionValue::String("Number");
-  names.stringName = ActionValue::String("String");
+  names.prototype = Name("prototype");
+  names.constructor = Name("constructor");
+  names.proto = Name("__proto__");
+  names.length = Name("length");
+  names.toString = Name("toString");
+  names.valueOf = Name("valueOf");
+  names.callee = Name("callee");
+  names.caller = Name("caller");
+  names.arguments = Name("arguments");
+  names.constructorOfThis = Name("__constructor__");
+  names.resolve = Name("__resolve");
+  names.listeners = Name("_listeners");
+  names.thisName = Name("this");
+  names.super = Name("super");
+  names.booleanName = Name("Boolean");
+  names.numberName = Name("Number");
+  names.stringName = Name("String");
 
   // The two prototypes every other object starts from; their classes and
   // everything else come with the built-ins.
@@ -112,11 +112,21 @@ ClipObject* ScriptRuntime::ClipOf(ActionTarget& target) {
   return clip;
 }
 
+ActionValue ScriptRuntime::Name(std::string_view text) {
+  const auto found = names_.find(text);
+  if (found != names_.end()) return found->second;
+  ActionValue name = ActionValue::String(std::string(text));
+  if (names_.size() >= MaxNames || text.size() > MaxNameBytes - nameBytes_) return name;
+  nameBytes_ += text.size();
+  names_.emplace(std::string_view(name.StringValue()), name);
+  return name;
+}
+
 FunctionObject* ScriptRuntime::Method(ScriptObject* on, const char* name, NativeFunction call, int tag,
                                       std::uint16_t flags) {
   FunctionObject* f = NewNative(call, tag);
   if (f == nullptr || on == nullptr) return f;
-  VariableStore::Entry* e = on->Properties().Define(ActionValue::String(name));
+  VariableStore::Entry* e = on->Properties().Define(Name(name));
   if (e != nullptr) {
     e->value = ActionValue::Object(f);
     e->getter = e->setter = nullptr;
@@ -127,7 +137,7 @@ FunctionObject* ScriptRuntime::Method(ScriptObject* on, const char* name, Native
 
 void ScriptRuntime::Value(ScriptObject* on, const char* name, ActionValue value, std::uint16_t flags) {
   if (on == nullptr) return;
-  VariableStore::Entry* e = on->Properties().Define(ActionValue::String(name));
+  VariableStore::Entry* e = on->Properties().Define(Name(name));
   if (e != nullptr) {
     e->value = std::move(value);
     e->getter = e->setter = nullptr;
@@ -140,7 +150,7 @@ void ScriptRuntime::Accessor(ScriptObject* on, const char* name, NativeFunction 
   if (on == nullptr) return;
   FunctionObject* getter = NewNative(get, tag);
   FunctionObject* setter = set ? NewNative(set, tag) : nullptr;
-  VariableStore::Entry* e = on->Properties().Define(ActionValue::String(name));
+  VariableStore::Entry* e = on->Properties().Define(Name(name));
   if (e != nullptr && getter != nullptr) {
     e->value = ActionValue();
     e->getter = getter;

@@ -11,6 +11,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "movie/actions/ActionBlock.h"
@@ -145,9 +147,21 @@ class ScriptRuntime {
   // Marks what the runtime holds (not the timelines).
   void MarkRoots(GcMarker& marker);
 
+  // The one shared text of a name that the built-ins define or a constant
+  // pool holds: a property table then matches a script's name against a
+  // built-in's by pointer instead of by bytes. Past MaxNames names or
+  // MaxNameBytes bytes a name gets a text of its own (it matches as any
+  // other text does).
+  static constexpr std::size_t MaxNames = 1u << 16;
+  static constexpr std::size_t MaxNameBytes = 4u << 20;
+  ActionValue Name(std::string_view text);
+
  private:
   int version_;
   ScriptHeap heap_;
+  // Keys view the texts of their values.
+  std::unordered_map<std::string_view, ActionValue> names_;
+  std::size_t nameBytes_ = 0;
 };
 
 // Installs the built-in classes and functions on runtime.global.

@@ -792,6 +792,42 @@ TEST(ActionArrays, SortComparesTextsUnlessAskedForNumbers) {
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"1,10,2.5,9,k,null,true", "2.5,9,10,100"}));
 }
 
+// Keys that are all texts sort by their bytes under every flag but
+// CASEINSENSITIVE, numbers turned into text once.
+TEST(ActionArrays, SortOfTextsHonoursDescendingUniqueAndIndexedFlags) {
+  struct Case {
+    int flags;
+    const char* expected;  // the answer, then the array
+  };
+  const Case cases[] = {
+      {0, "1,10,9,B,a,b|1,10,9,B,a,b"},
+      {2, "b,a,B,9,10,1|b,a,B,9,10,1"},            // DESCENDING
+      {8, "4,0,2,3,5,1|10,b,9,B,1,a"},            // RETURNINDEXEDARRAY
+      {2 | 8, "1,5,3,2,0,4|10,b,9,B,1,a"},        // both
+      {4, "1,10,9,B,a,b|1,10,9,B,a,b"},            // UNIQUESORT, nothing equal
+  };
+  for (const Case& c : cases) {
+    Movie movie(8);
+    ActionWriter w;
+    // [10, "b", 9, "B", 1, "a"]
+    w.PushString("a").PushInteger(1).PushString("B").PushInteger(9).PushString("b").PushInteger(10);
+    w.PushInteger(6).Op(Op::InitArray).StoreRegister(1).Op(Op::Pop);
+    w.PushInteger(c.flags).PushInteger(1).PushRegister(1).PushString("sort").Op(Op::CallMethod);
+    w.PushString("|").Op(Op::Add2);
+    w.PushString(",").PushInteger(1).PushRegister(1).PushString("join").Op(Op::CallMethod).Op(Op::Add2).Op(Op::Trace);
+    ASSERT_EQ(movie.Run(w), ActionRunResult::Completed) << c.flags;
+    EXPECT_EQ(movie.traces, (std::vector<std::string>{c.expected})) << c.flags;
+  }
+  // Equal texts under UNIQUESORT: 0, and the array as it was.
+  Movie movie(8);
+  ActionWriter w;
+  w.PushString("1").PushString("x").PushInteger(1).PushInteger(3).Op(Op::InitArray).StoreRegister(1).Op(Op::Pop);
+  w.PushInteger(4).PushInteger(1).PushRegister(1).PushString("sort").Op(Op::CallMethod).Op(Op::Trace);
+  w.PushString(",").PushInteger(1).PushRegister(1).PushString("join").Op(Op::CallMethod).Op(Op::Trace);
+  ASSERT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"0", "1,x,1"}));
+}
+
 // Array methods called on an object whose length is no count (found by
 // the actions fuzz target: a NaN length was converted to an integer).
 TEST(ActionArrays, MethodsOnObjectsWithLengthsThatAreNoCount) {

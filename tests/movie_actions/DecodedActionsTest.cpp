@@ -7,6 +7,7 @@
 
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
+#include "movie/actions/ScriptRuntime.h"
 #include "tests/movie_actions/FakeTimeline.h"
 #include "tools/ActionWriter.h"
 
@@ -149,6 +150,79 @@ TEST(DecodedActions, RecursionThatReachesNewCodeLeavesTheCallersIntact) {
   Movie movie;
   ASSERT_EQ(movie.Run(w.Build()), ActionRunResult::Completed);
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"bottom", "0", "1", "2", "3"}));
+}
+
+// Pairs and triples of actions the run loop takes in one step (StoreRegister
+// and Pop and Jump, a comparison and Not and If, Push and Increment or
+// arithmetic or GetMember) still cost one unit of budget each, and a
+// budget that ends inside such a group stops the run there.
+TEST(DecodedActions, ActionsRunTogetherCostTheirBudgetOneByOne) {
+  // Each value is a Push of its own.
+  ActionWriter w;
+  w.PushInteger(0).StoreRegister(1).Op(Op::Pop);                                       // 3
+  w.Label("top").PushRegister(1).PushInteger(3).Op(Op::Less2).Op(Op::Not).If("end");  // 5, 4 times
+  w.PushRegister(1).Op(Op::Increment).StoreRegister(1).Op(Op::Pop).Jump("top");       // 5, 3 times
+  w.Label("end").PushString("i").PushRegister(1).PushInteger(10).Op(Op::Multiply).Op(Op::SetVariable);  // 5
+  w.PushString("length").PushString("abc").PushString("length").Op(Op::GetMember).Op(Op::SetVariable);  // 5
+  const Bytes code = w.Build();
+  constexpr std::size_t kActions = 3 + 5 * 4 + 5 * 3 + 5 + 5;
+  for (std::size_t budget = 0; budget <= kActions + 1; ++budget) {
+    Movie movie;
+    movie.context.instructionBudget = budget;
+    const ActionRunResult result = movie.Run(code);
+    const ActionValue* i = movie.root.Variables().Find("i");
+    const ActionValue* length = movie.root.Variables().Find("length");
+    if (budget < kActions) {
+      EXPECT_EQ(result, ActionRunResult::BudgetExhausted) << budget;
+      EXPECT_EQ(movie.context.instructionBudget, 0u) << budget;
+      EXPECT_EQ(i != nullptr, budget >= kActions - 5) << budget;
+      EXPECT_EQ(length, nullptr) << budget;
+    } else {
+      EXPECT_EQ(result, ActionRunResult::Completed) << budget;
+      EXPECT_EQ(movie.context.instructionBudget, budget - kActions) << budget;
+      ASSERT_NE(i, nullptr);
+      EXPECT_EQ(i->NumberValue(), 30);
+      ASSERT_NE(length, nullptr);
+      EXPECT_EQ(length->NumberValue(), 3);
+    }
+  }
+}
+
+// Actions are taken together only inside the range that runs: a function
+// whose body ends on a comparison returns there even though an If follows
+// the body (which jumps back into it), and the same bytes run one by one
+// in the block around it.
+TEST(DecodedActions, ActionsRunTogetherStopAtTheEndOfAFunctionBody) {
+  ActionWriter inside;
+  inside.PushString("in").Op(Op::Trace).PushInteger(1).PushInteger(2).Op(Op::Less2);
+  const Bytes body = inside.Build();
+  const Bytes define = Join({{Op::DefineFunction, 0x06, 0x00, 'f', 0x00, 0x00, 0x00,
+                              static_cast<std::uint8_t>(body.size()), 0x00},
+                             body});
+  // Back to the start of the body when taken; outside f it pops nothing
+  // (false) and falls through.
+  const Bytes back = JumpBy(static_cast<std::int16_t>(-static_cast<int>(body.size() + 5)), Op::If);
+  ActionWriter call;
+  call.PushInteger(0).PushString("f").Op(Op::CallFunction).Op(Op::Trace);
+  const Bytes code = Join({define, back, Code(call)});
+  Movie movie;
+  for (int run = 0; run < 2; ++run) EXPECT_EQ(movie.Run(code), ActionRunResult::Completed) << run;
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"in", "undefined", "in", "undefined"}));
+}
+
+// Names of the built-ins and of constant pools share one text each, up to a
+// cap; a name past it is a text of its own and matches all the same.
+TEST(ScriptNames, NamesPastTheCapAreTextsOfTheirOwnThatStillMatch) {
+  ScriptRuntime rt(8);
+  EXPECT_EQ(rt.Name("push").StringRep(), rt.Name("push").StringRep());
+  for (std::size_t i = 0; i < ScriptRuntime::MaxNames; ++i) rt.Name("n" + std::to_string(i));
+  const ActionValue late = rt.Name("late");
+  EXPECT_EQ(late.StringValue(), "late");
+  EXPECT_NE(late.StringRep(), rt.Name("late").StringRep());
+  ScriptObject* object = rt.NewObject();
+  ASSERT_NE(object, nullptr);
+  ASSERT_TRUE(object->Properties().Set(late, ActionValue::Number(1)));
+  EXPECT_NE(object->Properties().FindEntry(*rt.Name("late").StringRep()), nullptr);
 }
 
 }  // namespace
