@@ -16,6 +16,10 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// CeilDiv by 2^bits, without a division (right shifts of negative numbers
+// are arithmetic with every compiler we build with).
+std::int64_t CeilShift(std::int64_t a, int bits) { return (a + (std::int64_t{1} << bits) - 1) >> bits; }
+
 // Farther than this from the clip rectangle nothing changes but precision.
 constexpr double Far = 1e12;
 
@@ -44,6 +48,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   offered_ = 0;
   firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
+  upright_ = true;
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
   evenOddBits_ = ~std::uint64_t{0};
@@ -100,6 +105,7 @@ void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::
     std::swap(y0, y1);
     std::swap(plus, minus);
   }
+  if (y0 == y1) return;  // crosses no sample row
   const double top = clip_.top;
   const double bottom = clip_.bottom;
   if (!(y1 > top) || !(y0 < bottom)) return;
@@ -153,8 +159,9 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   const std::int64_t pitch = Unit / side_;  // quantisation steps between samples
   const std::int64_t half = pitch / 2;
   // Sample row g lies at g * pitch + half: the rows with ya <= that < yb.
-  const std::int64_t firstRow = CeilDiv(ya - half, pitch);
-  const std::int64_t endRow = CeilDiv(yb - half, pitch);
+  const int pitchBits = 8 - shift_;
+  const std::int64_t firstRow = CeilShift(ya - half, pitchBits);
+  const std::int64_t endRow = CeilShift(yb - half, pitchBits);
   if (firstRow >= endRow) return;
   if (edges_.size() >= MaxEdges || edgeRows_ + (endRow - firstRow) > MaxEdgeRows) {
     overflowed_ = true;
@@ -165,6 +172,24 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   edgeRows_ += endRow - firstRow;
   const std::int64_t dx = xb - xa;
   const std::int64_t dy = yb - ya;
+  if (dx == 0) {
+    // Upright: the crossing is the same on every row, and the general
+    // formula below reduces to this without its divisions.
+    const std::int64_t column = CeilShift(xa - half, pitchBits);
+    Edge e;
+    e.firstRow = static_cast<std::int32_t>(firstRow);
+    e.endRow = static_cast<std::int32_t>(endRow);
+    e.sample = static_cast<std::int32_t>(column);
+    e.rem = static_cast<std::int32_t>((column * pitch - (xa - half)) * dy);
+    e.stepSamples = 0;
+    e.stepRem = 0;
+    e.denom = static_cast<std::int32_t>(pitch * dy);
+    e.positive = positive;
+    e.negative = negative;
+    edges_.push_back(e);
+    return;
+  }
+  upright_ = false;
   // Sample column i (at i * pitch + half) is at or right of the crossing of
   // row g when i * pitch * dy >= (yg - ya) * dx + (xa - half) * dy.
   const std::int64_t denom = pitch * dy;
@@ -271,6 +296,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   }
   active_.clear();
   std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
+  if (upright_ && shortcuts_) return RunUpright(sink, budget, work);
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
@@ -443,6 +469,126 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
     y += count;
   }
   return work;
+}
+
+// Every edge upright: the active edges change only at the sample rows where
+// one starts or ends. A pixel row none starts or ends inside has alike
+// sample rows, swept once, and it repeats down to the next such row.
+std::int64_t ScanConverter::RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work) {
+  const std::size_t total = sorted_.size();
+  std::size_t next = 0;
+  std::int32_t y = sorted_[0].firstRow >> shift_;
+  while (y < clip_.bottom && work <= budget) {
+    if (active_.empty()) {
+      if (next >= total) break;
+      y = std::max(y, sorted_[next].firstRow >> shift_);
+      if (y >= clip_.bottom) break;
+    }
+    const std::int32_t top = y << shift_;
+    work += AdmitUpright(top, &next);
+    std::int32_t change = next < total ? sorted_[next].firstRow : INT32_MAX;
+    for (const Edge& e : active_) change = std::min(change, e.endRow);
+    int count = 1;
+    if (change >= top + side_) {
+      work += CrossUpright();
+      Sweep(0);
+      AssembleUniform();
+      count = std::min(clip_.bottom, change >> shift_) - y;
+    } else {
+      for (int j = 0; j < side_; ++j) {
+        if (j > 0 && top + j < change) {
+          CopyTransitions(j - 1, j);
+          continue;
+        }
+        if (j > 0) {
+          work += AdmitUpright(top + j, &next);
+          change = next < total ? sorted_[next].firstRow : INT32_MAX;
+          for (const Edge& e : active_) change = std::min(change, e.endRow);
+        }
+        work += CrossUpright();
+        Sweep(j);
+      }
+      AssembleRow();
+    }
+    work += rowWork_;
+    if (count > 1) {
+      if (work <= budget) {
+        work += (count - 1) * rowWork_;
+      } else {
+        count = 1;
+      }
+    }
+    if (spanCount_ > 0) {
+      if (count == 1) {
+        sink.Row(y, spans_.data(), spanCount_, parts_.data());
+      } else {
+        sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+      }
+    }
+    y += count;
+  }
+  return work;
+}
+
+// The active edges of sample row row: those ended by then leave, those
+// started by then join in crossing order. Returns the work.
+std::int64_t ScanConverter::AdmitUpright(std::int32_t row, std::size_t* next) {
+  std::size_t kept = 0;
+  const std::size_t activeCount = active_.size();
+  for (std::size_t i = 0; i < activeCount; ++i) {
+    if (active_[i].endRow <= row) continue;
+    if (kept != i) active_[kept] = active_[i];
+    ++kept;
+  }
+  active_.resize(kept);
+  const std::size_t from = *next;
+  while (*next < sorted_.size() && sorted_[*next].firstRow <= row) ++*next;
+  if (*next - from <= 8) {
+    // One by one, each after the edges it does not precede: what the merge
+    // below gives.
+    for (std::size_t k = from; k < *next; ++k) {
+      const Edge& e = sorted_[k];
+      auto at = active_.end();
+      while (at != active_.begin() && (at - 1)->sample > e.sample) --at;
+      active_.insert(at, e);
+    }
+  } else {
+    const auto bySample = [](const Edge& a, const Edge& b) { return a.sample < b.sample; };
+    incoming_.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(from),
+                     sorted_.begin() + static_cast<std::ptrdiff_t>(*next));
+    StableSort(incoming_.data(), incoming_.data() + incoming_.size(), bySample);
+    merged_.resize(active_.size() + incoming_.size());
+    std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), merged_.begin(), bySample);
+    active_.swap(merged_);
+    return static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
+  }
+  return static_cast<std::int64_t>(active_.size());
+}
+
+// The current sample row's crossings of the active upright edges, which are
+// in crossing order already. Returns the work.
+std::int64_t ScanConverter::CrossUpright() {
+  const std::int32_t minX = clip_.left << shift_;
+  const std::int32_t maxX = clip_.right << shift_;
+  if (crossingRoom_.size() < 2 * active_.size()) crossingRoom_.resize(4 * active_.size());
+  Crossing* out = crossingRoom_.data();
+  for (const Edge& e : active_) {
+    const std::int32_t x = std::clamp(e.sample, minX, maxX);
+    if (e.positive != NoSlot) {
+      out->x = x;
+      out->slot = e.positive;
+      out->delta = 1;
+      ++out;
+    }
+    if (e.negative != NoSlot) {
+      out->x = x;
+      out->slot = e.negative;
+      out->delta = -1;
+      ++out;
+    }
+  }
+  crossingCount_ = static_cast<std::size_t>(out - crossingRoom_.data());
+  return static_cast<std::int64_t>(active_.size() + crossingCount_);
 }
 
 void ScanConverter::SweepSampleRow(int j) {
@@ -694,6 +840,93 @@ void ScanConverter::AssembleRowOf() {
   // A row's work: its spans, their parts and the pixels they cover.
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
   for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
+}
+
+void ScanConverter::AssembleUniform() {
+  if (side_ == 4) {
+    AssembleUniformOf<4>();
+  } else if (side_ == 2) {
+    AssembleUniformOf<2>();
+  } else {
+    AssembleUniformOf<1>();
+  }
+}
+
+// AssembleRowOf with every sample row alike: a pixel's parts are the first
+// row's, each column set repeated down the rows.
+template <int Side>
+void ScanConverter::AssembleUniformOf() {
+  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
+  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
+  const std::size_t maxSpans = 2 * width + 1;
+  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
+  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
+    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
+  }
+  RowSpan* const spans = spans_.data();
+  CoveragePart* const parts = parts_.data();
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::int64_t pixels = 0;
+  constexpr std::uint32_t rowBits = (1u << Side) - 1;
+  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
+  constexpr std::uint32_t down = Side == 4 ? 0x1111u : Side == 2 ? 0x5u : 1u;  // times a column set: every row's
+  const Transition* c = transitions_[0].data();
+  std::uint32_t current = 0;
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;
+  for (;;) {
+    const std::int32_t px = c->x == INT32_MAX ? right : std::min(c->x >> Shift, right);
+    if (px > pos && current != 0) {
+      parts[partCount].stack = current;
+      parts[partCount].samples = full;
+      RowSpan& span = spans[spanCount++];
+      span.x0 = pos;
+      span.x1 = px;
+      span.firstPart = partCount++;
+      span.partCount = 1;
+      pixels += px - pos;
+    }
+    if (px >= right) break;
+    const std::int32_t base = px << Shift;
+    const std::uint32_t firstPart = partCount;
+    auto add = [&](std::uint32_t stack, std::uint32_t columns) {
+      if (stack == 0) return;
+      for (std::uint32_t p = firstPart; p < partCount; ++p) {
+        if (parts[p].stack == stack) {
+          parts[p].samples |= columns;
+          return;
+        }
+      }
+      parts[partCount].stack = stack;
+      parts[partCount].samples = columns;
+      ++partCount;
+    };
+    std::uint32_t stack = current;
+    int from = 0;
+    for (; c->x < base + Side; ++c) {
+      const int at = c->x - base;
+      if (at > from) {
+        add(stack, (rowBits >> (Side - (at - from))) << from);
+        from = at;
+      }
+      stack = c->stack;
+    }
+    if (from < Side) add(stack, (rowBits >> from) << from);
+    current = stack;
+    if (partCount > firstPart) {
+      for (std::uint32_t p = firstPart; p < partCount; ++p) parts[p].samples *= down;
+      RowSpan& span = spans[spanCount++];
+      span.x0 = px;
+      span.x1 = px + 1;
+      span.firstPart = firstPart;
+      span.partCount = partCount - firstPart;
+      ++pixels;
+    }
+    pos = px + 1;
+  }
+  spanCount_ = spanCount;
+  rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
 }
 
 }  // namespace Halvane::Movie::Render

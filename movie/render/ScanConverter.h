@@ -21,6 +21,11 @@
 // sample stacks; each span lists its stacks with the samples they cover
 // (bit j * S + i for the sample in row j, column i).
 //
+// A drawing whose edges are all upright (rectangles) changes only at the
+// sample rows where an edge starts or ends: a pixel row none starts or ends
+// inside has alike sample rows, swept once and handed on for every row down
+// to the next such one.
+//
 // Geometry is clipped on entry: what lies above or below the clip rectangle
 // is dropped, what lies left or right of it is moved onto a vertical line
 // just outside it, which keeps the winding inside exact. So coordinates of
@@ -94,6 +99,11 @@ class ScanConverter {
   // The slots of a stack, topmost first.
   const std::uint32_t* StackSlots(std::uint32_t stack, std::uint32_t* count) const;
 
+  // With false, every drawing takes the general path, sample row by sample
+  // row; the shortcuts for special shapes must give the same rows (for
+  // tests that compare both).
+  void UseShortcuts(bool on) { shortcuts_ = on; }
+
   int SamplesPerSide() const { return side_; }
   std::uint32_t SlotCount() const { return slotCount_; }
 
@@ -129,6 +139,16 @@ class ScanConverter {
   Transition* TransitionRoom(int j, std::size_t count);
   void EndTransitions(int j, std::size_t count);
   void CopyTransitions(int from, int to);
+  std::int64_t RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work);
+  std::int64_t AdmitUpright(std::int32_t row, std::size_t* next);
+  std::int64_t CrossUpright();
+  void Sweep(int j) {
+    if (slotCount_ <= 64) {
+      SweepSmall(j);
+    } else {
+      SweepSampleRow(j);
+    }
+  }
   void SweepSampleRow(int j);
   void SweepSmall(int j);
   std::uint32_t CurrentStack();
@@ -138,12 +158,19 @@ class ScanConverter {
   void AssembleRow();
   template <int Side>
   void AssembleRowOf();
+  // The same when every sample row of the pixel row has the transitions of
+  // the first one.
+  void AssembleUniform();
+  template <int Side>
+  void AssembleUniformOf();
   std::int32_t SteadyLimit(std::size_t next, std::int32_t firstEnd) const;
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
   PixelRect clip_;
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
+  bool upright_ = true;  // every edge kept so far is vertical
+  bool shortcuts_ = true;
   std::int64_t edgeRows_ = 0;
   std::int64_t offered_ = 0;
   std::int64_t firstEdgeRow_ = 0;  // sample rows the edges span
