@@ -297,6 +297,11 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   active_.clear();
   std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
   if (upright_ && shortcuts_) return RunUpright(sink, budget, work);
+  // Shapes of a few opaque slots: each pixel row's crossings go straight
+  // into spans, without the sweep to transitions.
+  const std::uint64_t allSlots = slotCount_ >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << slotCount_) - 1;
+  const bool opaque = shortcuts_ && slotCount_ <= 64 && (opaqueBits_ & allSlots) == allSlots;
+  if (opaque && rowWinding_.size() < 4 * static_cast<std::size_t>(slotCount_)) rowWinding_.assign(4 * slotCount_, 0);
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
@@ -357,7 +362,11 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       changed = changed || (inserted && j > 0);
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
         // The same vertical edges as the sample row above, none ending here.
-        CopyTransitions(j - 1, j);
+        if (opaque) {
+          CopyCrossings(j - 1, j);
+        } else {
+          CopyTransitions(j - 1, j);
+        }
         continue;
       }
       vertical = true;
@@ -440,13 +449,19 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
                          [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
         work += SortWork(active_.size());
       }
-      if (slotCount_ <= 64) {
+      if (opaque) {
+        KeepCrossings(j);
+      } else if (slotCount_ <= 64) {
         SweepSmall(j);
       } else {
         SweepSampleRow(j);
       }
     }
-    AssembleRow();
+    if (opaque) {
+      AssembleOpaque();
+    } else {
+      AssembleRow();
+    }
     work += rowWork_;
     steady = !changed && vertical;
     steadyUntil = firstEnd;
@@ -641,6 +656,19 @@ inline int HighestBit(std::uint64_t v) {  // v != 0
 #else
   int n = 0;
   while (v >>= 1) ++n;
+  return n;
+#endif
+}
+
+inline int LowestBit(std::uint64_t v) {  // v != 0
+#if defined(__GNUC__) || defined(__clang__)
+  return __builtin_ctzll(v);
+#else
+  int n = 0;
+  while (!(v & 1)) {
+    v >>= 1;
+    ++n;
+  }
   return n;
 #endif
 }
@@ -840,6 +868,180 @@ void ScanConverter::AssembleRowOf() {
   // A row's work: its spans, their parts and the pixels they cover.
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
   for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
+}
+
+// The opaque path's sample row j: its crossings are kept for the assembly,
+// and the room for the next row's is another buffer.
+inline void ScanConverter::KeepCrossings(int j) {
+  std::swap(crossingRoom_, rowCrossings_[j]);
+  std::vector<Crossing>& kept = rowCrossings_[j];
+  if (kept.size() < crossingCount_ + 1) kept.resize(crossingCount_ + 1);
+  kept[crossingCount_].x = INT32_MAX;  // an end mark past any sample column
+  rowCrossingCount_[j] = crossingCount_;
+}
+
+inline void ScanConverter::CopyCrossings(int from, int to) {
+  const std::size_t count = rowCrossingCount_[from];
+  std::vector<Crossing>& room = rowCrossings_[to];
+  if (room.size() < count + 1) room.resize(count + 1);
+  std::copy(rowCrossings_[from].data(), rowCrossings_[from].data() + count + 1, room.data());
+  rowCrossingCount_[to] = count;
+}
+
+void ScanConverter::AssembleOpaque() {
+  if (side_ == 4) {
+    AssembleOpaqueOf<4>();
+  } else if (side_ == 2) {
+    AssembleOpaqueOf<2>();
+  } else {
+    AssembleOpaqueOf<1>();
+  }
+}
+
+// The spans of a pixel row straight from its sample rows' crossings, when
+// every slot is opaque: a sample's stack is then its topmost inside slot.
+// Where a pixel holds crossings, each slot's inside samples are a mask,
+// flipped from a crossing's column rightwards along its row; the slots from
+// the top down then take the samples no higher slot has. Parts come in the
+// order of their first sample, as AssembleRowOf makes them.
+template <int Side>
+void ScanConverter::AssembleOpaqueOf() {
+  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
+  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
+  const std::size_t maxSpans = 2 * width + 1;
+  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
+  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
+    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
+  }
+  RowSpan* const spans = spans_.data();
+  CoveragePart* const parts = parts_.data();
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::int64_t pixels = 0;
+  constexpr std::uint32_t rowBits = (1u << Side) - 1;
+  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
+  std::uint64_t inside[Side];
+  std::uint64_t touched[Side];
+  std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
+  const Crossing* cursor[Side];
+  for (int j = 0; j < Side; ++j) {
+    inside[j] = 0;
+    touched[j] = 0;
+    cursor[j] = rowCrossings_[j].data();
+  }
+  const auto top = [](std::uint64_t set) -> std::uint32_t {
+    return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
+  };
+  // Parts from per-sample masks of stacks, in the order of their first
+  // sample, then the span.
+  std::uint32_t stackOf[16] = {};  // a part per sample at most
+  std::uint32_t maskOf[16] = {};
+  const auto emit = [&](std::int32_t x0, std::int32_t x1, int parts16) {
+    const int count = std::min(parts16, 16);
+    // Insertion by first sample: count is a handful at most.
+    for (int a = 1; a < count; ++a) {
+      const std::uint32_t st = stackOf[a], m = maskOf[a];
+      const int low = LowestBit(m);
+      int b = a;
+      for (; b > 0 && LowestBit(maskOf[b - 1]) > low; --b) {
+        stackOf[b] = stackOf[b - 1];
+        maskOf[b] = maskOf[b - 1];
+      }
+      stackOf[b] = st;
+      maskOf[b] = m;
+    }
+    RowSpan& span = spans[spanCount++];
+    span.x0 = x0;
+    span.x1 = x1;
+    span.firstPart = partCount;
+    span.partCount = static_cast<std::uint32_t>(count);
+    for (int k = 0; k < count; ++k) {
+      parts[partCount].stack = stackOf[k];
+      parts[partCount].samples = maskOf[k];
+      ++partCount;
+    }
+    pixels += x1 - x0;
+  };
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;
+  for (;;) {
+    std::int32_t nextX = cursor[0]->x;
+    for (int j = 1; j < Side; ++j) nextX = std::min(nextX, cursor[j]->x);
+    const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
+    if (px > pos) {
+      // A run between pixels holding crossings: each sample row's stack
+      // across it.
+      int count = 0;
+      for (int j = 0; j < Side; ++j) {
+        const std::uint32_t stack = top(inside[j]);
+        if (stack == 0) continue;
+        int k = 0;
+        while (k < count && stackOf[k] != stack) ++k;
+        if (k == count) {
+          stackOf[count] = stack;
+          maskOf[count++] = 0;
+        }
+        maskOf[k] |= rowBits << (j * Side);
+      }
+      if (count > 0) emit(pos, px, count);
+    }
+    if (px >= right) break;
+    // The pixel holding crossings: each slot's mask of inside samples.
+    const std::int32_t base = px << Shift;
+    std::uint64_t involved = 0;
+    for (int j = 0; j < Side; ++j) involved |= inside[j];
+    std::uint32_t masks[64];
+    for (std::uint64_t rest = involved; rest != 0; rest &= rest - 1) {
+      const int slot = LowestBit(rest);
+      std::uint32_t m = 0;
+      for (int j = 0; j < Side; ++j) m |= static_cast<std::uint32_t>(inside[j] >> slot & 1) * (rowBits << (j * Side));
+      masks[slot] = m;
+    }
+    for (int j = 0; j < Side; ++j) {
+      const Crossing* c = cursor[j];
+      for (; c->x < base + Side; ++c) {
+        const std::uint64_t bit = std::uint64_t{1} << c->slot;
+        if (!(involved & bit)) {
+          involved |= bit;
+          masks[c->slot] = 0;
+        }
+        bool flip = true;
+        if (!(evenOddBits_ & bit)) {
+          std::int32_t& w = winding[c->slot * 4 + static_cast<std::uint32_t>(j)];
+          w += c->delta;
+          touched[j] |= bit;
+          flip = (w != 0) != ((inside[j] & bit) != 0);
+        }
+        if (flip) {
+          inside[j] ^= bit;
+          masks[c->slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
+        }
+      }
+      cursor[j] = c;
+    }
+    int count = 0;
+    std::uint32_t covered = 0;
+    while (involved != 0) {
+      const int slot = HighestBit(involved);
+      involved &= ~(std::uint64_t{1} << slot);
+      const std::uint32_t m = masks[slot] & ~covered;
+      if (m == 0) continue;
+      covered |= m;
+      stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      maskOf[count++] = m;
+      if (covered == full) break;
+    }
+    if (count > 0) emit(px, px + 1, count);
+    pos = px + 1;
+  }
+  // Clipping can leave a row unbalanced on the right; start the next clean.
+  for (int j = 0; j < Side; ++j) {
+    for (std::uint64_t rest = touched[j]; rest != 0; rest &= rest - 1) {
+      winding[static_cast<std::uint32_t>(LowestBit(rest)) * 4 + static_cast<std::uint32_t>(j)] = 0;
+    }
+  }
+  spanCount_ = spanCount;
+  rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
 }
 
 void ScanConverter::AssembleUniform() {

@@ -158,6 +158,13 @@ class ScanConverter {
   void AssembleRow();
   template <int Side>
   void AssembleRowOf();
+  // The spans from the sample rows' crossings kept, when every slot is
+  // opaque (at most 64 slots).
+  void KeepCrossings(int j);
+  void CopyCrossings(int from, int to);
+  void AssembleOpaque();
+  template <int Side>
+  void AssembleOpaqueOf();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();
@@ -200,6 +207,9 @@ class ScanConverter {
   std::vector<std::uint32_t> stackData_;
   std::vector<StackEntry> stacks_;
 
+  std::vector<Crossing> rowCrossings_[4];  // the opaque path's: each sample row's, then an end mark
+  std::size_t rowCrossingCount_[4] = {0, 0, 0, 0};
+  std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
