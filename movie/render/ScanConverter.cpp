@@ -360,6 +360,12 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
       }
       changed = changed || (inserted && j > 0);
+      if (opaque && j == 0 && side_ > 1 && (next >= sorted_.size() || sorted_[next].firstRow >= row + side_)) {
+        // No edge starts further down the pixel row: one pass over the
+        // edges makes all its sample rows' crossings.
+        work += CrossPixelRow(row, &vertical, &changed, &firstEnd);
+        break;
+      }
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
         // The same vertical edges as the sample row above, none ending here.
         if (opaque) {
@@ -376,8 +382,10 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       // Written field by field through a pointer into room made first:
       // building each crossing whole and copying it in costs a stall per
       // crossing on common processors.
-      if (crossingRoom_.size() < 2 * active_.size()) crossingRoom_.resize(4 * active_.size());
-      Crossing* const first = crossingRoom_.data();
+      // The opaque path keeps each sample row's crossings, and an end mark.
+      std::vector<Crossing>& room = opaque ? rowCrossings_[j] : crossingRoom_;
+      if (room.size() < 2 * active_.size() + 1) room.resize(4 * active_.size() + 1);
+      Crossing* const first = room.data();
       Crossing* out = first;
       bool ordered = true;
       bool stepOrdered = true;  // the edges still in crossing order for the next sample row
@@ -428,27 +436,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         StableSort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
         work += SortWork(crossingCount_);
       }
-      // Edges that crossed move to their place; when they move far (many
-      // edges crossing many others), the list is sorted whole instead.
-      const std::size_t moveLimit = 8 * active_.size() + 64;
-      std::size_t moves = 0;
-      for (std::size_t i = 1; !stepOrdered && i < active_.size() && moves <= moveLimit; ++i) {
-        if (active_[i - 1].sample <= active_[i].sample) continue;
-        const Edge e = active_[i];
-        std::size_t k = i;
-        do {
-          active_[k] = active_[k - 1];
-          --k;
-          ++moves;
-        } while (k > 0 && active_[k - 1].sample > e.sample);
-        active_[k] = e;
-      }
-      work += static_cast<std::int64_t>(moves);
-      if (moves > moveLimit) {
-        std::stable_sort(active_.begin(), active_.end(),
-                         [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
-        work += SortWork(active_.size());
-      }
+      if (!stepOrdered) work += Reorder();
       if (opaque) {
         KeepCrossings(j);
       } else if (slotCount_ <= 64) {
@@ -870,13 +858,115 @@ void ScanConverter::AssembleRowOf() {
   for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
 }
 
-// The opaque path's sample row j: its crossings are kept for the assembly,
-// and the room for the next row's is another buffer.
+// Edges that crossed move to their place; when they move far (many edges
+// crossing many others), the list is sorted whole instead. Returns the work.
+std::int64_t ScanConverter::Reorder() {
+  const std::size_t moveLimit = 8 * active_.size() + 64;
+  std::size_t moves = 0;
+  for (std::size_t i = 1; i < active_.size() && moves <= moveLimit; ++i) {
+    if (active_[i - 1].sample <= active_[i].sample) continue;
+    const Edge e = active_[i];
+    std::size_t k = i;
+    do {
+      active_[k] = active_[k - 1];
+      --k;
+      ++moves;
+    } while (k > 0 && active_[k - 1].sample > e.sample);
+    active_[k] = e;
+  }
+  std::int64_t work = static_cast<std::int64_t>(moves);
+  if (moves > moveLimit) {
+    std::stable_sort(active_.begin(), active_.end(), [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
+    work += SortWork(active_.size());
+  }
+  return work;
+}
+
+// The opaque path's pixel row from sample row top on, when no edge starts
+// below top within it: each edge gives its crossings on all the sample
+// rows in one visit, stepping from row to row, and leaves at its end. As
+// the sample-row-by-row pass does, it tells whether the edges left are all
+// vertical, whether any left (changed) and the first end row among them.
+std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, bool* vertical, bool* changed, std::int32_t* firstEnd) {
+  const std::int32_t minX = clip_.left << shift_;
+  const std::int32_t maxX = clip_.right << shift_;
+  const std::size_t activeCount = active_.size();
+  const int side = side_;
+  Crossing* out[4];
+  Crossing* first[4];
+  bool ordered[4];
+  std::int32_t last[4];
+  for (int j = 0; j < side; ++j) {
+    std::vector<Crossing>& room = rowCrossings_[j];
+    if (room.size() < 2 * activeCount + 1) room.resize(4 * activeCount + 1);
+    first[j] = out[j] = room.data();
+    ordered[j] = true;
+    last[j] = INT32_MIN;
+  }
+  bool upright = true;
+  bool stepOrdered = true;
+  std::int32_t lastStepped = INT32_MIN;
+  std::int32_t end = INT32_MAX;
+  std::size_t kept = 0;
+  Edge* const edges = active_.data();
+  for (std::size_t i = 0; i < activeCount; ++i) {
+    Edge e = edges[i];
+    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(e.endRow) - top));
+    for (int j = 0; j < rows; ++j) {
+      const std::int32_t x = std::clamp(e.sample, minX, maxX);
+      ordered[j] = ordered[j] && x >= last[j];
+      last[j] = x;
+      Crossing*& o = out[j];
+      if (e.positive != NoSlot) {
+        o->x = x;
+        o->slot = e.positive;
+        o->delta = 1;
+        ++o;
+      }
+      if (e.negative != NoSlot) {
+        o->x = x;
+        o->slot = e.negative;
+        o->delta = -1;
+        ++o;
+      }
+      if (top + j + 1 >= e.endRow) break;  // its last sample row
+      e.sample += e.stepSamples;
+      e.rem -= e.stepRem;
+      if (e.rem < 0) {
+        ++e.sample;
+        e.rem += e.denom;
+      }
+    }
+    if (e.endRow <= top + side) continue;
+    upright = upright && e.stepSamples == 0 && e.stepRem == 0;
+    end = std::min(end, e.endRow);
+    stepOrdered = stepOrdered && e.sample >= lastStepped;
+    lastStepped = e.sample;
+    edges[kept++] = e;
+  }
+  *vertical = upright;
+  *changed = *changed || kept != activeCount;
+  *firstEnd = end;
+  active_.resize(kept);
+  std::int64_t work = static_cast<std::int64_t>(activeCount) * side;
+  for (int j = 0; j < side; ++j) {
+    crossingCount_ = static_cast<std::size_t>(out[j] - first[j]);
+    work += static_cast<std::int64_t>(crossingCount_);
+    if (!ordered[j]) {
+      // Edges crossed each other: this row's crossings are sorted.
+      StableSort(first[j], out[j], [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      work += SortWork(crossingCount_);
+    }
+    KeepCrossings(j);
+  }
+  if (!stepOrdered) work += Reorder();
+  return work;
+}
+
+// The opaque path's sample row j, whose crossings were made in its own
+// room: closed with a mark past any sample column.
 inline void ScanConverter::KeepCrossings(int j) {
-  std::swap(crossingRoom_, rowCrossings_[j]);
-  std::vector<Crossing>& kept = rowCrossings_[j];
-  if (kept.size() < crossingCount_ + 1) kept.resize(crossingCount_ + 1);
-  kept[crossingCount_].x = INT32_MAX;  // an end mark past any sample column
+  rowCrossings_[j][crossingCount_].x = INT32_MAX;
   rowCrossingCount_[j] = crossingCount_;
 }
 
@@ -972,7 +1062,18 @@ void ScanConverter::AssembleOpaqueOf() {
       // A run between pixels holding crossings: each sample row's stack
       // across it.
       int count = 0;
-      for (int j = 0; j < Side; ++j) {
+      bool alike = true;
+      for (int j = 1; j < Side; ++j) alike = alike && inside[j] == inside[0];
+      if (alike) {
+        // The usual run: every sample row inside the same slots.
+        const std::uint32_t stack = top(inside[0]);
+        if (stack != 0) {
+          stackOf[0] = stack;
+          maskOf[0] = full;
+          emit(pos, px, 1);
+        }
+      }
+      for (int j = 0; j < Side && !alike; ++j) {
         const std::uint32_t stack = top(inside[j]);
         if (stack == 0) continue;
         int k = 0;
@@ -989,12 +1090,19 @@ void ScanConverter::AssembleOpaqueOf() {
     // The pixel holding crossings: each slot's mask of inside samples.
     const std::int32_t base = px << Shift;
     std::uint64_t involved = 0;
-    for (int j = 0; j < Side; ++j) involved |= inside[j];
+    bool alike = true;
+    for (int j = 0; j < Side; ++j) {
+      involved |= inside[j];
+      alike = alike && inside[j] == inside[0];
+    }
     std::uint32_t masks[64];
     for (std::uint64_t rest = involved; rest != 0; rest &= rest - 1) {
       const int slot = LowestBit(rest);
-      std::uint32_t m = 0;
-      for (int j = 0; j < Side; ++j) m |= static_cast<std::uint32_t>(inside[j] >> slot & 1) * (rowBits << (j * Side));
+      std::uint32_t m = full;
+      if (!alike) {
+        m = 0;
+        for (int j = 0; j < Side; ++j) m |= static_cast<std::uint32_t>(inside[j] >> slot & 1) * (rowBits << (j * Side));
+      }
       masks[slot] = m;
     }
     for (int j = 0; j < Side; ++j) {

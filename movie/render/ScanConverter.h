@@ -160,6 +160,8 @@ class ScanConverter {
   void AssembleRowOf();
   // The spans from the sample rows' crossings kept, when every slot is
   // opaque (at most 64 slots).
+  std::int64_t CrossPixelRow(std::int32_t top, bool* vertical, bool* changed, std::int32_t* firstEnd);
+  std::int64_t Reorder();
   void KeepCrossings(int j);
   void CopyCrossings(int from, int to);
   void AssembleOpaque();
