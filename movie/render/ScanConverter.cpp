@@ -109,6 +109,12 @@ void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::
   const double top = clip_.top;
   const double bottom = clip_.bottom;
   if (!(y1 > top) || !(y0 < bottom)) return;
+  if (x0 == x1 && shortcuts_) {
+    // Upright: what the clipping below comes to, without its divisions.
+    const std::int64_t x = Round(std::clamp(x0, clip_.left - 1.0, clip_.right + 1.0) * Unit);
+    AddQuantized(x, Round(std::max(y0, top) * Unit), x, Round(std::min(y1, bottom) * Unit), plus, minus);
+    return;
+  }
   const double dxdy = (x1 - x0) / (y1 - y0);
   if (y0 < top) {
     x0 += (top - y0) * dxdy;
