@@ -916,39 +916,47 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, bool* vertical, bool
   std::size_t kept = 0;
   Edge* const edges = active_.data();
   for (std::size_t i = 0; i < activeCount; ++i) {
-    Edge e = edges[i];
-    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(e.endRow) - top));
+    // The fields in locals: stores of crossings could otherwise change
+    // them for all the compiler knows, and whole edges stored back stall.
+    Edge& e = edges[i];
+    const std::int32_t endRow = e.endRow;
+    const std::int32_t stepSamples = e.stepSamples, stepRem = e.stepRem, denom = e.denom;
+    const std::uint32_t positive = e.positive, negative = e.negative;
+    std::int32_t sample = e.sample, rem = e.rem;
+    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(endRow) - top));
     for (int j = 0; j < rows; ++j) {
-      const std::int32_t x = std::clamp(e.sample, minX, maxX);
+      const std::int32_t x = std::clamp(sample, minX, maxX);
       ordered[j] = ordered[j] && x >= last[j];
       last[j] = x;
       Crossing*& o = out[j];
-      if (e.positive != NoSlot) {
+      if (positive != NoSlot) {
         o->x = x;
-        o->slot = e.positive;
+        o->slot = positive;
         o->delta = 1;
         ++o;
       }
-      if (e.negative != NoSlot) {
+      if (negative != NoSlot) {
         o->x = x;
-        o->slot = e.negative;
+        o->slot = negative;
         o->delta = -1;
         ++o;
       }
-      if (top + j + 1 >= e.endRow) break;  // its last sample row
-      e.sample += e.stepSamples;
-      e.rem -= e.stepRem;
-      if (e.rem < 0) {
-        ++e.sample;
-        e.rem += e.denom;
-      }
+      if (top + j + 1 >= endRow) break;  // its last sample row
+      sample += stepSamples;
+      rem -= stepRem;
+      const std::int32_t borrow = rem < 0 ? 1 : 0;
+      sample += borrow;
+      rem += denom & -borrow;
     }
-    if (e.endRow <= top + side) continue;
-    upright = upright && e.stepSamples == 0 && e.stepRem == 0;
-    end = std::min(end, e.endRow);
-    stepOrdered = stepOrdered && e.sample >= lastStepped;
-    lastStepped = e.sample;
-    edges[kept++] = e;
+    if (endRow <= top + side) continue;
+    upright = upright && stepSamples == 0 && stepRem == 0;
+    end = std::min(end, endRow);
+    stepOrdered = stepOrdered && sample >= lastStepped;
+    lastStepped = sample;
+    e.sample = sample;
+    e.rem = rem;
+    if (kept != i) edges[kept] = e;
+    ++kept;
   }
   *vertical = upright;
   *changed = *changed || kept != activeCount;
