@@ -366,10 +366,10 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
       }
       changed = changed || (inserted && j > 0);
-      if (opaque && j == 0 && side_ > 1 && (next >= sorted_.size() || sorted_[next].firstRow >= row + side_)) {
-        // No edge starts further down the pixel row: one pass over the
-        // edges makes all its sample rows' crossings.
-        work += CrossPixelRow(row, &vertical, &changed, &firstEnd);
+      if (opaque && j == 0 && side_ > 1) {
+        // One pass over the edges makes all the pixel row's sample rows'
+        // crossings.
+        work += CrossPixelRow(row, &next, &vertical, &changed, &firstEnd);
         break;
       }
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
@@ -888,12 +888,16 @@ std::int64_t ScanConverter::Reorder() {
   return work;
 }
 
-// The opaque path's pixel row from sample row top on, when no edge starts
-// below top within it: each edge gives its crossings on all the sample
-// rows in one visit, stepping from row to row, and leaves at its end. As
-// the sample-row-by-row pass does, it tells whether the edges left are all
-// vertical, whether any left (changed) and the first end row among them.
-std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, bool* vertical, bool* changed, std::int32_t* firstEnd) {
+// The opaque path's pixel row from sample row top on, the edges starting
+// at top already active: each edge gives its crossings on all the sample
+// rows in one visit, stepping from row to row, and leaves at its end.
+// Edges starting further down (from *next on) give theirs from their first
+// row, merged into each row's, and join the active ones. As the
+// sample-row-by-row pass does, it tells whether the edges left are all
+// vertical, whether any came or left (changed) and the first end row among
+// them.
+std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
+                                          std::int32_t* firstEnd) {
   const std::int32_t minX = clip_.left << shift_;
   const std::int32_t maxX = clip_.right << shift_;
   const std::size_t activeCount = active_.size();
@@ -958,19 +962,68 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, bool* vertical, bool
     if (kept != i) edges[kept] = e;
     ++kept;
   }
-  *vertical = upright;
   *changed = *changed || kept != activeCount;
-  *firstEnd = end;
   active_.resize(kept);
   std::int64_t work = static_cast<std::int64_t>(activeCount) * side;
+  std::size_t counts[4];
   for (int j = 0; j < side; ++j) {
-    crossingCount_ = static_cast<std::size_t>(out[j] - first[j]);
-    work += static_cast<std::int64_t>(crossingCount_);
+    counts[j] = static_cast<std::size_t>(out[j] - first[j]);
+    lateCrossings_[j].clear();
+  }
+  for (; *next < sorted_.size() && sorted_[*next].firstRow < top + side; ++*next) {
+    Edge e = sorted_[*next];
+    *changed = true;
+    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(e.endRow) - top));
+    for (int j = std::max(e.firstRow - top, 0); j < rows; ++j) {
+      const std::int32_t x = std::clamp(e.sample, minX, maxX);
+      if (e.positive != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.positive, 1});
+      if (e.negative != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.negative, -1});
+      if (top + j + 1 >= e.endRow) break;
+      e.sample += e.stepSamples;
+      e.rem -= e.stepRem;
+      if (e.rem < 0) {
+        ++e.sample;
+        e.rem += e.denom;
+      }
+    }
+    work += side;
+    if (e.endRow <= top + side) continue;
+    upright = upright && e.stepSamples == 0 && e.stepRem == 0;
+    end = std::min(end, e.endRow);
+    stepOrdered = stepOrdered && e.sample >= lastStepped;
+    lastStepped = e.sample;
+    active_.push_back(e);
+  }
+  *vertical = upright;
+  *firstEnd = end;
+  const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
+  for (int j = 0; j < side; ++j) {
+    std::size_t count = counts[j];
+    work += static_cast<std::int64_t>(count);
     if (!ordered[j]) {
       // Edges crossed each other: this row's crossings are sorted.
-      StableSort(first[j], out[j], [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
-      work += SortWork(crossingCount_);
+      StableSort(first[j], first[j] + count, byX);
+      work += SortWork(count);
     }
+    std::vector<Crossing>& late = lateCrossings_[j];
+    if (!late.empty()) {
+      // Merged in from the back, each list sorted.
+      StableSort(late.data(), late.data() + late.size(), byX);
+      std::vector<Crossing>& room = rowCrossings_[j];
+      if (room.size() < count + late.size() + 1) room.resize(2 * (count + late.size()) + 1);
+      Crossing* const row = room.data();
+      std::size_t a = count, b = late.size(), to = count + late.size();
+      while (b > 0) {
+        if (a > 0 && row[a - 1].x > late[b - 1].x) {
+          row[--to] = row[--a];
+        } else {
+          row[--to] = late[--b];
+        }
+      }
+      count += late.size();
+      work += static_cast<std::int64_t>(count) + SortWork(late.size());
+    }
+    crossingCount_ = count;
     KeepCrossings(j);
   }
   if (!stepOrdered) work += Reorder();

@@ -160,7 +160,8 @@ class ScanConverter {
   void AssembleRowOf();
   // The spans from the sample rows' crossings kept, when every slot is
   // opaque (at most 64 slots).
-  std::int64_t CrossPixelRow(std::int32_t top, bool* vertical, bool* changed, std::int32_t* firstEnd);
+  std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
+                             std::int32_t* firstEnd);
   std::int64_t Reorder();
   void KeepCrossings(int j);
   void CopyCrossings(int from, int to);
@@ -211,6 +212,7 @@ class ScanConverter {
 
   std::vector<Crossing> rowCrossings_[4];  // the opaque path's: each sample row's, then an end mark
   std::size_t rowCrossingCount_[4] = {0, 0, 0, 0};
+  std::vector<Crossing> lateCrossings_[4];  // of edges starting inside the pixel row
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
