@@ -366,19 +366,15 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
       }
       changed = changed || (inserted && j > 0);
-      if (opaque && j == 0 && side_ > 1) {
-        // One pass over the edges makes all the pixel row's sample rows'
+      if (opaque) {
+        // One visit of the edges makes all the pixel row's sample rows'
         // crossings.
         work += CrossPixelRow(row, &next, &vertical, &changed, &firstEnd);
         break;
       }
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
         // The same vertical edges as the sample row above, none ending here.
-        if (opaque) {
-          CopyCrossings(j - 1, j);
-        } else {
-          CopyTransitions(j - 1, j);
-        }
+        CopyTransitions(j - 1, j);
         continue;
       }
       vertical = true;
@@ -388,10 +384,8 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       // Written field by field through a pointer into room made first:
       // building each crossing whole and copying it in costs a stall per
       // crossing on common processors.
-      // The opaque path keeps each sample row's crossings, and an end mark.
-      std::vector<Crossing>& room = opaque ? rowCrossings_[j] : crossingRoom_;
-      if (room.size() < 2 * active_.size() + 1) room.resize(4 * active_.size() + 1);
-      Crossing* const first = room.data();
+      if (crossingRoom_.size() < 2 * active_.size()) crossingRoom_.resize(4 * active_.size());
+      Crossing* const first = crossingRoom_.data();
       Crossing* out = first;
       bool ordered = true;
       bool stepOrdered = true;  // the edges still in crossing order for the next sample row
@@ -443,9 +437,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += SortWork(crossingCount_);
       }
       if (!stepOrdered) work += Reorder();
-      if (opaque) {
-        KeepCrossings(j);
-      } else if (slotCount_ <= 64) {
+      if (slotCount_ <= 64) {
         SweepSmall(j);
       } else {
         SweepSampleRow(j);
@@ -1035,14 +1027,6 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
 inline void ScanConverter::KeepCrossings(int j) {
   rowCrossings_[j][crossingCount_].x = INT32_MAX;
   rowCrossingCount_[j] = crossingCount_;
-}
-
-inline void ScanConverter::CopyCrossings(int from, int to) {
-  const std::size_t count = rowCrossingCount_[from];
-  std::vector<Crossing>& room = rowCrossings_[to];
-  if (room.size() < count + 1) room.resize(count + 1);
-  std::copy(rowCrossings_[from].data(), rowCrossings_[from].data() + count + 1, room.data());
-  rowCrossingCount_[to] = count;
 }
 
 void ScanConverter::AssembleOpaque() {

@@ -24,7 +24,10 @@
 // A drawing whose edges are all upright (rectangles) changes only at the
 // sample rows where an edge starts or ends: a pixel row none starts or ends
 // inside has alike sample rows, swept once and handed on for every row down
-// to the next such one.
+// to the next such one. A drawing whose slots are all opaque (at most 64)
+// has a sample's stack in its topmost inside slot alone: each pixel row's
+// crossings are made for all its sample rows in one visit of the edges and
+// go straight into spans, each slot's inside samples of a pixel a bit mask.
 //
 // Geometry is clipped on entry: what lies above or below the clip rectangle
 // is dropped, what lies left or right of it is moved onto a vertical line
@@ -158,13 +161,12 @@ class ScanConverter {
   void AssembleRow();
   template <int Side>
   void AssembleRowOf();
-  // The spans from the sample rows' crossings kept, when every slot is
-  // opaque (at most 64 slots).
+  // The opaque path: a pixel row's crossings, kept per sample row, then
+  // made into spans.
   std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                              std::int32_t* firstEnd);
   std::int64_t Reorder();
   void KeepCrossings(int j);
-  void CopyCrossings(int from, int to);
   void AssembleOpaque();
   template <int Side>
   void AssembleOpaqueOf();
