@@ -1077,8 +1077,8 @@ void ScanConverter::AssembleOpaqueOf() {
   // sample, then the span.
   std::uint32_t stackOf[16] = {};  // a part per sample at most
   std::uint32_t maskOf[16] = {};
-  const auto emit = [&](std::int32_t x0, std::int32_t x1, int parts16) {
-    const int count = std::min(parts16, 16);
+  const auto emit = [&](std::int32_t x0, std::int32_t x1, int found) {
+    const int count = std::min(found, 16);
     // Insertion by first sample: count is a handful at most.
     for (int a = 1; a < count; ++a) {
       const std::uint32_t st = stackOf[a], m = maskOf[a];
