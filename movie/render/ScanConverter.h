@@ -24,8 +24,8 @@
 // A drawing whose edges are all upright (rectangles) changes only at the
 // sample rows where an edge starts or ends: a pixel row none starts or ends
 // inside has alike sample rows, swept once and handed on for every row down
-// to the next such one. A drawing whose slots are all opaque (at most 64)
-// has a sample's stack in its topmost inside slot alone: each pixel row's
+// to the next such one. A drawing on the 4 x 4 grid whose slots are all
+// opaque (at most 64) has a sample's stack in its topmost inside slot alone: each pixel row's
 // crossings are made for all its sample rows in one visit of the edges and
 // go straight into spans, each slot's inside samples of a pixel a bit mask.
 //
