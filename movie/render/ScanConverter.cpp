@@ -1106,41 +1106,46 @@ void ScanConverter::AssembleOpaqueOf() {
     }
     pixels += x1 - x0;
   };
+  // A run: each sample row's stack across it, from the rows' inside slots.
+  const auto run = [&](std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
+    int count = 0;
+    bool alike = true;
+    for (int j = 1; j < Side; ++j) alike = alike && in[j] == in[0];
+    if (alike) {
+      // The usual run: every sample row inside the same slots.
+      const std::uint32_t stack = top(in[0]);
+      if (stack != 0) {
+        stackOf[0] = stack;
+        maskOf[0] = full;
+        emit(x0, x1, 1);
+      }
+      return;
+    }
+    for (int j = 0; j < Side; ++j) {
+      const std::uint32_t stack = top(in[j]);
+      if (stack == 0) continue;
+      int k = 0;
+      while (k < count && stackOf[k] != stack) ++k;
+      if (k == count) {
+        stackOf[count] = stack;
+        maskOf[count++] = 0;
+      }
+      maskOf[k] |= rowBits << (j * Side);
+    }
+    if (count > 0) emit(x0, x1, count);
+  };
   const std::int32_t right = clip_.right;
-  std::int32_t pos = clip_.left;
+  std::int32_t pos = clip_.left;  // where the run not handed on yet starts
   for (;;) {
     std::int32_t nextX = cursor[0]->x;
     for (int j = 1; j < Side; ++j) nextX = std::min(nextX, cursor[j]->x);
     const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
-    if (px > pos) {
-      // A run between pixels holding crossings: each sample row's stack
-      // across it.
-      int count = 0;
-      bool alike = true;
-      for (int j = 1; j < Side; ++j) alike = alike && inside[j] == inside[0];
-      if (alike) {
-        // The usual run: every sample row inside the same slots.
-        const std::uint32_t stack = top(inside[0]);
-        if (stack != 0) {
-          stackOf[0] = stack;
-          maskOf[0] = full;
-          emit(pos, px, 1);
-        }
-      }
-      for (int j = 0; j < Side && !alike; ++j) {
-        const std::uint32_t stack = top(inside[j]);
-        if (stack == 0) continue;
-        int k = 0;
-        while (k < count && stackOf[k] != stack) ++k;
-        if (k == count) {
-          stackOf[count] = stack;
-          maskOf[count++] = 0;
-        }
-        maskOf[k] |= rowBits << (j * Side);
-      }
-      if (count > 0) emit(pos, px, count);
+    if (px >= right) {
+      if (right > pos) run(pos, right, inside);
+      break;
     }
-    if (px >= right) break;
+    std::uint64_t was[Side];
+    for (int j = 0; j < Side; ++j) was[j] = inside[j];
     // The pixel holding crossings: each slot's mask of inside samples.
     const std::int32_t base = px << Shift;
     std::uint64_t involved = 0;
@@ -1149,6 +1154,7 @@ void ScanConverter::AssembleOpaqueOf() {
       involved |= inside[j];
       alike = alike && inside[j] == inside[0];
     }
+    bool flipped = false;
     std::uint32_t masks[64];
     for (std::uint64_t rest = involved; rest != 0; rest &= rest - 1) {
       const int slot = LowestBit(rest);
@@ -1177,10 +1183,15 @@ void ScanConverter::AssembleOpaqueOf() {
         if (flip) {
           inside[j] ^= bit;
           masks[c->slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
+          flipped = true;
         }
       }
       cursor[j] = c;
     }
+    // Crossings that change no slot's inside samples (a winding from 1 to
+    // 2) leave the pixel to the run, as the sweep leaves it.
+    if (!flipped) continue;
+    if (px > pos) run(pos, px, was);
     int count = 0;
     std::uint32_t covered = 0;
     while (involved != 0) {
