@@ -306,8 +306,8 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   // Shapes of a few opaque slots: each pixel row's crossings go straight
   // into spans, without the sweep to transitions. Only on the 4 x 4 grid:
   // with two sample rows a pixel row (lines at high quality) the stroke
-  // scenes ran slower so. Crossings that change no stack still make their
-  // pixel a span of its own here, which the sweep would not.
+  // scenes ran slower so. A crossing of a slot hidden under a higher one
+  // still makes its pixel a span of its own here, which the sweep would not.
   const std::uint64_t allSlots = slotCount_ >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << slotCount_) - 1;
   const bool opaque = shortcuts_ && side_ == 4 && slotCount_ <= 64 && (opaqueBits_ & allSlots) == allSlots;
   if (opaque && rowWinding_.size() < 4 * static_cast<std::size_t>(slotCount_)) rowWinding_.assign(4 * slotCount_, 0);
