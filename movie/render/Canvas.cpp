@@ -568,6 +568,8 @@ void Canvas::PopLayer() {
   s.GiveLayer(std::move(level.buffer));
 }
 
+void Canvas::UseShortcuts(bool on) { state_->converter.UseShortcuts(on); }
+
 bool Canvas::Exhausted() const {
   const State& s = *state_;
   return s.active && s.work >= s.workBudget;

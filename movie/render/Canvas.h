@@ -92,6 +92,10 @@ class Canvas {
   // until the next Begin are left out.
   bool Exhausted() const;
 
+  // With false, every shape is sampled by the general path, without the
+  // shortcuts for special shapes (tests compare the two).
+  void UseShortcuts(bool on);
+
  private:
   struct State;
   std::unique_ptr<State> state_;

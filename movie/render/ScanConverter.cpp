@@ -16,6 +16,10 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// CeilDiv by 2^bits, without a division (right shifts of negative numbers
+// are arithmetic with every compiler we build with).
+std::int64_t CeilShift(std::int64_t a, int bits) { return (a + (std::int64_t{1} << bits) - 1) >> bits; }
+
 // Farther than this from the clip rectangle nothing changes but precision.
 constexpr double Far = 1e12;
 
@@ -44,6 +48,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   offered_ = 0;
   firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
+  upright_ = true;
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
   evenOddBits_ = ~std::uint64_t{0};
@@ -100,9 +105,16 @@ void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::
     std::swap(y0, y1);
     std::swap(plus, minus);
   }
+  if (y0 == y1) return;  // crosses no sample row
   const double top = clip_.top;
   const double bottom = clip_.bottom;
   if (!(y1 > top) || !(y0 < bottom)) return;
+  if (x0 == x1 && shortcuts_) {
+    // Upright: what the clipping below comes to, without its divisions.
+    const std::int64_t x = Round(std::clamp(x0, clip_.left - 1.0, clip_.right + 1.0) * Unit);
+    AddQuantized(x, Round(std::max(y0, top) * Unit), x, Round(std::min(y1, bottom) * Unit), plus, minus);
+    return;
+  }
   const double dxdy = (x1 - x0) / (y1 - y0);
   if (y0 < top) {
     x0 += (top - y0) * dxdy;
@@ -153,8 +165,9 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   const std::int64_t pitch = Unit / side_;  // quantisation steps between samples
   const std::int64_t half = pitch / 2;
   // Sample row g lies at g * pitch + half: the rows with ya <= that < yb.
-  const std::int64_t firstRow = CeilDiv(ya - half, pitch);
-  const std::int64_t endRow = CeilDiv(yb - half, pitch);
+  const int pitchBits = 8 - shift_;
+  const std::int64_t firstRow = CeilShift(ya - half, pitchBits);
+  const std::int64_t endRow = CeilShift(yb - half, pitchBits);
   if (firstRow >= endRow) return;
   if (edges_.size() >= MaxEdges || edgeRows_ + (endRow - firstRow) > MaxEdgeRows) {
     overflowed_ = true;
@@ -165,6 +178,24 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   edgeRows_ += endRow - firstRow;
   const std::int64_t dx = xb - xa;
   const std::int64_t dy = yb - ya;
+  if (dx == 0) {
+    // Upright: the crossing is the same on every row, and the general
+    // formula below reduces to this without its divisions.
+    const std::int64_t column = CeilShift(xa - half, pitchBits);
+    Edge e;
+    e.firstRow = static_cast<std::int32_t>(firstRow);
+    e.endRow = static_cast<std::int32_t>(endRow);
+    e.sample = static_cast<std::int32_t>(column);
+    e.rem = static_cast<std::int32_t>((column * pitch - (xa - half)) * dy);
+    e.stepSamples = 0;
+    e.stepRem = 0;
+    e.denom = static_cast<std::int32_t>(pitch * dy);
+    e.positive = positive;
+    e.negative = negative;
+    edges_.push_back(e);
+    return;
+  }
+  upright_ = false;
   // Sample column i (at i * pitch + half) is at or right of the crossing of
   // row g when i * pitch * dy >= (yg - ya) * dx + (xa - half) * dy.
   const std::int64_t denom = pitch * dy;
@@ -271,6 +302,15 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   }
   active_.clear();
   std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
+  if (upright_ && shortcuts_) return RunUpright(sink, budget, work);
+  // Shapes of a few opaque slots: each pixel row's crossings go straight
+  // into spans, without the sweep to transitions. Only on the 4 x 4 grid:
+  // with two sample rows a pixel row (lines at high quality) the stroke
+  // scenes ran slower so. A crossing of a slot hidden under a higher one
+  // still makes its pixel a span of its own here, which the sweep would not.
+  const std::uint64_t allSlots = slotCount_ >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << slotCount_) - 1;
+  const bool opaque = shortcuts_ && side_ == 4 && slotCount_ <= 64 && (opaqueBits_ & allSlots) == allSlots;
+  if (opaque && rowWinding_.size() < 4 * static_cast<std::size_t>(slotCount_)) rowWinding_.assign(4 * slotCount_, 0);
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
@@ -329,6 +369,12 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
       }
       changed = changed || (inserted && j > 0);
+      if (opaque) {
+        // One visit of the edges makes all the pixel row's sample rows'
+        // crossings.
+        work += CrossPixelRow(row, &next, &vertical, &changed, &firstEnd);
+        break;
+      }
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
         // The same vertical edges as the sample row above, none ending here.
         CopyTransitions(j - 1, j);
@@ -393,34 +439,18 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         StableSort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
         work += SortWork(crossingCount_);
       }
-      // Edges that crossed move to their place; when they move far (many
-      // edges crossing many others), the list is sorted whole instead.
-      const std::size_t moveLimit = 8 * active_.size() + 64;
-      std::size_t moves = 0;
-      for (std::size_t i = 1; !stepOrdered && i < active_.size() && moves <= moveLimit; ++i) {
-        if (active_[i - 1].sample <= active_[i].sample) continue;
-        const Edge e = active_[i];
-        std::size_t k = i;
-        do {
-          active_[k] = active_[k - 1];
-          --k;
-          ++moves;
-        } while (k > 0 && active_[k - 1].sample > e.sample);
-        active_[k] = e;
-      }
-      work += static_cast<std::int64_t>(moves);
-      if (moves > moveLimit) {
-        std::stable_sort(active_.begin(), active_.end(),
-                         [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
-        work += SortWork(active_.size());
-      }
+      if (!stepOrdered) work += Reorder();
       if (slotCount_ <= 64) {
         SweepSmall(j);
       } else {
         SweepSampleRow(j);
       }
     }
-    AssembleRow();
+    if (opaque) {
+      AssembleOpaque();
+    } else {
+      AssembleRow();
+    }
     work += rowWork_;
     steady = !changed && vertical;
     steadyUntil = firstEnd;
@@ -443,6 +473,126 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
     y += count;
   }
   return work;
+}
+
+// Every edge upright: the active edges change only at the sample rows where
+// one starts or ends. A pixel row none starts or ends inside has alike
+// sample rows, swept once, and it repeats down to the next such row.
+std::int64_t ScanConverter::RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work) {
+  const std::size_t total = sorted_.size();
+  std::size_t next = 0;
+  std::int32_t y = sorted_[0].firstRow >> shift_;
+  while (y < clip_.bottom && work <= budget) {
+    if (active_.empty()) {
+      if (next >= total) break;
+      y = std::max(y, sorted_[next].firstRow >> shift_);
+      if (y >= clip_.bottom) break;
+    }
+    const std::int32_t top = y << shift_;
+    work += AdmitUpright(top, &next);
+    std::int32_t change = next < total ? sorted_[next].firstRow : INT32_MAX;
+    for (const Edge& e : active_) change = std::min(change, e.endRow);
+    int count = 1;
+    if (change >= top + side_) {
+      work += CrossUpright();
+      Sweep(0);
+      AssembleUniform();
+      count = std::min(clip_.bottom, change >> shift_) - y;
+    } else {
+      for (int j = 0; j < side_; ++j) {
+        if (j > 0 && top + j < change) {
+          CopyTransitions(j - 1, j);
+          continue;
+        }
+        if (j > 0) {
+          work += AdmitUpright(top + j, &next);
+          change = next < total ? sorted_[next].firstRow : INT32_MAX;
+          for (const Edge& e : active_) change = std::min(change, e.endRow);
+        }
+        work += CrossUpright();
+        Sweep(j);
+      }
+      AssembleRow();
+    }
+    work += rowWork_;
+    if (count > 1) {
+      if (work <= budget) {
+        work += (count - 1) * rowWork_;
+      } else {
+        count = 1;
+      }
+    }
+    if (spanCount_ > 0) {
+      if (count == 1) {
+        sink.Row(y, spans_.data(), spanCount_, parts_.data());
+      } else {
+        sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+      }
+    }
+    y += count;
+  }
+  return work;
+}
+
+// The active edges of sample row row: those ended by then leave, those
+// started by then join in crossing order. Returns the work.
+std::int64_t ScanConverter::AdmitUpright(std::int32_t row, std::size_t* next) {
+  std::size_t kept = 0;
+  const std::size_t activeCount = active_.size();
+  for (std::size_t i = 0; i < activeCount; ++i) {
+    if (active_[i].endRow <= row) continue;
+    if (kept != i) active_[kept] = active_[i];
+    ++kept;
+  }
+  active_.resize(kept);
+  const std::size_t from = *next;
+  while (*next < sorted_.size() && sorted_[*next].firstRow <= row) ++*next;
+  if (*next - from <= 8) {
+    // One by one, each after the edges it does not precede: what the merge
+    // below gives.
+    for (std::size_t k = from; k < *next; ++k) {
+      const Edge& e = sorted_[k];
+      auto at = active_.end();
+      while (at != active_.begin() && (at - 1)->sample > e.sample) --at;
+      active_.insert(at, e);
+    }
+  } else {
+    const auto bySample = [](const Edge& a, const Edge& b) { return a.sample < b.sample; };
+    incoming_.assign(sorted_.begin() + static_cast<std::ptrdiff_t>(from),
+                     sorted_.begin() + static_cast<std::ptrdiff_t>(*next));
+    StableSort(incoming_.data(), incoming_.data() + incoming_.size(), bySample);
+    merged_.resize(active_.size() + incoming_.size());
+    std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), merged_.begin(), bySample);
+    active_.swap(merged_);
+    return static_cast<std::int64_t>(active_.size()) + SortWork(incoming_.size());
+  }
+  return static_cast<std::int64_t>(active_.size());
+}
+
+// The current sample row's crossings of the active upright edges, which are
+// in crossing order already. Returns the work.
+std::int64_t ScanConverter::CrossUpright() {
+  const std::int32_t minX = clip_.left << shift_;
+  const std::int32_t maxX = clip_.right << shift_;
+  if (crossingRoom_.size() < 2 * active_.size()) crossingRoom_.resize(4 * active_.size());
+  Crossing* out = crossingRoom_.data();
+  for (const Edge& e : active_) {
+    const std::int32_t x = std::clamp(e.sample, minX, maxX);
+    if (e.positive != NoSlot) {
+      out->x = x;
+      out->slot = e.positive;
+      out->delta = 1;
+      ++out;
+    }
+    if (e.negative != NoSlot) {
+      out->x = x;
+      out->slot = e.negative;
+      out->delta = -1;
+      ++out;
+    }
+  }
+  crossingCount_ = static_cast<std::size_t>(out - crossingRoom_.data());
+  return static_cast<std::int64_t>(active_.size() + crossingCount_);
 }
 
 void ScanConverter::SweepSampleRow(int j) {
@@ -495,6 +645,19 @@ inline int HighestBit(std::uint64_t v) {  // v != 0
 #else
   int n = 0;
   while (v >>= 1) ++n;
+  return n;
+#endif
+}
+
+inline int LowestBit(std::uint64_t v) {  // v != 0
+#if defined(__GNUC__) || defined(__clang__)
+  return __builtin_ctzll(v);
+#else
+  int n = 0;
+  while (!(v & 1)) {
+    v >>= 1;
+    ++n;
+  }
   return n;
 #endif
 }
@@ -694,6 +857,451 @@ void ScanConverter::AssembleRowOf() {
   // A row's work: its spans, their parts and the pixels they cover.
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount);
   for (std::uint32_t i = 0; i < spanCount; ++i) rowWork_ += spans[i].x1 - spans[i].x0;
+}
+
+// Edges that crossed move to their place; when they move far (many edges
+// crossing many others), the list is sorted whole instead. Returns the work.
+std::int64_t ScanConverter::Reorder() {
+  const std::size_t moveLimit = 8 * active_.size() + 64;
+  std::size_t moves = 0;
+  for (std::size_t i = 1; i < active_.size() && moves <= moveLimit; ++i) {
+    if (active_[i - 1].sample <= active_[i].sample) continue;
+    const Edge e = active_[i];
+    std::size_t k = i;
+    do {
+      active_[k] = active_[k - 1];
+      --k;
+      ++moves;
+    } while (k > 0 && active_[k - 1].sample > e.sample);
+    active_[k] = e;
+  }
+  std::int64_t work = static_cast<std::int64_t>(moves);
+  if (moves > moveLimit) {
+    std::stable_sort(active_.begin(), active_.end(), [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
+    work += SortWork(active_.size());
+  }
+  return work;
+}
+
+// The opaque path's pixel row from sample row top on, the edges starting
+// at top already active: each edge gives its crossings on all the sample
+// rows in one visit, stepping from row to row, and leaves at its end.
+// Edges starting further down (from *next on) give theirs from their first
+// row, merged into each row's, and join the active ones. As the
+// sample-row-by-row pass does, it tells whether the edges left are all
+// vertical, whether any came or left (changed) and the first end row among
+// them.
+std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
+                                          std::int32_t* firstEnd) {
+  const std::int32_t minX = clip_.left << shift_;
+  const std::int32_t maxX = clip_.right << shift_;
+  const std::size_t activeCount = active_.size();
+  const int side = side_;
+  Crossing* out[4];
+  Crossing* first[4];
+  bool ordered[4];
+  std::int32_t last[4];
+  for (int j = 0; j < side; ++j) {
+    std::vector<Crossing>& room = rowCrossings_[j];
+    if (room.size() < 2 * activeCount + 1) room.resize(4 * activeCount + 1);
+    first[j] = out[j] = room.data();
+    ordered[j] = true;
+    last[j] = INT32_MIN;
+  }
+  bool upright = true;
+  bool stepOrdered = true;
+  std::int32_t lastStepped = INT32_MIN;
+  std::int32_t end = INT32_MAX;
+  std::size_t kept = 0;
+  Edge* const edges = active_.data();
+  for (std::size_t i = 0; i < activeCount; ++i) {
+    // The fields in locals: stores of crossings could otherwise change
+    // them for all the compiler knows, and whole edges stored back stall.
+    Edge& e = edges[i];
+    const std::int32_t endRow = e.endRow;
+    const std::int32_t stepSamples = e.stepSamples, stepRem = e.stepRem, denom = e.denom;
+    const std::uint32_t positive = e.positive, negative = e.negative;
+    std::int32_t sample = e.sample, rem = e.rem;
+    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(endRow) - top));
+    for (int j = 0; j < rows; ++j) {
+      const std::int32_t x = std::clamp(sample, minX, maxX);
+      ordered[j] = ordered[j] && x >= last[j];
+      last[j] = x;
+      Crossing*& o = out[j];
+      if (positive != NoSlot) {
+        o->x = x;
+        o->slot = positive;
+        o->delta = 1;
+        ++o;
+      }
+      if (negative != NoSlot) {
+        o->x = x;
+        o->slot = negative;
+        o->delta = -1;
+        ++o;
+      }
+      if (top + j + 1 >= endRow) break;  // its last sample row
+      sample += stepSamples;
+      rem -= stepRem;
+      const std::int32_t borrow = rem < 0 ? 1 : 0;
+      sample += borrow;
+      rem += denom & -borrow;
+    }
+    if (endRow <= top + side) continue;
+    upright = upright && stepSamples == 0 && stepRem == 0;
+    end = std::min(end, endRow);
+    stepOrdered = stepOrdered && sample >= lastStepped;
+    lastStepped = sample;
+    e.sample = sample;
+    e.rem = rem;
+    if (kept != i) edges[kept] = e;
+    ++kept;
+  }
+  *changed = *changed || kept != activeCount;
+  active_.resize(kept);
+  std::int64_t work = static_cast<std::int64_t>(activeCount) * side;
+  std::size_t counts[4];
+  for (int j = 0; j < side; ++j) {
+    counts[j] = static_cast<std::size_t>(out[j] - first[j]);
+    lateCrossings_[j].clear();
+  }
+  for (; *next < sorted_.size() && sorted_[*next].firstRow < top + side; ++*next) {
+    Edge e = sorted_[*next];
+    *changed = true;
+    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(e.endRow) - top));
+    for (int j = std::max(e.firstRow - top, 0); j < rows; ++j) {
+      const std::int32_t x = std::clamp(e.sample, minX, maxX);
+      if (e.positive != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.positive, 1});
+      if (e.negative != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.negative, -1});
+      if (top + j + 1 >= e.endRow) break;
+      e.sample += e.stepSamples;
+      e.rem -= e.stepRem;
+      if (e.rem < 0) {
+        ++e.sample;
+        e.rem += e.denom;
+      }
+    }
+    work += side;
+    if (e.endRow <= top + side) continue;
+    upright = upright && e.stepSamples == 0 && e.stepRem == 0;
+    end = std::min(end, e.endRow);
+    stepOrdered = stepOrdered && e.sample >= lastStepped;
+    lastStepped = e.sample;
+    active_.push_back(e);
+  }
+  *vertical = upright;
+  *firstEnd = end;
+  const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
+  for (int j = 0; j < side; ++j) {
+    std::size_t count = counts[j];
+    work += static_cast<std::int64_t>(count);
+    if (!ordered[j]) {
+      // Edges crossed each other: this row's crossings are sorted.
+      StableSort(first[j], first[j] + count, byX);
+      work += SortWork(count);
+    }
+    std::vector<Crossing>& late = lateCrossings_[j];
+    if (!late.empty()) {
+      // Merged in from the back, each list sorted.
+      StableSort(late.data(), late.data() + late.size(), byX);
+      std::vector<Crossing>& room = rowCrossings_[j];
+      if (room.size() < count + late.size() + 1) room.resize(2 * (count + late.size()) + 1);
+      Crossing* const row = room.data();
+      std::size_t a = count, b = late.size(), to = count + late.size();
+      while (b > 0) {
+        if (a > 0 && row[a - 1].x > late[b - 1].x) {
+          row[--to] = row[--a];
+        } else {
+          row[--to] = late[--b];
+        }
+      }
+      count += late.size();
+      work += static_cast<std::int64_t>(count) + SortWork(late.size());
+    }
+    crossingCount_ = count;
+    KeepCrossings(j);
+  }
+  if (!stepOrdered) work += Reorder();
+  return work;
+}
+
+// The opaque path's sample row j, whose crossings were made in its own
+// room: closed with a mark past any sample column.
+inline void ScanConverter::KeepCrossings(int j) {
+  rowCrossings_[j][crossingCount_].x = INT32_MAX;
+  rowCrossingCount_[j] = crossingCount_;
+}
+
+void ScanConverter::AssembleOpaque() {
+  if (side_ == 4) {
+    AssembleOpaqueOf<4>();
+  } else if (side_ == 2) {
+    AssembleOpaqueOf<2>();
+  } else {
+    AssembleOpaqueOf<1>();
+  }
+}
+
+// The spans of a pixel row straight from its sample rows' crossings, when
+// every slot is opaque: a sample's stack is then its topmost inside slot.
+// Where a pixel holds crossings, each slot's inside samples are a mask,
+// flipped from a crossing's column rightwards along its row; the slots from
+// the top down then take the samples no higher slot has. Parts come in the
+// order of their first sample, as AssembleRowOf makes them.
+template <int Side>
+void ScanConverter::AssembleOpaqueOf() {
+  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
+  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
+  const std::size_t maxSpans = 2 * width + 1;
+  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
+  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
+    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
+  }
+  RowSpan* const spans = spans_.data();
+  CoveragePart* const parts = parts_.data();
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::int64_t pixels = 0;
+  constexpr std::uint32_t rowBits = (1u << Side) - 1;
+  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
+  std::uint64_t inside[Side];
+  std::uint64_t touched[Side];
+  std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
+  const Crossing* cursor[Side];
+  for (int j = 0; j < Side; ++j) {
+    inside[j] = 0;
+    touched[j] = 0;
+    cursor[j] = rowCrossings_[j].data();
+  }
+  const auto top = [](std::uint64_t set) -> std::uint32_t {
+    return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
+  };
+  // Parts from per-sample masks of stacks, in the order of their first
+  // sample, then the span.
+  std::uint32_t stackOf[16] = {};  // a part per sample at most
+  std::uint32_t maskOf[16] = {};
+  const auto emit = [&](std::int32_t x0, std::int32_t x1, int found) {
+    const int count = std::min(found, 16);
+    // Insertion by first sample: count is a handful at most.
+    for (int a = 1; a < count; ++a) {
+      const std::uint32_t st = stackOf[a], m = maskOf[a];
+      const int low = LowestBit(m);
+      int b = a;
+      for (; b > 0 && LowestBit(maskOf[b - 1]) > low; --b) {
+        stackOf[b] = stackOf[b - 1];
+        maskOf[b] = maskOf[b - 1];
+      }
+      stackOf[b] = st;
+      maskOf[b] = m;
+    }
+    RowSpan& span = spans[spanCount++];
+    span.x0 = x0;
+    span.x1 = x1;
+    span.firstPart = partCount;
+    span.partCount = static_cast<std::uint32_t>(count);
+    for (int k = 0; k < count; ++k) {
+      parts[partCount].stack = stackOf[k];
+      parts[partCount].samples = maskOf[k];
+      ++partCount;
+    }
+    pixels += x1 - x0;
+  };
+  // A run: each sample row's stack across it, from the rows' inside slots.
+  const auto run = [&](std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
+    int count = 0;
+    bool alike = true;
+    for (int j = 1; j < Side; ++j) alike = alike && in[j] == in[0];
+    if (alike) {
+      // The usual run: every sample row inside the same slots.
+      const std::uint32_t stack = top(in[0]);
+      if (stack != 0) {
+        stackOf[0] = stack;
+        maskOf[0] = full;
+        emit(x0, x1, 1);
+      }
+      return;
+    }
+    for (int j = 0; j < Side; ++j) {
+      const std::uint32_t stack = top(in[j]);
+      if (stack == 0) continue;
+      int k = 0;
+      while (k < count && stackOf[k] != stack) ++k;
+      if (k == count) {
+        stackOf[count] = stack;
+        maskOf[count++] = 0;
+      }
+      maskOf[k] |= rowBits << (j * Side);
+    }
+    if (count > 0) emit(x0, x1, count);
+  };
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;  // where the run not handed on yet starts
+  for (;;) {
+    std::int32_t nextX = cursor[0]->x;
+    for (int j = 1; j < Side; ++j) nextX = std::min(nextX, cursor[j]->x);
+    const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
+    if (px >= right) {
+      if (right > pos) run(pos, right, inside);
+      break;
+    }
+    std::uint64_t was[Side];
+    for (int j = 0; j < Side; ++j) was[j] = inside[j];
+    // The pixel holding crossings: each slot's mask of inside samples.
+    const std::int32_t base = px << Shift;
+    std::uint64_t involved = 0;
+    bool alike = true;
+    for (int j = 0; j < Side; ++j) {
+      involved |= inside[j];
+      alike = alike && inside[j] == inside[0];
+    }
+    bool flipped = false;
+    std::uint32_t masks[64];
+    for (std::uint64_t rest = involved; rest != 0; rest &= rest - 1) {
+      const int slot = LowestBit(rest);
+      std::uint32_t m = full;
+      if (!alike) {
+        m = 0;
+        for (int j = 0; j < Side; ++j) m |= static_cast<std::uint32_t>(inside[j] >> slot & 1) * (rowBits << (j * Side));
+      }
+      masks[slot] = m;
+    }
+    for (int j = 0; j < Side; ++j) {
+      const Crossing* c = cursor[j];
+      for (; c->x < base + Side; ++c) {
+        const std::uint64_t bit = std::uint64_t{1} << c->slot;
+        if (!(involved & bit)) {
+          involved |= bit;
+          masks[c->slot] = 0;
+        }
+        bool flip = true;
+        if (!(evenOddBits_ & bit)) {
+          std::int32_t& w = winding[c->slot * 4 + static_cast<std::uint32_t>(j)];
+          w += c->delta;
+          touched[j] |= bit;
+          flip = (w != 0) != ((inside[j] & bit) != 0);
+        }
+        if (flip) {
+          inside[j] ^= bit;
+          masks[c->slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
+          flipped = true;
+        }
+      }
+      cursor[j] = c;
+    }
+    // Crossings that change no slot's inside samples (a winding from 1 to
+    // 2) leave the pixel to the run, as the sweep leaves it.
+    if (!flipped) continue;
+    if (px > pos) run(pos, px, was);
+    int count = 0;
+    std::uint32_t covered = 0;
+    while (involved != 0) {
+      const int slot = HighestBit(involved);
+      involved &= ~(std::uint64_t{1} << slot);
+      const std::uint32_t m = masks[slot] & ~covered;
+      if (m == 0) continue;
+      covered |= m;
+      stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      maskOf[count++] = m;
+      if (covered == full) break;
+    }
+    if (count > 0) emit(px, px + 1, count);
+    pos = px + 1;
+  }
+  // Clipping can leave a row unbalanced on the right; start the next clean.
+  for (int j = 0; j < Side; ++j) {
+    for (std::uint64_t rest = touched[j]; rest != 0; rest &= rest - 1) {
+      winding[static_cast<std::uint32_t>(LowestBit(rest)) * 4 + static_cast<std::uint32_t>(j)] = 0;
+    }
+  }
+  spanCount_ = spanCount;
+  rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
+}
+
+void ScanConverter::AssembleUniform() {
+  if (side_ == 4) {
+    AssembleUniformOf<4>();
+  } else if (side_ == 2) {
+    AssembleUniformOf<2>();
+  } else {
+    AssembleUniformOf<1>();
+  }
+}
+
+// AssembleRowOf with every sample row alike: a pixel's parts are the first
+// row's, each column set repeated down the rows.
+template <int Side>
+void ScanConverter::AssembleUniformOf() {
+  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
+  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
+  const std::size_t maxSpans = 2 * width + 1;
+  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
+  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
+    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
+  }
+  RowSpan* const spans = spans_.data();
+  CoveragePart* const parts = parts_.data();
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::int64_t pixels = 0;
+  constexpr std::uint32_t rowBits = (1u << Side) - 1;
+  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
+  constexpr std::uint32_t down = Side == 4 ? 0x1111u : Side == 2 ? 0x5u : 1u;  // times a column set: every row's
+  const Transition* c = transitions_[0].data();
+  std::uint32_t current = 0;
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;
+  for (;;) {
+    const std::int32_t px = c->x == INT32_MAX ? right : std::min(c->x >> Shift, right);
+    if (px > pos && current != 0) {
+      parts[partCount].stack = current;
+      parts[partCount].samples = full;
+      RowSpan& span = spans[spanCount++];
+      span.x0 = pos;
+      span.x1 = px;
+      span.firstPart = partCount++;
+      span.partCount = 1;
+      pixels += px - pos;
+    }
+    if (px >= right) break;
+    const std::int32_t base = px << Shift;
+    const std::uint32_t firstPart = partCount;
+    auto add = [&](std::uint32_t stack, std::uint32_t columns) {
+      if (stack == 0) return;
+      for (std::uint32_t p = firstPart; p < partCount; ++p) {
+        if (parts[p].stack == stack) {
+          parts[p].samples |= columns;
+          return;
+        }
+      }
+      parts[partCount].stack = stack;
+      parts[partCount].samples = columns;
+      ++partCount;
+    };
+    std::uint32_t stack = current;
+    int from = 0;
+    for (; c->x < base + Side; ++c) {
+      const int at = c->x - base;
+      if (at > from) {
+        add(stack, (rowBits >> (Side - (at - from))) << from);
+        from = at;
+      }
+      stack = c->stack;
+    }
+    if (from < Side) add(stack, (rowBits >> from) << from);
+    current = stack;
+    if (partCount > firstPart) {
+      for (std::uint32_t p = firstPart; p < partCount; ++p) parts[p].samples *= down;
+      RowSpan& span = spans[spanCount++];
+      span.x0 = px;
+      span.x1 = px + 1;
+      span.firstPart = firstPart;
+      span.partCount = partCount - firstPart;
+      ++pixels;
+    }
+    pos = px + 1;
+  }
+  spanCount_ = spanCount;
+  rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
 }
 
 }  // namespace Halvane::Movie::Render

@@ -21,6 +21,14 @@
 // sample stacks; each span lists its stacks with the samples they cover
 // (bit j * S + i for the sample in row j, column i).
 //
+// A drawing whose edges are all upright (rectangles) changes only at the
+// sample rows where an edge starts or ends: a pixel row none starts or ends
+// inside has alike sample rows, swept once and handed on for every row down
+// to the next such one. A drawing on the 4 x 4 grid whose slots are all
+// opaque (at most 64) has a sample's stack in its topmost inside slot alone: each pixel row's
+// crossings are made for all its sample rows in one visit of the edges and
+// go straight into spans, each slot's inside samples of a pixel a bit mask.
+//
 // Geometry is clipped on entry: what lies above or below the clip rectangle
 // is dropped, what lies left or right of it is moved onto a vertical line
 // just outside it, which keeps the winding inside exact. So coordinates of
@@ -94,6 +102,11 @@ class ScanConverter {
   // The slots of a stack, topmost first.
   const std::uint32_t* StackSlots(std::uint32_t stack, std::uint32_t* count) const;
 
+  // With false, every drawing takes the general path, sample row by sample
+  // row; the shortcuts for special shapes must give the same rows (for
+  // tests that compare both).
+  void UseShortcuts(bool on) { shortcuts_ = on; }
+
   int SamplesPerSide() const { return side_; }
   std::uint32_t SlotCount() const { return slotCount_; }
 
@@ -129,6 +142,16 @@ class ScanConverter {
   Transition* TransitionRoom(int j, std::size_t count);
   void EndTransitions(int j, std::size_t count);
   void CopyTransitions(int from, int to);
+  std::int64_t RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work);
+  std::int64_t AdmitUpright(std::int32_t row, std::size_t* next);
+  std::int64_t CrossUpright();
+  void Sweep(int j) {
+    if (slotCount_ <= 64) {
+      SweepSmall(j);
+    } else {
+      SweepSampleRow(j);
+    }
+  }
   void SweepSampleRow(int j);
   void SweepSmall(int j);
   std::uint32_t CurrentStack();
@@ -138,12 +161,28 @@ class ScanConverter {
   void AssembleRow();
   template <int Side>
   void AssembleRowOf();
+  // The opaque path: a pixel row's crossings, kept per sample row, then
+  // made into spans.
+  std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
+                             std::int32_t* firstEnd);
+  std::int64_t Reorder();
+  void KeepCrossings(int j);
+  void AssembleOpaque();
+  template <int Side>
+  void AssembleOpaqueOf();
+  // The same when every sample row of the pixel row has the transitions of
+  // the first one.
+  void AssembleUniform();
+  template <int Side>
+  void AssembleUniformOf();
   std::int32_t SteadyLimit(std::size_t next, std::int32_t firstEnd) const;
   int side_ = 1;
   int shift_ = 0;  // log2(side_)
   PixelRect clip_;
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
+  bool upright_ = true;  // every edge kept so far is vertical
+  bool shortcuts_ = true;
   std::int64_t edgeRows_ = 0;
   std::int64_t offered_ = 0;
   std::int64_t firstEdgeRow_ = 0;  // sample rows the edges span
@@ -173,6 +212,10 @@ class ScanConverter {
   std::vector<std::uint32_t> stackData_;
   std::vector<StackEntry> stacks_;
 
+  std::vector<Crossing> rowCrossings_[4];  // the opaque path's: each sample row's, then an end mark
+  std::size_t rowCrossingCount_[4] = {0, 0, 0, 0};
+  std::vector<Crossing> lateCrossings_[4];  // of edges starting inside the pixel row
+  std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts

@@ -1,0 +1,210 @@
+// The sampling shortcuts for special shapes against the general path: the
+// same frames drawn with and without them must give the same bytes.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "RenderTestSupport.h"
+
+namespace Halvane::Movie::Render {
+namespace {
+
+using Testing::Rgb;
+using Testing::TestImage;
+using Testing::Tw;
+using Testing::Unscaled;
+
+class Random {
+ public:
+  explicit Random(std::uint32_t seed) : state_(seed) {}
+  std::uint32_t Next() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return state_ >> 8;
+  }
+  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint32_t>(n)); }
+  // A coordinate in pixels: whole, on a sample grid, or anywhere.
+  double Coordinate(int range) {
+    const int base = Below(range + 8) - 4;
+    switch (Below(4)) {
+      case 0:
+        return base;
+      case 1:
+        return base + Below(4) / 4.0;
+      case 2:
+        return base + Below(256) / 256.0;
+      default:
+        return base + Below(1000000) / 1000000.0;
+    }
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+Paint SomePaint(Random& random) {
+  const std::uint8_t alpha = random.Below(3) == 0 ? static_cast<std::uint8_t>(random.Below(256)) : 255;
+  Paint paint = Paint::SolidColor(Rgba{static_cast<std::uint8_t>(random.Below(256)),
+                                       static_cast<std::uint8_t>(random.Below(256)),
+                                       static_cast<std::uint8_t>(random.Below(256)), alpha});
+  if (random.Below(6) == 0) {
+    paint.kind = PaintKind::LinearGradient;
+    paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 200}}};
+    paint.matrix.a = paint.matrix.d = 0.02;
+    paint.matrix.tx = paint.matrix.ty = 300;
+  }
+  return paint;
+}
+
+// Upright rectangles of a few fills, some bounding two fills (an edge with
+// a fill on each side), some with lines, some reaching past the view.
+ShapeLayer UprightShape(Random& random, int width, int height) {
+  ShapeLayer shape;
+  shape.rule = random.Below(2) ? FillRule::NonZero : FillRule::EvenOdd;
+  const int fills = random.Below(8) == 0 ? 70 : 1 + random.Below(4);
+  for (int i = 0; i < fills; ++i) shape.fills.push_back(SomePaint(random));
+  if (random.Below(3) == 0) {
+    LineStyle line;
+    line.width = Tw(1 + random.Below(4));
+    line.paint = SomePaint(random);
+    line.join = JoinStyle::Miter;
+    line.startCap = line.endCap = CapStyle::None;
+    shape.lines.push_back(line);
+  }
+  const int rects = 1 + random.Below(6);
+  for (int r = 0; r < rects; ++r) {
+    shape.SetFill1(static_cast<std::uint32_t>(1 + random.Below(fills)));
+    shape.SetFill0(random.Below(3) == 0 ? static_cast<std::uint32_t>(random.Below(fills + 1)) : 0);
+    shape.SetLine(!shape.lines.empty() && random.Below(2) ? 1 : 0);
+    double x0 = random.Coordinate(width), x1 = random.Coordinate(width);
+    double y0 = random.Coordinate(height), y1 = random.Coordinate(height);
+    if (random.Below(2)) std::swap(x0, x1);  // either way round
+    Testing::AddRect(shape, x0, y0, x1, y1);
+  }
+  return shape;
+}
+
+// Polygons and curves of slanted edges, crossing each other and the
+// view's borders, mostly in opaque fills.
+ShapeLayer SlantedShape(Random& random, int width, int height) {
+  ShapeLayer shape;
+  shape.rule = random.Below(2) ? FillRule::NonZero : FillRule::EvenOdd;
+  const int fills = random.Below(10) == 0 ? 66 : 1 + random.Below(4);
+  for (int i = 0; i < fills; ++i) {
+    Paint paint = SomePaint(random);
+    if (random.Below(4) != 0) paint.color.alpha = 255;
+    shape.fills.push_back(paint);
+  }
+  if (random.Below(4) == 0) {
+    LineStyle line;
+    line.width = Tw(1 + random.Below(3));
+    line.paint = Paint::SolidColor(Rgba{20, 200, 90, 255});
+    shape.lines.push_back(line);
+  }
+  const int paths = 1 + random.Below(3);
+  for (int p = 0; p < paths; ++p) {
+    shape.SetFill1(static_cast<std::uint32_t>(1 + random.Below(fills)));
+    shape.SetFill0(random.Below(3) == 0 ? static_cast<std::uint32_t>(random.Below(fills + 1)) : 0);
+    shape.SetLine(!shape.lines.empty() && random.Below(2) ? 1 : 0);
+    const double x0 = random.Coordinate(width), y0 = random.Coordinate(height);
+    shape.MoveTo(Tw(x0), Tw(y0));
+    const int corners = 2 + random.Below(8);
+    for (int k = 0; k < corners; ++k) {
+      const double x = random.Coordinate(width), y = random.Coordinate(height);
+      if (random.Below(3) == 0) {
+        shape.CurveTo(Tw(random.Coordinate(width)), Tw(random.Coordinate(height)), Tw(x), Tw(y));
+      } else {
+        shape.LineTo(Tw(x), Tw(y));
+      }
+    }
+    shape.LineTo(Tw(x0), Tw(y0));
+  }
+  return shape;
+}
+
+struct Frame {
+  std::vector<ShapeLayer> shapes;
+  bool mask = false;
+  ShapeLayer maskShape;
+  Quality quality = Quality::High;
+  PixelRect clip;
+};
+
+void DrawFrame(TestImage& image, const Frame& frame, bool shortcuts) {
+  Canvas canvas;
+  canvas.UseShortcuts(shortcuts);
+  ASSERT_TRUE(canvas.Begin(image.View(), frame.quality, frame.clip));
+  if (frame.mask) {
+    canvas.BeginMask();
+    canvas.DrawShape(frame.maskShape, Unscaled());
+    canvas.EndMask();
+  }
+  for (const ShapeLayer& shape : frame.shapes) canvas.DrawShape(shape, Unscaled());
+  canvas.End();
+}
+
+TEST(SamplingShortcuts, UprightShapesDrawAsTheGeneralPathDraws) {
+  // Random frames of rectangles at whole, sample-grid and arbitrary
+  // positions, both fill rules, fills on both sides of edges, lines, in
+  // every quality, into 24-bit and 32-bit views, under a mask (itself a
+  // shortcut shape or a slanted one) and inside clip rectangles.
+  constexpr int Width = 61, Height = 47;
+  Random random(20261208);
+  for (int round = 0; round < 300; ++round) {
+    Frame frame;
+    frame.quality = static_cast<Quality>(random.Below(3));
+    const int shapes = 1 + random.Below(4);
+    for (int i = 0; i < shapes; ++i) frame.shapes.push_back(UprightShape(random, Width, Height));
+    frame.mask = random.Below(3) == 0;
+    if (frame.mask) {
+      frame.maskShape = UprightShape(random, Width, Height);
+      if (random.Below(2)) {
+        frame.maskShape.SetFill1(1);
+        frame.maskShape.MoveTo(Tw(3), Tw(1));
+        frame.maskShape.LineTo(Tw(50.5), Tw(20.25));
+        frame.maskShape.LineTo(Tw(10.125), Tw(44));
+        frame.maskShape.LineTo(Tw(3), Tw(1));
+      }
+    }
+    frame.clip = PixelRect{0, 0, Width, Height};
+    if (random.Below(3) == 0) {
+      frame.clip = PixelRect{random.Below(20), random.Below(20), 30 + random.Below(40), 25 + random.Below(30)};
+    }
+    for (const int bytes : {3, 4}) {
+      TestImage fast(Width, Height, bytes, round % 2 == 0), general(Width, Height, bytes, round % 2 == 0);
+      DrawFrame(fast, frame, true);
+      DrawFrame(general, frame, false);
+      ASSERT_EQ(fast.Bytes(), general.Bytes()) << "round " << round << ", " << bytes << " bytes";
+    }
+  }
+}
+
+TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
+  // Shapes of opaque fills go from crossings to spans without the sweep;
+  // translucent ones, many fills and lines take it. Random polygons and
+  // curves, both rules, fills on both sides, every quality, 24-bit and
+  // 32-bit views, masks and clip rectangles.
+  constexpr int Width = 53, Height = 41;
+  Random random(8122026);
+  for (int round = 0; round < 300; ++round) {
+    Frame frame;
+    frame.quality = static_cast<Quality>(random.Below(3));
+    const int shapes = 1 + random.Below(3);
+    for (int i = 0; i < shapes; ++i) frame.shapes.push_back(SlantedShape(random, Width, Height));
+    frame.mask = random.Below(4) == 0;
+    if (frame.mask) frame.maskShape = SlantedShape(random, Width, Height);
+    frame.clip = PixelRect{0, 0, Width, Height};
+    if (random.Below(3) == 0) {
+      frame.clip = PixelRect{random.Below(20), random.Below(20), 25 + random.Below(30), 20 + random.Below(25)};
+    }
+    for (const int bytes : {3, 4}) {
+      TestImage fast(Width, Height, bytes, round % 2 == 1), general(Width, Height, bytes, round % 2 == 1);
+      DrawFrame(fast, frame, true);
+      DrawFrame(general, frame, false);
+      ASSERT_EQ(fast.Bytes(), general.Bytes()) << "round " << round << ", " << bytes << " bytes";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace Halvane::Movie::Render
