@@ -820,7 +820,8 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
       }
     }
   }
-  VariableStore::Entry* e = o->Properties().Define(name);
+  // The own look-up above found nothing, and nothing since has run code.
+  VariableStore::Entry* e = o->Properties().DefineAbsent(name);
   if (e == nullptr) return;  // the object is full: the assignment is dropped
   e->value = std::move(value);
   e->getter = e->setter = nullptr;

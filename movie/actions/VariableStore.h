@@ -89,6 +89,9 @@ class VariableStore {
   bool Set(const ActionValue& name, ActionValue value);
   // Defines a new entry or answers the existing one; null on a full store.
   Entry* Define(const ActionValue& name);
+  // Define for a name (a string) the caller has just looked up and not
+  // found: skips the second look-up. Null on a full store.
+  Entry* DefineAbsent(const ActionValue& name);
   bool Remove(std::string_view name);
   void Clear();
 
@@ -105,6 +108,7 @@ class VariableStore {
   std::uint32_t TakeOrder() { return nextOrder_++; }
 
  private:
+  Entry* Append(ActionValue key, std::uint32_t hash);
   bool Matches(const Entry& e, std::string_view name, const ScriptString* same) const;
   void Rebuild();
   void IndexEntry(std::size_t at);
