@@ -510,6 +510,17 @@ void Interpreter::LeaveProperty(ScriptObject* holder, std::uint32_t order, const
   }
 }
 
+// Most chains hold no accessor at all (built-in prototypes hold methods),
+// and a check of a flag per object is much cheaper than a look-up of the
+// name in each. A chain too deep answers true, so that FindProperty faults.
+bool Interpreter::ChainMayHoldAccessors(ScriptObject* object) const {
+  int depth = 0;
+  for (ScriptObject* o = object; o != nullptr; o = o->Proto(), ++depth) {
+    if (depth >= kMaxProtoDepth || o->Properties().MayHoldAccessors()) return true;
+  }
+  return false;
+}
+
 VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
   const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
   ScriptObject* o = object;
@@ -812,7 +823,8 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   }
   // A setter further up the prototype chain takes the assignment.
   ScriptObject* holder = nullptr;
-  if (ScriptObject* proto = o->Proto()) {
+  ScriptObject* proto = o->Proto();
+  if (proto != nullptr && ChainMayHoldAccessors(proto)) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
       if (e->Accessor()) {
         if (e->setter != nullptr) CallSetter(*e, thisValue, value, holder);

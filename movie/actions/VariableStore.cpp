@@ -150,6 +150,7 @@ void VariableStore::Clear() {
   entries_.clear();
   index_.clear();
   live_ = 0;
+  mayHoldAccessors_ = false;
 }
 
 std::vector<std::string> VariableStore::Names() const {
