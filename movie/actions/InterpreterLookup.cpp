@@ -103,6 +103,15 @@ bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
     case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName; break;
     default: return false;
   }
+  // Most often _global still holds the class installed: nothing to wrap,
+  // known from its own entry without walking its chain.
+  if (!Abnormal() && rt_.global != nullptr && installed != nullptr) {
+    const VariableStore::Entry* own = rt_.global->Properties().FindEntry(*name->StringRep());
+    if (own != nullptr && !own->Accessor() && own->value.ObjectValue() == installed &&
+        PropertyFlag::VisibleTo(own->flags, version_)) {
+      return false;
+    }
+  }
   ScriptObject* holder = nullptr;
   const VariableStore::Entry* e = FindProperty(rt_.global, *name, &holder);
   ActionValue constructor;
