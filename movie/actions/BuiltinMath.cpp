@@ -198,8 +198,7 @@ ActionValue SetNatives(NativeCall& c, bool accessors) {
       VariableStore::Entry* e = getter != nullptr ? o->Properties().Define(ActionValue::String(name)) : nullptr;
       if (e != nullptr) {
         e->value = ActionValue();
-        e->getter = getter;
-        e->setter = setter;
+        o->Properties().SetAccessor(*e, getter, setter);
         e->flags = PropertyFlag::DontEnum;
       }
     }

@@ -51,8 +51,7 @@ ActionValue AddProperty(NativeCall& c) {
   VariableStore::Entry* e = self->Properties().Define(Str(c, name));
   if (e == nullptr) return Bool(false);
   // The value stored before stays in the slot: watchers still report it.
-  e->getter = getter.ObjectValue();
-  e->setter = setter.ObjectValue();
+  self->Properties().SetAccessor(*e, getter.ObjectValue(), setter.ObjectValue());
   if (self->Kind() == ObjectKind::Array) static_cast<ArrayObject*>(self->Core())->shadowed = true;
   return Bool(true);
 }

@@ -318,6 +318,8 @@ class Interpreter {
   // object holding it. Looks at plain properties only (no timeline
   // properties, no children).
   VariableStore::Entry* FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder);
+  // Whether object or an object above it may hold a getter or setter.
+  bool ChainMayHoldAccessors(ScriptObject* object) const;
   // The own property of object (display properties and children of
   // timelines included); false when there is none.
   bool GetOwn(ScriptObject* object, const ActionValue& thisValue, const ActionValue& name, ActionValue& out);

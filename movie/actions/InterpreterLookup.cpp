@@ -103,6 +103,15 @@ bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
     case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName; break;
     default: return false;
   }
+  // Most often _global still holds the class installed: nothing to wrap,
+  // known from its own entry without walking its chain.
+  if (!Abnormal() && rt_.global != nullptr && installed != nullptr) {
+    const VariableStore::Entry* own = rt_.global->Properties().FindEntry(*name->StringRep());
+    if (own != nullptr && !own->Accessor() && own->value.ObjectValue() == installed &&
+        PropertyFlag::VisibleTo(own->flags, version_)) {
+      return false;
+    }
+  }
   ScriptObject* holder = nullptr;
   const VariableStore::Entry* e = FindProperty(rt_.global, *name, &holder);
   ActionValue constructor;
@@ -510,6 +519,17 @@ void Interpreter::LeaveProperty(ScriptObject* holder, std::uint32_t order, const
   }
 }
 
+// Most chains hold no accessor at all (built-in prototypes hold methods),
+// and a check of a flag per object is much cheaper than a look-up of the
+// name in each. A chain too deep answers true, so that FindProperty faults.
+bool Interpreter::ChainMayHoldAccessors(ScriptObject* object) const {
+  int depth = 0;
+  for (ScriptObject* o = object; o != nullptr; o = o->Proto(), ++depth) {
+    if (depth >= kMaxProtoDepth || o->Properties().MayHoldAccessors()) return true;
+  }
+  return false;
+}
+
 VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
   const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
   ScriptObject* o = object;
@@ -812,7 +832,8 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
   }
   // A setter further up the prototype chain takes the assignment.
   ScriptObject* holder = nullptr;
-  if (ScriptObject* proto = o->Proto()) {
+  ScriptObject* proto = o->Proto();
+  if (proto != nullptr && ChainMayHoldAccessors(proto)) {
     if (VariableStore::Entry* e = FindProperty(proto, name, &holder)) {
       if (e->Accessor()) {
         if (e->setter != nullptr) CallSetter(*e, thisValue, value, holder);
@@ -820,7 +841,8 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
       }
     }
   }
-  VariableStore::Entry* e = o->Properties().Define(name);
+  // The own look-up above found nothing, and nothing since has run code.
+  VariableStore::Entry* e = o->Properties().DefineAbsent(name);
   if (e == nullptr) return;  // the object is full: the assignment is dropped
   e->value = std::move(value);
   e->getter = e->setter = nullptr;

@@ -153,8 +153,7 @@ void ScriptRuntime::Accessor(ScriptObject* on, const char* name, NativeFunction 
   VariableStore::Entry* e = on->Properties().Define(Name(name));
   if (e != nullptr && getter != nullptr) {
     e->value = ActionValue();
-    e->getter = getter;
-    e->setter = setter;
+    on->Properties().SetAccessor(*e, getter, setter);
     e->flags = flags;
   }
 }

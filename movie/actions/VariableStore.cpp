@@ -87,6 +87,14 @@ VariableStore::Entry* VariableStore::Define(const ActionValue& name) {
   ActionValue key = rep ? name : ActionValue::String(name.ToString(caseSensitive_ ? 7 : 6));
   const std::uint32_t hash = key.StringRep()->Hash(caseSensitive_);
   if (Entry* e = FindEntry(key.StringValue(), hash, key.StringRep())) return e;
+  return Append(std::move(key), hash);
+}
+
+VariableStore::Entry* VariableStore::DefineAbsent(const ActionValue& name) {
+  return Append(name, name.StringRep()->Hash(caseSensitive_));
+}
+
+VariableStore::Entry* VariableStore::Append(ActionValue key, std::uint32_t hash) {
   if (live_ >= MaxVariables) return nullptr;
   if (entries_.empty()) {
     // Most objects get a few properties: room for them at once rather
@@ -142,6 +150,7 @@ void VariableStore::Clear() {
   entries_.clear();
   index_.clear();
   live_ = 0;
+  mayHoldAccessors_ = false;
 }
 
 std::vector<std::string> VariableStore::Names() const {

@@ -49,7 +49,8 @@ class VariableStore {
   struct Entry {
     ActionValue name;  // a string; undefined once the entry is removed
     ActionValue value;
-    ScriptObject* getter = nullptr;  // with setter: a property of addProperty
+    // With setter: a property of addProperty. Set them with SetAccessor.
+    ScriptObject* getter = nullptr;
     ScriptObject* setter = nullptr;
     std::uint16_t flags = 0;
     std::uint32_t order = 0;  // when the name was first defined (see TakeOrder)
@@ -89,7 +90,20 @@ class VariableStore {
   bool Set(const ActionValue& name, ActionValue value);
   // Defines a new entry or answers the existing one; null on a full store.
   Entry* Define(const ActionValue& name);
+  // Define for a name (a string) the caller has just looked up and not
+  // found: skips the second look-up. Null on a full store.
+  Entry* DefineAbsent(const ActionValue& name);
   bool Remove(std::string_view name);
+  // Makes e (an entry of this store) a property of a getter and a setter.
+  void SetAccessor(Entry& e, ScriptObject* getter, ScriptObject* setter) {
+    e.getter = getter;
+    e.setter = setter;
+    mayHoldAccessors_ = true;
+  }
+  // False when no entry has been an accessor since the store was made or
+  // cleared: an assignment of a new name on an object then need not look
+  // for a setter here.
+  bool MayHoldAccessors() const { return mayHoldAccessors_; }
   void Clear();
 
   std::size_t Count() const { return live_; }
@@ -105,11 +119,13 @@ class VariableStore {
   std::uint32_t TakeOrder() { return nextOrder_++; }
 
  private:
+  Entry* Append(ActionValue key, std::uint32_t hash);
   bool Matches(const Entry& e, std::string_view name, const ScriptString* same) const;
   void Rebuild();
   void IndexEntry(std::size_t at);
 
   bool caseSensitive_;
+  bool mayHoldAccessors_ = false;
   std::size_t live_ = 0;
   std::uint32_t nextOrder_ = 1;
   std::vector<Entry> entries_;

@@ -427,6 +427,32 @@ void CountCall(ActionWriter& w) {
   w.PushString("n").PushString("n").Op(Op::GetVariable).Op(Op::Increment).Op(Op::SetVariable);
 }
 
+TEST(ActionObjects, NewNamesMeetASetterAddedLaterAnywhereUpThePrototypeChain) {
+  // o -> mid -> base. o takes a new name before base has any accessor and
+  // again after base gains one: the second goes to the setter, not to o.
+  Movie movie(7);
+  ActionWriter setter;
+  setter.PushString("set ").PushString("v").Op(Op::GetVariable).Op(Op::Add2).Op(Op::Trace);
+  ActionWriter getter;
+  getter.PushString("got").Op(Op::Return);
+  ActionWriter w;
+  for (const char* name : {"base", "mid", "o"}) w.PushString(name).PushInteger(0).Op(Op::InitObject).Op(Op::SetVariable);
+  w.PushString("mid").Op(Op::GetVariable).PushString("__proto__").PushString("base").Op(Op::GetVariable);
+  w.Op(Op::SetMember);
+  w.PushString("o").Op(Op::GetVariable).PushString("__proto__").PushString("mid").Op(Op::GetVariable);
+  w.Op(Op::SetMember);
+  w.PushString("o").Op(Op::GetVariable).PushString("a").PushInteger(1).Op(Op::SetMember);
+  w.PushString("o").Op(Op::GetVariable).PushString("a").Op(Op::GetMember).Op(Op::Trace);
+  w.DefineFunction("", {"v"}, setter).DefineFunction("", {}, getter).PushString("p").PushInteger(3);
+  w.PushString("base").Op(Op::GetVariable).PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+  w.PushString("o").Op(Op::GetVariable).PushString("p").PushInteger(2).Op(Op::SetMember);
+  w.PushString("p").PushInteger(1).PushString("o").Op(Op::GetVariable).PushString("hasOwnProperty");
+  w.Op(Op::CallMethod).Op(Op::Trace);
+  w.PushString("o").Op(Op::GetVariable).PushString("p").Op(Op::GetMember).Op(Op::Trace);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"1", "set 2", "false", "got"}));
+}
+
 TEST(ActionCaps, AccessorsAndWatchersRecurseOnlySoDeepPerProperty) {
   // A setter and a watcher that assign their own property again.
   for (const bool watcher : {false, true}) {
