@@ -45,9 +45,39 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return r;
 }
 
-// count pixels of an opaque colour from p on. Grey (white and black are the
-// usual ones) is a byte fill; other colours go in stores of many pixels
-// from a ready pattern.
+void MakePattern(const Rgba& c, ColorPattern* pattern) {
+  pattern->grey = c.blue == c.green && c.green == c.red;
+  std::uint8_t* const b = pattern->bytes;
+  for (int k = 0; k < 24; k += 3) {
+    b[k] = c.blue;
+    b[k + 1] = c.green;
+    b[k + 2] = c.red;
+  }
+  std::memcpy(b + 24, b, 24);
+  std::memcpy(b + 48, b, 48);
+  std::memcpy(b + 96, b, 96);
+}
+
+// count pixels of the pattern's colour from p on (3 bytes a pixel). Grey
+// (white and black are the usual ones) is a byte fill; other colours go in
+// stores of many pixels.
+void FillPattern(std::uint8_t* p, int count, const ColorPattern& pattern) {
+  if (count <= 0) return;
+  if (pattern.grey) {
+    std::memset(p, pattern.bytes[0], static_cast<std::size_t>(count) * 3);
+    return;
+  }
+  int i = 0;
+  for (; i + 64 <= count; i += 64, p += 192) std::memcpy(p, pattern.bytes, 192);
+  for (; i + 8 <= count; i += 8, p += 24) std::memcpy(p, pattern.bytes, 24);
+  for (; i < count; ++i, p += 3) {
+    p[0] = pattern.bytes[0];
+    p[1] = pattern.bytes[1];
+    p[2] = pattern.bytes[2];
+  }
+}
+
+// count pixels of an opaque colour from p on.
 template <int Bytes, bool Layer>
 void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
   if (count <= 0) return;
@@ -56,23 +86,9 @@ void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
       std::memset(p, c.blue, static_cast<std::size_t>(count) * 3);
       return;
     }
-    std::uint8_t pattern[192];  // 64 pixels
-    for (int k = 0; k < 24; k += 3) {
-      pattern[k] = c.blue;
-      pattern[k + 1] = c.green;
-      pattern[k + 2] = c.red;
-    }
-    std::memcpy(pattern + 24, pattern, 24);
-    std::memcpy(pattern + 48, pattern, 48);
-    std::memcpy(pattern + 96, pattern, 96);
-    int i = 0;
-    for (; i + 64 <= count; i += 64, p += 192) std::memcpy(p, pattern, 192);
-    for (; i + 8 <= count; i += 8, p += 24) std::memcpy(p, pattern, 24);
-    for (; i < count; ++i, p += 3) {
-      p[0] = c.blue;
-      p[1] = c.green;
-      p[2] = c.red;
-    }
+    ColorPattern pattern;
+    MakePattern(c, &pattern);
+    FillPattern(p, count, pattern);
   } else if (!Layer) {
     // Whole words, the fourth byte kept (words made from bytes, so the
     // machine's byte order does not matter).
@@ -273,6 +289,18 @@ void SpanPainter::FillRuns(int y, int count) {
   const std::size_t runCount = opaqueRuns_.size();
   const std::ptrdiff_t stride = surface_.stride;
   std::uint8_t* rowStart = surface_.Pixel(0, y);
+  if (Bytes == 3) {
+    // Each run's pattern is made once for all its rows.
+    patterns_.resize(runCount);
+    for (std::size_t k = 0; k < runCount; ++k) MakePattern(runs[k].color, &patterns_[k]);
+    const ColorPattern* const patterns = patterns_.data();
+    for (int r = 0; r < count; ++r, rowStart += stride) {
+      for (std::size_t k = 0; k < runCount; ++k) {
+        FillPattern(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * 3, runs[k].x1 - runs[k].x0, patterns[k]);
+      }
+    }
+    return;
+  }
   for (int r = 0; r < count; ++r, rowStart += stride) {
     for (std::size_t k = 0; k < runCount; ++k) {
       FillOpaque<Bytes, Layer>(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * Bytes, runs[k].x1 - runs[k].x0,

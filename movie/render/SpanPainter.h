@@ -62,6 +62,12 @@ class SampleMask {
   bool clean_ = false;  // no bit set anywhere in bits_
 };
 
+// 64 pixels of an opaque colour in the 3-byte layout, ready to be copied.
+struct ColorPattern {
+  std::uint8_t bytes[192];
+  bool grey;
+};
+
 // How the painter colours one slot.
 struct SlotPaint {
   const PaintShader* shader = nullptr;
@@ -135,6 +141,7 @@ class SpanPainter : public RowSink {
     Rgba color;
   };
   std::vector<OpaqueRun> opaqueRuns_;
+  std::vector<ColorPattern> patterns_;
   std::vector<SpanWeights> weighted_;
   std::vector<std::uint8_t> tables_;
 };
