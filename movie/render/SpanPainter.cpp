@@ -111,23 +111,6 @@ void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
   }
 }
 
-// Each channel of count pixels through its 256-entry table. A pixel's bytes
-// are all read before any is written: the compiler must assume a byte store
-// may change the table, and would otherwise order every load after it.
-template <int Bytes, bool Layer>
-void ApplyTable(std::uint8_t* p, int count, const std::uint8_t* table) {
-  for (int i = 0; i < count; ++i, p += Bytes) {
-    const std::uint8_t b = p[0], g = p[1], r = p[2];
-    const std::uint8_t a = Layer ? p[3] : 0;
-    const std::uint8_t nb = table[b], ng = table[256 + g], nr = table[512 + r];
-    const std::uint8_t na = Layer ? table[768 + a] : 0;
-    p[0] = nb;
-    p[1] = ng;
-    p[2] = nr;
-    if (Layer) p[3] = na;
-  }
-}
-
 }  // namespace
 
 // Puts col over what the stack colour holds so far.
@@ -248,15 +231,34 @@ inline bool SpanPainter::SolidWeights(const RowSpan& span, const CoveragePart* p
 }
 
 template <int Bytes, bool Layer>
-inline void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
-  const int channels = Layer ? 4 : 3;
+ChannelWeights SpanPainter::Channels(const SpanWeights& w) const {
+  ChannelWeights cw;
   const std::uint32_t bias = Bias << (shift_ - 16);
-  for (int i = 0; i < count; ++i, p += Bytes) {
-    for (int ch = 0; ch < channels; ++ch) {
-      const std::uint32_t v = (w.c[ch] + p[ch] * w.t + bias) >> shift_;
-      p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-    }
+  for (int ch = 0; ch < 4; ++ch) {
+    cw.k[ch] = w.c[ch] + bias;
+    cw.t[ch] = w.t;
   }
+  if (Bytes == 4 && !Layer) {
+    // The view's fourth byte is kept.
+    cw.k[3] = 0;
+    cw.t[3] = 1u << shift_;
+  }
+  cw.shift = shift_;
+  return cw;
+}
+
+template <int Bytes, bool Layer>
+inline void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
+  const ChannelWeights cw = Channels<Bytes, Layer>(w);
+  // Runs long enough to pay for laying the weights out go 16 bytes at a
+  // time.
+  if (count * Bytes >= 2 * 48) {
+    WeightPattern pattern;
+    MakeWeightPattern(cw, Bytes, &pattern);
+    BlendWeighted(p, count, pattern);
+    return;
+  }
+  BlendWeightedPixels(p, count, Bytes, cw);
 }
 
 void SpanPainter::Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
@@ -309,6 +311,26 @@ void SpanPainter::FillRuns(int y, int count) {
   }
 }
 
+// The weighted spans of Rows on count rows from y on, span by span (they
+// share no pixel with each other or with the spans painted row by row), so
+// that each span's weights are laid out once.
+template <int Bytes, bool Layer>
+void SpanPainter::WeightedRuns(int y, int count) {
+  const std::ptrdiff_t stride = surface_.stride;
+  for (const SpanWeights& w : weighted_) {
+    const ChannelWeights cw = Channels<Bytes, Layer>(w);
+    const int width = w.x1 - w.x0;
+    std::uint8_t* p = surface_.Pixel(w.x0, y);
+    if (width * Bytes >= 48) {
+      WeightPattern pattern;
+      MakeWeightPattern(cw, Bytes, &pattern);
+      for (int r = 0; r < count; ++r, p += stride) BlendWeighted(p, width, pattern);
+    } else {
+      for (int r = 0; r < count; ++r, p += stride) BlendWeightedPixels(p, width, Bytes, cw);
+    }
+  }
+}
+
 void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
   Row(y, spans, spanCount, parts);
   if (count <= 1) return;
@@ -318,7 +340,6 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
   repaint_.clear();
   opaqueRuns_.clear();
   weighted_.clear();
-  tables_.clear();
   for (std::size_t s = 0; s < spanCount; ++s) {
     SpanWeights w;
     Rgba color;
@@ -333,19 +354,6 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
     } else if (!clipMask_ && SolidWeights(spans[s], parts + spans[s].firstPart, &w)) {
       w.x0 = spans[s].x0;
       w.x1 = spans[s].x1;
-      // Over many pixels, each channel's 256 results are worked out once.
-      if (static_cast<std::int64_t>(w.x1 - w.x0) * (count - 1) >= 1024) {
-        w.table = static_cast<int>(tables_.size());
-        tables_.resize(tables_.size() + 4 * 256);
-        std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
-        const std::uint32_t bias = Bias << (shift_ - 16);
-        for (int ch = 0; ch < 4; ++ch) {
-          for (std::uint32_t below = 0; below < 256; ++below) {
-            const std::uint32_t v = (w.c[ch] + below * w.t + bias) >> shift_;
-            table[ch * 256 + below] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-          }
-        }
-      }
       weighted_.push_back(w);
     } else {
       repaint_.push_back(spans[s]);
@@ -360,27 +368,17 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       FillRuns<3, false>(y + 1, count - 1);
     }
   }
+  if (!weighted_.empty()) {
+    if (surface_.layer) {
+      WeightedRuns<4, true>(y + 1, count - 1);
+    } else if (bytes == 4) {
+      WeightedRuns<4, false>(y + 1, count - 1);
+    } else {
+      WeightedRuns<3, false>(y + 1, count - 1);
+    }
+  }
   for (int r = 1; r < count; ++r) {
     const int row = y + r;
-    for (const SpanWeights& w : weighted_) {
-      std::uint8_t* p = surface_.Pixel(w.x0, row);
-      if (w.table >= 0) {
-        const std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
-        if (surface_.layer) {
-          ApplyTable<4, true>(p, w.x1 - w.x0, table);
-        } else if (bytes == 4) {
-          ApplyTable<4, false>(p, w.x1 - w.x0, table);
-        } else {
-          ApplyTable<3, false>(p, w.x1 - w.x0, table);
-        }
-      } else if (surface_.layer) {
-        ApplyWeights<4, true>(p, w.x1 - w.x0, w);
-      } else if (bytes == 4) {
-        ApplyWeights<4, false>(p, w.x1 - w.x0, w);
-      } else {
-        ApplyWeights<3, false>(p, w.x1 - w.x0, w);
-      }
-    }
     if (!repaint_.empty()) {
       // Painted as a row of their own (the opaque ones are done).
       Row(row, repaint_.data(), repaint_.size(), parts);
