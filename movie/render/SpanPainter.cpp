@@ -111,6 +111,38 @@ void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
   }
 }
 
+// Masks are mostly empty or whole over long stretches: their values are
+// looked at four at a time where they can be.
+inline std::uint64_t Four(const std::uint16_t* at) {
+  std::uint64_t v;
+  std::memcpy(&v, at, 8);
+  return v;
+}
+
+// The first index from i on (end at most) whose mask value is not zero.
+inline int SkipEmpty(const std::uint16_t* clip, int i, int end) {
+  while (i + 4 <= end && Four(clip + i) == 0) i += 4;
+  while (i < end && clip[i] == 0) ++i;
+  return i;
+}
+
+// The first index from i on (end at most) whose mask value is not full.
+inline int WholeRunEnd(const std::uint16_t* clip, int i, int end, std::uint32_t full) {
+  const std::uint64_t four = full * std::uint64_t{0x0001000100010001u};
+  while (i + 4 <= end && Four(clip + i) == four) i += 4;
+  while (i < end && clip[i] == full) ++i;
+  return i;
+}
+
+// The first index from i on (end at most) whose mask value is full.
+inline int PartRunEnd(const std::uint16_t* clip, int i, int end, std::uint32_t full) {
+  for (;;) {
+    i = SkipEmpty(clip, i, end);
+    if (i == end || clip[i] == full) return i;
+    ++i;
+  }
+}
+
 }  // namespace
 
 // Puts col over what the stack colour holds so far.
@@ -412,8 +444,8 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
         int x = span.x0;
         while (x < span.x1) {
           const bool whole = clip[x - span.x0] == full_;
-          int end = x + 1;
-          while (end < span.x1 && (clip[end - span.x0] == full_) == whole) ++end;
+          const int end = span.x0 + (whole ? WholeRunEnd(clip, x + 1 - span.x0, span.x1 - span.x0, full_)
+                                           : PartRunEnd(clip, x + 1 - span.x0, span.x1 - span.x0, full_));
           std::uint8_t* at = surface_.Pixel(x, y);
           if (whole) {
             FillRun<Bytes, Layer>(at, x, y, end - x, shader);
@@ -531,9 +563,16 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
   for (std::uint32_t k = 0; k < partCount; ++k) {
     if (SolidStack(parts[k].stack, &partColors[k])) solidParts |= 1u << k;
   }
-  for (int i = 0; i < count; ++i, p += Bytes) {
+  // Locals, not members: stores through p may alias the painter.
+  const int shift = shift_;
+  std::uint8_t* const start = p;
+  for (int i = 0; i < count; ++i) {
+    if (clip) {
+      i = SkipEmpty(clip, i, count);
+      if (i == count) break;
+    }
+    p = start + static_cast<std::ptrdiff_t>(i) * Bytes;
     const std::uint32_t inMask = clip ? clip[i] : full_;
-    if (inMask == 0) continue;
     std::uint32_t t = 0;
     std::uint32_t c[4] = {0, 0, 0, 0};
     int covered = 0;
@@ -559,7 +598,7 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
     if (covered == 0) continue;
     t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
     for (int ch = 0; ch < channels; ++ch) {
-      const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift_;
+      const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift;
       p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
     }
   }
