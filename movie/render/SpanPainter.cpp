@@ -353,7 +353,7 @@ void SpanPainter::WeightedRuns(int y, int count) {
     const ChannelWeights cw = Channels<Bytes, Layer>(w);
     const int width = w.x1 - w.x0;
     std::uint8_t* p = surface_.Pixel(w.x0, y);
-    if (width * Bytes >= 48) {
+    if (width > 1 && width * count >= 32) {
       WeightPattern pattern;
       MakeWeightPattern(cw, Bytes, &pattern);
       for (int r = 0; r < count; ++r, p += stride) BlendWeighted(p, width, pattern);

@@ -1,5 +1,7 @@
 #include "movie/render/WeightedBlend.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -61,12 +63,15 @@ void BlendWeighted(std::uint8_t* p, int count, const WeightPattern& pattern) {
   const int bytes = count * pattern.bytesPerPixel;
   int done = 0;
   for (; done + 48 <= bytes; done += 48) Block(p + done, pattern);
-  // The last pixels: the pattern's first lanes hold their channels.
-  for (int j = 0; done + j < bytes; ++j) {
-    const std::uint32_t t =
-        static_cast<std::uint32_t>(pattern.t[2 * j]) + (static_cast<std::uint32_t>(pattern.t[2 * j + 1]) << 7);
-    p[done + j] = WeightedChannel(pattern.k[j], t, pattern.shift, p[done + j]);
-  }
+  const int rest = bytes - done;
+  if (rest <= 0) return;
+  // The last pixels go through a block of their own, copied out and back
+  // (each byte's result depends on that byte alone, and the pattern's first
+  // lanes hold their channels).
+  std::uint8_t last[48] = {};
+  std::memcpy(last, p + done, static_cast<std::size_t>(rest));
+  Block(last, pattern);
+  std::memcpy(p + done, last, static_cast<std::size_t>(rest));
 }
 
 }  // namespace Halvane::Movie::Render
