@@ -47,33 +47,40 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
 
 void MakePattern(const Rgba& c, ColorPattern* pattern) {
   pattern->grey = c.blue == c.green && c.green == c.red;
-  std::uint8_t* const b = pattern->bytes;
+  std::uint8_t unit[24];
   for (int k = 0; k < 24; k += 3) {
-    b[k] = c.blue;
-    b[k + 1] = c.green;
-    b[k + 2] = c.red;
+    unit[k] = c.blue;
+    unit[k + 1] = c.green;
+    unit[k + 2] = c.red;
   }
-  std::memcpy(b + 24, b, 24);
-  std::memcpy(b + 48, b, 48);
-  std::memcpy(b + 96, b, 96);
+  std::memcpy(pattern->words, unit, 24);
 }
 
 // count pixels of the pattern's colour from p on (3 bytes a pixel). Grey
 // (white and black are the usual ones) is a byte fill; other colours go in
-// stores of many pixels.
+// word stores, 8 pixels in 3 words. Only stores: a pattern written out and
+// read back in wider pieces would stall the loads.
 void FillPattern(std::uint8_t* p, int count, const ColorPattern& pattern) {
   if (count <= 0) return;
   if (pattern.grey) {
-    std::memset(p, pattern.bytes[0], static_cast<std::size_t>(count) * 3);
+    std::uint8_t grey;
+    std::memcpy(&grey, pattern.words, 1);
+    std::memset(p, grey, static_cast<std::size_t>(count) * 3);
     return;
   }
+  const std::uint64_t w0 = pattern.words[0], w1 = pattern.words[1], w2 = pattern.words[2];
   int i = 0;
-  for (; i + 64 <= count; i += 64, p += 192) std::memcpy(p, pattern.bytes, 192);
-  for (; i + 8 <= count; i += 8, p += 24) std::memcpy(p, pattern.bytes, 24);
+  for (; i + 8 <= count; i += 8, p += 24) {
+    std::memcpy(p, &w0, 8);
+    std::memcpy(p + 8, &w1, 8);
+    std::memcpy(p + 16, &w2, 8);
+  }
+  std::uint8_t unit[3];
+  std::memcpy(unit, pattern.words, 3);
   for (; i < count; ++i, p += 3) {
-    p[0] = pattern.bytes[0];
-    p[1] = pattern.bytes[1];
-    p[2] = pattern.bytes[2];
+    p[0] = unit[0];
+    p[1] = unit[1];
+    p[2] = unit[2];
   }
 }
 

@@ -63,9 +63,9 @@ class SampleMask {
   bool clean_ = false;  // no bit set anywhere in bits_
 };
 
-// 64 pixels of an opaque colour in the 3-byte layout, ready to be copied.
+// 8 pixels of an opaque colour in the 3-byte layout, ready to be stored.
 struct ColorPattern {
-  std::uint8_t bytes[192];
+  std::uint64_t words[3];
   bool grey;
 };
 
