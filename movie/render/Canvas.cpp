@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "movie/render/LayerBlend.h"
@@ -362,9 +363,20 @@ const SampleMask* Canvas::State::LineMask() {
   for (int y = b.top; y < b.bottom; ++y) {
     const std::uint16_t* from = top.Row(y) + (b.left - top.Area().left);
     std::uint16_t* to = lineMask->Row(y) + (b.left - lineMask->Area().left);
-    for (int x = 0; x < b.right - b.left; ++x) {
+    const int width = b.right - b.left;
+    int x = 0;
+    while (x < width) {
+      // The new mask is all clear, and most of a mask's box is empty: four
+      // empty values are passed over at once.
+      std::uint64_t four = 1;
+      if (x + 4 <= width) std::memcpy(&four, from + x, 8);
+      if (four == 0) {
+        x += 4;
+        continue;
+      }
       const std::uint16_t v = from[x];
       to[x] = static_cast<std::uint16_t>(HalfRows[v & 0xFFu] | HalfRows[v >> 8] << 2);
+      ++x;
     }
     if (b.right > b.left) lineMask->GrowBounds(b.left, b.right, y);
   }

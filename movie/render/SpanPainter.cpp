@@ -45,9 +45,46 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return r;
 }
 
-// count pixels of an opaque colour from p on. Grey (white and black are the
-// usual ones) is a byte fill; other colours go in stores of many pixels
-// from a ready pattern.
+void MakePattern(const Rgba& c, ColorPattern* pattern) {
+  pattern->grey = c.blue == c.green && c.green == c.red;
+  std::uint8_t unit[24];
+  for (int k = 0; k < 24; k += 3) {
+    unit[k] = c.blue;
+    unit[k + 1] = c.green;
+    unit[k + 2] = c.red;
+  }
+  std::memcpy(pattern->words, unit, 24);
+}
+
+// count pixels of the pattern's colour from p on (3 bytes a pixel). Grey
+// (white and black are the usual ones) is a byte fill; other colours go in
+// word stores, 8 pixels in 3 words. Only stores: a pattern written out and
+// read back in wider pieces would stall the loads.
+void FillPattern(std::uint8_t* p, int count, const ColorPattern& pattern) {
+  if (count <= 0) return;
+  if (pattern.grey) {
+    std::uint8_t grey;
+    std::memcpy(&grey, pattern.words, 1);
+    std::memset(p, grey, static_cast<std::size_t>(count) * 3);
+    return;
+  }
+  const std::uint64_t w0 = pattern.words[0], w1 = pattern.words[1], w2 = pattern.words[2];
+  int i = 0;
+  for (; i + 8 <= count; i += 8, p += 24) {
+    std::memcpy(p, &w0, 8);
+    std::memcpy(p + 8, &w1, 8);
+    std::memcpy(p + 16, &w2, 8);
+  }
+  std::uint8_t unit[3];
+  std::memcpy(unit, pattern.words, 3);
+  for (; i < count; ++i, p += 3) {
+    p[0] = unit[0];
+    p[1] = unit[1];
+    p[2] = unit[2];
+  }
+}
+
+// count pixels of an opaque colour from p on.
 template <int Bytes, bool Layer>
 void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
   if (count <= 0) return;
@@ -56,23 +93,9 @@ void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
       std::memset(p, c.blue, static_cast<std::size_t>(count) * 3);
       return;
     }
-    std::uint8_t pattern[192];  // 64 pixels
-    for (int k = 0; k < 24; k += 3) {
-      pattern[k] = c.blue;
-      pattern[k + 1] = c.green;
-      pattern[k + 2] = c.red;
-    }
-    std::memcpy(pattern + 24, pattern, 24);
-    std::memcpy(pattern + 48, pattern, 48);
-    std::memcpy(pattern + 96, pattern, 96);
-    int i = 0;
-    for (; i + 64 <= count; i += 64, p += 192) std::memcpy(p, pattern, 192);
-    for (; i + 8 <= count; i += 8, p += 24) std::memcpy(p, pattern, 24);
-    for (; i < count; ++i, p += 3) {
-      p[0] = c.blue;
-      p[1] = c.green;
-      p[2] = c.red;
-    }
+    ColorPattern pattern;
+    MakePattern(c, &pattern);
+    FillPattern(p, count, pattern);
   } else if (!Layer) {
     // Whole words, the fourth byte kept (words made from bytes, so the
     // machine's byte order does not matter).
@@ -95,20 +118,35 @@ void FillOpaque(std::uint8_t* p, int count, const Rgba& c) {
   }
 }
 
-// Each channel of count pixels through its 256-entry table. A pixel's bytes
-// are all read before any is written: the compiler must assume a byte store
-// may change the table, and would otherwise order every load after it.
-template <int Bytes, bool Layer>
-void ApplyTable(std::uint8_t* p, int count, const std::uint8_t* table) {
-  for (int i = 0; i < count; ++i, p += Bytes) {
-    const std::uint8_t b = p[0], g = p[1], r = p[2];
-    const std::uint8_t a = Layer ? p[3] : 0;
-    const std::uint8_t nb = table[b], ng = table[256 + g], nr = table[512 + r];
-    const std::uint8_t na = Layer ? table[768 + a] : 0;
-    p[0] = nb;
-    p[1] = ng;
-    p[2] = nr;
-    if (Layer) p[3] = na;
+// Masks are mostly empty or whole over long stretches: their values are
+// looked at four at a time where they can be.
+inline std::uint64_t Four(const std::uint16_t* at) {
+  std::uint64_t v;
+  std::memcpy(&v, at, 8);
+  return v;
+}
+
+// The first index from i on (end at most) whose mask value is not zero.
+inline int SkipEmpty(const std::uint16_t* clip, int i, int end) {
+  while (i + 4 <= end && Four(clip + i) == 0) i += 4;
+  while (i < end && clip[i] == 0) ++i;
+  return i;
+}
+
+// The first index from i on (end at most) whose mask value is not full.
+inline int WholeRunEnd(const std::uint16_t* clip, int i, int end, std::uint32_t full) {
+  const std::uint64_t four = full * std::uint64_t{0x0001000100010001u};
+  while (i + 4 <= end && Four(clip + i) == four) i += 4;
+  while (i < end && clip[i] == full) ++i;
+  return i;
+}
+
+// The first index from i on (end at most) whose mask value is full.
+inline int PartRunEnd(const std::uint16_t* clip, int i, int end, std::uint32_t full) {
+  for (;;) {
+    i = SkipEmpty(clip, i, end);
+    if (i == end || clip[i] == full) return i;
+    ++i;
   }
 }
 
@@ -232,15 +270,34 @@ inline bool SpanPainter::SolidWeights(const RowSpan& span, const CoveragePart* p
 }
 
 template <int Bytes, bool Layer>
-inline void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
-  const int channels = Layer ? 4 : 3;
+ChannelWeights SpanPainter::Channels(const SpanWeights& w) const {
+  ChannelWeights cw;
   const std::uint32_t bias = Bias << (shift_ - 16);
-  for (int i = 0; i < count; ++i, p += Bytes) {
-    for (int ch = 0; ch < channels; ++ch) {
-      const std::uint32_t v = (w.c[ch] + p[ch] * w.t + bias) >> shift_;
-      p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-    }
+  for (int ch = 0; ch < 4; ++ch) {
+    cw.k[ch] = w.c[ch] + bias;
+    cw.t[ch] = w.t;
   }
+  if (Bytes == 4 && !Layer) {
+    // The view's fourth byte is kept.
+    cw.k[3] = 0;
+    cw.t[3] = 1u << shift_;
+  }
+  cw.shift = shift_;
+  return cw;
+}
+
+template <int Bytes, bool Layer>
+inline void SpanPainter::ApplyWeights(std::uint8_t* p, int count, const SpanWeights& w) const {
+  const ChannelWeights cw = Channels<Bytes, Layer>(w);
+  // Runs long enough to pay for laying the weights out go 16 bytes at a
+  // time.
+  if (count * Bytes >= 2 * 48) {
+    WeightPattern pattern;
+    MakeWeightPattern(cw, Bytes, &pattern);
+    BlendWeighted(p, count, pattern);
+    return;
+  }
+  BlendWeightedPixels(p, count, Bytes, cw);
 }
 
 void SpanPainter::Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
@@ -273,10 +330,42 @@ void SpanPainter::FillRuns(int y, int count) {
   const std::size_t runCount = opaqueRuns_.size();
   const std::ptrdiff_t stride = surface_.stride;
   std::uint8_t* rowStart = surface_.Pixel(0, y);
+  if (Bytes == 3) {
+    // Each run's pattern is made once for all its rows.
+    patterns_.resize(runCount);
+    for (std::size_t k = 0; k < runCount; ++k) MakePattern(runs[k].color, &patterns_[k]);
+    const ColorPattern* const patterns = patterns_.data();
+    for (int r = 0; r < count; ++r, rowStart += stride) {
+      for (std::size_t k = 0; k < runCount; ++k) {
+        FillPattern(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * 3, runs[k].x1 - runs[k].x0, patterns[k]);
+      }
+    }
+    return;
+  }
   for (int r = 0; r < count; ++r, rowStart += stride) {
     for (std::size_t k = 0; k < runCount; ++k) {
       FillOpaque<Bytes, Layer>(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * Bytes, runs[k].x1 - runs[k].x0,
                                runs[k].color);
+    }
+  }
+}
+
+// The weighted spans of Rows on count rows from y on, span by span (they
+// share no pixel with each other or with the spans painted row by row), so
+// that each span's weights are laid out once.
+template <int Bytes, bool Layer>
+void SpanPainter::WeightedRuns(int y, int count) {
+  const std::ptrdiff_t stride = surface_.stride;
+  for (const SpanWeights& w : weighted_) {
+    const ChannelWeights cw = Channels<Bytes, Layer>(w);
+    const int width = w.x1 - w.x0;
+    std::uint8_t* p = surface_.Pixel(w.x0, y);
+    if (width > 1 && width * count >= 32) {
+      WeightPattern pattern;
+      MakeWeightPattern(cw, Bytes, &pattern);
+      for (int r = 0; r < count; ++r, p += stride) BlendWeighted(p, width, pattern);
+    } else {
+      for (int r = 0; r < count; ++r, p += stride) BlendWeightedPixels(p, width, Bytes, cw);
     }
   }
 }
@@ -290,7 +379,6 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
   repaint_.clear();
   opaqueRuns_.clear();
   weighted_.clear();
-  tables_.clear();
   for (std::size_t s = 0; s < spanCount; ++s) {
     SpanWeights w;
     Rgba color;
@@ -305,19 +393,6 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
     } else if (!clipMask_ && SolidWeights(spans[s], parts + spans[s].firstPart, &w)) {
       w.x0 = spans[s].x0;
       w.x1 = spans[s].x1;
-      // Over many pixels, each channel's 256 results are worked out once.
-      if (static_cast<std::int64_t>(w.x1 - w.x0) * (count - 1) >= 1024) {
-        w.table = static_cast<int>(tables_.size());
-        tables_.resize(tables_.size() + 4 * 256);
-        std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
-        const std::uint32_t bias = Bias << (shift_ - 16);
-        for (int ch = 0; ch < 4; ++ch) {
-          for (std::uint32_t below = 0; below < 256; ++below) {
-            const std::uint32_t v = (w.c[ch] + below * w.t + bias) >> shift_;
-            table[ch * 256 + below] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-          }
-        }
-      }
       weighted_.push_back(w);
     } else {
       repaint_.push_back(spans[s]);
@@ -332,27 +407,17 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       FillRuns<3, false>(y + 1, count - 1);
     }
   }
+  if (!weighted_.empty()) {
+    if (surface_.layer) {
+      WeightedRuns<4, true>(y + 1, count - 1);
+    } else if (bytes == 4) {
+      WeightedRuns<4, false>(y + 1, count - 1);
+    } else {
+      WeightedRuns<3, false>(y + 1, count - 1);
+    }
+  }
   for (int r = 1; r < count; ++r) {
     const int row = y + r;
-    for (const SpanWeights& w : weighted_) {
-      std::uint8_t* p = surface_.Pixel(w.x0, row);
-      if (w.table >= 0) {
-        const std::uint8_t* table = &tables_[static_cast<std::size_t>(w.table)];
-        if (surface_.layer) {
-          ApplyTable<4, true>(p, w.x1 - w.x0, table);
-        } else if (bytes == 4) {
-          ApplyTable<4, false>(p, w.x1 - w.x0, table);
-        } else {
-          ApplyTable<3, false>(p, w.x1 - w.x0, table);
-        }
-      } else if (surface_.layer) {
-        ApplyWeights<4, true>(p, w.x1 - w.x0, w);
-      } else if (bytes == 4) {
-        ApplyWeights<4, false>(p, w.x1 - w.x0, w);
-      } else {
-        ApplyWeights<3, false>(p, w.x1 - w.x0, w);
-      }
-    }
     if (!repaint_.empty()) {
       // Painted as a row of their own (the opaque ones are done).
       Row(row, repaint_.data(), repaint_.size(), parts);
@@ -386,8 +451,8 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
         int x = span.x0;
         while (x < span.x1) {
           const bool whole = clip[x - span.x0] == full_;
-          int end = x + 1;
-          while (end < span.x1 && (clip[end - span.x0] == full_) == whole) ++end;
+          const int end = span.x0 + (whole ? WholeRunEnd(clip, x + 1 - span.x0, span.x1 - span.x0, full_)
+                                           : PartRunEnd(clip, x + 1 - span.x0, span.x1 - span.x0, full_));
           std::uint8_t* at = surface_.Pixel(x, y);
           if (whole) {
             FillRun<Bytes, Layer>(at, x, y, end - x, shader);
@@ -505,9 +570,16 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
   for (std::uint32_t k = 0; k < partCount; ++k) {
     if (SolidStack(parts[k].stack, &partColors[k])) solidParts |= 1u << k;
   }
-  for (int i = 0; i < count; ++i, p += Bytes) {
+  // Locals, not members: stores through p may alias the painter.
+  const int shift = shift_;
+  std::uint8_t* const start = p;
+  for (int i = 0; i < count; ++i) {
+    if (clip) {
+      i = SkipEmpty(clip, i, count);
+      if (i == count) break;
+    }
+    p = start + static_cast<std::ptrdiff_t>(i) * Bytes;
     const std::uint32_t inMask = clip ? clip[i] : full_;
-    if (inMask == 0) continue;
     std::uint32_t t = 0;
     std::uint32_t c[4] = {0, 0, 0, 0};
     int covered = 0;
@@ -533,7 +605,7 @@ void SpanPainter::GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const 
     if (covered == 0) continue;
     t += static_cast<std::uint32_t>(sampleCount_ - covered) << 16;
     for (int ch = 0; ch < channels; ++ch) {
-      const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift_;
+      const std::uint32_t v = (c[ch] + p[ch] * t + bias) >> shift;
       p[ch] = static_cast<std::uint8_t>(v > 255 ? 255 : v);
     }
   }

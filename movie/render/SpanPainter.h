@@ -17,6 +17,7 @@
 #include "movie/render/PaintShader.h"
 #include "movie/render/RenderTypes.h"
 #include "movie/render/ScanConverter.h"
+#include "movie/render/WeightedBlend.h"
 
 namespace Halvane::Movie::Render {
 
@@ -60,6 +61,12 @@ class SampleMask {
   PixelRect bounds_;
   std::vector<std::uint16_t> bits_;
   bool clean_ = false;  // no bit set anywhere in bits_
+};
+
+// 8 pixels of an opaque colour in the 3-byte layout, ready to be stored.
+struct ColorPattern {
+  std::uint64_t words[3];
+  bool grey;
 };
 
 // How the painter colours one slot.
@@ -107,12 +114,15 @@ class SpanPainter : public RowSink {
     std::uint32_t c[4] = {0, 0, 0, 0};
     int x0 = 0;
     int x1 = 0;
-    int table = -1;  // where in tables_ its results per channel and value below are, if worked out
   };
   // False when a colour of the span varies.
   bool SolidWeights(const RowSpan& span, const CoveragePart* parts, SpanWeights* weights) const;
   template <int Bytes, bool Layer>
+  ChannelWeights Channels(const SpanWeights& weights) const;
+  template <int Bytes, bool Layer>
   void ApplyWeights(std::uint8_t* p, int count, const SpanWeights& weights) const;
+  template <int Bytes, bool Layer>
+  void WeightedRuns(int y, int count);
 
   Surface surface_;
   const ScanConverter* converter_ = nullptr;
@@ -135,8 +145,8 @@ class SpanPainter : public RowSink {
     Rgba color;
   };
   std::vector<OpaqueRun> opaqueRuns_;
+  std::vector<ColorPattern> patterns_;
   std::vector<SpanWeights> weighted_;
-  std::vector<std::uint8_t> tables_;
 };
 
 // Draws into a mask instead: every covered sample sets its bit.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "RenderTestSupport.h"
 #include "movie/render/LayerBlend.h"
@@ -10,10 +11,12 @@
 namespace Halvane::Movie::Render {
 namespace {
 
+using Testing::AddRect;
 using Testing::Covered;
 using Testing::Rgb;
 using Testing::SolidRect;
 using Testing::TestImage;
+using Testing::Tw;
 using Testing::Unscaled;
 
 const Rgba Red{255, 0, 0, 255};
@@ -123,6 +126,58 @@ TEST(Masks, HighQualityMasksPerSample) {
   canvas.End();
   EXPECT_EQ(low.At(9, 1).green, 0);
   EXPECT_EQ(low.At(10, 1).green, 255);
+}
+
+TEST(Masks, RunsOfEveryLengthKeepEmptyPixelsAndFillCoveredOnes) {
+  // Stripes of 1 to 9 pixels with gaps of 1 to 9 between them, every other
+  // one starting half way into a pixel: a fill and a line under the mask
+  // paint the covered samples and leave every other pixel as it was.
+  constexpr int Width = 100;
+  std::vector<std::pair<double, double>> stripes;
+  double x = 1;
+  for (int n = 1; n <= 9; ++n) {
+    x += n;
+    const double left = x + (n % 2 ? 0.5 : 0.0);
+    stripes.emplace_back(left, x + n);
+    x += n;
+  }
+  ShapeLayer mask;
+  mask.fills.push_back(Paint::SolidColor(Red));
+  mask.SetFill1(1);
+  for (const auto& [left, right] : stripes) AddRect(mask, left, 0, right, 6);
+  ShapeLayer line;
+  line.lines.push_back(LineStyle{});
+  line.lines.back().width = Tw(2);
+  line.lines.back().startCap = line.lines.back().endCap = CapStyle::None;
+  line.SetLine(1);
+  line.MoveTo(Tw(-5), Tw(3));
+  line.LineTo(Tw(Width + 5), Tw(3));
+
+  TestImage image(Width, 6);
+  image.Fill(Rgb{255, 255, 255});
+  Canvas canvas;
+  canvas.Begin(image.View(), Quality::High);
+  canvas.BeginMask();
+  canvas.DrawShape(mask, Unscaled());
+  canvas.EndMask();
+  canvas.DrawShape(SolidRect(0, 0, Width, 6, Red), Unscaled());
+  canvas.DrawShape(line, Unscaled());
+  canvas.End();
+  for (int px = 0; px < Width; ++px) {
+    int columns = 0;  // of the 4 sample columns, those inside a stripe
+    for (int i = 0; i < 4; ++i) {
+      const double sx = px + (i + 0.5) / 4;
+      for (const auto& [left, right] : stripes) columns += sx >= left && sx < right ? 1 : 0;
+    }
+    EXPECT_EQ(image.At(px, 0), (Rgb{255, Covered(0, 255, columns * 4, 16), Covered(0, 255, columns * 4, 16)}))
+        << px;
+    if (columns == 0) {
+      EXPECT_EQ(image.At(px, 2), (Rgb{255, 255, 255})) << px;
+    } else if (columns == 4) {
+      EXPECT_EQ(image.At(px, 2), (Rgb{0, 0, 0})) << px;
+    }
+  }
+  EXPECT_TRUE(image.GuardsIntact());
 }
 
 TEST(Masks, UnbalancedCallsAreIgnored) {
