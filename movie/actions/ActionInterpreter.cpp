@@ -161,9 +161,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         if (action.fusedCode == ActionCode::GetMember) {
           if (!TakeFused(action, end)) break;
           next = action.fusedNext;
-          const ActionValue name = Pop();
-          const ActionValue object = Pop();
-          Push(GetMember(object, name));
+          PopAndGetMember();
           if (throwing_) return Flow::Throw;
           if (stop_ != StopReason::None) return Flow::Stop;
           break;
@@ -278,9 +276,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         }
         break;
       case ActionForm::GetMember: {
-        const ActionValue name = Pop();
-        const ActionValue object = Pop();
-        Push(GetMember(object, name));
+        PopAndGetMember();
         if (throwing_) return Flow::Throw;
         if (stop_ != StopReason::None) return Flow::Stop;
         break;

@@ -307,6 +307,12 @@ class Interpreter {
   // Member access as GetMember / SetMember do it, with getters, setters,
   // watchers and __resolve.
   ActionValue GetMember(const ActionValue& object, const ActionValue& name);
+  // The GetMember action on the stack: name on top, the object under it.
+  void PopAndGetMember() {
+    const ActionValue name = Pop();
+    const ActionValue object = Pop();
+    Push(GetMember(object, name));
+  }
   // The same without asking __resolve for a member not found: the
   // conversions look up valueOf and toString so.
   ActionValue GetMemberUnresolved(const ActionValue& object, const ActionValue& name);

@@ -3,10 +3,24 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <type_traits>
 
 namespace Halvane::Movie::Render {
 
 namespace {
+
+// Calls f with the sampling grid's side as a constant, so that the row
+// assembly is compiled once per grid.
+template <class F>
+void WithSide(int side, F&& f) {
+  if (side == 4) {
+    f(std::integral_constant<int, 4>{});
+  } else if (side == 2) {
+    f(std::integral_constant<int, 2>{});
+  } else {
+    f(std::integral_constant<int, 1>{});
+  }
+}
 
 constexpr int Unit = 256;  // quantisation steps per pixel
 
@@ -758,24 +772,23 @@ std::uint32_t ScanConverter::Intern(const std::uint32_t* slots, std::uint32_t co
 // (a span per pixel and one between each two, each with a part per sample
 // at most), so that the counts stay in registers.
 void ScanConverter::AssembleRow() {
-  if (side_ == 4) {
-    AssembleRowOf<4>();
-  } else if (side_ == 2) {
-    AssembleRowOf<2>();
-  } else {
-    AssembleRowOf<1>();
-  }
+  WithSide(side_, [this](auto side) { AssembleRowOf<decltype(side)::value>(); });
+}
+
+// Room for the most spans a pixel row can make (every pixel an edge pixel
+// between two runs) and for their parts, one per sample at most.
+void ScanConverter::MakeRowRoom(int side) {
+  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
+  const std::size_t maxSpans = 2 * width + 1;
+  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
+  const std::size_t maxParts = maxSpans * static_cast<std::size_t>(side * side);
+  if (parts_.size() < maxParts) parts_.resize(maxParts);
 }
 
 template <int Side>
 void ScanConverter::AssembleRowOf() {
   constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
-  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
-  const std::size_t maxSpans = 2 * width + 1;
-  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
-  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
-    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
-  }
+  MakeRowRoom(Side);
   RowSpan* const spans = spans_.data();
   CoveragePart* const parts = parts_.data();
   std::uint32_t spanCount = 0;
@@ -1033,13 +1046,7 @@ inline void ScanConverter::KeepCrossings(int j) {
 }
 
 void ScanConverter::AssembleOpaque() {
-  if (side_ == 4) {
-    AssembleOpaqueOf<4>();
-  } else if (side_ == 2) {
-    AssembleOpaqueOf<2>();
-  } else {
-    AssembleOpaqueOf<1>();
-  }
+  WithSide(side_, [this](auto side) { AssembleOpaqueOf<decltype(side)::value>(); });
 }
 
 // The spans of a pixel row straight from its sample rows' crossings, when
@@ -1051,12 +1058,7 @@ void ScanConverter::AssembleOpaque() {
 template <int Side>
 void ScanConverter::AssembleOpaqueOf() {
   constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
-  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
-  const std::size_t maxSpans = 2 * width + 1;
-  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
-  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
-    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
-  }
+  MakeRowRoom(Side);
   RowSpan* const spans = spans_.data();
   CoveragePart* const parts = parts_.data();
   std::uint32_t spanCount = 0;
@@ -1218,13 +1220,7 @@ void ScanConverter::AssembleOpaqueOf() {
 }
 
 void ScanConverter::AssembleUniform() {
-  if (side_ == 4) {
-    AssembleUniformOf<4>();
-  } else if (side_ == 2) {
-    AssembleUniformOf<2>();
-  } else {
-    AssembleUniformOf<1>();
-  }
+  WithSide(side_, [this](auto side) { AssembleUniformOf<decltype(side)::value>(); });
 }
 
 // AssembleRowOf with every sample row alike: a pixel's parts are the first
@@ -1232,12 +1228,7 @@ void ScanConverter::AssembleUniform() {
 template <int Side>
 void ScanConverter::AssembleUniformOf() {
   constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
-  const std::size_t width = static_cast<std::size_t>(clip_.right - clip_.left);
-  const std::size_t maxSpans = 2 * width + 1;
-  if (spans_.size() < maxSpans) spans_.resize(maxSpans);
-  if (parts_.size() < maxSpans * static_cast<std::size_t>(Side * Side)) {
-    parts_.resize(maxSpans * static_cast<std::size_t>(Side * Side));
-  }
+  MakeRowRoom(Side);
   RowSpan* const spans = spans_.data();
   CoveragePart* const parts = parts_.data();
   std::uint32_t spanCount = 0;

@@ -161,6 +161,7 @@ class ScanConverter {
   void AssembleRow();
   template <int Side>
   void AssembleRowOf();
+  void MakeRowRoom(int side);
   // The opaque path: a pixel row's crossings, kept per sample row, then
   // made into spans.
   std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
