@@ -8,6 +8,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -19,28 +20,14 @@ namespace Op = ActionCode;
 
 // A movie of one version: a root timeline with a child "mc", the context,
 // and the trace output of what ran.
-struct Movie {
-  explicit Movie(int version = 10) : root("", 10, version >= 7) {
-    root.AddChild("mc");
-    context.swfVersion = version;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-  }
-  ActionRunResult Run(const ActionWriter& program, ActionTarget* on = nullptr) {
-    const Tools::Bytes code = program.Build();
-    return RunActions(code.data(), code.size(), on ? *on : root, context);
-  }
-  ActionRunResult RunBytes(const Tools::Bytes& code) {
-    return RunActions(code.data(), code.size(), root, context);
-  }
+struct Movie : Testing::ScriptedMovie {
+  explicit Movie(int version = 10) : ScriptedMovie(version, 10) { root.AddChild("mc"); }
+  ActionRunResult RunBytes(const Tools::Bytes& code) { return Run(code); }
   FakeTimeline& Child() { return static_cast<FakeTimeline&>(*root.ChildByName("mc", false)); }
   std::string Variable(const std::string& name) {
     const ActionValue* v = root.Variables().Find(name);
     return v ? v->ToString(context.swfVersion) : "<none>";
   }
-
-  FakeTimeline root;
-  ActionContext context;
-  std::vector<std::string> traces;
 };
 
 struct ExpressionRow {

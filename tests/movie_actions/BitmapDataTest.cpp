@@ -11,6 +11,7 @@
 #include "movie/actions/ActionInterpreter.h"
 #include "movie/actions/BitmapPixels.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -112,19 +113,7 @@ TEST(DissolveOrder, ASeedPastTheAreaIsRunThroughTheRegisterWhateverItsWidth) {
 
 // --- Through scripts: hostile sizes and arguments
 
-struct Movie {
-  Movie() : root("", 1, true) {
-    context.swfVersion = 8;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-  }
-  ActionRunResult Run(const ActionWriter& program) {
-    const Tools::Bytes code = program.Build();
-    return RunActions(code.data(), code.size(), root, context);
-  }
-  FakeTimeline root;
-  ActionContext context;
-  std::vector<std::string> traces;
-};
+using Movie = Testing::ScriptedMovie;
 
 void PushNumbers(ActionWriter& w, std::initializer_list<double> args) {
   for (auto it = std::rbegin(args); it != std::rend(args); ++it) w.PushDouble(*it);

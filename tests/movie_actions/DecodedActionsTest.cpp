@@ -9,6 +9,7 @@
 #include "movie/actions/ActionInterpreter.h"
 #include "movie/actions/ScriptRuntime.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -19,16 +20,8 @@ using Tools::ActionWriter;
 using Tools::Bytes;
 namespace Op = ActionCode;
 
-struct Movie {
-  explicit Movie(int version = 10) : root("", 10, version >= 7) {
-    context.swfVersion = version;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-  }
-  ActionRunResult Run(const Bytes& code) { return RunActions(code.data(), code.size(), root, context); }
-
-  FakeTimeline root;
-  ActionContext context;
-  std::vector<std::string> traces;
+struct Movie : Testing::ScriptedMovie {
+  explicit Movie(int version = 10) : ScriptedMovie(version, 10) {}
 };
 
 Bytes Join(const std::vector<Bytes>& parts) {

@@ -7,6 +7,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -17,20 +18,9 @@ using Tools::ActionWriter;
 namespace Op = ActionCode;
 
 // A version 8 movie: a root timeline with a child "mc".
-struct Movie {
-  Movie() : root("", 1, true) {
-    root.AddChild("mc");
-    context.swfVersion = 8;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-  }
-  ActionRunResult Run(const ActionWriter& program) {
-    const Tools::Bytes code = program.Build();
-    return RunActions(code.data(), code.size(), root, context);
-  }
+struct Movie : Testing::ScriptedMovie {
+  Movie() { root.AddChild("mc"); }
   FakeTimeline& Clip() { return static_cast<FakeTimeline&>(*root.ChildByName("mc", true)); }
-  FakeTimeline root;
-  ActionContext context;
-  std::vector<std::string> traces;
 };
 
 // new flash.geom.<name>(args) left on the stack.

@@ -7,6 +7,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -17,20 +18,9 @@ using Tools::ActionWriter;
 namespace Op = ActionCode;
 
 // A movie with one text field "t" holding "abcd".
-struct Movie {
-  Movie() : root("", 1, true), field(root.AddTextField("t")) {
-    context.swfVersion = 8;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-    field.SetText("abcd");
-  }
-  ActionRunResult Run(const ActionWriter& program) {
-    const Tools::Bytes code = program.Build();
-    return RunActions(code.data(), code.size(), root, context);
-  }
-  FakeTimeline root;
+struct Movie : Testing::ScriptedMovie {
+  Movie() : field(root.AddTextField("t")) { field.SetText("abcd"); }
   TextFieldData& field;
-  ActionContext context;
-  std::vector<std::string> traces;
 };
 
 // Selection.method(args...) with the arguments already pushed in reverse.

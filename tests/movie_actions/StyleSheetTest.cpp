@@ -8,6 +8,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -17,19 +18,9 @@ using Testing::FakeTimeline;
 using Tools::ActionWriter;
 namespace Op = ActionCode;
 
-struct Movie {
-  Movie() : root("", 1, true), field(root.AddTextField("t")) {
-    context.swfVersion = 8;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-  }
-  ActionRunResult Run(const ActionWriter& program) {
-    const Tools::Bytes code = program.Build();
-    return RunActions(code.data(), code.size(), root, context);
-  }
-  FakeTimeline root;
+struct Movie : Testing::ScriptedMovie {
+  Movie() : field(root.AddTextField("t")) {}
   TextFieldData& field;
-  ActionContext context;
-  std::vector<std::string> traces;
 };
 
 // s = new TextField.StyleSheet()

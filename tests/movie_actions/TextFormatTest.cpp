@@ -7,6 +7,7 @@
 #include "movie/actions/ActionCodes.h"
 #include "movie/actions/ActionInterpreter.h"
 #include "tests/movie_actions/FakeTimeline.h"
+#include "tests/movie_actions/ScriptedMovie.h"
 #include "tools/ActionWriter.h"
 
 namespace Halvane::Movie {
@@ -16,19 +17,7 @@ using Testing::FakeTimeline;
 using Tools::ActionWriter;
 namespace Op = ActionCode;
 
-struct Movie {
-  Movie() : root("", 1, true) {
-    context.swfVersion = 8;
-    context.trace = [this](const std::string& text) { traces.push_back(text); };
-  }
-  ActionRunResult Run(const ActionWriter& program) {
-    const Tools::Bytes code = program.Build();
-    return RunActions(code.data(), code.size(), root, context);
-  }
-  FakeTimeline root;
-  ActionContext context;
-  std::vector<std::string> traces;
-};
+using Movie = Testing::ScriptedMovie;
 
 // tf = new TextFormat(); tf.tabStops = {length: length}; trace(tf.tabStops.length)
 std::vector<std::string> TabStopsFromLength(double length) {
