@@ -25,19 +25,13 @@ Interpreter::Interpreter(ActionTarget& root, ActionContext& context)
       root_(root),
       context_(context),
       version_(context.swfVersion),
-      caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)) {
-  // Arguments of calls are read from the stack in place, so the stack must
-  // never move: it is allocated once at its cap (a run inside a run makes
-  // its own).
-  stack_.swap(rt_.spareStack);
-  stack_.reserve(ActionContext::MaxStack + 1);
+      caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)),
+      // A run inside a run makes its own stack.
+      stack_(rt_.spareStack, ActionContext::MaxStack + 1) {
   registers_.reserve(64);
 }
 
-Interpreter::~Interpreter() {
-  stack_.clear();
-  if (rt_.spareStack.capacity() < stack_.capacity()) rt_.spareStack.swap(stack_);
-}
+Interpreter::~Interpreter() { stack_.GiveBack(rt_.spareStack); }
 
 ActionRunResult Interpreter::ResultOfRun() const {
   switch (stop_) {

@@ -32,6 +32,7 @@
 #include "movie/actions/ScriptObject.h"
 #include "movie/actions/ScriptRuntime.h"
 #include "movie/actions/ScriptText.h"
+#include "movie/actions/ValueStack.h"
 #include "movie/swf/SwfReader.h"
 
 namespace Halvane::Movie {
@@ -472,9 +473,7 @@ class Interpreter {
  public:
   ActionValue Pop() {
     if (stack_.size() <= base_) return ActionValue();
-    ActionValue v = std::move(stack_.back());
-    stack_.pop_back();
-    return v;
+    return stack_.TakeBack();
   }
   void Push(ActionValue v) {
     if (stack_.size() >= ActionContext::MaxStack) {
@@ -537,7 +536,7 @@ class Interpreter {
   ActionContext& context_;
   const int version_;
   const bool caseSensitive_;
-  std::vector<ActionValue> stack_;
+  ValueStack stack_;
   std::vector<ActionValue> registers_;
   std::vector<Frame*> frames_;
   std::size_t base_ = 0;
