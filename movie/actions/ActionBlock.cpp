@@ -173,10 +173,17 @@ void ActionBlock::Fuse(DecodedAction& action) const {
         if (ReadHeader(bytes_, second.next, third)) fuseBranch(third, Op::Jump, 2, false);
       }
       break;
-    case ActionForm::Push:
+    case ActionForm::Push: {
       if (action.faultsAfter) break;
+      Header third;
+      Header fourth;
+      Header fifth;
+      const bool hasThird = ReadHeader(bytes_, second.next, third);
+      const bool hasFourth = hasThird && ReadHeader(bytes_, third.next, fourth);
       switch (second.code) {
         case Op::GetMember:
+          fuse(second, 1);
+          break;
         case Op::Add2:
         case Op::Subtract:
         case Op::Multiply:
@@ -184,11 +191,29 @@ void ActionBlock::Fuse(DecodedAction& action) const {
         case Op::Increment:
         case Op::Decrement:
           fuse(second, 1);
+          // The result kept in a register: a loop's counter or a local.
+          if (hasFourth && third.code == Op::StoreRegister && third.length >= 1 && fourth.code == Op::Pop) {
+            fuse(fourth, 3);
+            action.fusedRegister = bytes_[third.payload];
+            if (ReadHeader(bytes_, fourth.next, fifth)) fuseBranch(fifth, Op::Jump, 4, false);
+          }
+          break;
+        case Op::Less2:
+        case Op::Equals2:
+          // A loop's test.
+          if (!hasThird) break;
+          if (third.code == Op::Not) {
+            if (hasFourth) fuseBranch(fourth, Op::If, 3, true);
+          } else {
+            fuseBranch(third, Op::If, 2, false);
+          }
           break;
         default:
           break;
       }
+      if (action.fused != 0) action.fusedOp = second.code;
       break;
+    }
     case ActionForm::Not:
       fuseBranch(second, Op::If, 1, true);
       break;

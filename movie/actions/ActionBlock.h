@@ -83,8 +83,14 @@ struct DecodedAction {
   // before an If. The loop runs them so only when they lie inside the range
   // it runs and the budget covers each of them, so nothing a run can see
   // changes.
+  // After a Push, fusedOp is the code of the action it feeds (an
+  // arithmetic, a comparison, GetMember); an arithmetic may be followed by
+  // a StoreRegister of fusedRegister and a Pop (and a Jump), a comparison
+  // by an If.
   std::uint8_t fused = 0;
   std::uint8_t fusedCode = 0;
+  std::uint8_t fusedOp = 0;
+  std::uint8_t fusedRegister = 0;
   bool fusedNegate = false;
   std::uint32_t fusedNext = 0;
   std::int32_t fusedTarget = 0;

@@ -152,7 +152,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           return Flow::Stop;
         }
         if (action.fused == 0) break;
-        if (action.fusedCode == ActionCode::GetMember) {
+        if (action.fusedOp == ActionCode::GetMember) {
           if (!TakeFused(action, end)) break;
           next = action.fusedNext;
           PopAndGetMember();
@@ -160,21 +160,39 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           if (stop_ != StopReason::None) return Flow::Stop;
           break;
         }
-        // Arithmetic on numbers; on anything else the action runs on its own.
-        if (action.fusedCode == ActionCode::Increment || action.fusedCode == ActionCode::Decrement) {
+        // Comparisons and arithmetic on numbers; on anything else the
+        // actions run one by one.
+        if (action.fusedOp == ActionCode::Less2 || action.fusedOp == ActionCode::Equals2) {
+          if (!TopNumbers(b, a) || !TakeFused(action, end)) break;
+          const bool result = action.fusedOp == ActionCode::Less2
+                                  ? b < a
+                                  : b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b));
+          stack_.resize(stack_.size() - 2);
+          branch(result != action.fusedNegate);
+          break;
+        }
+        if (action.fusedOp == ActionCode::Increment || action.fusedOp == ActionCode::Decrement) {
           if (!Available() || !stack_.back().IsNumber() || !TakeFused(action, end)) break;
           a = stack_.back().NumberValue();
-          stack_.back() = ActionValue::Number(action.fusedCode == ActionCode::Increment ? a + 1 : a - 1);
+          stack_.back() = ActionValue::Number(action.fusedOp == ActionCode::Increment ? a + 1 : a - 1);
         } else {
           if (!TopNumbers(b, a) || !TakeFused(action, end)) break;
-          switch (action.fusedCode) {
+          switch (action.fusedOp) {
             case ActionCode::Add2: ReplaceTopNumbers(ActionValue::Number(b + a)); break;
             case ActionCode::Subtract: ReplaceTopNumbers(ActionValue::Number(b - a)); break;
             case ActionCode::Multiply: ReplaceTopNumbers(ActionValue::Number(b * a)); break;
             default: ReplaceTopNumbers(ActionValue::Number(Remainder(b, a))); break;
           }
         }
-        next = action.fusedNext;
+        if (action.fused == 1) {
+          next = action.fusedNext;
+          break;
+        }
+        // and StoreRegister, Pop, maybe Jump
+        if (ActionValue* slot = RegisterSlot(f, action.fusedRegister)) *slot = stack_.back();
+        stack_.pop_back();
+        if (action.fusedCode == ActionCode::Jump) branch(true);
+        else next = action.fusedNext;
         break;
       case ActionForm::Pop:
         Pop();
