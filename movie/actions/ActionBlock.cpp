@@ -182,7 +182,10 @@ void ActionBlock::Fuse(DecodedAction& action) const {
       const bool hasFourth = hasThird && ReadHeader(bytes_, third.next, fourth);
       switch (second.code) {
         case Op::GetMember:
-          fuse(second, 1);
+          if (action.count >= 2 && !action.pushesText) fuse(second, 1);
+          break;
+        case Op::CallMethod:
+          if (action.count >= 3 && !action.pushesText) fuse(second, 1);
           break;
         case Op::Add2:
         case Op::Subtract:

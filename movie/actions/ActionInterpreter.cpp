@@ -146,18 +146,28 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         exitPc = f.end;  // the whole block ends, whatever range this is
         return Flow::Normal;
       case ActionForm::Push:
+        if (action.fusedOp == ActionCode::CallMethod) {
+          Flow flow = Flow::Normal;
+          if (PushAndCallMethod(f, action, end, flow, exitPc, next)) {
+            if (flow != Flow::Normal) return flow;
+            break;
+          }
+        }
+        if (action.fusedOp == ActionCode::GetMember) {
+          if (PushAndGetMember(f, action, end)) {
+            if (throwing_) return Flow::Throw;
+            if (stop_ != StopReason::None) return Flow::Stop;
+            next = block[index].fusedNext;
+            break;
+          }
+        }
         if (!PushDecoded(f, action)) {
           Fault();
           exitPc = next;
           return Flow::Stop;
         }
-        if (action.fused == 0) break;
-        if (action.fusedOp == ActionCode::GetMember) {
-          if (!TakeFused(action, end)) break;
-          next = action.fusedNext;
-          PopAndGetMember();
-          if (throwing_) return Flow::Throw;
-          if (stop_ != StopReason::None) return Flow::Stop;
+        if (action.fused == 0 || action.fusedOp == ActionCode::CallMethod ||
+            action.fusedOp == ActionCode::GetMember) {
           break;
         }
         // Comparisons and arithmetic on numbers; on anything else the
@@ -328,6 +338,48 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
   }
   exitPc = pc;
   return stop_ != StopReason::None ? Flow::Stop : Flow::Normal;
+}
+
+bool Interpreter::PushAndCallMethod(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow,
+                                    std::size_t& exitPc, std::size_t& next) {
+  // Pushed one by one, the values could meet the cap of the stack; a count
+  // that is no number would be converted by a call of its own.
+  const std::uint32_t pushed = action.count - 3;
+  const PushedValue* values = f.block->Pushes(action);
+  if (stack_.size() + action.count > ActionContext::MaxStack) return false;
+  const ActionValue& countValue = PushedSource(f, values[pushed]);
+  if (!countValue.IsNumber() || !TakeFused(action, end)) return false;
+  const double wanted = countValue.NumberValue();
+  ActionValue object = PushedSource(f, values[pushed + 1]);
+  ActionValue name = PushedSource(f, values[pushed + 2]);
+  for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+  const std::size_t after = action.fusedNext;  // action may move once the call decodes more
+  // As PopCount clamps it.
+  std::size_t count = 0;
+  if (wanted > 0) count = wanted >= static_cast<double>(Available()) ? Available() : static_cast<std::size_t>(wanted);
+  ActionValue value = CallMethod(object, name, StackArguments(count));
+  Drop(count);
+  if (throwing_) {
+    exitPc = after;
+    flow = Flow::Throw;
+    return true;
+  }
+  Push(std::move(value));
+  if (stop_ != StopReason::None) flow = Flow::Stop;
+  next = after;
+  return true;
+}
+
+bool Interpreter::PushAndGetMember(Frame& f, const DecodedAction& action, std::size_t end) {
+  // Pushed one by one, the values could meet the cap of the stack.
+  const std::uint32_t pushed = action.count - 2;
+  const PushedValue* values = f.block->Pushes(action);
+  if (stack_.size() + action.count > ActionContext::MaxStack || !TakeFused(action, end)) return false;
+  const ActionValue object = PushedSource(f, values[pushed]);
+  const ActionValue name = PushedSource(f, values[pushed + 1]);
+  for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+  Push(GetMember(object, name));
+  return true;
 }
 
 // Runs the group of a decoded action; false when the range ends there

@@ -420,23 +420,29 @@ class Interpreter {
     // Most pushes: values, constants and registers only, with room for all
     // of them, so that nothing can fail.
     const PushedValue* values = f.block->Pushes(action);
-    const ActionValue* registers = registers_.data() + f.registerBase;
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const PushedValue& v = values[i];
-      const ActionValue* source = &v.value;  // undefined unless a Value
-      if (v.kind == PushedValue::Register) {
-        if (v.index < f.registerCount) {
-          source = registers + v.index;
-        } else if (const ActionValue* slot = OuterRegisterSlot(f, static_cast<std::uint8_t>(v.index))) {
-          source = slot;
-        }
-      } else if (v.kind == PushedValue::Constant && f.pool != nullptr && v.index < f.pool->size()) {
-        source = f.pool->data() + v.index;
-      }
-      stack_.push_back(*source);
-    }
+    for (std::uint32_t i = 0; i < count; ++i) stack_.push_back(PushedSource(f, values[i]));
     return !action.faultsAfter;
   }
+  // What a pushed value that is no text pushes: the value, the register or
+  // the constant (undefined when there is no such register or constant).
+  const ActionValue& PushedSource(Frame& f, const PushedValue& v) {
+    if (v.kind == PushedValue::Register) {
+      if (v.index < f.registerCount) return registers_[f.registerBase + v.index];
+      if (const ActionValue* slot = OuterRegisterSlot(f, static_cast<std::uint8_t>(v.index))) return *slot;
+    } else if (v.kind == PushedValue::Constant && f.pool != nullptr && v.index < f.pool->size()) {
+      return (*f.pool)[v.index];
+    }
+    return v.value;  // undefined unless a Value
+  }
+  // A Push whose last three values are the count, the object and the name
+  // of a CallMethod right after it: the call takes those three from where
+  // they lie instead of the stack. false (and nothing done) when that
+  // cannot be told apart from running the two actions one by one.
+  bool PushAndCallMethod(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
+                         std::size_t& next);
+  // The same for a Push whose last two values are the object and the name
+  // of a GetMember right after it.
+  bool PushAndGetMember(Frame& f, const DecodedAction& action, std::size_t end);
   // A push of texts, or near the cap of the stack: value by value.
   bool PushEach(Frame& f, const DecodedAction& action);
   // Whether the actions fused to action run with it now: they end inside

@@ -2,6 +2,7 @@
 // that a block behaves the same on every run, whatever its bytes do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,75 @@ TEST(DecodedActions, ActionsRunTogetherStopAtTheEndOfAFunctionBody) {
   Movie movie;
   for (int run = 0; run < 2; ++run) EXPECT_EQ(movie.Run(code), ActionRunResult::Completed) << run;
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"in", "undefined", "in", "undefined"}));
+}
+
+// A Push whose last three values are the count, the object and the name of
+// the CallMethod after it runs with the call (and one whose last two are
+// the object and the name of a GetMember, with the member access). Written as one Push or as one
+// Push per value (never run together), the same calls give the same traces:
+// a count that is text, a count past what the stack holds, a method that
+// throws; and a budget that ends between the two stops before the call.
+TEST(DecodedActions, APushRunTogetherWithACallMethodGivesWhatTheyGiveOneByOne) {
+  using Value = Bytes;  // a pushed value: its type, then its data
+  const auto integer = [](std::uint8_t v) { return Value{Op::PushType::Integer, v, 0, 0, 0}; };
+  // Texts from the pool, as compilers push them (a pushed text is copied
+  // one by one anyway).
+  const std::vector<std::string> pool = {"push", "2", "fail", "length"};
+  const auto text = [&pool](const std::string& t) {
+    const auto index = std::find(pool.begin(), pool.end(), t) - pool.begin();
+    return Value{Op::PushType::Constant8, static_cast<std::uint8_t>(index)};
+  };
+  const Value array{Op::PushType::Register, 1};
+  const std::vector<std::vector<Value>> calls = {
+      {integer(7), integer(1), array, text("push")},
+      {integer(9), integer(8), text("2"), array, text("push")},
+      {integer(5), array, text("push")},
+      {integer(0), array, text("fail")},
+  };
+  const auto program = [&](bool together) {
+    ActionWriter thrower;
+    thrower.PushString("boom").Op(Op::Throw);
+    ActionWriter w;
+    w.ConstantPool(pool).DefineFunction("thrower", {}, thrower);
+    w.PushInteger(0).Op(Op::InitArray).StoreRegister(1).Op(Op::Pop);
+    w.PushRegister(1).PushString("fail").PushString("thrower").Op(Op::GetVariable).Op(Op::SetMember);
+    const auto push = [&](const std::vector<Value>& values) {
+      if (together) {
+        Bytes payload;
+        for (const Value& v : values) payload.insert(payload.end(), v.begin(), v.end());
+        w.Op(Op::Push, payload);
+      } else {
+        for (const Value& v : values) w.Op(Op::Push, v);
+      }
+    };
+    // and a GetMember the same way
+    push({integer(3), array, text("length")});
+    w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
+    for (const std::vector<Value>& call : calls) {
+      push(call);
+      w.Op(Op::CallMethod).Op(Op::Trace);
+    }
+    return w.Build();
+  };
+  Movie apart;
+  EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
+  Movie together;
+  EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
+  EXPECT_EQ(together.traces, apart.traces);
+  EXPECT_EQ(together.traces,
+            (std::vector<std::string>{"3", "1", "3", "3", "Warning: Uncaught exception, boom"}));
+
+  // The pool, the definition, the array's 4 actions, the member's 5, the
+  // length's 4; then Push, CallMethod and Trace per call.
+  constexpr std::size_t kBeforeCalls = 1 + 1 + 4 + 5 + 4;
+  for (std::size_t budget = kBeforeCalls; budget < kBeforeCalls + 3 * calls.size(); ++budget) {
+    Movie movie;
+    movie.context.instructionBudget = budget;
+    EXPECT_EQ(movie.Run(program(true)), ActionRunResult::BudgetExhausted) << budget;
+    const std::size_t traced = 1 + (budget - kBeforeCalls) / 3;
+    ASSERT_EQ(movie.traces.size(), traced) << budget;
+    EXPECT_TRUE(std::equal(movie.traces.begin(), movie.traces.end(), together.traces.begin())) << budget;
+  }
 }
 
 // Names of the built-ins and of constant pools share one text each, up to a
