@@ -84,6 +84,7 @@ ActionForm FormOf(std::uint8_t code) {
     case Op::Not: return ActionForm::Not;
     case Op::GetMember: return ActionForm::GetMember;
     case Op::SetMember: return ActionForm::SetMember;
+    case Op::Return: return ActionForm::Return;
     default: return ActionForm::Group;
   }
 }
@@ -165,6 +166,15 @@ void ActionBlock::Fuse(DecodedAction& action) const {
     action.fusedNegate = negate;
     action.fusedTarget = static_cast<std::int32_t>(branch.next) + offsetBy;
   };
+  // A StoreRegister and a Pop after count actions (and maybe a Jump): a
+  // result kept in a register, a loop's counter or a local.
+  const auto fuseKeep = [&](const Header& store, const Header& pop, std::uint8_t count) {
+    if (store.code != Op::StoreRegister || store.length < 1 || pop.code != Op::Pop) return;
+    fuse(pop, static_cast<std::uint8_t>(count + 2));
+    action.fusedRegister = bytes_[store.payload];
+    Header jump;
+    if (ReadHeader(bytes_, pop.next, jump)) fuseBranch(jump, Op::Jump, static_cast<std::uint8_t>(count + 3), false);
+  };
   switch (action.form) {
     case ActionForm::StoreRegister:
       if (second.code == Op::Pop) {
@@ -177,7 +187,6 @@ void ActionBlock::Fuse(DecodedAction& action) const {
       if (action.faultsAfter) break;
       Header third;
       Header fourth;
-      Header fifth;
       const bool hasThird = ReadHeader(bytes_, second.next, third);
       const bool hasFourth = hasThird && ReadHeader(bytes_, third.next, fourth);
       switch (second.code) {
@@ -185,6 +194,7 @@ void ActionBlock::Fuse(DecodedAction& action) const {
           if (action.count >= 2 && !action.pushesText) fuse(second, 1);
           break;
         case Op::CallMethod:
+        case Op::SetMember:
           if (action.count >= 3 && !action.pushesText) fuse(second, 1);
           break;
         case Op::Add2:
@@ -194,12 +204,7 @@ void ActionBlock::Fuse(DecodedAction& action) const {
         case Op::Increment:
         case Op::Decrement:
           fuse(second, 1);
-          // The result kept in a register: a loop's counter or a local.
-          if (hasFourth && third.code == Op::StoreRegister && third.length >= 1 && fourth.code == Op::Pop) {
-            fuse(fourth, 3);
-            action.fusedRegister = bytes_[third.payload];
-            if (ReadHeader(bytes_, fourth.next, fifth)) fuseBranch(fifth, Op::Jump, 4, false);
-          }
+          if (hasFourth) fuseKeep(third, fourth, 1);
           break;
         case Op::Less2:
         case Op::Equals2:

@@ -47,6 +47,7 @@ enum class ActionForm : std::uint8_t {
   Not,
   GetMember,
   SetMember,
+  Return,
 };
 
 struct DecodedAction {
@@ -84,9 +85,9 @@ struct DecodedAction {
   // it runs and the budget covers each of them, so nothing a run can see
   // changes.
   // After a Push, fusedOp is the code of the action it feeds (an
-  // arithmetic, a comparison, GetMember); an arithmetic may be followed by
-  // a StoreRegister of fusedRegister and a Pop (and a Jump), a comparison
-  // by an If.
+  // arithmetic, a comparison, GetMember, SetMember, CallMethod); the
+  // arithmetic may be followed by a StoreRegister of fusedRegister and a
+  // Pop (and a Jump), the comparison by an If.
   std::uint8_t fused = 0;
   std::uint8_t fusedCode = 0;
   std::uint8_t fusedOp = 0;

@@ -153,8 +153,8 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
             break;
           }
         }
-        if (action.fusedOp == ActionCode::GetMember) {
-          if (PushAndGetMember(f, action, end)) {
+        if (action.fusedOp == ActionCode::GetMember || action.fusedOp == ActionCode::SetMember) {
+          if (PushAndMember(f, action, end)) {
             if (throwing_) return Flow::Throw;
             if (stop_ != StopReason::None) return Flow::Stop;
             next = block[index].fusedNext;
@@ -167,7 +167,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           return Flow::Stop;
         }
         if (action.fused == 0 || action.fusedOp == ActionCode::CallMethod ||
-            action.fusedOp == ActionCode::GetMember) {
+            action.fusedOp == ActionCode::GetMember || action.fusedOp == ActionCode::SetMember) {
           break;
         }
         // Comparisons and arithmetic on numbers; on anything else the
@@ -312,6 +312,10 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         if (stop_ != StopReason::None) return Flow::Stop;
         break;
       }
+      case ActionForm::Return:
+        f.returnValue = Pop();
+        exitPc = f.end;
+        return Flow::Return;
       case ActionForm::Group:
         if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
@@ -370,15 +374,18 @@ bool Interpreter::PushAndCallMethod(Frame& f, const DecodedAction& action, std::
   return true;
 }
 
-bool Interpreter::PushAndGetMember(Frame& f, const DecodedAction& action, std::size_t end) {
+bool Interpreter::PushAndMember(Frame& f, const DecodedAction& action, std::size_t end) {
   // Pushed one by one, the values could meet the cap of the stack.
-  const std::uint32_t pushed = action.count - 2;
+  const bool set = action.fusedOp == ActionCode::SetMember;
+  const std::uint32_t pushed = action.count - (set ? 3 : 2);
   const PushedValue* values = f.block->Pushes(action);
   if (stack_.size() + action.count > ActionContext::MaxStack || !TakeFused(action, end)) return false;
   const ActionValue object = PushedSource(f, values[pushed]);
   const ActionValue name = PushedSource(f, values[pushed + 1]);
+  ActionValue value = set ? PushedSource(f, values[pushed + 2]) : ActionValue();
   for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
-  Push(GetMember(object, name));
+  if (set) SetMember(object, name, std::move(value));
+  else Push(GetMember(object, name));
   return true;
 }
 

@@ -440,9 +440,10 @@ class Interpreter {
   // cannot be told apart from running the two actions one by one.
   bool PushAndCallMethod(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
                          std::size_t& next);
-  // The same for a Push whose last two values are the object and the name
-  // of a GetMember right after it.
-  bool PushAndGetMember(Frame& f, const DecodedAction& action, std::size_t end);
+  // The same for a Push whose last values are the object and the name of a
+  // GetMember right after it, or the object, the name and the value of a
+  // SetMember.
+  bool PushAndMember(Frame& f, const DecodedAction& action, std::size_t end);
   // A push of texts, or near the cap of the stack: value by value.
   bool PushEach(Frame& f, const DecodedAction& action);
   // Whether the actions fused to action run with it now: they end inside

@@ -205,17 +205,17 @@ TEST(DecodedActions, ActionsRunTogetherStopAtTheEndOfAFunctionBody) {
 }
 
 // A Push whose last three values are the count, the object and the name of
-// the CallMethod after it runs with the call (and one whose last two are
-// the object and the name of a GetMember, with the member access). Written as one Push or as one
+// the CallMethod after it runs with the call (and one that ends with what a
+// GetMember or a SetMember takes, with the member access). Written as one Push or as one
 // Push per value (never run together), the same calls give the same traces:
 // a count that is text, a count past what the stack holds, a method that
 // throws; and a budget that ends between the two stops before the call.
-TEST(DecodedActions, APushRunTogetherWithACallMethodGivesWhatTheyGiveOneByOne) {
+TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGiveOneByOne) {
   using Value = Bytes;  // a pushed value: its type, then its data
   const auto integer = [](std::uint8_t v) { return Value{Op::PushType::Integer, v, 0, 0, 0}; };
   // Texts from the pool, as compilers push them (a pushed text is copied
   // one by one anyway).
-  const std::vector<std::string> pool = {"push", "2", "fail", "length"};
+  const std::vector<std::string> pool = {"push", "2", "fail", "length", "x"};
   const auto text = [&pool](const std::string& t) {
     const auto index = std::find(pool.begin(), pool.end(), t) - pool.begin();
     return Value{Op::PushType::Constant8, static_cast<std::uint8_t>(index)};
@@ -243,8 +243,12 @@ TEST(DecodedActions, APushRunTogetherWithACallMethodGivesWhatTheyGiveOneByOne) {
         for (const Value& v : values) w.Op(Op::Push, v);
       }
     };
-    // and a GetMember the same way
+    // and SetMember and GetMember the same way
     push({integer(3), array, text("length")});
+    w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
+    push({array, text("x"), integer(5)});
+    w.Op(Op::SetMember);
+    push({integer(1), array, text("x")});
     w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
     for (const std::vector<Value>& call : calls) {
       push(call);
@@ -258,16 +262,16 @@ TEST(DecodedActions, APushRunTogetherWithACallMethodGivesWhatTheyGiveOneByOne) {
   EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
   EXPECT_EQ(together.traces, apart.traces);
   EXPECT_EQ(together.traces,
-            (std::vector<std::string>{"3", "1", "3", "3", "Warning: Uncaught exception, boom"}));
+            (std::vector<std::string>{"3", "6", "1", "3", "3", "Warning: Uncaught exception, boom"}));
 
   // The pool, the definition, the array's 4 actions, the member's 5, the
-  // length's 4; then Push, CallMethod and Trace per call.
-  constexpr std::size_t kBeforeCalls = 1 + 1 + 4 + 5 + 4;
+  // length's 4, x's 2 and 4; then Push, CallMethod and Trace per call.
+  constexpr std::size_t kBeforeCalls = 1 + 1 + 4 + 5 + 4 + 2 + 4;
   for (std::size_t budget = kBeforeCalls; budget < kBeforeCalls + 3 * calls.size(); ++budget) {
     Movie movie;
     movie.context.instructionBudget = budget;
     EXPECT_EQ(movie.Run(program(true)), ActionRunResult::BudgetExhausted) << budget;
-    const std::size_t traced = 1 + (budget - kBeforeCalls) / 3;
+    const std::size_t traced = 2 + (budget - kBeforeCalls) / 3;
     ASSERT_EQ(movie.traces.size(), traced) << budget;
     EXPECT_TRUE(std::equal(movie.traces.begin(), movie.traces.end(), together.traces.begin())) << budget;
   }
