@@ -101,12 +101,14 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
   // Only a group, a call or a member access can stop the run, and the loop
   // returns right after those: asking once before it is enough.
   if (pc < end && stop_ != StopReason::None) return Flow::Stop;
+  std::size_t& budget = context_.instructionBudget;
+  const std::size_t frameEnd = f.end;
   while (pc < end) {
-    if (context_.instructionBudget == 0) {
+    if (budget == 0) {
       Stop(StopReason::Budget);
       return Flow::Stop;
     }
-    --context_.instructionBudget;
+    --budget;
 
     if (at < 0) {
       at = block.IndexAt(static_cast<std::uint32_t>(pc));
@@ -119,7 +121,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     // Valid until something runs that may decode more of the block (a call,
     // a group): past that point the action is read through index.
     const DecodedAction& action = block[index];
-    if (action.next > f.end) {
+    if (action.next > frameEnd) {
       Fault();  // the record runs past the block or the function
       return Flow::Stop;
     }
@@ -338,7 +340,8 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       linkFrom = -1;
     }
     pc = next;
-    if (pc < start || pc > end) break;  // a jump out of this range
+    // A jump back out of this range (one past its end ends the loop).
+    if (pc < start) break;
   }
   exitPc = pc;
   return stop_ != StopReason::None ? Flow::Stop : Flow::Normal;
