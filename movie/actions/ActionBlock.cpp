@@ -191,7 +191,7 @@ void ActionBlock::Fuse(DecodedAction& action) const {
       const bool hasFourth = hasThird && ReadHeader(bytes_, third.next, fourth);
       switch (second.code) {
         case Op::GetMember:
-          if (action.count >= 2 && !action.pushesText) fuse(second, 1);
+          fuse(second, 1);
           break;
         case Op::CallMethod:
         case Op::SetMember:

@@ -169,7 +169,16 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           return Flow::Stop;
         }
         if (action.fused == 0 || action.fusedOp == ActionCode::CallMethod ||
-            action.fusedOp == ActionCode::GetMember || action.fusedOp == ActionCode::SetMember) {
+            action.fusedOp == ActionCode::SetMember) {
+          break;
+        }
+        if (action.fusedOp == ActionCode::GetMember) {
+          // the object, the name or both pushed before
+          if (!TakeFused(action, end)) break;
+          next = action.fusedNext;
+          PopAndGetMember();
+          if (throwing_) return Flow::Throw;
+          if (stop_ != StopReason::None) return Flow::Stop;
           break;
         }
         // Comparisons and arithmetic on numbers; on anything else the
@@ -380,7 +389,9 @@ bool Interpreter::PushAndCallMethod(Frame& f, const DecodedAction& action, std::
 bool Interpreter::PushAndMember(Frame& f, const DecodedAction& action, std::size_t end) {
   // Pushed one by one, the values could meet the cap of the stack.
   const bool set = action.fusedOp == ActionCode::SetMember;
-  const std::uint32_t pushed = action.count - (set ? 3 : 2);
+  const std::uint32_t taken = set ? 3 : 2;
+  if (action.count < taken || action.pushesText) return false;
+  const std::uint32_t pushed = action.count - taken;
   const PushedValue* values = f.block->Pushes(action);
   if (stack_.size() + action.count > ActionContext::MaxStack || !TakeFused(action, end)) return false;
   const ActionValue object = PushedSource(f, values[pushed]);
