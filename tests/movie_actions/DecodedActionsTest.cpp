@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "movie/actions/ActionCodes.h"
@@ -202,6 +205,71 @@ TEST(DecodedActions, ActionsRunTogetherStopAtTheEndOfAFunctionBody) {
   Movie movie;
   for (int run = 0; run < 2; ++run) EXPECT_EQ(movie.Run(code), ActionRunResult::Completed) << run;
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"in", "undefined", "in", "undefined"}));
+}
+
+// A Push runs together with the comparison and If of a loop's test, or with
+// the arithmetic, StoreRegister, Pop and Jump of its step, on numbers only.
+// Written as one Push or as Pushes that run on their own, the same operands
+// give the same traces, NaN and the versions' rules for it included.
+TEST(DecodedActions, APushRunTogetherWithALoopsTestOrStepGivesWhatTheyGiveOneByOne) {
+  using Write = std::function<void(ActionWriter&)>;
+  const auto number = [](double v) -> Write { return [v](ActionWriter& w) { w.PushDouble(v); }; };
+  const auto text = [](const char* t) -> Write { return [t](ActionWriter& w) { w.PushString(t); }; };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<std::pair<Write, Write>> operands = {
+      {number(nan), number(nan)}, {number(1), number(2)}, {number(2), number(1)},
+      {number(2), number(2)},     {text("2"), number(2)}, {text("a"), text("b")},
+  };
+  const auto program = [&](bool together) {
+    ActionWriter w;
+    const auto push = [&](const std::pair<Write, Write>& pair) {
+      ActionWriter left;
+      ActionWriter right;
+      pair.first(left);
+      pair.second(right);
+      if (!together) {
+        // An action no player knows keeps the last Push from running with
+        // what follows.
+        pair.first(w);
+        pair.second(w);
+        w.Op(0xF0, {});
+        return;
+      }
+      // One Push with both payloads: each is the record less its header.
+      Bytes payload = left.Build();
+      const Bytes second = right.Build();
+      payload.erase(payload.begin(), payload.begin() + 3);
+      payload.insert(payload.end(), second.begin() + 3, second.end());
+      w.Op(Op::Push, payload);
+    };
+    int label = 0;
+    for (const auto& pair : operands) {
+      for (const std::uint8_t compare : {Op::Less2, Op::Equals2}) {
+        for (const bool negate : {false, true}) {
+          const std::string yes = "yes" + std::to_string(label);
+          const std::string done = "done" + std::to_string(label++);
+          push(pair);
+          w.Op(compare);
+          if (negate) w.Op(Op::Not);
+          w.If(yes).PushString("no").Op(Op::Trace).Jump(done);
+          w.Label(yes).PushString("yes").Op(Op::Trace).Label(done);
+        }
+      }
+      const std::string next = "next" + std::to_string(label++);
+      push(pair);
+      w.Op(Op::Multiply).StoreRegister(1).Op(Op::Pop).Jump(next).Label(next);
+      w.PushRegister(1).Op(Op::Trace);
+    }
+    return w.Build();
+  };
+  for (const int version : {5, 6}) {
+    Movie apart(version);
+    EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
+    Movie together(version);
+    EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
+    EXPECT_EQ(together.traces, apart.traces) << version;
+    EXPECT_EQ(together.traces.size(), operands.size() * 5) << version;
+  }
 }
 
 // A Push whose last three values are the count, the object and the name of
