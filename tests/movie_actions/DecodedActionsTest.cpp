@@ -6,7 +6,6 @@
 #include <functional>
 #include <limits>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "movie/actions/ActionCodes.h"
@@ -207,48 +206,48 @@ TEST(DecodedActions, ActionsRunTogetherStopAtTheEndOfAFunctionBody) {
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"in", "undefined", "in", "undefined"}));
 }
 
+// A value as a Push carries it: its type, then its data.
+Bytes Pushed(const std::function<void(ActionWriter&)>& push) {
+  ActionWriter w;
+  push(w);
+  Bytes record = w.Build();
+  record.erase(record.begin(), record.begin() + 3);  // the Push's header
+  return record;
+}
+
+// The values as one Push, or as Pushes that run on their own: an action no
+// player knows after them keeps the last from running with what follows.
+void PushValues(ActionWriter& w, const std::vector<Bytes>& values, bool together) {
+  Bytes payload;
+  for (const Bytes& v : values) {
+    if (together) payload.insert(payload.end(), v.begin(), v.end());
+    else w.Op(Op::Push, v);
+  }
+  if (together) w.Op(Op::Push, payload);
+  else w.Op(0xF0, {});
+}
+
 // A Push runs together with the comparison and If of a loop's test, or with
-// the arithmetic, StoreRegister, Pop and Jump of its step, on numbers only.
-// Written as one Push or as Pushes that run on their own, the same operands
-// give the same traces, NaN and the versions' rules for it included.
+// the arithmetic, StoreRegister, Pop and Jump of its step, on numbers only:
+// written both ways, the same operands give the same traces, NaN and the
+// versions' rules for it included.
 TEST(DecodedActions, APushRunTogetherWithALoopsTestOrStepGivesWhatTheyGiveOneByOne) {
-  using Write = std::function<void(ActionWriter&)>;
-  const auto number = [](double v) -> Write { return [v](ActionWriter& w) { w.PushDouble(v); }; };
-  const auto text = [](const char* t) -> Write { return [t](ActionWriter& w) { w.PushString(t); }; };
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const std::vector<std::pair<Write, Write>> operands = {
-      {number(nan), number(nan)}, {number(1), number(2)}, {number(2), number(1)},
-      {number(2), number(2)},     {text("2"), number(2)}, {text("a"), text("b")},
+  const auto number = [](double v) { return Pushed([v](ActionWriter& w) { w.PushDouble(v); }); };
+  const auto text = [](const char* t) { return Pushed([t](ActionWriter& w) { w.PushString(t); }); };
+  const Bytes nan = number(std::numeric_limits<double>::quiet_NaN());
+  const std::vector<std::vector<Bytes>> operands = {
+      {nan, nan}, {number(1), number(2)}, {number(2), number(1)}, {number(2), number(2)},
+      {text("2"), number(2)}, {text("a"), text("b")},
   };
   const auto program = [&](bool together) {
     ActionWriter w;
-    const auto push = [&](const std::pair<Write, Write>& pair) {
-      ActionWriter left;
-      ActionWriter right;
-      pair.first(left);
-      pair.second(right);
-      if (!together) {
-        // An action no player knows keeps the last Push from running with
-        // what follows.
-        pair.first(w);
-        pair.second(w);
-        w.Op(0xF0, {});
-        return;
-      }
-      // One Push with both payloads: each is the record less its header.
-      Bytes payload = left.Build();
-      const Bytes second = right.Build();
-      payload.erase(payload.begin(), payload.begin() + 3);
-      payload.insert(payload.end(), second.begin() + 3, second.end());
-      w.Op(Op::Push, payload);
-    };
     int label = 0;
-    for (const auto& pair : operands) {
+    for (const std::vector<Bytes>& pair : operands) {
       for (const std::uint8_t compare : {Op::Less2, Op::Equals2}) {
         for (const bool negate : {false, true}) {
           const std::string yes = "yes" + std::to_string(label);
           const std::string done = "done" + std::to_string(label++);
-          push(pair);
+          PushValues(w, pair, together);
           w.Op(compare);
           if (negate) w.Op(Op::Not);
           w.If(yes).PushString("no").Op(Op::Trace).Jump(done);
@@ -256,9 +255,8 @@ TEST(DecodedActions, APushRunTogetherWithALoopsTestOrStepGivesWhatTheyGiveOneByO
         }
       }
       const std::string next = "next" + std::to_string(label++);
-      push(pair);
-      w.Op(Op::Multiply).StoreRegister(1).Op(Op::Pop).Jump(next).Label(next);
-      w.PushRegister(1).Op(Op::Trace);
+      PushValues(w, pair, together);
+      w.Op(Op::Multiply).StoreRegister(1).Op(Op::Pop).Jump(next).Label(next).PushRegister(1).Op(Op::Trace);
     }
     return w.Build();
   };
@@ -272,24 +270,22 @@ TEST(DecodedActions, APushRunTogetherWithALoopsTestOrStepGivesWhatTheyGiveOneByO
   }
 }
 
-// A Push whose last three values are the count, the object and the name of
-// the CallMethod after it runs with the call (and one that ends with what a
-// GetMember or a SetMember takes, with the member access). Written as one Push or as one
-// Push per value (never run together), the same calls give the same traces:
-// a count that is text, a count past what the stack holds, a method that
-// throws; and a budget that ends between the two stops before the call.
+// A Push that ends with the count, the object and the name of a CallMethod
+// runs with the call (and one that ends with what a GetMember or a
+// SetMember takes, with the member access): written both ways, the same
+// calls give the same traces (a count that is text, a count past what the
+// stack holds, a method that throws), and a budget that ends between the
+// Push and the call stops before the call.
 TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGiveOneByOne) {
-  using Value = Bytes;  // a pushed value: its type, then its data
-  const auto integer = [](std::uint8_t v) { return Value{Op::PushType::Integer, v, 0, 0, 0}; };
-  // Texts from the pool, as compilers push them (a pushed text is copied
-  // one by one anyway).
+  const auto integer = [](int v) { return Pushed([v](ActionWriter& w) { w.PushInteger(v); }); };
+  // Texts from the pool, as compilers push them.
   const std::vector<std::string> pool = {"push", "2", "fail", "length", "x"};
   const auto text = [&pool](const std::string& t) {
-    const auto index = std::find(pool.begin(), pool.end(), t) - pool.begin();
-    return Value{Op::PushType::Constant8, static_cast<std::uint8_t>(index)};
+    const auto index = static_cast<std::uint16_t>(std::find(pool.begin(), pool.end(), t) - pool.begin());
+    return Pushed([index](ActionWriter& w) { w.PushConstant(index); });
   };
-  const Value array{Op::PushType::Register, 1};
-  const std::vector<std::vector<Value>> calls = {
+  const Bytes array = Pushed([](ActionWriter& w) { w.PushRegister(1); });
+  const std::vector<std::vector<Bytes>> calls = {
       {integer(7), integer(1), array, text("push")},
       {integer(9), integer(8), text("2"), array, text("push")},
       {integer(5), array, text("push")},
@@ -302,24 +298,14 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
     w.ConstantPool(pool).DefineFunction("thrower", {}, thrower);
     w.PushInteger(0).Op(Op::InitArray).StoreRegister(1).Op(Op::Pop);
     w.PushRegister(1).PushString("fail").PushString("thrower").Op(Op::GetVariable).Op(Op::SetMember);
-    const auto push = [&](const std::vector<Value>& values) {
-      if (together) {
-        Bytes payload;
-        for (const Value& v : values) payload.insert(payload.end(), v.begin(), v.end());
-        w.Op(Op::Push, payload);
-      } else {
-        for (const Value& v : values) w.Op(Op::Push, v);
-      }
-    };
-    // and SetMember and GetMember the same way
-    push({integer(3), array, text("length")});
+    PushValues(w, {integer(3), array, text("length")}, together);
     w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
-    push({array, text("x"), integer(5)});
+    PushValues(w, {array, text("x"), integer(5)}, together);
     w.Op(Op::SetMember);
-    push({integer(1), array, text("x")});
+    PushValues(w, {integer(1), array, text("x")}, together);
     w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
-    for (const std::vector<Value>& call : calls) {
-      push(call);
+    for (const std::vector<Bytes>& call : calls) {
+      PushValues(w, call, together);
       w.Op(Op::CallMethod).Op(Op::Trace);
     }
     return w.Build();
@@ -339,8 +325,7 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
     Movie movie;
     movie.context.instructionBudget = budget;
     EXPECT_EQ(movie.Run(program(true)), ActionRunResult::BudgetExhausted) << budget;
-    const std::size_t traced = 2 + (budget - kBeforeCalls) / 3;
-    ASSERT_EQ(movie.traces.size(), traced) << budget;
+    ASSERT_EQ(movie.traces.size(), 2 + (budget - kBeforeCalls) / 3) << budget;
     EXPECT_TRUE(std::equal(movie.traces.begin(), movie.traces.end(), together.traces.begin())) << budget;
   }
 }
