@@ -752,7 +752,8 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
 
   f.registerBase = registers_.size();
   f.registerCount = code->secondForm ? code->registerCount : kGlobalRegisters;
-  registers_.resize(f.registerBase + f.registerCount);
+  // A few registers a call: added one by one, inline.
+  for (std::size_t i = 0; i < f.registerCount; ++i) registers_.emplace_back();
 
   if (code->secondForm) {
     using namespace ActionCode::FunctionFlag;
