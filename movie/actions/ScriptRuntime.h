@@ -156,12 +156,17 @@ class ScriptRuntime {
   static constexpr std::size_t MaxNameBytes = 4u << 20;
   ActionValue Name(std::string_view text);
 
+  // The one shared text of an ASCII character (c below 0x80): charAt and
+  // the like answer one in loops, and a shared text costs no allocation.
+  const ActionValue& Character(char c);
+
  private:
   int version_;
   ScriptHeap heap_;
   // Keys view the texts of their values.
   std::unordered_map<std::string_view, ActionValue> names_;
   std::size_t nameBytes_ = 0;
+  ActionValue characters_[128];
 };
 
 // Installs the built-in classes and functions on runtime.global.
