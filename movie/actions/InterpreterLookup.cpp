@@ -55,6 +55,14 @@ std::uint32_t ProtoHash(bool caseSensitive) {
   return hashes[caseSensitive ? 1 : 0];
 }
 
+// Whether name (a string) is __proto__ as a movie with these case rules
+// spells it.
+bool IsProtoName(const ActionValue& name, bool caseSensitive) {
+  const ScriptString* rep = name.StringRep();
+  return rep != nullptr && rep->Hash(caseSensitive) == ProtoHash(caseSensitive) &&
+         SameText(name, "__proto__", caseSensitive);
+}
+
 }  // namespace
 
 bool Interpreter::IsPath(const std::string& name) const {
@@ -250,6 +258,16 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
       }
       continue;
     }
+    if (o->Kind() == ObjectKind::Plain && !o->IsSuper()) {
+      // A closure's own variables: a plain object holding the name
+      // answers its own value, which one look-up finds (HasProperty and
+      // GetMember would each look again).
+      VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
+      if (e != nullptr && PropertyFlag::VisibleTo(e->flags, version_) && !IsProtoName(name, caseSensitive_)) {
+        if (where) *where = o;
+        return e->Accessor() ? CallGetter(*e, ActionValue::Object(o)) : e->value;
+      }
+    }
     if (HasProperty(o, name)) {
       if (where) *where = o;
       return GetMember(ActionValue::Object(o), name);
@@ -334,7 +352,7 @@ ActionValue Interpreter::LookupPath(Frame& f, const std::string& path) {
 ActionValue Interpreter::GetVariable(Frame& f, const ActionValue& name) {
   const std::string& text = name.IsString() ? name.StringValue() : Text(name);
   if (!name.IsString()) return GetVariable(f, ActionValue::String(text));
-  if (!IsPath(text)) return LookupName(f, name);
+  if (!name.StringRep()->HasPathMarks()) return LookupName(f, name);
   // A slash path is first a name as it is (SetVariable makes such names).
   if (text.find_first_of(":.") == std::string::npos) {
     bool found = false;
@@ -667,8 +685,30 @@ ActionValue Interpreter::GetMemberUnresolved(const ActionValue& object, const Ac
 }
 
 ActionValue Interpreter::LookUpMember(const ActionValue& object, const ActionValue& name, bool resolve) {
+  if (object.Type() == ActionValueType::Object) {
+    // The two accesses most scripts make most: an own property of a plain
+    // object, and an element of an array. Either answers as GetOwn would;
+    // anything else takes the general path below.
+    ScriptObject* o = object.ObjectValue();
+    if (o->Kind() == ObjectKind::Plain && name.IsString() && !o->IsSuper()) {
+      const VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
+      if (e != nullptr && PropertyFlag::VisibleTo(e->flags, version_) && !IsProtoName(name, caseSensitive_)) {
+        return e->Accessor() ? CallGetter(*e, object) : e->value;
+      }
+    } else if (o->Kind() == ObjectKind::Array && name.IsNumber()) {
+      const auto* array = static_cast<const ArrayObject*>(o->Core());
+      std::uint32_t index = 0;
+      if (!array->shadowed && ArrayIndexOf(name, index) && index < array->elements.size() &&
+          array->elements[index].order != 0) {
+        return array->elements[index].value;
+      }
+    }
+  }
+  // Objects are never wrapped: they skip the call.
   ActionValue wrapper;
-  if (WrapPrimitive(object, wrapper)) return wrapper.IsObject() ? LookUpMember(wrapper, name, resolve) : ActionValue();
+  if (!object.IsObject() && WrapPrimitive(object, wrapper)) {
+    return wrapper.IsObject() ? LookUpMember(wrapper, name, resolve) : ActionValue();
+  }
   ScriptObject* o = nullptr;
   switch (object.Type()) {
     case ActionValueType::Undefined:
