@@ -13,7 +13,7 @@ constexpr std::size_t kScanLimit = 8;
 
 }  // namespace
 
-bool PropertyFlag::VisibleTo(std::uint16_t flags, int swfVersion) {
+bool PropertyFlag::VisibleToVersion(std::uint16_t flags, int swfVersion) {
   if ((flags & Version10) && swfVersion < 10) return false;
   if ((flags & Version9) && swfVersion < 9) return false;
   if ((flags & Version8) && swfVersion < 8) return false;

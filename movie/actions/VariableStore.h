@@ -38,8 +38,13 @@ constexpr std::uint16_t Version7 = 1 << 10;
 constexpr std::uint16_t Version8 = 1 << 12;
 constexpr std::uint16_t Version9 = 1 << 13;
 constexpr std::uint16_t Version10 = 1 << 14;
-// Whether a property with flags exists for a movie of version.
-bool VisibleTo(std::uint16_t flags, int swfVersion);
+constexpr std::uint16_t VersionBits = Version6 | Version7 | Version8 | Version9 | Version10;
+bool VisibleToVersion(std::uint16_t flags, int swfVersion);
+// Whether a property with flags exists for a movie of version. Asked at
+// nearly every look-up, and most properties carry no version bit.
+inline bool VisibleTo(std::uint16_t flags, int swfVersion) {
+  return (flags & VersionBits) == 0 || VisibleToVersion(flags, swfVersion);
+}
 }  // namespace PropertyFlag
 
 class VariableStore {
