@@ -144,12 +144,58 @@ void GcMarker::Drain() {
   }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define HALVANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HALVANE_ASAN 1
+#endif
+#endif
+#ifdef HALVANE_ASAN
+const bool ScriptHeap::kPooled = false;
+#else
+const bool ScriptHeap::kPooled = true;
+#endif
+
+CellPool::~CellPool() {
+  for (std::vector<void*>& list : free_) {
+    for (void* memory : list) ::operator delete(memory);
+  }
+}
+
+void* CellPool::Take(std::size_t bytes) {
+  std::vector<void*>& list = free_[Rounded(bytes) / Grain - 1];
+  if (list.empty()) return ::operator new(Rounded(bytes));
+  void* memory = list.back();
+  list.pop_back();
+  return memory;
+}
+
+void CellPool::Give(void* memory, std::size_t bytes) {
+  std::vector<void*>& list = free_[Rounded(bytes) / Grain - 1];
+  if (list.size() >= KeptPerSize) {
+    ::operator delete(memory);
+    return;
+  }
+  list.push_back(memory);
+}
+
+void ScriptHeap::Free(HeapCell* cell) {
+  const std::uint32_t bytes = cell->poolBytes_;
+  if (bytes == 0) {
+    delete cell;
+    return;
+  }
+  cell->~HeapCell();
+  pool_.Give(cell, bytes);
+}
+
 ScriptHeap::~ScriptHeap() {
   // Display objects may outlive the heap; they must not reach into it.
   for (HeapCell* cell : cells_) {
     if (auto* clip = dynamic_cast<ClipObject*>(cell)) clip->Detach(std::string());
   }
-  for (HeapCell* cell : cells_) delete cell;
+  for (HeapCell* cell : cells_) Free(cell);
 }
 
 void ScriptHeap::Sweep() {
@@ -159,7 +205,7 @@ void ScriptHeap::Sweep() {
       cell->marked_ = false;
       cells_[kept++] = cell;
     } else {
-      delete cell;
+      Free(cell);
     }
   }
   cells_.resize(kept);

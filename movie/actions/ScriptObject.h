@@ -44,6 +44,8 @@ class HeapCell {
   friend class ScriptHeap;
   friend class GcMarker;
   bool marked_ = false;
+  // The bytes the heap's pool gave this cell; 0 for a cell made with new.
+  std::uint32_t poolBytes_ = 0;
 };
 
 enum class ObjectKind : std::uint8_t {
