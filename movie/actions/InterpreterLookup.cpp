@@ -350,9 +350,9 @@ ActionValue Interpreter::LookupPath(Frame& f, const std::string& path) {
 }
 
 ActionValue Interpreter::GetVariable(Frame& f, const ActionValue& name) {
-  const std::string& text = name.IsString() ? name.StringValue() : Text(name);
-  if (!name.IsString()) return GetVariable(f, ActionValue::String(text));
+  if (!name.IsString()) return GetVariable(f, ActionValue::String(Text(name)));
   if (!name.StringRep()->HasPathMarks()) return LookupName(f, name);
+  const std::string& text = name.StringValue();
   // A slash path is first a name as it is (SetVariable makes such names).
   if (text.find_first_of(":.") == std::string::npos) {
     bool found = false;
@@ -368,7 +368,7 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
   const std::string& text = name.StringValue();
   // A name with slashes but neither colon nor dot names no variable of
   // another timeline: it is set as it is.
-  if (IsPath(text) && text.find_first_of(":.") != std::string::npos) {
+  if (name.StringRep()->HasPathMarks() && text.find_first_of(":.") != std::string::npos) {
     if (text.find_first_of(":/") != std::string::npos) {
       ResolvedVariable resolved;
       if (ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) {
