@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -62,7 +63,7 @@ class CellPool {
   static std::size_t Rounded(std::size_t bytes) { return (bytes + Grain - 1) / Grain * Grain; }
   void* Take(std::size_t bytes);
   // Gives back what Take gave for the same bytes.
-  void Give(void* memory, std::size_t bytes);
+  void Give(void* memory, std::size_t bytes) noexcept;
 
  private:
   std::vector<void*> free_[MaxPooled / Grain];
@@ -95,6 +96,7 @@ class ScriptHeap {
         throw;
       }
       cell->poolBytes_ = static_cast<std::uint32_t>(sizeof(T));
+      if constexpr (std::is_base_of_v<ScriptObject, T>) cell->OwnStore().UseTableMemory(&pool_);
     } else {
       cell = new T(std::forward<Args>(args)...);
     }

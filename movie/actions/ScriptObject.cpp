@@ -1,5 +1,6 @@
 #include "movie/actions/ScriptObject.h"
 
+#include <new>
 #include <typeinfo>
 
 #include "movie/actions/ActionPath.h"
@@ -171,13 +172,30 @@ void* CellPool::Take(std::size_t bytes) {
   return memory;
 }
 
-void CellPool::Give(void* memory, std::size_t bytes) {
+void CellPool::Give(void* memory, std::size_t bytes) noexcept {
   std::vector<void*>& list = free_[Rounded(bytes) / Grain - 1];
-  if (list.size() >= KeptPerSize) {
-    ::operator delete(memory);
+  if (list.size() < KeptPerSize) {
+    try {
+      list.push_back(memory);
+      return;
+    } catch (const std::bad_alloc&) {
+      // Not kept, then.
+    }
+  }
+  ::operator delete(memory);
+}
+
+void* TakeTableMemory(CellPool* pool, std::size_t bytes) {
+  if (pool != nullptr && bytes <= CellPool::MaxPooled) return pool->Take(bytes);
+  return ::operator new(bytes);
+}
+
+void GiveTableMemory(CellPool* pool, void* memory, std::size_t bytes) noexcept {
+  if (pool != nullptr && bytes <= CellPool::MaxPooled) {
+    pool->Give(memory, bytes);
     return;
   }
-  list.push_back(memory);
+  ::operator delete(memory);
 }
 
 void ScriptHeap::Free(HeapCell* cell) {

@@ -69,6 +69,8 @@ class ScriptObject : public HeapCell {
   bool IsFunction() const { return kind_ == ObjectKind::Function; }
 
   VariableStore& Properties() { return *properties_; }
+  // The store of this object's own properties (see UseProperties).
+  VariableStore& OwnStore() { return own_; }
   const VariableStore& Properties() const { return *properties_; }
 
   // The __proto__ property, kept apart from the others because every

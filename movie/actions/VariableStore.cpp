@@ -101,11 +101,10 @@ VariableStore::Entry* VariableStore::Append(ActionValue key, std::uint32_t hash)
     // than growing one at a time.
     entries_.reserve(4);
   }
-  Entry entry;
+  Entry& entry = entries_.emplace_back();
   entry.name = std::move(key);
   entry.order = nextOrder_++;
   entry.hash = hash;
-  entries_.push_back(std::move(entry));
   ++live_;
   if (index_.empty() ? entries_.size() > kScanLimit : entries_.size() * 2 > index_.size()) {
     Rebuild();

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "movie/actions/ActionValue.h"
@@ -47,6 +48,40 @@ inline bool VisibleTo(std::uint16_t flags, int swfVersion) {
 }
 }  // namespace PropertyFlag
 
+class CellPool;
+
+// Memory of a store's table: from a pool of the script heap for the stores
+// of the heap's objects (thousands of small tables made and freed per
+// run), else from new. Defined with CellPool (ScriptObject.cpp).
+void* TakeTableMemory(CellPool* pool, std::size_t bytes);
+void GiveTableMemory(CellPool* pool, void* memory, std::size_t bytes) noexcept;
+
+template <class T>
+class TableAllocator {
+ public:
+  using value_type = T;
+  using propagate_on_container_copy_assignment = std::true_type;
+  using propagate_on_container_move_assignment = std::true_type;
+  using propagate_on_container_swap = std::true_type;
+
+  TableAllocator() noexcept = default;
+  explicit TableAllocator(CellPool* pool) noexcept : pool_(pool) {}
+  template <class U>
+  TableAllocator(const TableAllocator<U>& other) noexcept : pool_(other.Pool()) {}
+
+  T* allocate(std::size_t n) { return static_cast<T*>(TakeTableMemory(pool_, n * sizeof(T))); }
+  void deallocate(T* memory, std::size_t n) noexcept { GiveTableMemory(pool_, memory, n * sizeof(T)); }
+  CellPool* Pool() const noexcept { return pool_; }
+
+  template <class U>
+  bool operator==(const TableAllocator<U>& other) const noexcept { return pool_ == other.Pool(); }
+  template <class U>
+  bool operator!=(const TableAllocator<U>& other) const noexcept { return pool_ != other.Pool(); }
+
+ private:
+  CellPool* pool_ = nullptr;
+};
+
 class VariableStore {
  public:
   static constexpr std::size_t MaxVariables = 65536;
@@ -66,6 +101,16 @@ class VariableStore {
   };
 
   explicit VariableStore(bool caseSensitive = false) : caseSensitive_(caseSensitive) {}
+  VariableStore(const VariableStore&) = delete;
+  VariableStore& operator=(const VariableStore&) = delete;
+
+  using EntryList = std::vector<Entry, TableAllocator<Entry>>;
+
+  // Takes the memory of its table from pool from now on (see
+  // TakeTableMemory); only while the store has never held an entry.
+  void UseTableMemory(CellPool* pool) {
+    if (entries_.capacity() == 0) entries_ = EntryList(TableAllocator<Entry>(pool));
+  }
 
   // Whether a movie of this version matches names with case.
   static bool NamesAreCaseSensitive(int swfVersion) { return swfVersion >= 7; }
@@ -115,8 +160,8 @@ class VariableStore {
   // Names in the order they were first defined.
   std::vector<std::string> Names() const;
   // Every entry, removed ones included (skip those that are not Live).
-  const std::vector<Entry>& Entries() const { return entries_; }
-  std::vector<Entry>& Entries() { return entries_; }
+  const EntryList& Entries() const { return entries_; }
+  EntryList& Entries() { return entries_; }
 
   // A number from the same sequence as the entries' order, for owners that
   // keep some properties elsewhere (an array's elements) and enumerate them
@@ -133,7 +178,7 @@ class VariableStore {
   bool mayHoldAccessors_ = false;
   std::size_t live_ = 0;
   std::uint32_t nextOrder_ = 1;
-  std::vector<Entry> entries_;
+  EntryList entries_;
   // Open addressing over entries_ (positions + 1; 0 is empty) once the
   // store outgrows a scan.
   std::vector<std::uint32_t> index_;
