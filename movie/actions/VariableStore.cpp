@@ -31,9 +31,13 @@ bool VariableStore::Matches(const Entry& e, std::string_view name, const ScriptS
 }
 
 VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint32_t hash, const ScriptString* same) {
+  // An entry holding the very text asked for is live and matches: most
+  // names are the constant pool's shared texts, so that test comes first,
+  // without a call.
   if (index_.empty()) {
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-      if (entries_[i].hash == hash && Matches(entries_[i], name, same)) return &entries_[i];
+    for (Entry& e : entries_) {
+      if (e.hash != hash) continue;
+      if ((same != nullptr && e.name.StringRep() == same) || Matches(e, name, same)) return &e;
     }
     return nullptr;
   }
@@ -41,7 +45,9 @@ VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint3
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t at = index_[slot];
     if (at == 0) return nullptr;
-    if (entries_[at - 1].hash == hash && Matches(entries_[at - 1], name, same)) return &entries_[at - 1];
+    Entry& e = entries_[at - 1];
+    if (e.hash != hash) continue;
+    if ((same != nullptr && e.name.StringRep() == same) || Matches(e, name, same)) return &e;
   }
 }
 
