@@ -410,14 +410,43 @@ ActionValue SortValues(NativeCall& c, Elements& e, const std::vector<ActionValue
 
 // Keys that are all texts, compared by their bytes as FlagCompare compares
 // two strings without CaseInsensitive.
+// Each text carries its first 8 bytes as a big-endian number (zeros past
+// the end): two texts whose numbers differ compare as the numbers do, and
+// two that fit in 8 bytes with equal numbers differ only by length. Only
+// longer texts with a common start compare byte by byte, so the common
+// keys (numbers as text, short words) cost no call per comparison.
+struct SortText {
+  std::uint64_t prefix = 0;
+  std::string_view text;
+};
+
+SortText MakeSortText(std::string_view text) {
+  SortText key;
+  key.text = text;
+  for (std::size_t i = 0; i < 8; ++i) {
+    key.prefix <<= 8;
+    if (i < text.size()) key.prefix |= static_cast<unsigned char>(text[i]);
+  }
+  return key;
+}
+
+// The order of string_view::compare.
+int CompareSortTexts(const SortText& a, const SortText& b) {
+  if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+  if (a.text.size() <= 8 && b.text.size() <= 8) {
+    return a.text.size() < b.text.size() ? -1 : a.text.size() > b.text.size() ? 1 : 0;
+  }
+  return a.text.compare(b.text);
+}
+
 ActionValue SortTexts(NativeCall& c, Elements& e, const std::vector<ActionValue>& values,
                       const std::vector<ActionValue>& keys, int flags) {
-  std::vector<std::string_view> texts;
+  std::vector<SortText> texts;
   texts.reserve(keys.size());
-  for (const ActionValue& k : keys) texts.emplace_back(k.StringValue());
+  for (const ActionValue& k : keys) texts.push_back(MakeSortText(k.StringValue()));
   const int sign = (flags & SortFlag::Descending) ? -1 : 1;
-  const auto compare = [sign](std::string_view a, std::string_view b) {
-    const int r = a.compare(b);
+  const auto compare = [sign](const SortText& a, const SortText& b) {
+    const int r = CompareSortTexts(a, b);
     return r < 0 ? -sign : r > 0 ? sign : 0;
   };
   return SortKeys(c, e, values, texts, compare, flags);

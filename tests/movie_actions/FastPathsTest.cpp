@@ -1,7 +1,9 @@
-// Reads that the interpreter answers from one look-up (an own property of a
-// plain object, an array element, a closure's variable, a character of an
-// ASCII text) must answer what the general path answers wherever the short
-// way does not apply: hidden properties, holes, other spellings.
+// Work the interpreter does a shorter way in the common case must answer
+// what the general way answers, above all where the short way does not
+// apply: reads from one look-up (an own property of a plain object, an
+// array element, a closure's variable, a character of an ASCII text) next
+// to hidden properties, holes and other spellings; texts sorted by their
+// first bytes next to longer texts, equal starts and non-ASCII bytes.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -128,6 +130,28 @@ TEST(ActionLookups, ShortReadsAnswerAsTheGeneralPath) {
     row.build(w);
     EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
     EXPECT_EQ(movie.traces, row.traced);
+  }
+}
+
+TEST(ActionSorting, TextsSortInByteOrderWhateverTheirLengths) {
+  const std::vector<const char*> texts = {"b", "abcdefghij", "abcdefghi", "abcdefghiz", "abcdefgh", "\xC3\xA9",
+                                          "Z", "a", "", "abcdefghij", "abcdefgh\xC3\xA9", "10", "9", "100"};
+  const std::string ascending = ",10,100,9,Z,a,abcdefgh,abcdefghi,abcdefghij,abcdefghij,abcdefghiz,abcdefgh\xC3\xA9,b,\xC3\xA9";
+  const std::string descending = "\xC3\xA9,b,abcdefgh\xC3\xA9,abcdefghiz,abcdefghij,abcdefghij,abcdefghi,abcdefgh,a,Z,9,100,10,";
+  for (const bool down : {false, true}) {
+    SCOPED_TRACE(down ? "descending" : "ascending");
+    Testing::ScriptedMovie movie(8);
+    ActionWriter w;
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it) w.PushString(*it);
+    w.PushInteger(static_cast<std::int32_t>(texts.size())).Op(Op::InitArray);
+    w.PushString("a").Op(Op::StackSwap).Op(Op::SetVariable);
+    // a.sort(down ? Array.DESCENDING : 0); trace(a.join(","))
+    w.PushInteger(down ? 2 : 0).PushInteger(1).PushString("a").Op(Op::GetVariable).PushString("sort");
+    w.Op(Op::CallMethod).Op(Op::Pop);
+    w.PushString(",").PushInteger(1).PushString("a").Op(Op::GetVariable).PushString("join").Op(Op::CallMethod);
+    w.Op(Op::Trace);
+    EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+    EXPECT_EQ(movie.traces, std::vector<std::string>{down ? descending : ascending});
   }
 }
 
