@@ -63,6 +63,17 @@ bool IsProtoName(const ActionValue& name, bool caseSensitive) {
          SameText(name, "__proto__", caseSensitive);
 }
 
+// Whether name is the text "length" as a movie with these case rules
+// spells it: asked at most accesses of arrays and texts, and the hash the
+// text keeps rules out nearly every other name at once.
+bool IsLengthName(const ActionValue& name, bool caseSensitive) {
+  static const std::uint32_t hashes[2] = {ScriptString::HashName("length", false),
+                                          ScriptString::HashName("length", true)};
+  const ScriptString* rep = name.StringRep();
+  return rep != nullptr && rep->Hash(caseSensitive) == hashes[caseSensitive ? 1 : 0] &&
+         SameText(name, "length", caseSensitive);
+}
+
 }  // namespace
 
 bool Interpreter::IsPath(const std::string& name) const {
@@ -105,16 +116,23 @@ ScriptObject* Interpreter::ToObject(const ActionValue& v) {
 bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
   FunctionObject* installed = nullptr;
   const ActionValue* name = nullptr;
+  int which = 0;
   switch (v.Type()) {
-    case ActionValueType::Boolean: installed = rt_.booleanClass, name = &rt_.names.booleanName; break;
-    case ActionValueType::Number: installed = rt_.numberClass, name = &rt_.names.numberName; break;
-    case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName; break;
+    case ActionValueType::Boolean: installed = rt_.booleanClass, name = &rt_.names.booleanName, which = 0; break;
+    case ActionValueType::Number: installed = rt_.numberClass, name = &rt_.names.numberName, which = 1; break;
+    case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName, which = 2; break;
     default: return false;
   }
   // Most often _global still holds the class installed: nothing to wrap,
   // known from its own entry without walking its chain.
   if (!Abnormal() && rt_.global != nullptr && installed != nullptr) {
-    const VariableStore::Entry* own = rt_.global->Properties().FindEntry(*name->StringRep());
+    const VariableStore& globals = rt_.global->Properties();
+    ScriptRuntime::GlobalEntry& cached = rt_.wrapperEntries[which];
+    if (cached.layout != globals.Layout()) {
+      cached.entry = rt_.global->Properties().FindEntry(*name->StringRep());
+      cached.layout = globals.Layout();
+    }
+    const VariableStore::Entry* own = cached.entry;
     if (own != nullptr && !own->Accessor() && own->value.ObjectValue() == installed &&
         PropertyFlag::VisibleTo(own->flags, version_)) {
       return false;
@@ -589,7 +607,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
         }
         break;
       }
-      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+      if (IsLengthName(name, caseSensitive_)) {
         out = ActionValue::Number(array->length);
         return true;
       }
@@ -629,7 +647,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
       return false;
     }
     case ObjectKind::String: {
-      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+      if (IsLengthName(name, caseSensitive_)) {
         const ActionValue& v = static_cast<PrimitiveObject*>(o->Core())->value;
         out = ActionValue::Number(v.IsString() ? static_cast<double>(Utf16Length(*v.StringRep())) : 0.0);
         return true;
@@ -715,7 +733,7 @@ ActionValue Interpreter::LookUpMember(const ActionValue& object, const ActionVal
     case ActionValueType::Null:
       return ActionValue();
     case ActionValueType::String:
-      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+      if (IsLengthName(name, caseSensitive_)) {
         return ActionValue::Number(static_cast<double>(Utf16Length(*object.StringRep())));
       }
       o = rt_.stringProto;
@@ -807,7 +825,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
         ArraySet(array, index, std::move(value));
         return;
       }
-    } else if (nameValue.IsString() && SameText(nameValue, "length", caseSensitive_)) {
+    } else if (IsLengthName(nameValue, caseSensitive_)) {
       ArraySetLength(array, Number(value));
       return;
     }
@@ -956,7 +974,7 @@ bool Interpreter::HasProperty(ScriptObject* object, const ActionValue& nameValue
       if (PropertyByName(name.StringValue(), property)) return true;
       o = ClipOf(*t);
     }
-    if (o->Kind() == ObjectKind::Array && SameText(name, "length", caseSensitive_)) return true;
+    if (o->Kind() == ObjectKind::Array && IsLengthName(name, caseSensitive_)) return true;
     if (HasOwnProperty(o, name)) return true;
     o = o->Proto();
   }

@@ -116,6 +116,15 @@ class ScriptRuntime {
   FunctionObject* booleanClass = nullptr;
   FunctionObject* numberClass = nullptr;
   FunctionObject* stringClass = nullptr;
+  // Where _global held Boolean, Number and String (in that order) when
+  // WrapPrimitive last looked, good while the global store's layout is the
+  // one recorded (VariableStore::Layout): a method called on a text looks
+  // there at each call.
+  struct GlobalEntry {
+    std::uint64_t layout = 0;
+    const VariableStore::Entry* entry = nullptr;
+  };
+  GlobalEntry wrapperEntries[3];
   CommonNames names;
 
   // Object.registerClass: symbol name to constructor.

@@ -71,6 +71,7 @@ void VariableStore::IndexEntry(std::size_t at) {
 // Drops removed entries when they outnumber the live ones, and sizes the
 // index for what is left.
 void VariableStore::Rebuild() {
+  ++layout_;
   if (entries_.size() - live_ > live_ + kScanLimit) {
     std::size_t to = 0;
     for (std::size_t from = 0; from < entries_.size(); ++from) {
@@ -107,6 +108,7 @@ VariableStore::Entry* VariableStore::Append(ActionValue key, std::uint32_t hash)
     // than growing one at a time.
     entries_.reserve(4);
   }
+  ++layout_;
   Entry& entry = entries_.emplace_back();
   entry.name = std::move(key);
   entry.order = nextOrder_++;
@@ -142,6 +144,7 @@ bool VariableStore::Set(const std::string& name, ActionValue value) {
 bool VariableStore::Remove(std::string_view name) {
   Entry* e = FindEntry(name);
   if (!e) return false;
+  ++layout_;
   e->name = ActionValue();
   e->value = ActionValue();
   e->getter = nullptr;
@@ -152,6 +155,7 @@ bool VariableStore::Remove(std::string_view name) {
 }
 
 void VariableStore::Clear() {
+  ++layout_;
   entries_.clear();
   index_.clear();
   live_ = 0;

@@ -156,6 +156,12 @@ class VariableStore {
   bool MayHoldAccessors() const { return mayHoldAccessors_; }
   void Clear();
 
+  // Changes whenever an entry may have moved, gone or come (never for a
+  // change of a value or flags): an Entry pointer found while Layout() had
+  // a value is that name's entry, and a name not found is absent, for as
+  // long as Layout() keeps that value.
+  std::uint64_t Layout() const { return layout_; }
+
   std::size_t Count() const { return live_; }
   // Names in the order they were first defined.
   std::vector<std::string> Names() const;
@@ -176,6 +182,7 @@ class VariableStore {
 
   bool caseSensitive_;
   bool mayHoldAccessors_ = false;
+  std::uint64_t layout_ = 1;
   std::size_t live_ = 0;
   std::uint32_t nextOrder_ = 1;
   EntryList entries_;

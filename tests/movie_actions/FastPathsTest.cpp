@@ -133,6 +133,33 @@ TEST(ActionLookups, ShortReadsAnswerAsTheGeneralPath) {
   }
 }
 
+// Method calls on texts remember where _global holds String; that memory
+// must follow the global object as it grows, loses String and gets it back.
+TEST(ActionLookups, TextsFindTheGlobalStringClassAfterTheGlobalsChange) {
+  const auto lengthOfText = [](ActionWriter& w) {
+    w.PushString("abc").PushString("length").Op(Op::GetMember).Op(Op::Trace);
+  };
+  const auto global = [](ActionWriter& w) { w.PushString("_global").Op(Op::GetVariable); };
+  Testing::ScriptedMovie movie(8);
+  ActionWriter w;
+  w.PushString("saved").PushString("String").Op(Op::GetVariable).Op(Op::SetVariable);
+  lengthOfText(w);
+  // Enough new globals that the table grows and its entries move.
+  for (int i = 0; i < 64; ++i) {
+    global(w);
+    w.PushString("g" + std::to_string(i)).PushInteger(i).Op(Op::SetMember);
+  }
+  lengthOfText(w);
+  global(w);
+  w.PushString("String").Op(Op::Delete).Op(Op::Pop);
+  lengthOfText(w);
+  global(w);
+  w.PushString("String").PushString("saved").Op(Op::GetVariable).Op(Op::SetMember);
+  lengthOfText(w);
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"3", "3", "undefined", "3"}));
+}
+
 TEST(ActionSorting, TextsSortInByteOrderWhateverTheirLengths) {
   const std::vector<const char*> texts = {"b", "abcdefghij", "abcdefghi", "abcdefghiz", "abcdefgh", "\xC3\xA9",
                                           "Z", "a", "", "abcdefghij", "abcdefgh\xC3\xA9", "10", "9", "100"};
