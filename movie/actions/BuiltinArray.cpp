@@ -439,11 +439,21 @@ int CompareSortTexts(const SortText& a, const SortText& b) {
   return a.text.compare(b.text);
 }
 
-ActionValue SortTexts(NativeCall& c, Elements& e, const std::vector<ActionValue>& values,
-                      const std::vector<ActionValue>& keys, int flags) {
+// values hold no object and no undefined: each is its text, the strings
+// as they are and the other primitives turned into text once each (which
+// runs no script, so the order of the conversions is not seen).
+ActionValue SortTexts(NativeCall& c, Elements& e, const std::vector<ActionValue>& values, int flags) {
+  std::vector<std::string> converted(values.size());
   std::vector<SortText> texts;
-  texts.reserve(keys.size());
-  for (const ActionValue& k : keys) texts.push_back(MakeSortText(k.StringValue()));
+  texts.reserve(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (values[i].IsString()) {
+      texts.push_back(MakeSortText(values[i].StringValue()));
+    } else {
+      converted[i] = c.vm.Text(values[i]);
+      texts.push_back(MakeSortText(converted[i]));
+    }
+  }
   const int sign = (flags & SortFlag::Descending) ? -1 : 1;
   const auto compare = [sign](const SortText& a, const SortText& b) {
     const int r = CompareSortTexts(a, b);
@@ -475,15 +485,15 @@ ActionValue Sort(NativeCall& c) {
   // Compared as texts: numbers and the other primitives are turned into
   // text once each rather than in each of the n log n comparisons. Objects
   // stay as they are, so their toString runs when the comparison asks.
+  bool texts = (flags & SortFlag::CaseInsensitive) == 0;
+  for (const ActionValue& v : values) texts = texts && !v.IsObject() && !v.IsUndefined();
+  if (texts) return SortTexts(c, e, values, flags);
   std::vector<ActionValue> keys;
   keys.reserve(values.size());
-  bool texts = (flags & SortFlag::CaseInsensitive) == 0;
   for (const ActionValue& v : values) {
     if (v.IsObject() || v.IsString() || v.IsUndefined()) keys.push_back(v);
     else keys.push_back(ActionValue::String(c.vm.Text(v)));
-    texts = texts && keys.back().IsString();
   }
-  if (texts) return SortTexts(c, e, values, keys, flags);
   return SortValues(c, e, values, compare, flags, &keys);
 }
 

@@ -161,16 +161,25 @@ TEST(ActionLookups, TextsFindTheGlobalStringClassAfterTheGlobalsChange) {
 }
 
 TEST(ActionSorting, TextsSortInByteOrderWhateverTheirLengths) {
-  const std::vector<const char*> texts = {"b", "abcdefghij", "abcdefghi", "abcdefghiz", "abcdefgh", "\xC3\xA9",
-                                          "Z", "a", "", "abcdefghij", "abcdefgh\xC3\xA9", "10", "9", "100"};
-  const std::string ascending = ",10,100,9,Z,a,abcdefgh,abcdefghi,abcdefghij,abcdefghij,abcdefghiz,abcdefgh\xC3\xA9,b,\xC3\xA9";
-  const std::string descending = "\xC3\xA9,b,abcdefgh\xC3\xA9,abcdefghiz,abcdefghij,abcdefghij,abcdefghi,abcdefgh,a,Z,9,100,10,";
+  // Texts, and numbers, a boolean and null, which sort as their texts.
+  using Push = std::function<void(ActionWriter&)>;
+  const auto text = [](const char* t) -> Push { return [t](ActionWriter& w) { w.PushString(t); }; };
+  const std::vector<Push> values = {
+      text("b"), text("abcdefghij"), text("abcdefghi"), text("abcdefghiz"), text("abcdefgh"), text("\xC3\xA9"),
+      text("Z"), text("a"), text(""), text("abcdefghij"), text("abcdefgh\xC3\xA9"),
+      [](ActionWriter& w) { w.PushInteger(10); }, [](ActionWriter& w) { w.PushInteger(9); },
+      [](ActionWriter& w) { w.PushDouble(100); }, [](ActionWriter& w) { w.PushBoolean(true); },
+      [](ActionWriter& w) { w.PushNull(); }};
+  const std::string ascending =
+      ",10,100,9,Z,a,abcdefgh,abcdefghi,abcdefghij,abcdefghij,abcdefghiz,abcdefgh\xC3\xA9,b,null,true,\xC3\xA9";
+  const std::string descending =
+      "\xC3\xA9,true,null,b,abcdefgh\xC3\xA9,abcdefghiz,abcdefghij,abcdefghij,abcdefghi,abcdefgh,a,Z,9,100,10,";
   for (const bool down : {false, true}) {
     SCOPED_TRACE(down ? "descending" : "ascending");
     Testing::ScriptedMovie movie(8);
     ActionWriter w;
-    for (auto it = texts.rbegin(); it != texts.rend(); ++it) w.PushString(*it);
-    w.PushInteger(static_cast<std::int32_t>(texts.size())).Op(Op::InitArray);
+    for (auto it = values.rbegin(); it != values.rend(); ++it) (*it)(w);
+    w.PushInteger(static_cast<std::int32_t>(values.size())).Op(Op::InitArray);
     w.PushString("a").Op(Op::StackSwap).Op(Op::SetVariable);
     // a.sort(down ? Array.DESCENDING : 0); trace(a.join(","))
     w.PushInteger(down ? 2 : 0).PushInteger(1).PushString("a").Op(Op::GetVariable).PushString("sort");
