@@ -122,9 +122,9 @@ ActionValue ScriptRuntime::Name(std::string_view text) {
   return name;
 }
 
-const ActionValue& ScriptRuntime::Character(char c) {
+const ActionValue& ScriptRuntime::MakeCharacter(char c) {
   ActionValue& text = characters_[static_cast<unsigned char>(c) & 0x7F];
-  if (!text.IsString()) text = ActionValue::String(std::string(1, c));
+  text = ActionValue::String(std::string(1, c));
   return text;
 }
 

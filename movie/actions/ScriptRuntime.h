@@ -167,9 +167,14 @@ class ScriptRuntime {
 
   // The one shared text of an ASCII character (c below 0x80): charAt and
   // the like answer one in loops, and a shared text costs no allocation.
-  const ActionValue& Character(char c);
+  const ActionValue& Character(char c) {
+    const ActionValue& text = characters_[static_cast<unsigned char>(c) & 0x7F];
+    return text.IsString() ? text : MakeCharacter(c);
+  }
 
  private:
+  const ActionValue& MakeCharacter(char c);
+
   int version_;
   ScriptHeap heap_;
   // Keys view the texts of their values.
