@@ -29,6 +29,11 @@ bool ScriptString::IsAscii() const noexcept {
   return ascii_ == 1;
 }
 
+bool ScriptString::HasPathMarks() const noexcept {
+  if (pathMarks_ < 0) pathMarks_ = text_.find_first_of(":/.") != std::string::npos ? 1 : 0;
+  return pathMarks_ == 1;
+}
+
 const std::string& ActionValue::EmptyText() noexcept {
   static const std::string empty;
   return empty;

@@ -46,6 +46,9 @@ class ScriptString {
   }
   // Whether every byte is below 0x80 (then bytes are characters).
   bool IsAscii() const noexcept;
+  // Whether the text holds ':', '/' or '.', which make a name a target
+  // path; kept because every GetVariable of a name asks.
+  bool HasPathMarks() const noexcept;
 
   // The hash of a name as the property tables compute it: FNV-1a of the
   // bytes, ASCII letters folded unless caseSensitive; never 0.
@@ -59,6 +62,7 @@ class ScriptString {
   mutable std::uint32_t hash_ = 0;
   mutable std::uint32_t foldedHash_ = 0;
   mutable std::int8_t ascii_ = -1;
+  mutable std::int8_t pathMarks_ = -1;
   std::string text_;
 };
 

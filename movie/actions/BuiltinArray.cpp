@@ -410,14 +410,53 @@ ActionValue SortValues(NativeCall& c, Elements& e, const std::vector<ActionValue
 
 // Keys that are all texts, compared by their bytes as FlagCompare compares
 // two strings without CaseInsensitive.
-ActionValue SortTexts(NativeCall& c, Elements& e, const std::vector<ActionValue>& values,
-                      const std::vector<ActionValue>& keys, int flags) {
-  std::vector<std::string_view> texts;
-  texts.reserve(keys.size());
-  for (const ActionValue& k : keys) texts.emplace_back(k.StringValue());
+// Each text carries its first 8 bytes as a big-endian number (zeros past
+// the end): two texts whose numbers differ compare as the numbers do, and
+// two that fit in 8 bytes with equal numbers differ only by length. Only
+// longer texts with a common start compare byte by byte, so the common
+// keys (numbers as text, short words) cost no call per comparison.
+struct SortText {
+  std::uint64_t prefix = 0;
+  std::string_view text;
+};
+
+SortText MakeSortText(std::string_view text) {
+  SortText key;
+  key.text = text;
+  for (std::size_t i = 0; i < 8; ++i) {
+    key.prefix <<= 8;
+    if (i < text.size()) key.prefix |= static_cast<unsigned char>(text[i]);
+  }
+  return key;
+}
+
+// The order of string_view::compare.
+int CompareSortTexts(const SortText& a, const SortText& b) {
+  if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+  if (a.text.size() <= 8 && b.text.size() <= 8) {
+    return a.text.size() < b.text.size() ? -1 : a.text.size() > b.text.size() ? 1 : 0;
+  }
+  return a.text.compare(b.text);
+}
+
+// values hold no object and no undefined: each is its text, the strings
+// as they are and the other primitives turned into text once each (which
+// runs no script, so the order of the conversions is not seen).
+ActionValue SortTexts(NativeCall& c, Elements& e, const std::vector<ActionValue>& values, int flags) {
+  std::vector<std::string> converted(values.size());
+  std::vector<SortText> texts;
+  texts.reserve(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (values[i].IsString()) {
+      texts.push_back(MakeSortText(values[i].StringValue()));
+    } else {
+      converted[i] = c.vm.Text(values[i]);
+      texts.push_back(MakeSortText(converted[i]));
+    }
+  }
   const int sign = (flags & SortFlag::Descending) ? -1 : 1;
-  const auto compare = [sign](std::string_view a, std::string_view b) {
-    const int r = a.compare(b);
+  const auto compare = [sign](const SortText& a, const SortText& b) {
+    const int r = CompareSortTexts(a, b);
     return r < 0 ? -sign : r > 0 ? sign : 0;
   };
   return SortKeys(c, e, values, texts, compare, flags);
@@ -446,15 +485,15 @@ ActionValue Sort(NativeCall& c) {
   // Compared as texts: numbers and the other primitives are turned into
   // text once each rather than in each of the n log n comparisons. Objects
   // stay as they are, so their toString runs when the comparison asks.
+  bool texts = (flags & SortFlag::CaseInsensitive) == 0;
+  for (const ActionValue& v : values) texts = texts && !v.IsObject() && !v.IsUndefined();
+  if (texts) return SortTexts(c, e, values, flags);
   std::vector<ActionValue> keys;
   keys.reserve(values.size());
-  bool texts = (flags & SortFlag::CaseInsensitive) == 0;
   for (const ActionValue& v : values) {
     if (v.IsObject() || v.IsString() || v.IsUndefined()) keys.push_back(v);
     else keys.push_back(ActionValue::String(c.vm.Text(v)));
-    texts = texts && keys.back().IsString();
   }
-  if (texts) return SortTexts(c, e, values, keys, flags);
   return SortValues(c, e, values, compare, flags, &keys);
 }
 

@@ -27,6 +27,7 @@ class Units {
       }
     }
   }
+  bool Ascii() const { return ascii_; }
   std::size_t Size() const { return ascii_ ? text_.size() : wide_.size(); }
   char16_t At(std::size_t i) const { return ascii_ ? static_cast<char16_t>(text_[i]) : wide_[i]; }
   std::string Sub(std::size_t begin, std::size_t end) const {
@@ -141,6 +142,12 @@ ActionValue CharAt(NativeCall& c) {
   const double i = IntArg(c, 0);
   if (i < 0 || i >= static_cast<double>(u.Size())) return ActionValue::String("");
   const std::size_t at = static_cast<std::size_t>(i);
+  if (u.Ascii()) {
+    // Counted as a new text all the same, so the run's cap is reached
+    // exactly where it was.
+    if (!c.vm.Charge(1)) return ActionValue();
+    return Rt(c).Character(text.Text()[at]);
+  }
   return Str(c, u.Sub(at, at + 1));
 }
 

@@ -55,6 +55,25 @@ std::uint32_t ProtoHash(bool caseSensitive) {
   return hashes[caseSensitive ? 1 : 0];
 }
 
+// Whether name (a string) is __proto__ as a movie with these case rules
+// spells it.
+bool IsProtoName(const ActionValue& name, bool caseSensitive) {
+  const ScriptString* rep = name.StringRep();
+  return rep != nullptr && rep->Hash(caseSensitive) == ProtoHash(caseSensitive) &&
+         SameText(name, "__proto__", caseSensitive);
+}
+
+// Whether name is the text "length" as a movie with these case rules
+// spells it: asked at most accesses of arrays and texts, and the hash the
+// text keeps rules out nearly every other name at once.
+bool IsLengthName(const ActionValue& name, bool caseSensitive) {
+  static const std::uint32_t hashes[2] = {ScriptString::HashName("length", false),
+                                          ScriptString::HashName("length", true)};
+  const ScriptString* rep = name.StringRep();
+  return rep != nullptr && rep->Hash(caseSensitive) == hashes[caseSensitive ? 1 : 0] &&
+         SameText(name, "length", caseSensitive);
+}
+
 }  // namespace
 
 bool Interpreter::IsPath(const std::string& name) const {
@@ -97,16 +116,23 @@ ScriptObject* Interpreter::ToObject(const ActionValue& v) {
 bool Interpreter::WrapPrimitive(const ActionValue& v, ActionValue& wrapper) {
   FunctionObject* installed = nullptr;
   const ActionValue* name = nullptr;
+  int which = 0;
   switch (v.Type()) {
-    case ActionValueType::Boolean: installed = rt_.booleanClass, name = &rt_.names.booleanName; break;
-    case ActionValueType::Number: installed = rt_.numberClass, name = &rt_.names.numberName; break;
-    case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName; break;
+    case ActionValueType::Boolean: installed = rt_.booleanClass, name = &rt_.names.booleanName, which = 0; break;
+    case ActionValueType::Number: installed = rt_.numberClass, name = &rt_.names.numberName, which = 1; break;
+    case ActionValueType::String: installed = rt_.stringClass, name = &rt_.names.stringName, which = 2; break;
     default: return false;
   }
   // Most often _global still holds the class installed: nothing to wrap,
   // known from its own entry without walking its chain.
   if (!Abnormal() && rt_.global != nullptr && installed != nullptr) {
-    const VariableStore::Entry* own = rt_.global->Properties().FindEntry(*name->StringRep());
+    const VariableStore& globals = rt_.global->Properties();
+    ScriptRuntime::GlobalEntry& cached = rt_.wrapperEntries[which];
+    if (cached.layout != globals.Layout()) {
+      cached.entry = rt_.global->Properties().FindEntry(*name->StringRep());
+      cached.layout = globals.Layout();
+    }
+    const VariableStore::Entry* own = cached.entry;
     if (own != nullptr && !own->Accessor() && own->value.ObjectValue() == installed &&
         PropertyFlag::VisibleTo(own->flags, version_)) {
       return false;
@@ -250,6 +276,16 @@ ActionValue Interpreter::LookupName(Frame& f, const ActionValue& nameValue, bool
       }
       continue;
     }
+    if (o->Kind() == ObjectKind::Plain && !o->IsSuper()) {
+      // A closure's own variables: a plain object holding the name
+      // answers its own value, which one look-up finds (HasProperty and
+      // GetMember would each look again).
+      VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
+      if (e != nullptr && PropertyFlag::VisibleTo(e->flags, version_) && !IsProtoName(name, caseSensitive_)) {
+        if (where) *where = o;
+        return e->Accessor() ? CallGetter(*e, ActionValue::Object(o)) : e->value;
+      }
+    }
     if (HasProperty(o, name)) {
       if (where) *where = o;
       return GetMember(ActionValue::Object(o), name);
@@ -332,9 +368,9 @@ ActionValue Interpreter::LookupPath(Frame& f, const std::string& path) {
 }
 
 ActionValue Interpreter::GetVariable(Frame& f, const ActionValue& name) {
-  const std::string& text = name.IsString() ? name.StringValue() : Text(name);
-  if (!name.IsString()) return GetVariable(f, ActionValue::String(text));
-  if (!IsPath(text)) return LookupName(f, name);
+  if (!name.IsString()) return GetVariable(f, ActionValue::String(Text(name)));
+  if (!name.StringRep()->HasPathMarks()) return LookupName(f, name);
+  const std::string& text = name.StringValue();
   // A slash path is first a name as it is (SetVariable makes such names).
   if (text.find_first_of(":.") == std::string::npos) {
     bool found = false;
@@ -350,7 +386,7 @@ void Interpreter::SetVariable(Frame& f, const ActionValue& nameValue, ActionValu
   const std::string& text = name.StringValue();
   // A name with slashes but neither colon nor dot names no variable of
   // another timeline: it is set as it is.
-  if (IsPath(text) && text.find_first_of(":.") != std::string::npos) {
+  if (name.StringRep()->HasPathMarks() && text.find_first_of(":.") != std::string::npos) {
     if (text.find_first_of(":/") != std::string::npos) {
       ResolvedVariable resolved;
       if (ResolveVariable(root_, Base(f), text, caseSensitive_, resolved)) {
@@ -571,7 +607,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
         }
         break;
       }
-      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+      if (IsLengthName(name, caseSensitive_)) {
         out = ActionValue::Number(array->length);
         return true;
       }
@@ -611,7 +647,7 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
       return false;
     }
     case ObjectKind::String: {
-      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+      if (IsLengthName(name, caseSensitive_)) {
         const ActionValue& v = static_cast<PrimitiveObject*>(o->Core())->value;
         out = ActionValue::Number(v.IsString() ? static_cast<double>(Utf16Length(*v.StringRep())) : 0.0);
         return true;
@@ -667,15 +703,37 @@ ActionValue Interpreter::GetMemberUnresolved(const ActionValue& object, const Ac
 }
 
 ActionValue Interpreter::LookUpMember(const ActionValue& object, const ActionValue& name, bool resolve) {
+  if (object.Type() == ActionValueType::Object) {
+    // The two accesses most scripts make most: an own property of a plain
+    // object, and an element of an array. Either answers as GetOwn would;
+    // anything else takes the general path below.
+    ScriptObject* o = object.ObjectValue();
+    if (o->Kind() == ObjectKind::Plain && name.IsString() && !o->IsSuper()) {
+      const VariableStore::Entry* e = o->Properties().FindEntry(*name.StringRep());
+      if (e != nullptr && PropertyFlag::VisibleTo(e->flags, version_) && !IsProtoName(name, caseSensitive_)) {
+        return e->Accessor() ? CallGetter(*e, object) : e->value;
+      }
+    } else if (o->Kind() == ObjectKind::Array && name.IsNumber()) {
+      const auto* array = static_cast<const ArrayObject*>(o->Core());
+      std::uint32_t index = 0;
+      if (!array->shadowed && ArrayIndexOf(name, index) && index < array->elements.size() &&
+          array->elements[index].order != 0) {
+        return array->elements[index].value;
+      }
+    }
+  }
+  // Objects are never wrapped: they skip the call.
   ActionValue wrapper;
-  if (WrapPrimitive(object, wrapper)) return wrapper.IsObject() ? LookUpMember(wrapper, name, resolve) : ActionValue();
+  if (!object.IsObject() && WrapPrimitive(object, wrapper)) {
+    return wrapper.IsObject() ? LookUpMember(wrapper, name, resolve) : ActionValue();
+  }
   ScriptObject* o = nullptr;
   switch (object.Type()) {
     case ActionValueType::Undefined:
     case ActionValueType::Null:
       return ActionValue();
     case ActionValueType::String:
-      if (name.IsString() && SameText(name, "length", caseSensitive_)) {
+      if (IsLengthName(name, caseSensitive_)) {
         return ActionValue::Number(static_cast<double>(Utf16Length(*object.StringRep())));
       }
       o = rt_.stringProto;
@@ -767,7 +825,7 @@ void Interpreter::AssignProperty(ScriptObject* o, const ActionValue& thisValue, 
         ArraySet(array, index, std::move(value));
         return;
       }
-    } else if (nameValue.IsString() && SameText(nameValue, "length", caseSensitive_)) {
+    } else if (IsLengthName(nameValue, caseSensitive_)) {
       ArraySetLength(array, Number(value));
       return;
     }
@@ -916,7 +974,7 @@ bool Interpreter::HasProperty(ScriptObject* object, const ActionValue& nameValue
       if (PropertyByName(name.StringValue(), property)) return true;
       o = ClipOf(*t);
     }
-    if (o->Kind() == ObjectKind::Array && SameText(name, "length", caseSensitive_)) return true;
+    if (o->Kind() == ObjectKind::Array && IsLengthName(name, caseSensitive_)) return true;
     if (HasOwnProperty(o, name)) return true;
     o = o->Proto();
   }

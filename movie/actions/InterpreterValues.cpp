@@ -195,8 +195,11 @@ ActionValue Interpreter::CallMethod(const ActionValue& object, const ActionValue
     const ActionValue method = e->Accessor() ? CallGetter(*e, super->thisValue, holder) : e->value;
     return Call(method, super->thisValue, args, holder);
   }
+  // Objects are never wrapped: they skip the call.
   ActionValue wrapper;
-  if (WrapPrimitive(object, wrapper)) return wrapper.IsObject() ? CallMethod(wrapper, nameValue, args) : ActionValue();
+  if (!object.IsObject() && WrapPrimitive(object, wrapper)) {
+    return wrapper.IsObject() ? CallMethod(wrapper, nameValue, args) : ActionValue();
+  }
   if (noName) return Call(object, ActionValue(), args);
   const ActionValue name = nameValue.IsString() ? nameValue : StringValue(Text(nameValue));
   ScriptObject* start = nullptr;

@@ -1,5 +1,6 @@
 #include "movie/actions/ScriptObject.h"
 
+#include <new>
 #include <typeinfo>
 
 #include "movie/actions/ActionPath.h"
@@ -144,12 +145,75 @@ void GcMarker::Drain() {
   }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define HALVANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HALVANE_ASAN 1
+#endif
+#endif
+#ifdef HALVANE_ASAN
+const bool ScriptHeap::kPooled = false;
+#else
+const bool ScriptHeap::kPooled = true;
+#endif
+
+CellPool::~CellPool() {
+  for (std::vector<void*>& list : free_) {
+    for (void* memory : list) ::operator delete(memory);
+  }
+}
+
+void* CellPool::Take(std::size_t bytes) {
+  std::vector<void*>& list = free_[Rounded(bytes) / Grain - 1];
+  if (list.empty()) return ::operator new(Rounded(bytes));
+  void* memory = list.back();
+  list.pop_back();
+  return memory;
+}
+
+void CellPool::Give(void* memory, std::size_t bytes) noexcept {
+  std::vector<void*>& list = free_[Rounded(bytes) / Grain - 1];
+  if (list.size() < KeptPerSize) {
+    try {
+      list.push_back(memory);
+      return;
+    } catch (const std::bad_alloc&) {
+      // Not kept, then.
+    }
+  }
+  ::operator delete(memory);
+}
+
+void* TakeTableMemory(CellPool* pool, std::size_t bytes) {
+  if (pool != nullptr && bytes <= CellPool::MaxPooled) return pool->Take(bytes);
+  return ::operator new(bytes);
+}
+
+void GiveTableMemory(CellPool* pool, void* memory, std::size_t bytes) noexcept {
+  if (pool != nullptr && bytes <= CellPool::MaxPooled) {
+    pool->Give(memory, bytes);
+    return;
+  }
+  ::operator delete(memory);
+}
+
+void ScriptHeap::Free(HeapCell* cell) {
+  const std::uint32_t bytes = cell->poolBytes_;
+  if (bytes == 0) {
+    delete cell;
+    return;
+  }
+  cell->~HeapCell();
+  pool_.Give(cell, bytes);
+}
+
 ScriptHeap::~ScriptHeap() {
   // Display objects may outlive the heap; they must not reach into it.
   for (HeapCell* cell : cells_) {
     if (auto* clip = dynamic_cast<ClipObject*>(cell)) clip->Detach(std::string());
   }
-  for (HeapCell* cell : cells_) delete cell;
+  for (HeapCell* cell : cells_) Free(cell);
 }
 
 void ScriptHeap::Sweep() {
@@ -159,7 +223,7 @@ void ScriptHeap::Sweep() {
       cell->marked_ = false;
       cells_[kept++] = cell;
     } else {
-      delete cell;
+      Free(cell);
     }
   }
   cells_.resize(kept);

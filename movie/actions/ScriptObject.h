@@ -44,6 +44,8 @@ class HeapCell {
   friend class ScriptHeap;
   friend class GcMarker;
   bool marked_ = false;
+  // The bytes the heap's pool gave this cell; 0 for a cell made with new.
+  std::uint32_t poolBytes_ = 0;
 };
 
 enum class ObjectKind : std::uint8_t {
@@ -67,6 +69,8 @@ class ScriptObject : public HeapCell {
   bool IsFunction() const { return kind_ == ObjectKind::Function; }
 
   VariableStore& Properties() { return *properties_; }
+  // The store of this object's own properties (see UseProperties).
+  VariableStore& OwnStore() { return own_; }
   const VariableStore& Properties() const { return *properties_; }
 
   // The __proto__ property, kept apart from the others because every

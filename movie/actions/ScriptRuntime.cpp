@@ -122,6 +122,12 @@ ActionValue ScriptRuntime::Name(std::string_view text) {
   return name;
 }
 
+const ActionValue& ScriptRuntime::MakeCharacter(char c) {
+  ActionValue& text = characters_[static_cast<unsigned char>(c) & 0x7F];
+  text = ActionValue::String(std::string(1, c));
+  return text;
+}
+
 FunctionObject* ScriptRuntime::Method(ScriptObject* on, const char* name, NativeFunction call, int tag,
                                       std::uint16_t flags) {
   FunctionObject* f = NewNative(call, tag);

@@ -116,6 +116,15 @@ class ScriptRuntime {
   FunctionObject* booleanClass = nullptr;
   FunctionObject* numberClass = nullptr;
   FunctionObject* stringClass = nullptr;
+  // Where _global held Boolean, Number and String (in that order) when
+  // WrapPrimitive last looked, good while the global store's layout is the
+  // one recorded (VariableStore::Layout): a method called on a text looks
+  // there at each call.
+  struct GlobalEntry {
+    std::uint64_t layout = 0;
+    const VariableStore::Entry* entry = nullptr;
+  };
+  GlobalEntry wrapperEntries[3];
   CommonNames names;
 
   // Object.registerClass: symbol name to constructor.
@@ -156,12 +165,22 @@ class ScriptRuntime {
   static constexpr std::size_t MaxNameBytes = 4u << 20;
   ActionValue Name(std::string_view text);
 
+  // The one shared text of an ASCII character (c below 0x80): charAt and
+  // the like answer one in loops, and a shared text costs no allocation.
+  const ActionValue& Character(char c) {
+    const ActionValue& text = characters_[static_cast<unsigned char>(c) & 0x7F];
+    return text.IsString() ? text : MakeCharacter(c);
+  }
+
  private:
+  const ActionValue& MakeCharacter(char c);
+
   int version_;
   ScriptHeap heap_;
   // Keys view the texts of their values.
   std::unordered_map<std::string_view, ActionValue> names_;
   std::size_t nameBytes_ = 0;
+  ActionValue characters_[128];
 };
 
 // Installs the built-in classes and functions on runtime.global.

@@ -13,7 +13,7 @@ constexpr std::size_t kScanLimit = 8;
 
 }  // namespace
 
-bool PropertyFlag::VisibleTo(std::uint16_t flags, int swfVersion) {
+bool PropertyFlag::VisibleToVersion(std::uint16_t flags, int swfVersion) {
   if ((flags & Version10) && swfVersion < 10) return false;
   if ((flags & Version9) && swfVersion < 9) return false;
   if ((flags & Version8) && swfVersion < 8) return false;
@@ -31,9 +31,13 @@ bool VariableStore::Matches(const Entry& e, std::string_view name, const ScriptS
 }
 
 VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint32_t hash, const ScriptString* same) {
+  // An entry holding the very text asked for is live and matches: most
+  // names are the constant pool's shared texts, so that test comes first,
+  // without a call.
   if (index_.empty()) {
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-      if (entries_[i].hash == hash && Matches(entries_[i], name, same)) return &entries_[i];
+    for (Entry& e : entries_) {
+      if (e.hash != hash) continue;
+      if ((same != nullptr && e.name.StringRep() == same) || Matches(e, name, same)) return &e;
     }
     return nullptr;
   }
@@ -41,7 +45,9 @@ VariableStore::Entry* VariableStore::FindEntry(std::string_view name, std::uint3
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t at = index_[slot];
     if (at == 0) return nullptr;
-    if (entries_[at - 1].hash == hash && Matches(entries_[at - 1], name, same)) return &entries_[at - 1];
+    Entry& e = entries_[at - 1];
+    if (e.hash != hash) continue;
+    if ((same != nullptr && e.name.StringRep() == same) || Matches(e, name, same)) return &e;
   }
 }
 
@@ -65,6 +71,7 @@ void VariableStore::IndexEntry(std::size_t at) {
 // Drops removed entries when they outnumber the live ones, and sizes the
 // index for what is left.
 void VariableStore::Rebuild() {
+  ++layout_;
   if (entries_.size() - live_ > live_ + kScanLimit) {
     std::size_t to = 0;
     for (std::size_t from = 0; from < entries_.size(); ++from) {
@@ -101,11 +108,11 @@ VariableStore::Entry* VariableStore::Append(ActionValue key, std::uint32_t hash)
     // than growing one at a time.
     entries_.reserve(4);
   }
-  Entry entry;
+  ++layout_;
+  Entry& entry = entries_.emplace_back();
   entry.name = std::move(key);
   entry.order = nextOrder_++;
   entry.hash = hash;
-  entries_.push_back(std::move(entry));
   ++live_;
   if (index_.empty() ? entries_.size() > kScanLimit : entries_.size() * 2 > index_.size()) {
     Rebuild();
@@ -137,6 +144,7 @@ bool VariableStore::Set(const std::string& name, ActionValue value) {
 bool VariableStore::Remove(std::string_view name) {
   Entry* e = FindEntry(name);
   if (!e) return false;
+  ++layout_;
   e->name = ActionValue();
   e->value = ActionValue();
   e->getter = nullptr;
@@ -147,6 +155,7 @@ bool VariableStore::Remove(std::string_view name) {
 }
 
 void VariableStore::Clear() {
+  ++layout_;
   entries_.clear();
   index_.clear();
   live_ = 0;

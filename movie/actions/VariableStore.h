@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "movie/actions/ActionValue.h"
@@ -38,9 +39,48 @@ constexpr std::uint16_t Version7 = 1 << 10;
 constexpr std::uint16_t Version8 = 1 << 12;
 constexpr std::uint16_t Version9 = 1 << 13;
 constexpr std::uint16_t Version10 = 1 << 14;
-// Whether a property with flags exists for a movie of version.
-bool VisibleTo(std::uint16_t flags, int swfVersion);
+constexpr std::uint16_t VersionBits = Version6 | Version7 | Version8 | Version9 | Version10;
+bool VisibleToVersion(std::uint16_t flags, int swfVersion);
+// Whether a property with flags exists for a movie of version. Asked at
+// nearly every look-up, and most properties carry no version bit.
+inline bool VisibleTo(std::uint16_t flags, int swfVersion) {
+  return (flags & VersionBits) == 0 || VisibleToVersion(flags, swfVersion);
+}
 }  // namespace PropertyFlag
+
+class CellPool;
+
+// Memory of a store's table: from a pool of the script heap for the stores
+// of the heap's objects (thousands of small tables made and freed per
+// run), else from new. Defined with CellPool (ScriptObject.cpp).
+void* TakeTableMemory(CellPool* pool, std::size_t bytes);
+void GiveTableMemory(CellPool* pool, void* memory, std::size_t bytes) noexcept;
+
+template <class T>
+class TableAllocator {
+ public:
+  using value_type = T;
+  using propagate_on_container_copy_assignment = std::true_type;
+  using propagate_on_container_move_assignment = std::true_type;
+  using propagate_on_container_swap = std::true_type;
+
+  TableAllocator() noexcept = default;
+  explicit TableAllocator(CellPool* pool) noexcept : pool_(pool) {}
+  template <class U>
+  TableAllocator(const TableAllocator<U>& other) noexcept : pool_(other.Pool()) {}
+
+  T* allocate(std::size_t n) { return static_cast<T*>(TakeTableMemory(pool_, n * sizeof(T))); }
+  void deallocate(T* memory, std::size_t n) noexcept { GiveTableMemory(pool_, memory, n * sizeof(T)); }
+  CellPool* Pool() const noexcept { return pool_; }
+
+  template <class U>
+  bool operator==(const TableAllocator<U>& other) const noexcept { return pool_ == other.Pool(); }
+  template <class U>
+  bool operator!=(const TableAllocator<U>& other) const noexcept { return pool_ != other.Pool(); }
+
+ private:
+  CellPool* pool_ = nullptr;
+};
 
 class VariableStore {
  public:
@@ -61,6 +101,16 @@ class VariableStore {
   };
 
   explicit VariableStore(bool caseSensitive = false) : caseSensitive_(caseSensitive) {}
+  VariableStore(const VariableStore&) = delete;
+  VariableStore& operator=(const VariableStore&) = delete;
+
+  using EntryList = std::vector<Entry, TableAllocator<Entry>>;
+
+  // Takes the memory of its table from pool from now on (see
+  // TakeTableMemory); only while the store has never held an entry.
+  void UseTableMemory(CellPool* pool) {
+    if (entries_.capacity() == 0) entries_ = EntryList(TableAllocator<Entry>(pool));
+  }
 
   // Whether a movie of this version matches names with case.
   static bool NamesAreCaseSensitive(int swfVersion) { return swfVersion >= 7; }
@@ -106,12 +156,18 @@ class VariableStore {
   bool MayHoldAccessors() const { return mayHoldAccessors_; }
   void Clear();
 
+  // Changes whenever an entry may have moved, gone or come (never for a
+  // change of a value or flags): an Entry pointer found while Layout() had
+  // a value is that name's entry, and a name not found is absent, for as
+  // long as Layout() keeps that value.
+  std::uint64_t Layout() const { return layout_; }
+
   std::size_t Count() const { return live_; }
   // Names in the order they were first defined.
   std::vector<std::string> Names() const;
   // Every entry, removed ones included (skip those that are not Live).
-  const std::vector<Entry>& Entries() const { return entries_; }
-  std::vector<Entry>& Entries() { return entries_; }
+  const EntryList& Entries() const { return entries_; }
+  EntryList& Entries() { return entries_; }
 
   // A number from the same sequence as the entries' order, for owners that
   // keep some properties elsewhere (an array's elements) and enumerate them
@@ -126,9 +182,10 @@ class VariableStore {
 
   bool caseSensitive_;
   bool mayHoldAccessors_ = false;
+  std::uint64_t layout_ = 1;
   std::size_t live_ = 0;
   std::uint32_t nextOrder_ = 1;
-  std::vector<Entry> entries_;
+  EntryList entries_;
   // Open addressing over entries_ (positions + 1; 0 is empty) once the
   // store outgrows a scan.
   std::vector<std::uint32_t> index_;
