@@ -224,12 +224,16 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
   // Each solid slot's composite, ready for the pixels where it is alone.
   slotColors_.resize(slotCount_);
   slotSolid_.resize(slotCount_);
+  slotPatterns_.resize(slotCount_);
+  slotOpaque_.resize(slotCount_);
   for (std::uint32_t i = 0; i < slotCount_; ++i) {
     const PaintShader& shader = *slots[i].shader;
     slotSolid_[i] = shader.Solid() ? 1 : 0;
+    slotOpaque_[i] = shader.Solid() && shader.Color().alpha == 255 ? 1 : 0;
     StackColor sc{65536, {0, 0, 0, 0}};
     if (shader.Solid()) Over(&sc, shader.Color());
     slotColors_[i] = sc;
+    if (slotOpaque_[i]) MakePattern(shader.Color(), &slotPatterns_[i]);
   }
 }
 
@@ -443,7 +447,11 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
       if (count == 1) {
         const PaintShader& shader = *slots_[slots[0]].shader;
         if (!clip) {
-          FillRun<Bytes, Layer>(p, span.x0, y, span.x1 - span.x0, shader);
+          if (Bytes == 3 && !Layer && shortcuts_ && slotOpaque_[slots[0]]) {
+            FillPattern(p, span.x1 - span.x0, slotPatterns_[slots[0]]);
+          } else {
+            FillRun<Bytes, Layer>(p, span.x0, y, span.x1 - span.x0, shader);
+          }
           continue;
         }
         // Under a mask: runs the mask covers whole are filled, the rest
@@ -467,9 +475,38 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
         continue;
       }
     }
+    if (!clip && shortcuts_ && span.x1 - span.x0 == 1 && SolidPixel<Bytes, Layer>(p, first, span.partCount)) continue;
     GeneralRun<Bytes, Layer>(p, y, span, first, clip);
   }
   if (dirty_ && spanCount > 0) Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, y);
+}
+
+// The arithmetic of SolidWeights and ApplyWeights for one pixel, without
+// laying the weights out: a curved shape has a few such pixels on every row.
+template <int Bytes, bool Layer>
+inline bool SpanPainter::SolidPixel(std::uint8_t* p, const CoveragePart* parts, std::uint32_t partCount) const {
+  std::uint32_t t = 0, c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+  std::uint32_t covered = 0;
+  for (std::uint32_t k = 0; k < partCount; ++k) {
+    const std::uint32_t slot = parts[k].stack - 1;  // a single-slot stack, when below slotCount_
+    if (slot >= slotCount_ || !slotSolid_[slot]) return false;
+    const StackColor& sc = slotColors_[slot];
+    const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
+    covered += n;
+    t += n * sc.t;
+    c0 += n * sc.c[0];
+    c1 += n * sc.c[1];
+    c2 += n * sc.c[2];
+    c3 += n * sc.c[3];
+  }
+  t += (static_cast<std::uint32_t>(sampleCount_) - covered) << 16;
+  const std::uint32_t shift = static_cast<std::uint32_t>(shift_);
+  const std::uint32_t bias = Bias << (shift - 16);
+  p[0] = WeightedChannel(c0 + bias, t, shift, p[0]);
+  p[1] = WeightedChannel(c1 + bias, t, shift, p[1]);
+  p[2] = WeightedChannel(c2 + bias, t, shift, p[2]);
+  if (Layer) p[3] = WeightedChannel(c3 + bias, t, shift, p[3]);
+  return true;
 }
 
 template <int Bytes, bool Layer>

@@ -126,6 +126,7 @@ struct Frame {
   std::vector<ShapeLayer> shapes;
   bool mask = false;
   ShapeLayer maskShape;
+  bool layer = false;  // the shapes drawn into a transparent layer
   Quality quality = Quality::High;
   PixelRect clip;
 };
@@ -139,6 +140,7 @@ void DrawFrame(TestImage& image, const Frame& frame, bool shortcuts) {
     canvas.DrawShape(frame.maskShape, Unscaled());
     canvas.EndMask();
   }
+  if (frame.layer) canvas.PushLayer(BlendMode::Layer);
   for (const ShapeLayer& shape : frame.shapes) canvas.DrawShape(shape, Unscaled());
   canvas.End();
 }
@@ -190,7 +192,7 @@ TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
   // Shapes of opaque fills go from crossings to spans without the sweep;
   // translucent ones, many fills and lines take it. Random polygons and
   // curves, both rules, fills on both sides, every quality, 24-bit and
-  // 32-bit views, masks and clip rectangles.
+  // 32-bit views and transparent layers, masks and clip rectangles.
   constexpr int Width = 53, Height = 41;
   Random random(8122026);
   for (int round = 0; round < 300; ++round) {
@@ -200,6 +202,7 @@ TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
     for (int i = 0; i < shapes; ++i) frame.shapes.push_back(SlantedShape(random, Width, Height));
     frame.mask = random.Below(4) == 0;
     if (frame.mask) frame.maskShape = SlantedShape(random, Width, Height);
+    frame.layer = random.Below(4) == 0;
     frame.clip = PixelRect{0, 0, Width, Height};
     if (random.Below(3) == 0) {
       frame.clip = PixelRect{random.Below(20), random.Below(20), 25 + random.Below(30), 20 + random.Below(25)};
