@@ -900,27 +900,46 @@ std::int64_t ScanConverter::Reorder() {
 // at top already active: each edge gives its crossings on all the sample
 // rows in one visit, stepping from row to row, and leaves at its end.
 // Edges starting further down (from *next on) give theirs from their first
-// row, merged into each row's, and join the active ones. As the
-// sample-row-by-row pass does, it tells whether the edges left are all
-// vertical, whether any came or left (changed) and the first end row among
-// them.
+// row and join the active ones. As the sample-row-by-row pass does, it
+// tells whether the edges left are all vertical, whether any came or left
+// (changed) and the first end row among them.
+//
+// The crossings of all four sample rows go into one list in column order,
+// each tagged with its row, so that assembling the row visits each pixel's
+// crossings in one go. An edge's crossings move one way down its rows: an
+// edge running left gives them bottom row first, which keeps each edge's
+// in order and leaves only the edges that meet within a pixel to sort.
+// Within a sample row the crossings stay in column order, which is all the
+// winding count needs.
 std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                                           std::int32_t* firstEnd) {
+  constexpr int Side = 4;
   const std::int32_t minX = clip_.left << shift_;
   const std::int32_t maxX = clip_.right << shift_;
   const std::size_t activeCount = active_.size();
-  const int side = side_;
-  Crossing* out[4];
-  Crossing* first[4];
-  bool ordered[4];
-  std::int32_t last[4];
-  for (int j = 0; j < side; ++j) {
-    std::vector<Crossing>& room = rowCrossings_[j];
-    if (room.size() < 2 * activeCount + 1) room.resize(4 * activeCount + 1);
-    first[j] = out[j] = room.data();
-    ordered[j] = true;
-    last[j] = INT32_MIN;
-  }
+  if (pixelCrossings_.size() < 8 * activeCount + 1) pixelCrossings_.resize(16 * activeCount + 1);
+  Crossing* out = pixelCrossings_.data();
+  // Writes the crossings of an edge on rows first .. end - 1, whose columns
+  // are in xs, in column order.
+  const auto put = [&out](const std::int32_t* xs, int first, int end, bool leftwards, std::uint32_t positive,
+                          std::uint32_t negative) {
+    for (int k = first; k < end; ++k) {
+      const int j = leftwards ? end - 1 - (k - first) : k;
+      const std::int32_t x = xs[j];
+      if (positive != NoSlot) {
+        out->x = x;
+        out->slot = positive * 4 + static_cast<std::uint32_t>(j);
+        out->delta = 1;
+        ++out;
+      }
+      if (negative != NoSlot) {
+        out->x = x;
+        out->slot = negative * 4 + static_cast<std::uint32_t>(j);
+        out->delta = -1;
+        ++out;
+      }
+    }
+  };
   bool upright = true;
   bool stepOrdered = true;
   std::int32_t lastStepped = INT32_MIN;
@@ -933,34 +952,20 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
     Edge& e = edges[i];
     const std::int32_t endRow = e.endRow;
     const std::int32_t stepSamples = e.stepSamples, stepRem = e.stepRem, denom = e.denom;
-    const std::uint32_t positive = e.positive, negative = e.negative;
     std::int32_t sample = e.sample, rem = e.rem;
-    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(endRow) - top));
+    const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(endRow) - top));
+    std::int32_t xs[Side];
+    // One step past an edge's last row is harmless: the edge is dropped.
     for (int j = 0; j < rows; ++j) {
-      const std::int32_t x = std::clamp(sample, minX, maxX);
-      ordered[j] = ordered[j] && x >= last[j];
-      last[j] = x;
-      Crossing*& o = out[j];
-      if (positive != NoSlot) {
-        o->x = x;
-        o->slot = positive;
-        o->delta = 1;
-        ++o;
-      }
-      if (negative != NoSlot) {
-        o->x = x;
-        o->slot = negative;
-        o->delta = -1;
-        ++o;
-      }
-      if (top + j + 1 >= endRow) break;  // its last sample row
+      xs[j] = std::clamp(sample, minX, maxX);
       sample += stepSamples;
       rem -= stepRem;
       const std::int32_t borrow = rem < 0 ? 1 : 0;
       sample += borrow;
       rem += denom & -borrow;
     }
-    if (endRow <= top + side) continue;
+    put(xs, 0, rows, stepSamples < 0, e.positive, e.negative);
+    if (endRow <= top + Side) continue;
     upright = upright && stepSamples == 0 && stepRem == 0;
     end = std::min(end, endRow);
     stepOrdered = stepOrdered && sample >= lastStepped;
@@ -972,21 +977,15 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   }
   *changed = *changed || kept != activeCount;
   active_.resize(kept);
-  std::int64_t work = static_cast<std::int64_t>(activeCount) * side;
-  std::size_t counts[4];
-  for (int j = 0; j < side; ++j) {
-    counts[j] = static_cast<std::size_t>(out[j] - first[j]);
-    lateCrossings_[j].clear();
-  }
-  for (; *next < sorted_.size() && sorted_[*next].firstRow < top + side; ++*next) {
+  std::int64_t work = static_cast<std::int64_t>(activeCount) * Side;
+  for (; *next < sorted_.size() && sorted_[*next].firstRow < top + Side; ++*next) {
     Edge e = sorted_[*next];
     *changed = true;
-    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(e.endRow) - top));
-    for (int j = std::max(e.firstRow - top, 0); j < rows; ++j) {
-      const std::int32_t x = std::clamp(e.sample, minX, maxX);
-      if (e.positive != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.positive, 1});
-      if (e.negative != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.negative, -1});
-      if (top + j + 1 >= e.endRow) break;
+    const int first = std::max(e.firstRow - top, 0);
+    const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(e.endRow) - top));
+    std::int32_t xs[Side];
+    for (int j = first; j < rows; ++j) {
+      xs[j] = std::clamp(e.sample, minX, maxX);
       e.sample += e.stepSamples;
       e.rem -= e.stepRem;
       if (e.rem < 0) {
@@ -994,8 +993,14 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
         e.rem += e.denom;
       }
     }
-    work += side;
-    if (e.endRow <= top + side) continue;
+    const std::size_t at = static_cast<std::size_t>(out - pixelCrossings_.data());
+    if (pixelCrossings_.size() < at + 2 * Side + 1) {
+      pixelCrossings_.resize(2 * (at + 2 * Side) + 1);
+      out = pixelCrossings_.data() + at;
+    }
+    put(xs, first, rows, e.stepSamples < 0, e.positive, e.negative);
+    work += Side;
+    if (e.endRow <= top + Side) continue;
     upright = upright && e.stepSamples == 0 && e.stepRem == 0;
     end = std::min(end, e.endRow);
     stepOrdered = stepOrdered && e.sample >= lastStepped;
@@ -1004,60 +1009,44 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   }
   *vertical = upright;
   *firstEnd = end;
-  const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
-  for (int j = 0; j < side; ++j) {
-    std::size_t count = counts[j];
-    work += static_cast<std::int64_t>(count);
-    if (!ordered[j]) {
-      // Edges crossed each other: this row's crossings are sorted.
-      StableSort(first[j], first[j] + count, byX);
-      work += SortWork(count);
-    }
-    std::vector<Crossing>& late = lateCrossings_[j];
-    if (!late.empty()) {
-      // Merged in from the back, each list sorted.
-      StableSort(late.data(), late.data() + late.size(), byX);
-      std::vector<Crossing>& room = rowCrossings_[j];
-      if (room.size() < count + late.size() + 1) room.resize(2 * (count + late.size()) + 1);
-      Crossing* const row = room.data();
-      std::size_t a = count, b = late.size(), to = count + late.size();
-      while (b > 0) {
-        if (a > 0 && row[a - 1].x > late[b - 1].x) {
-          row[--to] = row[--a];
-        } else {
-          row[--to] = late[--b];
-        }
-      }
-      count += late.size();
-      work += static_cast<std::int64_t>(count) + SortWork(late.size());
-    }
-    crossingCount_ = count;
-    KeepCrossings(j);
+  Crossing* const first = pixelCrossings_.data();
+  const std::size_t count = static_cast<std::size_t>(out - first);
+  work += static_cast<std::int64_t>(count);
+  // Insertion, stable: edges meeting in a pixel move a place or two. Edges
+  // crossing each other everywhere would move far; past a limit a full
+  // sort takes over.
+  const std::size_t moveLimit = 4 * count + 64;
+  std::size_t moves = 0;
+  for (std::size_t i = 1; i < count && moves <= moveLimit; ++i) {
+    if (first[i - 1].x <= first[i].x) continue;
+    const Crossing c = first[i];
+    std::size_t k = i;
+    do {
+      first[k] = first[k - 1];
+      --k;
+      ++moves;
+    } while (k > 0 && first[k - 1].x > c.x);
+    first[k] = c;
   }
+  work += static_cast<std::int64_t>(moves);
+  if (moves > moveLimit) {
+    std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+    work += SortWork(count);
+  }
+  first[count].x = INT32_MAX;
   if (!stepOrdered) work += Reorder();
   return work;
 }
 
-// The opaque path's sample row j, whose crossings were made in its own
-// room: closed with a mark past any sample column.
-inline void ScanConverter::KeepCrossings(int j) {
-  rowCrossings_[j][crossingCount_].x = INT32_MAX;
-  rowCrossingCount_[j] = crossingCount_;
-}
-
+// The spans of a pixel row straight from its crossings, when every slot is
+// opaque: a sample's stack is then its topmost inside slot. Where a pixel
+// holds crossings, each slot's inside samples are a mask, flipped from a
+// crossing's column rightwards along its row; the slots from the top down
+// then take the samples no higher slot has. Parts come in the order of
+// their first sample, as AssembleRowOf makes them.
 void ScanConverter::AssembleOpaque() {
-  WithSide(side_, [this](auto side) { AssembleOpaqueOf<decltype(side)::value>(); });
-}
-
-// The spans of a pixel row straight from its sample rows' crossings, when
-// every slot is opaque: a sample's stack is then its topmost inside slot.
-// Where a pixel holds crossings, each slot's inside samples are a mask,
-// flipped from a crossing's column rightwards along its row; the slots from
-// the top down then take the samples no higher slot has. Parts come in the
-// order of their first sample, as AssembleRowOf makes them.
-template <int Side>
-void ScanConverter::AssembleOpaqueOf() {
-  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
+  constexpr int Side = 4;
+  constexpr int Shift = 2;
   MakeRowRoom(Side);
   RowSpan* const spans = spans_.data();
   CoveragePart* const parts = parts_.data();
@@ -1065,16 +1054,11 @@ void ScanConverter::AssembleOpaqueOf() {
   std::uint32_t partCount = 0;
   std::int64_t pixels = 0;
   constexpr std::uint32_t rowBits = (1u << Side) - 1;
-  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
-  std::uint64_t inside[Side];
-  std::uint64_t touched[Side];
+  constexpr std::uint32_t full = 0xFFFFu;
+  std::uint64_t inside[Side] = {0, 0, 0, 0};
+  std::uint64_t touched = 0;  // the non-zero slots whose winding counts moved
   std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
-  const Crossing* cursor[Side];
-  for (int j = 0; j < Side; ++j) {
-    inside[j] = 0;
-    touched[j] = 0;
-    cursor[j] = rowCrossings_[j].data();
-  }
+  const Crossing* c = pixelCrossings_.data();
   const auto top = [](std::uint64_t set) -> std::uint32_t {
     return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
   };
@@ -1110,10 +1094,7 @@ void ScanConverter::AssembleOpaqueOf() {
   };
   // A run: each sample row's stack across it, from the rows' inside slots.
   const auto run = [&](std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
-    int count = 0;
-    bool alike = true;
-    for (int j = 1; j < Side; ++j) alike = alike && in[j] == in[0];
-    if (alike) {
+    if (in[0] == in[1] && in[0] == in[2] && in[0] == in[3]) {
       // The usual run: every sample row inside the same slots.
       const std::uint32_t stack = top(in[0]);
       if (stack != 0) {
@@ -1123,6 +1104,7 @@ void ScanConverter::AssembleOpaqueOf() {
       }
       return;
     }
+    int count = 0;
     for (int j = 0; j < Side; ++j) {
       const std::uint32_t stack = top(in[j]);
       if (stack == 0) continue;
@@ -1139,23 +1121,17 @@ void ScanConverter::AssembleOpaqueOf() {
   const std::int32_t right = clip_.right;
   std::int32_t pos = clip_.left;  // where the run not handed on yet starts
   for (;;) {
-    std::int32_t nextX = cursor[0]->x;
-    for (int j = 1; j < Side; ++j) nextX = std::min(nextX, cursor[j]->x);
+    const std::int32_t nextX = c->x;
     const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
     if (px >= right) {
       if (right > pos) run(pos, right, inside);
       break;
     }
-    std::uint64_t was[Side];
-    for (int j = 0; j < Side; ++j) was[j] = inside[j];
+    const std::uint64_t was[Side] = {inside[0], inside[1], inside[2], inside[3]};
     // The pixel holding crossings: each slot's mask of inside samples.
     const std::int32_t base = px << Shift;
-    std::uint64_t involved = 0;
-    bool alike = true;
-    for (int j = 0; j < Side; ++j) {
-      involved |= inside[j];
-      alike = alike && inside[j] == inside[0];
-    }
+    std::uint64_t involved = inside[0] | inside[1] | inside[2] | inside[3];
+    const bool alike = inside[0] == inside[1] && inside[0] == inside[2] && inside[0] == inside[3];
     bool flipped = false;
     std::uint32_t masks[64];
     for (std::uint64_t rest = involved; rest != 0; rest &= rest - 1) {
@@ -1167,28 +1143,26 @@ void ScanConverter::AssembleOpaqueOf() {
       }
       masks[slot] = m;
     }
-    for (int j = 0; j < Side; ++j) {
-      const Crossing* c = cursor[j];
-      for (; c->x < base + Side; ++c) {
-        const std::uint64_t bit = std::uint64_t{1} << c->slot;
-        if (!(involved & bit)) {
-          involved |= bit;
-          masks[c->slot] = 0;
-        }
-        bool flip = true;
-        if (!(evenOddBits_ & bit)) {
-          std::int32_t& w = winding[c->slot * 4 + static_cast<std::uint32_t>(j)];
-          w += c->delta;
-          touched[j] |= bit;
-          flip = (w != 0) != ((inside[j] & bit) != 0);
-        }
-        if (flip) {
-          inside[j] ^= bit;
-          masks[c->slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
-          flipped = true;
-        }
+    for (; c->x < base + Side; ++c) {
+      const std::uint32_t slot = c->slot >> 2;
+      const std::uint32_t j = c->slot & 3;
+      const std::uint64_t bit = std::uint64_t{1} << slot;
+      if (!(involved & bit)) {
+        involved |= bit;
+        masks[slot] = 0;
       }
-      cursor[j] = c;
+      bool flip = true;
+      if (!(evenOddBits_ & bit)) {
+        std::int32_t& w = winding[c->slot];
+        w += c->delta;
+        touched |= bit;
+        flip = (w != 0) != ((inside[j] & bit) != 0);
+      }
+      if (flip) {
+        inside[j] ^= bit;
+        masks[slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
+        flipped = true;
+      }
     }
     // Crossings that change no slot's inside samples (a winding from 1 to
     // 2) leave the pixel to the run, as the sweep leaves it.
@@ -1210,10 +1184,9 @@ void ScanConverter::AssembleOpaqueOf() {
     pos = px + 1;
   }
   // Clipping can leave a row unbalanced on the right; start the next clean.
-  for (int j = 0; j < Side; ++j) {
-    for (std::uint64_t rest = touched[j]; rest != 0; rest &= rest - 1) {
-      winding[static_cast<std::uint32_t>(LowestBit(rest)) * 4 + static_cast<std::uint32_t>(j)] = 0;
-    }
+  for (std::uint64_t rest = touched; rest != 0; rest &= rest - 1) {
+    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
+    w[0] = w[1] = w[2] = w[3] = 0;
   }
   spanCount_ = spanCount;
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;

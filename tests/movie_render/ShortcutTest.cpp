@@ -2,6 +2,7 @@
 // same frames drawn with and without them must give the same bytes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -208,6 +209,39 @@ TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
       frame.clip = PixelRect{random.Below(20), random.Below(20), 25 + random.Below(30), 20 + random.Below(25)};
     }
     ASSERT_TRUE(SameBothWays(frame, Width, Height, round % 2 == 1)) << "round " << round;
+  }
+}
+
+TEST(SamplingShortcuts, ShallowEdgesCrossingInOneRowDrawAsTheGeneralPathDraws) {
+  // A flat star: dozens of long, nearly level edges crossing each other
+  // within a few pixel rows and past the view's sides, so that a row's
+  // crossings interleave far beyond a few moves; both rules, two fills.
+  constexpr int Width = 53, Height = 41;
+  for (const FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+    ShapeLayer shape;
+    shape.rule = rule;
+    shape.fills = {Paint::SolidColor(Rgba{200, 30, 60, 255}), Paint::SolidColor(Rgba{10, 90, 240, 255})};
+    constexpr int Points = 37;
+    struct Corner {
+      double x, y;
+    };
+    const auto corner = [](int i, double height) {
+      const double angle = 6.283185307179586 * (i % Points) / Points;
+      return Corner{26.3 + 70.0 * std::cos(angle), 20.4 + height * std::sin(angle)};
+    };
+    for (const double height : {2.7, 9.1}) {
+      shape.SetFill1(height < 5 ? 1 : 2);
+      const Corner start = corner(0, height);
+      shape.MoveTo(Tw(start.x), Tw(start.y));
+      for (int k = 1; k <= Points; ++k) {
+        const Corner p = corner(k * 18, height);
+        shape.LineTo(Tw(p.x), Tw(p.y));
+      }
+    }
+    Frame frame;
+    frame.shapes.push_back(shape);
+    frame.clip = PixelRect{0, 0, Width, Height};
+    ASSERT_TRUE(SameBothWays(frame, Width, Height, false));
   }
 }
 
