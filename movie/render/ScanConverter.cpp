@@ -921,8 +921,15 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   Crossing* out = pixelCrossings_.data();
   // Writes the crossings of an edge on rows first .. end - 1, whose columns
   // are in xs, in column order.
-  const auto put = [&out](const std::int32_t* xs, int first, int end, bool leftwards, std::uint32_t positive,
-                          std::uint32_t negative) {
+  // Whether the list is in order so far: each edge's own crossings are, so
+  // only where one edge's follow another's needs a look.
+  bool ordered = true;
+  std::int32_t lastX = INT32_MIN;
+  const auto put = [&out, &ordered, &lastX](const std::int32_t* xs, int first, int end, bool leftwards,
+                                            std::uint32_t positive, std::uint32_t negative) {
+    if (positive == NoSlot && negative == NoSlot) return;
+    ordered = ordered && (leftwards ? xs[end - 1] : xs[first]) >= lastX;
+    lastX = leftwards ? xs[first] : xs[end - 1];
     for (int k = first; k < end; ++k) {
       const int j = leftwards ? end - 1 - (k - first) : k;
       const std::int32_t x = xs[j];
@@ -1017,7 +1024,7 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   // sort takes over.
   const std::size_t moveLimit = 4 * count + 64;
   std::size_t moves = 0;
-  for (std::size_t i = 1; i < count && moves <= moveLimit; ++i) {
+  for (std::size_t i = ordered ? count : 1; i < count && moves <= moveLimit; ++i) {
     if (first[i - 1].x <= first[i].x) continue;
     const Crossing c = first[i];
     std::size_t k = i;
