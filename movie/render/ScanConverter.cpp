@@ -460,7 +460,9 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         SweepSampleRow(j);
       }
     }
-    if (opaque) {
+    if (opaque && slotCount_ <= 4) {
+      AssembleOpaqueFew();
+    } else if (opaque) {
       AssembleOpaque();
     } else {
       AssembleRow();
@@ -675,6 +677,78 @@ inline int LowestBit(std::uint64_t v) {  // v != 0
   return n;
 #endif
 }
+
+// A row's spans and parts as the opaque path makes them. Parts come in the
+// order of their first sample, as AssembleRowOf makes them.
+struct OpaqueRow {
+  RowSpan* spans;
+  CoveragePart* parts;
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::int64_t pixels = 0;
+  std::uint32_t stackOf[16] = {};  // the pixel's parts: a part per sample at most
+  std::uint32_t maskOf[16] = {};
+
+  // The span from x0 to x1 of the first found parts.
+  void Emit(std::int32_t x0, std::int32_t x1, int found) {
+    const int count = std::min(found, 16);
+    // Insertion by first sample: count is a handful at most.
+    for (int a = 1; a < count; ++a) {
+      const std::uint32_t st = stackOf[a], m = maskOf[a];
+      const int low = LowestBit(m);
+      int b = a;
+      for (; b > 0 && LowestBit(maskOf[b - 1]) > low; --b) {
+        stackOf[b] = stackOf[b - 1];
+        maskOf[b] = maskOf[b - 1];
+      }
+      stackOf[b] = st;
+      maskOf[b] = m;
+    }
+    RowSpan& span = spans[spanCount++];
+    span.x0 = x0;
+    span.x1 = x1;
+    span.firstPart = partCount;
+    span.partCount = static_cast<std::uint32_t>(count);
+    for (int k = 0; k < count; ++k) {
+      parts[partCount].stack = stackOf[k];
+      parts[partCount].samples = maskOf[k];
+      ++partCount;
+    }
+    pixels += x1 - x0;
+  }
+
+  static std::uint32_t Top(std::uint64_t set) {
+    return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
+  }
+
+  // A run: each of the four sample rows' stack across it, from the rows'
+  // inside slots.
+  void Run(std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
+    if (in[0] == in[1] && in[0] == in[2] && in[0] == in[3]) {
+      // The usual run: every sample row inside the same slots.
+      const std::uint32_t stack = Top(in[0]);
+      if (stack != 0) {
+        stackOf[0] = stack;
+        maskOf[0] = 0xFFFFu;
+        Emit(x0, x1, 1);
+      }
+      return;
+    }
+    int count = 0;
+    for (int j = 0; j < 4; ++j) {
+      const std::uint32_t stack = Top(in[j]);
+      if (stack == 0) continue;
+      int k = 0;
+      while (k < count && stackOf[k] != stack) ++k;
+      if (k == count) {
+        stackOf[count] = stack;
+        maskOf[count++] = 0;
+      }
+      maskOf[k] |= 0xFu << (j * 4);
+    }
+    if (count > 0) Emit(x0, x1, count);
+  }
+};
 
 }  // namespace
 
@@ -1055,83 +1129,22 @@ void ScanConverter::AssembleOpaque() {
   constexpr int Side = 4;
   constexpr int Shift = 2;
   MakeRowRoom(Side);
-  RowSpan* const spans = spans_.data();
-  CoveragePart* const parts = parts_.data();
-  std::uint32_t spanCount = 0;
-  std::uint32_t partCount = 0;
-  std::int64_t pixels = 0;
+  OpaqueRow out;
+  out.spans = spans_.data();
+  out.parts = parts_.data();
   constexpr std::uint32_t rowBits = (1u << Side) - 1;
   constexpr std::uint32_t full = 0xFFFFu;
   std::uint64_t inside[Side] = {0, 0, 0, 0};
   std::uint64_t touched = 0;  // the non-zero slots whose winding counts moved
   std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
   const Crossing* c = pixelCrossings_.data();
-  const auto top = [](std::uint64_t set) -> std::uint32_t {
-    return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
-  };
-  // Parts from per-sample masks of stacks, in the order of their first
-  // sample, then the span.
-  std::uint32_t stackOf[16] = {};  // a part per sample at most
-  std::uint32_t maskOf[16] = {};
-  const auto emit = [&](std::int32_t x0, std::int32_t x1, int found) {
-    const int count = std::min(found, 16);
-    // Insertion by first sample: count is a handful at most.
-    for (int a = 1; a < count; ++a) {
-      const std::uint32_t st = stackOf[a], m = maskOf[a];
-      const int low = LowestBit(m);
-      int b = a;
-      for (; b > 0 && LowestBit(maskOf[b - 1]) > low; --b) {
-        stackOf[b] = stackOf[b - 1];
-        maskOf[b] = maskOf[b - 1];
-      }
-      stackOf[b] = st;
-      maskOf[b] = m;
-    }
-    RowSpan& span = spans[spanCount++];
-    span.x0 = x0;
-    span.x1 = x1;
-    span.firstPart = partCount;
-    span.partCount = static_cast<std::uint32_t>(count);
-    for (int k = 0; k < count; ++k) {
-      parts[partCount].stack = stackOf[k];
-      parts[partCount].samples = maskOf[k];
-      ++partCount;
-    }
-    pixels += x1 - x0;
-  };
-  // A run: each sample row's stack across it, from the rows' inside slots.
-  const auto run = [&](std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
-    if (in[0] == in[1] && in[0] == in[2] && in[0] == in[3]) {
-      // The usual run: every sample row inside the same slots.
-      const std::uint32_t stack = top(in[0]);
-      if (stack != 0) {
-        stackOf[0] = stack;
-        maskOf[0] = full;
-        emit(x0, x1, 1);
-      }
-      return;
-    }
-    int count = 0;
-    for (int j = 0; j < Side; ++j) {
-      const std::uint32_t stack = top(in[j]);
-      if (stack == 0) continue;
-      int k = 0;
-      while (k < count && stackOf[k] != stack) ++k;
-      if (k == count) {
-        stackOf[count] = stack;
-        maskOf[count++] = 0;
-      }
-      maskOf[k] |= rowBits << (j * Side);
-    }
-    if (count > 0) emit(x0, x1, count);
-  };
   const std::int32_t right = clip_.right;
   std::int32_t pos = clip_.left;  // where the run not handed on yet starts
   for (;;) {
     const std::int32_t nextX = c->x;
     const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
     if (px >= right) {
-      if (right > pos) run(pos, right, inside);
+      if (right > pos) out.Run(pos, right, inside);
       break;
     }
     const std::uint64_t was[Side] = {inside[0], inside[1], inside[2], inside[3]};
@@ -1174,7 +1187,7 @@ void ScanConverter::AssembleOpaque() {
     // Crossings that change no slot's inside samples (a winding from 1 to
     // 2) leave the pixel to the run, as the sweep leaves it.
     if (!flipped) continue;
-    if (px > pos) run(pos, px, was);
+    if (px > pos) out.Run(pos, px, was);
     int count = 0;
     std::uint32_t covered = 0;
     while (involved != 0) {
@@ -1183,11 +1196,11 @@ void ScanConverter::AssembleOpaque() {
       const std::uint32_t m = masks[slot] & ~covered;
       if (m == 0) continue;
       covered |= m;
-      stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
-      maskOf[count++] = m;
+      out.stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      out.maskOf[count++] = m;
       if (covered == full) break;
     }
-    if (count > 0) emit(px, px + 1, count);
+    if (count > 0) out.Emit(px, px + 1, count);
     pos = px + 1;
   }
   // Clipping can leave a row unbalanced on the right; start the next clean.
@@ -1195,8 +1208,88 @@ void ScanConverter::AssembleOpaque() {
     std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
     w[0] = w[1] = w[2] = w[3] = 0;
   }
-  spanCount_ = spanCount;
-  rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
+  spanCount_ = out.spanCount;
+  rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
+}
+
+// AssembleOpaque for shapes of at most four slots, the usual case: which
+// slots are inside on the four sample rows is one 16-bit set (bit row * 4 +
+// slot) and a pixel's masks of all the slots one 64-bit word (slot * 16 +
+// sample), so crossings change registers rather than arrays in memory.
+void ScanConverter::AssembleOpaqueFew() {
+  constexpr int Shift = 2;
+  MakeRowRoom(4);
+  OpaqueRow out;
+  out.spans = spans_.data();
+  out.parts = parts_.data();
+  std::uint32_t inside = 0;
+  std::uint32_t touched = 0;  // the non-zero slots whose winding counts moved
+  std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
+  const std::uint32_t evenOdd = static_cast<std::uint32_t>(evenOddBits_ & 0xFu);
+  const Crossing* c = pixelCrossings_.data();
+  const auto run = [&out](std::int32_t x0, std::int32_t x1, std::uint32_t set) {
+    const std::uint64_t in[4] = {set & 0xFu, set >> 4 & 0xFu, set >> 8 & 0xFu, set >> 12 & 0xFu};
+    out.Run(x0, x1, in);
+  };
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;  // where the run not handed on yet starts
+  for (;;) {
+    const std::int32_t nextX = c->x;
+    const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
+    if (px >= right) {
+      if (right > pos) run(pos, right, inside);
+      break;
+    }
+    const std::uint32_t was = inside;
+    const std::int32_t base = px << Shift;
+    // Each slot's inside samples: its bit on a row spread over the row's
+    // four samples.
+    std::uint64_t masks = 0;
+    for (std::uint32_t slot = 0; slot < 4; ++slot) {
+      masks |= static_cast<std::uint64_t>((inside >> slot & 0x1111u) * 0xFu) << (16 * slot);
+    }
+    bool flipped = false;
+    for (; c->x < base + 4; ++c) {
+      const std::uint32_t slot = c->slot >> 2;
+      const std::uint32_t j = c->slot & 3;
+      const std::uint32_t bit = 1u << (j * 4 + slot);
+      bool flip = true;
+      if (!(evenOdd >> slot & 1)) {
+        std::int32_t& w = winding[c->slot];
+        w += c->delta;
+        touched |= 1u << slot;
+        flip = (w != 0) != ((inside & bit) != 0);
+      }
+      if (flip) {
+        inside ^= bit;
+        masks ^= static_cast<std::uint64_t>((0xFu << (c->x - base) & 0xFu) << (j * 4)) << (16 * slot);
+        flipped = true;
+      }
+    }
+    // Crossings that change no slot's inside samples (a winding from 1 to
+    // 2) leave the pixel to the run, as the sweep leaves it.
+    if (!flipped) continue;
+    if (px > pos) run(pos, px, was);
+    int count = 0;
+    std::uint32_t covered = 0;
+    for (int slot = 3; slot >= 0; --slot) {
+      const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
+      if (m == 0) continue;
+      covered |= m;
+      out.stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      out.maskOf[count++] = m;
+      if (covered == 0xFFFFu) break;
+    }
+    if (count > 0) out.Emit(px, px + 1, count);
+    pos = px + 1;
+  }
+  // Clipping can leave a row unbalanced on the right; start the next clean.
+  for (std::uint32_t rest = touched; rest != 0; rest &= rest - 1) {
+    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
+    w[0] = w[1] = w[2] = w[3] = 0;
+  }
+  spanCount_ = out.spanCount;
+  rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
 }
 
 void ScanConverter::AssembleUniform() {

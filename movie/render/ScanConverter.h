@@ -168,6 +168,7 @@ class ScanConverter {
                              std::int32_t* firstEnd);
   std::int64_t Reorder();
   void AssembleOpaque();
+  void AssembleOpaqueFew();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();

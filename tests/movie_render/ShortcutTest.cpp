@@ -90,10 +90,14 @@ ShapeLayer UprightShape(Random& random, int width, int height) {
 ShapeLayer SlantedShape(Random& random, int width, int height) {
   ShapeLayer shape;
   shape.rule = random.Below(2) ? FillRule::NonZero : FillRule::EvenOdd;
-  const int fills = random.Below(10) == 0 ? 66 : 1 + random.Below(4);
+  // Sometimes five to eight fills, all opaque: more than the few that the
+  // opaque path keeps in registers.
+  const bool manyOpaque = random.Below(5) == 0;
+  const int fills = manyOpaque ? 5 + random.Below(4) : random.Below(10) == 0 ? 66 : 1 + random.Below(4);
   for (int i = 0; i < fills; ++i) {
     Paint paint = SomePaint(random);
-    if (random.Below(4) != 0) paint.color.alpha = 255;
+    if (manyOpaque || random.Below(4) != 0) paint.color.alpha = 255;
+    if (manyOpaque) paint.kind = PaintKind::Solid;
     shape.fills.push_back(paint);
   }
   if (random.Below(4) == 0) {
