@@ -342,8 +342,28 @@ void SpanPainter::FillRuns(int y, int count) {
   if (Bytes == 3) {
     // Each run's pattern is made once for all its rows.
     patterns_.resize(runCount);
-    for (std::size_t k = 0; k < runCount; ++k) MakePattern(runs[k].color, &patterns_[k]);
+    bool allGrey = true;
+    for (std::size_t k = 0; k < runCount; ++k) {
+      MakePattern(runs[k].color, &patterns_[k]);
+      allGrey = allGrey && patterns_[k].grey;
+    }
     const ColorPattern* const patterns = patterns_.data();
+    if (allGrey) {
+      // Byte fills only (black and white shapes): each run's place, length
+      // and byte worked out once, so a row is a call per run and nothing
+      // else.
+      greyRuns_.resize(runCount);
+      for (std::size_t k = 0; k < runCount; ++k) {
+        greyRuns_[k].offset = static_cast<std::ptrdiff_t>(runs[k].x0) * 3;
+        greyRuns_[k].bytes = static_cast<std::size_t>(runs[k].x1 - runs[k].x0) * 3;
+        greyRuns_[k].value = runs[k].color.blue;
+      }
+      const GreyRun* const grey = greyRuns_.data();
+      for (int r = 0; r < count; ++r, rowStart += stride) {
+        for (std::size_t k = 0; k < runCount; ++k) std::memset(rowStart + grey[k].offset, grey[k].value, grey[k].bytes);
+      }
+      return;
+    }
     for (int r = 0; r < count; ++r, rowStart += stride) {
       for (std::size_t k = 0; k < runCount; ++k) {
         FillPattern(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * 3, runs[k].x1 - runs[k].x0, patterns[k]);
@@ -380,6 +400,10 @@ void SpanPainter::WeightedRuns(int y, int count) {
 }
 
 void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
+  if (!shortcuts_) {
+    RowSink::Rows(y, count, spans, spanCount, parts);
+    return;
+  }
   Row(y, spans, spanCount, parts);
   if (count <= 1) return;
   const int bytes = surface_.layer ? 4 : surface_.bytesPerPixel;
@@ -425,15 +449,12 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       WeightedRuns<3, false>(y + 1, count - 1);
     }
   }
-  for (int r = 1; r < count; ++r) {
-    const int row = y + r;
-    if (!repaint_.empty()) {
-      // Painted as a row of their own (the opaque ones are done).
-      Row(row, repaint_.data(), repaint_.size(), parts);
-    } else if (dirty_) {
-      Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, row);
-    }
+  if (!repaint_.empty()) {
+    // Painted as rows of their own (the opaque ones are done).
+    for (int r = 1; r < count; ++r) Row(y + r, repaint_.data(), repaint_.size(), parts);
   }
+  // The rows between the first and the last add nothing to the dirty
+  // rectangle that those two do not.
   if (dirty_ && spanCount > 0) Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, y + count - 1);
 }
 

@@ -80,8 +80,8 @@ class SpanPainter : public RowSink {
   // null) grows to hold every pixel written.
   void Setup(const Surface& surface, const ScanConverter& converter, const SlotPaint* slots, const SampleMask* clipMask,
              PixelRect* dirty);
-  // With false, every span is painted by the general path, without the
-  // shortcuts for solid slots (for tests that compare both).
+  // With false, every span is painted by the general path, row by row,
+  // without the shortcuts for solid slots (for tests that compare both).
   void UseShortcuts(bool on) { shortcuts_ = on; }
   void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
   // Spans that an opaque colour covers whole are filled with it on every
@@ -158,6 +158,12 @@ class SpanPainter : public RowSink {
   };
   std::vector<OpaqueRun> opaqueRuns_;
   std::vector<ColorPattern> patterns_;
+  struct GreyRun {
+    std::ptrdiff_t offset;  // from the row's first byte
+    std::size_t bytes;
+    std::uint8_t value;
+  };
+  std::vector<GreyRun> greyRuns_;
   std::vector<SpanWeights> weighted_;
 };
 

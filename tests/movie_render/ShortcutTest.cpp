@@ -48,6 +48,12 @@ Paint SomePaint(Random& random) {
   Paint paint = Paint::SolidColor(Rgba{static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)), alpha});
+  if (random.Below(4) == 0) {
+    // Greys (black and white the most common) are filled bytewise.
+    const std::uint8_t grey = random.Below(2) ? static_cast<std::uint8_t>(255 * random.Below(2))
+                                              : static_cast<std::uint8_t>(random.Below(256));
+    paint.color.red = paint.color.green = paint.color.blue = grey;
+  }
   if (random.Below(6) == 0) {
     paint.kind = PaintKind::LinearGradient;
     paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 200}}};
