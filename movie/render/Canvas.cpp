@@ -580,7 +580,10 @@ void Canvas::PopLayer() {
   s.GiveLayer(std::move(level.buffer));
 }
 
-void Canvas::UseShortcuts(bool on) { state_->converter.UseShortcuts(on); }
+void Canvas::UseShortcuts(bool on) {
+  state_->converter.UseShortcuts(on);
+  state_->painter.UseShortcuts(on);
+}
 
 bool Canvas::Exhausted() const {
   const State& s = *state_;

@@ -92,8 +92,9 @@ class Canvas {
   // until the next Begin are left out.
   bool Exhausted() const;
 
-  // With false, every shape is sampled by the general path, without the
-  // shortcuts for special shapes (tests compare the two).
+  // With false, every shape is sampled and painted by the general path,
+  // without the shortcuts for special shapes and solid fills (tests compare
+  // the two).
   void UseShortcuts(bool on);
 
  private:

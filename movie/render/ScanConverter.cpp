@@ -460,7 +460,9 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         SweepSampleRow(j);
       }
     }
-    if (opaque) {
+    if (opaque && slotCount_ <= 4) {
+      AssembleOpaqueFew();
+    } else if (opaque) {
       AssembleOpaque();
     } else {
       AssembleRow();
@@ -675,6 +677,78 @@ inline int LowestBit(std::uint64_t v) {  // v != 0
   return n;
 #endif
 }
+
+// A row's spans and parts as the opaque path makes them. Parts come in the
+// order of their first sample, as AssembleRowOf makes them.
+struct OpaqueRow {
+  RowSpan* spans;
+  CoveragePart* parts;
+  std::uint32_t spanCount = 0;
+  std::uint32_t partCount = 0;
+  std::int64_t pixels = 0;
+  std::uint32_t stackOf[16] = {};  // the pixel's parts: a part per sample at most
+  std::uint32_t maskOf[16] = {};
+
+  // The span from x0 to x1 of the first found parts.
+  void Emit(std::int32_t x0, std::int32_t x1, int found) {
+    const int count = std::min(found, 16);
+    // Insertion by first sample: count is a handful at most.
+    for (int a = 1; a < count; ++a) {
+      const std::uint32_t st = stackOf[a], m = maskOf[a];
+      const int low = LowestBit(m);
+      int b = a;
+      for (; b > 0 && LowestBit(maskOf[b - 1]) > low; --b) {
+        stackOf[b] = stackOf[b - 1];
+        maskOf[b] = maskOf[b - 1];
+      }
+      stackOf[b] = st;
+      maskOf[b] = m;
+    }
+    RowSpan& span = spans[spanCount++];
+    span.x0 = x0;
+    span.x1 = x1;
+    span.firstPart = partCount;
+    span.partCount = static_cast<std::uint32_t>(count);
+    for (int k = 0; k < count; ++k) {
+      parts[partCount].stack = stackOf[k];
+      parts[partCount].samples = maskOf[k];
+      ++partCount;
+    }
+    pixels += x1 - x0;
+  }
+
+  static std::uint32_t Top(std::uint64_t set) {
+    return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
+  }
+
+  // A run: each of the four sample rows' stack across it, from the rows'
+  // inside slots.
+  void Run(std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
+    if (in[0] == in[1] && in[0] == in[2] && in[0] == in[3]) {
+      // The usual run: every sample row inside the same slots.
+      const std::uint32_t stack = Top(in[0]);
+      if (stack != 0) {
+        stackOf[0] = stack;
+        maskOf[0] = 0xFFFFu;
+        Emit(x0, x1, 1);
+      }
+      return;
+    }
+    int count = 0;
+    for (int j = 0; j < 4; ++j) {
+      const std::uint32_t stack = Top(in[j]);
+      if (stack == 0) continue;
+      int k = 0;
+      while (k < count && stackOf[k] != stack) ++k;
+      if (k == count) {
+        stackOf[count] = stack;
+        maskOf[count++] = 0;
+      }
+      maskOf[k] |= 0xFu << (j * 4);
+    }
+    if (count > 0) Emit(x0, x1, count);
+  }
+};
 
 }  // namespace
 
@@ -900,27 +974,53 @@ std::int64_t ScanConverter::Reorder() {
 // at top already active: each edge gives its crossings on all the sample
 // rows in one visit, stepping from row to row, and leaves at its end.
 // Edges starting further down (from *next on) give theirs from their first
-// row, merged into each row's, and join the active ones. As the
-// sample-row-by-row pass does, it tells whether the edges left are all
-// vertical, whether any came or left (changed) and the first end row among
-// them.
+// row and join the active ones. As the sample-row-by-row pass does, it
+// tells whether the edges left are all vertical, whether any came or left
+// (changed) and the first end row among them.
+//
+// The crossings of all four sample rows go into one list in column order,
+// each tagged with its row, so that assembling the row visits each pixel's
+// crossings in one go. An edge's crossings move one way down its rows: an
+// edge running left gives them bottom row first, which keeps each edge's
+// in order and leaves only the edges that meet within a pixel to sort.
+// Within a sample row the crossings stay in column order, which is all the
+// winding count needs.
 std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                                           std::int32_t* firstEnd) {
+  constexpr int Side = 4;
   const std::int32_t minX = clip_.left << shift_;
   const std::int32_t maxX = clip_.right << shift_;
   const std::size_t activeCount = active_.size();
-  const int side = side_;
-  Crossing* out[4];
-  Crossing* first[4];
-  bool ordered[4];
-  std::int32_t last[4];
-  for (int j = 0; j < side; ++j) {
-    std::vector<Crossing>& room = rowCrossings_[j];
-    if (room.size() < 2 * activeCount + 1) room.resize(4 * activeCount + 1);
-    first[j] = out[j] = room.data();
-    ordered[j] = true;
-    last[j] = INT32_MIN;
-  }
+  if (pixelCrossings_.size() < 8 * activeCount + 1) pixelCrossings_.resize(16 * activeCount + 1);
+  Crossing* out = pixelCrossings_.data();
+  // Writes the crossings of an edge on rows first .. end - 1, whose columns
+  // are in xs, in column order.
+  // Whether the list is in order so far: each edge's own crossings are, so
+  // only where one edge's follow another's needs a look.
+  bool ordered = true;
+  std::int32_t lastX = INT32_MIN;
+  const auto put = [&out, &ordered, &lastX](const std::int32_t* xs, int first, int end, bool leftwards,
+                                            std::uint32_t positive, std::uint32_t negative) {
+    if (positive == NoSlot && negative == NoSlot) return;
+    ordered = ordered && (leftwards ? xs[end - 1] : xs[first]) >= lastX;
+    lastX = leftwards ? xs[first] : xs[end - 1];
+    for (int k = first; k < end; ++k) {
+      const int j = leftwards ? end - 1 - (k - first) : k;
+      const std::int32_t x = xs[j];
+      if (positive != NoSlot) {
+        out->x = x;
+        out->slot = positive * 4 + static_cast<std::uint32_t>(j);
+        out->delta = 1;
+        ++out;
+      }
+      if (negative != NoSlot) {
+        out->x = x;
+        out->slot = negative * 4 + static_cast<std::uint32_t>(j);
+        out->delta = -1;
+        ++out;
+      }
+    }
+  };
   bool upright = true;
   bool stepOrdered = true;
   std::int32_t lastStepped = INT32_MIN;
@@ -933,34 +1033,20 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
     Edge& e = edges[i];
     const std::int32_t endRow = e.endRow;
     const std::int32_t stepSamples = e.stepSamples, stepRem = e.stepRem, denom = e.denom;
-    const std::uint32_t positive = e.positive, negative = e.negative;
     std::int32_t sample = e.sample, rem = e.rem;
-    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(endRow) - top));
+    const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(endRow) - top));
+    std::int32_t xs[Side];
+    // One step past an edge's last row is harmless: the edge is dropped.
     for (int j = 0; j < rows; ++j) {
-      const std::int32_t x = std::clamp(sample, minX, maxX);
-      ordered[j] = ordered[j] && x >= last[j];
-      last[j] = x;
-      Crossing*& o = out[j];
-      if (positive != NoSlot) {
-        o->x = x;
-        o->slot = positive;
-        o->delta = 1;
-        ++o;
-      }
-      if (negative != NoSlot) {
-        o->x = x;
-        o->slot = negative;
-        o->delta = -1;
-        ++o;
-      }
-      if (top + j + 1 >= endRow) break;  // its last sample row
+      xs[j] = std::clamp(sample, minX, maxX);
       sample += stepSamples;
       rem -= stepRem;
       const std::int32_t borrow = rem < 0 ? 1 : 0;
       sample += borrow;
       rem += denom & -borrow;
     }
-    if (endRow <= top + side) continue;
+    put(xs, 0, rows, stepSamples < 0, e.positive, e.negative);
+    if (endRow <= top + Side) continue;
     upright = upright && stepSamples == 0 && stepRem == 0;
     end = std::min(end, endRow);
     stepOrdered = stepOrdered && sample >= lastStepped;
@@ -972,21 +1058,15 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   }
   *changed = *changed || kept != activeCount;
   active_.resize(kept);
-  std::int64_t work = static_cast<std::int64_t>(activeCount) * side;
-  std::size_t counts[4];
-  for (int j = 0; j < side; ++j) {
-    counts[j] = static_cast<std::size_t>(out[j] - first[j]);
-    lateCrossings_[j].clear();
-  }
-  for (; *next < sorted_.size() && sorted_[*next].firstRow < top + side; ++*next) {
+  std::int64_t work = static_cast<std::int64_t>(activeCount) * Side;
+  for (; *next < sorted_.size() && sorted_[*next].firstRow < top + Side; ++*next) {
     Edge e = sorted_[*next];
     *changed = true;
-    const int rows = static_cast<int>(std::min<std::int64_t>(side, static_cast<std::int64_t>(e.endRow) - top));
-    for (int j = std::max(e.firstRow - top, 0); j < rows; ++j) {
-      const std::int32_t x = std::clamp(e.sample, minX, maxX);
-      if (e.positive != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.positive, 1});
-      if (e.negative != NoSlot) lateCrossings_[j].push_back(Crossing{x, e.negative, -1});
-      if (top + j + 1 >= e.endRow) break;
+    const int first = std::max(e.firstRow - top, 0);
+    const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(e.endRow) - top));
+    std::int32_t xs[Side];
+    for (int j = first; j < rows; ++j) {
+      xs[j] = std::clamp(e.sample, minX, maxX);
       e.sample += e.stepSamples;
       e.rem -= e.stepRem;
       if (e.rem < 0) {
@@ -994,8 +1074,14 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
         e.rem += e.denom;
       }
     }
-    work += side;
-    if (e.endRow <= top + side) continue;
+    const std::size_t at = static_cast<std::size_t>(out - pixelCrossings_.data());
+    if (pixelCrossings_.size() < at + 2 * Side + 1) {
+      pixelCrossings_.resize(2 * (at + 2 * Side) + 1);
+      out = pixelCrossings_.data() + at;
+    }
+    put(xs, first, rows, e.stepSamples < 0, e.positive, e.negative);
+    work += Side;
+    if (e.endRow <= top + Side) continue;
     upright = upright && e.stepSamples == 0 && e.stepRem == 0;
     end = std::min(end, e.endRow);
     stepOrdered = stepOrdered && e.sample >= lastStepped;
@@ -1004,158 +1090,68 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   }
   *vertical = upright;
   *firstEnd = end;
-  const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
-  for (int j = 0; j < side; ++j) {
-    std::size_t count = counts[j];
-    work += static_cast<std::int64_t>(count);
-    if (!ordered[j]) {
-      // Edges crossed each other: this row's crossings are sorted.
-      StableSort(first[j], first[j] + count, byX);
-      work += SortWork(count);
-    }
-    std::vector<Crossing>& late = lateCrossings_[j];
-    if (!late.empty()) {
-      // Merged in from the back, each list sorted.
-      StableSort(late.data(), late.data() + late.size(), byX);
-      std::vector<Crossing>& room = rowCrossings_[j];
-      if (room.size() < count + late.size() + 1) room.resize(2 * (count + late.size()) + 1);
-      Crossing* const row = room.data();
-      std::size_t a = count, b = late.size(), to = count + late.size();
-      while (b > 0) {
-        if (a > 0 && row[a - 1].x > late[b - 1].x) {
-          row[--to] = row[--a];
-        } else {
-          row[--to] = late[--b];
-        }
-      }
-      count += late.size();
-      work += static_cast<std::int64_t>(count) + SortWork(late.size());
-    }
-    crossingCount_ = count;
-    KeepCrossings(j);
+  Crossing* const first = pixelCrossings_.data();
+  const std::size_t count = static_cast<std::size_t>(out - first);
+  work += static_cast<std::int64_t>(count);
+  // Insertion, stable: edges meeting in a pixel move a place or two. Edges
+  // crossing each other everywhere would move far; past a limit a full
+  // sort takes over.
+  const std::size_t moveLimit = 4 * count + 64;
+  std::size_t moves = 0;
+  for (std::size_t i = ordered ? count : 1; i < count && moves <= moveLimit; ++i) {
+    if (first[i - 1].x <= first[i].x) continue;
+    const Crossing c = first[i];
+    std::size_t k = i;
+    do {
+      first[k] = first[k - 1];
+      --k;
+      ++moves;
+    } while (k > 0 && first[k - 1].x > c.x);
+    first[k] = c;
   }
+  work += static_cast<std::int64_t>(moves);
+  if (moves > moveLimit) {
+    std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+    work += SortWork(count);
+  }
+  first[count].x = INT32_MAX;
   if (!stepOrdered) work += Reorder();
   return work;
 }
 
-// The opaque path's sample row j, whose crossings were made in its own
-// room: closed with a mark past any sample column.
-inline void ScanConverter::KeepCrossings(int j) {
-  rowCrossings_[j][crossingCount_].x = INT32_MAX;
-  rowCrossingCount_[j] = crossingCount_;
-}
-
+// The spans of a pixel row straight from its crossings, when every slot is
+// opaque: a sample's stack is then its topmost inside slot. Where a pixel
+// holds crossings, each slot's inside samples are a mask, flipped from a
+// crossing's column rightwards along its row; the slots from the top down
+// then take the samples no higher slot has. Parts come in the order of
+// their first sample, as AssembleRowOf makes them.
 void ScanConverter::AssembleOpaque() {
-  WithSide(side_, [this](auto side) { AssembleOpaqueOf<decltype(side)::value>(); });
-}
-
-// The spans of a pixel row straight from its sample rows' crossings, when
-// every slot is opaque: a sample's stack is then its topmost inside slot.
-// Where a pixel holds crossings, each slot's inside samples are a mask,
-// flipped from a crossing's column rightwards along its row; the slots from
-// the top down then take the samples no higher slot has. Parts come in the
-// order of their first sample, as AssembleRowOf makes them.
-template <int Side>
-void ScanConverter::AssembleOpaqueOf() {
-  constexpr int Shift = Side == 4 ? 2 : Side == 2 ? 1 : 0;
+  constexpr int Side = 4;
+  constexpr int Shift = 2;
   MakeRowRoom(Side);
-  RowSpan* const spans = spans_.data();
-  CoveragePart* const parts = parts_.data();
-  std::uint32_t spanCount = 0;
-  std::uint32_t partCount = 0;
-  std::int64_t pixels = 0;
+  OpaqueRow out;
+  out.spans = spans_.data();
+  out.parts = parts_.data();
   constexpr std::uint32_t rowBits = (1u << Side) - 1;
-  constexpr std::uint32_t full = Side == 4 ? 0xFFFFu : Side == 2 ? 0xFu : 1u;
-  std::uint64_t inside[Side];
-  std::uint64_t touched[Side];
+  constexpr std::uint32_t full = 0xFFFFu;
+  std::uint64_t inside[Side] = {0, 0, 0, 0};
+  std::uint64_t touched = 0;  // the non-zero slots whose winding counts moved
   std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
-  const Crossing* cursor[Side];
-  for (int j = 0; j < Side; ++j) {
-    inside[j] = 0;
-    touched[j] = 0;
-    cursor[j] = rowCrossings_[j].data();
-  }
-  const auto top = [](std::uint64_t set) -> std::uint32_t {
-    return set == 0 ? 0u : static_cast<std::uint32_t>(HighestBit(set)) + 1;
-  };
-  // Parts from per-sample masks of stacks, in the order of their first
-  // sample, then the span.
-  std::uint32_t stackOf[16] = {};  // a part per sample at most
-  std::uint32_t maskOf[16] = {};
-  const auto emit = [&](std::int32_t x0, std::int32_t x1, int found) {
-    const int count = std::min(found, 16);
-    // Insertion by first sample: count is a handful at most.
-    for (int a = 1; a < count; ++a) {
-      const std::uint32_t st = stackOf[a], m = maskOf[a];
-      const int low = LowestBit(m);
-      int b = a;
-      for (; b > 0 && LowestBit(maskOf[b - 1]) > low; --b) {
-        stackOf[b] = stackOf[b - 1];
-        maskOf[b] = maskOf[b - 1];
-      }
-      stackOf[b] = st;
-      maskOf[b] = m;
-    }
-    RowSpan& span = spans[spanCount++];
-    span.x0 = x0;
-    span.x1 = x1;
-    span.firstPart = partCount;
-    span.partCount = static_cast<std::uint32_t>(count);
-    for (int k = 0; k < count; ++k) {
-      parts[partCount].stack = stackOf[k];
-      parts[partCount].samples = maskOf[k];
-      ++partCount;
-    }
-    pixels += x1 - x0;
-  };
-  // A run: each sample row's stack across it, from the rows' inside slots.
-  const auto run = [&](std::int32_t x0, std::int32_t x1, const std::uint64_t* in) {
-    int count = 0;
-    bool alike = true;
-    for (int j = 1; j < Side; ++j) alike = alike && in[j] == in[0];
-    if (alike) {
-      // The usual run: every sample row inside the same slots.
-      const std::uint32_t stack = top(in[0]);
-      if (stack != 0) {
-        stackOf[0] = stack;
-        maskOf[0] = full;
-        emit(x0, x1, 1);
-      }
-      return;
-    }
-    for (int j = 0; j < Side; ++j) {
-      const std::uint32_t stack = top(in[j]);
-      if (stack == 0) continue;
-      int k = 0;
-      while (k < count && stackOf[k] != stack) ++k;
-      if (k == count) {
-        stackOf[count] = stack;
-        maskOf[count++] = 0;
-      }
-      maskOf[k] |= rowBits << (j * Side);
-    }
-    if (count > 0) emit(x0, x1, count);
-  };
+  const Crossing* c = pixelCrossings_.data();
   const std::int32_t right = clip_.right;
   std::int32_t pos = clip_.left;  // where the run not handed on yet starts
   for (;;) {
-    std::int32_t nextX = cursor[0]->x;
-    for (int j = 1; j < Side; ++j) nextX = std::min(nextX, cursor[j]->x);
+    const std::int32_t nextX = c->x;
     const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
     if (px >= right) {
-      if (right > pos) run(pos, right, inside);
+      if (right > pos) out.Run(pos, right, inside);
       break;
     }
-    std::uint64_t was[Side];
-    for (int j = 0; j < Side; ++j) was[j] = inside[j];
+    const std::uint64_t was[Side] = {inside[0], inside[1], inside[2], inside[3]};
     // The pixel holding crossings: each slot's mask of inside samples.
     const std::int32_t base = px << Shift;
-    std::uint64_t involved = 0;
-    bool alike = true;
-    for (int j = 0; j < Side; ++j) {
-      involved |= inside[j];
-      alike = alike && inside[j] == inside[0];
-    }
+    std::uint64_t involved = inside[0] | inside[1] | inside[2] | inside[3];
+    const bool alike = inside[0] == inside[1] && inside[0] == inside[2] && inside[0] == inside[3];
     bool flipped = false;
     std::uint32_t masks[64];
     for (std::uint64_t rest = involved; rest != 0; rest &= rest - 1) {
@@ -1167,33 +1163,31 @@ void ScanConverter::AssembleOpaqueOf() {
       }
       masks[slot] = m;
     }
-    for (int j = 0; j < Side; ++j) {
-      const Crossing* c = cursor[j];
-      for (; c->x < base + Side; ++c) {
-        const std::uint64_t bit = std::uint64_t{1} << c->slot;
-        if (!(involved & bit)) {
-          involved |= bit;
-          masks[c->slot] = 0;
-        }
-        bool flip = true;
-        if (!(evenOddBits_ & bit)) {
-          std::int32_t& w = winding[c->slot * 4 + static_cast<std::uint32_t>(j)];
-          w += c->delta;
-          touched[j] |= bit;
-          flip = (w != 0) != ((inside[j] & bit) != 0);
-        }
-        if (flip) {
-          inside[j] ^= bit;
-          masks[c->slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
-          flipped = true;
-        }
+    for (; c->x < base + Side; ++c) {
+      const std::uint32_t slot = c->slot >> 2;
+      const std::uint32_t j = c->slot & 3;
+      const std::uint64_t bit = std::uint64_t{1} << slot;
+      if (!(involved & bit)) {
+        involved |= bit;
+        masks[slot] = 0;
       }
-      cursor[j] = c;
+      bool flip = true;
+      if (!(evenOddBits_ & bit)) {
+        std::int32_t& w = winding[c->slot];
+        w += c->delta;
+        touched |= bit;
+        flip = (w != 0) != ((inside[j] & bit) != 0);
+      }
+      if (flip) {
+        inside[j] ^= bit;
+        masks[slot] ^= (rowBits << (c->x - base) & rowBits) << (j * Side);
+        flipped = true;
+      }
     }
     // Crossings that change no slot's inside samples (a winding from 1 to
     // 2) leave the pixel to the run, as the sweep leaves it.
     if (!flipped) continue;
-    if (px > pos) run(pos, px, was);
+    if (px > pos) out.Run(pos, px, was);
     int count = 0;
     std::uint32_t covered = 0;
     while (involved != 0) {
@@ -1202,21 +1196,100 @@ void ScanConverter::AssembleOpaqueOf() {
       const std::uint32_t m = masks[slot] & ~covered;
       if (m == 0) continue;
       covered |= m;
-      stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
-      maskOf[count++] = m;
+      out.stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      out.maskOf[count++] = m;
       if (covered == full) break;
     }
-    if (count > 0) emit(px, px + 1, count);
+    if (count > 0) out.Emit(px, px + 1, count);
     pos = px + 1;
   }
   // Clipping can leave a row unbalanced on the right; start the next clean.
-  for (int j = 0; j < Side; ++j) {
-    for (std::uint64_t rest = touched[j]; rest != 0; rest &= rest - 1) {
-      winding[static_cast<std::uint32_t>(LowestBit(rest)) * 4 + static_cast<std::uint32_t>(j)] = 0;
-    }
+  for (std::uint64_t rest = touched; rest != 0; rest &= rest - 1) {
+    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
+    w[0] = w[1] = w[2] = w[3] = 0;
   }
-  spanCount_ = spanCount;
-  rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
+  spanCount_ = out.spanCount;
+  rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
+}
+
+// AssembleOpaque for shapes of at most four slots, the usual case: which
+// slots are inside on the four sample rows is one 16-bit set (bit row * 4 +
+// slot) and a pixel's masks of all the slots one 64-bit word (slot * 16 +
+// sample), so crossings change registers rather than arrays in memory.
+void ScanConverter::AssembleOpaqueFew() {
+  constexpr int Shift = 2;
+  MakeRowRoom(4);
+  OpaqueRow out;
+  out.spans = spans_.data();
+  out.parts = parts_.data();
+  std::uint32_t inside = 0;
+  std::uint32_t touched = 0;  // the non-zero slots whose winding counts moved
+  std::int32_t* const winding = rowWinding_.data();  // slot * 4 + row
+  const std::uint32_t evenOdd = static_cast<std::uint32_t>(evenOddBits_ & 0xFu);
+  const Crossing* c = pixelCrossings_.data();
+  const auto run = [&out](std::int32_t x0, std::int32_t x1, std::uint32_t set) {
+    const std::uint64_t in[4] = {set & 0xFu, set >> 4 & 0xFu, set >> 8 & 0xFu, set >> 12 & 0xFu};
+    out.Run(x0, x1, in);
+  };
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;  // where the run not handed on yet starts
+  for (;;) {
+    const std::int32_t nextX = c->x;
+    const std::int32_t px = nextX == INT32_MAX ? right : std::min(nextX >> Shift, right);
+    if (px >= right) {
+      if (right > pos) run(pos, right, inside);
+      break;
+    }
+    const std::uint32_t was = inside;
+    const std::int32_t base = px << Shift;
+    // Each slot's inside samples: its bit on a row spread over the row's
+    // four samples.
+    std::uint64_t masks = 0;
+    for (std::uint32_t slot = 0; slot < 4; ++slot) {
+      masks |= static_cast<std::uint64_t>((inside >> slot & 0x1111u) * 0xFu) << (16 * slot);
+    }
+    bool flipped = false;
+    for (; c->x < base + 4; ++c) {
+      const std::uint32_t slot = c->slot >> 2;
+      const std::uint32_t j = c->slot & 3;
+      const std::uint32_t bit = 1u << (j * 4 + slot);
+      bool flip = true;
+      if (!(evenOdd >> slot & 1)) {
+        std::int32_t& w = winding[c->slot];
+        w += c->delta;
+        touched |= 1u << slot;
+        flip = (w != 0) != ((inside & bit) != 0);
+      }
+      if (flip) {
+        inside ^= bit;
+        masks ^= static_cast<std::uint64_t>((0xFu << (c->x - base) & 0xFu) << (j * 4)) << (16 * slot);
+        flipped = true;
+      }
+    }
+    // Crossings that change no slot's inside samples (a winding from 1 to
+    // 2) leave the pixel to the run, as the sweep leaves it.
+    if (!flipped) continue;
+    if (px > pos) run(pos, px, was);
+    int count = 0;
+    std::uint32_t covered = 0;
+    for (int slot = 3; slot >= 0; --slot) {
+      const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
+      if (m == 0) continue;
+      covered |= m;
+      out.stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      out.maskOf[count++] = m;
+      if (covered == 0xFFFFu) break;
+    }
+    if (count > 0) out.Emit(px, px + 1, count);
+    pos = px + 1;
+  }
+  // Clipping can leave a row unbalanced on the right; start the next clean.
+  for (std::uint32_t rest = touched; rest != 0; rest &= rest - 1) {
+    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
+    w[0] = w[1] = w[2] = w[3] = 0;
+  }
+  spanCount_ = out.spanCount;
+  rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
 }
 
 void ScanConverter::AssembleUniform() {

@@ -162,15 +162,13 @@ class ScanConverter {
   template <int Side>
   void AssembleRowOf();
   void MakeRowRoom(int side);
-  // The opaque path: a pixel row's crossings, kept per sample row, then
-  // made into spans.
+  // The opaque path: a pixel row's crossings, all its sample rows' in one
+  // list, then made into spans.
   std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                              std::int32_t* firstEnd);
   std::int64_t Reorder();
-  void KeepCrossings(int j);
   void AssembleOpaque();
-  template <int Side>
-  void AssembleOpaqueOf();
+  void AssembleOpaqueFew();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();
@@ -213,9 +211,9 @@ class ScanConverter {
   std::vector<std::uint32_t> stackData_;
   std::vector<StackEntry> stacks_;
 
-  std::vector<Crossing> rowCrossings_[4];  // the opaque path's: each sample row's, then an end mark
-  std::size_t rowCrossingCount_[4] = {0, 0, 0, 0};
-  std::vector<Crossing> lateCrossings_[4];  // of edges starting inside the pixel row
+  // The opaque path's crossings of a pixel row in column order, then an end
+  // mark; slot holds slot * 4 + sample row.
+  std::vector<Crossing> pixelCrossings_;
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};

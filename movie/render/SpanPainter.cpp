@@ -21,11 +21,16 @@ constexpr std::array<std::uint32_t, 256> Weights = MakeWeights();
 // keeps exact results such as 51 (alpha 51 of 255 over black) exact.
 constexpr std::uint32_t Bias = 512;
 
-inline int CountBits(std::uint32_t v) {
-  v = v - ((v >> 1) & 0x55555555u);
-  v = (v & 0x33333333u) + ((v >> 2) & 0x33333333u);
-  return static_cast<int>((((v + (v >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+constexpr std::array<std::uint8_t, 256> MakeByteBits() {
+  std::array<std::uint8_t, 256> bits{};
+  for (unsigned b = 0; b < 256; ++b) bits[b] = static_cast<std::uint8_t>((b & 1u) + bits[b >> 1]);
+  return bits;
 }
+constexpr std::array<std::uint8_t, 256> ByteBits = MakeByteBits();
+
+// The samples of a mask: 16 bits at most (a 4 x 4 grid), counted a byte at
+// a time, which is shorter than the bit-parallel count.
+inline int CountBits(std::uint32_t v) { return ByteBits[v & 0xFFu] + ByteBits[(v >> 8) & 0xFFu]; }
 
 void Grow(PixelRect* r, int x0, int x1, int y) {
   if (r->Empty()) {
@@ -224,12 +229,16 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
   // Each solid slot's composite, ready for the pixels where it is alone.
   slotColors_.resize(slotCount_);
   slotSolid_.resize(slotCount_);
+  slotPatterns_.resize(slotCount_);
+  slotOpaque_.resize(slotCount_);
   for (std::uint32_t i = 0; i < slotCount_; ++i) {
     const PaintShader& shader = *slots[i].shader;
     slotSolid_[i] = shader.Solid() ? 1 : 0;
+    slotOpaque_[i] = shader.Solid() && shader.Color().alpha == 255 ? 1 : 0;
     StackColor sc{65536, {0, 0, 0, 0}};
     if (shader.Solid()) Over(&sc, shader.Color());
     slotColors_[i] = sc;
+    if (slotOpaque_[i]) MakePattern(shader.Color(), &slotPatterns_[i]);
   }
 }
 
@@ -333,8 +342,28 @@ void SpanPainter::FillRuns(int y, int count) {
   if (Bytes == 3) {
     // Each run's pattern is made once for all its rows.
     patterns_.resize(runCount);
-    for (std::size_t k = 0; k < runCount; ++k) MakePattern(runs[k].color, &patterns_[k]);
+    bool allGrey = true;
+    for (std::size_t k = 0; k < runCount; ++k) {
+      MakePattern(runs[k].color, &patterns_[k]);
+      allGrey = allGrey && patterns_[k].grey;
+    }
     const ColorPattern* const patterns = patterns_.data();
+    if (allGrey) {
+      // Byte fills only (black and white shapes): each run's place, length
+      // and byte worked out once, so a row is a call per run and nothing
+      // else.
+      greyRuns_.resize(runCount);
+      for (std::size_t k = 0; k < runCount; ++k) {
+        greyRuns_[k].offset = static_cast<std::ptrdiff_t>(runs[k].x0) * 3;
+        greyRuns_[k].bytes = static_cast<std::size_t>(runs[k].x1 - runs[k].x0) * 3;
+        greyRuns_[k].value = runs[k].color.blue;
+      }
+      const GreyRun* const grey = greyRuns_.data();
+      for (int r = 0; r < count; ++r, rowStart += stride) {
+        for (std::size_t k = 0; k < runCount; ++k) std::memset(rowStart + grey[k].offset, grey[k].value, grey[k].bytes);
+      }
+      return;
+    }
     for (int r = 0; r < count; ++r, rowStart += stride) {
       for (std::size_t k = 0; k < runCount; ++k) {
         FillPattern(rowStart + static_cast<std::ptrdiff_t>(runs[k].x0) * 3, runs[k].x1 - runs[k].x0, patterns[k]);
@@ -371,6 +400,10 @@ void SpanPainter::WeightedRuns(int y, int count) {
 }
 
 void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
+  if (!shortcuts_) {
+    RowSink::Rows(y, count, spans, spanCount, parts);
+    return;
+  }
   Row(y, spans, spanCount, parts);
   if (count <= 1) return;
   const int bytes = surface_.layer ? 4 : surface_.bytesPerPixel;
@@ -416,15 +449,12 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
       WeightedRuns<3, false>(y + 1, count - 1);
     }
   }
-  for (int r = 1; r < count; ++r) {
-    const int row = y + r;
-    if (!repaint_.empty()) {
-      // Painted as a row of their own (the opaque ones are done).
-      Row(row, repaint_.data(), repaint_.size(), parts);
-    } else if (dirty_) {
-      Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, row);
-    }
+  if (!repaint_.empty()) {
+    // Painted as rows of their own (the opaque ones are done).
+    for (int r = 1; r < count; ++r) Row(y + r, repaint_.data(), repaint_.size(), parts);
   }
+  // The rows between the first and the last add nothing to the dirty
+  // rectangle that those two do not.
   if (dirty_ && spanCount > 0) Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, y + count - 1);
 }
 
@@ -443,7 +473,11 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
       if (count == 1) {
         const PaintShader& shader = *slots_[slots[0]].shader;
         if (!clip) {
-          FillRun<Bytes, Layer>(p, span.x0, y, span.x1 - span.x0, shader);
+          if (Bytes == 3 && !Layer && shortcuts_ && slotOpaque_[slots[0]]) {
+            FillPattern(p, span.x1 - span.x0, slotPatterns_[slots[0]]);
+          } else {
+            FillRun<Bytes, Layer>(p, span.x0, y, span.x1 - span.x0, shader);
+          }
           continue;
         }
         // Under a mask: runs the mask covers whole are filled, the rest
@@ -467,9 +501,38 @@ void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, c
         continue;
       }
     }
+    if (!clip && shortcuts_ && span.x1 - span.x0 == 1 && SolidPixel<Bytes, Layer>(p, first, span.partCount)) continue;
     GeneralRun<Bytes, Layer>(p, y, span, first, clip);
   }
   if (dirty_ && spanCount > 0) Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, y);
+}
+
+// The arithmetic of SolidWeights and ApplyWeights for one pixel, without
+// laying the weights out: a curved shape has a few such pixels on every row.
+template <int Bytes, bool Layer>
+inline bool SpanPainter::SolidPixel(std::uint8_t* p, const CoveragePart* parts, std::uint32_t partCount) const {
+  std::uint32_t t = 0, c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+  std::uint32_t covered = 0;
+  for (std::uint32_t k = 0; k < partCount; ++k) {
+    const std::uint32_t slot = parts[k].stack - 1;  // a single-slot stack, when below slotCount_
+    if (slot >= slotCount_ || !slotSolid_[slot]) return false;
+    const StackColor& sc = slotColors_[slot];
+    const std::uint32_t n = static_cast<std::uint32_t>(CountBits(parts[k].samples));
+    covered += n;
+    t += n * sc.t;
+    c0 += n * sc.c[0];
+    c1 += n * sc.c[1];
+    c2 += n * sc.c[2];
+    c3 += n * sc.c[3];
+  }
+  t += (static_cast<std::uint32_t>(sampleCount_) - covered) << 16;
+  const std::uint32_t shift = static_cast<std::uint32_t>(shift_);
+  const std::uint32_t bias = Bias << (shift - 16);
+  p[0] = WeightedChannel(c0 + bias, t, shift, p[0]);
+  p[1] = WeightedChannel(c1 + bias, t, shift, p[1]);
+  p[2] = WeightedChannel(c2 + bias, t, shift, p[2]);
+  if (Layer) p[3] = WeightedChannel(c3 + bias, t, shift, p[3]);
+  return true;
 }
 
 template <int Bytes, bool Layer>

@@ -80,6 +80,9 @@ class SpanPainter : public RowSink {
   // null) grows to hold every pixel written.
   void Setup(const Surface& surface, const ScanConverter& converter, const SlotPaint* slots, const SampleMask* clipMask,
              PixelRect* dirty);
+  // With false, every span is painted by the general path, row by row,
+  // without the shortcuts for solid slots (for tests that compare both).
+  void UseShortcuts(bool on) { shortcuts_ = on; }
   void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
   // Spans that an opaque colour covers whole are filled with it on every
   // row at once; the rest are painted row by row.
@@ -96,6 +99,10 @@ class SpanPainter : public RowSink {
   void FillRun(std::uint8_t* p, int x, int y, int count, const PaintShader& shader);
   template <int Bytes, bool Layer>
   void GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const CoveragePart* parts, const std::uint16_t* clip);
+  // One pixel, no mask, each part a single solid slot (a shape's edge
+  // pixels, mostly): false, and nothing written, otherwise.
+  template <int Bytes, bool Layer>
+  bool SolidPixel(std::uint8_t* p, const CoveragePart* parts, std::uint32_t partCount) const;
   const Rgba* ShadedColors(std::uint32_t slot, int x, int y, int count);
 
   // Composite of one sample stack at one pixel: the sample becomes
@@ -129,9 +136,14 @@ class SpanPainter : public RowSink {
   const SlotPaint* slots_ = nullptr;
   const SampleMask* clipMask_ = nullptr;
   PixelRect* dirty_ = nullptr;
+  bool shortcuts_ = true;
   std::uint32_t slotCount_ = 0;
   std::vector<StackColor> slotColors_;
   std::vector<std::uint8_t> slotSolid_;
+  // The 3-byte patterns of the slots of one opaque solid colour (others
+  // unused), made once per draw rather than once per run.
+  std::vector<ColorPattern> slotPatterns_;
+  std::vector<std::uint8_t> slotOpaque_;
   int sampleCount_ = 1;
   int shift_ = 16;  // 16 + log2(sampleCount_)
   std::uint32_t full_ = 1;
@@ -146,6 +158,12 @@ class SpanPainter : public RowSink {
   };
   std::vector<OpaqueRun> opaqueRuns_;
   std::vector<ColorPattern> patterns_;
+  struct GreyRun {
+    std::ptrdiff_t offset;  // from the row's first byte
+    std::size_t bytes;
+    std::uint8_t value;
+  };
+  std::vector<GreyRun> greyRuns_;
   std::vector<SpanWeights> weighted_;
 };
 

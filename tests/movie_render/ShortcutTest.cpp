@@ -2,6 +2,7 @@
 // same frames drawn with and without them must give the same bytes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -47,6 +48,12 @@ Paint SomePaint(Random& random) {
   Paint paint = Paint::SolidColor(Rgba{static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)), alpha});
+  if (random.Below(4) == 0) {
+    // Greys (black and white the most common) are filled bytewise.
+    const std::uint8_t grey = random.Below(2) ? static_cast<std::uint8_t>(255 * random.Below(2))
+                                              : static_cast<std::uint8_t>(random.Below(256));
+    paint.color.red = paint.color.green = paint.color.blue = grey;
+  }
   if (random.Below(6) == 0) {
     paint.kind = PaintKind::LinearGradient;
     paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 200}}};
@@ -89,10 +96,14 @@ ShapeLayer UprightShape(Random& random, int width, int height) {
 ShapeLayer SlantedShape(Random& random, int width, int height) {
   ShapeLayer shape;
   shape.rule = random.Below(2) ? FillRule::NonZero : FillRule::EvenOdd;
-  const int fills = random.Below(10) == 0 ? 66 : 1 + random.Below(4);
+  // Sometimes five to eight fills, all opaque: more than the few that the
+  // opaque path keeps in registers.
+  const bool manyOpaque = random.Below(5) == 0;
+  const int fills = manyOpaque ? 5 + random.Below(4) : random.Below(10) == 0 ? 66 : 1 + random.Below(4);
   for (int i = 0; i < fills; ++i) {
     Paint paint = SomePaint(random);
-    if (random.Below(4) != 0) paint.color.alpha = 255;
+    if (manyOpaque || random.Below(4) != 0) paint.color.alpha = 255;
+    if (manyOpaque) paint.kind = PaintKind::Solid;
     shape.fills.push_back(paint);
   }
   if (random.Below(4) == 0) {
@@ -126,6 +137,7 @@ struct Frame {
   std::vector<ShapeLayer> shapes;
   bool mask = false;
   ShapeLayer maskShape;
+  bool layer = false;  // the shapes drawn into a transparent layer
   Quality quality = Quality::High;
   PixelRect clip;
 };
@@ -139,6 +151,7 @@ void DrawFrame(TestImage& image, const Frame& frame, bool shortcuts) {
     canvas.DrawShape(frame.maskShape, Unscaled());
     canvas.EndMask();
   }
+  if (frame.layer) canvas.PushLayer(BlendMode::Layer);
   for (const ShapeLayer& shape : frame.shapes) canvas.DrawShape(shape, Unscaled());
   canvas.End();
 }
@@ -190,7 +203,7 @@ TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
   // Shapes of opaque fills go from crossings to spans without the sweep;
   // translucent ones, many fills and lines take it. Random polygons and
   // curves, both rules, fills on both sides, every quality, 24-bit and
-  // 32-bit views, masks and clip rectangles.
+  // 32-bit views and transparent layers, masks and clip rectangles.
   constexpr int Width = 53, Height = 41;
   Random random(8122026);
   for (int round = 0; round < 300; ++round) {
@@ -200,11 +213,45 @@ TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
     for (int i = 0; i < shapes; ++i) frame.shapes.push_back(SlantedShape(random, Width, Height));
     frame.mask = random.Below(4) == 0;
     if (frame.mask) frame.maskShape = SlantedShape(random, Width, Height);
+    frame.layer = random.Below(4) == 0;
     frame.clip = PixelRect{0, 0, Width, Height};
     if (random.Below(3) == 0) {
       frame.clip = PixelRect{random.Below(20), random.Below(20), 25 + random.Below(30), 20 + random.Below(25)};
     }
     ASSERT_TRUE(SameBothWays(frame, Width, Height, round % 2 == 1)) << "round " << round;
+  }
+}
+
+TEST(SamplingShortcuts, ShallowEdgesCrossingInOneRowDrawAsTheGeneralPathDraws) {
+  // A flat star: dozens of long, nearly level edges crossing each other
+  // within a few pixel rows and past the view's sides, so that a row's
+  // crossings interleave far beyond a few moves; both rules, two fills.
+  constexpr int Width = 53, Height = 41;
+  for (const FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+    ShapeLayer shape;
+    shape.rule = rule;
+    shape.fills = {Paint::SolidColor(Rgba{200, 30, 60, 255}), Paint::SolidColor(Rgba{10, 90, 240, 255})};
+    constexpr int Points = 37;
+    struct Corner {
+      double x, y;
+    };
+    const auto corner = [](int i, double height) {
+      const double angle = 6.283185307179586 * (i % Points) / Points;
+      return Corner{26.3 + 70.0 * std::cos(angle), 20.4 + height * std::sin(angle)};
+    };
+    for (const double height : {2.7, 9.1}) {
+      shape.SetFill1(height < 5 ? 1 : 2);
+      const Corner start = corner(0, height);
+      shape.MoveTo(Tw(start.x), Tw(start.y));
+      for (int k = 1; k <= Points; ++k) {
+        const Corner p = corner(k * 18, height);
+        shape.LineTo(Tw(p.x), Tw(p.y));
+      }
+    }
+    Frame frame;
+    frame.shapes.push_back(shape);
+    frame.clip = PixelRect{0, 0, Width, Height};
+    ASSERT_TRUE(SameBothWays(frame, Width, Height, false));
   }
 }
 
