@@ -678,6 +678,15 @@ inline int LowestBit(std::uint64_t v) {  // v != 0
 #endif
 }
 
+// Clipping can leave a row unbalanced on the right: the slots whose
+// winding counts moved (four rows each) start the next row clean.
+void ClearWindings(std::int32_t* winding, std::uint64_t touched) {
+  for (std::uint64_t rest = touched; rest != 0; rest &= rest - 1) {
+    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
+    w[0] = w[1] = w[2] = w[3] = 0;
+  }
+}
+
 // A row's spans and parts as the opaque path makes them. Parts come in the
 // order of their first sample, as AssembleRowOf makes them.
 struct OpaqueRow {
@@ -1203,11 +1212,7 @@ void ScanConverter::AssembleOpaque() {
     if (count > 0) out.Emit(px, px + 1, count);
     pos = px + 1;
   }
-  // Clipping can leave a row unbalanced on the right; start the next clean.
-  for (std::uint64_t rest = touched; rest != 0; rest &= rest - 1) {
-    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
-    w[0] = w[1] = w[2] = w[3] = 0;
-  }
+  ClearWindings(winding, touched);
   spanCount_ = out.spanCount;
   rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
 }
@@ -1283,11 +1288,7 @@ void ScanConverter::AssembleOpaqueFew() {
     if (count > 0) out.Emit(px, px + 1, count);
     pos = px + 1;
   }
-  // Clipping can leave a row unbalanced on the right; start the next clean.
-  for (std::uint32_t rest = touched; rest != 0; rest &= rest - 1) {
-    std::int32_t* const w = winding + static_cast<std::uint32_t>(LowestBit(rest)) * 4;
-    w[0] = w[1] = w[2] = w[3] = 0;
-  }
+  ClearWindings(winding, touched);
   spanCount_ = out.spanCount;
   rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
 }
