@@ -846,7 +846,13 @@ ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList arg
     --depth_;
     return made;
   }
-  const ActionValue prototype = GetMember(functionValue, rt_.names.prototype);
+  // A plain prototype of the function's own, as GetMember would find it
+  // first; anything else (an accessor, a hidden one, none) takes the
+  // general look-up.
+  const VariableStore::Entry* own = function->Properties().FindEntry(*rt_.names.prototype.StringRep());
+  const ActionValue prototype = own != nullptr && !own->Accessor() && PropertyFlag::VisibleTo(own->flags, version_)
+                                    ? own->value
+                                    : GetMember(functionValue, rt_.names.prototype);
   ScriptObject* proto = prototype.ObjectValue();
   ScriptObject* made = rt_.NewObject(proto);
   if (made == nullptr) {
