@@ -197,6 +197,9 @@ void ActionBlock::Fuse(DecodedAction& action) const {
         case Op::SetMember:
           if (action.count >= 3 && !action.pushesText) fuse(second, 1);
           break;
+        case Op::NewObject:
+          if (action.count >= 2 && !action.pushesText) fuse(second, 1);
+          break;
         case Op::Add2:
         case Op::Subtract:
         case Op::Multiply:

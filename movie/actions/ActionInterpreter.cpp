@@ -155,6 +155,13 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
             break;
           }
         }
+        if (action.fusedOp == ActionCode::NewObject) {
+          Flow flow = Flow::Normal;
+          if (PushAndNewObject(f, action, end, flow, exitPc, next)) {
+            if (flow != Flow::Normal) return flow;
+            break;
+          }
+        }
         if (action.fusedOp == ActionCode::GetMember || action.fusedOp == ActionCode::SetMember) {
           if (PushAndMember(f, action, end)) {
             if (throwing_) return Flow::Throw;
@@ -169,7 +176,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           return Flow::Stop;
         }
         if (action.fused == 0 || action.fusedOp == ActionCode::CallMethod ||
-            action.fusedOp == ActionCode::SetMember) {
+            action.fusedOp == ActionCode::SetMember || action.fusedOp == ActionCode::NewObject) {
           break;
         }
         if (action.fusedOp == ActionCode::GetMember) {
@@ -381,6 +388,33 @@ bool Interpreter::PushAndCallMethod(Frame& f, const DecodedAction& action, std::
     return true;
   }
   Push(std::move(value));
+  if (stop_ != StopReason::None) flow = Flow::Stop;
+  next = after;
+  return true;
+}
+
+bool Interpreter::PushAndNewObject(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow,
+                                   std::size_t& exitPc, std::size_t& next) {
+  const std::uint32_t pushed = action.count - 2;
+  const PushedValue* values = f.block->Pushes(action);
+  if (stack_.size() + action.count > ActionContext::MaxStack) return false;
+  const ActionValue& countValue = PushedSource(f, values[pushed]);
+  if (!countValue.IsNumber() || !TakeFused(action, end)) return false;
+  const double wanted = countValue.NumberValue();
+  const ActionValue name = PushedSource(f, values[pushed + 1]);
+  for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+  const std::size_t after = action.fusedNext;  // action may move once the call decodes more
+  std::size_t count = 0;
+  if (wanted > 0) count = wanted >= static_cast<double>(Available()) ? Available() : static_cast<std::size_t>(wanted);
+  const ActionValue constructor = GetVariable(f, name);
+  ActionValue made = Construct(constructor, StackArguments(count));
+  Drop(count);
+  if (throwing_) {
+    exitPc = after;
+    flow = Flow::Throw;
+    return true;
+  }
+  Push(std::move(made));
   if (stop_ != StopReason::None) flow = Flow::Stop;
   next = after;
   return true;
@@ -812,7 +846,13 @@ ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList arg
     --depth_;
     return made;
   }
-  const ActionValue prototype = GetMember(functionValue, rt_.names.prototype);
+  // A plain prototype of the function's own, as GetMember would find it
+  // first; anything else (an accessor, a hidden one, none) takes the
+  // general look-up.
+  const VariableStore::Entry* own = function->Properties().FindEntry(*rt_.names.prototype.StringRep());
+  const ActionValue prototype = own != nullptr && !own->Accessor() && PropertyFlag::VisibleTo(own->flags, version_)
+                                    ? own->value
+                                    : GetMember(functionValue, rt_.names.prototype);
   ScriptObject* proto = prototype.ObjectValue();
   ScriptObject* made = rt_.NewObject(proto);
   if (made == nullptr) {

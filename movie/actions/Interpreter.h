@@ -440,6 +440,10 @@ class Interpreter {
   // cannot be told apart from running the two actions one by one.
   bool PushAndCallMethod(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
                          std::size_t& next);
+  // The same for a Push whose last two values are the count and the name of
+  // a NewObject right after it.
+  bool PushAndNewObject(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
+                        std::size_t& next);
   // The same for a Push whose last values are the object and the name of a
   // GetMember right after it, or the object, the name and the value of a
   // SetMember.

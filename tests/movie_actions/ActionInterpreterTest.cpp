@@ -900,6 +900,30 @@ auto TraceOf(const char* member) {
   };
 }
 
+// new takes the prototype the class holds however it holds it: a plain
+// value, a getter's result, or one hidden from this version (then none).
+TEST(ActionObjects, NewTakesThePrototypeAsAMemberReadWouldGiveIt) {
+  Movie movie(6);
+  ActionWriter empty;
+  ActionWriter getter;
+  getter.PushString("P").Op(Op::GetVariable).Op(Op::Return);
+  ActionWriter w;
+  w.PushString("P").PushString("kind").PushString("got").PushInteger(1).Op(Op::InitObject).Op(Op::SetVariable);
+  for (const char* name : {"Plain", "Got", "Hidden"}) w.DefineFunction(name, {}, empty);
+  w.PushString("Plain").Op(Op::GetVariable).PushString("prototype").PushString("P").Op(Op::GetVariable);
+  w.Op(Op::SetMember);
+  w.PushNull().DefineFunction("", {}, getter).PushString("prototype").PushInteger(3).PushString("Got");
+  w.Op(Op::GetVariable).PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+  // ASSetPropFlags(Hidden, "prototype", 0x2000): seen from version 9 on.
+  w.PushInteger(0x2000).PushString("prototype").PushString("Hidden").Op(Op::GetVariable).PushInteger(3);
+  w.PushString("ASSetPropFlags").Op(Op::CallFunction).Op(Op::Pop);
+  for (const char* name : {"Plain", "Got", "Hidden"}) {
+    w.PushInteger(0).PushString(name).Op(Op::NewObject).PushString("kind").Op(Op::GetMember).Op(Op::Trace);
+  }
+  EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"got", "got", "undefined"}));
+}
+
 TEST(ActionObjects, SuperOfABuiltInClassMakesThisAnInstanceOfIt) {
   const auto twoTexts = [](ActionWriter& w) { w.PushString("b").PushString("a"); };
   using Traces = std::vector<std::string>;

@@ -330,6 +330,53 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
   }
 }
 
+// A Push that ends with the count and the name of a NewObject runs with it:
+// written both ways, the same constructions give the same traces (a count
+// that is text, a count past what the stack holds, a name that is no
+// class, a constructor that throws).
+TEST(DecodedActions, APushRunTogetherWithTheNewObjectItFeedsGivesWhatTheyGiveOneByOne) {
+  const auto integer = [](int v) { return Pushed([v](ActionWriter& w) { w.PushInteger(v); }); };
+  // Texts from the pool, as compilers push them.
+  const std::vector<std::string> pool = {"Pair", "2", "Nothing", "Fails"};
+  const auto text = [&pool](const std::string& t) {
+    const auto index = static_cast<std::uint16_t>(std::find(pool.begin(), pool.end(), t) - pool.begin());
+    return Pushed([index](ActionWriter& w) { w.PushConstant(index); });
+  };
+  const Bytes reg = Pushed([](ActionWriter& w) { w.PushRegister(1); });
+  const std::vector<std::vector<Bytes>> constructions = {
+      {integer(4), reg, integer(2), text("Pair")},
+      {integer(4), integer(5), text("2"), text("Pair")},
+      {integer(6), integer(9), text("Pair")},
+      {integer(1), integer(0), text("Nothing")},
+      {integer(0), text("Fails")},
+  };
+  const auto program = [&](bool together) {
+    // function Pair(a, b) { this.s = a + b; }
+    ActionWriter pair;
+    pair.PushString("this").Op(Op::GetVariable).PushString("s");
+    pair.PushString("a").Op(Op::GetVariable).PushString("b").Op(Op::GetVariable).Op(Op::Add2).Op(Op::SetMember);
+    ActionWriter fails;
+    fails.PushString("boom").Op(Op::Throw);
+    ActionWriter w;
+    w.ConstantPool(pool).DefineFunction("Pair", {"a", "b"}, pair).DefineFunction("Fails", {}, fails);
+    w.PushInteger(3).StoreRegister(1).Op(Op::Pop);
+    for (const std::vector<Bytes>& construction : constructions) {
+      PushValues(w, construction, together);
+      w.Op(Op::NewObject).StoreRegister(2).Op(Op::Trace).PushRegister(2).PushString("s").Op(Op::GetMember);
+      w.Op(Op::Trace);
+    }
+    return w.Build();
+  };
+  Movie apart;
+  EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
+  Movie together;
+  EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
+  EXPECT_EQ(together.traces, apart.traces);
+  EXPECT_EQ(together.traces, (std::vector<std::string>{"[object Object]", "7", "[object Object]", "9",
+                                                        "[object Object]", "NaN", "undefined", "undefined",
+                                                        "Warning: Uncaught exception, boom"}));
+}
+
 // Names of the built-ins and of constant pools share one text each, up to a
 // cap; a name past it is a text of its own and matches all the same.
 TEST(ScriptNames, NamesPastTheCapAreTextsOfTheirOwnThatStillMatch) {
