@@ -256,6 +256,32 @@ std::int64_t SortWork(std::size_t n) {
   return static_cast<std::int64_t>(n) * bits;
 }
 
+// Sorts items[0, count) by key, stably, when items[0, from) are in order
+// already: insertion while items move a place or two; once the moves pass
+// moveLimit (items crossing many others), a whole sort takes over. Returns
+// the work done.
+template <typename T, typename Key>
+std::int64_t SortNearlyOrdered(T* items, std::size_t from, std::size_t count, std::size_t moveLimit, Key key) {
+  std::size_t moves = 0;
+  for (std::size_t i = std::max<std::size_t>(from, 1); i < count && moves <= moveLimit; ++i) {
+    if (key(items[i - 1]) <= key(items[i])) continue;
+    const T item = items[i];
+    std::size_t k = i;
+    do {
+      items[k] = items[k - 1];
+      --k;
+      ++moves;
+    } while (k > 0 && key(items[k - 1]) > key(item));
+    items[k] = item;
+  }
+  std::int64_t work = static_cast<std::int64_t>(moves);
+  if (moves > moveLimit) {
+    std::stable_sort(items, items + count, [&key](const T& a, const T& b) { return key(a) < key(b); });
+    work += SortWork(count);
+  }
+  return work;
+}
+
 }  // namespace
 
 // Room for the transitions of sample row j within the current pixel row:
@@ -958,25 +984,8 @@ void ScanConverter::AssembleRowOf() {
 // Edges that crossed move to their place; when they move far (many edges
 // crossing many others), the list is sorted whole instead. Returns the work.
 std::int64_t ScanConverter::Reorder() {
-  const std::size_t moveLimit = 8 * active_.size() + 64;
-  std::size_t moves = 0;
-  for (std::size_t i = 1; i < active_.size() && moves <= moveLimit; ++i) {
-    if (active_[i - 1].sample <= active_[i].sample) continue;
-    const Edge e = active_[i];
-    std::size_t k = i;
-    do {
-      active_[k] = active_[k - 1];
-      --k;
-      ++moves;
-    } while (k > 0 && active_[k - 1].sample > e.sample);
-    active_[k] = e;
-  }
-  std::int64_t work = static_cast<std::int64_t>(moves);
-  if (moves > moveLimit) {
-    std::stable_sort(active_.begin(), active_.end(), [](const Edge& a, const Edge& b) { return a.sample < b.sample; });
-    work += SortWork(active_.size());
-  }
-  return work;
+  return SortNearlyOrdered(active_.data(), 1, active_.size(), 8 * active_.size() + 64,
+                           [](const Edge& e) { return e.sample; });
 }
 
 // The opaque path's pixel row from sample row top on, the edges starting
@@ -1102,27 +1111,9 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   Crossing* const first = pixelCrossings_.data();
   const std::size_t count = static_cast<std::size_t>(out - first);
   work += static_cast<std::int64_t>(count);
-  // Insertion, stable: edges meeting in a pixel move a place or two. Edges
-  // crossing each other everywhere would move far; past a limit a full
-  // sort takes over.
-  const std::size_t moveLimit = 4 * count + 64;
-  std::size_t moves = 0;
-  for (std::size_t i = ordered ? count : 1; i < count && moves <= moveLimit; ++i) {
-    if (first[i - 1].x <= first[i].x) continue;
-    const Crossing c = first[i];
-    std::size_t k = i;
-    do {
-      first[k] = first[k - 1];
-      --k;
-      ++moves;
-    } while (k > 0 && first[k - 1].x > c.x);
-    first[k] = c;
-  }
-  work += static_cast<std::int64_t>(moves);
-  if (moves > moveLimit) {
-    std::stable_sort(first, out, [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
-    work += SortWork(count);
-  }
+  // Edges meeting in a pixel move a place or two.
+  work += SortNearlyOrdered(first, ordered ? count : 1, count, 4 * count + 64,
+                            [](const Crossing& c) { return c.x; });
   first[count].x = INT32_MAX;
   if (!stepOrdered) work += Reorder();
   return work;
