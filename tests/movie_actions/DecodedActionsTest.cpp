@@ -227,6 +227,29 @@ void PushValues(ActionWriter& w, const std::vector<Bytes>& values, bool together
   else w.Op(0xF0, {});
 }
 
+// A value of the constant pool, pushed by its index as compilers push texts.
+auto PoolText(const std::vector<std::string>& pool) {
+  return [&pool](const std::string& t) {
+    const auto index = static_cast<std::uint16_t>(std::find(pool.begin(), pool.end(), t) - pool.begin());
+    return Pushed([index](ActionWriter& w) { w.PushConstant(index); });
+  };
+}
+
+Bytes PushedInteger(int v) {
+  return Pushed([v](ActionWriter& w) { w.PushInteger(v); });
+}
+
+// The program written with Pushes apart and together runs to its end both
+// ways with the same traces; gives those traces.
+std::vector<std::string> TracesBothWays(const std::function<Bytes(bool)>& program, int version = 10) {
+  Movie apart(version);
+  EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
+  Movie together(version);
+  EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
+  EXPECT_EQ(together.traces, apart.traces) << "version " << version;
+  return together.traces;
+}
+
 // A Push runs together with the comparison and If of a loop's test, or with
 // the arithmetic, StoreRegister, Pop and Jump of its step, on numbers only:
 // written both ways, the same operands give the same traces, NaN and the
@@ -260,14 +283,7 @@ TEST(DecodedActions, APushRunTogetherWithALoopsTestOrStepGivesWhatTheyGiveOneByO
     }
     return w.Build();
   };
-  for (const int version : {5, 6}) {
-    Movie apart(version);
-    EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
-    Movie together(version);
-    EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
-    EXPECT_EQ(together.traces, apart.traces) << version;
-    EXPECT_EQ(together.traces.size(), operands.size() * 5) << version;
-  }
+  for (const int version : {5, 6}) EXPECT_EQ(TracesBothWays(program, version).size(), operands.size() * 5) << version;
 }
 
 // A Push that ends with the count, the object and the name of a CallMethod
@@ -277,13 +293,9 @@ TEST(DecodedActions, APushRunTogetherWithALoopsTestOrStepGivesWhatTheyGiveOneByO
 // stack holds, a method that throws), and a budget that ends between the
 // Push and the call stops before the call.
 TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGiveOneByOne) {
-  const auto integer = [](int v) { return Pushed([v](ActionWriter& w) { w.PushInteger(v); }); };
-  // Texts from the pool, as compilers push them.
+  const auto integer = PushedInteger;
   const std::vector<std::string> pool = {"push", "2", "fail", "length", "x"};
-  const auto text = [&pool](const std::string& t) {
-    const auto index = static_cast<std::uint16_t>(std::find(pool.begin(), pool.end(), t) - pool.begin());
-    return Pushed([index](ActionWriter& w) { w.PushConstant(index); });
-  };
+  const auto text = PoolText(pool);
   const Bytes array = Pushed([](ActionWriter& w) { w.PushRegister(1); });
   const std::vector<std::vector<Bytes>> calls = {
       {integer(7), integer(1), array, text("push")},
@@ -310,13 +322,8 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
     }
     return w.Build();
   };
-  Movie apart;
-  EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
-  Movie together;
-  EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
-  EXPECT_EQ(together.traces, apart.traces);
-  EXPECT_EQ(together.traces,
-            (std::vector<std::string>{"3", "6", "1", "3", "3", "Warning: Uncaught exception, boom"}));
+  const std::vector<std::string> traces = TracesBothWays(program);
+  EXPECT_EQ(traces, (std::vector<std::string>{"3", "6", "1", "3", "3", "Warning: Uncaught exception, boom"}));
 
   // The pool, the definition, the array's 4 actions, the member's 5, the
   // length's 4, x's 2 and 4; then Push, CallMethod and Trace per call.
@@ -326,7 +333,7 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
     movie.context.instructionBudget = budget;
     EXPECT_EQ(movie.Run(program(true)), ActionRunResult::BudgetExhausted) << budget;
     ASSERT_EQ(movie.traces.size(), 2 + (budget - kBeforeCalls) / 3) << budget;
-    EXPECT_TRUE(std::equal(movie.traces.begin(), movie.traces.end(), together.traces.begin())) << budget;
+    EXPECT_TRUE(std::equal(movie.traces.begin(), movie.traces.end(), traces.begin())) << budget;
   }
 }
 
@@ -335,13 +342,9 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
 // that is text, a count past what the stack holds, a name that is no
 // class, a constructor that throws).
 TEST(DecodedActions, APushRunTogetherWithTheNewObjectItFeedsGivesWhatTheyGiveOneByOne) {
-  const auto integer = [](int v) { return Pushed([v](ActionWriter& w) { w.PushInteger(v); }); };
-  // Texts from the pool, as compilers push them.
+  const auto integer = PushedInteger;
   const std::vector<std::string> pool = {"Pair", "2", "Nothing", "Fails"};
-  const auto text = [&pool](const std::string& t) {
-    const auto index = static_cast<std::uint16_t>(std::find(pool.begin(), pool.end(), t) - pool.begin());
-    return Pushed([index](ActionWriter& w) { w.PushConstant(index); });
-  };
+  const auto text = PoolText(pool);
   const Bytes reg = Pushed([](ActionWriter& w) { w.PushRegister(1); });
   const std::vector<std::vector<Bytes>> constructions = {
       {integer(4), reg, integer(2), text("Pair")},
@@ -367,12 +370,7 @@ TEST(DecodedActions, APushRunTogetherWithTheNewObjectItFeedsGivesWhatTheyGiveOne
     }
     return w.Build();
   };
-  Movie apart;
-  EXPECT_EQ(apart.Run(program(false)), ActionRunResult::Completed);
-  Movie together;
-  EXPECT_EQ(together.Run(program(true)), ActionRunResult::Completed);
-  EXPECT_EQ(together.traces, apart.traces);
-  EXPECT_EQ(together.traces, (std::vector<std::string>{"[object Object]", "7", "[object Object]", "9",
+  EXPECT_EQ(TracesBothWays(program), (std::vector<std::string>{"[object Object]", "7", "[object Object]", "9",
                                                         "[object Object]", "NaN", "undefined", "undefined",
                                                         "Warning: Uncaught exception, boom"}));
 }
