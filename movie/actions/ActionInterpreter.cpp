@@ -148,16 +148,9 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         exitPc = f.end;  // the whole block ends, whatever range this is
         return Flow::Normal;
       case ActionForm::Push:
-        if (action.fusedOp == ActionCode::CallMethod) {
+        if (action.fusedOp == ActionCode::CallMethod || action.fusedOp == ActionCode::NewObject) {
           Flow flow = Flow::Normal;
-          if (PushAndCallMethod(f, action, end, flow, exitPc, next)) {
-            if (flow != Flow::Normal) return flow;
-            break;
-          }
-        }
-        if (action.fusedOp == ActionCode::NewObject) {
-          Flow flow = Flow::Normal;
-          if (PushAndNewObject(f, action, end, flow, exitPc, next)) {
+          if (PushAndCall(f, action, end, flow, exitPc, next)) {
             if (flow != Flow::Normal) return flow;
             break;
           }
@@ -363,24 +356,31 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
   return stop_ != StopReason::None ? Flow::Stop : Flow::Normal;
 }
 
-bool Interpreter::PushAndCallMethod(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow,
-                                    std::size_t& exitPc, std::size_t& next) {
+bool Interpreter::PushAndCall(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
+                              std::size_t& next) {
   // Pushed one by one, the values could meet the cap of the stack; a count
   // that is no number would be converted by a call of its own.
-  const std::uint32_t pushed = action.count - 3;
+  const bool method = action.fusedOp == ActionCode::CallMethod;
+  const std::uint32_t pushed = action.count - (method ? 3 : 2);
   const PushedValue* values = f.block->Pushes(action);
   if (stack_.size() + action.count > ActionContext::MaxStack) return false;
   const ActionValue& countValue = PushedSource(f, values[pushed]);
   if (!countValue.IsNumber() || !TakeFused(action, end)) return false;
   const double wanted = countValue.NumberValue();
-  ActionValue object = PushedSource(f, values[pushed + 1]);
-  ActionValue name = PushedSource(f, values[pushed + 2]);
+  const ActionValue object = method ? PushedSource(f, values[pushed + 1]) : ActionValue();
+  const ActionValue name = PushedSource(f, values[method ? pushed + 2 : pushed + 1]);
   for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
   const std::size_t after = action.fusedNext;  // action may move once the call decodes more
   // As PopCount clamps it.
   std::size_t count = 0;
   if (wanted > 0) count = wanted >= static_cast<double>(Available()) ? Available() : static_cast<std::size_t>(wanted);
-  ActionValue value = CallMethod(object, name, StackArguments(count));
+  ActionValue value;
+  if (method) {
+    value = CallMethod(object, name, StackArguments(count));
+  } else {
+    const ActionValue constructor = GetVariable(f, name);
+    value = Construct(constructor, StackArguments(count));
+  }
   Drop(count);
   if (throwing_) {
     exitPc = after;
@@ -388,33 +388,6 @@ bool Interpreter::PushAndCallMethod(Frame& f, const DecodedAction& action, std::
     return true;
   }
   Push(std::move(value));
-  if (stop_ != StopReason::None) flow = Flow::Stop;
-  next = after;
-  return true;
-}
-
-bool Interpreter::PushAndNewObject(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow,
-                                   std::size_t& exitPc, std::size_t& next) {
-  const std::uint32_t pushed = action.count - 2;
-  const PushedValue* values = f.block->Pushes(action);
-  if (stack_.size() + action.count > ActionContext::MaxStack) return false;
-  const ActionValue& countValue = PushedSource(f, values[pushed]);
-  if (!countValue.IsNumber() || !TakeFused(action, end)) return false;
-  const double wanted = countValue.NumberValue();
-  const ActionValue name = PushedSource(f, values[pushed + 1]);
-  for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
-  const std::size_t after = action.fusedNext;  // action may move once the call decodes more
-  std::size_t count = 0;
-  if (wanted > 0) count = wanted >= static_cast<double>(Available()) ? Available() : static_cast<std::size_t>(wanted);
-  const ActionValue constructor = GetVariable(f, name);
-  ActionValue made = Construct(constructor, StackArguments(count));
-  Drop(count);
-  if (throwing_) {
-    exitPc = after;
-    flow = Flow::Throw;
-    return true;
-  }
-  Push(std::move(made));
   if (stop_ != StopReason::None) flow = Flow::Stop;
   next = after;
   return true;

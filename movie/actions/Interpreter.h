@@ -434,16 +434,13 @@ class Interpreter {
     }
     return v.value;  // undefined unless a Value
   }
-  // A Push whose last three values are the count, the object and the name
-  // of a CallMethod right after it: the call takes those three from where
-  // they lie instead of the stack. false (and nothing done) when that
-  // cannot be told apart from running the two actions one by one.
-  bool PushAndCallMethod(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
-                         std::size_t& next);
-  // The same for a Push whose last two values are the count and the name of
-  // a NewObject right after it.
-  bool PushAndNewObject(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
-                        std::size_t& next);
+  // A Push whose last values are the count, the object and the name of a
+  // CallMethod right after it (or the count and the name of a NewObject):
+  // the call takes those from where they lie instead of the stack. false
+  // (and nothing done) when that cannot be told apart from running the two
+  // actions one by one.
+  bool PushAndCall(Frame& f, const DecodedAction& action, std::size_t end, Flow& flow, std::size_t& exitPc,
+                   std::size_t& next);
   // The same for a Push whose last values are the object and the name of a
   // GetMember right after it, or the object, the name and the value of a
   // SetMember.
