@@ -471,11 +471,24 @@ ActionValue CreateTextNode(NativeCall& c) {
 }
 
 // load and sendAndLoad: nothing can arrive. The movie hears onData
-// (undefined), whose default tells onLoad(false).
+// (undefined), whose default tells onLoad(false). A request under way
+// counts its bytes in _bytesLoaded from 0; the total stays unknown until
+// the first bytes would have told it.
 ActionValue Load(NativeCall& c) {
+  c.vm.SetMember(c.thisValue, "loaded", Bool(false));
+  c.vm.SetMember(c.thisValue, "_bytesLoaded", Num(0));
+  return Bool(false);
+}
+
+ActionValue Send(NativeCall& c) {
   c.vm.SetMember(c.thisValue, "loaded", Bool(false));
   return Bool(false);
 }
+
+// The byte counts are the object's own fields, so a script that sets or
+// deletes them changes what these answer.
+ActionValue GetBytesLoaded(NativeCall& c) { return c.vm.GetMember(c.thisValue, "_bytesLoaded"); }
+ActionValue GetBytesTotal(NativeCall& c) { return c.vm.GetMember(c.thisValue, "_bytesTotal"); }
 
 ActionValue OnData(NativeCall& c) {
   if (c.Arg(0).IsUndefined()) {
@@ -533,11 +546,11 @@ void InstallXml(ScriptRuntime& rt) {
   rt.Method(xp, "createTextNode", CreateTextNode, 0, kHidden);
   rt.Method(xp, "load", Load, 0, kHidden);
   rt.Method(xp, "sendAndLoad", Load, 0, kHidden);
-  rt.Method(xp, "send", Load, 0, kHidden);
+  rt.Method(xp, "send", Send, 0, kHidden);
   rt.Method(xp, "onData", OnData, 0, kHidden);
   rt.Method(xp, "addRequestHeader", Nothing, 0, kHidden);
-  rt.Method(xp, "getBytesLoaded", Nothing, 0, kHidden);
-  rt.Method(xp, "getBytesTotal", Nothing, 0, kHidden);
+  rt.Method(xp, "getBytesLoaded", GetBytesLoaded, 0, kHidden);
+  rt.Method(xp, "getBytesTotal", GetBytesTotal, 0, kHidden);
   rt.Value(xp, "contentType", ActionValue::String("application/x-www-form-urlencoded"), kHidden);
   rt.Value(xp, "ignoreWhite", ActionValue::Boolean(false), kHidden);
   rt.Value(xp, "loaded", ActionValue(), kHidden);
