@@ -533,6 +533,11 @@ void MovieClip::ApplyPlace(const PlaceObjectRecord& place, int frame) {
   const int depth = place.depth;
   auto it = displayList_.find(depth);
   if (it != displayList_.end() && it->second.scripted) return;  // what scripts made stays theirs
+  if (Placement::Refused(place, it != displayList_.end())) {
+    const ActionContext& context = player_.Context();
+    if (context.trace) context.trace("Warning: Failed to place object at depth " + std::to_string(depth) + ".");
+    return;
+  }
   if (Placement::PlacesAnew(place, it != displayList_.end())) {
     if (!place.characterId) return;  // nothing to place
     if (it != displayList_.end()) RemoveAt(depth);
@@ -700,6 +705,7 @@ void MovieClip::JumpTo(int frame, bool runActions) {
         continue;
       }
       const PlaceObjectRecord& place = tag.place;
+      if (Placement::Refused(place, target.count(place.depth) != 0)) continue;
       const bool anew = Placement::PlacesAnew(place, target.count(place.depth) != 0);
       if (anew && !place.characterId) continue;
       target[place.depth].Apply(place, f, anew);

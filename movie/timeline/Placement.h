@@ -32,6 +32,13 @@ struct Placement {
     return place.version == 1 || !place.move || !hasEntry;
   }
 
+  // Whether place is refused outright: the later forms put a character
+  // only where nothing is (the first form still replaces what is there).
+  // What was at the depth stays as it was.
+  static bool Refused(const PlaceObjectRecord& place, bool hasEntry) {
+    return place.version != 1 && !place.move && hasEntry;
+  }
+
   // Sets every field that place carries and keeps the others. anew starts
   // from a fresh entry holding place's character; otherwise a character
   // other than this one's replaces it. Either way the character then counts

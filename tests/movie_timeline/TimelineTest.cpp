@@ -491,5 +491,43 @@ TEST(Timeline, MovieEndedWhileARemovalWaitsLeavesNothingBehind) {
   player.reset();  // the sanitizers' builds would see a dangling waiting sprite
 }
 
+// A player started with its trace lines gathered into lines.
+std::unique_ptr<MoviePlayer> StartTracing(const Bytes& file, std::vector<std::string>& lines) {
+  std::unique_ptr<MovieDefinition> movie = ParseMovie(file.data(), file.size());
+  if (!movie) return nullptr;
+  auto player = std::make_unique<MoviePlayer>(std::move(movie));
+  player->Context().trace = [&lines](const std::string& line) { lines.push_back(line); };
+  player->Start();
+  return player;
+}
+
+TEST(Timeline, LaterPlacementFormsRefuseATakenDepthWhileTheFirstReplaces) {
+  SwfBuilder b;
+  b.AddTag(kDefineShapeTag, DefineShape(1, 100, 100));
+  b.AddTag(kDefineShapeTag, DefineShape(2, 50, 50));
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 1, 10)));
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 2, 20)));  // refused
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(Place(1, 2, 30)));  // refused
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(Place(2, 1, 40)));
+  b.AddTag(kPlaceObjectTag, PlaceObject(2, 2, At(50, 0))).ShowFrame();  // replaces
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(Move(1, 60))).ShowFrame();
+  b.End();
+  std::vector<std::string> lines;
+  auto player = StartTracing(b.Build(), lines);
+  ASSERT_TRUE(player);
+  const std::vector<PlacedObject> first = Snapshot(player->Root());
+  ASSERT_EQ(first.size(), 2u);
+  EXPECT_EQ(first[0].characterId, 1);
+  EXPECT_EQ(first[0].matrix.translateX, 10);
+  EXPECT_EQ(first[1].characterId, 2);
+  EXPECT_EQ(first[1].matrix.translateX, 50);
+  EXPECT_EQ(lines, (std::vector<std::string>(2, "Warning: Failed to place object at depth 1.")));
+  // The frame rebuilt by a goto holds the same, and says nothing.
+  ASSERT_TRUE(player->GotoFrame(1));
+  ASSERT_TRUE(player->GotoFrame(0));
+  EXPECT_EQ(Snapshot(player->Root()), first);
+  EXPECT_EQ(lines.size(), 2u);
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
