@@ -52,11 +52,20 @@ void ApplyInitObject(NativeCall& c, ActionTarget& child, const ActionValue& init
   }
 }
 
+// A clip made by script hears onConstruct (usually from MovieClip.prototype)
+// as soon as it has its class. What the hook throws is reported and goes no
+// further: the clip is made all the same and the caller's try never sees it.
+void AnnounceConstruction(NativeCall& c, ActionTarget& child) {
+  if (c.vm.Abnormal()) return;
+  CallTargetMethod(child, "onConstruct", {}, c.vm.Context());
+}
+
 // A new instance made by script: its class's prototype, its init object
 // (through the class's setters), then the class's constructor.
 ActionValue Welcome(NativeCall& c, ActionTarget* child, const ActionValue& init, const std::string& symbol) {
   if (child == nullptr) return ActionValue();
   SetTargetClass(*child, symbol, c.vm.Context());
+  AnnounceConstruction(c, *child);
   ApplyInitObject(c, *child, init);
   ConstructTarget(*child, symbol, c.vm.Context());
   return c.vm.ClipValue(*child);
@@ -76,7 +85,9 @@ ActionValue CreateEmptyMovieClip(NativeCall& c) {
   int depth = 0;
   if (t == nullptr || c.Count() < 2 || !DepthArg(c, 1, depth)) return ActionValue();
   ActionTarget* child = t->CreateEmptyMovieClip(ArgText(c, 0), depth);
-  return child ? c.vm.ClipValue(*child) : ActionValue();
+  if (child == nullptr) return ActionValue();
+  AnnounceConstruction(c, *child);
+  return c.vm.ClipValue(*child);
 }
 
 // attachBitmap(bitmap, depth, pixelSnapping, smoothing): the bitmap shown

@@ -529,5 +529,57 @@ TEST(Timeline, LaterPlacementFormsRefuseATakenDepthWhileTheFirstReplaces) {
   EXPECT_EQ(lines.size(), 2u);
 }
 
+// MovieClip.prototype.onConstruct = function () { trace(this._name); throw "no"; }
+// then code.
+Bytes ConstructingMovie(const Bytes& code) {
+  namespace Op = ActionCode;
+  Tools::ActionWriter hook;
+  hook.PushString("this").Op(Op::GetVariable).PushString("_name").Op(Op::GetMember).Op(Op::Trace);
+  hook.PushString("no").Op(Op::Throw);
+  Tools::ActionWriter w;
+  w.PushString("MovieClip").Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember);
+  w.PushString("onConstruct").DefineFunction("", {}, hook).Op(Op::SetMember);
+  Bytes bytes = w.Build();
+  bytes.insert(bytes.end(), code.begin(), code.end());
+  SwfBuilder b;
+  b.SetVersion(8);
+  b.AddTag(kDoActionTag, DoAction(bytes)).ShowFrame().End();
+  return b.Build();
+}
+
+TEST(Timeline, ClipsMadeByScriptHearOnConstructWhoseThrowGoesNoFurther) {
+  namespace Op = ActionCode;
+  // try { createEmptyMovieClip("a", 3); trace("made"); } catch (e) { trace("caught"); }
+  // then a.duplicateMovieClip("b", 4) and trace(a.getDepth()).
+  Tools::ActionWriter body;
+  body.PushInteger(3).PushString("a").PushInteger(2).PushString("createEmptyMovieClip").Op(Op::CallFunction);
+  body.Op(Op::Pop).PushString("made").Op(Op::Trace);
+  const Bytes tryBody = body.Build();
+  Tools::ActionWriter handler;
+  handler.PushString("caught").Op(Op::Trace);
+  const Bytes catchBody = handler.Build();
+  Bytes payload{1, 0, 0, 0, 0, 0, 0};  // a catch block; try, catch, finally sizes
+  payload[1] = static_cast<std::uint8_t>(tryBody.size());
+  payload[3] = static_cast<std::uint8_t>(catchBody.size());
+  payload.push_back('e');
+  payload.push_back(0);
+  Tools::ActionWriter w;
+  w.Op(Op::Try, payload);
+  Bytes code = w.Build();
+  code.insert(code.end(), tryBody.begin(), tryBody.end());
+  code.insert(code.end(), catchBody.begin(), catchBody.end());
+  Tools::ActionWriter after;
+  after.PushInteger(4).PushString("b").PushInteger(2).PushString("a").Op(Op::GetVariable);
+  after.PushString("duplicateMovieClip").Op(Op::CallMethod).Op(Op::Pop);
+  after.PushInteger(0).PushString("a").Op(Op::GetVariable).PushString("getDepth").Op(Op::CallMethod).Op(Op::Trace);
+  const Bytes rest = after.Build();
+  code.insert(code.end(), rest.begin(), rest.end());
+  std::vector<std::string> lines;
+  auto player = StartTracing(ConstructingMovie(code), lines);
+  ASSERT_TRUE(player);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "Warning: Uncaught exception, no", "made", "b",
+                                             "Warning: Uncaught exception, no", "3"}));
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
