@@ -1168,6 +1168,12 @@ ActionValue StyleSheetClear(NativeCall& c) {
   return ActionValue();
 }
 
+// load(url): the request is taken (true for any address at all), and like
+// every load of this control it brings nothing.
+ActionValue StyleSheetLoad(NativeCall& c) {
+  return Bool(c.Has(0) && !c.Arg(0).IsNullish());
+}
+
 // A CSS property name in the script's spelling: "font-size" is fontSize.
 std::string ScriptPropertyName(const std::string& css) {
   std::string out;
@@ -1472,6 +1478,7 @@ void InstallTextField(ScriptRuntime& rt) {
   rt.Method(styleSheet, "getStyleNames", StyleSheetGetStyleNames, 0, kHidden);
   rt.Method(styleSheet, "clear", StyleSheetClear, 0, kHidden);
   rt.Method(styleSheet, "parseCSS", StyleSheetParseCss, 0, kHidden);
+  rt.Method(styleSheet, "load", StyleSheetLoad, 0, kHidden);
 
   ScriptObject* format = rt.NewObject();
   rt.Class("TextFormat", TextFormatConstruct, TextFormatConstruct, format);

@@ -470,14 +470,14 @@ ActionValue CreateTextNode(NativeCall& c) {
   return Obj(NewNode(c, nullptr, kText, ActionValue::Null(), Str(c, ArgText(c, 0))));
 }
 
-// load and sendAndLoad: nothing can arrive. The movie hears onData
-// (undefined), whose default tells onLoad(false). A request under way
-// counts its bytes in _bytesLoaded from 0; the total stays unknown until
-// the first bytes would have told it.
+// load and sendAndLoad: the request is taken (true for any address at
+// all), but nothing can arrive. A request under way counts its bytes in
+// _bytesLoaded from 0; the total stays unknown until the first bytes would
+// have told it.
 ActionValue Load(NativeCall& c) {
   c.vm.SetMember(c.thisValue, "loaded", Bool(false));
   c.vm.SetMember(c.thisValue, "_bytesLoaded", Num(0));
-  return Bool(false);
+  return Bool(c.Has(0) && !c.Arg(0).IsNullish());
 }
 
 ActionValue Send(NativeCall& c) {

@@ -37,5 +37,37 @@ TEST(XmlLoading, BytesLoadedCountFromTheRequestAndFollowTheFields) {
   EXPECT_EQ(movie.traces, (std::vector<std::string>{"undefined", "0", "undefined", "9", "undefined"}));
 }
 
+TEST(Loading, LoadTakesAnyAddressAndRefusesNone) {
+  struct Case {
+    const char* what;
+    bool styleSheet;
+    int arguments;  // 0: none, 1: null, 2: an address
+    const char* answer;
+  };
+  const Case cases[] = {
+      {"XML with an address", false, 2, "true"},   {"XML with null", false, 1, "false"},
+      {"XML with nothing", false, 0, "false"},     {"StyleSheet with an address", true, 2, "true"},
+      {"StyleSheet with null", true, 1, "false"},  {"StyleSheet with nothing", true, 0, "false"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    Testing::ScriptedMovie movie;
+    ActionWriter w;
+    w.PushString("x").PushInteger(0);
+    if (k.styleSheet) {
+      w.PushString("TextField").Op(Op::GetVariable).PushString("StyleSheet").Op(Op::NewMethod);
+    } else {
+      w.PushString("XML").Op(Op::NewObject);
+    }
+    w.Op(Op::SetVariable);
+    if (k.arguments == 2) w.PushString("a.css");
+    if (k.arguments == 1) w.PushNull();
+    w.PushInteger(k.arguments == 0 ? 0 : 1).PushString("x").Op(Op::GetVariable).PushString("load");
+    w.Op(Op::CallMethod).Op(Op::Trace);
+    movie.Run(w);
+    EXPECT_EQ(movie.traces, (std::vector<std::string>{k.answer}));
+  }
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
