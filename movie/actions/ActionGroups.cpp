@@ -954,11 +954,23 @@ Outcome Interpreter::Services(Frame& f, Action& action) {
     }
     case ActionCode::GetUrl2: {
       // No page is loaded, but the target and then the address are read
-      // as text.
+      // as text. A movie asked into an instance (loadMovie, unloadMovie)
+      // leaves it as a load that brought nothing does.
+      const std::uint8_t flags = action.payload.U8();
       const ActionValue target = Pop();
       const ActionValue url = Pop();
-      Text(target);
-      Text(url);
+      const std::string targetText = Text(target);
+      const std::string address = Text(url);
+      constexpr std::uint8_t kLoadTarget = 0x40;
+      constexpr std::uint8_t kLoadVariables = 0x80;
+      if (action.payload.Failed() || Abnormal() || (flags & (kLoadTarget | kLoadVariables)) != kLoadTarget) break;
+      ActionTarget* t = target.IsClip() ? TargetOf(target) : ResolveTarget(root_, Base(f), targetText, caseSensitive_);
+      if (t == nullptr) break;
+      if (address.empty()) {
+        t->RequestUnload();
+      } else {
+        t->RequestLoad(address);
+      }
       break;
     }
     case ActionCode::Call: {

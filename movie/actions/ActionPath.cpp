@@ -213,16 +213,21 @@ ActionValue GetTargetProperty(ActionTarget& target, TargetProperty property, int
     case TargetProperty::CurrentFrame:
       return ActionValue::Number(target.CurrentFrame() + 1.0);
     case TargetProperty::TotalFrames:
-      return ActionValue::Number(target.TotalFrames());
+      return ActionValue::Number(target.LoadedContent() == ActionTarget::Content::Own ? target.TotalFrames() : 0);
     case TargetProperty::FramesLoaded:
-      return ActionValue::Number(target.FramesLoaded());
+      switch (target.LoadedContent()) {
+        case ActionTarget::Content::FailedLoad: return ActionValue::Number(-1);
+        case ActionTarget::Content::Unloaded: return ActionValue::Number(0);
+        default: return ActionValue::Number(target.FramesLoaded());
+      }
     case TargetProperty::Name:
       return ActionValue::String(target.Name());
     case TargetProperty::Target:
       return ActionValue::String(SlashTargetPath(target));
     case TargetProperty::DropTarget:
-    case TargetProperty::Url:
       return ActionValue::String("");
+    case TargetProperty::Url:
+      return ActionValue::String(target.LoadedUrl());
     case TargetProperty::Quality: {
       const double quality = target.Root()->GetDisplayProperty(property);
       return ActionValue::String(kQualityNames[quality >= 0 && quality <= 3 ? static_cast<int>(quality) : 2]);

@@ -123,6 +123,16 @@ class ActionTarget {
   // for the movie's own timeline, whose size is the movie file's.
   virtual std::int64_t DefinitionBytes() const { return -1; }
   virtual bool Playing() const { return false; }
+  // loadMovie into this instance, and unloadMovie. The control loads
+  // nothing, so from the next frame step the instance stands empty and
+  // stopped: as a load that failed (no frames, -1 of them loaded, the
+  // address asked for as its _url) or as an unloaded movie (no frames,
+  // none loaded). The root and the levels ignore both.
+  enum class Content { Own, FailedLoad, Unloaded };
+  virtual void RequestLoad(const std::string& url) { (void)url; }
+  virtual void RequestUnload() {}
+  virtual Content LoadedContent() const { return Content::Own; }
+  virtual std::string LoadedUrl() const { return std::string(); }
 
   // --- Tree. Parent is null for the root; Root is never null (the root
   // answers itself). ChildByName finds a named instance on this timeline's

@@ -449,14 +449,40 @@ ActionValue SetMask(NativeCall& c) {
   return Bool(true);
 }
 
+enum ByteCount { BytesLoaded, BytesTotal };
+
+// A failed load has loaded nothing of a total it never learnt; an
+// unloaded movie has nothing at all.
 ActionValue GetBytes(NativeCall& c) {
   ActionTarget* t = ThisTarget(c);
   if (t == nullptr) return ActionValue();
+  switch (t->LoadedContent()) {
+    case ActionTarget::Content::FailedLoad: return Num(c.Tag() == BytesTotal ? -1 : 0);
+    case ActionTarget::Content::Unloaded: return Num(0);
+    default: break;
+  }
   const std::int64_t bytes = t->DefinitionBytes();
   return Num(bytes < 0 ? static_cast<double>(c.vm.Context().movieBytes) : static_cast<double>(bytes));
 }
 
-ActionValue GetSwfVersion(NativeCall& c) { return ThisTarget(c) ? Num(c.vm.Version()) : Num(-1); }
+ActionValue GetSwfVersion(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  if (t == nullptr || t->LoadedContent() == ActionTarget::Content::FailedLoad) return Num(-1);
+  return Num(c.vm.Version());
+}
+
+// loadMovie(url) and unloadMovie(): see ActionTarget::RequestLoad.
+ActionValue LoadMovie(NativeCall& c) {
+  if (ActionTarget* t = ThisTarget(c)) {
+    if (c.Has(0)) t->RequestLoad(ArgText(c, 0));
+  }
+  return ActionValue();
+}
+
+ActionValue UnloadMovie(NativeCall& c) {
+  if (ActionTarget* t = ThisTarget(c)) t->RequestUnload();
+  return ActionValue();
+}
 
 ActionValue Nothing(NativeCall&) { return ActionValue(); }
 
@@ -604,10 +630,12 @@ void InstallMovieClip(ScriptRuntime& rt) {
   rt.Method(p, "clear", Path, Clear, kHidden | PropertyFlag::Version6);
   rt.Method(p, "createTextField", CreateTextField, 0, kHidden | PropertyFlag::Version6);
   rt.Method(p, "setMask", SetMask, 0, kHidden | PropertyFlag::Version6);
-  rt.Method(p, "getBytesLoaded", GetBytes, 0, kHidden);
-  rt.Method(p, "getBytesTotal", GetBytes, 0, kHidden);
+  rt.Method(p, "getBytesLoaded", GetBytes, BytesLoaded, kHidden);
+  rt.Method(p, "getBytesTotal", GetBytes, BytesTotal, kHidden);
+  rt.Method(p, "loadMovie", LoadMovie, 0, kHidden);
+  rt.Method(p, "unloadMovie", UnloadMovie, 0, kHidden);
   rt.Method(p, "getSWFVersion", GetSwfVersion, 0, kHidden | PropertyFlag::Version6);
-  for (const char* name : {"loadMovie", "loadVariables", "unloadMovie", "getURL", "startDrag", "stopDrag",
+  for (const char* name : {"loadVariables", "getURL", "startDrag", "stopDrag",
                            "attachAudio", "attachVideo"}) {
     rt.Method(p, name, Nothing, 0, kHidden);
   }

@@ -142,9 +142,33 @@ void MovieClip::EnterFirstFrame() {
   EnterFrame(0);
 }
 
+void MovieClip::Request(Content content, const std::string& url) {
+  if (parent_ == nullptr || removed_) return;
+  requested_ = true;
+  requestedContent_ = content;
+  requestedUrl_ = url;
+}
+
+void MovieClip::TakeRequestedContent() {
+  requested_ = false;
+  content_ = requestedContent_;
+  loadedUrl_ = std::move(requestedUrl_);
+  requestedUrl_.clear();
+  playing_ = false;
+  // What the instance showed is replaced by what arrived: nothing.
+  std::vector<int> keys;
+  keys.reserve(displayList_.size());
+  for (const auto& entry : displayList_) keys.push_back(entry.first);
+  for (const int key : keys) RemoveAt(key);
+  DrawCommand clear;
+  clear.kind = DrawCommand::Kind::Clear;
+  Draw(clear);
+}
+
 void MovieClip::Tick() {
+  if (requested_) TakeRequestedContent();
   player_.QueueEvent(*this, ClipEvent::EnterFrame);
-  if (playing_ && player_.TimelineWorkLeft()) {
+  if (playing_ && content_ == Content::Own && player_.TimelineWorkLeft()) {
     const int total = TotalFrames();
     if (currentFrame_ + 1 < total) {
       EnterFrame(currentFrame_ + 1);
@@ -683,6 +707,7 @@ void MovieClip::MarkRemoved() {
 }
 
 void MovieClip::JumpTo(int frame, bool runActions) {
+  if (content_ != Content::Own) return;  // the frames it had are gone
   // The placements of the target frame, without instances: from frame 0
   // when going back, from the current list when going forward.
   std::map<int, Placement> target;

@@ -112,7 +112,11 @@ class MovieClip : public ActionTarget {
   int CurrentFrame() const override { return currentFrame_; }
   int TotalFrames() const override { return timeline_.FrameCount(); }
   std::int64_t DefinitionBytes() const override { return parent_ == nullptr ? -1 : std::int64_t{timeline_.byteSize}; }
-  bool Playing() const override { return playing_; }
+  bool Playing() const override { return playing_ && content_ == Content::Own; }
+  void RequestLoad(const std::string& url) override { Request(Content::FailedLoad, url); }
+  void RequestUnload() override { Request(Content::Unloaded, std::string()); }
+  Content LoadedContent() const override { return content_; }
+  std::string LoadedUrl() const override { return loadedUrl_; }
   bool IsButton() const override { return button_; }
   ActionTarget* Parent() override { return parent_; }
   bool Gone() const override { return removed_ && !unloading_; }
@@ -203,6 +207,10 @@ class MovieClip : public ActionTarget {
   // depth is out of range or the caps are reached.
   DisplayObject* ScriptEntry(int depth, const std::string& name);
   bool BoundsOf(const DisplayObject& object, double box[4]) const;
+  // A load or unload asked for waits for the next step (Tick), as the
+  // platform's loads answer no sooner; a later request replaces it.
+  void Request(Content content, const std::string& url);
+  void TakeRequestedContent();
   bool LocalBounds(const DisplayObject& object, double local[4]) const;
 
   MoviePlayer& player_;
@@ -222,6 +230,11 @@ class MovieClip : public ActionTarget {
   bool leaving_ = false;       // see Unloaded
   bool unloadQueued_ = false;  // leaving: its unload event is queued or has run
   bool unloadRan_ = false;
+  Content content_ = Content::Own;
+  std::string loadedUrl_;
+  bool requested_ = false;
+  Content requestedContent_ = Content::Own;
+  std::string requestedUrl_;
   VariableStore variables_;
   DisplayList displayList_;
   std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;

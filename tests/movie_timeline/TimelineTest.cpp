@@ -581,5 +581,59 @@ TEST(Timeline, ClipsMadeByScriptHearOnConstructWhoseThrowGoesNoFurther) {
                                              "Warning: Uncaught exception, no", "3"}));
 }
 
+// trace(mc[property]) for each property.
+void TraceClip(Tools::ActionWriter& w, std::initializer_list<const char*> properties) {
+  namespace Op = ActionCode;
+  for (const char* property : properties) {
+    w.PushString("mc").Op(Op::GetVariable).PushString(property).Op(Op::GetMember).Op(Op::Trace);
+  }
+}
+
+TEST(Timeline, LoadIntoAnInstanceLeavesItEmptyAndStoppedFromTheNextStep) {
+  namespace Op = ActionCode;
+  SpriteBuilder sprite;
+  sprite.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 1))).ShowFrame().ShowFrame();
+  SwfBuilder b;
+  b.SetVersion(8);
+  b.AddTag(kDefineShapeTag, DefineShape(1, 100, 100));
+  b.AddTag(kDefineSpriteTag, sprite.Build(10));
+  PlaceSpec named = Place(1, 10);
+  named.name = "mc";
+  b.AddTag(kPlaceObject2Tag, PlaceObject2(named));
+  // loadMovie("x.swf", "mc"): nothing changes before the next step.
+  Tools::ActionWriter load;
+  load.PushString("x.swf").PushString("mc").Op(Op::GetUrl2, Bytes{0x40});
+  TraceClip(load, {"_framesloaded"});
+  b.AddTag(kDoActionTag, DoAction(load.Build())).ShowFrame();
+  // A goto brings back none of the frames it had; then mc.unloadMovie().
+  Tools::ActionWriter failed;
+  TraceClip(failed, {"_framesloaded", "_totalframes", "_url"});
+  failed.PushInteger(0).PushString("mc").Op(Op::GetVariable).PushString("getBytesTotal").Op(Op::CallMethod);
+  failed.Op(Op::Trace).PushInteger(0).PushString("mc").Op(Op::GetVariable).PushString("getSWFVersion");
+  failed.Op(Op::CallMethod).Op(Op::Trace);
+  failed.PushInteger(1).PushInteger(1).PushString("mc").Op(Op::GetVariable).PushString("gotoAndPlay");
+  failed.Op(Op::CallMethod).Op(Op::Pop);
+  failed.PushInteger(0).PushString("mc").Op(Op::GetVariable).PushString("unloadMovie").Op(Op::CallMethod);
+  failed.Op(Op::Pop);
+  b.AddTag(kDoActionTag, DoAction(failed.Build())).ShowFrame();
+  Tools::ActionWriter unloaded;
+  TraceClip(unloaded, {"_framesloaded", "_totalframes", "_url"});
+  unloaded.Op(Op::Stop);
+  b.AddTag(kDoActionTag, DoAction(unloaded.Build())).ShowFrame().End();
+
+  std::vector<std::string> lines;
+  auto player = StartTracing(b.Build(), lines);
+  ASSERT_TRUE(player);
+  MovieClip* clip = player->Root().Objects().at(1).sprite.get();
+  ASSERT_NE(clip, nullptr);
+  EXPECT_EQ(Snapshot(*clip).size(), 1u);
+  player->Step();
+  EXPECT_TRUE(Snapshot(*clip).empty());
+  EXPECT_FALSE(clip->Playing());
+  player->Step();
+  EXPECT_TRUE(Snapshot(*clip).empty());
+  EXPECT_EQ(lines, (std::vector<std::string>{"2", "-1", "0", "x.swf", "-1", "-1", "0", "0", ""}));
+}
+
 }  // namespace
 }  // namespace Halvane::Movie
