@@ -188,21 +188,22 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           const bool result = action.fusedOp == ActionCode::Less2
                                   ? b < a
                                   : b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b));
-          stack_.resize(stack_.size() - 2);
+          stack_.PopPlain();
+          stack_.PopPlain();
           branch(result != action.fusedNegate);
           break;
         }
         if (action.fusedOp == ActionCode::Increment || action.fusedOp == ActionCode::Decrement) {
           if (!Available() || !stack_.back().IsNumber() || !TakeFused(action, end)) break;
           a = stack_.back().NumberValue();
-          stack_.back() = ActionValue::Number(action.fusedOp == ActionCode::Increment ? a + 1 : a - 1);
+          stack_.back().SetPlainNumber(action.fusedOp == ActionCode::Increment ? a + 1 : a - 1);
         } else {
           if (!TopNumbers(b, a) || !TakeFused(action, end)) break;
           switch (action.fusedOp) {
-            case ActionCode::Add2: ReplaceTopNumbers(ActionValue::Number(b + a)); break;
-            case ActionCode::Subtract: ReplaceTopNumbers(ActionValue::Number(b - a)); break;
-            case ActionCode::Multiply: ReplaceTopNumbers(ActionValue::Number(b * a)); break;
-            default: ReplaceTopNumbers(ActionValue::Number(Remainder(b, a))); break;
+            case ActionCode::Add2: ReplaceTopNumbers(b + a); break;
+            case ActionCode::Subtract: ReplaceTopNumbers(b - a); break;
+            case ActionCode::Multiply: ReplaceTopNumbers(b * a); break;
+            default: ReplaceTopNumbers(Remainder(b, a)); break;
           }
         }
         if (action.fused == 1) {
@@ -245,30 +246,31 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       }
       // Numbers only; Divide by zero in the first generation gives text.
       case ActionForm::Add2:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b + a));
+        if (TopNumbers(b, a)) ReplaceTopNumbers(b + a);
         else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Subtract:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b - a));
+        if (TopNumbers(b, a)) ReplaceTopNumbers(b - a);
         else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Multiply:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b * a));
+        if (TopNumbers(b, a)) ReplaceTopNumbers(b * a);
         else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Divide:
-        if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(ActionValue::Number(b / a));
+        if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(b / a);
         else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Modulo:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(Remainder(b, a)));
+        if (TopNumbers(b, a)) ReplaceTopNumbers(Remainder(b, a));
         else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Less2:
         // NaN gives undefined, which branches as false.
         if (TopNumbers(b, a)) {
           if (TakeFused(action, end)) {
-            stack_.resize(stack_.size() - 2);
+            stack_.PopPlain();
+            stack_.PopPlain();
             branch((b < a) != action.fusedNegate);
           } else {
             ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
@@ -282,7 +284,8 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         if (TopNumbers(b, a)) {
           const bool equal = b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b));
           if (TakeFused(action, end)) {
-            stack_.resize(stack_.size() - 2);
+            stack_.PopPlain();
+            stack_.PopPlain();
             branch(equal != action.fusedNegate);
           } else {
             ReplaceTopNumbers(ActionValue::Boolean(equal));
@@ -294,7 +297,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       case ActionForm::Step:
         if (Available() && stack_.back().IsNumber()) {
           a = stack_.back().NumberValue();
-          stack_.back() = ActionValue::Number(action.code == ActionCode::Increment ? a + 1 : a - 1);
+          stack_.back().SetPlainNumber(action.code == ActionCode::Increment ? a + 1 : a - 1);
         } else if (!RunGroup(f, action, next, outcome)) {
           return GroupFlow(outcome, exitPc, next);
         }

@@ -471,6 +471,12 @@ class Interpreter {
     stack_.pop_back();
     stack_.back() = std::move(v);
   }
+  // The same for a number: neither value on top owns a text, so both are
+  // overwritten in place.
+  void ReplaceTopNumbers(double v) {
+    stack_.PopPlain();
+    stack_.back().SetPlainNumber(v);
+  }
   bool DefineFunction(Frame& f, Action& action);
   bool SkipActions(Frame& f, std::size_t& pc, int count);
   void SetConstantPool(Frame& f, Action& action);
