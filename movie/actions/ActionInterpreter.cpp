@@ -803,7 +803,7 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
   stack_.resize(base_);
   base_ = savedBase;
   registers_.resize(f.registerBase);
-  return flow == Flow::Return ? f.returnValue : ActionValue();
+  return flow == Flow::Return ? std::move(f.returnValue) : ActionValue();
 }
 
 ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList args) {
@@ -836,7 +836,11 @@ ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList arg
     return ActionValue();
   }
   if (!proto) made->SetProto(prototype);
-  DefineValue(made, rt_.names.constructorOfThis, functionValue, PropertyFlag::DontEnum);
+  // The new object holds nothing yet: its first name needs no look-up.
+  if (VariableStore::Entry* e = made->Properties().DefineAbsent(rt_.names.constructorOfThis)) {
+    e->value = functionValue;
+    e->flags = PropertyFlag::DontEnum;
+  }
   if (version_ < 6) DefineValue(made, rt_.names.constructor, functionValue, PropertyFlag::DontEnum);
   const ActionValue madeValue = ActionValue::Object(made);
   Call(functionValue, madeValue, args, proto, true);
