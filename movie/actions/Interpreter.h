@@ -43,11 +43,18 @@ class Interpreter;
 
 // Arguments of a call, wherever they lie: on the value stack (first
 // argument on top, so stepping down) or in an array.
+//
+// Sixteen bytes, so that it travels between calls in two registers: a
+// larger one goes through memory, written field by field and read back
+// whole, which stalls the processor at every call. No call has anywhere
+// near 2^32 arguments (the stack and apply cap them far below).
 class ArgList {
  public:
   ArgList() = default;
   ArgList(const ActionValue* first, std::size_t count, int step = 1)
-      : first_(first), count_(count), step_(step) {}
+      : first_(first),
+        count_(count < 0xFFFFFFFFu ? static_cast<std::uint32_t>(count) : 0xFFFFFFFFu),
+        step_(step) {}
   explicit ArgList(const std::vector<ActionValue>& values) : ArgList(values.data(), values.size()) {}
   std::size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
@@ -61,9 +68,10 @@ class ArgList {
 
  private:
   const ActionValue* first_ = nullptr;
-  std::size_t count_ = 0;
-  int step_ = 1;
+  std::uint32_t count_ = 0;
+  std::int32_t step_ = 1;
 };
+static_assert(sizeof(ArgList) <= 16, "an argument list travels in two registers");
 
 // What a native function gets.
 class NativeCall {
