@@ -103,6 +103,8 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
   if (pc < end && stop_ != StopReason::None) return Flow::Stop;
   std::size_t& budget = context_.instructionBudget;
   const std::size_t frameEnd = f.end;
+  // Set by each group that runs, read only when it ends the range.
+  Outcome outcome;
   while (pc < end) {
     if (budget == 0) {
       Stop(StopReason::Budget);
@@ -128,7 +130,6 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     const std::size_t following = action.next;
     std::size_t next = following;
     bool jumped = false;
-    Outcome outcome;
     double a = 0;
     double b = 0;
     // Where the run goes on after a fused If (taken or not) or Jump.
@@ -148,6 +149,15 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         exitPc = f.end;  // the whole block ends, whatever range this is
         return Flow::Normal;
       case ActionForm::Push:
+        if (action.fused == 0) {
+          // Nothing runs with it (most pushes before a group).
+          if (!PushDecoded(f, action)) {
+            Fault();
+            exitPc = next;
+            return Flow::Stop;
+          }
+          break;
+        }
         if (action.fusedOp == ActionCode::CallMethod || action.fusedOp == ActionCode::NewObject) {
           Flow flow = Flow::Normal;
           if (PushAndCall(f, action, end, flow, exitPc, next)) {
