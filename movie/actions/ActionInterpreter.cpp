@@ -26,6 +26,7 @@ Interpreter::Interpreter(ActionTarget& root, ActionContext& context)
       context_(context),
       version_(context.swfVersion),
       caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)),
+      protoHash_(ScriptString::HashName("__proto__", caseSensitive_)),
       // A run inside a run makes its own stack.
       stack_(rt_.spareStack, ActionContext::MaxStack + 1) {
   registers_.reserve(64);
@@ -414,6 +415,17 @@ bool Interpreter::PushAndMember(Frame& f, const DecodedAction& action, std::size
   const std::uint32_t pushed = action.count - taken;
   const PushedValue* values = f.block->Pushes(action);
   if (stack_.size() + action.count > ActionContext::MaxStack || !TakeFused(action, end)) return false;
+  if (!set) {
+    // Pushing copies into the stack changes neither the registers, the
+    // pool nor any object, so the object, the name and what they find
+    // are read in place.
+    const ActionValue* own = OwnValue(PushedSource(f, values[pushed]), PushedSource(f, values[pushed + 1]));
+    if (own != nullptr) {
+      for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+      stack_.push_back(*own);
+      return true;
+    }
+  }
   const ActionValue object = PushedSource(f, values[pushed]);
   const ActionValue name = PushedSource(f, values[pushed + 1]);
   ActionValue value = set ? PushedSource(f, values[pushed + 2]) : ActionValue();

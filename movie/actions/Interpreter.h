@@ -318,9 +318,46 @@ class Interpreter {
   ActionValue GetMember(const ActionValue& object, const ActionValue& name);
   // The GetMember action on the stack: name on top, the object under it.
   void PopAndGetMember() {
+    const std::size_t size = stack_.size();
+    if (size >= base_ + 2) {
+      if (const ActionValue* own = OwnValue(stack_[size - 2], stack_[size - 1])) {
+        // Neither pop can touch the object's table.
+        stack_.pop_back();
+        stack_.back() = *own;
+        return;
+      }
+    }
     const ActionValue name = Pop();
     const ActionValue object = Pop();
     Push(GetMember(object, name));
+  }
+  // What GetMember answers without running anything: a plain value of a
+  // plain object's own property or an array's element, found as
+  // LookUpMember finds them first. Null when only the general path can
+  // tell (no such property, an accessor, __proto__, another kind).
+  const ActionValue* OwnValue(const ActionValue& object, const ActionValue& name) {
+    if (object.Type() != ActionValueType::Object) return nullptr;
+    ScriptObject* o = object.ObjectValue();
+    if (o->Kind() == ObjectKind::Plain) {
+      const ScriptString* rep = name.StringRep();
+      if (rep == nullptr || o->IsSuper()) return nullptr;
+      const VariableStore::Entry* e = o->Properties().FindEntry(*rep);
+      // A name with the hash of __proto__ may be that name.
+      if (e == nullptr || e->Accessor() || !PropertyFlag::VisibleTo(e->flags, version_) ||
+          rep->Hash(caseSensitive_) == protoHash_) {
+        return nullptr;
+      }
+      return &e->value;
+    }
+    if (o->Kind() == ObjectKind::Array && name.IsNumber()) {
+      const auto* array = static_cast<const ArrayObject*>(o->Core());
+      const double d = name.NumberValue();
+      if (array->shadowed || !(d >= 0 && d < 4294967295.0 && d == std::floor(d))) return nullptr;
+      const auto index = static_cast<std::uint32_t>(d);
+      if (index >= array->elements.size() || array->elements[index].order == 0) return nullptr;
+      return &array->elements[index].value;
+    }
+    return nullptr;
   }
   // The same without asking __resolve for a member not found: the
   // conversions look up valueOf and toString so.
@@ -558,6 +595,7 @@ class Interpreter {
   ActionContext& context_;
   const int version_;
   const bool caseSensitive_;
+  const std::uint32_t protoHash_;  // of "__proto__", as the property tables hash it
   ValueStack stack_;
   std::vector<ActionValue> registers_;
   std::vector<Frame*> frames_;

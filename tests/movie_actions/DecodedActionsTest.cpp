@@ -337,6 +337,68 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
   }
 }
 
+// A Push that ends with the object and the name of a GetMember reads a
+// plain value in place: written both ways, each read gives what the
+// general look-up gives where it differs (a name another spelling of the
+// own one, an own property this version does not see, a getter, a name
+// found on the prototype, __proto__, holes and indexes no element has).
+TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFinds) {
+  const std::vector<std::string> pool = {"x", "X", "hidden", "acc", "missing", "__proto__", "length"};
+  const auto text = PoolText(pool);
+  const Bytes object = Pushed([](ActionWriter& w) { w.PushRegister(1); });
+  const Bytes array = Pushed([](ActionWriter& w) { w.PushRegister(2); });
+  const auto number = [](double v) { return Pushed([v](ActionWriter& w) { w.PushDouble(v); }); };
+  const auto program = [&](bool together) {
+    ActionWriter getter;
+    getter.PushString("got").Op(Op::Return);
+    ActionWriter w;
+    w.ConstantPool(pool);
+    const auto prototypeOfObject = [&w] {
+      w.PushString("Object").Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember);
+    };
+    w.PushInteger(0).Op(Op::InitObject).StoreRegister(1).Op(Op::Pop);
+    w.PushRegister(1).PushString("x").PushString("own").Op(Op::SetMember);
+    w.PushRegister(1).PushString("hidden").PushString("own hidden").Op(Op::SetMember);
+    // ASSetPropFlags(object, "hidden", Version9); object.addProperty("acc", getter, null)
+    w.PushInteger(1 << 13).PushString("hidden").PushRegister(1).PushInteger(3);
+    w.PushString("ASSetPropFlags").Op(Op::CallFunction).Op(Op::Pop);
+    w.PushNull().DefineFunction("", {}, getter).PushString("acc").PushInteger(3).PushRegister(1);
+    w.PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+    prototypeOfObject();
+    w.PushString("hidden").PushString("proto hidden").Op(Op::SetMember);
+    prototypeOfObject();
+    w.PushString("missing").PushString("inherited").Op(Op::SetMember);
+    prototypeOfObject();
+    w.PushString("2").PushString("inherited 2").Op(Op::SetMember);
+    w.PushInteger(0).Op(Op::InitArray).StoreRegister(2).Op(Op::Pop);
+    w.PushRegister(2).PushInteger(0).PushString("first").Op(Op::SetMember);
+    w.PushRegister(2).PushInteger(3).PushString("last").Op(Op::SetMember);
+    for (const char* name : {"x", "X", "hidden", "acc", "missing"}) {
+      PushValues(w, {object, text(name)}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+    }
+    PushValues(w, {object, text("__proto__")}, together);
+    w.Op(Op::GetMember);
+    PushValues(w, {text("missing")}, together);
+    w.Op(Op::GetMember).Op(Op::Trace);
+    for (const double index : {0.0, 2.0, 3.0, 4.0, 0.5, -1.0}) {
+      PushValues(w, {array, number(index)}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+    }
+    PushValues(w, {array, text("length")}, together);
+    w.Op(Op::GetMember).Op(Op::Trace);
+    // A value pushed before the object stays below what is read.
+    PushValues(w, {PushedInteger(1), object, text("x")}, together);
+    w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
+    return w.Build();
+  };
+  EXPECT_EQ(TracesBothWays(program, 8),
+            (std::vector<std::string>{"own", "undefined", "proto hidden", "got", "inherited", "inherited", "first",
+                                      "inherited 2", "last", "undefined", "undefined", "undefined", "4", "1own"}));
+  // Movies before 7 match names without case.
+  EXPECT_EQ(TracesBothWays(program, 6).at(1), "own");
+}
+
 // A Push that ends with the count and the name of a NewObject runs with it:
 // written both ways, the same constructions give the same traces (a count
 // that is text, a count past what the stack holds, a name that is no
