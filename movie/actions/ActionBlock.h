@@ -97,7 +97,11 @@ struct DecodedAction {
   std::int32_t fusedTarget = 0;
   // The action at fusedNext, once known (-1: not yet).
   std::int32_t fusedFollowing = -1;
+  // Room up to 64 bytes: the run loop finds an action by its index at
+  // every step, and a power of two makes that one shift.
+  std::uint8_t unused[8] = {};
 };
+static_assert(sizeof(DecodedAction) == 64, "a decoded action takes 64 bytes");
 
 // One value of a Push, decoded.
 struct PushedValue {
