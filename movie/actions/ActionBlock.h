@@ -134,12 +134,10 @@ class ActionBlock {
 
   // The index of the action that starts at offset (< Size()), decoded on
   // first use. Indexes stay valid for the block's life; references into the
-  // block do not survive the next decoding, which may move them.
-  std::int32_t IndexAt(std::uint32_t offset) {
-    if (indexAt_.empty()) indexAt_.assign(bytes_.size(), -1);
-    const std::int32_t known = indexAt_[offset];
-    return known >= 0 ? known : Decode(offset);
-  }
+  // block do not survive the next decoding, which may move them. Asked
+  // only where no link between actions is known yet, so kept out of line,
+  // away from the run loop.
+  std::int32_t IndexAt(std::uint32_t offset);
   DecodedAction& operator[](std::int32_t index) { return actions_[static_cast<std::size_t>(index)]; }
   const PushedValue* Pushes(const DecodedAction& action) const { return pushes_.data() + action.operand; }
 
