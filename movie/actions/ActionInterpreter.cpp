@@ -133,6 +133,15 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     bool jumped = false;
     double a = 0;
     double b = 0;
+    // Runs the action's group, which says where the run goes on. Through a
+    // copy: a variable whose address a call takes lives in memory, and
+    // next is written at every step.
+    const auto group = [&]() {
+      std::size_t after = next;
+      const bool goOn = RunGroup(f, action, after, outcome);
+      next = after;
+      return goOn;
+    };
     // Where the run goes on after a fused If (taken or not) or Jump.
     const auto branch = [&](bool taken) {
       const std::int64_t target = action.fusedTarget;
@@ -161,8 +170,10 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         }
         if (action.fusedOp == ActionCode::CallMethod || action.fusedOp == ActionCode::NewObject) {
           Flow flow = Flow::Normal;
-          if (PushAndCall(f, action, end, flow, exitPc, next)) {
+          std::size_t after = next;
+          if (PushAndCall(f, action, end, flow, exitPc, after)) {
             if (flow != Flow::Normal) return flow;
+            next = after;
             break;
           }
         }
@@ -258,23 +269,23 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       // Numbers only; Divide by zero in the first generation gives text.
       case ActionForm::Add2:
         if (TopNumbers(b, a)) ReplaceTopNumbers(b + a);
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Subtract:
         if (TopNumbers(b, a)) ReplaceTopNumbers(b - a);
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Multiply:
         if (TopNumbers(b, a)) ReplaceTopNumbers(b * a);
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Divide:
         if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(b / a);
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Modulo:
         if (TopNumbers(b, a)) ReplaceTopNumbers(Remainder(b, a));
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Less2:
         // NaN gives undefined, which branches as false.
@@ -286,7 +297,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           } else {
             ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
           }
-        } else if (!RunGroup(f, action, next, outcome)) {
+        } else if (!group()) {
           return GroupFlow(outcome, exitPc, next);
         }
         break;
@@ -301,7 +312,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           } else {
             ReplaceTopNumbers(ActionValue::Boolean(equal));
           }
-        } else if (!RunGroup(f, action, next, outcome)) {
+        } else if (!group()) {
           return GroupFlow(outcome, exitPc, next);
         }
         break;
@@ -309,7 +320,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         if (Available() && stack_.back().IsNumber()) {
           a = stack_.back().NumberValue();
           stack_.back().SetPlainNumber(action.code == ActionCode::Increment ? a + 1 : a - 1);
-        } else if (!RunGroup(f, action, next, outcome)) {
+        } else if (!group()) {
           return GroupFlow(outcome, exitPc, next);
         }
         break;
@@ -342,7 +353,7 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         exitPc = f.end;
         return Flow::Return;
       case ActionForm::Group:
-        if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
 #if defined(__GNUC__)
       default:
