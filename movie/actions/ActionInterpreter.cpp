@@ -436,10 +436,14 @@ bool Interpreter::PushAndMember(Frame& f, const DecodedAction& action, std::size
     // Pushing copies into the stack changes neither the registers, the
     // pool nor any object, so the object, the name and what they find
     // are read in place.
-    const ActionValue* own = OwnValue(PushedSource(f, values[pushed]), PushedSource(f, values[pushed + 1]));
-    if (own != nullptr) {
+    const ActionValue& object = PushedSource(f, values[pushed]);
+    const ActionValue& name = PushedSource(f, values[pushed + 1]);
+    const ActionValue* own = OwnValue(object, name);
+    double length = 0;
+    if (own != nullptr || ArrayLengthOf(object, name, length)) {
       for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
-      stack_.push_back(*own);
+      if (own != nullptr) stack_.push_back(*own);
+      else stack_.push_back(ActionValue::Number(length));
       return true;
     }
   }

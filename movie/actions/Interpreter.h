@@ -326,6 +326,12 @@ class Interpreter {
         stack_.back() = *own;
         return;
       }
+      double length = 0;
+      if (ArrayLengthOf(stack_[size - 2], stack_[size - 1], length)) {
+        stack_.pop_back();
+        stack_.back() = ActionValue::Number(length);
+        return;
+      }
     }
     const ActionValue name = Pop();
     const ActionValue object = Pop();
@@ -358,6 +364,18 @@ class Interpreter {
       return &array->elements[index].value;
     }
     return nullptr;
+  }
+  // An array's length as GetMember reads it, when the name is the shared
+  // text "length" (a constant of the pool) and no addProperty on the
+  // array shadows it.
+  bool ArrayLengthOf(const ActionValue& object, const ActionValue& name, double& length) const {
+    if (object.Type() != ActionValueType::Object || name.StringRep() != rt_.names.length.StringRep()) return false;
+    const ScriptObject* o = object.ObjectValue();
+    if (o->Kind() != ObjectKind::Array) return false;
+    const auto* array = static_cast<const ArrayObject*>(o->Core());
+    if (array->shadowed) return false;
+    length = array->length;
+    return true;
   }
   // The same without asking __resolve for a member not found: the
   // conversions look up valueOf and toString so.

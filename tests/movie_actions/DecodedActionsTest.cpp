@@ -341,7 +341,8 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
 // plain value in place: written both ways, each read gives what the
 // general look-up gives where it differs (a name another spelling of the
 // own one, an own property this version does not see, a getter, a name
-// found on the prototype, __proto__, holes and indexes no element has).
+// found on the prototype, __proto__, holes and indexes no element has, an
+// array's length and the one a getter shadows).
 TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFinds) {
   const std::vector<std::string> pool = {"x", "X", "hidden", "acc", "missing", "__proto__", "length"};
   const auto text = PoolText(pool);
@@ -380,8 +381,13 @@ TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFi
       PushValues(w, {array, number(index)}, together);
       w.Op(Op::GetMember).Op(Op::Trace);
     }
-    PushValues(w, {array, text("length")}, together);
-    w.Op(Op::GetMember).Op(Op::Trace);
+    // The length, then the length a getter of addProperty shadows.
+    for (int i = 0; i < 2; ++i) {
+      PushValues(w, {array, text("length")}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+      w.PushNull().DefineFunction("", {}, getter).PushString("length").PushInteger(3).PushRegister(2);
+      w.PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+    }
     // A value pushed before the object stays below what is read.
     PushValues(w, {PushedInteger(1), object, text("x")}, together);
     w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
@@ -389,7 +395,7 @@ TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFi
   };
   EXPECT_EQ(TracesBothWays(program, 8),
             (std::vector<std::string>{"own", "undefined", "proto hidden", "got", "proto missing", "proto missing",
-                                      "first", "proto 2", "last", "undefined", "undefined", "undefined", "4", "1own"}));
+                                      "first", "proto 2", "last", "undefined", "undefined", "undefined", "4", "got", "1own"}));
   // Movies before 7 match names without case.
   EXPECT_EQ(TracesBothWays(program, 6).at(1), "own");
 }
