@@ -446,6 +446,20 @@ bool Interpreter::PushAndMember(Frame& f, const DecodedAction& action, std::size
       else stack_.push_back(ActionValue::Number(length));
       return true;
     }
+    if (object.IsString() && name.StringRep() == rt_.names.length.StringRep()) {
+      // A text's length, as LookUpMember reads it: unless _global's String
+      // is not the class installed, the text answers itself.
+      const ActionValue text = object;
+      const ActionValue lengthName = name;
+      for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+      ActionValue wrapper;
+      if (!WrapPrimitive(text, wrapper)) {
+        stack_.push_back(ActionValue::Number(static_cast<double>(Utf16Length(*text.StringRep()))));
+      } else {
+        Push(wrapper.IsObject() ? GetMember(wrapper, lengthName) : ActionValue());
+      }
+      return true;
+    }
   }
   const ActionValue object = PushedSource(f, values[pushed]);
   const ActionValue name = PushedSource(f, values[pushed + 1]);

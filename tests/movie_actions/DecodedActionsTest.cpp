@@ -342,7 +342,8 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
 // general look-up gives where it differs (a name another spelling of the
 // own one, an own property this version does not see, a getter, a name
 // found on the prototype, __proto__, holes and indexes no element has, an
-// array's length and the one a getter shadows).
+// array's length and the one a getter shadows, a text's length with the
+// String class installed and with another).
 TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFinds) {
   const std::vector<std::string> pool = {"x", "X", "hidden", "acc", "missing", "__proto__", "length"};
   const auto text = PoolText(pool);
@@ -391,11 +392,21 @@ TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFi
     // A value pushed before the object stays below what is read.
     PushValues(w, {PushedInteger(1), object, text("x")}, together);
     w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
+    // A text's length, then the length of what another String class makes.
+    ActionWriter otherString;
+    otherString.PushString("this").Op(Op::GetVariable).PushString("length").PushInteger(99).Op(Op::SetMember);
+    w.PushString("abc").StoreRegister(3).Op(Op::Pop);
+    for (int i = 0; i < 2; ++i) {
+      PushValues(w, {Pushed([](ActionWriter& v) { v.PushRegister(3); }), text("length")}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+      w.PushString("_global").Op(Op::GetVariable).PushString("String");
+      w.DefineFunction("", {}, otherString).Op(Op::SetMember);
+    }
     return w.Build();
   };
   EXPECT_EQ(TracesBothWays(program, 8),
             (std::vector<std::string>{"own", "undefined", "proto hidden", "got", "proto missing", "proto missing",
-                                      "first", "proto 2", "last", "undefined", "undefined", "undefined", "4", "got", "1own"}));
+                                      "first", "proto 2", "last", "undefined", "undefined", "undefined", "4", "got", "1own", "3", "99"}));
   // Movies before 7 match names without case.
   EXPECT_EQ(TracesBothWays(program, 6).at(1), "own");
 }
