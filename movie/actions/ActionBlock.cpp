@@ -98,6 +98,12 @@ bool ActionBlock::SameBytes(const std::uint8_t* data, std::size_t size) const {
   return size == bytes_.size() && (size == 0 || std::memcmp(data, bytes_.data(), size) == 0);
 }
 
+std::int32_t ActionBlock::IndexAt(std::uint32_t offset) {
+  if (indexAt_.empty()) indexAt_.assign(bytes_.size(), -1);
+  const std::int32_t known = indexAt_[offset];
+  return known >= 0 ? known : Decode(offset);
+}
+
 std::size_t ActionBlock::Footprint() const {
   return bytes_.size() + indexAt_.size() * sizeof(std::int32_t) + actions_.capacity() * sizeof(DecodedAction) +
          pushes_.capacity() * sizeof(PushedValue);

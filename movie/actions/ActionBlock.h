@@ -97,7 +97,11 @@ struct DecodedAction {
   std::int32_t fusedTarget = 0;
   // The action at fusedNext, once known (-1: not yet).
   std::int32_t fusedFollowing = -1;
+  // Room up to 64 bytes: the run loop finds an action by its index at
+  // every step, and a power of two makes that one shift.
+  std::uint8_t unused[8] = {};
 };
+static_assert(sizeof(DecodedAction) == 64, "a decoded action takes 64 bytes");
 
 // One value of a Push, decoded.
 struct PushedValue {
@@ -130,12 +134,10 @@ class ActionBlock {
 
   // The index of the action that starts at offset (< Size()), decoded on
   // first use. Indexes stay valid for the block's life; references into the
-  // block do not survive the next decoding, which may move them.
-  std::int32_t IndexAt(std::uint32_t offset) {
-    if (indexAt_.empty()) indexAt_.assign(bytes_.size(), -1);
-    const std::int32_t known = indexAt_[offset];
-    return known >= 0 ? known : Decode(offset);
-  }
+  // block do not survive the next decoding, which may move them. Asked
+  // only where no link between actions is known yet, so kept out of line,
+  // away from the run loop.
+  std::int32_t IndexAt(std::uint32_t offset);
   DecodedAction& operator[](std::int32_t index) { return actions_[static_cast<std::size_t>(index)]; }
   const PushedValue* Pushes(const DecodedAction& action) const { return pushes_.data() + action.operand; }
 

@@ -26,6 +26,7 @@ Interpreter::Interpreter(ActionTarget& root, ActionContext& context)
       context_(context),
       version_(context.swfVersion),
       caseSensitive_(VariableStore::NamesAreCaseSensitive(context.swfVersion)),
+      protoHash_(ScriptString::HashName("__proto__", caseSensitive_)),
       // A run inside a run makes its own stack.
       stack_(rt_.spareStack, ActionContext::MaxStack + 1) {
   registers_.reserve(64);
@@ -103,6 +104,8 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
   if (pc < end && stop_ != StopReason::None) return Flow::Stop;
   std::size_t& budget = context_.instructionBudget;
   const std::size_t frameEnd = f.end;
+  // Set by each group that runs, read only when it ends the range.
+  Outcome outcome;
   while (pc < end) {
     if (budget == 0) {
       Stop(StopReason::Budget);
@@ -128,9 +131,17 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
     const std::size_t following = action.next;
     std::size_t next = following;
     bool jumped = false;
-    Outcome outcome;
     double a = 0;
     double b = 0;
+    // Runs the action's group, which says where the run goes on. Through a
+    // copy: a variable whose address a call takes lives in memory, and
+    // next is written at every step.
+    const auto group = [&]() {
+      std::size_t after = next;
+      const bool goOn = RunGroup(f, action, after, outcome);
+      next = after;
+      return goOn;
+    };
     // Where the run goes on after a fused If (taken or not) or Jump.
     const auto branch = [&](bool taken) {
       const std::int64_t target = action.fusedTarget;
@@ -148,10 +159,21 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         exitPc = f.end;  // the whole block ends, whatever range this is
         return Flow::Normal;
       case ActionForm::Push:
+        if (action.fused == 0) {
+          // Nothing runs with it (most pushes before a group).
+          if (!PushDecoded(f, action)) {
+            Fault();
+            exitPc = next;
+            return Flow::Stop;
+          }
+          break;
+        }
         if (action.fusedOp == ActionCode::CallMethod || action.fusedOp == ActionCode::NewObject) {
           Flow flow = Flow::Normal;
-          if (PushAndCall(f, action, end, flow, exitPc, next)) {
+          std::size_t after = next;
+          if (PushAndCall(f, action, end, flow, exitPc, after)) {
             if (flow != Flow::Normal) return flow;
+            next = after;
             break;
           }
         }
@@ -188,21 +210,22 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
           const bool result = action.fusedOp == ActionCode::Less2
                                   ? b < a
                                   : b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b));
-          stack_.resize(stack_.size() - 2);
+          stack_.PopPlain();
+          stack_.PopPlain();
           branch(result != action.fusedNegate);
           break;
         }
         if (action.fusedOp == ActionCode::Increment || action.fusedOp == ActionCode::Decrement) {
           if (!Available() || !stack_.back().IsNumber() || !TakeFused(action, end)) break;
           a = stack_.back().NumberValue();
-          stack_.back() = ActionValue::Number(action.fusedOp == ActionCode::Increment ? a + 1 : a - 1);
+          stack_.back().SetPlainNumber(action.fusedOp == ActionCode::Increment ? a + 1 : a - 1);
         } else {
           if (!TopNumbers(b, a) || !TakeFused(action, end)) break;
           switch (action.fusedOp) {
-            case ActionCode::Add2: ReplaceTopNumbers(ActionValue::Number(b + a)); break;
-            case ActionCode::Subtract: ReplaceTopNumbers(ActionValue::Number(b - a)); break;
-            case ActionCode::Multiply: ReplaceTopNumbers(ActionValue::Number(b * a)); break;
-            default: ReplaceTopNumbers(ActionValue::Number(Remainder(b, a))); break;
+            case ActionCode::Add2: ReplaceTopNumbers(b + a); break;
+            case ActionCode::Subtract: ReplaceTopNumbers(b - a); break;
+            case ActionCode::Multiply: ReplaceTopNumbers(b * a); break;
+            default: ReplaceTopNumbers(Remainder(b, a)); break;
           }
         }
         if (action.fused == 1) {
@@ -245,35 +268,36 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
       }
       // Numbers only; Divide by zero in the first generation gives text.
       case ActionForm::Add2:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b + a));
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (TopNumbers(b, a)) ReplaceTopNumbers(b + a);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Subtract:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b - a));
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (TopNumbers(b, a)) ReplaceTopNumbers(b - a);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Multiply:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(b * a));
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (TopNumbers(b, a)) ReplaceTopNumbers(b * a);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Divide:
-        if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(ActionValue::Number(b / a));
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (TopNumbers(b, a) && (a != 0 || version_ >= 5)) ReplaceTopNumbers(b / a);
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Modulo:
-        if (TopNumbers(b, a)) ReplaceTopNumbers(ActionValue::Number(Remainder(b, a)));
-        else if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (TopNumbers(b, a)) ReplaceTopNumbers(Remainder(b, a));
+        else if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
       case ActionForm::Less2:
         // NaN gives undefined, which branches as false.
         if (TopNumbers(b, a)) {
           if (TakeFused(action, end)) {
-            stack_.resize(stack_.size() - 2);
+            stack_.PopPlain();
+            stack_.PopPlain();
             branch((b < a) != action.fusedNegate);
           } else {
             ReplaceTopNumbers(std::isnan(a) || std::isnan(b) ? ActionValue() : ActionValue::Boolean(b < a));
           }
-        } else if (!RunGroup(f, action, next, outcome)) {
+        } else if (!group()) {
           return GroupFlow(outcome, exitPc, next);
         }
         break;
@@ -282,20 +306,21 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         if (TopNumbers(b, a)) {
           const bool equal = b == a || (version_ >= 6 && std::isnan(a) && std::isnan(b));
           if (TakeFused(action, end)) {
-            stack_.resize(stack_.size() - 2);
+            stack_.PopPlain();
+            stack_.PopPlain();
             branch(equal != action.fusedNegate);
           } else {
             ReplaceTopNumbers(ActionValue::Boolean(equal));
           }
-        } else if (!RunGroup(f, action, next, outcome)) {
+        } else if (!group()) {
           return GroupFlow(outcome, exitPc, next);
         }
         break;
       case ActionForm::Step:
         if (Available() && stack_.back().IsNumber()) {
           a = stack_.back().NumberValue();
-          stack_.back() = ActionValue::Number(action.code == ActionCode::Increment ? a + 1 : a - 1);
-        } else if (!RunGroup(f, action, next, outcome)) {
+          stack_.back().SetPlainNumber(action.code == ActionCode::Increment ? a + 1 : a - 1);
+        } else if (!group()) {
           return GroupFlow(outcome, exitPc, next);
         }
         break;
@@ -328,8 +353,14 @@ Flow Interpreter::RunRange(Frame& f, std::size_t start, std::size_t end, std::si
         exitPc = f.end;
         return Flow::Return;
       case ActionForm::Group:
-        if (!RunGroup(f, action, next, outcome)) return GroupFlow(outcome, exitPc, next);
+        if (!group()) return GroupFlow(outcome, exitPc, next);
         break;
+#if defined(__GNUC__)
+      default:
+        // The decoder gives every action one of the forms above: the jump
+        // table needs no range check.
+        __builtin_unreachable();
+#endif
     }
     const DecodedAction& done = block[index];
     if (next == following) {
@@ -401,6 +432,35 @@ bool Interpreter::PushAndMember(Frame& f, const DecodedAction& action, std::size
   const std::uint32_t pushed = action.count - taken;
   const PushedValue* values = f.block->Pushes(action);
   if (stack_.size() + action.count > ActionContext::MaxStack || !TakeFused(action, end)) return false;
+  if (!set) {
+    // Pushing copies into the stack changes neither the registers, the
+    // pool nor any object, so the object, the name and what they find
+    // are read in place.
+    const ActionValue& object = PushedSource(f, values[pushed]);
+    const ActionValue& name = PushedSource(f, values[pushed + 1]);
+    const ActionValue* own = OwnValue(object, name);
+    double length = 0;
+    if (own != nullptr || ArrayLengthOf(object, name, length)) {
+      for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+      if (own != nullptr) stack_.push_back(*own);
+      else stack_.push_back(ActionValue::Number(length));
+      return true;
+    }
+    if (object.IsString() && name.StringRep() == rt_.names.length.StringRep()) {
+      // A text's length, as LookUpMember reads it: unless _global's String
+      // is not the class installed, the text answers itself.
+      const ActionValue text = object;
+      const ActionValue lengthName = name;
+      for (std::uint32_t i = 0; i < pushed; ++i) stack_.push_back(PushedSource(f, values[i]));
+      ActionValue wrapper;
+      if (!WrapPrimitive(text, wrapper)) {
+        stack_.push_back(ActionValue::Number(static_cast<double>(Utf16Length(*text.StringRep()))));
+      } else {
+        Push(wrapper.IsObject() ? GetMember(wrapper, lengthName) : ActionValue());
+      }
+      return true;
+    }
+  }
   const ActionValue object = PushedSource(f, values[pushed]);
   const ActionValue name = PushedSource(f, values[pushed + 1]);
   ActionValue value = set ? PushedSource(f, values[pushed + 2]) : ActionValue();
@@ -800,7 +860,7 @@ ActionValue Interpreter::CallCode(FunctionObject& function, const ActionValue& t
   stack_.resize(base_);
   base_ = savedBase;
   registers_.resize(f.registerBase);
-  return flow == Flow::Return ? f.returnValue : ActionValue();
+  return flow == Flow::Return ? std::move(f.returnValue) : ActionValue();
 }
 
 ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList args) {
@@ -833,7 +893,11 @@ ActionValue Interpreter::Construct(const ActionValue& functionValue, ArgList arg
     return ActionValue();
   }
   if (!proto) made->SetProto(prototype);
-  DefineValue(made, rt_.names.constructorOfThis, functionValue, PropertyFlag::DontEnum);
+  // The new object holds nothing yet: its first name needs no look-up.
+  if (VariableStore::Entry* e = made->Properties().DefineAbsent(rt_.names.constructorOfThis)) {
+    e->value = functionValue;
+    e->flags = PropertyFlag::DontEnum;
+  }
   if (version_ < 6) DefineValue(made, rt_.names.constructor, functionValue, PropertyFlag::DontEnum);
   const ActionValue madeValue = ActionValue::Object(made);
   Call(functionValue, madeValue, args, proto, true);

@@ -141,6 +141,12 @@ class ActionValue {
   // from the object. A null object gives undefined.
   static ActionValue Object(ScriptObject* object);
 
+  // Makes a value that owns no text (see IsString) the number value.
+  void SetPlainNumber(double value) noexcept {
+    type_ = ActionValueType::Number;
+    number_ = value;
+  }
+
   ActionValueType Type() const noexcept { return type_; }
   bool IsUndefined() const noexcept { return type_ == ActionValueType::Undefined; }
   bool IsNull() const noexcept { return type_ == ActionValueType::Null; }

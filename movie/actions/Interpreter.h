@@ -43,11 +43,18 @@ class Interpreter;
 
 // Arguments of a call, wherever they lie: on the value stack (first
 // argument on top, so stepping down) or in an array.
+//
+// Sixteen bytes, so that it travels between calls in two registers: a
+// larger one goes through memory, written field by field and read back
+// whole, which stalls the processor at every call. No call has anywhere
+// near 2^32 arguments (the stack and apply cap them far below).
 class ArgList {
  public:
   ArgList() = default;
   ArgList(const ActionValue* first, std::size_t count, int step = 1)
-      : first_(first), count_(count), step_(step) {}
+      : first_(first),
+        count_(count < 0xFFFFFFFFu ? static_cast<std::uint32_t>(count) : 0xFFFFFFFFu),
+        step_(step) {}
   explicit ArgList(const std::vector<ActionValue>& values) : ArgList(values.data(), values.size()) {}
   std::size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
@@ -61,9 +68,10 @@ class ArgList {
 
  private:
   const ActionValue* first_ = nullptr;
-  std::size_t count_ = 0;
-  int step_ = 1;
+  std::uint32_t count_ = 0;
+  std::int32_t step_ = 1;
 };
+static_assert(sizeof(ArgList) <= 16, "an argument list travels in two registers");
 
 // What a native function gets.
 class NativeCall {
@@ -310,9 +318,64 @@ class Interpreter {
   ActionValue GetMember(const ActionValue& object, const ActionValue& name);
   // The GetMember action on the stack: name on top, the object under it.
   void PopAndGetMember() {
+    const std::size_t size = stack_.size();
+    if (size >= base_ + 2) {
+      if (const ActionValue* own = OwnValue(stack_[size - 2], stack_[size - 1])) {
+        // Neither pop can touch the object's table.
+        stack_.pop_back();
+        stack_.back() = *own;
+        return;
+      }
+      double length = 0;
+      if (ArrayLengthOf(stack_[size - 2], stack_[size - 1], length)) {
+        stack_.pop_back();
+        stack_.back() = ActionValue::Number(length);
+        return;
+      }
+    }
     const ActionValue name = Pop();
     const ActionValue object = Pop();
     Push(GetMember(object, name));
+  }
+  // What GetMember answers without running anything: a plain value of a
+  // plain object's own property or an array's element, found as
+  // LookUpMember finds them first. Null when only the general path can
+  // tell (no such property, an accessor, __proto__, another kind).
+  const ActionValue* OwnValue(const ActionValue& object, const ActionValue& name) {
+    if (object.Type() != ActionValueType::Object) return nullptr;
+    ScriptObject* o = object.ObjectValue();
+    if (o->Kind() == ObjectKind::Plain) {
+      const ScriptString* rep = name.StringRep();
+      if (rep == nullptr || o->IsSuper()) return nullptr;
+      const VariableStore::Entry* e = o->Properties().FindEntry(*rep);
+      // A name with the hash of __proto__ may be that name.
+      if (e == nullptr || e->Accessor() || !PropertyFlag::VisibleTo(e->flags, version_) ||
+          rep->Hash(caseSensitive_) == protoHash_) {
+        return nullptr;
+      }
+      return &e->value;
+    }
+    if (o->Kind() == ObjectKind::Array && name.IsNumber()) {
+      const auto* array = static_cast<const ArrayObject*>(o->Core());
+      const double d = name.NumberValue();
+      if (array->shadowed || !(d >= 0 && d < 4294967295.0 && d == std::floor(d))) return nullptr;
+      const auto index = static_cast<std::uint32_t>(d);
+      if (index >= array->elements.size() || array->elements[index].order == 0) return nullptr;
+      return &array->elements[index].value;
+    }
+    return nullptr;
+  }
+  // An array's length as GetMember reads it, when the name is the shared
+  // text "length" (a constant of the pool) and no addProperty on the
+  // array shadows it.
+  bool ArrayLengthOf(const ActionValue& object, const ActionValue& name, double& length) const {
+    if (object.Type() != ActionValueType::Object || name.StringRep() != rt_.names.length.StringRep()) return false;
+    const ScriptObject* o = object.ObjectValue();
+    if (o->Kind() != ObjectKind::Array) return false;
+    const auto* array = static_cast<const ArrayObject*>(o->Core());
+    if (array->shadowed) return false;
+    length = array->length;
+    return true;
   }
   // The same without asking __resolve for a member not found: the
   // conversions look up valueOf and toString so.
@@ -471,6 +534,12 @@ class Interpreter {
     stack_.pop_back();
     stack_.back() = std::move(v);
   }
+  // The same for a number: neither value on top owns a text, so both are
+  // overwritten in place.
+  void ReplaceTopNumbers(double v) {
+    stack_.PopPlain();
+    stack_.back().SetPlainNumber(v);
+  }
   bool DefineFunction(Frame& f, Action& action);
   bool SkipActions(Frame& f, std::size_t& pc, int count);
   void SetConstantPool(Frame& f, Action& action);
@@ -544,6 +613,7 @@ class Interpreter {
   ActionContext& context_;
   const int version_;
   const bool caseSensitive_;
+  const std::uint32_t protoHash_;  // of "__proto__", as the property tables hash it
   ValueStack stack_;
   std::vector<ActionValue> registers_;
   std::vector<Frame*> frames_;

@@ -567,14 +567,17 @@ bool Interpreter::ChainMayHoldAccessors(ScriptObject* object) const {
 }
 
 VariableStore::Entry* Interpreter::FindProperty(ScriptObject* object, const ActionValue& name, ScriptObject** holder) {
-  const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+  // Nothing here runs code, so a text is looked up as it is, without a
+  // copy of its own.
+  if (!name.IsString()) return FindProperty(object, ActionValue::String(Text(name)), holder);
+  const ScriptString& key = *name.StringRep();
   ScriptObject* o = object;
   for (int depth = 0; o != nullptr; ++depth) {
     if (depth >= kMaxProtoDepth) {
       Fault();
       return nullptr;
     }
-    if (VariableStore::Entry* e = o->Properties().FindEntry(*key.StringRep())) {
+    if (VariableStore::Entry* e = o->Properties().FindEntry(key)) {
       if (PropertyFlag::VisibleTo(e->flags, version_)) {
         if (holder) *holder = o;
         return e;
@@ -657,7 +660,9 @@ bool Interpreter::GetOwn(ScriptObject* o, const ActionValue& thisValue, const Ac
     default:
       break;
   }
-  const ActionValue key = name.IsString() ? name : ActionValue::String(Text(name));
+  // A text is looked up as it is, without a copy of its own.
+  const ActionValue converted = name.IsString() ? ActionValue() : ActionValue::String(Text(name));
+  const ActionValue& key = name.IsString() ? name : converted;
   const ScriptString& rep = *key.StringRep();
   if (rep.Hash(caseSensitive_) == ProtoHash(caseSensitive_) &&
       SameText(key, "__proto__", caseSensitive_)) {

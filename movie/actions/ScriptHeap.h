@@ -47,12 +47,16 @@ class GcMarker {
 // The memory of freed cells, kept by size for the next cells of that size:
 // a run makes, and the collection after it frees, thousands of objects of a
 // handful of sizes, which the general allocator serves far more slowly.
-// Keeps at most KeptPerSize blocks of each size; the rest go back.
+// Keeps at most KeptPerSize blocks of each size; the rest go back. A
+// collection waits until at least 4096 cells were added (CollectGarbage),
+// and what one interval makes of one size can be several times that: a
+// smaller cap sent about half of them back to the general allocator just
+// before the next interval asked for as many again.
 class CellPool {
  public:
   static constexpr std::size_t Grain = 16;
   static constexpr std::size_t MaxPooled = 512;  // larger cells use new
-  static constexpr std::size_t KeptPerSize = 4096;
+  static constexpr std::size_t KeptPerSize = 16384;
 
   CellPool() = default;
   ~CellPool();

@@ -53,6 +53,8 @@ class ValueStack {
   void emplace_back() { ++top_; }
   ActionValue TakeBack() { return std::move(data_[--top_]); }
   void pop_back() { Clear(data_[--top_]); }
+  // Pops a value that owns no text (a number, a boolean, an object).
+  void PopPlain() { new (data_ + --top_) ActionValue(); }
   // Shrinking drops the values above size; growing pushes undefined.
   void resize(std::size_t size) {
     while (top_ > size) Clear(data_[--top_]);

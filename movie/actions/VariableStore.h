@@ -123,7 +123,16 @@ class VariableStore {
   // matches without comparing bytes (names from the constant pool are
   // shared by every use).
   Entry* FindEntry(std::string_view name, std::uint32_t hash, const ScriptString* same = nullptr);
-  Entry* FindEntry(const ScriptString& name) { return FindEntry(name.Text(), name.Hash(caseSensitive_), &name); }
+  // Inline for the small stores that are scanned (most objects' own
+  // properties), where a name of the constant pool meets its very text.
+  Entry* FindEntry(const ScriptString& name) {
+    const std::uint32_t hash = name.Hash(caseSensitive_);
+    if (!index_.empty()) return FindEntry(name.Text(), hash, &name);
+    for (Entry& e : entries_) {
+      if (e.hash == hash && (e.name.StringRep() == &name || Matches(e, name.Text(), &name))) return &e;
+    }
+    return nullptr;
+  }
   Entry* FindEntry(std::string_view name) { return FindEntry(name, ScriptString::HashName(name, caseSensitive_)); }
   const Entry* FindEntry(std::string_view name) const {
     return const_cast<VariableStore*>(this)->FindEntry(name);

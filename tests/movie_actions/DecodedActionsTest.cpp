@@ -337,6 +337,80 @@ TEST(DecodedActions, APushRunTogetherWithTheCallOrMemberItFeedsGivesWhatTheyGive
   }
 }
 
+// A Push that ends with the object and the name of a GetMember reads a
+// plain value in place: written both ways, each read gives what the
+// general look-up gives where it differs (a name another spelling of the
+// own one, an own property this version does not see, a getter, a name
+// found on the prototype, __proto__, holes and indexes no element has, an
+// array's length and the one a getter shadows, a text's length with the
+// String class installed and with another).
+TEST(DecodedActions, APushRunTogetherWithTheGetMemberItFeedsReadsWhatTheLookUpFinds) {
+  const std::vector<std::string> pool = {"x", "X", "hidden", "acc", "missing", "__proto__", "length"};
+  const auto text = PoolText(pool);
+  const Bytes object = Pushed([](ActionWriter& w) { w.PushRegister(1); });
+  const Bytes array = Pushed([](ActionWriter& w) { w.PushRegister(2); });
+  const auto number = [](double v) { return Pushed([v](ActionWriter& w) { w.PushDouble(v); }); };
+  const auto program = [&](bool together) {
+    ActionWriter getter;
+    getter.PushString("got").Op(Op::Return);
+    ActionWriter w;
+    w.ConstantPool(pool);
+    w.PushInteger(0).Op(Op::InitObject).StoreRegister(1).Op(Op::Pop);
+    w.PushRegister(1).PushString("x").PushString("own").Op(Op::SetMember);
+    w.PushRegister(1).PushString("hidden").PushString("own hidden").Op(Op::SetMember);
+    // ASSetPropFlags(object, "hidden", Version9); object.addProperty("acc", getter, null)
+    w.PushInteger(1 << 13).PushString("hidden").PushRegister(1).PushInteger(3);
+    w.PushString("ASSetPropFlags").Op(Op::CallFunction).Op(Op::Pop);
+    w.PushNull().DefineFunction("", {}, getter).PushString("acc").PushInteger(3).PushRegister(1);
+    w.PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+    for (const char* name : {"hidden", "missing", "2"}) {
+      w.PushString("Object").Op(Op::GetVariable).PushString("prototype").Op(Op::GetMember);
+      w.PushString(name).PushString(std::string("proto ") + name).Op(Op::SetMember);
+    }
+    w.PushInteger(0).Op(Op::InitArray).StoreRegister(2).Op(Op::Pop);
+    w.PushRegister(2).PushInteger(0).PushString("first").Op(Op::SetMember);
+    w.PushRegister(2).PushInteger(3).PushString("last").Op(Op::SetMember);
+    for (const char* name : {"x", "X", "hidden", "acc", "missing"}) {
+      PushValues(w, {object, text(name)}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+    }
+    PushValues(w, {object, text("__proto__")}, together);
+    w.Op(Op::GetMember);
+    PushValues(w, {text("missing")}, together);
+    w.Op(Op::GetMember).Op(Op::Trace);
+    for (const double index : {0.0, 2.0, 3.0, 4.0, 0.5, -1.0}) {
+      PushValues(w, {array, number(index)}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+    }
+    // The length, then the length a getter of addProperty shadows.
+    for (int i = 0; i < 2; ++i) {
+      PushValues(w, {array, text("length")}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+      w.PushNull().DefineFunction("", {}, getter).PushString("length").PushInteger(3).PushRegister(2);
+      w.PushString("addProperty").Op(Op::CallMethod).Op(Op::Pop);
+    }
+    // A value pushed before the object stays below what is read.
+    PushValues(w, {PushedInteger(1), object, text("x")}, together);
+    w.Op(Op::GetMember).Op(Op::Add2).Op(Op::Trace);
+    // A text's length, then the length of what another String class makes.
+    ActionWriter otherString;
+    otherString.PushString("this").Op(Op::GetVariable).PushString("length").PushInteger(99).Op(Op::SetMember);
+    w.PushString("abc").StoreRegister(3).Op(Op::Pop);
+    for (int i = 0; i < 2; ++i) {
+      PushValues(w, {Pushed([](ActionWriter& v) { v.PushRegister(3); }), text("length")}, together);
+      w.Op(Op::GetMember).Op(Op::Trace);
+      w.PushString("_global").Op(Op::GetVariable).PushString("String");
+      w.DefineFunction("", {}, otherString).Op(Op::SetMember);
+    }
+    return w.Build();
+  };
+  EXPECT_EQ(TracesBothWays(program, 8),
+            (std::vector<std::string>{"own", "undefined", "proto hidden", "got", "proto missing", "proto missing",
+                                      "first", "proto 2", "last", "undefined", "undefined", "undefined", "4", "got", "1own", "3", "99"}));
+  // Movies before 7 match names without case.
+  EXPECT_EQ(TracesBothWays(program, 6).at(1), "own");
+}
+
 // A Push that ends with the count and the name of a NewObject runs with it:
 // written both ways, the same constructions give the same traces (a count
 // that is text, a count past what the stack holds, a name that is no
