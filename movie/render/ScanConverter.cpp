@@ -63,6 +63,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
   upright_ = true;
+  aligned_ = true;
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
   evenOddBits_ = ~std::uint64_t{0};
@@ -196,6 +197,7 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     // Upright: the crossing is the same on every row, and the general
     // formula below reduces to this without its divisions.
     const std::int64_t column = CeilShift(xa - half, pitchBits);
+    aligned_ = aligned_ && ((column | firstRow | endRow) & (side_ - 1)) == 0;
     Edge e;
     e.firstRow = static_cast<std::int32_t>(firstRow);
     e.endRow = static_cast<std::int32_t>(endRow);
@@ -342,7 +344,13 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   }
   active_.clear();
   std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
-  if (upright_ && shortcuts_) return RunUpright(sink, budget, work);
+  if (upright_ && shortcuts_) {
+    const std::uint64_t slots = slotCount_ >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << slotCount_) - 1;
+    if (aligned_ && slotCount_ <= 64 && (opaqueBits_ & slots) == slots && sink.TakesSlotRuns()) {
+      return RunAligned(sink, budget, work);
+    }
+    return RunUpright(sink, budget, work);
+  }
   // Shapes of a few opaque slots: each pixel row's crossings go straight
   // into spans, without the sweep to transitions. Only on the 4 x 4 grid:
   // with two sample rows a pixel row (lines at high quality) the stroke
@@ -1358,6 +1366,98 @@ void ScanConverter::AssembleUniformOf() {
   }
   spanCount_ = spanCount;
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
+}
+
+// Upright edges on pixel borders and opaque slots: a band of rows between
+// the rows where edges start or end is one row of whole-pixel runs, swept
+// once in pixels and handed on for all its rows.
+std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::int64_t work) {
+  const std::size_t total = sorted_.size();
+  const Edge* const sorted = sorted_.data();
+  std::size_t next = 0;
+  std::int32_t y = sorted[0].firstRow >> shift_;
+  while (y < clip_.bottom && work <= budget) {
+    const std::int32_t top = y << shift_;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < active_.size(); ++i) {
+      if (active_[i].endRow > top) active_[kept++] = active_[i];
+    }
+    active_.resize(kept);
+    // Kept in column order; ties in any order, as windings add up alike.
+    for (; next < total && sorted[next].firstRow <= top; ++next) {
+      auto at = active_.end();
+      while (at != active_.begin() && (at - 1)->sample > sorted[next].sample) --at;
+      active_.insert(at, sorted[next]);
+    }
+    if (active_.empty()) {
+      if (next >= total) break;
+      y = sorted[next].firstRow >> shift_;
+      continue;
+    }
+    std::int32_t change = next < total ? sorted[next].firstRow : INT32_MAX;
+    for (const Edge& e : active_) change = std::min(change, e.endRow);
+    int count = std::min(clip_.bottom, change >> shift_) - y;
+    std::int64_t rowWork = static_cast<std::int64_t>(active_.size());
+    const std::size_t runCount = SweepAligned(&rowWork);
+    work += rowWork;
+    if (count > 1) {
+      if (work <= budget) {
+        work += (count - 1) * rowWork;
+      } else {
+        count = 1;
+      }
+    }
+    if (runCount > 0) sink.SlotRuns(y, count, slotRuns_.data(), runCount);
+    y += count;
+  }
+  return work;
+}
+
+std::size_t ScanConverter::SweepAligned(std::int64_t* work) {
+  const std::size_t n = active_.size();
+  if (slotRuns_.size() < n + 1) slotRuns_.resize(2 * n + 1);
+  SlotRun* const first = slotRuns_.data();
+  SlotRun* out = first;
+  const Edge* const edges = active_.data();
+  const auto column = [this](const Edge& e) { return std::clamp(e.sample >> shift_, clip_.left, clip_.right); };
+  std::uint64_t inside = 0;
+  std::uint64_t touched = 0;
+  const auto cross = [&](std::uint32_t slot, std::int32_t delta) {
+    if (slot == NoSlot) return;
+    const std::uint64_t bit = std::uint64_t{1} << slot;
+    if (evenOddBits_ & bit) {
+      inside ^= bit;
+    } else {
+      const std::int32_t w = winding_[slot] += delta;
+      touched |= bit;
+      inside = w != 0 ? inside | bit : inside & ~bit;
+    }
+  };
+  std::int64_t pixels = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    const std::int32_t x = column(edges[i]);
+    for (; i < n && column(edges[i]) == x; ++i) {
+      cross(edges[i].positive, 1);
+      cross(edges[i].negative, -1);
+    }
+    const std::int32_t end = i < n ? column(edges[i]) : clip_.right;
+    if (inside == 0 || end <= x) continue;
+    const std::uint32_t slot = static_cast<std::uint32_t>(HighestBit(inside));
+    pixels += end - x;
+    if (out != first && (out - 1)->x1 == x && (out - 1)->slot == slot) {
+      (out - 1)->x1 = end;
+    } else {
+      out->x0 = x;
+      out->x1 = end;
+      out->slot = slot;
+      ++out;
+    }
+  }
+  for (; touched != 0; touched &= touched - 1) winding_[static_cast<std::size_t>(LowestBit(touched))] = 0;
+  const std::size_t runCount = static_cast<std::size_t>(out - first);
+  *work += static_cast<std::int64_t>(2 * runCount) + pixels;
+  return runCount;
 }
 
 }  // namespace Halvane::Movie::Render

@@ -43,8 +43,9 @@ class Random {
   std::uint32_t state_;
 };
 
-Paint SomePaint(Random& random) {
-  const std::uint8_t alpha = random.Below(3) == 0 ? static_cast<std::uint8_t>(random.Below(256)) : 255;
+// opaque: every colour the paint gives has alpha 255.
+Paint SomePaint(Random& random, bool opaque = false) {
+  const std::uint8_t alpha = !opaque && random.Below(3) == 0 ? static_cast<std::uint8_t>(random.Below(256)) : 255;
   Paint paint = Paint::SolidColor(Rgba{static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)), alpha});
@@ -56,7 +57,8 @@ Paint SomePaint(Random& random) {
   }
   if (random.Below(6) == 0) {
     paint.kind = PaintKind::LinearGradient;
-    paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 200}}};
+    paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}},
+                            GradientStop{255, Rgba{0, 0, 255, static_cast<std::uint8_t>(opaque ? 255 : 200)}}};
     paint.matrix.a = paint.matrix.d = 0.02;
     paint.matrix.tx = paint.matrix.ty = 300;
   }
@@ -64,12 +66,16 @@ Paint SomePaint(Random& random) {
 }
 
 // Upright rectangles of a few fills, some bounding two fills (an edge with
-// a fill on each side), some with lines, some reaching past the view.
+// a fill on each side), some with lines, some reaching past the view. Half
+// the shapes lie on pixel borders, half of those in opaque fills only
+// (which cover each pixel whole or not at all).
 ShapeLayer UprightShape(Random& random, int width, int height) {
   ShapeLayer shape;
   shape.rule = random.Below(2) ? FillRule::NonZero : FillRule::EvenOdd;
+  const bool whole = random.Below(2) == 0;
+  const bool opaque = whole && random.Below(2) == 0;
   const int fills = random.Below(8) == 0 ? 70 : 1 + random.Below(4);
-  for (int i = 0; i < fills; ++i) shape.fills.push_back(SomePaint(random));
+  for (int i = 0; i < fills; ++i) shape.fills.push_back(SomePaint(random, opaque));
   if (random.Below(3) == 0) {
     LineStyle line;
     line.width = Tw(1 + random.Below(4));
@@ -83,8 +89,9 @@ ShapeLayer UprightShape(Random& random, int width, int height) {
     shape.SetFill1(static_cast<std::uint32_t>(1 + random.Below(fills)));
     shape.SetFill0(random.Below(3) == 0 ? static_cast<std::uint32_t>(random.Below(fills + 1)) : 0);
     shape.SetLine(!shape.lines.empty() && random.Below(2) ? 1 : 0);
-    double x0 = random.Coordinate(width), x1 = random.Coordinate(width);
-    double y0 = random.Coordinate(height), y1 = random.Coordinate(height);
+    const auto coordinate = [&](int range) { return whole ? random.Below(range + 8) - 4 : random.Coordinate(range); };
+    double x0 = coordinate(width), x1 = coordinate(width);
+    double y0 = coordinate(height), y1 = coordinate(height);
     if (random.Below(2)) std::swap(x0, x1);  // either way round
     Testing::AddRect(shape, x0, y0, x1, y1);
   }
@@ -171,8 +178,9 @@ void DrawFrame(TestImage& image, const Frame& frame, bool shortcuts) {
 TEST(SamplingShortcuts, UprightShapesDrawAsTheGeneralPathDraws) {
   // Random frames of rectangles at whole, sample-grid and arbitrary
   // positions, both fill rules, fills on both sides of edges, lines, in
-  // every quality, into 24-bit and 32-bit views, under a mask (itself a
-  // shortcut shape or a slanted one) and inside clip rectangles.
+  // every quality, into 24-bit and 32-bit views and transparent layers,
+  // under a mask (itself a shortcut shape or a slanted one) and inside clip
+  // rectangles.
   constexpr int Width = 61, Height = 47;
   Random random(20261208);
   for (int round = 0; round < 300; ++round) {
@@ -191,6 +199,7 @@ TEST(SamplingShortcuts, UprightShapesDrawAsTheGeneralPathDraws) {
         frame.maskShape.LineTo(Tw(3), Tw(1));
       }
     }
+    frame.layer = random.Below(4) == 0;
     frame.clip = PixelRect{0, 0, Width, Height};
     if (random.Below(3) == 0) {
       frame.clip = PixelRect{random.Below(20), random.Below(20), 30 + random.Below(40), 25 + random.Below(30)};
