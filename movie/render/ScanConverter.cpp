@@ -108,6 +108,7 @@ void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::
   if (plus >= slotCount_) plus = NoSlot;
   if (minus >= slotCount_) minus = NoSlot;
   if (plus == minus) return;  // bounds the same region on both sides: nothing
+  if (y0 == y1) return;        // crosses no sample row (what the lines below come to)
   if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
   x0 = Tame(x0);
   y0 = Tame(y0);
@@ -1375,29 +1376,33 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
   const std::size_t total = sorted_.size();
   const Edge* const sorted = sorted_.data();
   std::size_t next = 0;
+  borders_.clear();
   std::int32_t y = sorted[0].firstRow >> shift_;
   while (y < clip_.bottom && work <= budget) {
     const std::int32_t top = y << shift_;
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < active_.size(); ++i) {
-      if (active_[i].endRow > top) active_[kept++] = active_[i];
+    for (std::size_t i = 0; i < borders_.size(); ++i) {
+      if (borders_[i].endRow > top) borders_[kept++] = borders_[i];
     }
-    active_.resize(kept);
+    borders_.resize(kept);
     // Kept in column order; ties in any order, as windings add up alike.
     for (; next < total && sorted[next].firstRow <= top; ++next) {
-      auto at = active_.end();
-      while (at != active_.begin() && (at - 1)->sample > sorted[next].sample) --at;
-      active_.insert(at, sorted[next]);
+      const Edge& e = sorted[next];
+      const Border b{std::clamp(e.sample >> shift_, clip_.left, clip_.right), e.endRow, e.positive, e.negative};
+      borders_.push_back(b);
+      std::size_t at = borders_.size() - 1;
+      for (; at > 0 && borders_[at - 1].x > b.x; --at) borders_[at] = borders_[at - 1];
+      borders_[at] = b;
     }
-    if (active_.empty()) {
+    if (borders_.empty()) {
       if (next >= total) break;
       y = sorted[next].firstRow >> shift_;
       continue;
     }
     std::int32_t change = next < total ? sorted[next].firstRow : INT32_MAX;
-    for (const Edge& e : active_) change = std::min(change, e.endRow);
+    for (const Border& b : borders_) change = std::min(change, b.endRow);
     int count = std::min(clip_.bottom, change >> shift_) - y;
-    std::int64_t rowWork = static_cast<std::int64_t>(active_.size());
+    std::int64_t rowWork = static_cast<std::int64_t>(borders_.size());
     const std::size_t runCount = SweepAligned(&rowWork);
     work += rowWork;
     if (count > 1) {
@@ -1414,12 +1419,11 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
 }
 
 std::size_t ScanConverter::SweepAligned(std::int64_t* work) {
-  const std::size_t n = active_.size();
+  const std::size_t n = borders_.size();
   if (slotRuns_.size() < n + 1) slotRuns_.resize(2 * n + 1);
   SlotRun* const first = slotRuns_.data();
   SlotRun* out = first;
-  const Edge* const edges = active_.data();
-  const auto column = [this](const Edge& e) { return std::clamp(e.sample >> shift_, clip_.left, clip_.right); };
+  const Border* const borders = borders_.data();
   std::uint64_t inside = 0;
   std::uint64_t touched = 0;
   const auto cross = [&](std::uint32_t slot, std::int32_t delta) {
@@ -1436,12 +1440,12 @@ std::size_t ScanConverter::SweepAligned(std::int64_t* work) {
   std::int64_t pixels = 0;
   std::size_t i = 0;
   while (i < n) {
-    const std::int32_t x = column(edges[i]);
-    for (; i < n && column(edges[i]) == x; ++i) {
-      cross(edges[i].positive, 1);
-      cross(edges[i].negative, -1);
+    const std::int32_t x = borders[i].x;
+    for (; i < n && borders[i].x == x; ++i) {
+      cross(borders[i].positive, 1);
+      cross(borders[i].negative, -1);
     }
-    const std::int32_t end = i < n ? column(edges[i]) : clip_.right;
+    const std::int32_t end = i < n ? borders[i].x : clip_.right;
     if (inside == 0 || end <= x) continue;
     const std::uint32_t slot = static_cast<std::uint32_t>(HighestBit(inside));
     pixels += end - x;

@@ -145,6 +145,14 @@ class ScanConverter {
     std::int32_t x;       // sample column
     std::uint32_t stack;  // the stack from there on
   };
+  // An aligned edge as the band sweep needs it: its pixel column, clamped
+  // to the clip, and where it ends.
+  struct Border {
+    std::int32_t x;
+    std::int32_t endRow;
+    std::uint32_t positive;
+    std::uint32_t negative;
+  };
   struct StackEntry {
     std::uint32_t offset;
     std::uint32_t count;
@@ -158,7 +166,7 @@ class ScanConverter {
   void CopyTransitions(int from, int to);
   std::int64_t RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work);
   std::int64_t RunAligned(RowSink& sink, std::int64_t budget, std::int64_t work);
-  // The current band's runs from the active edges, into slotRuns_: the
+  // The current band's runs from the active borders, into slotRuns_: the
   // count, and the work through *work.
   std::size_t SweepAligned(std::int64_t* work);
   std::int64_t AdmitUpright(std::int32_t row, std::size_t* next);
@@ -236,6 +244,7 @@ class ScanConverter {
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
+  std::vector<Border> borders_;    // the band's edges, in column order
   std::vector<SlotRun> slotRuns_;  // room for a band's runs
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
