@@ -1221,7 +1221,27 @@ void ScanConverter::AssembleOpaque() {
 // slots are inside on the four sample rows is one 16-bit set (bit row * 4 +
 // slot) and a pixel's masks of all the slots one 64-bit word (slot * 16 +
 // sample), so crossings change registers rather than arrays in memory.
+// Compiled for each count of slots, so that a pixel's masks are made and
+// read for the slots there are only (two in most shapes).
 void ScanConverter::AssembleOpaqueFew() {
+  switch (slotCount_) {
+    case 1:
+      AssembleOpaqueFewOf<1>();
+      break;
+    case 2:
+      AssembleOpaqueFewOf<2>();
+      break;
+    case 3:
+      AssembleOpaqueFewOf<3>();
+      break;
+    default:
+      AssembleOpaqueFewOf<4>();
+      break;
+  }
+}
+
+template <int Slots>
+void ScanConverter::AssembleOpaqueFewOf() {
   constexpr int Shift = 2;
   MakeRowRoom(4);
   OpaqueRow out;
@@ -1250,7 +1270,7 @@ void ScanConverter::AssembleOpaqueFew() {
     // Each slot's inside samples: its bit on a row spread over the row's
     // four samples.
     std::uint64_t masks = 0;
-    for (std::uint32_t slot = 0; slot < 4; ++slot) {
+    for (std::uint32_t slot = 0; slot < Slots; ++slot) {
       masks |= static_cast<std::uint64_t>((inside >> slot & 0x1111u) * 0xFu) << (16 * slot);
     }
     bool flipped = false;
@@ -1277,7 +1297,7 @@ void ScanConverter::AssembleOpaqueFew() {
     if (px > pos) run(pos, px, was);
     int count = 0;
     std::uint32_t covered = 0;
-    for (int slot = 3; slot >= 0; --slot) {
+    for (int slot = Slots - 1; slot >= 0; --slot) {
       const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
       if (m == 0) continue;
       covered |= m;

@@ -195,6 +195,8 @@ class ScanConverter {
   std::int64_t Reorder();
   void AssembleOpaque();
   void AssembleOpaqueFew();
+  template <int Slots>
+  void AssembleOpaqueFewOf();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();
