@@ -1287,7 +1287,9 @@ void ScanConverter::AssembleOpaqueFewOf() {
       }
       if (flip) {
         inside ^= bit;
-        masks ^= static_cast<std::uint64_t>((0xFu << (c->x - base) & 0xFu) << (j * 4)) << (16 * slot);
+        // The samples from the crossing's column on, in its row's nibble of
+        // its slot's mask: slot * 16 + row * 4 is four times c->slot.
+        masks ^= static_cast<std::uint64_t>(0xFu << (c->x - base) & 0xFu) << (4 * c->slot);
         flipped = true;
       }
     }

@@ -208,6 +208,53 @@ TEST(SamplingShortcuts, UprightShapesDrawAsTheGeneralPathDraws) {
   }
 }
 
+TEST(SamplingShortcuts, ShapesOnPixelBordersDrawAsTheGeneralPathDraws) {
+  // Such shapes in opaque fills are drawn a band of whole pixels at a time.
+  // Overlapping squares under both rules, a square with a fill on each side
+  // of its edges, an opaque gradient, a square past three sides of the clip
+  // and a lone edge whose fill runs on to the clip's right side; every
+  // quality, into 24-bit and 32-bit views and into a transparent layer.
+  constexpr int Width = 40, Height = 30;
+  Paint gradient = Paint::SolidColor(Rgba{0, 0, 0, 255});
+  gradient.kind = PaintKind::LinearGradient;
+  gradient.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 255}}};
+  gradient.matrix.a = gradient.matrix.d = 0.02;
+  gradient.matrix.tx = gradient.matrix.ty = 300;
+  for (const FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+    ShapeLayer squares;
+    squares.rule = rule;
+    squares.fills = {Paint::SolidColor(Rgba{255, 255, 255, 255}), Paint::SolidColor(Rgba{200, 30, 60, 255}), gradient};
+    squares.SetFill1(1);
+    Testing::AddRect(squares, 2, 2, 20, 20);
+    Testing::AddRect(squares, 11, 11, 29, 29);
+    squares.SetFill0(1);
+    squares.SetFill1(2);
+    Testing::AddRect(squares, 5, 4, 9, 16);
+    squares.SetFill0(0);
+    squares.SetFill1(3);
+    Testing::AddRect(squares, -10, 24, 50, 40);
+    ShapeLayer lone;
+    lone.rule = rule;
+    lone.fills = {Paint::SolidColor(Rgba{10, 90, 240, 255})};
+    lone.SetFill1(1);
+    lone.MoveTo(Tw(30), Tw(3));
+    lone.LineTo(Tw(30), Tw(12));
+    for (const Quality quality : {Quality::Low, Quality::Medium, Quality::High}) {
+      for (const bool layer : {false, true}) {
+        for (const PixelRect& clip : {PixelRect{0, 0, Width, Height}, PixelRect{4, 3, 25, 27}}) {
+          Frame frame;
+          frame.shapes = {squares, lone};
+          frame.quality = quality;
+          frame.layer = layer;
+          frame.clip = clip;
+          ASSERT_TRUE(SameBothWays(frame, Width, Height, layer))
+              << "quality " << static_cast<int>(quality) << " clip right " << clip.right;
+        }
+      }
+    }
+  }
+}
+
 TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
   // Shapes of opaque fills go from crossings to spans without the sweep;
   // translucent ones, many fills and lines take it. Random polygons and
