@@ -1404,16 +1404,17 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
     const std::int32_t top = y << shift_;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < borders_.size(); ++i) {
-      if (borders_[i].endRow > top) borders_[kept++] = borders_[i];
+      if (sorted[borders_[i] & 0xFFFFFFFFu].endRow > top) borders_[kept++] = borders_[i];
     }
     borders_.resize(kept);
     // Kept in column order; ties in any order, as windings add up alike.
     for (; next < total && sorted[next].firstRow <= top; ++next) {
-      const Edge& e = sorted[next];
-      const Border b{std::clamp(e.sample >> shift_, clip_.left, clip_.right), e.endRow, e.positive, e.negative};
+      const std::uint64_t column = static_cast<std::uint32_t>(std::clamp(sorted[next].sample >> shift_, clip_.left,
+                                                                         clip_.right));
+      const std::uint64_t b = column << 32 | next;
       borders_.push_back(b);
       std::size_t at = borders_.size() - 1;
-      for (; at > 0 && borders_[at - 1].x > b.x; --at) borders_[at] = borders_[at - 1];
+      for (; at > 0 && borders_[at - 1] > b; --at) borders_[at] = borders_[at - 1];
       borders_[at] = b;
     }
     if (borders_.empty()) {
@@ -1422,7 +1423,7 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
       continue;
     }
     std::int32_t change = next < total ? sorted[next].firstRow : INT32_MAX;
-    for (const Border& b : borders_) change = std::min(change, b.endRow);
+    for (const std::uint64_t b : borders_) change = std::min(change, sorted[b & 0xFFFFFFFFu].endRow);
     int count = std::min(clip_.bottom, change >> shift_) - y;
     std::int64_t rowWork = static_cast<std::int64_t>(borders_.size());
     const std::size_t runCount = SweepAligned(&rowWork);
@@ -1445,7 +1446,8 @@ std::size_t ScanConverter::SweepAligned(std::int64_t* work) {
   if (slotRuns_.size() < n + 1) slotRuns_.resize(2 * n + 1);
   SlotRun* const first = slotRuns_.data();
   SlotRun* out = first;
-  const Border* const borders = borders_.data();
+  const std::uint64_t* const borders = borders_.data();
+  const Edge* const edges = sorted_.data();
   std::uint64_t inside = 0;
   std::uint64_t touched = 0;
   const auto cross = [&](std::uint32_t slot, std::int32_t delta) {
@@ -1462,12 +1464,14 @@ std::size_t ScanConverter::SweepAligned(std::int64_t* work) {
   std::int64_t pixels = 0;
   std::size_t i = 0;
   while (i < n) {
-    const std::int32_t x = borders[i].x;
-    for (; i < n && borders[i].x == x; ++i) {
-      cross(borders[i].positive, 1);
-      cross(borders[i].negative, -1);
+    const std::uint64_t column = borders[i] >> 32;
+    for (; i < n && borders[i] >> 32 == column; ++i) {
+      const Edge& e = edges[borders[i] & 0xFFFFFFFFu];
+      cross(e.positive, 1);
+      cross(e.negative, -1);
     }
-    const std::int32_t end = i < n ? borders[i].x : clip_.right;
+    const std::int32_t x = static_cast<std::int32_t>(column);
+    const std::int32_t end = i < n ? static_cast<std::int32_t>(borders[i] >> 32) : clip_.right;
     if (inside == 0 || end <= x) continue;
     const std::uint32_t slot = static_cast<std::uint32_t>(HighestBit(inside));
     pixels += end - x;

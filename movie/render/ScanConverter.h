@@ -145,14 +145,6 @@ class ScanConverter {
     std::int32_t x;       // sample column
     std::uint32_t stack;  // the stack from there on
   };
-  // An aligned edge as the band sweep needs it: its pixel column, clamped
-  // to the clip, and where it ends.
-  struct Border {
-    std::int32_t x;
-    std::int32_t endRow;
-    std::uint32_t positive;
-    std::uint32_t negative;
-  };
   struct StackEntry {
     std::uint32_t offset;
     std::uint32_t count;
@@ -246,7 +238,11 @@ class ScanConverter {
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
-  std::vector<Border> borders_;    // the band's edges, in column order
+  // The band's edges in column order: each its pixel column (clamped to
+  // the clip, so not negative) above its index in sorted_, one word that
+  // sorts by column and moves whole (an edge's fields written apart and
+  // read back together stall).
+  std::vector<std::uint64_t> borders_;
   std::vector<SlotRun> slotRuns_;  // room for a band's runs
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
