@@ -1394,11 +1394,22 @@ void ScanConverter::AssembleUniformOf() {
 // Upright edges on pixel borders and opaque slots: a band of rows between
 // the rows where edges start or end is one row of whole-pixel runs, swept
 // once in pixels and handed on for all its rows.
+//
+// The bands are swept ahead and handed on in batches: the fills of a band
+// write more than the first-level cache holds, so a sweep right after one
+// would find its edges and borders gone from it.
 std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::int64_t work) {
   const std::size_t total = sorted_.size();
   const Edge* const sorted = sorted_.data();
   std::size_t next = 0;
   borders_.clear();
+  bands_.clear();
+  std::size_t runsHeld = 0;
+  const auto handOn = [&] {
+    for (const Band& band : bands_) sink.SlotRuns(band.y, band.count, slotRuns_.data() + band.first, band.runCount);
+    bands_.clear();
+    runsHeld = 0;
+  };
   std::int32_t y = sorted[0].firstRow >> shift_;
   while (y < clip_.bottom && work <= budget) {
     const std::int32_t top = y << shift_;
@@ -1426,7 +1437,9 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
     for (const std::uint64_t b : borders_) change = std::min(change, sorted[b & 0xFFFFFFFFu].endRow);
     int count = std::min(clip_.bottom, change >> shift_) - y;
     std::int64_t rowWork = static_cast<std::int64_t>(borders_.size());
-    const std::size_t runCount = SweepAligned(&rowWork);
+    // A batch holds a bounded number of runs, whatever the edges.
+    if (runsHeld + borders_.size() + 1 > MaxHeldRuns) handOn();
+    const std::size_t runCount = SweepAligned(runsHeld, &rowWork);
     work += rowWork;
     if (count > 1) {
       if (work <= budget) {
@@ -1435,16 +1448,27 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
         count = 1;
       }
     }
-    if (runCount > 0) sink.SlotRuns(y, count, slotRuns_.data(), runCount);
+    if (runCount > 0) {
+      // Field by field into the list: a band made whole and copied in
+      // stalls on the copy.
+      bands_.emplace_back();
+      Band& band = bands_.back();
+      band.y = y;
+      band.count = count;
+      band.first = runsHeld;
+      band.runCount = runCount;
+      runsHeld += runCount;
+    }
     y += count;
   }
+  handOn();
   return work;
 }
 
-std::size_t ScanConverter::SweepAligned(std::int64_t* work) {
+std::size_t ScanConverter::SweepAligned(std::size_t at, std::int64_t* work) {
   const std::size_t n = borders_.size();
-  if (slotRuns_.size() < n + 1) slotRuns_.resize(2 * n + 1);
-  SlotRun* const first = slotRuns_.data();
+  if (slotRuns_.size() < at + n + 1) slotRuns_.resize(2 * (at + n + 1));
+  SlotRun* const first = slotRuns_.data() + at;
   SlotRun* out = first;
   const std::uint64_t* const borders = borders_.data();
   const Edge* const edges = sorted_.data();

@@ -158,9 +158,9 @@ class ScanConverter {
   void CopyTransitions(int from, int to);
   std::int64_t RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work);
   std::int64_t RunAligned(RowSink& sink, std::int64_t budget, std::int64_t work);
-  // The current band's runs from the active borders, into slotRuns_: the
-  // count, and the work through *work.
-  std::size_t SweepAligned(std::int64_t* work);
+  // The current band's runs from the active borders, into slotRuns_ from
+  // index at on: the count, and the work through *work.
+  std::size_t SweepAligned(std::size_t at, std::int64_t* work);
   std::int64_t AdmitUpright(std::int32_t row, std::size_t* next);
   std::int64_t CrossUpright();
   void Sweep(int j) {
@@ -243,7 +243,16 @@ class ScanConverter {
   // sorts by column and moves whole (an edge's fields written apart and
   // read back together stall).
   std::vector<std::uint64_t> borders_;
-  std::vector<SlotRun> slotRuns_;  // room for a band's runs
+  // Bands swept and not yet handed on, their runs in slotRuns_.
+  static constexpr std::size_t MaxHeldRuns = 4096;
+  struct Band {
+    std::int32_t y;
+    std::int32_t count;
+    std::size_t first;
+    std::size_t runCount;
+  };
+  std::vector<Band> bands_;
+  std::vector<SlotRun> slotRuns_;
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
   std::size_t spanCount_ = 0;  // the last row's

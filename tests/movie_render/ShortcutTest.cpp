@@ -253,6 +253,21 @@ TEST(SamplingShortcuts, ShapesOnPixelBordersDrawAsTheGeneralPathDraws) {
       }
     }
   }
+  // A checkerboard of single pixels in two fills: more runs than are held
+  // back before they are painted.
+  constexpr int BoardWidth = 160, BoardHeight = 120;
+  ShapeLayer board;
+  board.fills = {Paint::SolidColor(Rgba{0, 0, 0, 255}), Paint::SolidColor(Rgba{40, 160, 90, 255})};
+  for (int y = 0; y < BoardHeight; ++y) {
+    for (int x = y % 2; x < BoardWidth; x += 2) {
+      board.SetFill1(1 + static_cast<std::uint32_t>(x / 2 % 2));
+      Testing::AddRect(board, x, y, x + 1, y + 1);
+    }
+  }
+  Frame frame;
+  frame.shapes = {board};
+  frame.clip = PixelRect{0, 0, BoardWidth, BoardHeight};
+  ASSERT_TRUE(SameBothWays(frame, BoardWidth, BoardHeight, true));
 }
 
 TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
