@@ -178,7 +178,7 @@ void ScanConverter::AddClipped(double x0, double y0, double x1, double y1, std::
 void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb,
                                  std::uint32_t positive, std::uint32_t negative) {
   if (yb <= ya) return;
-  const std::int64_t pitch = Unit / side_;  // quantisation steps between samples
+  const std::int64_t pitch = Unit >> shift_;  // quantisation steps between samples
   const std::int64_t half = pitch / 2;
   // Sample row g lies at g * pitch + half: the rows with ya <= that < yb.
   const int pitchBits = 8 - shift_;
@@ -199,7 +199,10 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     // formula below reduces to this without its divisions.
     const std::int64_t column = CeilShift(xa - half, pitchBits);
     aligned_ = aligned_ && ((column | firstRow | endRow) & (side_ - 1)) == 0;
-    Edge e;
+    // Written into the list field by field: an edge made whole and copied
+    // in stalls on the copy.
+    edges_.emplace_back();
+    Edge& e = edges_.back();
     e.firstRow = static_cast<std::int32_t>(firstRow);
     e.endRow = static_cast<std::int32_t>(endRow);
     e.sample = static_cast<std::int32_t>(column);
@@ -209,7 +212,6 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     e.denom = static_cast<std::int32_t>(pitch * dy);
     e.positive = positive;
     e.negative = negative;
-    edges_.push_back(e);
     return;
   }
   upright_ = false;
@@ -221,7 +223,8 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   const std::int64_t sample = CeilDiv(m, denom);
   const std::int64_t step = pitch * dx;
   const std::int64_t stepSamples = FloorDiv(step, denom);
-  Edge e;
+  edges_.emplace_back();
+  Edge& e = edges_.back();
   e.firstRow = static_cast<std::int32_t>(firstRow);
   e.endRow = static_cast<std::int32_t>(endRow);
   e.sample = static_cast<std::int32_t>(sample);
@@ -231,7 +234,6 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   e.denom = static_cast<std::int32_t>(denom);
   e.positive = positive;
   e.negative = negative;
-  edges_.push_back(e);
 }
 
 namespace {
