@@ -63,6 +63,7 @@ void ScanConverter::Reset(int samplesPerSide, const PixelRect& clip, std::uint32
   firstEdgeRow_ = endEdgeRow_ = 0;
   edges_.clear();
   upright_ = true;
+  aligned_ = true;
   evenOdd_.assign(slotCount, 1);
   opaque_.assign(slotCount, 1);
   evenOddBits_ = ~std::uint64_t{0};
@@ -107,6 +108,7 @@ void ScanConverter::AddSegment(double x0, double y0, double x1, double y1, std::
   if (plus >= slotCount_) plus = NoSlot;
   if (minus >= slotCount_) minus = NoSlot;
   if (plus == minus) return;  // bounds the same region on both sides: nothing
+  if (y0 == y1) return;        // crosses no sample row (what the lines below come to)
   if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
   x0 = Tame(x0);
   y0 = Tame(y0);
@@ -176,7 +178,7 @@ void ScanConverter::AddClipped(double x0, double y0, double x1, double y1, std::
 void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb,
                                  std::uint32_t positive, std::uint32_t negative) {
   if (yb <= ya) return;
-  const std::int64_t pitch = Unit / side_;  // quantisation steps between samples
+  const std::int64_t pitch = Unit >> shift_;  // quantisation steps between samples
   const std::int64_t half = pitch / 2;
   // Sample row g lies at g * pitch + half: the rows with ya <= that < yb.
   const int pitchBits = 8 - shift_;
@@ -196,7 +198,11 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     // Upright: the crossing is the same on every row, and the general
     // formula below reduces to this without its divisions.
     const std::int64_t column = CeilShift(xa - half, pitchBits);
-    Edge e;
+    aligned_ = aligned_ && ((column | firstRow | endRow) & (side_ - 1)) == 0;
+    // Written into the list field by field: an edge made whole and copied
+    // in stalls on the copy.
+    edges_.emplace_back();
+    Edge& e = edges_.back();
     e.firstRow = static_cast<std::int32_t>(firstRow);
     e.endRow = static_cast<std::int32_t>(endRow);
     e.sample = static_cast<std::int32_t>(column);
@@ -206,7 +212,6 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
     e.denom = static_cast<std::int32_t>(pitch * dy);
     e.positive = positive;
     e.negative = negative;
-    edges_.push_back(e);
     return;
   }
   upright_ = false;
@@ -218,7 +223,8 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   const std::int64_t sample = CeilDiv(m, denom);
   const std::int64_t step = pitch * dx;
   const std::int64_t stepSamples = FloorDiv(step, denom);
-  Edge e;
+  edges_.emplace_back();
+  Edge& e = edges_.back();
   e.firstRow = static_cast<std::int32_t>(firstRow);
   e.endRow = static_cast<std::int32_t>(endRow);
   e.sample = static_cast<std::int32_t>(sample);
@@ -228,7 +234,6 @@ void ScanConverter::AddQuantized(std::int64_t xa, std::int64_t ya, std::int64_t 
   e.denom = static_cast<std::int32_t>(denom);
   e.positive = positive;
   e.negative = negative;
-  edges_.push_back(e);
 }
 
 namespace {
@@ -342,7 +347,13 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   }
   active_.clear();
   std::int64_t work = static_cast<std::int64_t>(edges_.size() + rows);
-  if (upright_ && shortcuts_) return RunUpright(sink, budget, work);
+  if (upright_ && shortcuts_) {
+    const std::uint64_t slots = slotCount_ >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << slotCount_) - 1;
+    if (aligned_ && slotCount_ <= 64 && (opaqueBits_ & slots) == slots && sink.TakesSlotRuns()) {
+      return RunAligned(sink, budget, work);
+    }
+    return RunUpright(sink, budget, work);
+  }
   // Shapes of a few opaque slots: each pixel row's crossings go straight
   // into spans, without the sweep to transitions. Only on the 4 x 4 grid:
   // with two sample rows a pixel row (lines at high quality) the stroke
@@ -1212,7 +1223,27 @@ void ScanConverter::AssembleOpaque() {
 // slots are inside on the four sample rows is one 16-bit set (bit row * 4 +
 // slot) and a pixel's masks of all the slots one 64-bit word (slot * 16 +
 // sample), so crossings change registers rather than arrays in memory.
+// Compiled for each count of slots, so that a pixel's masks are made and
+// read for the slots there are only (two in most shapes).
 void ScanConverter::AssembleOpaqueFew() {
+  switch (slotCount_) {
+    case 1:
+      AssembleOpaqueFewOf<1>();
+      break;
+    case 2:
+      AssembleOpaqueFewOf<2>();
+      break;
+    case 3:
+      AssembleOpaqueFewOf<3>();
+      break;
+    default:
+      AssembleOpaqueFewOf<4>();
+      break;
+  }
+}
+
+template <int Slots>
+void ScanConverter::AssembleOpaqueFewOf() {
   constexpr int Shift = 2;
   MakeRowRoom(4);
   OpaqueRow out;
@@ -1241,7 +1272,7 @@ void ScanConverter::AssembleOpaqueFew() {
     // Each slot's inside samples: its bit on a row spread over the row's
     // four samples.
     std::uint64_t masks = 0;
-    for (std::uint32_t slot = 0; slot < 4; ++slot) {
+    for (std::uint32_t slot = 0; slot < Slots; ++slot) {
       masks |= static_cast<std::uint64_t>((inside >> slot & 0x1111u) * 0xFu) << (16 * slot);
     }
     bool flipped = false;
@@ -1258,7 +1289,9 @@ void ScanConverter::AssembleOpaqueFew() {
       }
       if (flip) {
         inside ^= bit;
-        masks ^= static_cast<std::uint64_t>((0xFu << (c->x - base) & 0xFu) << (j * 4)) << (16 * slot);
+        // The samples from the crossing's column on, in its row's nibble of
+        // its slot's mask: slot * 16 + row * 4 is four times c->slot.
+        masks ^= static_cast<std::uint64_t>(0xFu << (c->x - base) & 0xFu) << (4 * c->slot);
         flipped = true;
       }
     }
@@ -1268,7 +1301,7 @@ void ScanConverter::AssembleOpaqueFew() {
     if (px > pos) run(pos, px, was);
     int count = 0;
     std::uint32_t covered = 0;
-    for (int slot = 3; slot >= 0; --slot) {
+    for (int slot = Slots - 1; slot >= 0; --slot) {
       const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
       if (m == 0) continue;
       covered |= m;
@@ -1358,6 +1391,129 @@ void ScanConverter::AssembleUniformOf() {
   }
   spanCount_ = spanCount;
   rowWork_ = static_cast<std::int64_t>(spanCount + partCount) + pixels;
+}
+
+// Upright edges on pixel borders and opaque slots: a band of rows between
+// the rows where edges start or end is one row of whole-pixel runs, swept
+// once in pixels and handed on for all its rows.
+//
+// The bands are swept ahead and handed on in batches: the fills of a band
+// write more than the first-level cache holds, so a sweep right after one
+// would find its edges and borders gone from it.
+std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::int64_t work) {
+  const std::size_t total = sorted_.size();
+  const Edge* const sorted = sorted_.data();
+  std::size_t next = 0;
+  borders_.clear();
+  bands_.clear();
+  std::size_t runsHeld = 0;
+  const auto handOn = [&] {
+    for (const Band& band : bands_) sink.SlotRuns(band.y, band.count, slotRuns_.data() + band.first, band.runCount);
+    bands_.clear();
+    runsHeld = 0;
+  };
+  std::int32_t y = sorted[0].firstRow >> shift_;
+  while (y < clip_.bottom && work <= budget) {
+    const std::int32_t top = y << shift_;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < borders_.size(); ++i) {
+      if (sorted[borders_[i] & 0xFFFFFFFFu].endRow > top) borders_[kept++] = borders_[i];
+    }
+    borders_.resize(kept);
+    // Kept in column order; ties in any order, as windings add up alike.
+    for (; next < total && sorted[next].firstRow <= top; ++next) {
+      const std::uint64_t column = static_cast<std::uint32_t>(std::clamp(sorted[next].sample >> shift_, clip_.left,
+                                                                         clip_.right));
+      const std::uint64_t b = column << 32 | next;
+      borders_.push_back(b);
+      std::size_t at = borders_.size() - 1;
+      for (; at > 0 && borders_[at - 1] > b; --at) borders_[at] = borders_[at - 1];
+      borders_[at] = b;
+    }
+    if (borders_.empty()) {
+      if (next >= total) break;
+      y = sorted[next].firstRow >> shift_;
+      continue;
+    }
+    std::int32_t change = next < total ? sorted[next].firstRow : INT32_MAX;
+    for (const std::uint64_t b : borders_) change = std::min(change, sorted[b & 0xFFFFFFFFu].endRow);
+    int count = std::min(clip_.bottom, change >> shift_) - y;
+    std::int64_t rowWork = static_cast<std::int64_t>(borders_.size());
+    // A batch holds a bounded number of runs, whatever the edges.
+    if (runsHeld + borders_.size() + 1 > MaxHeldRuns) handOn();
+    const std::size_t runCount = SweepAligned(runsHeld, &rowWork);
+    work += rowWork;
+    if (count > 1) {
+      if (work <= budget) {
+        work += (count - 1) * rowWork;
+      } else {
+        count = 1;
+      }
+    }
+    if (runCount > 0) {
+      // Field by field into the list: a band made whole and copied in
+      // stalls on the copy.
+      bands_.emplace_back();
+      Band& band = bands_.back();
+      band.y = y;
+      band.count = count;
+      band.first = runsHeld;
+      band.runCount = runCount;
+      runsHeld += runCount;
+    }
+    y += count;
+  }
+  handOn();
+  return work;
+}
+
+std::size_t ScanConverter::SweepAligned(std::size_t at, std::int64_t* work) {
+  const std::size_t n = borders_.size();
+  if (slotRuns_.size() < at + n + 1) slotRuns_.resize(2 * (at + n + 1));
+  SlotRun* const first = slotRuns_.data() + at;
+  SlotRun* out = first;
+  const std::uint64_t* const borders = borders_.data();
+  const Edge* const edges = sorted_.data();
+  std::uint64_t inside = 0;
+  std::uint64_t touched = 0;
+  const auto cross = [&](std::uint32_t slot, std::int32_t delta) {
+    if (slot == NoSlot) return;
+    const std::uint64_t bit = std::uint64_t{1} << slot;
+    if (evenOddBits_ & bit) {
+      inside ^= bit;
+    } else {
+      const std::int32_t w = winding_[slot] += delta;
+      touched |= bit;
+      inside = w != 0 ? inside | bit : inside & ~bit;
+    }
+  };
+  std::int64_t pixels = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    const std::uint64_t column = borders[i] >> 32;
+    for (; i < n && borders[i] >> 32 == column; ++i) {
+      const Edge& e = edges[borders[i] & 0xFFFFFFFFu];
+      cross(e.positive, 1);
+      cross(e.negative, -1);
+    }
+    const std::int32_t x = static_cast<std::int32_t>(column);
+    const std::int32_t end = i < n ? static_cast<std::int32_t>(borders[i] >> 32) : clip_.right;
+    if (inside == 0 || end <= x) continue;
+    const std::uint32_t slot = static_cast<std::uint32_t>(HighestBit(inside));
+    pixels += end - x;
+    if (out != first && (out - 1)->x1 == x && (out - 1)->slot == slot) {
+      (out - 1)->x1 = end;
+    } else {
+      out->x0 = x;
+      out->x1 = end;
+      out->slot = slot;
+      ++out;
+    }
+  }
+  for (; touched != 0; touched &= touched - 1) winding_[static_cast<std::size_t>(LowestBit(touched))] = 0;
+  const std::size_t runCount = static_cast<std::size_t>(out - first);
+  *work += static_cast<std::int64_t>(2 * runCount) + pixels;
+  return runCount;
 }
 
 }  // namespace Halvane::Movie::Render

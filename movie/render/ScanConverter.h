@@ -49,6 +49,14 @@ struct CoveragePart {
   std::uint32_t samples = 0;
 };
 
+// Pixels every sample of which is inside slot (an opaque one) and no slot
+// above it.
+struct SlotRun {
+  std::int32_t x0 = 0;
+  std::int32_t x1 = 0;
+  std::uint32_t slot = 0;
+};
+
 struct RowSpan {
   std::int32_t x0 = 0;  // first pixel
   std::int32_t x1 = 0;  // one past the last
@@ -65,6 +73,12 @@ class RowSink {
   virtual void Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
     for (int i = 0; i < count; ++i) Row(y + i, spans, spanCount, parts);
   }
+  // True when the sink takes rows of whole pixels as SlotRuns; otherwise
+  // they come as spans like any other.
+  virtual bool TakesSlotRuns() const { return false; }
+  // count rows from y on, each the same runs (left to right, apart, inside
+  // the clip), every pixel of a run wholly its slot's.
+  virtual void SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) {}
 };
 
 class ScanConverter {
@@ -143,6 +157,10 @@ class ScanConverter {
   void EndTransitions(int j, std::size_t count);
   void CopyTransitions(int from, int to);
   std::int64_t RunUpright(RowSink& sink, std::int64_t budget, std::int64_t work);
+  std::int64_t RunAligned(RowSink& sink, std::int64_t budget, std::int64_t work);
+  // The current band's runs from the active borders, into slotRuns_ from
+  // index at on: the count, and the work through *work.
+  std::size_t SweepAligned(std::size_t at, std::int64_t* work);
   std::int64_t AdmitUpright(std::int32_t row, std::size_t* next);
   std::int64_t CrossUpright();
   void Sweep(int j) {
@@ -169,6 +187,8 @@ class ScanConverter {
   std::int64_t Reorder();
   void AssembleOpaque();
   void AssembleOpaqueFew();
+  template <int Slots>
+  void AssembleOpaqueFewOf();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();
@@ -181,6 +201,7 @@ class ScanConverter {
   std::uint32_t slotCount_ = 0;
   bool overflowed_ = false;
   bool upright_ = true;  // every edge kept so far is vertical
+  bool aligned_ = true;  // and on pixel borders
   bool shortcuts_ = true;
   std::int64_t edgeRows_ = 0;
   std::int64_t offered_ = 0;
@@ -217,6 +238,21 @@ class ScanConverter {
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
+  // The band's edges in column order: each its pixel column (clamped to
+  // the clip, so not negative) above its index in sorted_, one word that
+  // sorts by column and moves whole (an edge's fields written apart and
+  // read back together stall).
+  std::vector<std::uint64_t> borders_;
+  // Bands swept and not yet handed on, their runs in slotRuns_.
+  static constexpr std::size_t MaxHeldRuns = 4096;
+  struct Band {
+    std::int32_t y;
+    std::int32_t count;
+    std::size_t first;
+    std::size_t runCount;
+  };
+  std::vector<Band> bands_;
+  std::vector<SlotRun> slotRuns_;
   std::vector<RowSpan> spans_;  // room for a row's spans and their parts
   std::vector<CoveragePart> parts_;
   std::size_t spanCount_ = 0;  // the last row's

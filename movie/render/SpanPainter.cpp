@@ -458,6 +458,47 @@ void SpanPainter::Rows(int y, int count, const RowSpan* spans, std::size_t spanC
   if (dirty_ && spanCount > 0) Grow(dirty_, spans[0].x0, spans[spanCount - 1].x1, y + count - 1);
 }
 
+void SpanPainter::SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) {
+  if (runCount == 0) return;
+  opaqueRuns_.clear();
+  shadedRuns_.clear();
+  for (std::size_t k = 0; k < runCount; ++k) {
+    const SlotRun& run = runs[k];
+    if (!slotOpaque_[run.slot]) {
+      shadedRuns_.push_back(run);
+      continue;
+    }
+    const Rgba color = slots_[run.slot].shader->Color();
+    if (!opaqueRuns_.empty() && opaqueRuns_.back().x1 == run.x0 && opaqueRuns_.back().color == color) {
+      opaqueRuns_.back().x1 = run.x1;
+    } else {
+      opaqueRuns_.push_back(OpaqueRun{run.x0, run.x1, color});
+    }
+  }
+  if (surface_.layer) {
+    FillSlotRuns<4, true>(y, count);
+  } else if (surface_.bytesPerPixel == 4) {
+    FillSlotRuns<4, false>(y, count);
+  } else {
+    FillSlotRuns<3, false>(y, count);
+  }
+  if (dirty_) {
+    Grow(dirty_, runs[0].x0, runs[runCount - 1].x1, y);
+    Grow(dirty_, runs[0].x0, runs[runCount - 1].x1, y + count - 1);
+  }
+}
+
+template <int Bytes, bool Layer>
+void SpanPainter::FillSlotRuns(int y, int count) {
+  if (!opaqueRuns_.empty()) FillRuns<Bytes, Layer>(y, count);
+  const std::ptrdiff_t stride = surface_.stride;
+  for (const SlotRun& run : shadedRuns_) {
+    const PaintShader& shader = *slots_[run.slot].shader;
+    std::uint8_t* p = surface_.Pixel(run.x0, y);
+    for (int r = 0; r < count; ++r, p += stride) FillRun<Bytes, Layer>(p, run.x0, y + r, run.x1 - run.x0, shader);
+  }
+}
+
 template <int Bytes, bool Layer>
 void SpanPainter::PaintRow(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) {
   const std::uint16_t* maskRow = clipMask_ ? clipMask_->Row(y) : nullptr;

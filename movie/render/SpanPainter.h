@@ -87,6 +87,10 @@ class SpanPainter : public RowSink {
   // Spans that an opaque colour covers whole are filled with it on every
   // row at once; the rest are painted row by row.
   void Rows(int y, int count, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override;
+  // Whole-pixel runs are taken without a mask: each is its slot's colours,
+  // as the spans would give them.
+  bool TakesSlotRuns() const override { return shortcuts_ && clipMask_ == nullptr; }
+  void SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) override;
 
  private:
   template <int Bytes, bool Layer>
@@ -97,6 +101,8 @@ class SpanPainter : public RowSink {
   void FillRuns(int y, int count);
   template <int Bytes, bool Layer>
   void FillRun(std::uint8_t* p, int x, int y, int count, const PaintShader& shader);
+  template <int Bytes, bool Layer>
+  void FillSlotRuns(int y, int count);
   template <int Bytes, bool Layer>
   void GeneralRun(std::uint8_t* p, int y, const RowSpan& span, const CoveragePart* parts, const std::uint16_t* clip);
   // One pixel, no mask, each part a single solid slot (a shape's edge
@@ -157,6 +163,7 @@ class SpanPainter : public RowSink {
     Rgba color;
   };
   std::vector<OpaqueRun> opaqueRuns_;
+  std::vector<SlotRun> shadedRuns_;  // runs of slots whose colours vary
   std::vector<ColorPattern> patterns_;
   struct GreyRun {
     std::ptrdiff_t offset;  // from the row's first byte

@@ -43,8 +43,9 @@ class Random {
   std::uint32_t state_;
 };
 
-Paint SomePaint(Random& random) {
-  const std::uint8_t alpha = random.Below(3) == 0 ? static_cast<std::uint8_t>(random.Below(256)) : 255;
+// opaque: every colour the paint gives has alpha 255.
+Paint SomePaint(Random& random, bool opaque = false) {
+  const std::uint8_t alpha = !opaque && random.Below(3) == 0 ? static_cast<std::uint8_t>(random.Below(256)) : 255;
   Paint paint = Paint::SolidColor(Rgba{static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)),
                                        static_cast<std::uint8_t>(random.Below(256)), alpha});
@@ -56,7 +57,8 @@ Paint SomePaint(Random& random) {
   }
   if (random.Below(6) == 0) {
     paint.kind = PaintKind::LinearGradient;
-    paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 200}}};
+    paint.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}},
+                            GradientStop{255, Rgba{0, 0, 255, static_cast<std::uint8_t>(opaque ? 255 : 200)}}};
     paint.matrix.a = paint.matrix.d = 0.02;
     paint.matrix.tx = paint.matrix.ty = 300;
   }
@@ -64,12 +66,16 @@ Paint SomePaint(Random& random) {
 }
 
 // Upright rectangles of a few fills, some bounding two fills (an edge with
-// a fill on each side), some with lines, some reaching past the view.
+// a fill on each side), some with lines, some reaching past the view. Half
+// the shapes lie on pixel borders, half of those in opaque fills only
+// (which cover each pixel whole or not at all).
 ShapeLayer UprightShape(Random& random, int width, int height) {
   ShapeLayer shape;
   shape.rule = random.Below(2) ? FillRule::NonZero : FillRule::EvenOdd;
+  const bool whole = random.Below(2) == 0;
+  const bool opaque = whole && random.Below(2) == 0;
   const int fills = random.Below(8) == 0 ? 70 : 1 + random.Below(4);
-  for (int i = 0; i < fills; ++i) shape.fills.push_back(SomePaint(random));
+  for (int i = 0; i < fills; ++i) shape.fills.push_back(SomePaint(random, opaque));
   if (random.Below(3) == 0) {
     LineStyle line;
     line.width = Tw(1 + random.Below(4));
@@ -83,8 +89,9 @@ ShapeLayer UprightShape(Random& random, int width, int height) {
     shape.SetFill1(static_cast<std::uint32_t>(1 + random.Below(fills)));
     shape.SetFill0(random.Below(3) == 0 ? static_cast<std::uint32_t>(random.Below(fills + 1)) : 0);
     shape.SetLine(!shape.lines.empty() && random.Below(2) ? 1 : 0);
-    double x0 = random.Coordinate(width), x1 = random.Coordinate(width);
-    double y0 = random.Coordinate(height), y1 = random.Coordinate(height);
+    const auto coordinate = [&](int range) { return whole ? random.Below(range + 8) - 4 : random.Coordinate(range); };
+    double x0 = coordinate(width), x1 = coordinate(width);
+    double y0 = coordinate(height), y1 = coordinate(height);
     if (random.Below(2)) std::swap(x0, x1);  // either way round
     Testing::AddRect(shape, x0, y0, x1, y1);
   }
@@ -171,8 +178,9 @@ void DrawFrame(TestImage& image, const Frame& frame, bool shortcuts) {
 TEST(SamplingShortcuts, UprightShapesDrawAsTheGeneralPathDraws) {
   // Random frames of rectangles at whole, sample-grid and arbitrary
   // positions, both fill rules, fills on both sides of edges, lines, in
-  // every quality, into 24-bit and 32-bit views, under a mask (itself a
-  // shortcut shape or a slanted one) and inside clip rectangles.
+  // every quality, into 24-bit and 32-bit views and transparent layers,
+  // under a mask (itself a shortcut shape or a slanted one) and inside clip
+  // rectangles.
   constexpr int Width = 61, Height = 47;
   Random random(20261208);
   for (int round = 0; round < 300; ++round) {
@@ -191,12 +199,75 @@ TEST(SamplingShortcuts, UprightShapesDrawAsTheGeneralPathDraws) {
         frame.maskShape.LineTo(Tw(3), Tw(1));
       }
     }
+    frame.layer = random.Below(4) == 0;
     frame.clip = PixelRect{0, 0, Width, Height};
     if (random.Below(3) == 0) {
       frame.clip = PixelRect{random.Below(20), random.Below(20), 30 + random.Below(40), 25 + random.Below(30)};
     }
     ASSERT_TRUE(SameBothWays(frame, Width, Height, round % 2 == 0)) << "round " << round;
   }
+}
+
+TEST(SamplingShortcuts, ShapesOnPixelBordersDrawAsTheGeneralPathDraws) {
+  // Such shapes in opaque fills are drawn a band of whole pixels at a time.
+  // Overlapping squares under both rules, a square with a fill on each side
+  // of its edges, an opaque gradient, a square past three sides of the clip
+  // and a lone edge whose fill runs on to the clip's right side; every
+  // quality, into 24-bit and 32-bit views and into a transparent layer.
+  constexpr int Width = 40, Height = 30;
+  Paint gradient = Paint::SolidColor(Rgba{0, 0, 0, 255});
+  gradient.kind = PaintKind::LinearGradient;
+  gradient.gradient.stops = {GradientStop{0, Rgba{255, 0, 0, 255}}, GradientStop{255, Rgba{0, 0, 255, 255}}};
+  gradient.matrix.a = gradient.matrix.d = 0.02;
+  gradient.matrix.tx = gradient.matrix.ty = 300;
+  for (const FillRule rule : {FillRule::EvenOdd, FillRule::NonZero}) {
+    ShapeLayer squares;
+    squares.rule = rule;
+    squares.fills = {Paint::SolidColor(Rgba{255, 255, 255, 255}), Paint::SolidColor(Rgba{200, 30, 60, 255}), gradient};
+    squares.SetFill1(1);
+    Testing::AddRect(squares, 2, 2, 20, 20);
+    Testing::AddRect(squares, 11, 11, 29, 29);
+    squares.SetFill0(1);
+    squares.SetFill1(2);
+    Testing::AddRect(squares, 5, 4, 9, 16);
+    squares.SetFill0(0);
+    squares.SetFill1(3);
+    Testing::AddRect(squares, -10, 24, 50, 40);
+    ShapeLayer lone;
+    lone.rule = rule;
+    lone.fills = {Paint::SolidColor(Rgba{10, 90, 240, 255})};
+    lone.SetFill1(1);
+    lone.MoveTo(Tw(30), Tw(3));
+    lone.LineTo(Tw(30), Tw(12));
+    for (const Quality quality : {Quality::Low, Quality::Medium, Quality::High}) {
+      for (const bool layer : {false, true}) {
+        for (const PixelRect& clip : {PixelRect{0, 0, Width, Height}, PixelRect{4, 3, 25, 27}}) {
+          Frame frame;
+          frame.shapes = {squares, lone};
+          frame.quality = quality;
+          frame.layer = layer;
+          frame.clip = clip;
+          ASSERT_TRUE(SameBothWays(frame, Width, Height, layer))
+              << "quality " << static_cast<int>(quality) << " clip right " << clip.right;
+        }
+      }
+    }
+  }
+  // A checkerboard of single pixels in two fills: more runs than are held
+  // back before they are painted.
+  constexpr int BoardWidth = 160, BoardHeight = 120;
+  ShapeLayer board;
+  board.fills = {Paint::SolidColor(Rgba{0, 0, 0, 255}), Paint::SolidColor(Rgba{40, 160, 90, 255})};
+  for (int y = 0; y < BoardHeight; ++y) {
+    for (int x = y % 2; x < BoardWidth; x += 2) {
+      board.SetFill1(1 + static_cast<std::uint32_t>(x / 2 % 2));
+      Testing::AddRect(board, x, y, x + 1, y + 1);
+    }
+  }
+  Frame frame;
+  frame.shapes = {board};
+  frame.clip = PixelRect{0, 0, BoardWidth, BoardHeight};
+  ASSERT_TRUE(SameBothWays(frame, BoardWidth, BoardHeight, true));
 }
 
 TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
