@@ -305,6 +305,7 @@ TEST(SamplingShortcuts, TextLikeShapesOfOneFillDrawAsTheGeneralPathDraws) {
     Paint paint = SomePaint(random);
     paint.color.alpha = 255;
     if (round % 3 != 2) paint.kind = PaintKind::Solid;
+    if (round % 3 == 0) paint.color = Rgba{70, 70, 70, 255};  // grey: filled a byte at a time
     shape.fills.push_back(paint);
     shape.SetFill1(1);
     const double size = 3.0 + random.Below(60) / 6.0;

@@ -85,14 +85,18 @@ TEST(WeightedBlend, BlockIsThePixelFormRowByRow) {
     w.t[ch] = 70000u + 9000u * static_cast<std::uint32_t>(ch);
     w.k[ch] = 255u * ((1u << 18) - w.t[ch]) / static_cast<std::uint32_t>(ch + 2) + 512u * 4u;
   }
-  for (const int bytes : {3, 4}) {
-    for (const int width : {1, 2, 5}) {
-      const std::ptrdiff_t stride = 7 * bytes + 1;
-      std::vector<std::uint8_t> expected = AllValues(bytes);
-      std::vector<std::uint8_t> actual = expected;
-      for (int r = 0; r < 9; ++r) BlendWeightedPixels(expected.data() + r * stride, width, bytes, w);
-      BlendWeightedBlock(actual.data(), width, 9, stride, bytes, w);
-      ASSERT_EQ(actual, expected) << bytes << " bytes, " << width << " wide";
+  // Weights that stay within 255, then some that clamp.
+  for (const std::uint32_t extra : {0u, 200u << 18}) {
+    w.k[1] = 512u * 4u + extra;
+    for (const int bytes : {3, 4}) {
+      for (const int width : {1, 2, 5}) {
+        const std::ptrdiff_t stride = 7 * bytes + 1;
+        std::vector<std::uint8_t> expected = AllValues(bytes);
+        std::vector<std::uint8_t> actual = expected;
+        for (int r = 0; r < 9; ++r) BlendWeightedPixels(expected.data() + r * stride, width, bytes, w);
+        BlendWeightedBlock(actual.data(), width, 9, stride, bytes, w);
+        ASSERT_EQ(actual, expected) << bytes << " bytes, " << width << " wide, " << extra;
+      }
     }
   }
 }
