@@ -1255,6 +1255,15 @@ void ScanConverter::AssembleOpaqueFewOf() {
   const std::uint32_t evenOdd = static_cast<std::uint32_t>(evenOddBits_ & 0xFu);
   const Crossing* c = pixelCrossings_.data();
   const auto run = [&out](std::int32_t x0, std::int32_t x1, std::uint32_t set) {
+    if (Slots == 1) {
+      // The one slot's rows: its bit in each row's nibble spread over the
+      // nibble is the part's mask, as Run would make it.
+      if (set == 0) return;
+      out.stackOf[0] = 1;
+      out.maskOf[0] = set * 0xFu;
+      out.Emit(x0, x1, 1);
+      return;
+    }
     const std::uint64_t in[4] = {set & 0xFu, set >> 4 & 0xFu, set >> 8 & 0xFu, set >> 12 & 0xFu};
     out.Run(x0, x1, in);
   };
@@ -1277,7 +1286,8 @@ void ScanConverter::AssembleOpaqueFewOf() {
     }
     bool flipped = false;
     for (; c->x < base + 4; ++c) {
-      const std::uint32_t slot = c->slot >> 2;
+      // A shape of one slot has nothing but slot 0's crossings.
+      const std::uint32_t slot = Slots == 1 ? 0u : c->slot >> 2;
       const std::uint32_t j = c->slot & 3;
       const std::uint32_t bit = 1u << (j * 4 + slot);
       bool flip = true;

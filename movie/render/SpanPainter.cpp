@@ -394,7 +394,7 @@ void SpanPainter::WeightedRuns(int y, int count) {
       MakeWeightPattern(cw, Bytes, &pattern);
       for (int r = 0; r < count; ++r, p += stride) BlendWeighted(p, width, pattern);
     } else {
-      for (int r = 0; r < count; ++r, p += stride) BlendWeightedPixels(p, width, Bytes, cw);
+      BlendWeightedBlock(p, width, count, stride, Bytes, cw);
     }
   }
 }

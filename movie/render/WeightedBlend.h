@@ -13,6 +13,7 @@
 // two side by side.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace Halvane::Movie::Render {
@@ -57,6 +58,42 @@ inline void BlendWeightedPixels(std::uint8_t* p, int count, int bytesPerPixel, c
     p[1] = WeightedChannel(k1, t1, shift, p[1]);
     p[2] = WeightedChannel(k2, t2, shift, p[2]);
     if (bytesPerPixel == 4) p[3] = WeightedChannel(k3, t3, shift, p[3]);
+  }
+}
+
+// BlendWeightedPixels on rows rows of count pixels, stride bytes apart (a
+// narrow span repeated down the rows alike). The weights are read once into
+// registers: a call per row reads them back after every store, for all the
+// compiler knows the stores might change them.
+inline void BlendWeightedBlock(std::uint8_t* p, int count, int rows, std::ptrdiff_t stride, int bytesPerPixel,
+                               const ChannelWeights& weights) {
+  const std::uint32_t shift = static_cast<std::uint32_t>(weights.shift);
+  const std::uint32_t k0 = weights.k[0], k1 = weights.k[1], k2 = weights.k[2], k3 = weights.k[3];
+  const std::uint32_t t0 = weights.t[0], t1 = weights.t[1], t2 = weights.t[2], t3 = weights.t[3];
+  // Weights that cannot pass 255 on any byte value (a colour over what lies
+  // below, the usual) need no clamp.
+  const std::uint64_t limit = std::uint64_t{256} << shift;
+  const auto within = [limit](std::uint32_t k, std::uint32_t t) { return k + 255 * std::uint64_t{t} < limit; };
+  if (within(k0, t0) && within(k1, t1) && within(k2, t2) && (bytesPerPixel != 4 || within(k3, t3))) {
+    for (int r = 0; r < rows; ++r, p += stride) {
+      std::uint8_t* q = p;
+      for (int i = 0; i < count; ++i, q += bytesPerPixel) {
+        q[0] = static_cast<std::uint8_t>((k0 + q[0] * t0) >> shift);
+        q[1] = static_cast<std::uint8_t>((k1 + q[1] * t1) >> shift);
+        q[2] = static_cast<std::uint8_t>((k2 + q[2] * t2) >> shift);
+        if (bytesPerPixel == 4) q[3] = static_cast<std::uint8_t>((k3 + q[3] * t3) >> shift);
+      }
+    }
+    return;
+  }
+  for (int r = 0; r < rows; ++r, p += stride) {
+    std::uint8_t* q = p;
+    for (int i = 0; i < count; ++i, q += bytesPerPixel) {
+      q[0] = WeightedChannel(k0, t0, shift, q[0]);
+      q[1] = WeightedChannel(k1, t1, shift, q[1]);
+      q[2] = WeightedChannel(k2, t2, shift, q[2]);
+      if (bytesPerPixel == 4) q[3] = WeightedChannel(k3, t3, shift, q[3]);
+    }
   }
 }
 

@@ -293,6 +293,55 @@ TEST(SamplingShortcuts, SlantedShapesDrawAsTheGeneralPathDraws) {
   }
 }
 
+TEST(SamplingShortcuts, TextLikeShapesOfOneFillDrawAsTheGeneralPathDraws) {
+  // Lines of small glyphs in one fill: rings of short curves with a counter
+  // wound the other way, and upright stems between whole pixels, whose
+  // edge pixels repeat down alike rows. Both rules, masks, layers.
+  constexpr int Width = 61, Height = 37;
+  Random random(9122026);
+  for (int round = 0; round < 40; ++round) {
+    ShapeLayer shape;
+    shape.rule = round % 2 ? FillRule::NonZero : FillRule::EvenOdd;
+    Paint paint = SomePaint(random);
+    paint.color.alpha = 255;
+    if (round % 3 != 2) paint.kind = PaintKind::Solid;
+    if (round % 3 == 0) paint.color = Rgba{70, 70, 70, 255};  // grey: filled a byte at a time
+    shape.fills.push_back(paint);
+    shape.SetFill1(1);
+    const double size = 3.0 + random.Below(60) / 6.0;
+    for (double x = random.Below(8) - 4.3; x < Width; x += size * 1.3) {
+      const double y = 3.1 + random.Below(Height);
+      const double r = size / 2, cx = x + r, cy = y + r;
+      for (const double scale : {1.0, -0.45}) {
+        // Eight curves round the ring; the counter, smaller, the other way.
+        const double rr = r * std::abs(scale);
+        shape.MoveTo(Tw(cx + rr), Tw(cy));
+        for (int k = 1; k <= 8; ++k) {
+          const double a = 0.7853981633974483 * k * (scale > 0 ? 1 : -1);
+          const double m = a - 0.39269908169872414 * (scale > 0 ? 1 : -1);
+          shape.CurveTo(Tw(cx + rr * 1.08 * std::cos(m)), Tw(cy + rr * 1.08 * std::sin(m)), Tw(cx + rr * std::cos(a)),
+                        Tw(cy + rr * std::sin(a)));
+        }
+      }
+      // A stem beside the ring.
+      const double sx = x + size + 0.1 * random.Below(10), stemTop = y - size * 0.8;
+      shape.MoveTo(Tw(sx), Tw(stemTop));
+      shape.LineTo(Tw(sx + size * 0.17), Tw(stemTop));
+      shape.LineTo(Tw(sx + size * 0.17), Tw(y + size));
+      shape.LineTo(Tw(sx), Tw(y + size));
+      shape.LineTo(Tw(sx), Tw(stemTop));
+    }
+    Frame frame;
+    frame.quality = round % 5 == 4 ? Quality::Low : Quality::High;
+    frame.shapes.push_back(shape);
+    frame.mask = round % 7 == 3;
+    if (frame.mask) frame.maskShape = SlantedShape(random, Width, Height);
+    frame.layer = round % 4 == 1;
+    frame.clip = PixelRect{0, 0, Width, Height};
+    ASSERT_TRUE(SameBothWays(frame, Width, Height, round % 2 == 1)) << "round " << round;
+  }
+}
+
 TEST(SamplingShortcuts, ShallowEdgesCrossingInOneRowDrawAsTheGeneralPathDraws) {
   // A flat star: dozens of long, nearly level edges crossing each other
   // within a few pixel rows and past the view's sides, so that a row's

@@ -77,6 +77,30 @@ TEST(WeightedBlend, RunsOfEveryLengthAroundTheBlocksMatch) {
   }
 }
 
+TEST(WeightedBlend, BlockIsThePixelFormRowByRow) {
+  // Rows of a surface whose stride leaves bytes between them untouched.
+  ChannelWeights w;
+  w.shift = 18;
+  for (int ch = 0; ch < 4; ++ch) {
+    w.t[ch] = 70000u + 9000u * static_cast<std::uint32_t>(ch);
+    w.k[ch] = 255u * ((1u << 18) - w.t[ch]) / static_cast<std::uint32_t>(ch + 2) + 512u * 4u;
+  }
+  // Weights that stay within 255, then some that clamp.
+  for (const std::uint32_t extra : {0u, 200u << 18}) {
+    w.k[1] = 512u * 4u + extra;
+    for (const int bytes : {3, 4}) {
+      for (const int width : {1, 2, 5}) {
+        const std::ptrdiff_t stride = 7 * bytes + 1;
+        std::vector<std::uint8_t> expected = AllValues(bytes);
+        std::vector<std::uint8_t> actual = expected;
+        for (int r = 0; r < 9; ++r) BlendWeightedPixels(expected.data() + r * stride, width, bytes, w);
+        BlendWeightedBlock(actual.data(), width, 9, stride, bytes, w);
+        ASSERT_EQ(actual, expected) << bytes << " bytes, " << width << " wide, " << extra;
+      }
+    }
+  }
+}
+
 TEST(WeightedBlend, KeptChannelAndSaturationHold) {
   // The fourth byte of a view is kept (k 0, t 1 << shift); a colour past
   // 255 clamps instead of wrapping.
