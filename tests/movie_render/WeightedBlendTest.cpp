@@ -65,13 +65,20 @@ TEST(WeightedBlend, VectorFormMatchesPixelFormForEveryValueAndWeight) {
   }
 }
 
-TEST(WeightedBlend, RunsOfEveryLengthAroundTheBlocksMatch) {
+// Weights that differ per channel: keep shares t0 + step * channel, and a
+// colour term scaled down by channel + divisor, plus a rounding bias.
+ChannelWeights Uneven(int shift, std::uint32_t t0, std::uint32_t step, std::uint32_t divisor, std::uint32_t bias) {
   ChannelWeights w;
-  w.shift = 20;
-  for (int ch = 0; ch < 4; ++ch) {
-    w.t[ch] = 300000u + 1000u * static_cast<std::uint32_t>(ch);
-    w.k[ch] = 255u * ((1u << 20) - w.t[ch]) / static_cast<std::uint32_t>(ch + 1) + 512u * 16u;
+  w.shift = shift;
+  for (std::uint32_t ch = 0; ch < 4; ++ch) {
+    w.t[ch] = t0 + step * ch;
+    w.k[ch] = 255u * ((1u << shift) - w.t[ch]) / (ch + divisor) + 512u * bias;
   }
+  return w;
+}
+
+TEST(WeightedBlend, RunsOfEveryLengthAroundTheBlocksMatch) {
+  const ChannelWeights w = Uneven(20, 300000u, 1000u, 1u, 16u);
   for (const int bytes : {3, 4}) {
     for (int count = 0; count <= 70; ++count) ASSERT_TRUE(SameAsPixels(w, bytes, count)) << count << " pixels";
   }
@@ -79,12 +86,7 @@ TEST(WeightedBlend, RunsOfEveryLengthAroundTheBlocksMatch) {
 
 TEST(WeightedBlend, BlockIsThePixelFormRowByRow) {
   // Rows of a surface whose stride leaves bytes between them untouched.
-  ChannelWeights w;
-  w.shift = 18;
-  for (int ch = 0; ch < 4; ++ch) {
-    w.t[ch] = 70000u + 9000u * static_cast<std::uint32_t>(ch);
-    w.k[ch] = 255u * ((1u << 18) - w.t[ch]) / static_cast<std::uint32_t>(ch + 2) + 512u * 4u;
-  }
+  ChannelWeights w = Uneven(18, 70000u, 9000u, 2u, 4u);
   // Weights that stay within 255, then some that clamp.
   for (const std::uint32_t extra : {0u, 200u << 18}) {
     w.k[1] = 512u * 4u + extra;
