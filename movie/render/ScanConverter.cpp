@@ -9,6 +9,16 @@ namespace Halvane::Movie::Render {
 
 namespace {
 
+// Charges the first of count alike rows to work, and the rest only while
+// the budget holds; answers how many rows are handed on at once.
+int ChargeRows(int count, std::int64_t rowWork, std::int64_t budget, std::int64_t* work) {
+  *work += rowWork;
+  if (count <= 1) return count;
+  if (*work > budget) return 1;
+  *work += (count - 1) * rowWork;
+  return count;
+}
+
 // Calls f with the sampling grid's side as a constant, so that the row
 // assembly is compiled once per grid.
 template <class F>
@@ -567,14 +577,7 @@ std::int64_t ScanConverter::RunUpright(RowSink& sink, std::int64_t budget, std::
       }
       AssembleRow();
     }
-    work += rowWork_;
-    if (count > 1) {
-      if (work <= budget) {
-        work += (count - 1) * rowWork_;
-      } else {
-        count = 1;
-      }
-    }
+    count = ChargeRows(count, rowWork_, budget, &work);
     if (spanCount_ > 0) {
       if (count == 1) {
         sink.Row(y, spans_.data(), spanCount_, parts_.data());
@@ -1452,14 +1455,7 @@ std::int64_t ScanConverter::RunAligned(RowSink& sink, std::int64_t budget, std::
     // A batch holds a bounded number of runs, whatever the edges.
     if (runsHeld + borders_.size() + 1 > MaxHeldRuns) handOn();
     const std::size_t runCount = SweepAligned(runsHeld, &rowWork);
-    work += rowWork;
-    if (count > 1) {
-      if (work <= budget) {
-        work += (count - 1) * rowWork;
-      } else {
-        count = 1;
-      }
-    }
+    count = ChargeRows(count, rowWork, budget, &work);
     if (runCount > 0) {
       // Field by field into the list: a band made whole and copied in
       // stalls on the copy.
