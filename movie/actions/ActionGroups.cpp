@@ -26,7 +26,7 @@ std::string CharacterText(std::uint32_t code) {
 
 // The group table: which action codes each group handles. A code in no
 // group is skipped by its length: the actions the control has no effect for
-// (ToggleQuality, StopSounds, EndDrag, ...) and unknown ones.
+// (StopSounds, EndDrag, ...) and unknown ones.
 std::array<Interpreter::Group, 256> Interpreter::MakeGroupTable() {
   namespace Op = ActionCode;
   struct Entry {
@@ -53,7 +53,7 @@ std::array<Interpreter::Group, 256> Interpreter::MakeGroupTable() {
       {&Interpreter::TimelineControl,
        {Op::NextFrame, Op::PreviousFrame, Op::Play, Op::Stop, Op::GotoFrame, Op::GotoLabel,
         Op::GotoFrame2, Op::SetTarget, Op::SetTarget2, Op::WaitForFrame, Op::WaitForFrame2,
-        Op::CloneSprite, Op::StartDrag, Op::RemoveSprite}},
+        Op::CloneSprite, Op::StartDrag, Op::RemoveSprite, Op::ToggleQuality}},
       {&Interpreter::ControlFlowAndFunctions,
        {Op::Jump, Op::If, Op::DefineFunction, Op::DefineFunction2, Op::CallFunction,
         Op::CallMethod, Op::Return, Op::Throw, Op::Try, Op::With}},
@@ -689,6 +689,16 @@ Outcome Interpreter::TimelineControl(Frame& f, Action& action) {
       ActionTarget* t = source.IsClip() ? TargetOf(source)
                                         : ResolveTarget(root_, Base(f), Text(source), caseSensitive_);
       if (t && std::isfinite(depth)) t->Duplicate(name, TruncateToInt32(depth) - 16384);
+      break;
+    }
+    case ActionCode::ToggleQuality: {
+      // Anti-aliasing off where it is on, on where it is off, for the
+      // whole movie.
+      ActionTarget* root = Base(f).Root();
+      if (root) {
+        const bool smooth = root->GetDisplayProperty(TargetProperty::HighQuality) > 0;
+        root->SetDisplayProperty(TargetProperty::HighQuality, smooth ? 0 : 1);
+      }
       break;
     }
     case ActionCode::RemoveSprite: {

@@ -53,8 +53,11 @@ HRESULT WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-Render::Quality QualityOf(int qualityProperty) {
-  return qualityProperty == 0 || qualityProperty == 2 ? Render::Quality::Low : Render::Quality::High;
+int ScriptQualityOf(int qualityProperty) { return qualityProperty == 0 || qualityProperty == 2 ? 0 : 2; }
+
+Render::Quality DrawingQualityOf(int scriptQuality) {
+  if (scriptQuality <= 0) return Render::Quality::Low;
+  return scriptQuality == 1 ? Render::Quality::Medium : Render::Quality::High;
 }
 
 HRESULT RegisterMovieControlClass() {
@@ -104,6 +107,7 @@ ULONG MovieControl::Release() {
 HRESULT MovieControl::put_Quality(int quality) {
   if (quality < 0 || quality > 3) return E_INVALIDARG;
   properties_.quality = quality;
+  if (player_) player_->PlayerSettings().quality = ScriptQualityOf(quality);
   dirty_ = true;
   return S_OK;
 }
@@ -248,6 +252,7 @@ HRESULT MovieControl::Load(IStream* stream) {
     const TwipsRect stage = movie->frameRect;
     player = std::make_unique<MoviePlayer>(std::move(movie));
     player->SetLoop(state.properties.loop);
+    player->PlayerSettings().quality = ScriptQualityOf(state.properties.quality);
     ActionContext& context = player->Context();
     context.elapsedMilliseconds = [this] { return static_cast<std::uint32_t>(movieTime_); };
     context.stageWidth = static_cast<int>((static_cast<std::int64_t>(stage.xMax) - stage.xMin) / 20);
@@ -311,7 +316,7 @@ HRESULT MovieControl::Draw(DWORD drawAspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   if (geometry.scale <= 0) return S_OK;
   PixelTarget target = PixelTargetOf(drawDC);
   FrameRenderer& renderer = renderer_ ? *renderer_ : ownRenderer_;
-  renderer.DrawFrame(*player_, target, geometry, QualityOf(properties_.quality));
+  renderer.DrawFrame(*player_, target, geometry, DrawingQualityOf(player_->PlayerSettings().quality));
   return S_OK;
 }
 

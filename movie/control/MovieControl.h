@@ -44,12 +44,18 @@ struct IMovieControlClock : IUnknown {
 
 namespace Halvane::Movie {
 
-// How the control draws at each value of its Quality property: 0 (low)
-// without anti-aliasing, 1 (high) with it; 2 (auto-low) and 3 (auto-high)
-// as the platform's control starts them, low and high. That control then
-// switches between the two by how well the machine keeps up; ours keeps the
-// starting quality, so that a movie draws the same every time.
-Render::Quality QualityOf(int qualityProperty);
+// The quality a movie's scripts read as _quality (0 LOW, 2 HIGH) at each
+// value of the control's Quality property: 0 (low) and 2 (auto-low) give
+// LOW, 1 (high) and 3 (auto-high) HIGH. The platform's control then switches
+// the auto qualities by how well the machine keeps up; ours keeps the
+// starting one, so that a movie draws the same every time. The property and
+// the scripts set one quality: what a script's _quality, _highquality or
+// toggleHighQuality sets holds until the property is set again.
+int ScriptQualityOf(int qualityProperty);
+
+// How the control draws at a script quality: LOW without anti-aliasing,
+// MEDIUM on a 2 x 2 grid of samples, HIGH and BEST on a 4 x 4 grid.
+Render::Quality DrawingQualityOf(int scriptQuality);
 
 // What a movie's scripts reach of the world: where its trace lines go, the
 // wall clock and time zone its Date objects read, and the code page of the
@@ -112,8 +118,8 @@ class MovieControl final : public ShockwaveFlashDispatch,
   // IViewObject: Draw of DVASPECT_CONTENT paints the current frame into
   // bounds of drawDC (the DIB section selected into it) through the
   // control's renderer, the stage shown whole, at the quality the Quality
-  // property maps to (QualityOf); S_OK also when there is no movie or
-  // nothing to paint. The rest E_NOTIMPL.
+  // property or a script last set (DrawingQualityOf); S_OK also when there
+  // is no movie or nothing to paint. The rest E_NOTIMPL.
   HRESULT STDMETHODCALLTYPE Draw(DWORD drawAspect, LONG index, void* aspect,
                                  DVTARGETDEVICE* targetDevice, HDC targetDC, HDC drawDC,
                                  LPCRECTL bounds, LPCRECTL windowBounds,
