@@ -51,16 +51,12 @@ struct BitmapState : NativeState {
 std::shared_ptr<std::size_t> Budget(ScriptRuntime& rt) {
   auto it = rt.keep.find(kBudgetKey);
   if (it == rt.keep.end() || it->second.ObjectValue() == nullptr) return nullptr;
-  auto* o = it->second.ObjectValue();
-  if (o->Kind() != ObjectKind::Native) return nullptr;
-  auto* state = static_cast<NativeObject*>(o)->StateAs<BudgetState>();
+  auto* state = NativeStateOf<BudgetState>(it->second.ObjectValue());
   return state ? state->used : nullptr;
 }
 
 BitmapState* StateOf(const ActionValue& v) {
-  ScriptObject* o = v.ObjectValue();
-  if (o == nullptr || o->Kind() != ObjectKind::Native) return nullptr;
-  return static_cast<NativeObject*>(o)->StateAs<BitmapState>();
+  return NativeStateOf<BitmapState>(v.ObjectValue());
 }
 
 // this as a live bitmap, or null (disposed, or no bitmap at all).
@@ -144,8 +140,6 @@ ActionValue BitmapConstruct(NativeCall& c) {
   return NewBitmap(c, ArgInt(c, 0), ArgInt(c, 1), c.Has(2) ? ArgTruth(c, 2) : true,
                    c.Has(3) ? ArgColor(c, 3) : 0xFFFFFFFFu);
 }
-
-ActionValue NotConstructed(NativeCall&) { return ActionValue(); }
 
 // The control keeps no library bitmaps for scripts: loading one answers
 // nothing.
@@ -827,7 +821,7 @@ void InstallBitmapData(ScriptRuntime& rt) {
   rt.keep[kBudgetKey] = ActionValue::Object(budget);
   ScriptObject* proto = rt.NewObject();
   rt.keep[kProtoKey] = ActionValue::Object(proto);
-  FunctionObject* bitmapClass = rt.Class("BitmapData", NotConstructed, BitmapConstruct, proto, display);
+  FunctionObject* bitmapClass = rt.Class("BitmapData", ConstructOnlyThroughSuper, BitmapConstruct, proto, display);
   if (bitmapClass == nullptr) return;
 
   // The properties show in for-in, as the player's do.

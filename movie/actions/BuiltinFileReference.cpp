@@ -19,12 +19,14 @@ ActionValue False(NativeCall&) { return Bool(false); }
 
 // An instance with the listener methods of AsBroadcaster and an empty list.
 ActionValue FileConstruct(NativeCall& c) {
-  ScriptObject* o = NewNativeInstance(c, nullptr, nullptr);
+  // super() of a subclass sets this up and answers nothing.
+  const bool upgrade = UpgradesThis(c);
+  ScriptObject* o = upgrade ? c.This() : NewNativeInstance(c, nullptr, nullptr);
   if (o == nullptr) return ActionValue();
   const ActionValue broadcaster = c.vm.GetMember(Obj(Rt(c).global), "AsBroadcaster");
   const std::vector<ActionValue> args{Obj(o)};
   c.vm.CallMethod(broadcaster, "initialize", ArgList(args));
-  return Obj(o);
+  return upgrade ? ActionValue() : Obj(o);
 }
 
 // One field of a filter, read only from the filter itself (a prototype's

@@ -488,14 +488,14 @@ const ClassInfo kClasses[] = {
 std::string KeepKey(GeometryClass which) { return std::string("flash.geom.") + kClasses[static_cast<int>(which)].name; }
 
 // The constructors run on the object new made (or on this when called as a
-// function, as subclasses do through super).
+// function, as subclasses do through super, which answers this).
 ActionValue Initialize(NativeCall& c) {
   const ClassInfo& info = kClasses[c.Tag()];
   const bool given = c.Count() > 0;
   for (std::size_t i = 0; i < info.fieldCount; ++i) {
     SetObjectMember(c, c.thisValue, info.fields[i], given ? c.Arg(i) : Num(info.defaults[i]));
   }
-  return ActionValue();
+  return c.constructing ? c.thisValue : ActionValue();
 }
 
 }  // namespace

@@ -273,6 +273,16 @@ ActionValue BroadcasterInitialize(NativeCall& c) {
 
 }  // namespace
 
+ActionValue ConstructOnlyThroughSuper(NativeCall& c) {
+  if (!UpgradesThis(c) || c.callee == nullptr || c.callee->construct == nullptr) return ActionValue();
+  return c.callee->construct(c);
+}
+
+ActionValue NewPlain(NativeCall& c) {
+  if (UpgradesThis(c)) return ActionValue();
+  return Obj(NewNativeInstance(c, nullptr, nullptr));
+}
+
 bool BecomePrimitive(NativeCall& c, ObjectKind kind, ActionValue value) {
   if (!UpgradesThis(c)) return false;
   PrimitiveObject* core = Rt(c).NewPrimitive(kind, std::move(value));
@@ -286,8 +296,10 @@ bool BecomePrimitive(NativeCall& c, ObjectKind kind, ActionValue value) {
 ScriptObject* NewNativeInstance(NativeCall& c, ScriptObject* defaultProto, std::unique_ptr<NativeState> state) {
   ScriptRuntime& rt = Rt(c);
   ScriptObject* o = nullptr;
+  const bool upgrade = state != nullptr && UpgradesThis(c);
   if (state) o = rt.Heap().Make<NativeObject>(rt.CaseSensitive(), std::move(state));
   else o = rt.Heap().Make<ScriptObject>(ObjectKind::Plain, rt.CaseSensitive());
+  if (upgrade && o != nullptr && c.This()->AdoptCore(o)) return c.This();
   if (o == nullptr) {
     c.vm.Fault();
     return nullptr;

@@ -20,7 +20,6 @@ constexpr std::uint16_t kConstant = kHidden | PropertyFlag::ReadOnly;
 ActionValue Nothing(NativeCall&) { return ActionValue(); }
 ActionValue False(NativeCall&) { return Bool(false); }
 ActionValue Zero(NativeCall&) { return Num(0); }
-ActionValue NewPlain(NativeCall& c) { return Obj(NewNativeInstance(c, nullptr, nullptr)); }
 
 
 // --- Stage
@@ -103,7 +102,7 @@ SoundMix* MovieMixOf(NativeCall& c) {
     if (o == nullptr) return nullptr;
     kept = Obj(o);
   }
-  MovieMix* state = static_cast<NativeObject*>(kept.ObjectValue())->StateAs<MovieMix>();
+  MovieMix* state = NativeStateOf<MovieMix>(kept.ObjectValue());
   return state ? &state->mix : nullptr;
 }
 
@@ -296,6 +295,13 @@ ActionValue NetConnectionConstruct(NativeCall& c) {
   return Obj(NewNativeInstance(c, nullptr, std::make_unique<NetLinkState>()));
 }
 
+// super() of a subclass makes this a connection and answers nothing.
+ActionValue NetConnectionCall(NativeCall& c) {
+  const bool upgrade = UpgradesThis(c);
+  const ActionValue made = NetConnectionConstruct(c);
+  return upgrade ? ActionValue() : made;
+}
+
 void NetStatus(NativeCall& c, const char* code) {
   ScriptObject* info = Rt(c).NewObject();
   c.vm.SetMember(Obj(info), "level", Str(c, "status"));
@@ -327,6 +333,16 @@ ActionValue NetConnect(NativeCall& c) {
   NetStatus(c, "NetConnection.Connect.Success");
   return Bool(true);
 }
+
+// Connected once connect(null) has opened the local link.
+ActionValue NetIsConnected(NativeCall& c) {
+  NetLinkState* state = ThisState<NetLinkState>(c);
+  if (state == nullptr) return ActionValue();
+  return Bool(state->link == NetLinkState::Link::Local);
+}
+
+// super() of a subclass answers this, which it leaves as it is.
+ActionValue LocalConnectionNew(NativeCall& c) { return UpgradesThis(c) ? c.thisValue : NewPlain(c); }
 
 ActionValue NetDisconnect(NativeCall& c) {
   if (NetLinkState* state = ThisState<NetLinkState>(c)) NetClose(c, *state);
@@ -602,7 +618,7 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   rt.Method(item, "copy", ContextMenuItemCopy, 0, kHidden);
 
   ScriptObject* connection = rt.NewObject();
-  rt.Class("LocalConnection", NewPlain, NewPlain, connection);
+  rt.Class("LocalConnection", LocalConnectionNew, NewPlain, connection);
   rt.Method(connection, "domain", ConnectionDomain, 0, kHidden);
   rt.Method(connection, "connect", ConnectionConnect, 0, kHidden);
   rt.Method(connection, "close", Nothing, 0, kHidden);
@@ -625,9 +641,10 @@ void InstallStageAndSystem(ScriptRuntime& rt) {
   }
 
   ScriptObject* netConnection = rt.NewObject();
-  rt.Class("NetConnection", NetConnectionConstruct, NetConnectionConstruct, netConnection);
+  rt.Class("NetConnection", NetConnectionCall, NetConnectionConstruct, netConnection);
   rt.Method(netConnection, "connect", NetConnect, 0, kHidden);
   rt.Method(netConnection, "close", NetDisconnect, 0, kHidden);
+  rt.Accessor(netConnection, "isConnected", NetIsConnected, nullptr, 0, kHidden);
 
   for (const char* name : {"Camera", "Microphone", "Video", "NetStream", "XMLSocket", "PrintJob"}) {
     ScriptObject* prototype = rt.NewObject();

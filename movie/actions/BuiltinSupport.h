@@ -53,12 +53,18 @@ T* ThisAs(NativeCall& c, ObjectKind kind) {
   return o != nullptr && o->Kind() == kind ? static_cast<T*>(o->Core()) : nullptr;
 }
 
-// The state of a native object this, or null.
+// The state of a native object, or of an instance of a subclass that
+// super() made one (the state is then its core's); null for any other.
+template <class T>
+T* NativeStateOf(ScriptObject* o) {
+  if (o == nullptr) return nullptr;
+  o = o->Core();
+  if (o->Kind() != ObjectKind::Native) return nullptr;
+  return static_cast<NativeObject*>(o)->StateAs<T>();
+}
 template <class T>
 T* ThisState(NativeCall& c) {
-  ScriptObject* o = c.This();
-  if (o == nullptr || o->Kind() != ObjectKind::Native) return nullptr;
-  return static_cast<NativeObject*>(o)->StateAs<T>();
+  return NativeStateOf<T>(c.This());
 }
 
 // Sets the flags of an existing property.
@@ -67,7 +73,9 @@ inline void SetPropertyFlags(ScriptObject* o, const char* name, std::uint16_t fl
 }
 
 // A new instance of a native class: proto from the constructor's
-// prototype property (so subclasses work), state given.
+// prototype property (so subclasses work), state given. Called by super()
+// of a subclass on a plain object (UpgradesThis), it makes that object the
+// instance instead, with the state in its core, and answers it.
 ScriptObject* NewNativeInstance(NativeCall& c, ScriptObject* defaultProto, std::unique_ptr<NativeState> state);
 
 // Whether this call is super() of a subclass of a built-in class, on an
@@ -77,6 +85,14 @@ inline bool UpgradesThis(NativeCall& c) {
   ScriptObject* o = c.This();
   return c.constructing && o != nullptr && o->Kind() == ObjectKind::Plain;
 }
+// The call entry of a class that only new makes: super() of a subclass
+// constructs on this (with the class's construct entry) and answers what
+// that answers; a plain call answers undefined.
+ActionValue ConstructOnlyThroughSuper(NativeCall& c);
+// The entry of a class whose instances hold no state of their own: new
+// answers a new object; super() of a subclass leaves this as it is and
+// answers undefined.
+ActionValue NewPlain(NativeCall& c);
 // Makes this (UpgradesThis) a wrapper of value, of kind Boolean, Number,
 // String or Date; false when it cannot be one.
 bool BecomePrimitive(NativeCall& c, ObjectKind kind, ActionValue value);

@@ -989,7 +989,7 @@ void MergeRuns(std::vector<TextRun>& runs) {
 
 ActionValue TextFormatConstruct(NativeCall& c) {
   ScriptObject* o = NewNativeInstance(c, nullptr, std::make_unique<FormatState>());
-  auto* s = o != nullptr ? static_cast<NativeObject*>(o)->StateAs<FormatState>() : nullptr;
+  auto* s = NativeStateOf<FormatState>(o);
   if (s == nullptr) return ActionValue();
   const int order[] = {FormatFont, FormatSize,       FormatColor,       FormatBold,   FormatItalic,
                        FormatUnderline, FormatUrl,   FormatTarget,      FormatAlign,  FormatLeftMargin,
@@ -1033,7 +1033,7 @@ ActionValue GetTextExtent(NativeCall& c) {
 ActionValue TransformStyle(NativeCall& c, const ActionValue& style) {
   if (style.IsNullish()) return ActionValue::Null();
   const ActionValue o = NewTextFormat(c);
-  auto* s = o.IsObject() ? static_cast<NativeObject*>(o.ObjectValue())->StateAs<FormatState>() : nullptr;
+  auto* s = NativeStateOf<FormatState>(o.ObjectValue());
   if (s == nullptr) return o;
   ActionValue* m = s->members;
   m[FormatKerning] = Bool(false);
@@ -1114,8 +1114,7 @@ struct StyleSheetState : NativeState {
 };
 
 StyleSheetState* SheetOf(ScriptObject* o) {
-  auto* native = o != nullptr && o->Core()->Kind() == ObjectKind::Native ? static_cast<NativeObject*>(o->Core()) : nullptr;
-  return native ? native->StateAs<StyleSheetState>() : nullptr;
+  return NativeStateOf<StyleSheetState>(o);
 }
 
 // A plain object with the values of another's own plain properties.

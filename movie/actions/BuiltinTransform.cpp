@@ -23,9 +23,7 @@ struct TransformState : NativeState {
 };
 
 ActionTarget* TargetOfTransform(NativeCall& c, const ActionValue& transform) {
-  ScriptObject* o = transform.ObjectValue();
-  if (o == nullptr || o->Kind() != ObjectKind::Native) return nullptr;
-  auto* state = static_cast<NativeObject*>(o)->StateAs<TransformState>();
+  auto* state = NativeStateOf<TransformState>(transform.ObjectValue());
   return state != nullptr ? c.vm.TargetOf(state->clip) : nullptr;
 }
 
@@ -123,8 +121,6 @@ ActionValue TransformConstruct(NativeCall& c) {
   return NewTransform(c, *t, true);
 }
 
-ActionValue NotConstructed(NativeCall&) { return ActionValue(); }
-
 enum Part { MatrixPart, ColorPart, ConcatenatedMatrix, ConcatenatedColor, PixelBoundsPart };
 
 ActionValue GetPart(NativeCall& c) {
@@ -218,7 +214,7 @@ ActionValue SetClipTransform(NativeCall& c) {
 }  // namespace
 
 void InstallTransform(ScriptRuntime& rt, ScriptObject* geom, ScriptObject* proto) {
-  rt.Class("Transform", NotConstructed, TransformConstruct, proto, geom);
+  rt.Class("Transform", ConstructOnlyThroughSuper, TransformConstruct, proto, geom);
   const struct {
     const char* name;
     int part;

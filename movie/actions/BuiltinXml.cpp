@@ -38,7 +38,9 @@ class XmlNode : public NativeState {
 };
 
 XmlNode* NodeOf(ScriptObject* o) {
-  if (o == nullptr || o->Kind() != ObjectKind::Native) return nullptr;
+  // Nodes are always native objects of their own (never a subclass
+  // instance's core): the tree links them by those.
+  if (o == nullptr || o->Core() != o || o->Kind() != ObjectKind::Native) return nullptr;
   return static_cast<NativeObject*>(o)->StateAs<XmlNode>();
 }
 XmlNode* ThisNode(NativeCall& c) { return NodeOf(c.This()); }

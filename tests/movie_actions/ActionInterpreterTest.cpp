@@ -940,6 +940,18 @@ TEST(ActionObjects, SuperOfABuiltInClassMakesThisAnInstanceOfIt) {
             (Traces{"true", "0"}));
   // A class that keeps no state of this kind leaves this as it was.
   EXPECT_EQ(RunSuperOfBuiltIn("Object", Int(1), 1, TraceOf("length")), (Traces{"false", "undefined"}));
+  // Classes with native state give this theirs (and answer it); those
+  // without set this up and answer nothing.
+  const auto twenty = [](ActionWriter& w) { w.PushInteger(30).PushInteger(20); };
+  EXPECT_EQ(RunSuperOfBuiltIn("flash.display.BitmapData", twenty, 2, TraceOf("width")), (Traces{"true", "20"}));
+  const auto font = [](ActionWriter& w) { w.PushInteger(12).PushString("Arial"); };
+  EXPECT_EQ(RunSuperOfBuiltIn("TextFormat", font, 2, TraceOf("size")), (Traces{"true", "12"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("flash.filters.ConvolutionFilter", twenty, 2, TraceOf("matrixY")),
+            (Traces{"true", "15"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("flash.geom.ColorTransform", Int(0), 0, TraceOf("alphaMultiplier")),
+            (Traces{"true", "1"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("NetConnection", Int(0), 0, TraceOf("isConnected")), (Traces{"false", "false"}));
+  EXPECT_EQ(RunSuperOfBuiltIn("XMLSocket", Int(0), 0, TraceOf("")), (Traces{"false", "[object Object]"}));
 }
 
 // A member of a text goes through whatever _global.String is at the time:
