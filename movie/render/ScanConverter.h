@@ -182,6 +182,7 @@ class ScanConverter {
   void MakeRowRoom(int side);
   // The opaque path: a pixel row's crossings, all its sample rows' in one
   // list, then made into spans.
+  template <bool Flips>
   std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                              std::int32_t* firstEnd);
   std::int64_t Reorder();
@@ -189,6 +190,10 @@ class ScanConverter {
   void AssembleOpaqueFew();
   template <int Slots>
   void AssembleOpaqueFewOf();
+  // AssembleOpaqueFew from pixelFlips_ when every slot is even-odd.
+  void AssembleFlips();
+  template <int Slots>
+  void AssembleFlipsOf();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();
@@ -235,6 +240,16 @@ class ScanConverter {
   // The opaque path's crossings of a pixel row in column order, then an end
   // mark; slot holds slot * 4 + sample row.
   std::vector<Crossing> pixelCrossings_;
+  // The same when every slot of at most four is even-odd: an edge's
+  // crossings within one pixel as the bits they flip, so that a pixel an
+  // edge passes through takes one entry rather than one per sample row and
+  // side. The list is in pixel order, then an end mark.
+  struct PixelFlip {
+    std::int32_t x;        // pixel column
+    std::uint32_t inside;  // bit row * 4 + slot
+    std::uint64_t masks;   // bit slot * 16 + row * 4 + column
+  };
+  std::vector<PixelFlip> pixelFlips_;
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};

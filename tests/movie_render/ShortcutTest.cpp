@@ -375,5 +375,40 @@ TEST(SamplingShortcuts, ShallowEdgesCrossingInOneRowDrawAsTheGeneralPathDraws) {
   }
 }
 
+TEST(SamplingShortcuts, EvenOddFillsOnBothSidesOfEdgesDrawAsTheGeneralPathDraws) {
+  // One to four opaque even-odd fills, each star's edges bounding two of
+  // them: edges running left and right across several pixels of a row,
+  // steep ones within one, many meeting in a pixel; at every size a few
+  // stars, so that pixels hold edges of different fills. Under a mask and
+  // a clip rectangle too.
+  constexpr int Width = 47, Height = 39;
+  Random random(9122027);
+  for (int round = 0; round < 60; ++round) {
+    ShapeLayer shape;
+    shape.rule = FillRule::EvenOdd;
+    const int fills = 1 + round % 4;
+    for (int i = 0; i < fills; ++i) shape.fills.push_back(SomePaint(random, true));
+    for (int star = 0; star < 3; ++star) {
+      shape.SetFill1(static_cast<std::uint32_t>(1 + random.Below(fills)));
+      shape.SetFill0(static_cast<std::uint32_t>(random.Below(fills + 1)));
+      const double cx = random.Coordinate(Width), cy = random.Coordinate(Height);
+      const double rx = 3 + random.Below(40), ry = 1 + random.Below(30);
+      const int points = 5 + 2 * random.Below(6), step = points / 2;
+      shape.MoveTo(Tw(cx + rx), Tw(cy));
+      for (int k = 1; k <= points; ++k) {
+        const double angle = 6.283185307179586 * (k * step % points) / points;
+        shape.LineTo(Tw(cx + rx * std::cos(angle)), Tw(cy + ry * std::sin(angle)));
+      }
+    }
+    Frame frame;
+    frame.shapes.push_back(shape);
+    frame.mask = round % 5 == 2;
+    if (frame.mask) frame.maskShape = SlantedShape(random, Width, Height);
+    frame.layer = round % 6 == 1;
+    frame.clip = round % 4 == 3 ? PixelRect{5, 4, 40, 33} : PixelRect{0, 0, Width, Height};
+    ASSERT_TRUE(SameBothWays(frame, Width, Height, round % 2 == 0)) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace Halvane::Movie::Render
