@@ -373,6 +373,18 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   const bool opaque = shortcuts_ && side_ == 4 && slotCount_ <= 64 && (opaqueBits_ & allSlots) == allSlots;
   if (opaque && rowWinding_.size() < 4 * static_cast<std::size_t>(slotCount_)) rowWinding_.assign(4 * slotCount_, 0);
   const bool flips = opaque && slotCount_ <= 4 && (evenOddBits_ & allSlots) == allSlots;
+  const bool direct = flips && sink.TakesSlotSamples();
+  // The last row assembled, to count rows from y on.
+  const auto hand = [&](std::int32_t row, int count) {
+    if (spanCount_ == 0) return;
+    if (direct) {
+      sink.SlotSampleRows(row, count, slotSamples_.data(), spanCount_);
+    } else if (count == 1) {
+      sink.Row(row, spans_.data(), spanCount_, parts_.data());
+    } else {
+      sink.Rows(row, count, spans_.data(), spanCount_, parts_.data());
+    }
+  };
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
@@ -393,7 +405,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       // before an active edge ends.
       const std::int32_t count = std::min(clip_.bottom, SteadyLimit(next, steadyUntil) >> shift_) - y;
       if (count > 0) {
-        if (spanCount_ > 0) sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+        hand(y, count);
         work += count * rowWork_;
         y += count;
         continue;
@@ -510,7 +522,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       }
     }
     if (flips) {
-      AssembleFlips();
+      AssembleFlips(direct);
     } else if (opaque && slotCount_ <= 4) {
       AssembleOpaqueFew();
     } else if (opaque) {
@@ -530,13 +542,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += following * rowWork_;
       }
     }
-    if (spanCount_ > 0) {
-      if (count == 1) {
-        sink.Row(y, spans_.data(), spanCount_, parts_.data());
-      } else {
-        sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
-      }
-    }
+    hand(y, count);
     y += count;
   }
   return work;
@@ -1408,34 +1414,75 @@ void ScanConverter::AssembleOpaqueFewOf() {
   rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
 }
 
-void ScanConverter::AssembleFlips() {
-  switch (slotCount_) {
-    case 1:
-      AssembleFlipsOf<1>();
-      break;
+void ScanConverter::AssembleFlips(bool direct) {
+  switch (slotCount_ * 2 + (direct ? 1 : 0)) {
     case 2:
-      AssembleFlipsOf<2>();
+      AssembleFlipsOf<1, false>();
       break;
     case 3:
-      AssembleFlipsOf<3>();
+      AssembleFlipsOf<1, true>();
+      break;
+    case 4:
+      AssembleFlipsOf<2, false>();
+      break;
+    case 5:
+      AssembleFlipsOf<2, true>();
+      break;
+    case 6:
+      AssembleFlipsOf<3, false>();
+      break;
+    case 7:
+      AssembleFlipsOf<3, true>();
+      break;
+    case 9:
+      AssembleFlipsOf<4, true>();
       break;
     default:
-      AssembleFlipsOf<4>();
+      AssembleFlipsOf<4, false>();
       break;
   }
 }
 
 // AssembleOpaqueFewOf from flips: with no winding to count, a pixel's
-// crossings are what they flip, taken whole.
-template <int Slots>
+// crossings are what they flip, taken whole. Direct, a pixel's or run's
+// slots and samples go out as one word, without parts to order or read
+// back.
+template <int Slots, bool Direct>
 void ScanConverter::AssembleFlipsOf() {
-  MakeRowRoom(4);
   OpaqueRow out;
-  out.spans = spans_.data();
-  out.parts = parts_.data();
+  SlotSamples* runs = nullptr;
+  if (Direct) {
+    const std::size_t most = 2 * static_cast<std::size_t>(clip_.right - clip_.left) + 1;
+    if (slotSamples_.size() < most) slotSamples_.resize(most);
+    runs = slotSamples_.data();
+  } else {
+    MakeRowRoom(4);
+    out.spans = spans_.data();
+    out.parts = parts_.data();
+  }
+  std::int64_t pixels = 0;
   std::uint32_t inside = 0;
   const PixelFlip* f = pixelFlips_.data();
-  const auto run = [&out](std::int32_t x0, std::int32_t x1, std::uint32_t set) {
+  const auto run = [&out, &runs, &pixels](std::int32_t x0, std::int32_t x1, std::uint32_t set) {
+    if (Direct) {
+      // Each sample row shows its topmost inside slot.
+      std::uint64_t masks = 0;
+      if (Slots == 1) {
+        masks = set * 0xFu;
+      } else {
+        for (int j = 0; j < 4; ++j) {
+          const std::uint32_t row = set >> (4 * j) & 0xFu;
+          if (row != 0) masks |= std::uint64_t{0xF} << (16 * HighestBit(row) + 4 * j);
+        }
+      }
+      if (masks == 0) return;
+      runs->x0 = x0;
+      runs->x1 = x1;
+      runs->masks = masks;
+      ++runs;
+      pixels += x1 - x0;
+      return;
+    }
     if (Slots == 1) {
       if (set == 0) return;
       out.stackOf[0] = 1;
@@ -1465,6 +1512,24 @@ void ScanConverter::AssembleFlipsOf() {
       ++f;
     } while (f->x == px);
     if (px > pos) run(pos, px, was);
+    pos = px + 1;
+    if (Direct) {
+      // A sample shows the topmost slot it is inside.
+      std::uint64_t shown = masks & (std::uint64_t{0xFFFF} << (16 * (Slots - 1)));
+      std::uint32_t covered = static_cast<std::uint32_t>(shown >> (16 * (Slots - 1)));
+      for (int slot = Slots - 2; slot >= 0; --slot) {
+        const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
+        covered |= m;
+        shown |= static_cast<std::uint64_t>(m) << (16 * slot);
+      }
+      if (shown == 0) continue;
+      runs->x0 = px;
+      runs->x1 = px + 1;
+      runs->masks = shown;
+      ++runs;
+      ++pixels;
+      continue;
+    }
     int count = 0;
     std::uint32_t covered = 0;
     for (int slot = Slots - 1; slot >= 0; --slot) {
@@ -1476,10 +1541,14 @@ void ScanConverter::AssembleFlipsOf() {
       if (covered == 0xFFFFu) break;
     }
     if (count > 0) out.Emit(px, px + 1, count);
-    pos = px + 1;
   }
-  spanCount_ = out.spanCount;
-  rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
+  if (Direct) {
+    spanCount_ = static_cast<std::size_t>(runs - slotSamples_.data());
+    rowWork_ = static_cast<std::int64_t>(2 * spanCount_) + pixels;
+  } else {
+    spanCount_ = out.spanCount;
+    rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
+  }
 }
 
 void ScanConverter::AssembleUniform() {

@@ -57,6 +57,15 @@ struct SlotRun {
   std::uint32_t slot = 0;
 };
 
+// Pixels of a drawing of at most four opaque slots, all alike: the samples
+// each slot shows in each of them (bit slot * 16 + sample; a sample shows
+// the topmost slot it is inside).
+struct SlotSamples {
+  std::int32_t x0 = 0;
+  std::int32_t x1 = 0;
+  std::uint64_t masks = 0;
+};
+
 struct RowSpan {
   std::int32_t x0 = 0;  // first pixel
   std::int32_t x1 = 0;  // one past the last
@@ -79,6 +88,13 @@ class RowSink {
   // count rows from y on, each the same runs (left to right, apart, inside
   // the clip), every pixel of a run wholly its slot's.
   virtual void SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) {}
+  // True when the sink takes the rows of a drawing of at most four opaque
+  // even-odd slots on the 4 x 4 grid as SlotSamples; otherwise they come as
+  // spans like any other.
+  virtual bool TakesSlotSamples() const { return false; }
+  // count rows from y on, each the same runs (left to right, apart, inside
+  // the clip, none without samples).
+  virtual void SlotSampleRows(int y, int count, const SlotSamples* runs, std::size_t runCount) {}
 };
 
 class ScanConverter {
@@ -190,9 +206,10 @@ class ScanConverter {
   void AssembleOpaqueFew();
   template <int Slots>
   void AssembleOpaqueFewOf();
-  // AssembleOpaqueFew from pixelFlips_ when every slot is even-odd.
-  void AssembleFlips();
-  template <int Slots>
+  // AssembleOpaqueFew from pixelFlips_ when every slot is even-odd; into
+  // slotSamples_ rather than spans when direct.
+  void AssembleFlips(bool direct);
+  template <int Slots, bool Direct>
   void AssembleFlipsOf();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
@@ -250,6 +267,7 @@ class ScanConverter {
     std::uint64_t masks;   // bit slot * 16 + row * 4 + column
   };
   std::vector<PixelFlip> pixelFlips_;
+  std::vector<SlotSamples> slotSamples_;  // the last row's, spanCount_ of them, when direct
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};
