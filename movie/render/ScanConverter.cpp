@@ -1134,17 +1134,26 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
     const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(endRow) - top));
     std::int32_t xs[Side];
     // One step past an edge's last row is harmless: the edge is dropped.
-    // An active edge reaches the row's first sample row at least.
-    int j = 0;
-    do {
+    const auto step = [&](int j) {
       xs[j] = std::clamp(sample, minX, maxX);
       sample += stepSamples;
       rem -= stepRem;
       const std::int32_t borrow = rem < 0 ? 1 : 0;
       sample += borrow;
       rem += denom & -borrow;
-    } while (++j < rows);
-    put(xs, 0, rows, stepSamples < 0, e.positive, e.negative);
+    };
+    if (rows == Side) {
+      // The usual edge, through the whole pixel row: the rows unrolled.
+      for (int j = 0; j < Side; ++j) step(j);
+      put(xs, 0, Side, stepSamples < 0, e.positive, e.negative);
+    } else {
+      // An active edge reaches the row's first sample row at least.
+      int j = 0;
+      do {
+        step(j);
+      } while (++j < rows);
+      put(xs, 0, rows, stepSamples < 0, e.positive, e.negative);
+    }
     if (endRow <= top + Side) continue;
     upright = upright && stepSamples == 0 && stepRem == 0;
     end = std::min(end, endRow);
