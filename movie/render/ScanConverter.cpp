@@ -751,6 +751,17 @@ constexpr std::uint64_t SpreadBits[16] = {
     SpreadOf(8),  SpreadOf(9),  SpreadOf(10), SpreadOf(11), SpreadOf(12), SpreadOf(13), SpreadOf(14), SpreadOf(15)};
 // ... and the samples of a pixel's row from a column on.
 constexpr std::uint8_t FromColumn[4] = {0xF, 0xE, 0xC, 0x8};
+// A sample row's four samples in the mask of the topmost of the slots
+// inside there (bit slot * 16 + column), from the set of those slots.
+constexpr std::uint64_t TopSlotRowOf(std::uint32_t slots) {
+  int top = -1;
+  for (int slot = 0; slot < 4; ++slot) top = slots >> slot & 1 ? slot : top;
+  return top < 0 ? 0 : std::uint64_t{0xF} << (16 * top);
+}
+constexpr std::uint64_t TopSlotRow[16] = {
+    TopSlotRowOf(0),  TopSlotRowOf(1),  TopSlotRowOf(2),  TopSlotRowOf(3),  TopSlotRowOf(4),  TopSlotRowOf(5),
+    TopSlotRowOf(6),  TopSlotRowOf(7),  TopSlotRowOf(8),  TopSlotRowOf(9),  TopSlotRowOf(10), TopSlotRowOf(11),
+    TopSlotRowOf(12), TopSlotRowOf(13), TopSlotRowOf(14), TopSlotRowOf(15)};
 
 // A row's spans and parts as the opaque path makes them. Parts come in the
 // order of their first sample, as AssembleRowOf makes them.
@@ -1479,10 +1490,8 @@ void ScanConverter::AssembleFlipsOf() {
       if (Slots == 1) {
         masks = set * 0xFu;
       } else {
-        for (int j = 0; j < 4; ++j) {
-          const std::uint32_t row = set >> (4 * j) & 0xFu;
-          if (row != 0) masks |= std::uint64_t{0xF} << (16 * HighestBit(row) + 4 * j);
-        }
+        masks = TopSlotRow[set & 0xFu] | TopSlotRow[set >> 4 & 0xFu] << 4 | TopSlotRow[set >> 8 & 0xFu] << 8 |
+                TopSlotRow[set >> 12 & 0xFu] << 12;
       }
       if (masks == 0) return;
       runs->x0 = x0;
