@@ -28,6 +28,9 @@
 // opaque (at most 64) has a sample's stack in its topmost inside slot alone: each pixel row's
 // crossings are made for all its sample rows in one visit of the edges and
 // go straight into spans, each slot's inside samples of a pixel a bit mask.
+// With at most four slots, all even-odd, a crossing only flips samples: an
+// edge's crossings within a pixel are taken as one flip, and a sink that
+// can takes each pixel's or run's samples per slot as one word.
 //
 // Geometry is clipped on entry: what lies above or below the clip rectangle
 // is dropped, what lies left or right of it is moved onto a vertical line

@@ -253,7 +253,7 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
     slotColors_[i] = sc;
     if (slotOpaque_[i]) MakePattern(shader.Color(), &slotPatterns_[i]);
   }
-  takesSlotSamples_ = shortcuts_ && clipMask == nullptr && !surface.layer && sampleCount_ == 16 && slotCount_ <= 4 &&
+  takesSlotSamples_ = clipMask == nullptr && !surface.layer && sampleCount_ == 16 && slotCount_ <= 4 &&
                       std::all_of(slotOpaque_.begin(), slotOpaque_.end(), [](std::uint8_t o) { return o != 0; });
 }
 

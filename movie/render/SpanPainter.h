@@ -93,7 +93,7 @@ class SpanPainter : public RowSink {
   void SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) override;
   // Taken when every slot is an opaque solid colour, on the 4 x 4 grid,
   // without a mask, into the view.
-  bool TakesSlotSamples() const override { return takesSlotSamples_; }
+  bool TakesSlotSamples() const override { return shortcuts_ && takesSlotSamples_; }
   void SlotSampleRows(int y, int count, const SlotSamples* runs, std::size_t runCount) override;
 
  private:
