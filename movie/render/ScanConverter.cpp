@@ -372,6 +372,19 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
   const std::uint64_t allSlots = slotCount_ >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << slotCount_) - 1;
   const bool opaque = shortcuts_ && side_ == 4 && slotCount_ <= 64 && (opaqueBits_ & allSlots) == allSlots;
   if (opaque && rowWinding_.size() < 4 * static_cast<std::size_t>(slotCount_)) rowWinding_.assign(4 * slotCount_, 0);
+  const bool flips = opaque && slotCount_ <= 4 && (evenOddBits_ & allSlots) == allSlots;
+  const bool direct = flips && sink.TakesSlotSamples();
+  // The last row assembled, to count rows from y on.
+  const auto hand = [&](std::int32_t row, int count) {
+    if (spanCount_ == 0) return;
+    if (direct) {
+      sink.SlotSampleRows(row, count, slotSamples_.data(), spanCount_);
+    } else if (count == 1) {
+      sink.Row(row, spans_.data(), spanCount_, parts_.data());
+    } else {
+      sink.Rows(row, count, spans_.data(), spanCount_, parts_.data());
+    }
+  };
   std::size_t next = 0;
   std::int32_t y = sorted_[0].firstRow >> shift_;
   const std::int32_t minX = clip_.left << shift_;
@@ -392,7 +405,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       // before an active edge ends.
       const std::int32_t count = std::min(clip_.bottom, SteadyLimit(next, steadyUntil) >> shift_) - y;
       if (count > 0) {
-        if (spanCount_ > 0) sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
+        hand(y, count);
         work += count * rowWork_;
         y += count;
         continue;
@@ -433,7 +446,8 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
       if (opaque) {
         // One visit of the edges makes all the pixel row's sample rows'
         // crossings.
-        work += CrossPixelRow(row, &next, &vertical, &changed, &firstEnd);
+        work += flips ? CrossPixelRow<true>(row, &next, &vertical, &changed, &firstEnd)
+                      : CrossPixelRow<false>(row, &next, &vertical, &changed, &firstEnd);
         break;
       }
       if (j > 0 && !inserted && !dropped && vertical && firstEnd > row + 1) {
@@ -507,7 +521,9 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         SweepSampleRow(j);
       }
     }
-    if (opaque && slotCount_ <= 4) {
+    if (flips) {
+      AssembleFlips(direct);
+    } else if (opaque && slotCount_ <= 4) {
       AssembleOpaqueFew();
     } else if (opaque) {
       AssembleOpaque();
@@ -526,13 +542,7 @@ std::int64_t ScanConverter::Run(RowSink& sink, std::int64_t budget) {
         work += following * rowWork_;
       }
     }
-    if (spanCount_ > 0) {
-      if (count == 1) {
-        sink.Row(y, spans_.data(), spanCount_, parts_.data());
-      } else {
-        sink.Rows(y, count, spans_.data(), spanCount_, parts_.data());
-      }
-    }
+    hand(y, count);
     y += count;
   }
   return work;
@@ -726,6 +736,32 @@ void ClearWindings(std::int32_t* winding, std::uint64_t touched) {
     w[0] = w[1] = w[2] = w[3] = 0;
   }
 }
+
+// For the flips of at most four even-odd slots: a slot's bit, indexed by
+// the slot plus one (NoSlot plus one is 0: no bit), ...
+constexpr std::uint32_t SlotBit[5] = {0, 1, 2, 4, 8};
+// ... a set of slots spread to bit slot * 16 ...
+constexpr std::uint64_t SpreadOf(std::uint32_t slots) {
+  std::uint64_t spread = 0;
+  for (int slot = 0; slot < 4; ++slot) spread |= static_cast<std::uint64_t>(slots >> slot & 1) << (16 * slot);
+  return spread;
+}
+constexpr std::uint64_t SpreadBits[16] = {
+    SpreadOf(0),  SpreadOf(1),  SpreadOf(2),  SpreadOf(3),  SpreadOf(4),  SpreadOf(5),  SpreadOf(6),  SpreadOf(7),
+    SpreadOf(8),  SpreadOf(9),  SpreadOf(10), SpreadOf(11), SpreadOf(12), SpreadOf(13), SpreadOf(14), SpreadOf(15)};
+// ... and the samples of a pixel's row from a column on.
+constexpr std::uint8_t FromColumn[4] = {0xF, 0xE, 0xC, 0x8};
+// A sample row's four samples in the mask of the topmost of the slots
+// inside there (bit slot * 16 + column), from the set of those slots.
+constexpr std::uint64_t TopSlotRowOf(std::uint32_t slots) {
+  int top = -1;
+  for (int slot = 0; slot < 4; ++slot) top = slots >> slot & 1 ? slot : top;
+  return top < 0 ? 0 : std::uint64_t{0xF} << (16 * top);
+}
+constexpr std::uint64_t TopSlotRow[16] = {
+    TopSlotRowOf(0),  TopSlotRowOf(1),  TopSlotRowOf(2),  TopSlotRowOf(3),  TopSlotRowOf(4),  TopSlotRowOf(5),
+    TopSlotRowOf(6),  TopSlotRowOf(7),  TopSlotRowOf(8),  TopSlotRowOf(9),  TopSlotRowOf(10), TopSlotRowOf(11),
+    TopSlotRowOf(12), TopSlotRowOf(13), TopSlotRowOf(14), TopSlotRowOf(15)};
 
 // A row's spans and parts as the opaque path makes them. Parts come in the
 // order of their first sample, as AssembleRowOf makes them.
@@ -1017,22 +1053,62 @@ std::int64_t ScanConverter::Reorder() {
 // in order and leaves only the edges that meet within a pixel to sort.
 // Within a sample row the crossings stay in column order, which is all the
 // winding count needs.
+template <bool Flips>
 std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                                           std::int32_t* firstEnd) {
   constexpr int Side = 4;
   const std::int32_t minX = clip_.left << shift_;
   const std::int32_t maxX = clip_.right << shift_;
   const std::size_t activeCount = active_.size();
-  if (pixelCrossings_.size() < 8 * activeCount + 1) pixelCrossings_.resize(16 * activeCount + 1);
+  // Room: a crossing per row and side of an edge, or a flip per row.
+  constexpr std::size_t PerEdge = Flips ? Side : 2 * Side;
+  if (Flips) {
+    if (pixelFlips_.size() < PerEdge * activeCount + 1) pixelFlips_.resize(2 * PerEdge * activeCount + 1);
+  } else {
+    if (pixelCrossings_.size() < PerEdge * activeCount + 1) pixelCrossings_.resize(2 * PerEdge * activeCount + 1);
+  }
   Crossing* out = pixelCrossings_.data();
+  PixelFlip* flipOut = pixelFlips_.data();
   // Writes the crossings of an edge on rows first .. end - 1, whose columns
   // are in xs, in column order.
   // Whether the list is in order so far: each edge's own crossings are, so
   // only where one edge's follow another's needs a look.
   bool ordered = true;
   std::int32_t lastX = INT32_MIN;
-  const auto put = [&out, &ordered, &lastX](const std::int32_t* xs, int first, int end, bool leftwards,
-                                            std::uint32_t positive, std::uint32_t negative) {
+  const auto put = [&](const std::int32_t* xs, int first, int end, bool leftwards, std::uint32_t positive,
+                       std::uint32_t negative) {
+    if (Flips) {
+      // Both sides flip their slots alike under the even-odd rule: the
+      // edge's rows within a pixel are one entry, made in row order and
+      // turned round for an edge running left.
+      const std::uint32_t slots = SlotBit[positive + 1] ^ SlotBit[negative + 1];
+      const std::uint64_t spread = SpreadBits[slots];
+      PixelFlip* const start = flipOut;
+      std::int32_t pixel = xs[first] >> 2;
+      std::uint32_t rows = 0;     // bit row * 4
+      std::uint32_t samples = 0;  // bit row * 4 + column
+      for (int j = first; j < end; ++j) {
+        const std::int32_t x = xs[j];
+        if (x >> 2 != pixel) {
+          flipOut->x = pixel;
+          flipOut->inside = rows * slots;
+          flipOut->masks = samples * spread;
+          ++flipOut;
+          pixel = x >> 2;
+          rows = samples = 0;
+        }
+        rows |= 1u << (4 * j);
+        samples |= std::uint32_t{FromColumn[x & 3]} << (4 * j);
+      }
+      flipOut->x = pixel;
+      flipOut->inside = rows * slots;
+      flipOut->masks = samples * spread;
+      ++flipOut;
+      if (leftwards && flipOut - start > 1) std::reverse(start, flipOut);
+      ordered = ordered && start->x >= lastX;
+      lastX = (flipOut - 1)->x;
+      return;
+    }
     if (positive == NoSlot && negative == NoSlot) return;
     ordered = ordered && (leftwards ? xs[end - 1] : xs[first]) >= lastX;
     lastX = leftwards ? xs[first] : xs[end - 1];
@@ -1069,15 +1145,26 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
     const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(endRow) - top));
     std::int32_t xs[Side];
     // One step past an edge's last row is harmless: the edge is dropped.
-    for (int j = 0; j < rows; ++j) {
+    const auto step = [&](int j) {
       xs[j] = std::clamp(sample, minX, maxX);
       sample += stepSamples;
       rem -= stepRem;
       const std::int32_t borrow = rem < 0 ? 1 : 0;
       sample += borrow;
       rem += denom & -borrow;
+    };
+    if (rows == Side) {
+      // The usual edge, through the whole pixel row: the rows unrolled.
+      for (int j = 0; j < Side; ++j) step(j);
+      put(xs, 0, Side, stepSamples < 0, e.positive, e.negative);
+    } else {
+      // An active edge reaches the row's first sample row at least.
+      int j = 0;
+      do {
+        step(j);
+      } while (++j < rows);
+      put(xs, 0, rows, stepSamples < 0, e.positive, e.negative);
     }
-    put(xs, 0, rows, stepSamples < 0, e.positive, e.negative);
     if (endRow <= top + Side) continue;
     upright = upright && stepSamples == 0 && stepRem == 0;
     end = std::min(end, endRow);
@@ -1096,7 +1183,7 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
     *changed = true;
     const int first = std::max(e.firstRow - top, 0);
     const int rows = static_cast<int>(std::min<std::int64_t>(Side, static_cast<std::int64_t>(e.endRow) - top));
-    std::int32_t xs[Side];
+    std::int32_t xs[Side] = {};  // first < rows: the edge starts above its end
     for (int j = first; j < rows; ++j) {
       xs[j] = std::clamp(e.sample, minX, maxX);
       e.sample += e.stepSamples;
@@ -1106,10 +1193,18 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
         e.rem += e.denom;
       }
     }
-    const std::size_t at = static_cast<std::size_t>(out - pixelCrossings_.data());
-    if (pixelCrossings_.size() < at + 2 * Side + 1) {
-      pixelCrossings_.resize(2 * (at + 2 * Side) + 1);
-      out = pixelCrossings_.data() + at;
+    if (Flips) {
+      const std::size_t at = static_cast<std::size_t>(flipOut - pixelFlips_.data());
+      if (pixelFlips_.size() < at + PerEdge + 1) {
+        pixelFlips_.resize(2 * (at + PerEdge) + 1);
+        flipOut = pixelFlips_.data() + at;
+      }
+    } else {
+      const std::size_t at = static_cast<std::size_t>(out - pixelCrossings_.data());
+      if (pixelCrossings_.size() < at + PerEdge + 1) {
+        pixelCrossings_.resize(2 * (at + PerEdge) + 1);
+        out = pixelCrossings_.data() + at;
+      }
     }
     put(xs, first, rows, e.stepSamples < 0, e.positive, e.negative);
     work += Side;
@@ -1122,13 +1217,22 @@ std::int64_t ScanConverter::CrossPixelRow(std::int32_t top, std::size_t* next, b
   }
   *vertical = upright;
   *firstEnd = end;
-  Crossing* const first = pixelCrossings_.data();
-  const std::size_t count = static_cast<std::size_t>(out - first);
-  work += static_cast<std::int64_t>(count);
-  // Edges meeting in a pixel move a place or two.
-  work += SortNearlyOrdered(first, ordered ? count : 1, count, 4 * count + 64,
-                            [](const Crossing& c) { return c.x; });
-  first[count].x = INT32_MAX;
+  if (Flips) {
+    PixelFlip* const first = pixelFlips_.data();
+    const std::size_t count = static_cast<std::size_t>(flipOut - first);
+    work += static_cast<std::int64_t>(count);
+    // Within a pixel the order does not matter: flips commute.
+    work += SortNearlyOrdered(first, ordered ? count : 1, count, 4 * count + 64, [](const PixelFlip& f) { return f.x; });
+    first[count].x = INT32_MAX;
+  } else {
+    Crossing* const first = pixelCrossings_.data();
+    const std::size_t count = static_cast<std::size_t>(out - first);
+    work += static_cast<std::int64_t>(count);
+    // Edges meeting in a pixel move a place or two.
+    work += SortNearlyOrdered(first, ordered ? count : 1, count, 4 * count + 64,
+                              [](const Crossing& c) { return c.x; });
+    first[count].x = INT32_MAX;
+  }
   if (!stepOrdered) work += Reorder();
   return work;
 }
@@ -1328,6 +1432,141 @@ void ScanConverter::AssembleOpaqueFewOf() {
   ClearWindings(winding, touched);
   spanCount_ = out.spanCount;
   rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
+}
+
+void ScanConverter::AssembleFlips(bool direct) {
+  switch (slotCount_ * 2 + (direct ? 1 : 0)) {
+    case 2:
+      AssembleFlipsOf<1, false>();
+      break;
+    case 3:
+      AssembleFlipsOf<1, true>();
+      break;
+    case 4:
+      AssembleFlipsOf<2, false>();
+      break;
+    case 5:
+      AssembleFlipsOf<2, true>();
+      break;
+    case 6:
+      AssembleFlipsOf<3, false>();
+      break;
+    case 7:
+      AssembleFlipsOf<3, true>();
+      break;
+    case 9:
+      AssembleFlipsOf<4, true>();
+      break;
+    default:
+      AssembleFlipsOf<4, false>();
+      break;
+  }
+}
+
+// AssembleOpaqueFewOf from flips: with no winding to count, a pixel's
+// crossings are what they flip, taken whole. Direct, a pixel's or run's
+// slots and samples go out as one word, without parts to order or read
+// back.
+template <int Slots, bool Direct>
+void ScanConverter::AssembleFlipsOf() {
+  OpaqueRow out;
+  SlotSamples* runs = nullptr;
+  if (Direct) {
+    const std::size_t most = 2 * static_cast<std::size_t>(clip_.right - clip_.left) + 1;
+    if (slotSamples_.size() < most) slotSamples_.resize(most);
+    runs = slotSamples_.data();
+  } else {
+    MakeRowRoom(4);
+    out.spans = spans_.data();
+    out.parts = parts_.data();
+  }
+  std::int64_t pixels = 0;
+  std::uint32_t inside = 0;
+  const PixelFlip* f = pixelFlips_.data();
+  const auto run = [&out, &runs, &pixels](std::int32_t x0, std::int32_t x1, std::uint32_t set) {
+    if (Direct) {
+      // Each sample row shows its topmost inside slot.
+      std::uint64_t masks = 0;
+      if (Slots == 1) {
+        masks = set * 0xFu;
+      } else {
+        masks = TopSlotRow[set & 0xFu] | TopSlotRow[set >> 4 & 0xFu] << 4 | TopSlotRow[set >> 8 & 0xFu] << 8 |
+                TopSlotRow[set >> 12 & 0xFu] << 12;
+      }
+      if (masks == 0) return;
+      runs->x0 = x0;
+      runs->x1 = x1;
+      runs->masks = masks;
+      ++runs;
+      pixels += x1 - x0;
+      return;
+    }
+    if (Slots == 1) {
+      if (set == 0) return;
+      out.stackOf[0] = 1;
+      out.maskOf[0] = set * 0xFu;
+      out.Emit(x0, x1, 1);
+      return;
+    }
+    const std::uint64_t in[4] = {set & 0xFu, set >> 4 & 0xFu, set >> 8 & 0xFu, set >> 12 & 0xFu};
+    out.Run(x0, x1, in);
+  };
+  const std::int32_t right = clip_.right;
+  std::int32_t pos = clip_.left;  // where the run not handed on yet starts
+  for (;;) {
+    const std::int32_t px = std::min(f->x, right);
+    if (px >= right) {
+      if (right > pos) run(pos, right, inside);
+      break;
+    }
+    const std::uint32_t was = inside;
+    std::uint64_t masks = 0;
+    for (std::uint32_t slot = 0; slot < Slots; ++slot) {
+      masks |= static_cast<std::uint64_t>((inside >> slot & 0x1111u) * 0xFu) << (16 * slot);
+    }
+    do {
+      inside ^= f->inside;
+      masks ^= f->masks;
+      ++f;
+    } while (f->x == px);
+    if (px > pos) run(pos, px, was);
+    pos = px + 1;
+    if (Direct) {
+      // A sample shows the topmost slot it is inside.
+      std::uint64_t shown = masks & (std::uint64_t{0xFFFF} << (16 * (Slots - 1)));
+      std::uint32_t covered = static_cast<std::uint32_t>(shown >> (16 * (Slots - 1)));
+      for (int slot = Slots - 2; slot >= 0; --slot) {
+        const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
+        covered |= m;
+        shown |= static_cast<std::uint64_t>(m) << (16 * slot);
+      }
+      if (shown == 0) continue;
+      runs->x0 = px;
+      runs->x1 = px + 1;
+      runs->masks = shown;
+      ++runs;
+      ++pixels;
+      continue;
+    }
+    int count = 0;
+    std::uint32_t covered = 0;
+    for (int slot = Slots - 1; slot >= 0; --slot) {
+      const std::uint32_t m = static_cast<std::uint32_t>(masks >> (16 * slot)) & 0xFFFFu & ~covered;
+      if (m == 0) continue;
+      covered |= m;
+      out.stackOf[count] = static_cast<std::uint32_t>(slot) + 1;
+      out.maskOf[count++] = m;
+      if (covered == 0xFFFFu) break;
+    }
+    if (count > 0) out.Emit(px, px + 1, count);
+  }
+  if (Direct) {
+    spanCount_ = static_cast<std::size_t>(runs - slotSamples_.data());
+    rowWork_ = static_cast<std::int64_t>(2 * spanCount_) + pixels;
+  } else {
+    spanCount_ = out.spanCount;
+    rowWork_ = static_cast<std::int64_t>(out.spanCount + out.partCount) + out.pixels;
+  }
 }
 
 void ScanConverter::AssembleUniform() {

@@ -28,6 +28,9 @@
 // opaque (at most 64) has a sample's stack in its topmost inside slot alone: each pixel row's
 // crossings are made for all its sample rows in one visit of the edges and
 // go straight into spans, each slot's inside samples of a pixel a bit mask.
+// With at most four slots, all even-odd, a crossing only flips samples: an
+// edge's crossings within a pixel are taken as one flip, and a sink that
+// can takes each pixel's or run's samples per slot as one word.
 //
 // Geometry is clipped on entry: what lies above or below the clip rectangle
 // is dropped, what lies left or right of it is moved onto a vertical line
@@ -57,6 +60,15 @@ struct SlotRun {
   std::uint32_t slot = 0;
 };
 
+// Pixels of a drawing of at most four opaque slots, all alike: the samples
+// each slot shows in each of them (bit slot * 16 + sample; a sample shows
+// the topmost slot it is inside).
+struct SlotSamples {
+  std::int32_t x0 = 0;
+  std::int32_t x1 = 0;
+  std::uint64_t masks = 0;
+};
+
 struct RowSpan {
   std::int32_t x0 = 0;  // first pixel
   std::int32_t x1 = 0;  // one past the last
@@ -79,6 +91,13 @@ class RowSink {
   // count rows from y on, each the same runs (left to right, apart, inside
   // the clip), every pixel of a run wholly its slot's.
   virtual void SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) {}
+  // True when the sink takes the rows of a drawing of at most four opaque
+  // even-odd slots on the 4 x 4 grid as SlotSamples; otherwise they come as
+  // spans like any other.
+  virtual bool TakesSlotSamples() const { return false; }
+  // count rows from y on, each the same runs (left to right, apart, inside
+  // the clip, none without samples).
+  virtual void SlotSampleRows(int y, int count, const SlotSamples* runs, std::size_t runCount) {}
 };
 
 class ScanConverter {
@@ -182,6 +201,7 @@ class ScanConverter {
   void MakeRowRoom(int side);
   // The opaque path: a pixel row's crossings, all its sample rows' in one
   // list, then made into spans.
+  template <bool Flips>
   std::int64_t CrossPixelRow(std::int32_t top, std::size_t* next, bool* vertical, bool* changed,
                              std::int32_t* firstEnd);
   std::int64_t Reorder();
@@ -189,6 +209,11 @@ class ScanConverter {
   void AssembleOpaqueFew();
   template <int Slots>
   void AssembleOpaqueFewOf();
+  // AssembleOpaqueFew from pixelFlips_ when every slot is even-odd; into
+  // slotSamples_ rather than spans when direct.
+  void AssembleFlips(bool direct);
+  template <int Slots, bool Direct>
+  void AssembleFlipsOf();
   // The same when every sample row of the pixel row has the transitions of
   // the first one.
   void AssembleUniform();
@@ -235,6 +260,17 @@ class ScanConverter {
   // The opaque path's crossings of a pixel row in column order, then an end
   // mark; slot holds slot * 4 + sample row.
   std::vector<Crossing> pixelCrossings_;
+  // The same when every slot of at most four is even-odd: an edge's
+  // crossings within one pixel as the bits they flip, so that a pixel an
+  // edge passes through takes one entry rather than one per sample row and
+  // side. The list is in pixel order, then an end mark.
+  struct PixelFlip {
+    std::int32_t x;        // pixel column
+    std::uint32_t inside;  // bit row * 4 + slot
+    std::uint64_t masks;   // bit slot * 16 + row * 4 + column
+  };
+  std::vector<PixelFlip> pixelFlips_;
+  std::vector<SlotSamples> slotSamples_;  // the last row's, spanCount_ of them, when direct
   std::vector<std::int32_t> rowWinding_;  // slot * 4 + sample row, for non-zero slots; zero between rows
   std::vector<Transition> transitions_[4];  // room: each sample row's first, then an end mark
   std::size_t transitionCount_[4] = {0, 0, 0, 0};

@@ -30,6 +30,19 @@ constexpr std::array<std::uint8_t, 256> ByteBits = MakeByteBits();
 
 // The samples of a mask: 16 bits at most (a 4 x 4 grid), counted a byte at
 // a time, which is shorter than the bit-parallel count.
+inline int LowestBit(std::uint64_t v) {  // v != 0
+#if defined(__GNUC__) || defined(__clang__)
+  return __builtin_ctzll(v);
+#else
+  int n = 0;
+  while (!(v & 1)) {
+    v >>= 1;
+    ++n;
+  }
+  return n;
+#endif
+}
+
 inline int CountBits(std::uint32_t v) { return ByteBits[v & 0xFFu] + ByteBits[(v >> 8) & 0xFFu]; }
 
 void Grow(PixelRect* r, int x0, int x1, int y) {
@@ -240,6 +253,8 @@ void SpanPainter::Setup(const Surface& surface, const ScanConverter& converter, 
     slotColors_[i] = sc;
     if (slotOpaque_[i]) MakePattern(shader.Color(), &slotPatterns_[i]);
   }
+  takesSlotSamples_ = clipMask == nullptr && !surface.layer && sampleCount_ == 16 && slotCount_ <= 4 &&
+                      std::all_of(slotOpaque_.begin(), slotOpaque_.end(), [](std::uint8_t o) { return o != 0; });
 }
 
 // True when every slot of the stack has one colour everywhere; then color
@@ -485,6 +500,67 @@ void SpanPainter::SlotRuns(int y, int count, const SlotRun* runs, std::size_t ru
   if (dirty_) {
     Grow(dirty_, runs[0].x0, runs[runCount - 1].x1, y);
     Grow(dirty_, runs[0].x0, runs[runCount - 1].x1, y + count - 1);
+  }
+}
+
+void SpanPainter::SlotSampleRows(int y, int count, const SlotSamples* runs, std::size_t runCount) {
+  if (runCount == 0) return;
+  for (int r = 0; r < count; ++r) {
+    if (surface_.bytesPerPixel == 4) {
+      SlotSampleRow<4>(y + r, runs, runCount);
+    } else {
+      SlotSampleRow<3>(y + r, runs, runCount);
+    }
+  }
+  if (dirty_) {
+    Grow(dirty_, runs[0].x0, runs[runCount - 1].x1, y);
+    Grow(dirty_, runs[0].x0, runs[runCount - 1].x1, y + count - 1);
+  }
+}
+
+// Every slot an opaque solid colour: a run one slot shows whole is filled
+// with it; elsewhere each pixel is SolidPixel's mean of its samples, the
+// samples no slot shows keeping the pixel's colour.
+template <int Bytes>
+void SpanPainter::SlotSampleRow(int y, const SlotSamples* runs, std::size_t runCount) {
+  // Members in locals: the pixel stores could change them for all the
+  // compiler knows, and it would read them again after each.
+  const int originX = surface_.originX;
+  std::uint8_t* const rowStart = surface_.Pixel(originX, y);
+  const std::uint32_t slotCount = slotCount_;
+  const StackColor* const colors = slotColors_.data();
+  const ColorPattern* const patterns = slotPatterns_.data();
+  constexpr std::uint32_t bias = Bias << 4;
+  for (std::size_t k = 0; k < runCount; ++k) {
+    const SlotSamples run = runs[k];
+    std::uint8_t* p = rowStart + static_cast<std::ptrdiff_t>(run.x0 - originX) * Bytes;
+    const int count = run.x1 - run.x0;
+    const int first = LowestBit(run.masks) >> 4;
+    if (run.masks == std::uint64_t{0xFFFF} << (16 * first)) {
+      if (Bytes == 3) {
+        FillPattern(p, count, patterns[first]);
+      } else {
+        FillOpaque<Bytes, false>(p, count, slots_[first].shader->Color());
+      }
+      continue;
+    }
+    std::uint32_t t = 0, c0 = 0, c1 = 0, c2 = 0;
+    std::uint32_t covered = 0;
+    for (std::uint32_t slot = static_cast<std::uint32_t>(first); slot < slotCount; ++slot) {
+      const std::uint32_t n = static_cast<std::uint32_t>(CountBits(static_cast<std::uint32_t>(run.masks >> (16 * slot)) & 0xFFFFu));
+      const StackColor& sc = colors[slot];
+      covered += n;
+      t += n * sc.t;
+      c0 += n * sc.c[0];
+      c1 += n * sc.c[1];
+      c2 += n * sc.c[2];
+    }
+    t += (16 - covered) << 16;
+    for (int i = 0; i < count; ++i, p += Bytes) {
+      p[0] = WeightedChannel(c0 + bias, t, 20, p[0]);
+      p[1] = WeightedChannel(c1 + bias, t, 20, p[1]);
+      p[2] = WeightedChannel(c2 + bias, t, 20, p[2]);
+    }
   }
 }
 

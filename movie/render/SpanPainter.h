@@ -91,8 +91,14 @@ class SpanPainter : public RowSink {
   // as the spans would give them.
   bool TakesSlotRuns() const override { return shortcuts_ && clipMask_ == nullptr; }
   void SlotRuns(int y, int count, const SlotRun* runs, std::size_t runCount) override;
+  // Taken when every slot is an opaque solid colour, on the 4 x 4 grid,
+  // without a mask, into the view.
+  bool TakesSlotSamples() const override { return shortcuts_ && takesSlotSamples_; }
+  void SlotSampleRows(int y, int count, const SlotSamples* runs, std::size_t runCount) override;
 
  private:
+  template <int Bytes>
+  void SlotSampleRow(int y, const SlotSamples* runs, std::size_t runCount);
   template <int Bytes, bool Layer>
   void PaintRow(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts);
   // The opaque solid colour covering span whole, if one does.
@@ -143,6 +149,7 @@ class SpanPainter : public RowSink {
   const SampleMask* clipMask_ = nullptr;
   PixelRect* dirty_ = nullptr;
   bool shortcuts_ = true;
+  bool takesSlotSamples_ = false;
   std::uint32_t slotCount_ = 0;
   std::vector<StackColor> slotColors_;
   std::vector<std::uint8_t> slotSolid_;
