@@ -53,12 +53,13 @@ T* ThisAs(NativeCall& c, ObjectKind kind) {
   return o != nullptr && o->Kind() == kind ? static_cast<T*>(o->Core()) : nullptr;
 }
 
-// The state of a native object this, or null.
+// The state of a native object this (or of the core a subclass's
+// instance adopted), or null.
 template <class T>
 T* ThisState(NativeCall& c) {
   ScriptObject* o = c.This();
   if (o == nullptr || o->Kind() != ObjectKind::Native) return nullptr;
-  return static_cast<NativeObject*>(o)->StateAs<T>();
+  return static_cast<NativeObject*>(o->Core())->StateAs<T>();
 }
 
 // Sets the flags of an existing property.
