@@ -11,8 +11,8 @@ using namespace Movie;
 
 constexpr double kRadiansPerDegree = 0.017453292519943295769;
 
-void Fixed16(ByteWriter& w, double v) { w.U32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * 65536)))); }
-void Fixed8(ByteWriter& w, double v) { w.S16(static_cast<std::int16_t>(std::lround(v * 256))); }
+void Fixed16(ByteWriter& w, double v) { w.U32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::llround(v * 65536)))); }
+void Fixed8(ByteWriter& w, double v) { w.S16(static_cast<std::int16_t>(std::llround(v * 256))); }
 void Float(ByteWriter& w, double v) {
   const float f = static_cast<float>(v);
   std::uint32_t bits = 0;
