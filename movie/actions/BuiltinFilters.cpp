@@ -405,7 +405,7 @@ std::optional<std::vector<FilterRecord>> FilterList(NativeCall& c, const ActionV
   if (o == nullptr || o->Kind() != ObjectKind::Array) return std::nullopt;
   std::vector<FilterRecord> list;
   const double length = c.vm.ArrayLength(o);
-  for (double i = 0; i < length && list.size() < kMaxFiltersPerObject && !c.vm.Stopped(); ++i) {
+  for (double i = 0; i < length && i < kMaxFiltersPerObject && !c.vm.Stopped(); ++i) {
     ScriptObject* item = c.vm.GetMember(value, Num(i)).ObjectValue();
     if (item == nullptr || item->Core()->Kind() != ObjectKind::Native) continue;
     if (auto* s = static_cast<NativeObject*>(item->Core())->StateAs<FilterState>()) list.push_back(s->record);

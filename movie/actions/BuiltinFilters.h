@@ -10,8 +10,8 @@
 
 namespace Halvane::Movie::Builtins {
 
-// More filters than an object keeps: the rest of a script's list is not
-// looked at.
+// The elements of a script's list looked at (a sparse array may claim
+// billions); the rest are not.
 constexpr std::size_t kMaxFiltersPerObject = 256;
 
 // A new array of new filter objects, one for each record. Undefined when

@@ -254,8 +254,14 @@ TEST(FiltersProperty, PlacedFiltersReadBackAsFilterObjects) {
   // The root has no filters: an empty array.
   w.PushString("_root").Op(Op::GetVariable).PushString("filters").Op(Op::GetMember);
   w.PushString("length").Op(Op::GetMember).Op(Op::Trace);
+  // An array of no filters clears them, however long it claims to be.
+  w.PushString("a").PushInteger(0).Op(Op::InitArray).Op(Op::SetVariable);
+  w.PushString("a").Op(Op::GetVariable).PushString("length").PushDouble(4e9).Op(Op::SetMember);
+  w.PushString("mc").Op(Op::GetVariable).PushString("filters").PushString("a").Op(Op::GetVariable).Op(Op::SetMember);
+  PushMember(w, "mc", "filters");
+  w.PushString("length").Op(Op::GetMember).Op(Op::Trace);
   EXPECT_EQ(movie.Run(w), ActionRunResult::Completed);
-  EXPECT_EQ(movie.traces, (std::vector<std::string>{"2", "9", "true", "full", "0"}));
+  EXPECT_EQ(movie.traces, (std::vector<std::string>{"2", "9", "true", "full", "0", "0"}));
 }
 
 }  // namespace
