@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "tools/FilterWriter.h"
 #include "tools/ShapeWriter.h"
 
 namespace Halvane::Tools {
@@ -68,7 +69,7 @@ Bytes PlaceFields(const PlaceSpec& p, int version) {
   if (p.ratio) w.U16(*p.ratio);
   if (p.name) w.String(*p.name);
   if (p.clipDepth) w.U16(*p.clipDepth);
-  if (version == 3 && p.withFilterList) w.U8(0);
+  if (version == 3 && p.withFilterList) w.Append(FilterListRecord(p.filters));
   if (version == 3 && p.blendMode) w.U8(*p.blendMode);
   return w.Take();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "movie/swf/SwfRecords.h"
 #include "tools/SwfWriter.h"
@@ -57,7 +58,8 @@ struct PlaceSpec {
   // PlaceObject3 only.
   std::optional<std::string> className;
   std::optional<std::uint8_t> blendMode;
-  bool withFilterList = false;  // writes an empty filter list
+  bool withFilterList = false;  // writes the filter list below (empty or not)
+  std::vector<Movie::FilterRecord> filters;
 };
 
 // A new placement of a character at a depth, no other fields.

@@ -236,6 +236,10 @@ class ActionTarget {
   virtual void SetColorTransform(const ColorTransform& cx) { (void)cx; }
   virtual int BlendMode() const { return 0; }
   virtual void SetBlendMode(int mode) { (void)mode; }
+  // The filters of the object, placed or set by a script (a copy: changing
+  // it changes nothing until it is set).
+  virtual std::vector<FilterRecord> Filters() const { return {}; }
+  virtual void SetFilters(std::vector<FilterRecord> filters) { (void)filters; }
   // The drawing methods: shapes kept as shape records with the instance.
   virtual void Draw(const DrawCommand& command) { (void)command; }
   // setMask: the instance that masks this one (null: none).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "movie/actions/BuiltinFilters.h"
 #include "movie/actions/BuiltinGeometry.h"
 #include "movie/actions/BuiltinSupport.h"
 #include "movie/swf/Text.h"
@@ -516,6 +517,21 @@ ActionValue SetBlendMode(NativeCall& c) {
   return ActionValue();
 }
 
+// Reading gives new copies each time, so changing a filter read back
+// changes nothing until the list is set again; setting keeps copies of the
+// filters in an array (other elements skipped) and ignores anything else.
+ActionValue GetFilters(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  return t != nullptr ? FilterArray(c, t->Filters()) : ActionValue();
+}
+
+ActionValue SetFilters(NativeCall& c) {
+  ActionTarget* t = ThisTarget(c);
+  if (t == nullptr) return ActionValue();
+  if (auto list = FilterList(c, c.Arg(0))) t->SetFilters(std::move(*list));
+  return ActionValue();
+}
+
 // --- Color
 
 ActionTarget* ColorTarget(NativeCall& c) {
@@ -642,12 +658,14 @@ void InstallMovieClip(ScriptRuntime& rt) {
   rt.Value(p, "useHandCursor", ActionValue::Boolean(true), kHidden);
   rt.Value(p, "enabled", ActionValue::Boolean(true), kHidden);
   rt.Accessor(p, "blendMode", GetBlendMode, SetBlendMode, 0, kHidden | PropertyFlag::Version8);
+  rt.Accessor(p, "filters", GetFilters, SetFilters, 0, kHidden | PropertyFlag::Version8);
 
   rt.buttonProto = rt.NewObject();
   rt.Class("Button", Nothing, nullptr, rt.buttonProto);
   rt.Method(rt.buttonProto, "getDepth", GetDepth, 0, kHidden | PropertyFlag::Version6);
   rt.Value(rt.buttonProto, "useHandCursor", ActionValue::Boolean(true), kHidden);
   rt.Value(rt.buttonProto, "enabled", ActionValue::Boolean(true), kHidden);
+  rt.Accessor(rt.buttonProto, "filters", GetFilters, SetFilters, 0, kHidden | PropertyFlag::Version8);
 
   ScriptObject* color = rt.NewObject();
   rt.Class("Color", ColorConstruct, ColorConstruct, color);

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "movie/actions/BuiltinFilters.h"
 #include "movie/actions/BuiltinSupport.h"
 #include "movie/actions/TextFieldData.h"
 #include "movie/swf/Text.h"
@@ -560,7 +561,7 @@ ActionValue Get(NativeCall& c) {
     case AntiAliasType: return Str(c, d->antiAliasType);
     case Thickness: return Num(d->thickness);
     case Sharpness: return Num(d->sharpness);
-    case Filters: return Obj(c.vm.NewArray({}));
+    case Filters: return FilterArray(c, t->Filters());
     case Scroll: return Num(d->scroll);
     case MaxScroll:
     case BottomScroll: return Num(1);
@@ -623,6 +624,9 @@ ActionValue Set(NativeCall& c) {
     }
     case Thickness: d->thickness = c.vm.Number(v); break;
     case Sharpness: d->sharpness = c.vm.Number(v); break;
+    case Filters:
+      if (auto list = FilterList(c, v)) t->SetFilters(std::move(*list));
+      break;
     case Scroll: d->scroll = std::max(1, TruncateToInt32(c.vm.Number(v))); break;
     case HScroll: d->hscroll = std::clamp(WrapToInt32(c.vm.Number(v)), 0, MaxHorizontalScroll(c.vm.Context(), *d)); break;
     case BorderColor: d->borderColor = color(); break;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "movie/swf/FilterReader.h"
 #include "movie/swf/MediaReader.h"
 #include "movie/swf/ShapeReader.h"
 #include "movie/swf/SwfReader.h"
@@ -19,36 +20,6 @@ bool ReadPlaceObject1(SwfReader& r, PlaceObjectRecord& p) {
   p.depth = r.U16();
   p.matrix = ReadMatrix(r);
   if (!r.Failed() && r.Remaining() > 0) p.colorTransform = ReadColorTransform(r, false);
-  return !r.Failed();
-}
-
-// Steps over a filter list (PlaceObject3): the filters are not kept, but
-// the clip actions after them are.
-bool SkipFilters(SwfReader& r) {
-  const std::uint8_t count = r.U8();
-  for (std::uint8_t i = 0; i < count && !r.Failed(); ++i) {
-    const std::uint8_t type = r.U8();
-    switch (type) {
-      case 0: r.Skip(23); break;  // drop shadow
-      case 1: r.Skip(9); break;   // blur
-      case 2: r.Skip(15); break;  // glow
-      case 3: r.Skip(27); break;  // bevel
-      case 4:                     // gradient glow
-      case 7: {                   // gradient bevel
-        const std::uint8_t colors = r.U8();
-        r.Skip(static_cast<std::size_t>(colors) * 5 + 19);
-        break;
-      }
-      case 5: {  // convolution
-        const std::uint8_t x = r.U8();
-        const std::uint8_t y = r.U8();
-        r.Skip(8 + static_cast<std::size_t>(x) * y * 4 + 5);
-        break;
-      }
-      case 6: r.Skip(80); break;  // colour matrix
-      default: r.Fail(); break;
-    }
-  }
   return !r.Failed();
 }
 
@@ -78,8 +49,9 @@ std::shared_ptr<const std::vector<ClipActionRecord>> ReadClipActions(SwfReader& 
 }
 
 // PlaceObject2 and PlaceObject3 share their fields up to the clip depth;
-// of what follows (filters, blend mode, cache flag, clip actions), the
-// blend mode and the clip actions are kept.
+// of what follows (filters, blend mode, cache flag, clip actions), all but
+// the cache flag are kept. A filter list that cannot be read ends the
+// record there: the place keeps what came before it.
 bool ReadPlaceObject23(SwfReader& r, PlaceObjectRecord& p, int version, int swfVersion) {
   p.version = version;
   const std::uint8_t flags = r.U8();
@@ -99,7 +71,10 @@ bool ReadPlaceObject23(SwfReader& r, PlaceObjectRecord& p, int version, int swfV
   if (flags & 0x40) p.clipDepth = r.U16();
   if (r.Failed()) return false;
   if (version == 3) {
-    if ((flags2 & 0x01) && !SkipFilters(r)) return true;
+    if (flags2 & 0x01) {
+      p.filters = ReadFilterList(r);
+      if (p.filters == nullptr) return true;
+    }
     if (flags2 & 0x02) {
       const std::uint8_t blend = r.U8();
       if (r.Failed()) return true;
@@ -424,7 +399,10 @@ class TimelineReader {
       place.depth = body.U16();
       place.matrix = ReadMatrix(body);
       if (second) place.colorTransform = ReadColorTransform(body, true);
-      if (second && (flags & 0x10) && !SkipFilters(body)) break;
+      if (second && (flags & 0x10)) {
+        place.filters = ReadFilterList(body);
+        if (place.filters == nullptr) break;
+      }
       if (second && (flags & 0x20)) place.blendMode = body.U8();
       if (body.Failed() || !budget_.TakeRecord()) break;
       if (flags & 0x01) {

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "movie/swf/FilterRecords.h"
+
 namespace Halvane::Movie {
 
 using ByteBlock = std::vector<std::uint8_t>;
@@ -111,6 +113,8 @@ struct PlaceObjectRecord {
   std::optional<std::uint16_t> clipDepth;
   std::optional<std::string> className;  // version 3 only
   std::optional<std::uint8_t> blendMode;  // version 3 only
+  // The filter list (version 3 only); shared like the clip actions.
+  std::shared_ptr<const std::vector<FilterRecord>> filters;
   // Clip actions; shared, since every entry placed by the tag refers to them.
   std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
 };

@@ -524,6 +524,12 @@ void MovieClip::SetBlendMode(int mode) {
   if (self_ != nullptr) self_->blendMode = static_cast<std::uint8_t>(mode);
 }
 
+std::vector<FilterRecord> MovieClip::Filters() const { return self_ ? self_->FilterList() : std::vector<FilterRecord>(); }
+
+void MovieClip::SetFilters(std::vector<FilterRecord> filters) {
+  if (self_ != nullptr) self_->SetFilterList(std::move(filters));
+}
+
 void MovieClip::SetMask(ActionTarget* mask) { mask_ = dynamic_cast<MovieClip*>(mask); }
 
 void MovieClip::EnterFrame(int frame) {

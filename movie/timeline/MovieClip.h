@@ -155,6 +155,8 @@ class MovieClip : public ActionTarget {
   void SetColorTransform(const ColorTransform& cx) override;
   int BlendMode() const override;
   void SetBlendMode(int mode) override;
+  std::vector<FilterRecord> Filters() const override;
+  void SetFilters(std::vector<FilterRecord> filters) override;
   void Draw(const DrawCommand& command) override;
   void SetMask(ActionTarget* mask) override;
 

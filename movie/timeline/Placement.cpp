@@ -14,7 +14,13 @@ void Placement::Apply(const PlaceObjectRecord& place, int frame, bool anew) {
   if (place.name) name = *place.name;
   if (place.clipDepth) clipDepth = *place.clipDepth;
   if (place.blendMode) blendMode = *place.blendMode;
+  if (place.filters) filters = place.filters;
   if (place.clipActions) clipActions = place.clipActions;
+}
+
+void Placement::SetFilterList(std::vector<FilterRecord> list) {
+  if (list.empty()) filters.reset();
+  else filters = std::make_shared<const std::vector<FilterRecord>>(std::move(list));
 }
 
 }  // namespace Halvane::Movie

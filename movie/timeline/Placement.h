@@ -21,6 +21,9 @@ struct Placement {
   std::string name;
   std::uint16_t clipDepth = 0;  // 0: not a mask
   std::uint8_t blendMode = 0;   // as the third placement form numbers them; 0 and 1 are normal
+  // The filters placed or set by a script; null for none. Shared with the
+  // placing tag's record until a script sets others.
+  std::shared_ptr<const std::vector<FilterRecord>> filters;
   int placedFrame = 0;          // frame of the tag that placed this character here
   // The clip actions of the tag that placed the character.
   std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
@@ -44,6 +47,11 @@ struct Placement {
   // other than this one's replaces it. Either way the character then counts
   // as placed in frame. place must name a character when anew.
   void Apply(const PlaceObjectRecord& place, int frame, bool anew);
+
+  // The filters as a list of their own, and a script's list replacing
+  // them (an empty one leaves none).
+  std::vector<FilterRecord> FilterList() const { return filters ? *filters : std::vector<FilterRecord>(); }
+  void SetFilterList(std::vector<FilterRecord> list);
 };
 
 }  // namespace Halvane::Movie

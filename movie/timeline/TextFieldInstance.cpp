@@ -144,6 +144,14 @@ void TextFieldInstance::SetMatrix(const Matrix& m) {
   if (self_ != nullptr) self_->matrix = m;
 }
 
+std::vector<FilterRecord> TextFieldInstance::Filters() const {
+  return self_ ? self_->FilterList() : std::vector<FilterRecord>();
+}
+
+void TextFieldInstance::SetFilters(std::vector<FilterRecord> filters) {
+  if (self_ != nullptr) self_->SetFilterList(std::move(filters));
+}
+
 ColorTransform TextFieldInstance::GetColorTransform() const {
   return self_ ? self_->colorTransform : ColorTransform();
 }

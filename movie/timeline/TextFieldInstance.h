@@ -62,6 +62,8 @@ class TextFieldInstance : public ActionTarget {
   void SetMatrix(const Matrix& m) override;
   ColorTransform GetColorTransform() const override;
   void SetColorTransform(const ColorTransform& cx) override;
+  std::vector<FilterRecord> Filters() const override;
+  void SetFilters(std::vector<FilterRecord> filters) override;
   TextFieldData* TextField() override { return &data_; }
 
  private:

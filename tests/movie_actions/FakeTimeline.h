@@ -99,6 +99,8 @@ class FakeTimeline : public ActionTarget {
   ColorTransform GetColorTransform() const override { return colorTransform; }
   std::vector<StaticTextCharacter> StaticText() override { return staticText; }
   void SetColorTransform(const ColorTransform& cx) override { colorTransform = cx; }
+  std::vector<FilterRecord> Filters() const override { return filters; }
+  void SetFilters(std::vector<FilterRecord> list) override { filters = std::move(list); }
 
   // Requests of this timeline and its children, in order, prefixed with
   // the instance name when a child got them.
@@ -110,6 +112,7 @@ class FakeTimeline : public ActionTarget {
   std::map<TargetProperty, double> properties;
   Matrix matrix;
   ColorTransform colorTransform;
+  std::vector<FilterRecord> filters;
   std::vector<StaticTextCharacter> staticText;
   std::unique_ptr<TextFieldData> textField;
 

@@ -563,6 +563,41 @@ TEST(Timeline, ClipsMadeByScriptHearOnConstructWhoseThrowStopsNothing) {
                                              "Warning: Uncaught exception, no", "3"}));
 }
 
+TEST(Timeline, PlacedFiltersReachTheClipsFiltersAndAMoveReplacesThem) {
+  SpriteBuilder sprite;
+  sprite.ShowFrame();
+  SwfBuilder b;
+  b.SetVersion(8);
+  b.AddTag(kDefineSpriteTag, sprite.Build(10));
+  PlaceSpec blurred = Place(1, 10);
+  blurred.name = "mc";
+  blurred.withFilterList = true;
+  BlurFilterRecord blur;
+  blur.blurX = 9;
+  blur.quality = 2;
+  blurred.filters = {blur};
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(blurred));
+  Tools::ActionWriter first;
+  for (const char* member : {"quality", "blurX"}) {
+    first.PushString("mc").Op(Op::GetVariable).PushString("filters").Op(Op::GetMember).PushInteger(0);
+    first.Op(Op::GetMember).PushString(member).Op(Op::GetMember).Op(Op::Trace);
+  }
+  b.AddTag(kDoActionTag, DoAction(first.Build())).ShowFrame();
+  PlaceSpec glowing = Move(1, 0);
+  glowing.withFilterList = true;
+  glowing.filters = {GlowFilterRecord()};
+  b.AddTag(kPlaceObject3Tag, PlaceObject3(glowing));
+  Tools::ActionWriter second;
+  second.PushString("mc").Op(Op::GetVariable).PushString("filters").Op(Op::GetMember).PushInteger(0);
+  second.Op(Op::GetMember).PushString("color").Op(Op::GetMember).Op(Op::Trace).Op(Op::Stop);
+  b.AddTag(kDoActionTag, DoAction(second.Build())).ShowFrame().End();
+  std::vector<std::string> lines;
+  auto player = StartTracing(b.Build(), lines);
+  ASSERT_TRUE(player);
+  player->Step();
+  EXPECT_EQ(lines, (std::vector<std::string>{"2", "9", "16711680"}));
+}
+
 TEST(Timeline, LoadIntoAnInstanceLeavesItEmptyAndStoppedFromTheNextStep) {
   SpriteBuilder sprite;
   sprite.AddTag(kPlaceObject2Tag, PlaceObject2(Place(1, 1))).ShowFrame().ShowFrame();
