@@ -5,6 +5,8 @@
 #include <numeric>
 #include <type_traits>
 
+#include "movie/render/BitScan.h"
+
 namespace Halvane::Movie::Render {
 
 namespace {
@@ -704,29 +706,6 @@ void ScanConverter::SweepSampleRow(int j) {
 }
 
 namespace {
-
-inline int HighestBit(std::uint64_t v) {  // v != 0
-#if defined(__GNUC__) || defined(__clang__)
-  return 63 - __builtin_clzll(v);
-#else
-  int n = 0;
-  while (v >>= 1) ++n;
-  return n;
-#endif
-}
-
-inline int LowestBit(std::uint64_t v) {  // v != 0
-#if defined(__GNUC__) || defined(__clang__)
-  return __builtin_ctzll(v);
-#else
-  int n = 0;
-  while (!(v & 1)) {
-    v >>= 1;
-    ++n;
-  }
-  return n;
-#endif
-}
 
 // Clipping can leave a row unbalanced on the right: the slots whose
 // winding counts moved (four rows each) start the next row clean.

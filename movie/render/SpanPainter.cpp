@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "movie/render/BitScan.h"
+
 namespace Halvane::Movie::Render {
 
 namespace {
@@ -30,19 +32,6 @@ constexpr std::array<std::uint8_t, 256> ByteBits = MakeByteBits();
 
 // The samples of a mask: 16 bits at most (a 4 x 4 grid), counted a byte at
 // a time, which is shorter than the bit-parallel count.
-inline int LowestBit(std::uint64_t v) {  // v != 0
-#if defined(__GNUC__) || defined(__clang__)
-  return __builtin_ctzll(v);
-#else
-  int n = 0;
-  while (!(v & 1)) {
-    v >>= 1;
-    ++n;
-  }
-  return n;
-#endif
-}
-
 inline int CountBits(std::uint32_t v) { return ByteBits[v & 0xFFu] + ByteBits[(v >> 8) & 0xFFu]; }
 
 void Grow(PixelRect* r, int x0, int x1, int y) {
