@@ -33,6 +33,16 @@ void Placing(ByteWriter& w, FilterPlacing placing, bool knockout, int quality) {
 
 struct Writer {
   ByteWriter& w;
+  // What follows the colours of a bevel and of both gradient filters.
+  template <class Record>
+  void BevelSettings(const Record& f) {
+    Fixed16(w, f.blurX);
+    Fixed16(w, f.blurY);
+    Fixed16(w, f.angle * kRadiansPerDegree);
+    Fixed16(w, f.distance);
+    Fixed8(w, f.strength);
+    Placing(w, f.placing, f.knockout, f.quality);
+  }
   void operator()(const DropShadowFilterRecord& f) {
     w.U8(0);
     Color(w, f.color, f.alpha);
@@ -61,23 +71,13 @@ struct Writer {
     w.U8(3);
     Color(w, f.shadowColor, f.shadowAlpha);
     Color(w, f.highlightColor, f.highlightAlpha);
-    Fixed16(w, f.blurX);
-    Fixed16(w, f.blurY);
-    Fixed16(w, f.angle * kRadiansPerDegree);
-    Fixed16(w, f.distance);
-    Fixed8(w, f.strength);
-    Placing(w, f.placing, f.knockout, f.quality);
+    BevelSettings(f);
   }
   void Gradient(std::uint8_t id, const GradientFilterSettings& f) {
     w.U8(id).U8(static_cast<std::uint8_t>(f.colors.size()));
     for (std::size_t i = 0; i < f.colors.size(); ++i) Color(w, f.colors[i], f.alphas[i]);
     for (const double r : f.ratios) w.U8(static_cast<std::uint8_t>(r));
-    Fixed16(w, f.blurX);
-    Fixed16(w, f.blurY);
-    Fixed16(w, f.angle * kRadiansPerDegree);
-    Fixed16(w, f.distance);
-    Fixed8(w, f.strength);
-    Placing(w, f.placing, f.knockout, f.quality);
+    BevelSettings(f);
   }
   void operator()(const GradientGlowFilterRecord& f) { Gradient(4, f); }
   void operator()(const GradientBevelFilterRecord& f) { Gradient(7, f); }

@@ -707,6 +707,26 @@ void ScanConverter::SweepSampleRow(int j) {
 
 namespace {
 
+// Calls body with a count of 1 to 4 slots as a constant, so that the
+// few-slot paths are compiled for each count; more than 4 count as 4.
+template <class Body>
+void ForFewSlots(std::uint32_t slots, Body&& body) {
+  switch (slots) {
+    case 1:
+      body(std::integral_constant<int, 1>());
+      break;
+    case 2:
+      body(std::integral_constant<int, 2>());
+      break;
+    case 3:
+      body(std::integral_constant<int, 3>());
+      break;
+    default:
+      body(std::integral_constant<int, 4>());
+      break;
+  }
+}
+
 // Clipping can leave a row unbalanced on the right: the slots whose
 // winding counts moved (four rows each) start the next row clean.
 void ClearWindings(std::int32_t* winding, std::uint64_t touched) {
@@ -1312,20 +1332,7 @@ void ScanConverter::AssembleOpaque() {
 // Compiled for each count of slots, so that a pixel's masks are made and
 // read for the slots there are only (two in most shapes).
 void ScanConverter::AssembleOpaqueFew() {
-  switch (slotCount_) {
-    case 1:
-      AssembleOpaqueFewOf<1>();
-      break;
-    case 2:
-      AssembleOpaqueFewOf<2>();
-      break;
-    case 3:
-      AssembleOpaqueFewOf<3>();
-      break;
-    default:
-      AssembleOpaqueFewOf<4>();
-      break;
-  }
+  ForFewSlots(slotCount_, [this](auto slots) { AssembleOpaqueFewOf<decltype(slots)::value>(); });
 }
 
 template <int Slots>
@@ -1414,32 +1421,10 @@ void ScanConverter::AssembleOpaqueFewOf() {
 }
 
 void ScanConverter::AssembleFlips(bool direct) {
-  switch (slotCount_ * 2 + (direct ? 1 : 0)) {
-    case 2:
-      AssembleFlipsOf<1, false>();
-      break;
-    case 3:
-      AssembleFlipsOf<1, true>();
-      break;
-    case 4:
-      AssembleFlipsOf<2, false>();
-      break;
-    case 5:
-      AssembleFlipsOf<2, true>();
-      break;
-    case 6:
-      AssembleFlipsOf<3, false>();
-      break;
-    case 7:
-      AssembleFlipsOf<3, true>();
-      break;
-    case 9:
-      AssembleFlipsOf<4, true>();
-      break;
-    default:
-      AssembleFlipsOf<4, false>();
-      break;
-  }
+  ForFewSlots(slotCount_, [this, direct](auto slots) {
+    if (direct) AssembleFlipsOf<decltype(slots)::value, true>();
+    else AssembleFlipsOf<decltype(slots)::value, false>();
+  });
 }
 
 // AssembleOpaqueFewOf from flips: with no winding to count, a pixel's

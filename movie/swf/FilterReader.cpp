@@ -83,10 +83,9 @@ GlowFilterRecord ReadGlow(SwfReader& r) {
   return f;
 }
 
-BevelFilterRecord ReadBevel(SwfReader& r) {
-  BevelFilterRecord f;
-  Color(r, f.shadowColor, f.shadowAlpha);
-  Color(r, f.highlightColor, f.highlightAlpha);
+// What follows the colours of a bevel and of both gradient filters.
+template <class Record>
+void ReadBevelSettings(SwfReader& r, Record& f) {
   f.blurX = Fixed16(r);
   f.blurY = Fixed16(r);
   f.angle = Fixed16(r) * kDegreesPerRadian;
@@ -96,6 +95,13 @@ BevelFilterRecord ReadBevel(SwfReader& r) {
   f.knockout = flags.knockout;
   f.placing = Placing(flags);
   f.quality = Quality(flags.passes);
+}
+
+BevelFilterRecord ReadBevel(SwfReader& r) {
+  BevelFilterRecord f;
+  Color(r, f.shadowColor, f.shadowAlpha);
+  Color(r, f.highlightColor, f.highlightAlpha);
+  ReadBevelSettings(r, f);
   return f;
 }
 
@@ -112,15 +118,7 @@ Record ReadGradient(SwfReader& r) {
   f.alphas.resize(count);
   for (std::size_t i = 0; i < count; ++i) Color(r, f.colors[i], f.alphas[i]);
   for (std::size_t i = 0; i < count; ++i) f.ratios.push_back(r.U8());
-  f.blurX = Fixed16(r);
-  f.blurY = Fixed16(r);
-  f.angle = Fixed16(r) * kDegreesPerRadian;
-  f.distance = Fixed16(r);
-  f.strength = Fixed8(r);
-  const Flags flags = ReadFlags(r, 4);
-  f.knockout = flags.knockout;
-  f.placing = Placing(flags);
-  f.quality = Quality(flags.passes);
+  ReadBevelSettings(r, f);
   return f;
 }
 
