@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "RenderTestSupport.h"
-#include "movie/render/ScanConverter.h"
 
 namespace Halvane::Movie::Render {
 namespace {
@@ -408,81 +407,6 @@ TEST(SamplingShortcuts, EvenOddFillsOnBothSidesOfEdgesDrawAsTheGeneralPathDraws)
     frame.layer = round % 6 == 1;
     frame.clip = round % 4 == 3 ? PixelRect{5, 4, 40, 33} : PixelRect{0, 0, Width, Height};
     ASSERT_TRUE(SameBothWays(frame, Width, Height, round % 2 == 0)) << "round " << round;
-  }
-}
-
-// What a drawing shows at each sample, as the bits of the slots (bit slot)
-// per pixel row, sample and column, from spans or from slot samples.
-class SampleRecorder : public RowSink {
- public:
-  SampleRecorder(const ScanConverter& converter, bool slotSamples, int width, int height)
-      : converter_(converter), slotSamples_(slotSamples), width_(width), shown_(width * height * 16, 0) {}
-  void Row(int y, const RowSpan* spans, std::size_t spanCount, const CoveragePart* parts) override {
-    for (std::size_t s = 0; s < spanCount; ++s) {
-      for (std::uint32_t k = 0; k < spans[s].partCount; ++k) {
-        const CoveragePart& part = parts[spans[s].firstPart + k];
-        std::uint32_t count = 0;
-        const std::uint32_t* slots = converter_.StackSlots(part.stack, &count);
-        ASSERT_EQ(count, 1u);  // opaque slots hide what lies under them
-        Mark(y, spans[s].x0, spans[s].x1, part.samples, slots[0]);
-      }
-    }
-  }
-  bool TakesSlotSamples() const override { return slotSamples_; }
-  void SlotSampleRows(int y, int count, const SlotSamples* runs, std::size_t runCount) override {
-    for (int r = 0; r < count; ++r) {
-      for (std::size_t k = 0; k < runCount; ++k) {
-        ASSERT_NE(runs[k].masks, 0u);
-        for (std::uint32_t slot = 0; slot < 4; ++slot) {
-          Mark(y + r, runs[k].x0, runs[k].x1, static_cast<std::uint32_t>(runs[k].masks >> (16 * slot)) & 0xFFFFu, slot);
-        }
-      }
-    }
-  }
-  const std::vector<std::uint8_t>& Shown() const { return shown_; }
-
- private:
-  void Mark(int y, int x0, int x1, std::uint32_t samples, std::uint32_t slot) {
-    for (int x = x0; x < x1; ++x) {
-      for (int i = 0; i < 16; ++i) {
-        if (samples >> i & 1) shown_[(static_cast<std::size_t>(y) * width_ + x) * 16 + i] |= 1u << slot;
-      }
-    }
-  }
-  const ScanConverter& converter_;
-  bool slotSamples_;
-  int width_;
-  std::vector<std::uint8_t> shown_;
-};
-
-TEST(SamplingShortcuts, SlotSamplesShowWhatTheSpansShow) {
-  // Random polygons in one to four opaque even-odd slots, edges with a slot
-  // on both sides or one, some past the clip: each sample shows one slot at
-  // most, the same in both forms.
-  constexpr int Width = 37, Height = 29;
-  Random random(9122028);
-  for (int round = 0; round < 80; ++round) {
-    const std::uint32_t slots = 1 + static_cast<std::uint32_t>(round % 4);
-    std::vector<double> points;
-    for (int k = 0; k < 2 * (3 + random.Below(12)); ++k) points.push_back(random.Coordinate(k % 2 ? Height : Width));
-    std::vector<std::uint32_t> sides;
-    for (std::size_t k = 0; k < points.size(); ++k) sides.push_back(static_cast<std::uint32_t>(random.Below(5)) - 1);
-    std::vector<std::uint8_t> shown[2];
-    for (const bool slotSamples : {false, true}) {
-      ScanConverter converter;
-      converter.Reset(4, PixelRect{0, 0, Width, Height}, slots);
-      const std::size_t n = points.size() / 2;
-      for (std::size_t k = 0; k < n; ++k) {
-        const std::size_t next = (k + 1) % n;
-        converter.AddSegment(points[2 * k], points[2 * k + 1], points[2 * next], points[2 * next + 1],
-                             sides[2 * k] % slots, sides[2 * k + 1]);
-      }
-      SampleRecorder recorder(converter, slotSamples, Width, Height);
-      converter.Run(recorder);
-      shown[slotSamples] = recorder.Shown();
-    }
-    for (const std::uint8_t bits : shown[1]) ASSERT_EQ(bits & (bits - 1), 0) << "round " << round;
-    ASSERT_EQ(shown[0], shown[1]) << "round " << round;
   }
 }
 
